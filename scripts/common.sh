@@ -1,0 +1,51 @@
+# Shared by run.sh and test.sh: installs the Debian packages that are missing
+# and configures and builds the project into build/.
+
+LEAFWRIGHT_PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev qt6-svg-dev libgl-dev
+  xvfb xauth imagemagick fonts-liberation2 fonts-dejavu-core
+  qpdf poppler-utils
+  clang libclang-rt-14-dev
+  desktop-file-utils appstream
+)
+
+missing_packages() {
+  local missing=()
+  for pkg in "$@"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$pkg")
+    fi
+  done
+  echo "${missing[@]:-}"
+}
+
+install_packages() {
+  local missing
+  missing=$(missing_packages "$@")
+  [ -z "$missing" ] && return 0
+  echo "Installing missing packages: $missing"
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null 2>&1; then
+      sudo="sudo"
+    else
+      echo "Missing packages ($missing) and no root rights to install them." >&2
+      return 1
+    fi
+  fi
+  $sudo apt-get update -qq
+  # shellcheck disable=SC2086
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+}
+
+# configure_and_build BUILD_DIR [extra cmake arguments...]
+configure_and_build() {
+  local dir=$1
+  shift
+  local jobs
+  jobs=$(nproc 2>/dev/null || echo 2)
+  cmake -S "$LEAFWRIGHT_ROOT" -B "$LEAFWRIGHT_ROOT/$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$LEAFWRIGHT_ROOT/$dir" -j "$jobs"
+}

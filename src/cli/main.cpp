@@ -1,0 +1,55 @@
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "settings/product_info.h"
+
+namespace {
+
+void printUsage(std::ostream& out) {
+    out << "Usage: leafwright-cli COMMAND [OPTIONS] FILE...\n"
+           "\n"
+           "Commands:\n"
+           "  convert   turn text files into PDF 1.3 documents\n"
+           "  unspool   extract the text of uncompressed PDF files into .txt files\n"
+           "\n"
+           "  leafwright-cli COMMAND --help   describes a command\n"
+           "  leafwright-cli --version        prints the version\n"
+           "\n"
+           "Exit status: 0 when every file was done, 1 when any file was skipped or\n"
+           "failed, 2 for a usage or settings error.\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        printUsage(std::cerr);
+        return leafwright::cli::kExitUsage;
+    }
+    const std::string command = args.front();
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (command == "--help" || command == "-h") {
+        printUsage(std::cout);
+        return leafwright::cli::kExitOk;
+    }
+    if (command == "--version") {
+        std::cout << "leafwright-cli " << leafwright::product::kVersion << "\n";
+        return leafwright::cli::kExitOk;
+    }
+    if (command == "convert") return leafwright::cli::runConvert(rest);
+    if (command == "unspool") return leafwright::cli::runUnspool(rest);
+    leafwright::cli::printError("unknown command '" + command + "' (try --help)");
+    return leafwright::cli::kExitUsage;
+}
+
+namespace leafwright::cli {
+
+void printError(const std::string& text) {
+    std::cerr << "leafwright-cli: " << text << "\n";
+}
+
+}  // namespace leafwright::cli

@@ -1,0 +1,125 @@
+#include "platform/text_file_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/file_error.h"
+
+namespace leafwright {
+
+namespace {
+constexpr std::size_t kBufferSize = 1 << 20;
+constexpr char kEndOfText = 0x1A;
+}  // namespace
+
+TextFileReader::TextFileReader(std::string path) : path_(std::move(path)) {
+    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) throw FileError::fromErrno(path_, errno);
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0) {
+        int error = errno;
+        ::close(fd_);
+        fd_ = -1;
+        throw FileError::fromErrno(path_, error);
+    }
+    if (S_ISDIR(info.st_mode)) {
+        ::close(fd_);
+        fd_ = -1;
+        throw FileError(path_, "Is a directory");
+    }
+    seekable_ = S_ISREG(info.st_mode);
+    device_ = static_cast<std::uint64_t>(info.st_dev);
+    inode_ = static_cast<std::uint64_t>(info.st_ino);
+    buffer_.resize(kBufferSize);
+}
+
+TextFileReader::~TextFileReader() { close(); }
+
+void TextFileReader::close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+void TextFileReader::rewind() {
+    if (!seekable_ || fd_ < 0) throw FileError(path_, "cannot be read a second time");
+    if (::lseek(fd_, 0, SEEK_SET) < 0) throw FileError::fromErrno(path_, errno);
+    begin_ = end_ = 0;
+    endOfInput_ = false;
+    spill_.clear();
+}
+
+// Moves the unread bytes to the front and reads more behind them. Returns
+// false when nothing more can come. A 0x1A cuts the input where it stands.
+bool TextFileReader::fill() {
+    if (endOfInput_ || fd_ < 0) return false;
+    if (begin_ > 0) {
+        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        end_ -= begin_;
+        begin_ = 0;
+    }
+    if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+    ssize_t got;
+    do {
+        got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) throw FileError::fromErrno(path_, errno);
+    if (got == 0) {
+        endOfInput_ = true;
+        return false;
+    }
+    const char* fresh = buffer_.data() + end_;
+    const void* stop = std::memchr(fresh, kEndOfText, static_cast<std::size_t>(got));
+    if (stop != nullptr) {
+        got = static_cast<const char*>(stop) - fresh;
+        endOfInput_ = true;
+    }
+    end_ += static_cast<std::size_t>(got);
+    return got > 0;
+}
+
+bool TextFileReader::readLine(std::string_view& line) {
+    spill_.clear();
+    bool haveBytes = false;
+    for (;;) {
+        const char* start = buffer_.data() + begin_;
+        std::size_t available = end_ - begin_;
+        const void* lf = std::memchr(start, '\n', available);
+        if (lf != nullptr) {
+            std::size_t length = static_cast<const char*>(lf) - start;
+            begin_ += length + 1;
+            if (spill_.empty()) {
+                if (length > 0 && start[length - 1] == '\r') --length;
+                line = std::string_view(start, length);
+            } else {
+                spill_.append(start, length);
+                if (!spill_.empty() && spill_.back() == '\r') spill_.pop_back();
+                line = spill_;
+            }
+            return true;
+        }
+        if (available > 0) haveBytes = true;
+        // No line end in the buffer: keep the partial line and read more.
+        // Small partial lines stay in the buffer (fill moves them to the
+        // front); a line longer than half the buffer goes to the spill string
+        // so the buffer does not grow with it.
+        if (available > buffer_.size() / 2) {
+            spill_.append(start, available);
+            begin_ = end_;
+        }
+        if (!fill()) {
+            // End of input: what is left is the last line, without a line end.
+            std::size_t rest = end_ - begin_;
+            if (!haveBytes && rest == 0 && spill_.empty()) return false;
+            spill_.append(buffer_.data() + begin_, rest);
+            begin_ = end_;
+            line = spill_;
+            return true;
+        }
+    }
+}
+
+}  // namespace leafwright

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace leafwright {
+
+// Reads a file as text, one line at a time: a line ends at LF, a CR right
+// before the LF is dropped, and a byte 0x1A ends the input as if the file
+// ended there. The last line needs no line end. Lines may be of any length.
+class TextFileReader {
+public:
+    // Opens the file for reading; throws FileError when it cannot be opened
+    // or names a folder.
+    explicit TextFileReader(std::string path);
+    ~TextFileReader();
+    TextFileReader(const TextFileReader&) = delete;
+    TextFileReader& operator=(const TextFileReader&) = delete;
+
+    // The next line without its line end. The view stays valid until the next
+    // call. Returns false once the input is exhausted. Throws FileError on a
+    // read error.
+    bool readLine(std::string_view& line);
+
+    // Starts again from the first byte, for a second pass over the same file.
+    // Only possible when the file is a regular file (canRewind()).
+    void rewind();
+    bool canRewind() const noexcept { return seekable_; }
+
+    const std::string& path() const noexcept { return path_; }
+    // Device and inode of the open file, to tell whether another path names it.
+    std::uint64_t device() const noexcept { return device_; }
+    std::uint64_t inode() const noexcept { return inode_; }
+
+    void close();
+
+private:
+    bool fill();
+
+    std::string path_;
+    int fd_ = -1;
+    bool seekable_ = false;
+    bool endOfInput_ = false;  // no more bytes to read (end of file or 0x1A seen)
+    std::uint64_t device_ = 0;
+    std::uint64_t inode_ = 0;
+    std::vector<char> buffer_;
+    std::size_t begin_ = 0;  // first unread byte in buffer_
+    std::size_t end_ = 0;    // one past the last valid byte in buffer_
+    std::string spill_;      // a line that crosses the buffer's end
+};
+
+}  // namespace leafwright

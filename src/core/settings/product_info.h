@@ -1,0 +1,14 @@
+#pragma once
+
+// The program's name, version and maker, in one place for the window, the
+// command line and the documents they write.
+namespace leafwright::product {
+
+inline constexpr const char* kName = "Leafwright";
+inline constexpr const char* kVersion = "3.5";
+inline constexpr const char* kMakerName = "Leafwright Software";
+inline constexpr const char* kMakerWebAddress = "http://www.leafwright.example";
+inline constexpr const char* kMakerDomain = "leafwright.example";
+inline constexpr const char* kMakerEmail = "support@leafwright.example";
+
+}  // namespace leafwright::product

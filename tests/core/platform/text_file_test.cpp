@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/file_error.h"
+#include "platform/file_search.h"
+#include "platform/text_file_reader.h"
+#include "platform/text_file_writer.h"
+#include "support/temp_dir.h"
+
+namespace leafwright {
+namespace {
+
+using testing::TempDir;
+
+std::vector<std::string> readAllLines(const std::string& path) {
+    TextFileReader reader(path);
+    std::vector<std::string> lines;
+    std::string_view line;
+    while (reader.readLine(line)) lines.emplace_back(line);
+    return lines;
+}
+
+TEST(TextFileReader, SplitsLinesAtLfAndDropsCrBeforeIt) {
+    TempDir dir;
+    testing::writeBytes(dir.file("a.txt"), "one\r\ntwo\nthree\r\rfour\rx\r\nlast");
+    EXPECT_EQ(readAllLines(dir.file("a.txt")),
+              (std::vector<std::string>{"one", "two", "three\r\rfour\rx", "last"}));
+}
+
+TEST(TextFileReader, EmptyFileHasNoLineAndFinalLineEndAddsNone) {
+    TempDir dir;
+    testing::writeBytes(dir.file("empty.txt"), "");
+    EXPECT_TRUE(readAllLines(dir.file("empty.txt")).empty());
+    testing::writeBytes(dir.file("one.txt"), "a\n");
+    EXPECT_EQ(readAllLines(dir.file("one.txt")), std::vector<std::string>{"a"});
+    testing::writeBytes(dir.file("blank.txt"), "\n\n");
+    EXPECT_EQ(readAllLines(dir.file("blank.txt")), (std::vector<std::string>{"", ""}));
+}
+
+TEST(TextFileReader, ByteOneAEndsTheInput) {
+    TempDir dir;
+    testing::writeBytes(dir.file("eof.txt"), std::string("ab\ncd\x1A" "ef\ngh\n", 12));
+    EXPECT_EQ(readAllLines(dir.file("eof.txt")), (std::vector<std::string>{"ab", "cd"}));
+    testing::writeBytes(dir.file("first.txt"), std::string("\x1A" "abc", 4));
+    EXPECT_TRUE(readAllLines(dir.file("first.txt")).empty());
+}
+
+TEST(TextFileReader, LinesLongerThanTheBufferAndCrAcrossTheBoundary) {
+    TempDir dir;
+    std::string longLine(3 * 1024 * 1024 + 7, 'x');
+    longLine[(1 << 20) - 1] = 'y';
+    std::string body = "short\n" + longLine + "\r\nafter\n";
+    testing::writeBytes(dir.file("long.txt"), body);
+    auto lines = readAllLines(dir.file("long.txt"));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1], longLine);
+    EXPECT_EQ(lines[2], "after");
+}
+
+TEST(TextFileReader, RewindReadsTheSameLinesAgain) {
+    TempDir dir;
+    testing::writeBytes(dir.file("r.txt"), "a\nb\n");
+    TextFileReader reader(dir.file("r.txt"));
+    std::string_view line;
+    while (reader.readLine(line)) {
+    }
+    ASSERT_TRUE(reader.canRewind());
+    reader.rewind();
+    ASSERT_TRUE(reader.readLine(line));
+    EXPECT_EQ(line, "a");
+}
+
+TEST(TextFileReader, MissingFileAndFolderAreFileErrorsNamingThePath) {
+    TempDir dir;
+    try {
+        TextFileReader reader(dir.file("missing.txt"));
+        FAIL() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), dir.file("missing.txt"));
+        EXPECT_NE(std::string(error.what()).find("missing.txt"), std::string::npos);
+    }
+    EXPECT_THROW(TextFileReader reader(dir.path()), FileError);
+}
+
+TEST(TextFileWriter, TurnsLineEndsIntoCrLfAndCountsBytesOnDisk) {
+    TempDir dir;
+    TextFileWriter writer(dir.file("out.pdf"));
+    writer.write("%PDF-1.3\n");
+    EXPECT_EQ(writer.position(), 10u);
+    writer.write("a\nb");
+    EXPECT_EQ(writer.position(), 14u);
+    writer.commit();
+    EXPECT_EQ(testing::readBytes(dir.file("out.pdf")), "%PDF-1.3\r\na\r\nb");
+    EXPECT_EQ(testing::listFolder(dir.path()), std::vector<std::string>{"out.pdf"});
+}
+
+TEST(TextFileWriter, UncommittedWriterLeavesTheOldFileAndNoTemporaryFile) {
+    TempDir dir;
+    testing::writeBytes(dir.file("out.pdf"), "old");
+    {
+        TextFileWriter writer(dir.file("out.pdf"));
+        writer.write("new content\n");
+    }
+    EXPECT_EQ(testing::readBytes(dir.file("out.pdf")), "old");
+    EXPECT_EQ(testing::listFolder(dir.path()), std::vector<std::string>{"out.pdf"});
+}
+
+TEST(TextFileWriter, RefusesAFolderAndAMissingFolder) {
+    TempDir dir;
+    ::mkdir(dir.file("sub").c_str(), 0755);
+    EXPECT_THROW(TextFileWriter writer(dir.file("sub")), FileError);
+    EXPECT_THROW(TextFileWriter writer(dir.file("nowhere/out.pdf")), FileError);
+}
+
+TEST(FileSearch, WildcardsFindEntriesAndATrailingSlashNamesNone) {
+    TempDir dir;
+    ::mkdir(dir.file("out").c_str(), 0755);
+    testing::writeBytes(dir.file("file.txt"), "x");
+    auto found = findEntries(dir.path() + "/o*");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].fullPath, dir.file("out"));
+    EXPECT_TRUE(found[0].isDirectory);
+    EXPECT_TRUE(findEntries(dir.path() + "/out/").empty());
+    EXPECT_TRUE(findEntries(dir.file("none")).empty());
+    auto file = findEntries(dir.file("file.txt"));
+    ASSERT_EQ(file.size(), 1u);
+    EXPECT_FALSE(file[0].isDirectory);
+}
+
+}  // namespace
+}  // namespace leafwright
