@@ -9,7 +9,7 @@ cd "$LEAFWRIGHT_ROOT"
 source scripts/common.sh
 
 install_packages "${LEAFWRIGHT_PACKAGES[@]}" >&2
-configure_and_build build -DCMAKE_BUILD_TYPE=Release >&2
+configure_and_build release >&2
 
 if [ $# -gt 0 ]; then
   exec "$LEAFWRIGHT_ROOT/build/bin/leafwright-cli" "$@"

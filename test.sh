@@ -7,7 +7,7 @@ cd "$LEAFWRIGHT_ROOT"
 source scripts/common.sh
 
 install_packages "${LEAFWRIGHT_PACKAGES[@]}"
-configure_and_build build -DCMAKE_BUILD_TYPE=Release
+configure_and_build release
 
 # The window tests run without a display.
 export QT_QPA_PLATFORM=offscreen

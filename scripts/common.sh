@@ -40,12 +40,13 @@ install_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
 }
 
-# configure_and_build BUILD_DIR [extra cmake arguments...]
+# configure_and_build PRESET [extra cmake arguments...]
+# PRESET is one of CMakePresets.json: release (build/), debug, asan.
 configure_and_build() {
-  local dir=$1
+  local preset=$1
   shift
   local jobs
   jobs=$(nproc 2>/dev/null || echo 2)
-  cmake -S "$LEAFWRIGHT_ROOT" -B "$LEAFWRIGHT_ROOT/$dir" -G Ninja "$@" >/dev/null
-  cmake --build "$LEAFWRIGHT_ROOT/$dir" -j "$jobs"
+  (cd "$LEAFWRIGHT_ROOT" && cmake --preset "$preset" "$@" >/dev/null &&
+    cmake --build --preset "$preset" -j "$jobs")
 }
