@@ -49,20 +49,26 @@ std::string pathInFolder(const std::string& folder, const char* name) {
 }  // namespace
 
 ChosenValues defaultConfigValues() {
-    ChosenValues values;
-    values.pageStyle = "A4  [595,842]";
-    values.font = "Times-Roman";
-    values.fontSize = "14";
-    values.textColor = "Black";
-    values.pageColor = "White";
-    values.rotation = "0";
-    values.topMargin = "36";
-    values.leftMargin = "36";
-    values.landscape = 0;
-    values.customFolder = 0;
-    values.folder = kDefaultPath;
-    values.selfAdaptation = 0;
-    return values;
+    return ChosenValues{
+        .pageStyle = "A4  [595,842]",
+        .font = "Times-Roman",
+        .fontSize = "14",
+        .textColor = "Black",
+        .pageColor = "White",
+        .rotation = "0",
+        .topMargin = "36",
+        .leftMargin = "36",
+        .landscape = 0,
+        .customFolder = 0,
+        .folder = kDefaultPath,
+        .selfAdaptation = 0,
+        // The document information is never kept in a file.
+        .author = {},
+        .title = {},
+        .subject = {},
+        .keywords = {},
+        .creator = {},
+    };
 }
 
 ChosenValues readConfigFile(const std::string& path) {
