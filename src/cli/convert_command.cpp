@@ -1,11 +1,194 @@
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
 #include "commands.h"
+#include "convert_options.h"
+#include "pdf/conversion_run.h"
+#include "platform/file_error.h"
+#include "platform/string_table.h"
+#include "settings/config_file.h"
+#include "settings/conversion_settings.h"
+#include "settings/derivation.h"
 
 namespace leafwright::cli {
 
-// Placeholder until the convert command is written.
-int runConvert(const std::vector<std::string>&) {
-    printError("convert: not available in this build");
-    return kExitUsage;
+namespace {
+
+void printConvertHelp() {
+    std::cout << "Usage: leafwright-cli convert [OPTIONS] FILE...\n"
+                 "\n"
+                 "Turns each text FILE into a PDF 1.3 document. The PDF's name is the\n"
+                 "source path with its last three characters replaced by \"pdf\"\n"
+                 "(notes.txt -> notes.pdf), beside the source unless --output-dir is given.\n"
+                 "Sources are read as UTF-8 when they are valid UTF-8, otherwise as\n"
+                 "Windows-1252; a character the PDF font cannot show prints as \"?\".\n"
+                 "\n"
+                 "Options:\n"
+                 "  --config FILE.tcf   take the settings from a configuration file (twelve\n"
+                 "                      lines: page style, font, size, colours, rotation,\n"
+                 "                      margins, landscape, folder, self-adapting page);\n"
+                 "                      without it the start-up settings are used (A4\n"
+                 "                      portrait, margins 36, Times-Roman 14, black on white)\n"
+                 "  --output-dir DIR    write the PDFs into the existing folder DIR\n"
+                 "  --title T           document title\n"
+                 "  --author A          document author\n"
+                 "  --subject S         document subject\n"
+                 "  --keywords K        document keywords\n"
+                 "  --creator C         document producer (default: the program's own name;\n"
+                 "                      an empty C leaves it empty)\n"
+                 "  --force             replace PDFs that already exist (default: skip them)\n"
+                 "  -h, --help          show this help\n"
+                 "  --                  end of options: every later argument is a FILE\n"
+                 "\n"
+                 "An option's value may also be given as --title=T. Standard input is not\n"
+                 "supported: \"-\" is refused; name a file called \"-\" as ./- instead.\n"
+                 "\n"
+                 "Each written PDF's path is printed on standard output, one per line;\n"
+                 "messages go to standard error as \"leafwright-cli: FILE: cause\".\n"
+                 "A file that fails does not stop the others.\n"
+                 "\n"
+                 "Exit status:\n"
+                 "  0  every FILE was converted\n"
+                 "  1  a FILE was skipped (its PDF exists) or failed\n"
+                 "  2  usage error or rejected settings (nothing converted)\n";
+}
+
+// A margin field of the settings window holds at most four characters; the
+// window will not take a longer margin from a configuration file, and the
+// command line refuses it alike, so both accept the same files.
+constexpr std::size_t kMarginFieldLength = 4;
+
+// Answers the run's questions without asking anyone: an existing PDF is
+// replaced only with --force, and a failure is reported and passed over.
+class CommandLineRunHandler : public ConversionRunHandler {
+public:
+    explicit CommandLineRunHandler(bool force) : force_(force) {}
+
+    bool confirmOverwrite(const std::string&, const std::string&) override { return force_; }
+
+    void converted(const std::string&, const std::string& outputPath) override {
+        std::cout << outputPath << '\n';
+    }
+
+    void declined(const std::string& sourcePath, const std::string& outputPath) override {
+        printError(sourcePath + ": skipped, " + outputPath +
+                   " already exists (--force replaces it)");
+        allDone_ = false;
+    }
+
+    bool failed(const std::string& sourcePath, const FileError& error) override {
+        // The error names the file it concerns (the source or its PDF); say
+        // which source it belongs to when that is another file.
+        std::string text = error.path() + ": " + error.cause();
+        if (error.path() != sourcePath) text += " (converting " + sourcePath + ")";
+        printError(text);
+        allDone_ = false;
+        return true;
+    }
+
+    bool allDone() const { return allDone_; }
+
+private:
+    bool force_;
+    bool allDone_ = true;
+};
+
+// The folder of --output-dir as a search pattern that finds exactly that
+// folder. The shell has already expanded any wildcards the user meant, so
+// the characters the search would take as wildcards are escaped. A trailing
+// "/" (as shell completion leaves it) would make the search find nothing,
+// so it is dropped.
+std::string outputDirPattern(std::string folder) {
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    std::string pattern;
+    for (char c : folder) {
+        if (c == '*' || c == '?' || c == '[' || c == ']' || c == '\\') pattern += '\\';
+        pattern += c;
+    }
+    return pattern;
+}
+
+// Fills the settings as a confirmed settings window would: the twelve values
+// of the configuration file (or the defaults, which derive to exactly the
+// start-up settings), the document information and folder from the options.
+// Returns the exit status for a rejection, or kExitOk.
+int prepareSettings(const ConvertOptions& options, ConversionSettings& settings) {
+    ChosenValues chosen;
+    if (options.configPath) {
+        try {
+            chosen = readConfigFile(*options.configPath);
+        } catch (const FileError& error) {
+            printError(error.path() + ": " + error.cause());
+            return kExitUsage;
+        }
+        // With "Customize" off, the window holds the folder at "Default Path"
+        // whatever the file's folder line says.
+        if (chosen.customFolder == 0) chosen.folder = kDefaultPath;
+        for (const std::string* margin : {&chosen.topMargin, &chosen.leftMargin}) {
+            if (margin->size() > kMarginFieldLength) {
+                printError(*options.configPath + ": a margin holds more than " +
+                           std::to_string(kMarginFieldLength) + " characters");
+                return kExitUsage;
+            }
+        }
+    } else {
+        chosen = defaultConfigValues();
+    }
+
+    if (options.outputDir) {
+        chosen.customFolder = 1;
+        chosen.folder = outputDirPattern(*options.outputDir);
+    }
+    chosen.title = options.title;
+    chosen.author = options.author;
+    chosen.subject = options.subject;
+    chosen.keywords = options.keywords;
+    chosen.creator = options.creator.value_or(ConversionSettings::startUpProducer());
+
+    if (int rejected = deriveSettings(settings, chosen)) {
+        printError(messageText(rejected));
+        return kExitUsage;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+int runConvert(const std::vector<std::string>& args) {
+    const ParsedConvertOptions parsed = parseConvertOptions(args);
+    const ConvertOptions& options = parsed.options;
+    if (!parsed.error.empty()) {
+        printError(parsed.error + " (try 'leafwright-cli convert --help')");
+        return kExitUsage;
+    }
+    if (options.help) {
+        printConvertHelp();
+        return kExitOk;
+    }
+    if (options.files.empty()) {
+        printError("no FILE to convert (try 'leafwright-cli convert --help')");
+        return kExitUsage;
+    }
+    if (options.configPath && *options.configPath == "-") {
+        printError("-: reading settings from standard input is not supported");
+        return kExitUsage;
+    }
+
+    try {
+        ConversionSettings settings;
+        if (int status = prepareSettings(options, settings); status != kExitOk) return status;
+
+        CommandLineRunHandler handler(options.force);
+        runConversion(options.files, settings, handler);
+        std::cout.flush();
+        return handler.allDone() ? kExitOk : kExitSomeFailed;
+    } catch (const std::exception& error) {
+        std::cout.flush();
+        printError(error.what());
+        return kExitSomeFailed;
+    }
 }
 
 }  // namespace leafwright::cli

@@ -1,0 +1,95 @@
+#include "convert_options.h"
+
+#include <string_view>
+
+namespace leafwright::cli {
+
+namespace {
+
+// Options that take a value, and where each value goes.
+std::string* valueSlot(ConvertOptions& options, std::string_view name) {
+    if (name == "--title") return &options.title;
+    if (name == "--author") return &options.author;
+    if (name == "--subject") return &options.subject;
+    if (name == "--keywords") return &options.keywords;
+    return nullptr;
+}
+
+std::optional<std::string>* optionalValueSlot(ConvertOptions& options, std::string_view name) {
+    if (name == "--config") return &options.configPath;
+    if (name == "--output-dir") return &options.outputDir;
+    if (name == "--creator") return &options.creator;
+    return nullptr;
+}
+
+const char* const kStandardInputRefused =
+    "-: reading standard input is not supported; name a file (a file called \"-\" is ./-)";
+
+}  // namespace
+
+ParsedConvertOptions parseConvertOptions(const std::vector<std::string>& args) {
+    ParsedConvertOptions parsed;
+    ConvertOptions& options = parsed.options;
+    bool optionsEnded = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-') {
+            if (arg == "-") {
+                parsed.error = kStandardInputRefused;
+                return parsed;
+            }
+            if (arg.empty()) {
+                parsed.error = "an empty file name was given";
+                return parsed;
+            }
+            options.files.push_back(arg);
+            continue;
+        }
+        if (arg == "-") {
+            parsed.error = kStandardInputRefused;
+            return parsed;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+            continue;
+        }
+        if (arg == "--force") {
+            options.force = true;
+            continue;
+        }
+
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        std::string* slot = valueSlot(options, name);
+        std::optional<std::string>* optionalSlot = optionalValueSlot(options, name);
+        if (slot == nullptr && optionalSlot == nullptr) {
+            parsed.error = name == "--force" || name == "--help"
+                               ? "option '" + name + "' takes no value"
+                               : "unknown option '" + arg + "'";
+            return parsed;
+        }
+
+        std::string value;
+        if (equals != std::string::npos) {
+            value = arg.substr(equals + 1);
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            parsed.error = "option '" + name + "' needs a value";
+            return parsed;
+        }
+        if (slot != nullptr) {
+            *slot = value;
+        } else {
+            *optionalSlot = value;
+        }
+    }
+    return parsed;
+}
+
+}  // namespace leafwright::cli
