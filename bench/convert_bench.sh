@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Times `leafwright-cli convert` as a user runs it (the whole process):
+#   1. one 50 MB text file, paginated (the start-up settings);
+#   2. the same file on one self-adapting page (a configuration with line 12 TRUE);
+#   3. 1,000 files of 2 KB in one call.
+# Each case runs RUNS times (default 5); the median elapsed time and the
+# largest peak resident memory are reported. Targets on a 2-core machine:
+# at least 200 MB/s on the large file, the 1,000 files in under 1 s, peak
+# memory under 3 times the input.
+#
+# Usage: bench/convert_bench.sh
+#   LEAFWRIGHT_BUILD_DIR  build folder to use (default: build/, release preset);
+#                         leafwright-cli is built there when it is missing
+#   RUNS                  runs per case (default 5)
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_DIR=${LEAFWRIGHT_BUILD_DIR:-$ROOT/build}
+RUNS=${RUNS:-5}
+CLI=$BUILD_DIR/bin/leafwright-cli
+LARGE_BYTES=50000000
+SMALL_COUNT=1000
+SMALL_BYTES=2048
+
+if [ ! -x "$CLI" ]; then
+  echo "Building leafwright-cli (Release) in $BUILD_DIR ..." >&2
+  if [ "$BUILD_DIR" = "$ROOT/build" ]; then
+    (cd "$ROOT" && cmake --preset release >/dev/null)
+  else
+    cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  fi
+  cmake --build "$BUILD_DIR" --target leafwright-cli -j "$(nproc 2>/dev/null || echo 2)" >/dev/null
+fi
+if [ ! -x /usr/bin/time ]; then
+  echo "convert_bench.sh needs /usr/bin/time (Debian package 'time')." >&2
+  exit 2
+fi
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/leafwright-bench-XXXXXX")
+trap 'rm -rf "$WORK"' EXIT
+
+# Ordinary prose-like lines of varying length, some with characters that
+# need escaping, cut at a line end once the size is reached.
+generate_text() {  # generate_text BYTES FILE [SEED]
+  awk -v limit="$1" -v seed="${3:-1}" 'BEGIN {
+    split("the of and a to in is was that for on with as by at from it (draft) \\backslash\\ report, figures: 42 1.5% conversion page", words, " ")
+    n = length(words); srand(seed); total = 0
+    while (1) {
+      line = ""; count = 5 + int(rand() * 12)
+      for (i = 0; i < count; i++) line = line (i ? " " : "") words[1 + int(rand() * n)]
+      if (total + length(line) + 1 > limit) break
+      print line; total += length(line) + 1
+    }
+  }' >"$2"
+}
+
+echo "Generating input in $WORK ..." >&2
+mkdir -p "$WORK/large" "$WORK/small"
+generate_text "$LARGE_BYTES" "$WORK/large/big.txt"
+generate_text "$SMALL_BYTES" "$WORK/template.txt" 7
+for i in $(seq -w 1 "$SMALL_COUNT"); do cp "$WORK/template.txt" "$WORK/small/file$i.txt"; done
+printf '%s\r\n' "A4  [595,842]" "Times-Roman" "14" "Black" "White" "0" "36" "36" \
+  "FALSE" "FALSE" "Default Path" "TRUE" >"$WORK/adapt.tcf"
+
+large_size=$(stat -c %s "$WORK/large/big.txt")
+small_size=$(cat "$WORK"/small/*.txt | wc -c)
+
+# run_case NAME INPUT_BYTES FOLDER CLI-ARGUMENTS... : prints one result line.
+run_case() {
+  local name=$1 input=$2 folder=$3
+  shift 3
+  local times=() peak=0
+  for ((run = 1; run <= RUNS; run++)); do
+    rm -f "$folder"/*.pdf
+    /usr/bin/time -o "$WORK/time.out" -f '%e %M' "$CLI" convert "$@" >/dev/null
+    read -r seconds kilobytes <"$WORK/time.out"
+    times+=("$seconds")
+    if ((kilobytes > peak)); then peak=$kilobytes; fi
+  done
+  local median
+  median=$(printf '%s\n' "${times[@]}" | sort -n | sed -n "$(((RUNS + 1) / 2))p")
+  awk -v name="$name" -v t="$median" -v bytes="$input" -v kb="$peak" -v all="${times[*]}" 'BEGIN {
+    mb = bytes / 1e6; rate = (t > 0) ? sprintf("%.0f MB/s", mb / t) : "(too fast to time)"
+    printf "%-28s median %6.2f s  %-18s peak RSS %6.1f MB (%.2f x input)  runs: %s\n",
+           name, t, rate, kb / 1024, kb * 1024 / bytes, all
+  }'
+}
+
+echo "leafwright-cli convert, $RUNS runs each, $(nproc 2>/dev/null || echo '?') cores ($CLI)"
+run_case "50 MB paginated" "$large_size" "$WORK/large" "$WORK/large/big.txt"
+run_case "50 MB self-adapting" "$large_size" "$WORK/large" \
+  --config "$WORK/adapt.tcf" "$WORK/large/big.txt"
+run_case "1,000 files of 2 KB" "$small_size" "$WORK/small" "$WORK"/small/*.txt
