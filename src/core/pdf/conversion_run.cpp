@@ -1,0 +1,65 @@
+#include "pdf/conversion_run.h"
+
+#include "pdf/paginated_layout.h"
+#include "pdf/pdf_writer.h"
+#include "pdf/single_page_layout.h"
+#include "pdf/text_measure.h"
+#include "platform/file_search.h"
+#include "platform/text_file_reader.h"
+#include "platform/text_file_writer.h"
+
+namespace leafwright {
+
+std::string outputPathFor(const std::string& sourcePath, const std::string& outputFolder) {
+    std::size_t keep = sourcePath.size() >= 3 ? sourcePath.size() - 3 : 0;
+    std::string path = sourcePath.substr(0, keep) + "pdf";
+    if (outputFolder == kDefaultPath) return path;
+
+    std::size_t slash = path.rfind('/');
+    std::string name = slash == std::string::npos ? "/" + path : path.substr(slash);
+    if (!outputFolder.empty() && outputFolder.back() == '/') name.erase(0, 1);
+    return outputFolder + name;
+}
+
+void convertFile(const std::string& sourcePath, const std::string& outputPath,
+                 ConversionSettings& settings) {
+    TextFileReader source(sourcePath);
+    // Linux lets a file be replaced while it is open, so a source whose output
+    // name is its own name (or a link to it) would be destroyed.
+    if (namesFile(outputPath, source.device(), source.inode()))
+        throw FileError(outputPath, "would overwrite its own source " + sourcePath);
+
+    if (settings.chosen.selfAdaptation == 1) {
+        TextMeasure measure(settings.fontSizeValue);
+        SinglePage page = layOutSinglePage(source, settings, measure);
+        TextFileWriter output(outputPath);
+        writeSinglePagePdf(output, settings, page.streamLength(),
+                           [&](TextFileWriter& file) { page.writeContent(file); });
+        output.commit();
+    } else {
+        PaginatedPages pages = layOutPages(source, settings);
+        TextFileWriter output(outputPath);
+        writePageTreePdf(output, settings, pages);
+        output.commit();
+    }
+}
+
+void runConversion(const std::vector<std::string>& sources, ConversionSettings& settings,
+                   ConversionRunHandler& handler) {
+    for (const std::string& source : sources) {
+        std::string output = outputPathFor(source, settings.outputFolder);
+        if (entryKind(output) == EntryKind::File && !handler.confirmOverwrite(source, output)) {
+            handler.declined(source, output);
+            continue;
+        }
+        try {
+            convertFile(source, output, settings);
+        } catch (const FileError& error) {
+            if (handler.failed(source, error)) continue;
+            return;
+        }
+        handler.converted(source, output);
+    }
+}
+
+}  // namespace leafwright

@@ -1,0 +1,211 @@
+#include "pdf/pdf_writer.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+
+#include "pdf/document_info.h"
+
+namespace leafwright {
+
+namespace {
+
+// The fixed texts below are written in text mode: each "\n" becomes CR LF.
+constexpr std::string_view kHeader = "%PDF-1.3\n";
+constexpr std::string_view kOutlines = "2 0 obj\n<<\n/Type /Outlines\n/Count 0\n>>\nendobj\n";
+constexpr std::string_view kFreeEntry = "0000000000 65535 f\n";
+constexpr std::size_t kChunk = 1 << 16;
+
+std::string number(std::uint64_t value) { return std::to_string(value); }
+
+// Bytes a text takes on disk.
+std::uint64_t diskSize(std::string_view text) {
+    return text.size() + static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+std::string procSetObject(int object) { return number(object) + " 0 obj\n[/PDF /Text]\nendobj\n"; }
+
+std::string fontObject(int object, const ConversionSettings& s) {
+    return number(object) + " 0 obj\n<<\n/Type /Font\n/Subtype /Type1\n/Name /F1\n/BaseFont /" +
+           s.baseFont + "\n/Encoding /MacRomanEncoding\n>>\nendobj\n";
+}
+
+std::string infoObject(int object, const ConversionSettings& s) {
+    return number(object) + " 0 obj\n<<\n/Title (" + documentInfoString(s.docTitle) +
+           ")\n/Author (" + documentInfoString(s.docAuthor) + ")\n/Keywords (" +
+           documentInfoString(s.docKeywords) + ")\n/Subject (" +
+           documentInfoString(s.docSubject) + ")\n/Producer (" +
+           documentInfoString(s.docProducer) + ")\n/CreationDate (10-5-2001)\n>>\nendobj\n";
+}
+
+std::string streamHead(std::uint64_t object, std::uint64_t streamLength) {
+    return number(object) + " 0 obj\n<< /Length " + number(streamLength) + " >>\nstream";
+}
+constexpr std::string_view kStreamTail = "endstream\nendobj\n";
+
+// One cross-reference entry, 20 bytes on disk: the offset in ten digits.
+void appendXrefEntry(std::string& out, std::uint64_t offset) {
+    char digits[10];
+    for (int i = 9; i >= 0; --i) {
+        digits[i] = static_cast<char>('0' + offset % 10);
+        offset /= 10;
+    }
+    out.append(digits, 10);
+    out.append(" 00000 n\r\n");
+}
+
+// Writes "xref" with its table (offsets in object order, from object 1) and
+// the trailer.
+template <typename OffsetOf>
+void writeXrefAndTrailer(TextFileWriter& out, std::uint64_t objectCount, OffsetOf offsetOf,
+                         int infoObject) {
+    std::uint64_t xrefOffset = out.position();
+    std::uint64_t entries = objectCount + 1;
+    out.write("xref\n0 " + number(entries) + "\n");
+    out.write(kFreeEntry);
+    std::string chunk;
+    chunk.reserve(kChunk + 32);
+    for (std::uint64_t object = 1; object <= objectCount; ++object) {
+        appendXrefEntry(chunk, offsetOf(object));
+        if (chunk.size() >= kChunk) {
+            out.writeRaw(chunk);
+            chunk.clear();
+        }
+    }
+    out.writeRaw(chunk);
+    out.write("trailer\n<<\n/Size " + number(entries) + "\n/Info " + number(infoObject) +
+              " 0 R\n/Root 1 0 R\n>>\nstartxref\n" + number(xrefOffset) + "\n%%EOF\n");
+}
+
+// The three objects of page k in a page-tree document.
+struct PageObjects {
+    std::uint64_t node, page, content;
+    explicit PageObjects(std::uint64_t k) : node(7 + 3 * k), page(8 + 3 * k), content(9 + 3 * k) {}
+};
+
+std::string pageTreeNode(const PageObjects& o) {
+    return number(o.node) + " 0 obj\n<<\n/Type /Pages\n/Parent 6 0 R\n/Count 1\n/Kids [" +
+           number(o.page) + " 0 R ]\n>>\nendobj\n";
+}
+
+std::string pageObject(const PageObjects& o, const ConversionSettings& s) {
+    return number(o.page) + " 0 obj\n<<\n/Type /Page\n/Parent " + number(o.node) +
+           " 0 R\n/Resources << /Font << /F1 4 0 R >> /ProcSet 3 0 R>>\n/MediaBox [0 0 " +
+           s.pageWidth + " " + s.pageHeight + " ]\n/Rotate " + s.rotateText + "\n/Contents " +
+           number(o.content) + " 0 R\n>>\nendobj\n";
+}
+
+void writeRootOfPageTree(TextFileWriter& out, std::uint64_t pageCount) {
+    out.write("6 0 obj\n<<\n/Type /Pages\n/Count " + number(pageCount) + "\n/Kids [");
+    std::string kids;
+    kids.reserve(kChunk + 32);
+    for (std::uint64_t k = 0; k < pageCount; ++k) {
+        kids += number(PageObjects(k).node);
+        kids += " 0 R ";
+        if (kids.size() >= kChunk) {
+            out.writeRaw(kids);
+            kids.clear();
+        }
+    }
+    out.writeRaw(kids);
+    out.write("]\n>>\nendobj\n");
+}
+
+}  // namespace
+
+void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& s,
+                        std::uint64_t streamLength,
+                        const std::function<void(TextFileWriter&)>& writeContent) {
+    std::array<std::uint64_t, 9> offsets{};
+    out.write(kHeader);
+    offsets[1] = out.position();
+    out.write("1 0 obj\n<<\n/Type /Catalog\n/Pages 3 0 R\n/Outlines 2 0 R\n>>\nendobj\n");
+    offsets[2] = out.position();
+    out.write(kOutlines);
+    offsets[3] = out.position();
+    out.write("3 0 obj\n<<\n/Type /Pages\n/Count 1\n/Kids [4 0 R ]\n>>\nendobj\n");
+    offsets[4] = out.position();
+    out.write(
+        "4 0 obj\n<<\n/Type /Page\n/Parent 3 0 R\n/Resources << /Font << /F1 7 0 R >> /ProcSet 6 "
+        "0 R>>\n/MediaBox [0 0 " +
+        s.pageWidth + " " + s.pageHeight + " ]\n/Rotate " + s.rotateText +
+        "\n/Contents 5 0 R\n>>\nendobj\n");
+    offsets[5] = out.position();
+    out.write(streamHead(5, streamLength));
+    writeContent(out);
+    out.write(kStreamTail);
+    offsets[6] = out.position();
+    out.write(procSetObject(6));
+    offsets[7] = out.position();
+    out.write(fontObject(7, s));
+    offsets[8] = out.position();
+    out.write(infoObject(8, s));
+    writeXrefAndTrailer(
+        out, 8, [&](std::uint64_t object) { return offsets[object]; }, 8);
+}
+
+void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& settings,
+                        const PageContent& page) {
+    writeSinglePagePdf(out, settings, page.streamLength,
+                       [&](TextFileWriter& file) { file.writeRaw(page.bytes); });
+}
+
+void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequence& pages) {
+    const std::uint64_t pageCount = pages.pageCount();
+    std::array<std::uint64_t, 7> fixedOffsets{};
+    out.write(kHeader);
+    fixedOffsets[1] = out.position();
+    out.write("1 0 obj\n<<\n/Type /Catalog\n/Pages 6 0 R\n/Outlines 2 0 R\n>>\nendobj\n");
+    fixedOffsets[2] = out.position();
+    out.write(kOutlines);
+    fixedOffsets[3] = out.position();
+    out.write(procSetObject(3));
+    fixedOffsets[4] = out.position();
+    out.write(fontObject(4, s));
+    fixedOffsets[5] = out.position();
+    out.write(infoObject(5, s));
+    fixedOffsets[6] = out.position();
+    writeRootOfPageTree(out, pageCount);
+
+    // Only the offset of each page's first object is kept; the other two
+    // follow from the sizes of the texts before them, which are cheap to
+    // build again for the table.
+    std::vector<std::uint64_t> nodeOffsets;
+    nodeOffsets.reserve(pageCount);
+    for (std::uint64_t k = 0; k < pageCount; ++k) {
+        const PageContent& content = pages.nextPage();
+        PageObjects objects(k);
+        nodeOffsets.push_back(out.position());
+        out.write(pageTreeNode(objects));
+        out.write(pageObject(objects, s));
+        out.write(streamHead(objects.content, content.streamLength));
+        out.writeRaw(content.bytes);
+        out.write(kStreamTail);
+    }
+
+    // Offsets are asked for in ascending object order, so the page last
+    // looked at is remembered.
+    std::uint64_t cachedPage = ~std::uint64_t{0};
+    std::array<std::uint64_t, 3> cached{};
+    auto offsetOf = [&](std::uint64_t object) -> std::uint64_t {
+        if (object <= 6) return fixedOffsets[object];
+        std::uint64_t k = (object - 7) / 3;
+        if (k != cachedPage) {
+            PageObjects objects(k);
+            cached[0] = nodeOffsets[k];
+            cached[1] = cached[0] + diskSize(pageTreeNode(objects));
+            cached[2] = cached[1] + diskSize(pageObject(objects, s));
+            cachedPage = k;
+        }
+        return cached[(object - 7) % 3];
+    };
+    writeXrefAndTrailer(out, 6 + 3 * pageCount, offsetOf, 5);
+}
+
+void writePageTreePdf(TextFileWriter& out, const ConversionSettings& settings,
+                      const std::vector<PageContent>& pages) {
+    PageList list(pages);
+    writePageTreePdf(out, settings, list);
+}
+
+}  // namespace leafwright

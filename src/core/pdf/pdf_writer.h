@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "pdf/page_content.h"
+#include "platform/text_file_writer.h"
+#include "settings/conversion_settings.h"
+
+namespace leafwright {
+
+// The pages of a page-tree document, handed out one at a time so that a long
+// document never has to be held whole.
+class PageSequence {
+public:
+    virtual ~PageSequence() = default;
+    // Known before the first page is produced (the page tree lists them all
+    // before the pages).
+    virtual std::size_t pageCount() const = 0;
+    // The next page; the reference stays valid until the next call. Called
+    // exactly pageCount() times.
+    virtual const PageContent& nextPage() = 0;
+};
+
+// Pages already held in memory.
+class PageList : public PageSequence {
+public:
+    explicit PageList(const std::vector<PageContent>& pages) : pages_(pages) {}
+    std::size_t pageCount() const override { return pages_.size(); }
+    const PageContent& nextPage() override { return pages_.at(next_++); }
+
+private:
+    const std::vector<PageContent>& pages_;
+    std::size_t next_ = 0;
+};
+
+// Writes the whole single-page document: catalog 1, outlines 2, pages 3,
+// page 4, content 5, procedure set 6, font 7, information 8, cross-reference
+// table and trailer.
+void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& settings,
+                        const PageContent& page);
+
+// The same with the content produced while it is written: writeContent must
+// write exactly streamLength + 2 bytes (the content bytes of PageContent).
+void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& settings,
+                        std::uint64_t streamLength,
+                        const std::function<void(TextFileWriter&)>& writeContent);
+
+// Writes the page-tree document: catalog 1, outlines 2, procedure set 3,
+// font 4, information 5, root of the page tree 6, and for page k its own
+// page-tree node 7+3k, page 8+3k and content 9+3k; then the cross-reference
+// table and trailer. Any number of pages, at least one.
+void writePageTreePdf(TextFileWriter& out, const ConversionSettings& settings,
+                      PageSequence& pages);
+void writePageTreePdf(TextFileWriter& out, const ConversionSettings& settings,
+                      const std::vector<PageContent>& pages);
+
+}  // namespace leafwright

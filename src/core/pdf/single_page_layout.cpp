@@ -1,0 +1,69 @@
+#include "pdf/single_page_layout.h"
+
+#include <string>
+
+#include "platform/file_error.h"
+
+namespace leafwright {
+
+namespace {
+
+constexpr int kBottomMargin = 15;
+constexpr int kRightMargin = 60;
+constexpr std::size_t kChunk = 1 << 16;
+
+const ConversionSettings& storePageSize(ConversionSettings& s, const SourceSummary& summary,
+                                        const TextMeasure& measure) {
+    auto lines = static_cast<double>(summary.lineCount);
+    std::int64_t height =
+        static_cast<std::int64_t>(lines * s.leadingValue) + s.topMarginValue + kBottomMargin;
+    std::int64_t widest = summary.lineCount == 0 ? 0 : measure.widthInPoints(summary.widestLine);
+    std::int64_t width = widest + s.leftMarginValue + kRightMargin;
+
+    s.pageHeightValue = static_cast<int>(height);
+    s.pageHeight = std::to_string(height);
+    s.textTopValue = static_cast<int>(height - s.topMarginValue);
+    s.textTop = std::to_string(height - s.topMarginValue);
+    s.pageWidthValue = static_cast<int>(width);
+    s.pageWidth = std::to_string(width);
+    s.textLeft = std::to_string(s.leftMarginValue);
+    return s;
+}
+
+}  // namespace
+
+SinglePage::SinglePage(TextFileReader& source, ConversionSettings& settings,
+                       const TextMeasure& measure)
+    : source_(source, SourceText::Measures::LineSizes),
+      frame_(storePageSize(settings, source_.summary(), measure)),
+      streamLength_(frame_.streamLength(source_.summary().lineCount, source_.summary().bodyBytes)) {}
+
+void SinglePage::writeContent(TextFileWriter& out) {
+    const std::uint64_t start = out.position();
+    out.writeRaw(frame_.opening());
+    std::string chunk;
+    chunk.reserve(2 * kChunk);
+    for (std::uint64_t i = 0; i < lineCount(); ++i) {
+        chunk.append(ContentFrame::kLineStart);
+        source_.appendNextLine(chunk);
+        chunk.append(ContentFrame::kLineEnd);
+        if (chunk.size() >= kChunk) {
+            out.writeRaw(chunk);
+            chunk.clear();
+        }
+    }
+    source_.expectEnd();
+    chunk.append(ContentFrame::kClosing);
+    out.writeRaw(chunk);
+    // The length went out before the content: a source that changed between
+    // the passes (same line count, other bytes) must not leave a wrong one.
+    if (out.position() - start != streamLength_ + 2)
+        throw FileError(source_.path(), "changed while it was being converted");
+}
+
+SinglePage layOutSinglePage(TextFileReader& source, ConversionSettings& settings,
+                            const TextMeasure& measure) {
+    return SinglePage(source, settings, measure);
+}
+
+}  // namespace leafwright

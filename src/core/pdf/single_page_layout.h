@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+
+#include "pdf/page_content.h"
+#include "pdf/source_text.h"
+#include "pdf/text_measure.h"
+#include "platform/text_file_reader.h"
+#include "platform/text_file_writer.h"
+#include "settings/conversion_settings.h"
+
+namespace leafwright {
+
+// The one page of a source cut to the size of its text. Its content is
+// produced from the source's second pass while it is written.
+class SinglePage {
+public:
+    SinglePage(TextFileReader& source, ConversionSettings& settings, const TextMeasure& measure);
+
+    std::uint64_t streamLength() const noexcept { return streamLength_; }
+    std::uint64_t lineCount() const noexcept { return source_.summary().lineCount; }
+
+    // Writes the content bytes (streamLength() + 2 of them). Throws FileError
+    // naming the source when it changed since it was measured.
+    void writeContent(TextFileWriter& out);
+
+private:
+    SourceText source_;
+    ContentFrame frame_;
+    std::uint64_t streamLength_;
+};
+
+// Measures the source and stores the page it needs into the settings, where
+// the values stay: height trunc(lines * leadingValue) + topMarginValue + 15,
+// width (widest line in points) + leftMarginValue + 60, the text starting
+// topMarginValue below the top and leftMarginValue from the left edge.
+SinglePage layOutSinglePage(TextFileReader& source, ConversionSettings& settings,
+                            const TextMeasure& measure);
+
+}  // namespace leafwright

@@ -1,0 +1,153 @@
+#include "pdf/text_encoding.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+
+#include "pdf/mac_roman.h"
+
+namespace leafwright {
+
+namespace {
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+
+// What a byte needs on its way into a PDF string: 0 nothing, 1 a backslash
+// before it, 2 translation (a byte above 0x7F).
+constexpr std::array<unsigned char, 256> kByteClass = [] {
+    std::array<unsigned char, 256> table{};
+    table['\\'] = table['('] = table[')'] = 1;
+    for (int b = 0x80; b < 0x100; ++b) table[b] = 2;
+    return table;
+}();
+
+bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// Decodes one UTF-8 sequence that starts with a byte above 0x7F. Returns the
+// number of bytes it takes, or 0 when it is malformed.
+std::size_t decodeSequence(const unsigned char* p, std::size_t available, char32_t& character) {
+    unsigned char lead = p[0];
+    std::size_t length;
+    char32_t minimum;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, minimum = 0x80, character = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, minimum = 0x800, character = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, minimum = 0x10000, character = lead & 0x07;
+    } else {
+        return 0;
+    }
+    if (available < length) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if (!isContinuation(p[i])) return 0;
+        character = (character << 6) | (p[i] & 0x3F);
+    }
+    if (character < minimum || character > 0x10FFFF) return 0;
+    if (character >= 0xD800 && character <= 0xDFFF) return 0;
+    return length;
+}
+
+}  // namespace
+
+bool isAscii(std::string_view bytes) {
+    const char* p = bytes.data();
+    std::size_t n = bytes.size();
+    std::uint64_t seen = 0;
+    for (; n >= 8; p += 8, n -= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        seen |= word;
+    }
+    for (; n > 0; ++p, --n) seen |= static_cast<unsigned char>(*p);
+    return (seen & kHighBits) == 0;
+}
+
+std::size_t countUtf8Characters(std::string_view bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    std::size_t n = bytes.size();
+    std::size_t characters = 0;
+    std::size_t i = 0;
+    while (i < n) {
+        // Runs of ASCII go eight bytes at a time.
+        if (n - i >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p + i, 8);
+            if ((word & kHighBits) == 0) {
+                i += 8;
+                characters += 8;
+                continue;
+            }
+        }
+        if (p[i] < 0x80) {
+            ++i;
+        } else {
+            char32_t ignored;
+            std::size_t length = decodeSequence(p + i, n - i, ignored);
+            if (length == 0) return kNotUtf8;
+            i += length;
+        }
+        ++characters;
+    }
+    return characters;
+}
+
+std::size_t countEscapedBytes(std::string_view line) {
+    std::size_t count = 0;
+    for (char c : line) count += kByteClass[static_cast<unsigned char>(c)] == 1;
+    return count;
+}
+
+void appendEncodedEscaped(std::string& out, std::string_view line, SourceEncoding encoding) {
+    const auto* p = reinterpret_cast<const unsigned char*>(line.data());
+    const std::size_t n = line.size();
+    const std::array<char, 256>& cp1252 = windows1252ToMacRoman();
+    std::size_t copied = 0;  // bytes before this index are already in out
+    std::size_t i = 0;
+    while (i < n) {
+        unsigned char kind = kByteClass[p[i]];
+        if (kind == 0) {
+            ++i;
+            continue;
+        }
+        out.append(line.data() + copied, i - copied);
+        if (kind == 1) {
+            out.push_back('\\');
+            out.push_back(static_cast<char>(p[i]));
+            ++i;
+        } else if (encoding == SourceEncoding::Windows1252) {
+            out.push_back(cp1252[p[i]]);
+            ++i;
+        } else {
+            char32_t character;
+            std::size_t length = decodeSequence(p + i, n - i, character);
+            out.push_back(length == 0 ? '?' : macRomanCode(character));
+            i += length == 0 ? 1 : length;
+        }
+        copied = i;
+    }
+    out.append(line.data() + copied, n - copied);
+}
+
+std::u32string decodeText(std::string_view text) {
+    std::u32string result;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    bool utf8 = countUtf8Characters(text) != kNotUtf8;
+    for (std::size_t i = 0; i < n;) {
+        char32_t character = p[i];
+        std::size_t length = 1;
+        if (character >= 0x80) {
+            if (utf8) {
+                length = decodeSequence(p + i, n - i, character);
+            } else {
+                character = windows1252Character(p[i]);
+            }
+        }
+        result.push_back(character);
+        i += length;
+    }
+    return result;
+}
+
+}  // namespace leafwright
