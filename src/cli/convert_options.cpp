@@ -23,7 +23,7 @@ std::optional<std::string>* optionalValueSlot(ConvertOptions& options, std::stri
 }
 
 const char* const kStandardInputRefused =
-    "-: reading standard input is not supported; name a file (a file called \"-\" is ./-)";
+    "-: reading standard input is not supported; a file called \"-\" is named ./-";
 
 }  // namespace
 
