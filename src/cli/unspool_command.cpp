@@ -73,7 +73,7 @@ UnspoolOptions parseUnspoolOptions(const std::vector<std::string>& args) {
 // Answers the run's questions without asking anyone: an existing text file
 // is replaced only with --force, and a failure is reported and passed over.
 class CommandLineUnspoolHandler : public UnspoolRunHandler {
-public:
+  public:
     explicit CommandLineUnspoolHandler(bool force) : force_(force) {}
 
     bool confirmOverwrite(const std::string&, const std::string&) override { return force_; }
@@ -83,7 +83,8 @@ public:
     }
 
     void declined(const std::string& sourcePath, const std::string& outputPath) override {
-        printError(sourcePath + ": skipped, " + outputPath + " already exists (--force replaces it)");
+        printError(sourcePath + ": skipped, " + outputPath +
+                   " already exists (--force replaces it)");
         allDone_ = false;
     }
 
@@ -99,7 +100,7 @@ public:
 
     bool allDone() const { return allDone_; }
 
-private:
+  private:
     bool force_;
     bool allDone_ = true;
 };

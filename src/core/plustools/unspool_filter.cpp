@@ -22,7 +22,9 @@ bool isMarkerAt(std::string_view text, std::size_t at) {
            (text[at + 2] == '%' || text[at + 2] == '&');
 }
 
-bool needsRewriting(char c) { return c == '#' || static_cast<unsigned char>(c) >= 0x80; }
+bool needsRewriting(char c) {
+    return c == '#' || static_cast<unsigned char>(c) >= 0x80;
+}
 
 }  // namespace
 
@@ -56,7 +58,8 @@ std::string_view UnspoolFilter::mask(std::string_view line) {
     if (std::memchr(line.data(), '\\', line.size()) == nullptr) return line;
     masked_.clear();
     for (std::size_t at = 0; at < line.size(); ++at) {
-        if (line[at] == '\\' && at + 1 < line.size() && (line[at + 1] == '(' || line[at + 1] == ')')) {
+        if (line[at] == '\\' && at + 1 < line.size() &&
+            (line[at + 1] == '(' || line[at + 1] == ')')) {
             masked_.append(line[at + 1] == '(' ? kOpenMarker : kCloseMarker);
             ++at;
         } else {

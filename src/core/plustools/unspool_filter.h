@@ -14,7 +14,7 @@ namespace leafwright {
 //
 // One filter serves one source file, fed its lines in order.
 class UnspoolFilter {
-public:
+  public:
     // Passes one source line (without its line end) through the filter and
     // appends what it yields to out: the string text in UTF-8 (bytes from
     // 0x80 up decoded from Mac OS Roman) and CR LF where a string ends.
@@ -25,7 +25,7 @@ public:
     // Strings opened on earlier lines and not yet closed.
     std::int64_t openStrings() const noexcept { return openStrings_; }
 
-private:
+  private:
     std::string_view mask(std::string_view line);
 
     std::int64_t textDepth_ = 0;

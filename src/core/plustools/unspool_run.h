@@ -21,7 +21,7 @@ void unspoolFile(const std::string& sourcePath, const std::string& outputPath);
 
 // What a front end answers and hears during a run over a list of PDFs.
 class UnspoolRunHandler {
-public:
+  public:
     virtual ~UnspoolRunHandler() = default;
     // The output path names an existing file (not a folder): replace it?
     virtual bool confirmOverwrite(const std::string& sourcePath, const std::string& outputPath) = 0;
