@@ -1,0 +1,25 @@
+#include "app/converter_app.h"
+
+#include "app/main_dialog.h"
+#include "platform/modal_runner.h"
+#include "platform/program_folders.h"
+#include "settings/product_info.h"
+
+namespace leafwright {
+
+ConverterApp::ConverterApp(int& argc, char** argv) : QApplication(argc, argv) {
+    // Names the user's configuration and data folders (…/leafwright).
+    setApplicationName(QStringLiteral("leafwright"));
+    setApplicationVersion(QString::fromLatin1(product::kVersion));
+    setDesktopFileName(QStringLiteral("leafwright"));
+}
+
+int ConverterApp::initInstance() {
+    // Nothing is read at start-up: no arguments, no configuration file.
+    MainDialog dialog(locateProgramFolders());
+    runModal(dialog);
+    // Exit, Escape and the close box end the program alike.
+    return 0;
+}
+
+}  // namespace leafwright

@@ -1,0 +1,80 @@
+#include "app/file_list.h"
+
+#include <QMouseEvent>
+
+namespace leafwright {
+
+namespace {
+
+// A row that sorts by pathTextLess; QListWidget's own order is
+// case-sensitive.
+class PathRow : public QListWidgetItem {
+public:
+    PathRow(const QIcon& picture, const QString& text) : QListWidgetItem(picture, text) {}
+    bool operator<(const QListWidgetItem& other) const override {
+        return pathTextLess(text(), other.text());
+    }
+};
+
+}  // namespace
+
+bool pathTextLess(const QString& left, const QString& right) {
+    const int folded = left.compare(right, Qt::CaseInsensitive);
+    if (folded != 0) return folded < 0;
+    return left.compare(right, Qt::CaseSensitive) < 0;
+}
+
+FileList::FileList(Order order, const QIcon& rowPicture, QWidget* parent)
+    : QListWidget(parent), rowPicture_(rowPicture) {
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setDragDropMode(QAbstractItemView::NoDragDrop);
+    setAcceptDrops(false);
+    setIconSize(QSize(16, 16));
+    setUniformItemSizes(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    if (order == Order::Ascending) {
+        setSortingEnabled(true);
+        sortItems(Qt::AscendingOrder);
+    }
+}
+
+QString FileList::rowText(int row) const {
+    const QListWidgetItem* entry = item(row);
+    return entry ? entry->text() : QString();
+}
+
+QStringList FileList::rowTexts() const {
+    QStringList texts;
+    texts.reserve(count());
+    for (int row = 0; row < count(); ++row) texts << item(row)->text();
+    return texts;
+}
+
+int FileList::firstSelectedRow() const { return nextSelectedRow(-1); }
+
+int FileList::nextSelectedRow(int row) const {
+    for (int next = std::max(row + 1, 0); next < count(); ++next)
+        if (item(next)->isSelected()) return next;
+    return -1;
+}
+
+void FileList::insertRow(int index, const QString& text) {
+    insertItem(std::clamp(index, 0, count()), new PathRow(rowPicture_, text));
+}
+
+void FileList::deleteRow(int row) { delete takeItem(row); }
+
+void FileList::deleteSelectedRows() {
+    for (int row = count() - 1; row >= 0; --row)
+        if (item(row)->isSelected()) deleteRow(row);
+}
+
+void FileList::mouseDoubleClickEvent(QMouseEvent* event) {
+    QListWidget::mouseDoubleClickEvent(event);
+    emit listDoubleClicked();
+}
+
+}  // namespace leafwright

@@ -1,0 +1,52 @@
+// The commands of the main window that work on its two file lists directly.
+#include "app/file_list.h"
+#include "app/main_dialog.h"
+#include "platform/desktop_opener.h"
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
+#include "platform/string_table.h"
+
+namespace leafwright {
+
+namespace {
+const QString kTextFileFilter = QStringLiteral("Text file(*.txt)|*.txt;|");
+}  // namespace
+
+void MainDialog::OnAddFiles() {
+    // Every picked file becomes a row, however many were picked; the list's
+    // order decides where each one shows. No duplicate check: the same path
+    // may be listed twice.
+    const QStringList picked = askOpenFileNames(this, kTextFileFilter);
+    int index = 0;
+    for (const QString& path : picked) sourceList_->insertRow(index++, path);
+}
+
+void MainDialog::OnRemoveFiles() {
+    const bool sourceSelected = sourceList_->firstSelectedRow() >= 0;
+    const bool resultSelected = resultList_->firstSelectedRow() >= 0;
+    if (!sourceSelected && !resultSelected) {
+        showMessage(this, kNoItemsSelected);
+        return;
+    }
+    // Only rows go; no file on disk is touched.
+    if (sourceSelected) sourceList_->deleteSelectedRows();
+    if (resultSelected) resultList_->deleteSelectedRows();
+}
+
+void MainDialog::OnClearList() {
+    sourceList_->deleteAllRows();
+    resultList_->deleteAllRows();
+}
+
+void MainDialog::OnDblclkSourceList() { openLowestSelectedRow(*sourceList_); }
+
+void MainDialog::OnDblclkResultList() { openLowestSelectedRow(*resultList_); }
+
+void MainDialog::openLowestSelectedRow(const FileList& list) {
+    const int row = list.firstSelectedRow();
+    if (row < 0) return;
+    // The row stays listed whether or not its file opens.
+    if (!openFileWithDefaultProgram(list.rowText(row))) showMessage(this, kFileCannotBeOpened);
+}
+
+}  // namespace leafwright

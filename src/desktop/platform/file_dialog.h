@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <deque>
+#include <vector>
+
+class QWidget;
+
+namespace leafwright {
+
+// Turns a filter text of label and pattern pairs separated by "|", the
+// patterns of a pair separated by ";" (for example "Text file(*.txt)|*.txt;|"),
+// into the name filters of Qt's file dialog, one per pair, in order.
+QStringList nameFiltersFrom(const QString& filterText);
+
+// The open form of the file dialog, several files at once. Returns the full
+// paths of the picked files in the order the dialog gives them, or nothing
+// when the user cancels. Every picked file is returned, however many.
+// Afterwards the current folder is the folder of the picked files, so that
+// the next dialog starts where the user last was; callers that name files
+// relative to the program set the current folder themselves.
+QStringList askOpenFileNames(QWidget* owner, const QString& filterText);
+
+// The open form for one file; an empty text when the user cancels. Moves the
+// current folder like askOpenFileNames.
+QString askOpenFileName(QWidget* owner, const QString& filterText);
+
+// The save form: asks before it overwrites an existing file. An empty text
+// when the user cancels. Moves the current folder like askOpenFileNames.
+QString askSaveFileName(QWidget* owner, const QString& filterText);
+
+// Test seam. While an object of this class lives, the file dialogs open no
+// window: each request is recorded and answered with the next scripted list
+// of names (an empty list is Cancel, as is a request with nothing scripted).
+// The current folder moves as it would after the real dialog.
+class FileDialogSeam {
+public:
+    enum class Form { OpenSeveral, OpenOne, Save };
+    struct Request {
+        Form form;
+        QString filterText;
+    };
+
+    FileDialogSeam();
+    ~FileDialogSeam();
+    FileDialogSeam(const FileDialogSeam&) = delete;
+    FileDialogSeam& operator=(const FileDialogSeam&) = delete;
+
+    void nextFileNames(const QStringList& names) { answers_.push_back(names); }
+    void nextCancel() { answers_.push_back({}); }
+    const std::vector<Request>& requests() const { return requests_; }
+
+    static FileDialogSeam* active();
+    QStringList answer(Form form, const QString& filterText);
+
+private:
+    std::deque<QStringList> answers_;
+    std::vector<Request> requests_;
+};
+
+}  // namespace leafwright

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <deque>
+#include <vector>
+
+class QWidget;
+
+namespace leafwright {
+
+// How a message of the string table is shown: its buttons and its icon.
+struct MessageStyle {
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+// The buttons and icon of message `id` (OK and no icon for any message
+// without a rule of its own).
+MessageStyle messageStyle(int id);
+
+// The caption of every message box: the program's file name without its
+// extension.
+QString messageCaption();
+
+// Shows the string-table message `id` modally over `owner` and returns the
+// button pressed: QMessageBox::Ok, or Yes / No for a question.
+QMessageBox::StandardButton showMessage(QWidget* owner, int id);
+
+// Test seam. While an object of this class lives, showMessage opens no window:
+// it records the message number and returns the next scripted answer; with
+// none scripted it answers OK, or No to a question.
+class MessageBoxSeam {
+public:
+    MessageBoxSeam();
+    ~MessageBoxSeam();
+    MessageBoxSeam(const MessageBoxSeam&) = delete;
+    MessageBoxSeam& operator=(const MessageBoxSeam&) = delete;
+
+    void answerNext(QMessageBox::StandardButton answer) { answers_.push_back(answer); }
+    const std::vector<int>& shown() const { return shown_; }
+    void clear() { shown_.clear(); }
+
+    static MessageBoxSeam* active();
+    QMessageBox::StandardButton answer(int id);
+
+private:
+    std::deque<QMessageBox::StandardButton> answers_;
+    std::vector<int> shown_;
+};
+
+}  // namespace leafwright

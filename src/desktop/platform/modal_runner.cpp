@@ -1,0 +1,31 @@
+#include "platform/modal_runner.h"
+
+#include <QDialog>
+
+namespace leafwright {
+
+namespace {
+ModalDialogSeam* activeSeam = nullptr;
+}  // namespace
+
+int runModal(QDialog& dialog) {
+    if (ModalDialogSeam* seam = ModalDialogSeam::active()) return seam->run(dialog);
+    return dialog.exec();
+}
+
+ModalDialogSeam::ModalDialogSeam(Handler handler) : handler_(std::move(handler)) {
+    activeSeam = this;
+}
+
+ModalDialogSeam::~ModalDialogSeam() {
+    if (activeSeam == this) activeSeam = nullptr;
+}
+
+ModalDialogSeam* ModalDialogSeam::active() { return activeSeam; }
+
+int ModalDialogSeam::run(QDialog& dialog) {
+    ran_.push_back(QString::fromLatin1(dialog.metaObject()->className()));
+    return handler_ ? handler_(dialog) : int(QDialog::Rejected);
+}
+
+}  // namespace leafwright
