@@ -33,12 +33,23 @@ std::string documentInfoString(std::string_view value) {
     escaped.reserve(raw.size() + 8);
     for (char c : raw) {
         switch (c) {
-            case '\\': escaped += "\\\\"; break;
-            case '(': escaped += "\\("; break;
-            case ')': escaped += "\\)"; break;
-            case '\r': escaped += "\\r"; break;
-            case '\n': escaped += "\\n"; break;
-            default: escaped.push_back(c);
+            case '\\':
+                escaped += "\\\\";
+                break;
+            case '(':
+                escaped += "\\(";
+                break;
+            case ')':
+                escaped += "\\)";
+                break;
+            case '\r':
+                escaped += "\\r";
+                break;
+            case '\n':
+                escaped += "\\n";
+                break;
+            default:
+                escaped.push_back(c);
         }
     }
     return escaped;

@@ -29,7 +29,7 @@ PageContent buildPageContent(const ConversionSettings& settings,
 // The fixed parts of a page's content for one set of settings, so that pages
 // can be built line by line without building the fixed text again.
 class ContentFrame {
-public:
+  public:
     explicit ContentFrame(const ConversionSettings& settings);
 
     // Everything before the first line: text object, colours, font, leading
@@ -49,7 +49,7 @@ public:
     static void addLine(PageContent& page, std::string_view escapedLine);
     static void end(PageContent& page);
 
-private:
+  private:
     std::string opening_;
 };
 

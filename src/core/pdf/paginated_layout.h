@@ -18,7 +18,7 @@ std::int64_t lineCapacity(const ConversionSettings& settings);
 // The pages of a source on fixed pages, built one at a time from the
 // source's second pass: the document never stands whole in memory.
 class PaginatedPages : public PageSequence {
-public:
+  public:
     PaginatedPages(TextFileReader& source, const ConversionSettings& settings,
                    std::int64_t capacity);
 
@@ -26,7 +26,7 @@ public:
     const PageContent& nextPage() override;
     std::uint64_t lineCount() const noexcept { return source_.summary().lineCount; }
 
-private:
+  private:
     SourceText source_;
     ContentFrame frame_;
     std::uint64_t capacity_;

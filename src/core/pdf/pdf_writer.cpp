@@ -16,14 +16,18 @@ constexpr std::string_view kOutlines = "2 0 obj\n<<\n/Type /Outlines\n/Count 0\n
 constexpr std::string_view kFreeEntry = "0000000000 65535 f\n";
 constexpr std::size_t kChunk = 1 << 16;
 
-std::string number(std::uint64_t value) { return std::to_string(value); }
+std::string number(std::uint64_t value) {
+    return std::to_string(value);
+}
 
 // Bytes a text takes on disk.
 std::uint64_t diskSize(std::string_view text) {
     return text.size() + static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
-std::string procSetObject(int object) { return number(object) + " 0 obj\n[/PDF /Text]\nendobj\n"; }
+std::string procSetObject(int object) {
+    return number(object) + " 0 obj\n[/PDF /Text]\nendobj\n";
+}
 
 std::string fontObject(int object, const ConversionSettings& s) {
     return number(object) + " 0 obj\n<<\n/Type /Font\n/Subtype /Type1\n/Name /F1\n/BaseFont /" +
@@ -33,9 +37,9 @@ std::string fontObject(int object, const ConversionSettings& s) {
 std::string infoObject(int object, const ConversionSettings& s) {
     return number(object) + " 0 obj\n<<\n/Title (" + documentInfoString(s.docTitle) +
            ")\n/Author (" + documentInfoString(s.docAuthor) + ")\n/Keywords (" +
-           documentInfoString(s.docKeywords) + ")\n/Subject (" +
-           documentInfoString(s.docSubject) + ")\n/Producer (" +
-           documentInfoString(s.docProducer) + ")\n/CreationDate (10-5-2001)\n>>\nendobj\n";
+           documentInfoString(s.docKeywords) + ")\n/Subject (" + documentInfoString(s.docSubject) +
+           ")\n/Producer (" + documentInfoString(s.docProducer) +
+           ")\n/CreationDate (10-5-2001)\n>>\nendobj\n";
 }
 
 std::string streamHead(std::uint64_t object, std::uint64_t streamLength) {

@@ -14,7 +14,7 @@ namespace leafwright {
 // The pages of a page-tree document, handed out one at a time so that a long
 // document never has to be held whole.
 class PageSequence {
-public:
+  public:
     virtual ~PageSequence() = default;
     // Known before the first page is produced (the page tree lists them all
     // before the pages).
@@ -26,12 +26,12 @@ public:
 
 // Pages already held in memory.
 class PageList : public PageSequence {
-public:
+  public:
     explicit PageList(const std::vector<PageContent>& pages) : pages_(pages) {}
     std::size_t pageCount() const override { return pages_.size(); }
     const PageContent& nextPage() override { return pages_.at(next_++); }
 
-private:
+  private:
     const std::vector<PageContent>& pages_;
     std::size_t next_ = 0;
 };
@@ -52,8 +52,7 @@ void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& settings,
 // font 4, information 5, root of the page tree 6, and for page k its own
 // page-tree node 7+3k, page 8+3k and content 9+3k; then the cross-reference
 // table and trailer. Any number of pages, at least one.
-void writePageTreePdf(TextFileWriter& out, const ConversionSettings& settings,
-                      PageSequence& pages);
+void writePageTreePdf(TextFileWriter& out, const ConversionSettings& settings, PageSequence& pages);
 void writePageTreePdf(TextFileWriter& out, const ConversionSettings& settings,
                       const std::vector<PageContent>& pages);
 

@@ -36,7 +36,8 @@ SinglePage::SinglePage(TextFileReader& source, ConversionSettings& settings,
                        const TextMeasure& measure)
     : source_(source, SourceText::Measures::LineSizes),
       frame_(storePageSize(settings, source_.summary(), measure)),
-      streamLength_(frame_.streamLength(source_.summary().lineCount, source_.summary().bodyBytes)) {}
+      streamLength_(frame_.streamLength(source_.summary().lineCount, source_.summary().bodyBytes)) {
+}
 
 void SinglePage::writeContent(TextFileWriter& out) {
     const std::uint64_t start = out.position();

@@ -14,7 +14,7 @@ namespace leafwright {
 // The one page of a source cut to the size of its text. Its content is
 // produced from the source's second pass while it is written.
 class SinglePage {
-public:
+  public:
     SinglePage(TextFileReader& source, ConversionSettings& settings, const TextMeasure& measure);
 
     std::uint64_t streamLength() const noexcept { return streamLength_; }
@@ -24,7 +24,7 @@ public:
     // naming the source when it changed since it was measured.
     void writeContent(TextFileWriter& out);
 
-private:
+  private:
     SourceText source_;
     ContentFrame frame_;
     std::uint64_t streamLength_;

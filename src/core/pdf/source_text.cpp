@@ -43,7 +43,8 @@ void SourceText::firstPass(Measures measures) {
                 utf8 = false;
             } else {
                 // The byte-order mark is dropped, not shown.
-                std::uint64_t sizeUtf8 = characters + escapes - (firstLine && startsWithByteOrderMark_);
+                std::uint64_t sizeUtf8 =
+                    characters + escapes - (firstLine && startsWithByteOrderMark_);
                 widestUtf8 = std::max(widestUtf8, sizeUtf8);
                 bytesUtf8 += sizeUtf8;
             }

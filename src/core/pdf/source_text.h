@@ -26,7 +26,7 @@ struct SourceSummary {
 // and escaped. A source that cannot be read twice (a pipe) is held in memory
 // by the first pass instead.
 class SourceText {
-public:
+  public:
     enum class Measures { LineCount, LineSizes };
 
     // Runs the first pass. Throws FileError on a read error.
@@ -46,7 +46,7 @@ public:
     // are left that the first pass did not count.
     void expectEnd();
 
-private:
+  private:
     bool nextRawLine(std::string_view& line);
     void firstPass(Measures measures);
 

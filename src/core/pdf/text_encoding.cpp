@@ -21,7 +21,9 @@ constexpr std::array<unsigned char, 256> kByteClass = [] {
     return table;
 }();
 
-bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool isContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
 
 // Decodes one UTF-8 sequence that starts with a byte above 0x7F. Returns the
 // number of bytes it takes, or 0 when it is malformed.

@@ -10,7 +10,7 @@ namespace leafwright {
 // step is integer arithmetic with the rounding a screen device does, so the
 // window and the command line measure alike, everywhere.
 class TextMeasure {
-public:
+  public:
     explicit TextMeasure(int fontSizeValue);
 
     // Horizontal extent in hundredths of an inch of a line of byteCount
@@ -23,7 +23,7 @@ public:
     int pixelsPerEm() const noexcept { return pixelsPerEm_; }
     int advance() const noexcept { return advance_; }
 
-private:
+  private:
     int height_;
     int pixelsPerEm_;
     int advance_;

@@ -1,0 +1,190 @@
+#include "pdf/conversion_run.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "converted_text.h"
+#include "platform/file_error.h"
+
+namespace leafwright {
+namespace {
+
+using testing::listFolder;
+using testing::readBytes;
+using testing::TempDir;
+using testing::writeBytes;
+
+// Records what a run tells its front end, with scripted answers.
+class RecordingHandler : public ConversionRunHandler {
+  public:
+    bool overwrite = true;
+    bool goOn = true;
+    std::vector<std::string> events;
+
+    bool confirmOverwrite(const std::string& source, const std::string&) override {
+        events.push_back("ask " + name(source));
+        return overwrite;
+    }
+    void converted(const std::string& source, const std::string& output) override {
+        events.push_back("converted " + name(source) + " -> " + name(output));
+    }
+    void declined(const std::string& source, const std::string&) override {
+        events.push_back("declined " + name(source));
+    }
+    bool failed(const std::string& source, const FileError&) override {
+        events.push_back("failed " + name(source));
+        return goOn;
+    }
+
+  private:
+    static std::string name(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+};
+
+TEST(OutputPath, ReplacesTheLastThreeCharactersOrMovesIntoTheFolder) {
+    EXPECT_EQ(outputPathFor("/docs/report.txt", "Default Path"), "/docs/report.pdf");
+    EXPECT_EQ(outputPathFor("/docs/notes.text", "Default Path"), "/docs/notes.tpdf");
+    EXPECT_EQ(outputPathFor("/docs/report.txt", "/out"), "/out/report.pdf");
+    EXPECT_EQ(outputPathFor("/docs/report.txt", "default path"), "default path/report.pdf");
+    EXPECT_EQ(outputPathFor("report.txt", "/out"), "/out/report.pdf");
+}
+
+TEST(ConvertFile, RefusesAPageOnWhichNoLineFitsAndWritesNothing) {
+    TempDir dir;
+    writeBytes(dir.file("a.txt"), "text\n");
+    ConversionSettings settings;
+    settings.topMarginValue = 842;
+    try {
+        convertFile(dir.file("a.txt"), dir.file("a.pdf"), settings);
+        FAIL() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), dir.file("a.txt"));
+        EXPECT_EQ(error.cause(), "No line fits on the page");
+    }
+    EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"a.txt"});
+}
+
+TEST(ConvertFile, RefusesToOverwriteItsOwnSource) {
+    TempDir dir;
+    writeBytes(dir.file("paper.pdf"), "not yet a pdf\n");
+    ConversionSettings settings;
+    std::string output = outputPathFor(dir.file("paper.pdf"), settings.outputFolder);
+    EXPECT_THROW(convertFile(dir.file("paper.pdf"), output, settings), FileError);
+    // The same through a link to the source.
+    ASSERT_EQ(::symlink(dir.file("paper.pdf").c_str(), dir.file("link.pdf").c_str()), 0);
+    try {
+        convertFile(dir.file("paper.pdf"), dir.file("link.pdf"), settings);
+        FAIL() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_NE(error.cause().find("would overwrite its own source"), std::string::npos);
+    }
+    EXPECT_EQ(readBytes(dir.file("paper.pdf")), "not yet a pdf\n");
+    EXPECT_EQ(listFolder(dir.path()), (std::vector<std::string>{"link.pdf", "paper.pdf"}));
+}
+
+TEST(ConvertFile, FailedWriteKeepsTheOldFileAndLeavesNoPartialFile) {
+    TempDir dir;
+    writeBytes(dir.file("big.txt"), testing::numberedLines(200000));
+    writeBytes(dir.file("big.pdf"), "old contents");
+    ConversionSettings settings;
+    // A file-size limit makes the writes fail part way (EFBIG), as a full
+    // disk would.
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 1 << 20;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    for (int self = 0; self <= 1; ++self) {
+        settings.chosen.selfAdaptation = self;
+        EXPECT_THROW(convertFile(dir.file("big.txt"), dir.file("big.pdf"), settings), FileError);
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(readBytes(dir.file("big.pdf")), "old contents");
+    EXPECT_EQ(listFolder(dir.path()), (std::vector<std::string>{"big.pdf", "big.txt"}));
+}
+
+TEST(ConvertFile, MissingSourceIsAFileErrorNamingIt) {
+    TempDir dir;
+    ConversionSettings settings;
+    try {
+        convertFile(dir.file("gone.txt"), dir.file("gone.pdf"), settings);
+        FAIL() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), dir.file("gone.txt"));
+    }
+    EXPECT_TRUE(listFolder(dir.path()).empty());
+}
+
+TEST(ConversionRun, AsksOnlyAboutExistingFilesAndDropsDeclinedOnes) {
+    TempDir dir;
+    writeBytes(dir.file("a.txt"), "a\n");
+    writeBytes(dir.file("b.txt"), "b\n");
+    writeBytes(dir.file("b.pdf"), "keep me");
+    ConversionSettings settings;
+    RecordingHandler handler;
+    handler.overwrite = false;
+    runConversion({dir.file("a.txt"), dir.file("b.txt")}, settings, handler);
+    EXPECT_EQ(handler.events, (std::vector<std::string>{"converted a.txt -> a.pdf", "ask b.txt",
+                                                        "declined b.txt"}));
+    EXPECT_EQ(readBytes(dir.file("b.pdf")), "keep me");
+    EXPECT_EQ(readBytes(dir.file("a.pdf")).substr(0, 8), "%PDF-1.3");
+
+    // Yes replaces the file; the same source twice asks the second time.
+    RecordingHandler yes;
+    runConversion({dir.file("b.txt"), dir.file("b.txt")}, settings, yes);
+    EXPECT_EQ(yes.events, (std::vector<std::string>{"ask b.txt", "converted b.txt -> b.pdf",
+                                                    "ask b.txt", "converted b.txt -> b.pdf"}));
+    EXPECT_NE(readBytes(dir.file("b.pdf")), "keep me");
+}
+
+TEST(ConversionRun, AFolderInTheWayRaisesNoQuestionButFails) {
+    TempDir dir;
+    writeBytes(dir.file("c.txt"), "c\n");
+    ASSERT_EQ(::mkdir(dir.file("c.pdf").c_str(), 0755), 0);
+    ConversionSettings settings;
+    RecordingHandler handler;
+    runConversion({dir.file("c.txt")}, settings, handler);
+    EXPECT_EQ(handler.events, std::vector<std::string>{"failed c.txt"});
+}
+
+TEST(ConversionRun, TheHandlerDecidesWhetherAFailureStopsTheRun) {
+    TempDir dir;
+    writeBytes(dir.file("ok.txt"), "fine\n");
+    ConversionSettings settings;
+    settings.outputFolder = dir.path();
+    const std::vector<std::string> sources = {dir.file("missing.txt"), dir.file("ok.txt")};
+
+    RecordingHandler goOn;
+    runConversion(sources, settings, goOn);
+    EXPECT_EQ(goOn.events,
+              (std::vector<std::string>{"failed missing.txt", "converted ok.txt -> ok.pdf"}));
+
+    RecordingHandler stop;
+    stop.goOn = false;
+    stop.overwrite = false;
+    runConversion(sources, settings, stop);
+    EXPECT_EQ(stop.events, std::vector<std::string>{"failed missing.txt"});
+}
+
+TEST(ConversionRun, SelfAdaptingValuesStayInTheSettingsAfterTheRun) {
+    TempDir dir;
+    writeBytes(dir.file("one.txt"), "Hi\n");
+    writeBytes(dir.file("two.txt"), "a\nb\nc\n");
+    ConversionSettings settings;
+    settings.chosen.selfAdaptation = 1;
+    RecordingHandler handler;
+    runConversion({dir.file("one.txt"), dir.file("two.txt")}, settings, handler);
+    EXPECT_EQ(settings.pageHeight, "99");
+    EXPECT_EQ(settings.pageWidth, "104");  // "a": width 8, plus 36 and 60
+    EXPECT_EQ(settings.textTop, "63");
+    EXPECT_NE(readBytes(dir.file("one.pdf")).find("/MediaBox [0 0 113 67 ]"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace leafwright

@@ -1,0 +1,130 @@
+#include "pdf/text_encoding.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "converted_text.h"
+#include "pdf/document_info.h"
+#include "pdf/mac_roman.h"
+#include "pdf_expectations.h"
+
+namespace leafwright {
+namespace {
+
+using testing::convertText;
+
+// The body of the one shown string of a one-line document.
+std::string shownLine(const std::string& pdf) {
+    std::size_t begin = pdf.find("Tm\r\n(") + 5;
+    std::size_t end = pdf.find(")'\r\nET", begin);
+    return pdf.substr(begin, end - begin);
+}
+
+TEST(SourceEncoding, Utf8TextIsWrittenInMacRomanCodes) {
+    ConversionSettings settings;
+    // café – “quotes” ½ : ½ has no MacRoman code.
+    std::string pdf =
+        convertText("caf\xC3\xA9 \xE2\x80\x93 \xE2\x80\x9Cquotes\xE2\x80\x9D \xC2\xBD\n", settings);
+    EXPECT_EQ(shownLine(pdf), "caf\x8E \xD0 \xD2quotes\xD3 ?");
+    testing::checkStructure(pdf);
+}
+
+TEST(SourceEncoding, Windows1252TextIsWrittenInMacRomanCodes) {
+    ConversionSettings settings;
+    // é, en dash, curly quotes, euro (no code), an undefined byte.
+    std::string pdf = convertText("caf\xE9 \x96 \x93q\x94 \x80\x81\n", settings);
+    EXPECT_EQ(shownLine(pdf), "caf\x8E \xD0 \xD2q\xD3 ??");
+}
+
+TEST(SourceEncoding, OneMalformedByteAnywhereMakesTheWholeFileWindows1252) {
+    ConversionSettings settings;
+    // The first line alone is UTF-8 é; the last line's lone 0xE9 is not.
+    std::string pdf = convertText("\xC3\xA9\nx\xE9\n", settings);
+    EXPECT_NE(pdf.find("(\xCC\xA9)'"), std::string::npos);  // Ã then ©
+    EXPECT_NE(pdf.find("(x\x8E)'"), std::string::npos);
+    // Overlong forms and surrogates are malformed too.
+    EXPECT_EQ(countUtf8Characters("\xC0\xAF"), kNotUtf8);
+    EXPECT_EQ(countUtf8Characters("\xED\xA0\x80"), kNotUtf8);
+    EXPECT_EQ(countUtf8Characters("\xF4\x90\x80\x80"), kNotUtf8);
+    EXPECT_EQ(countUtf8Characters("abcdefghij\xF0\x9F\x98\x80"), 11u);
+}
+
+TEST(SourceEncoding, BytesAfterEndOfTextMarkDoNotDecide) {
+    ConversionSettings settings;
+    std::string pdf = convertText("\xC3\xA9\x1A\xFF\xFF", settings);
+    EXPECT_EQ(shownLine(pdf), "\x8E");
+}
+
+TEST(SourceEncoding, ByteOrderMarkIsDroppedOnlyFromUtf8) {
+    ConversionSettings settings;
+    EXPECT_EQ(shownLine(convertText("\xEF\xBB\xBFHi\n", settings)), "Hi");
+    // In a Windows-1252 file the three bytes are characters: ï » ¿.
+    std::string pdf = convertText("\xEF\xBB\xBFHi\n\xFF\n", settings);
+    EXPECT_NE(pdf.find("(\x95\xC8\xC0Hi)'"), std::string::npos);
+}
+
+TEST(SourceEncoding, AsciiBytesAreKeptEvenControlCharacters) {
+    ConversionSettings settings;
+    EXPECT_EQ(shownLine(convertText("a\tb\x01\x7F\rc\n", settings)), "a\tb\x01\x7F\rc");
+}
+
+TEST(MacRomanCodes, FollowThePdfEncoding) {
+    EXPECT_EQ(macRomanCode(U'\u00A0'), '\xCA');
+    EXPECT_EQ(macRomanCode(U'\u00A4'), '\xDB');
+    EXPECT_EQ(macRomanCode(U'\u20AC'), '?');
+    EXPECT_EQ(macRomanCode(U'\u00C4'), '\x80');
+    EXPECT_EQ(macRomanCode(U'\u02C7'), '\xFF');
+    EXPECT_EQ(macRomanCode(U'\uFB02'), '\xDF');
+    EXPECT_EQ(macRomanCode(U'\u2260'), '?');  // not-equal sign: no glyph in the PDF encoding
+    EXPECT_EQ(macRomanCode(U'A'), 'A');
+}
+
+TEST(MacRomanCodes, NoTwoCharactersShareACodeAndGlyphlessCodesNeverAppear) {
+    const std::set<unsigned char> glyphless = {0xAD, 0xB0, 0xB2, 0xB3, 0xB6, 0xB7, 0xB8, 0xB9,
+                                               0xBA, 0xBD, 0xC3, 0xC5, 0xC6, 0xD7, 0xF0};
+    std::set<unsigned char> used;
+    for (char32_t c = 0x80; c < 0x20000; ++c) {
+        auto code = static_cast<unsigned char>(macRomanCode(c));
+        if (code == '?') continue;
+        EXPECT_GE(code, 0x80) << std::hex << static_cast<unsigned>(c);
+        EXPECT_EQ(glyphless.count(code), 0u) << std::hex << static_cast<unsigned>(c);
+        EXPECT_TRUE(used.insert(code).second) << std::hex << static_cast<unsigned>(c);
+    }
+    EXPECT_EQ(used.size(), 128u - glyphless.size());
+}
+
+TEST(DocumentInformation, AsciiIsKeptAndStringDelimitersAreEscaped) {
+    EXPECT_EQ(documentInfoString("Plain title"), "Plain title");
+    EXPECT_EQ(documentInfoString("a(b\\c"), "a\\(b\\\\c");
+    EXPECT_EQ(documentInfoString("two\r\nlines)"), "two\\r\\nlines\\)");
+}
+
+TEST(DocumentInformation, OtherTextBecomesUtf16WithByteOrderMark) {
+    EXPECT_EQ(documentInfoString("caf\xC3\xA9"), std::string("\xFE\xFF\0c\0a\0f\0\xE9", 10));
+    // Windows-1252 bytes are read as such.
+    EXPECT_EQ(documentInfoString("\x80"), "\xFE\xFF\x20\xAC");
+    // A code unit byte that is a delimiter is escaped too: U+0128 is 01 28.
+    EXPECT_EQ(documentInfoString("\xC4\xA8"), "\xFE\xFF\x01\\\x28");
+    // Beyond the first plane: a surrogate pair.
+    EXPECT_EQ(documentInfoString("\xF0\x9F\x98\x80"), std::string("\xFE\xFF\xD8\x3D\xDE\x00", 6));
+}
+
+TEST(DocumentInformation, AnyTitleKeepsTheDocumentValid) {
+    testing::TempDir dir;
+    ConversionSettings settings;
+    settings.docTitle = "Unbalanced ( and \\ end\\";
+    settings.docAuthor = "Zo\xC3\xAB (\xE2\x80\x9CZ\xE2\x80\x9D)";
+    settings.docSubject = "line\nbreak";
+    testing::writeBytes(dir.file("a.txt"), "text\n");
+    convertFile(dir.file("a.txt"), dir.file("a.pdf"), settings);
+    std::string pdf = testing::readBytes(dir.file("a.pdf"));
+    EXPECT_NE(pdf.find("/Title (Unbalanced \\( and \\\\ end\\\\)\r\n"), std::string::npos);
+    EXPECT_NE(pdf.find("/Subject (line\\nbreak)\r\n"), std::string::npos);
+    testing::checkStructure(pdf);
+    EXPECT_TRUE(testing::qpdfAccepts(dir.file("a.pdf")));
+}
+
+}  // namespace
+}  // namespace leafwright
