@@ -1,0 +1,70 @@
+// Reads arbitrary bytes as a configuration file, derives the settings from
+// what was read, and checks that writing the values and reading them again
+// gives the same values.
+
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/file_error.h"
+#include "settings/config_file.h"
+#include "settings/conversion_settings.h"
+#include "settings/derivation.h"
+
+namespace {
+
+// One private folder per fuzzing process for the files each input needs.
+const std::string& workFolder() {
+    static const std::string folder = [] {
+        char pattern[] = "/tmp/leafwright-config-fuzz-XXXXXX";
+        const char* made = ::mkdtemp(pattern);
+        if (made == nullptr) std::abort();
+        return std::string(made);
+    }();
+    return folder;
+}
+
+void writeWhole(const std::string& path, const std::uint8_t* data, std::size_t size) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) std::abort();
+    if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
+    std::fclose(file);
+}
+
+bool sameValues(const leafwright::ChosenValues& a, const leafwright::ChosenValues& b) {
+    return a.pageStyle == b.pageStyle && a.font == b.font && a.fontSize == b.fontSize &&
+           a.textColor == b.textColor && a.pageColor == b.pageColor && a.rotation == b.rotation &&
+           a.topMargin == b.topMargin && a.leftMargin == b.leftMargin &&
+           a.landscape == b.landscape && a.customFolder == b.customFolder && a.folder == b.folder &&
+           a.selfAdaptation == b.selfAdaptation;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string input = workFolder() + "/input.tcf";
+    const std::string copy = workFolder() + "/copy.tcf";
+    writeWhole(input, data, size);
+    try {
+        leafwright::ChosenValues values = leafwright::readConfigFile(input);
+
+        leafwright::writeConfigFile(copy, values);
+        if (!sameValues(leafwright::readConfigFile(copy), values)) {
+            std::fprintf(stderr, "config file: values change when written and read again\n");
+            std::abort();
+        }
+
+        // The folder line would start a search of the file system; the
+        // number and table rules are what is exercised here.
+        values.customFolder = 0;
+        leafwright::ConversionSettings settings;
+        leafwright::deriveSettings(settings, values);
+    } catch (const leafwright::FileError&) {
+        // A file error is a proper answer to a file that cannot be read.
+    }
+    return 0;
+}

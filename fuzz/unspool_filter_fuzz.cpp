@@ -1,0 +1,113 @@
+// Feeds arbitrary bytes, split into lines as the text reader splits them,
+// through the Unspool line filter and checks it against a plain, slow
+// transcription of the filter's rules, and that what it writes is UTF-8 with
+// CR LF as its only line break.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "plustools/mac_roman.h"
+#include "plustools/unspool_filter.h"
+
+namespace {
+
+void replaceAll(std::string& text, std::string_view from, std::string_view to) {
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
+// The rules, step by step, with no care for speed.
+class ReferenceFilter {
+  public:
+    std::int64_t textDepth = 0;
+    std::int64_t openStrings = 0;
+
+    void filterLine(std::string line, std::string& out) {
+        replaceAll(line, "\\(", "#$%");
+        replaceAll(line, "\\)", "#$&");
+        std::size_t start = 0;
+        std::size_t b = line.find("BT");
+        if (b != std::string::npos) {
+            ++textDepth;
+            start = b + 1;
+        }
+        if (textDepth > 0) {
+            std::size_t i = line.find('(', start);
+            std::size_t j = line.find(')', start);
+            bool hasOpen = i != std::string::npos, hasClose = j != std::string::npos;
+            if (hasOpen && hasClose) {
+                write(j > i ? line.substr(i + 1, j - i - 1) : std::string(), out);
+                out += "\r\n";
+            } else if (hasOpen) {
+                write(line.substr(i + 1), out);
+                ++openStrings;
+            } else if (openStrings > 0 && hasClose) {
+                write(line.substr(0, j), out);
+                out += "\r\n";
+                --openStrings;
+            } else if (openStrings > 0) {
+                write(line, out);
+            }
+        }
+        if (line.find("ET") != std::string::npos) --textDepth;
+    }
+
+  private:
+    static void write(std::string text, std::string& out) {
+        replaceAll(text, "#$%", "(");
+        replaceAll(text, "#$&", ")");
+        for (unsigned char c : text) leafwright::appendMacRomanAsUtf8(c, out);
+    }
+};
+
+bool isUtf8(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        unsigned char c = static_cast<unsigned char>(text[at]);
+        std::size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : 0;
+        if (length == 0 || at + length > text.size()) return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) return false;
+        at += length;
+    }
+    return true;
+}
+
+[[noreturn]] void fail(const char* what) {
+    std::fprintf(stderr, "unspool filter: %s\n", what);
+    std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::string_view input(reinterpret_cast<const char*>(data), size);
+    if (std::size_t stop = input.find('\x1A'); stop != std::string_view::npos)
+        input = input.substr(0, stop);
+
+    leafwright::UnspoolFilter filter;
+    ReferenceFilter reference;
+    std::string out, expected;
+    while (!input.empty()) {
+        std::size_t end = input.find('\n');
+        std::string_view line = input.substr(0, end);
+        input = end == std::string_view::npos ? std::string_view() : input.substr(end + 1);
+        if (!line.empty() && line.back() == '\r' && end != std::string_view::npos)
+            line.remove_suffix(1);
+
+        filter.filterLine(line, out);
+        reference.filterLine(std::string(line), expected);
+        if (out != expected) fail("output differs from the rules");
+        if (filter.textDepth() != reference.textDepth) fail("textDepth differs");
+        if (filter.openStrings() != reference.openStrings) fail("openStrings differs");
+        if (filter.openStrings() < 0) fail("openStrings below zero");
+    }
+    if (!isUtf8(out)) fail("output is not UTF-8");
+    for (std::size_t at = out.find('\n'); at != std::string::npos; at = out.find('\n', at + 1))
+        if (at == 0 || out[at - 1] != '\r') fail("a line feed without CR before it");
+    return 0;
+}
