@@ -147,11 +147,14 @@ TEST_F(ConvertTest, RejectedSettingsStopBeforeAnyFile) {
     put("illegal.tcf", configText({{7, "3x"}, {8, "-5"}}));
     put("wide.tcf", configText({{8, "596"}}));
     put("missing-folder.tcf", configText({{10, "TRUE"}, {11, "no-such-folder"}}));
+    put("long-margin.tcf", configText({{7, "00036"}}));  // the window takes 4 characters
 
     const std::vector<std::pair<std::string, std::string>> cases{
         {"illegal.tcf", "leafwright-cli: The top margin are illegal!\n"},
         {"wide.tcf", "leafwright-cli: The left margin go beyond the range!  \n"},
         {"missing-folder.tcf", "leafwright-cli: The path dose not exist!\n"},
+        {"long-margin.tcf",
+         "leafwright-cli: long-margin.tcf: a margin holds more than 4 characters\n"},
     };
     for (const auto& [config, message] : cases) {
         ProcessResult result = convert({"--config", config, "a.txt"});
@@ -162,7 +165,7 @@ TEST_F(ConvertTest, RejectedSettingsStopBeforeAnyFile) {
     ProcessResult unreadable = convert({"--config", "absent.tcf", "a.txt"});
     EXPECT_EQ(unreadable.exitStatus, 2);
     EXPECT_NE(unreadable.err.find("leafwright-cli: absent.tcf: "), std::string::npos);
-    EXPECT_EQ(listFolder(dir.path()).size(), 4u);  // no PDF
+    EXPECT_EQ(listFolder(dir.path()).size(), 5u);  // no PDF
 }
 
 TEST_F(ConvertTest, ConfigurationShapesTheDocument) {
