@@ -1,0 +1,50 @@
+#include "settings/notice_box.h"
+
+#include <QFile>
+#include <QMessageBox>
+
+#include "platform/file_error.h"
+#include "platform/message_box.h"
+
+namespace leafwright {
+
+namespace {
+NoticeBoxSeam* activeSeam = nullptr;
+}  // namespace
+
+void showNotice(QWidget* owner, const QString& text) {
+    if (NoticeBoxSeam* seam = NoticeBoxSeam::active()) {
+        seam->record(text);
+        return;
+    }
+    QMessageBox box(QMessageBox::Warning, messageCaption(), text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+QString fileErrorNotice(const FileError& error) {
+    return QStringLiteral("The file \"%1\" could not be used: %2.")
+        .arg(QFile::decodeName(QByteArray::fromStdString(error.path())),
+             QString::fromStdString(error.cause()));
+}
+
+void showFileError(QWidget* owner, const FileError& error) {
+    showNotice(owner, fileErrorNotice(error));
+}
+
+QString tooManyCharactersText(int limit) {
+    return QStringLiteral("Enter no more than %1 characters.").arg(limit);
+}
+
+NoticeBoxSeam::NoticeBoxSeam() {
+    activeSeam = this;
+}
+
+NoticeBoxSeam::~NoticeBoxSeam() {
+    if (activeSeam == this) activeSeam = nullptr;
+}
+
+NoticeBoxSeam* NoticeBoxSeam::active() {
+    return activeSeam;
+}
+
+}  // namespace leafwright
