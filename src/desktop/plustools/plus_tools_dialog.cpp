@@ -39,8 +39,10 @@ constexpr int kUnspoolRow = 0;
 void etchedLine(QWidget* parent, QFrame::Shape shape, QRect where) {
     auto* line = new QFrame(parent);
     line->setFrameStyle(shape | QFrame::Sunken);
-    if (shape == QFrame::HLine) where.setHeight(std::max(where.height(), 2));
-    else where.setWidth(std::max(where.width(), 2));
+    if (shape == QFrame::HLine)
+        where.setHeight(std::max(where.height(), 2));
+    else
+        where.setWidth(std::max(where.width(), 2));
     line->setGeometry(where);
 }
 
@@ -136,6 +138,8 @@ void PlusToolsDialog::OnRun() {
     if (toolList_->indexOfTopLevelItem(chosen.first()) == kUnspoolRow) runUnspoolDialog(this);
 }
 
-void PlusToolsDialog::OnDblclkToolList() { OnRun(); }
+void PlusToolsDialog::OnDblclkToolList() {
+    OnRun();
+}
 
 }  // namespace leafwright

@@ -12,7 +12,7 @@ namespace leafwright {
 class PlusToolsDialog : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit PlusToolsDialog(QWidget* parent = nullptr);
     ~PlusToolsDialog() override;
 
@@ -24,10 +24,10 @@ public:
     void OnRun();
     void OnDblclkToolList();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void buildControls();
 
     QTreeWidget* toolList_ = nullptr;

@@ -16,9 +16,9 @@
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/string_table.h"
-#include "plustools/file_error_report.h"
 #include "plustools/plus_tool_font.h"
 #include "plustools/unspool_run.h"
+#include "settings/notice_box.h"
 
 namespace leafwright {
 
@@ -35,7 +35,9 @@ constexpr const char* kFlatButtonStyle =
     "QPushButton:default { border: 2px solid palette(shadow); }"
     "QPushButton:pressed { background: palette(mid); }";
 
-std::string toFileName(const QString& path) { return QFile::encodeName(path).toStdString(); }
+std::string toFileName(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
 
 QString fromFileName(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
@@ -44,7 +46,7 @@ QString fromFileName(const std::string& path) {
 // Carries one Convert run into the two lists. The run visits the sources in
 // the order of the PDF list, so the row it reports on is always the top row.
 class ListUnspoolRun : public UnspoolRunHandler {
-public:
+  public:
     ListUnspoolRun(QWidget* owner, FileList& pdfList, FileList& textList)
         : owner_(owner), pdfList_(pdfList), textList_(textList) {}
 
@@ -63,11 +65,11 @@ public:
     bool failed(const std::string&, const FileError& error) override {
         // The row stays at the top of the PDF list; what was converted
         // before stays written and listed.
-        reportFileError(owner_, error);
+        showFileError(owner_, error);
         return false;
     }
 
-private:
+  private:
     QWidget* owner_;
     FileList& pdfList_;
     FileList& textList_;
@@ -93,16 +95,17 @@ void UnspoolDialog::buildControls() {
     setFixedSize(units.rect(0, 0, 258, 135).size());
 
     // Creation order is the Tab order.
-    QPushButton* addFiles = addButton(kAddFilesButton, QStringLiteral("Add Files"),
-                                      units.rect(5, 120, 45, 12));
+    QPushButton* addFiles =
+        addButton(kAddFilesButton, QStringLiteral("Add Files"), units.rect(5, 120, 45, 12));
     addFiles->setDefault(true);
     addButton(kRemoveButton, QStringLiteral("Remove"), units.rect(55, 120, 45, 12));
     addButton(kClearListButton, QStringLiteral("Clear List"), units.rect(105, 120, 50, 12));
     addButton(kConvertButton, QStringLiteral("Convert -->"), units.rect(106, 60, 45, 12));
     addButton(kQuitButton, QStringLiteral("Quit"), units.rect(210, 119, 45, 12));
 
-    pdfList_ = new FileList(FileList::Order::AsInserted,
-                            QIcon(picture(QStringLiteral("list-pdf-document"), QSize(16, 16))), this);
+    pdfList_ =
+        new FileList(FileList::Order::AsInserted,
+                     QIcon(picture(QStringLiteral("list-pdf-document"), QSize(16, 16))), this);
     pdfList_->setObjectName(QStringLiteral("pdfList"));
     pdfList_->setGeometry(units.rect(10, 35, 93, 75));
 
@@ -111,9 +114,9 @@ void UnspoolDialog::buildControls() {
     // Beneath the lists, so that it frames them without covering them.
     group->lower();
 
-    textList_ = new FileList(FileList::Order::AsInserted,
-                             QIcon(picture(QStringLiteral("list-text-document"), QSize(16, 16))),
-                             this);
+    textList_ =
+        new FileList(FileList::Order::AsInserted,
+                     QIcon(picture(QStringLiteral("list-text-document"), QSize(16, 16))), this);
     textList_->setObjectName(QStringLiteral("textList"));
     textList_->setGeometry(units.rect(154, 35, 96, 75));
 
@@ -182,9 +185,13 @@ void UnspoolDialog::OnConvert() {
     unspoolFiles(sources, run);
 }
 
-void UnspoolDialog::OnDblclkPdfList() { openLowestSelectedRow(*pdfList_); }
+void UnspoolDialog::OnDblclkPdfList() {
+    openLowestSelectedRow(*pdfList_);
+}
 
-void UnspoolDialog::OnDblclkTextList() { openLowestSelectedRow(*textList_); }
+void UnspoolDialog::OnDblclkTextList() {
+    openLowestSelectedRow(*textList_);
+}
 
 void UnspoolDialog::openLowestSelectedRow(const FileList& list) {
     const int row = list.firstSelectedRow();

@@ -16,7 +16,7 @@ class FileList;
 class UnspoolDialog : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     // The numbers of the window's push buttons.
     enum Control : int {
         kQuitButton = 2,
@@ -42,7 +42,7 @@ public:
     void OnDblclkPdfList();
     void OnDblclkTextList();
 
-private:
+  private:
     void buildControls();
     QPushButton* addButton(int control, const QString& text, const QRect& where);
     void openLowestSelectedRow(const FileList& list);
