@@ -134,6 +134,13 @@ void UnspoolDialog::buildControls() {
     note->setGeometry(units.rect(5, 5, 245, 18));
     note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
+    // A row is measured by its own path, so that a long path is never cut
+    // short; the scroll bar reaches its end.
+    for (FileList* list : {pdfList_, textList_}) {
+        list->setUniformItemSizes(false);
+        list->setTextElideMode(Qt::ElideNone);
+    }
+
     connect(addFiles, &QPushButton::clicked, this, [this] { OnAddFiles(); });
     connect(button(kRemoveButton), &QPushButton::clicked, this, [this] { OnRemove(); });
     connect(button(kClearListButton), &QPushButton::clicked, this, [this] { OnClearList(); });
