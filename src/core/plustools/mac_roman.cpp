@@ -26,25 +26,45 @@ constexpr std::array<char16_t, 128> kUpperHalf = {
     0x00AF, 0x02D8, 0x02D9, 0x02DA, 0x00B8, 0x02DD, 0x02DB, 0x02C7,  //
 };
 
+// The UTF-8 form of every byte, worked out once: decoding is a look-up.
+struct Utf8Form {
+    char bytes[3];
+    unsigned char length;
+};
+
+constexpr Utf8Form utf8Form(char32_t code) {
+    // Every code point here lies below U+10000: one to three bytes.
+    if (code < 0x80) return {{static_cast<char>(code), 0, 0}, 1};
+    if (code < 0x800)
+        return {{static_cast<char>(0xC0 | (code >> 6)), static_cast<char>(0x80 | (code & 0x3F)), 0},
+                2};
+    return {{static_cast<char>(0xE0 | (code >> 12)), static_cast<char>(0x80 | ((code >> 6) & 0x3F)),
+             static_cast<char>(0x80 | (code & 0x3F))},
+            3};
+}
+
+constexpr std::array<Utf8Form, 256> makeUtf8Forms() {
+    std::array<Utf8Form, 256> forms{};
+    for (unsigned byte = 0; byte < 256; ++byte)
+        forms[byte] = utf8Form(byte < 0x80 ? char32_t{byte} : char32_t{kUpperHalf[byte - 0x80]});
+    return forms;
+}
+
+constexpr std::array<Utf8Form, 256> kUtf8Forms = makeUtf8Forms();
+
 }  // namespace
 
 char32_t macRomanToUnicode(unsigned char byte) {
     return byte < 0x80 ? char32_t{byte} : char32_t{kUpperHalf[byte - 0x80]};
 }
 
+std::string_view macRomanAsUtf8(unsigned char byte) {
+    const Utf8Form& form = kUtf8Forms[byte];
+    return std::string_view(form.bytes, form.length);
+}
+
 void appendMacRomanAsUtf8(unsigned char byte, std::string& out) {
-    char32_t code = macRomanToUnicode(byte);
-    // Every code point of the table lies below U+10000: one to three bytes.
-    if (code < 0x80) {
-        out.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (code >> 6)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (code >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
+    out.append(macRomanAsUtf8(byte));
 }
 
 }  // namespace leafwright

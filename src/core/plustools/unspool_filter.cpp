@@ -1,5 +1,6 @@
 #include "plustools/unspool_filter.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "plustools/mac_roman.h"
@@ -26,15 +27,30 @@ bool needsRewriting(char c) {
     return c == '#' || static_cast<unsigned char>(c) >= 0x80;
 }
 
+// The first position from `at` on whose byte needsRewriting, or the end.
+// Eight bytes at a time while none of them is "#" or has its high bit set:
+// most text is plain ASCII.
+std::size_t nextToRewrite(std::string_view text, std::size_t at) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    constexpr std::uint64_t kHashes = 0x2323232323232323u;  // "#" in every byte
+    while (at + 8 <= text.size()) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + at, 8);
+        std::uint64_t hash = word ^ kHashes;  // a zero byte where a "#" was
+        if (((word | ((hash - kOnes) & ~hash)) & kHighBits) != 0) break;
+        at += 8;
+    }
+    while (at < text.size() && !needsRewriting(text[at])) ++at;
+    return at;
+}
+
 }  // namespace
 
 void appendUnmaskedText(std::string_view piece, std::string& out) {
     std::size_t runStart = 0;
-    for (std::size_t at = 0; at < piece.size();) {
-        if (!needsRewriting(piece[at])) {
-            ++at;
-            continue;
-        }
+    for (std::size_t at = nextToRewrite(piece, 0); at < piece.size();
+         at = nextToRewrite(piece, at)) {
         out.append(piece.data() + runStart, at - runStart);
         if (isMarkerAt(piece, at)) {
             out.push_back(piece[at + 2] == '%' ? '(' : ')');
@@ -43,7 +59,7 @@ void appendUnmaskedText(std::string_view piece, std::string& out) {
             out.push_back('#');
             ++at;
         } else {
-            appendMacRomanAsUtf8(static_cast<unsigned char>(piece[at]), out);
+            out.append(macRomanAsUtf8(static_cast<unsigned char>(piece[at])));
             ++at;
         }
         runStart = at;
@@ -55,17 +71,22 @@ void appendUnmaskedText(std::string_view piece, std::string& out) {
 // escaped exactly when the byte before it is a backslash (a pair cannot
 // overlap another), so one left-to-right pass does both replacements.
 std::string_view UnspoolFilter::mask(std::string_view line) {
-    if (std::memchr(line.data(), '\\', line.size()) == nullptr) return line;
+    const char* backslash = static_cast<const char*>(std::memchr(line.data(), '\\', line.size()));
+    if (backslash == nullptr) return line;
     masked_.clear();
-    for (std::size_t at = 0; at < line.size(); ++at) {
-        if (line[at] == '\\' && at + 1 < line.size() &&
-            (line[at + 1] == '(' || line[at + 1] == ')')) {
+    std::size_t copied = 0;
+    while (backslash != nullptr) {
+        std::size_t at = static_cast<std::size_t>(backslash - line.data());
+        if (at + 1 < line.size() && (line[at + 1] == '(' || line[at + 1] == ')')) {
+            masked_.append(line.data() + copied, at - copied);
             masked_.append(line[at + 1] == '(' ? kOpenMarker : kCloseMarker);
-            ++at;
-        } else {
-            masked_.push_back(line[at]);
+            copied = at + 2;
         }
+        std::size_t next = at + 1;
+        backslash =
+            static_cast<const char*>(std::memchr(line.data() + next, '\\', line.size() - next));
     }
+    masked_.append(line.data() + copied, line.size() - copied);
     return masked_;
 }
 

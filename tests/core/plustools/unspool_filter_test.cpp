@@ -135,6 +135,25 @@ TEST(UnspoolFilter, HighBytesAreDecodedFromMacRoman) {
               std::string("a\tb\rc\0d\r\n", 9));
 }
 
+TEST(UnspoolFilter, RewritesAtEveryPositionOfALongPiece) {
+    // Plain text is skipped several bytes at a time; what must be rewritten
+    // is found wherever it stands.
+    const std::string plain(20, 'x');
+    auto placed = [&](std::size_t at, const std::string& what) {
+        return plain.substr(0, at) + what + plain.substr(at);
+    };
+    auto unmasked = [](const std::string& piece) {
+        std::string out;
+        appendUnmaskedText(piece, out);
+        return out;
+    };
+    for (std::size_t at = 0; at <= plain.size(); ++at) {
+        EXPECT_EQ(unmasked(placed(at, "#$&")), placed(at, ")")) << at;
+        EXPECT_EQ(unmasked(placed(at, "\x8E")), placed(at, "\u00E9")) << at;
+        EXPECT_EQ(unmasked(placed(at, "#")), placed(at, "#")) << at;
+    }
+}
+
 TEST(MacRoman, UpperHalfIsOneToOneAndKeepsAscii) {
     std::set<char32_t> seen;
     for (int byte = 0x80; byte <= 0xFF; ++byte) {
