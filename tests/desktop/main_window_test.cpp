@@ -1,0 +1,255 @@
+// The main window: routing of every command source, the enable rules of the
+// menu items, the keyboard, and the window's fixed frame.
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/command_ids.h"
+#include "app/file_list.h"
+#include "desktop_fixture.h"
+
+using namespace leafwright;
+using namespace leafwright::testing;
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    QMenu* menuTitled(MainDialog& dialog, const QString& title) {
+        for (QAction* action : dialog.menuBar()->actions())
+            if (action->text() == title) return action->menu();
+        return nullptr;
+    }
+    // What the user sees of a menu: item texts, "-" for a separator.
+    QStringList itemsOf(QMenu* menu) {
+        QStringList items;
+        for (QAction* action : menu->actions()) items << (action->isSeparator() ? "-" : action->text());
+        return items;
+    }
+    void showMenu(MainDialog& dialog, const QString& title) {
+        emit menuTitled(dialog, title)->aboutToShow();
+    }
+
+private slots:
+    void windowHasItsTitleAndOneSize() {
+        QTemporaryDir dir;
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(dir));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Leafwright v3.5"));
+        QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
+        QVERIFY(!(dialog.windowFlags() & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(dialog.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!dialog.windowIcon().isNull());
+        // The source list takes the keyboard first; Tab leads to the result list.
+        QCOMPARE(QApplication::focusWidget(), dialog.sourceList());
+        QTest::keyClick(dialog.sourceList(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog.resultList());
+        QTest::keyClick(dialog.resultList(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), dialog.sourceList());
+    }
+
+    void menusHoldTheirItemsInOrderWithoutMnemonics() {
+        QTemporaryDir dir;
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(dir));
+        QStringList titles;
+        for (QAction* action : dialog.menuBar()->actions()) titles << action->text();
+        QCOMPARE(titles, QStringList({"File", "Settings", "Plus-tools", "Help"}));
+        QCOMPARE(itemsOf(menuTitled(dialog, "File")),
+                 QStringList({"Convert Files", "-", "Add Files", "Remove Files", "-",
+                              "Clear list", "-", "Exit"}));
+        QCOMPARE(itemsOf(menuTitled(dialog, "Settings")),
+                 QStringList({"Options", "-", "Load Configuration File",
+                              "Default Configuration File"}));
+        QCOMPARE(itemsOf(menuTitled(dialog, "Plus-tools")), QStringList({"Unspool v1.0 Beta"}));
+        QCOMPARE(itemsOf(menuTitled(dialog, "Help")), QStringList({"Help", "-", "About"}));
+        QCOMPARE(itemsOf(dialog.toolsDropDownMenu()), QStringList({"Unspool v1.0 Beta"}));
+        for (QAction* action : dialog.findChildren<QAction*>()) {
+            QVERIFY2(!action->text().contains('&'), qPrintable(action->text()));
+            QVERIFY(action->shortcut().isEmpty());
+        }
+    }
+
+    void everySourceReachesItsHandler_data() {
+        QTest::addColumn<int>("command");
+        QTest::addColumn<QString>("handler");
+        QTest::newRow("menu Convert Files") << int(kCmdConvertFiles) << "OnConvertFiles";
+        QTest::newRow("menu Add Files") << int(kCmdAddFiles) << "OnAddFiles";
+        QTest::newRow("menu Remove Files") << int(kCmdRemoveFiles) << "OnRemoveFiles";
+        QTest::newRow("menu Clear list") << int(kCmdClearList) << "OnClearList";
+        QTest::newRow("menu Options") << int(kCmdOptions) << "OnOptions";
+        QTest::newRow("menu Load") << int(kCmdLoadConfigurationFile) << "OnLoadConfigurationFile";
+        QTest::newRow("menu Default") << int(kCmdDefaultConfigurationFile)
+                                      << "OnDefaultConfigurationFile";
+        QTest::newRow("menu Unspool") << int(kCmdUnspool) << "OnUnspool";
+        QTest::newRow("menu Help") << int(kCmdShowHelp) << "OnShowHelp";
+        QTest::newRow("menu About") << int(kCmdAbout) << "OnAbout";
+        QTest::newRow("menu Exit") << int(kCmdExit) << "OnExit";
+        QTest::newRow("toolbar Add Files") << int(kCmdToolbarAddFiles) << "OnAddFiles";
+        QTest::newRow("toolbar Remove") << int(kCmdToolbarRemove) << "OnRemoveFiles";
+        QTest::newRow("toolbar Clear list") << int(kCmdToolbarClearList) << "OnClearList";
+        QTest::newRow("toolbar Settings") << int(kCmdToolbarSettings) << "OnOptions";
+        QTest::newRow("toolbar Convert") << int(kCmdToolbarConvert) << "OnConvertFiles";
+        QTest::newRow("toolbar Info") << int(kCmdToolbarInfo) << "OnAbout";
+        QTest::newRow("toolbar Tools") << int(kCmdToolbarTools) << "OnPlusTools";
+        QTest::newRow("hidden Add Files") << int(kCmdHiddenAddFiles) << "OnAddFiles";
+        QTest::newRow("hidden Remove") << int(kCmdHiddenRemoveFiles) << "OnRemoveFiles";
+        QTest::newRow("hidden Options") << int(kCmdHiddenOptions) << "OnOptions";
+        QTest::newRow("drop-down Unspool") << int(kCmdDropDownUnspool) << "OnUnspool";
+    }
+
+    // The command is sent the way the user sends it: the menu item is
+    // triggered, the toolbar button clicked, the hidden button pressed.
+    void everySourceReachesItsHandler() {
+        QFETCH(int, command);
+        QFETCH(QString, handler);
+        QTemporaryDir dir;
+        PlatformSeams seams;
+        RecordingMainDialog dialog(foldersIn(dir));
+        if (QAction* item = dialog.menuAction(command)) {
+            item->trigger();
+        } else if (QToolButton* button = dialog.toolbarButton(command)) {
+            QVERIFY(button->isEnabled());
+            button->click();
+        } else if (QPushButton* hidden = dialog.hiddenButton(command)) {
+            QVERIFY(!hidden->isVisible());
+            hidden->click();
+        } else {
+            QCOMPARE(command, int(kCmdDropDownUnspool));
+            dialog.toolsDropDownMenu()->actions().first()->trigger();
+        }
+        QCOMPARE(dialog.reached, QStringList({handler}));
+    }
+
+    void dropDownItemAndPlusToolsMenuOpenTheSameWindow() {
+        QTemporaryDir dir;
+        PlatformSeams seams;
+        RecordingMainDialog dialog(foldersIn(dir));
+        dialog.toolsDropDownMenu()->actions().first()->trigger();
+        dialog.menuAction(kCmdUnspool)->trigger();
+        QCOMPARE(dialog.reached, QStringList({"OnUnspool", "OnUnspool"}));
+        QVERIFY(!dialog.sendCommand(4242));
+    }
+
+    void menuItemsAreGreyedWhileBothListsAreEmpty() {
+        QTemporaryDir dir;
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(dir));
+        showMenu(dialog, "File");
+        QVERIFY(!dialog.menuAction(kCmdConvertFiles)->isEnabled());
+        QVERIFY(!dialog.menuAction(kCmdRemoveFiles)->isEnabled());
+        QVERIFY(!dialog.menuAction(kCmdClearList)->isEnabled());
+        QVERIFY(dialog.menuAction(kCmdAddFiles)->isEnabled());
+        QVERIFY(dialog.menuAction(kCmdExit)->isEnabled());
+        // The toolbar never greys its buttons.
+        for (int id : {kCmdToolbarConvert, kCmdToolbarRemove, kCmdToolbarClearList})
+            QVERIFY(dialog.toolbarButton(id)->isEnabled());
+    }
+
+    void rowsInTheResultListOnlyEnableClearButNotConvert() {
+        QTemporaryDir dir;
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(dir));
+        dialog.resultList()->appendRow("/out/a.pdf");
+        showMenu(dialog, "File");
+        QVERIFY(!dialog.menuAction(kCmdConvertFiles)->isEnabled());
+        QVERIFY(dialog.menuAction(kCmdClearList)->isEnabled());
+        QVERIFY(!dialog.menuAction(kCmdRemoveFiles)->isEnabled());
+
+        dialog.resultList()->item(0)->setSelected(true);
+        showMenu(dialog, "File");
+        QVERIFY(dialog.menuAction(kCmdRemoveFiles)->isEnabled());
+    }
+
+    void selectionInTheSourceListEnablesEveryFileItem() {
+        QTemporaryDir dir;
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(dir));
+        dialog.sourceList()->appendRow("/in/a.txt");
+        dialog.sourceList()->item(0)->setSelected(true);
+        showMenu(dialog, "File");
+        QVERIFY(dialog.menuAction(kCmdConvertFiles)->isEnabled());
+        QVERIFY(dialog.menuAction(kCmdRemoveFiles)->isEnabled());
+        QVERIFY(dialog.menuAction(kCmdClearList)->isEnabled());
+    }
+
+    // The state follows the lists only when the menu is about to show.
+    void enabledStateIsRefreshedWhenTheMenuShows() {
+        QTemporaryDir dir;
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(dir));
+        showMenu(dialog, "File");
+        QVERIFY(!dialog.menuAction(kCmdClearList)->isEnabled());
+        dialog.sourceList()->appendRow("/in/a.txt");
+        QVERIFY(!dialog.menuAction(kCmdClearList)->isEnabled());
+        showMenu(dialog, "Help");
+        QVERIFY(!dialog.menuAction(kCmdClearList)->isEnabled());
+        showMenu(dialog, "File");
+        QVERIFY(dialog.menuAction(kCmdClearList)->isEnabled());
+        dialog.sourceList()->deleteAllRows();
+        showMenu(dialog, "File");
+        QVERIFY(!dialog.menuAction(kCmdClearList)->isEnabled());
+    }
+
+    void enterAnywhereOpensAddFilesAndKeepsTheWindow() {
+        QTemporaryDir dir;
+        PlatformSeams seams;
+        RecordingMainDialog dialog(foldersIn(dir));
+        QSignalSpy finished(&dialog, &QDialog::finished);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+
+        QTest::keyClick(dialog.sourceList(), Qt::Key_Return);
+        dialog.resultList()->setFocus();
+        QTest::keyClick(dialog.resultList(), Qt::Key_Enter, Qt::KeypadModifier);
+        QTest::keyClick(&dialog, Qt::Key_Return);
+
+        QCOMPARE(dialog.reached, QStringList({"OnAddFiles", "OnAddFiles", "OnAddFiles"}));
+        QCOMPARE(seams.files.requests().size(), size_t(3));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(finished.count(), 0);
+    }
+
+    void escapeEndsTheWindowAtOnce() {
+        QTemporaryDir dir;
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(dir));
+        dialog.sourceList()->appendRow("/in/a.txt");
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QTest::keyClick(dialog.sourceList(), Qt::Key_Escape);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QVERIFY(seams.messages.shown().empty());
+    }
+
+    void exitEndsTheWindowWithOk() {
+        QTemporaryDir dir;
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(dir));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.menuAction(kCmdExit)->trigger();
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
+
+    void toolsButtonCarriesADropDownArrow() {
+        QTemporaryDir dir;
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(dir));
+        QToolButton* tools = dialog.toolbarButton(kCmdToolbarTools);
+        QCOMPARE(tools->popupMode(), QToolButton::MenuButtonPopup);
+        QCOMPARE(tools->menu(), dialog.toolsDropDownMenu());
+        QCOMPARE(tools->iconSize(), QSize(62, 42));
+        QVERIFY(tools->toolTip().isEmpty());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

@@ -1,0 +1,102 @@
+// The platform services behind the windows: filters, message styles, and the
+// behaviour each seam keeps from the real service.
+#include <QTest>
+
+#include "desktop_fixture.h"
+#include "platform/string_table.h"
+
+using namespace leafwright;
+using namespace leafwright::testing;
+
+class PlatformServicesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void filterTextsBecomeNameFilters() {
+        QCOMPARE(nameFiltersFrom("Text file(*.txt)|*.txt;|"),
+                 QStringList({"Text file(*.txt) (*.txt)"}));
+        QCOMPARE(nameFiltersFrom("Config(*.tcf)|*.tcf|All files|*.*||"),
+                 QStringList({"Config(*.tcf) (*.tcf)", "All files (*.*)"}));
+        QCOMPARE(nameFiltersFrom("Pages|*.htm; *.html|"), QStringList({"Pages (*.htm *.html)"}));
+        QVERIFY(nameFiltersFrom("").isEmpty());
+    }
+
+    void messagesHaveTheirButtonsAndIcons() {
+        QCOMPARE(messageStyle(kNoItemsSelected).icon, QMessageBox::Information);
+        QCOMPARE(messageStyle(kNoItemsSelected).buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(messageStyle(kFileCannotBeOpened).icon, QMessageBox::NoIcon);
+        QCOMPARE(messageStyle(kTopMarginIllegal).icon, QMessageBox::NoIcon);
+        QCOMPARE(messageStyle(kTextListEmpty).icon, QMessageBox::Information);
+        QCOMPARE(messageStyle(kPdfListEmpty).icon, QMessageBox::Information);
+        QCOMPARE(messageStyle(kOverwriteQuestion).buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(messageStyle(kOverwriteQuestion).icon, QMessageBox::NoIcon);
+        // The caption is the program's file name without its extension.
+        QCOMPARE(messageCaption(), QStringLiteral("desktop_platform_services_test"));
+    }
+
+    void messageSeamAnswersAsScripted() {
+        MessageBoxSeam seam;
+        seam.answerNext(QMessageBox::Yes);
+        QCOMPARE(showMessage(nullptr, kOverwriteQuestion), QMessageBox::Yes);
+        QCOMPARE(showMessage(nullptr, kOverwriteQuestion), QMessageBox::No);
+        QCOMPARE(showMessage(nullptr, kNoItemsSelected), QMessageBox::Ok);
+        QCOMPARE(seam.shown(),
+                 std::vector<int>({kOverwriteQuestion, kOverwriteQuestion, kNoItemsSelected}));
+    }
+
+    // Like the real dialog, a pick moves the current folder to the picked
+    // files; a cancel leaves it.
+    void pickedFilesMoveTheCurrentFolder() {
+        const QString start = QDir::currentPath();
+        QTemporaryDir picked;
+        FileDialogSeam seam;
+        seam.nextCancel();
+        QVERIFY(askOpenFileNames(nullptr, "Text file(*.txt)|*.txt;|").isEmpty());
+        QCOMPARE(QDir::currentPath(), start);
+        seam.nextFileNames({picked.filePath("a.txt"), picked.filePath("b.txt")});
+        QCOMPARE(askOpenFileNames(nullptr, "Text file(*.txt)|*.txt;|").size(), 2);
+        QCOMPARE(QDir(QDir::currentPath()).canonicalPath(), QDir(picked.path()).canonicalPath());
+        QVERIFY(askSaveFileName(nullptr, "x|*.tcf|").isEmpty());
+        QCOMPARE(seam.requests().back().form, FileDialogSeam::Form::Save);
+        QDir::setCurrent(start);
+    }
+
+    void folderBrowserSeamRecordsItsTitle() {
+        FolderBrowserSeam seam;
+        seam.nextFolder("/tmp/out");
+        QCOMPARE(askFolder(nullptr, "Choose"), QStringLiteral("/tmp/out"));
+        QVERIFY(askFolder(nullptr, "Again").isEmpty());
+        QCOMPARE(seam.titles(), std::vector<QString>({"Choose", "Again"}));
+    }
+
+    void onlyExistingFilesReachTheDesktop() {
+        QTemporaryDir dir;
+        DesktopOpenerSeam seam;
+        QVERIFY(!openFileWithDefaultProgram(dir.filePath("missing.pdf")));
+        QVERIFY(!openFileWithDefaultProgram(QString()));
+        QVERIFY(seam.requests().empty());
+        const QString present = writeFile(dir.filePath("present.pdf"));
+        QVERIFY(openFileWithDefaultProgram(present));
+        seam.setResult(false);
+        QVERIFY(!openFileWithDefaultProgram(present));
+        QVERIFY(openWebAddress("http://www.leafwright.example") == false);
+        QCOMPARE(seam.requests().size(), size_t(3));
+        QCOMPARE(seam.requests().front(), QUrl::fromLocalFile(present));
+    }
+
+    void modalSeamHandsOverTheBuiltDialog() {
+        ModalDialogSeam seam;
+        QDialog dialog;
+        dialog.setWindowTitle("probe");
+        QCOMPARE(runModal(dialog), int(QDialog::Rejected));
+        seam.setHandler([](QDialog& shown) {
+            return shown.windowTitle() == "probe" ? int(QDialog::Accepted) : int(QDialog::Rejected);
+        });
+        QCOMPARE(runModal(dialog), int(QDialog::Accepted));
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(seam.ran().size(), size_t(2));
+    }
+};
+
+QTEST_MAIN(PlatformServicesTest)
+#include "platform_services_test.moc"
