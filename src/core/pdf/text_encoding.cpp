@@ -21,6 +21,26 @@ constexpr std::array<unsigned char, 256> kByteClass = [] {
     return table;
 }();
 
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+
+// True when any of the eight bytes is zero (exact, no false alarms).
+constexpr bool hasZeroByte(std::uint64_t word) {
+    return ((word - kOnes) & ~word & kHighBits) != 0;
+}
+
+// True when any of the eight bytes needs more than copying: a backslash, a
+// parenthesis or a byte above 0x7F. Lets plain text go eight bytes a step.
+constexpr bool needsWork(std::uint64_t word) {
+    return (word & kHighBits) != 0 || hasZeroByte(word ^ (kOnes * '\\')) ||
+           hasZeroByte(word ^ (kOnes * '(')) || hasZeroByte(word ^ (kOnes * ')'));
+}
+
+std::uint64_t load(const unsigned char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    return word;
+}
+
 bool isContinuation(unsigned char byte) {
     return (byte & 0xC0) == 0x80;
 }
@@ -72,14 +92,10 @@ std::size_t countUtf8Characters(std::string_view bytes) {
     std::size_t i = 0;
     while (i < n) {
         // Runs of ASCII go eight bytes at a time.
-        if (n - i >= 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p + i, 8);
-            if ((word & kHighBits) == 0) {
-                i += 8;
-                characters += 8;
-                continue;
-            }
+        if (n - i >= 8 && (load(p + i) & kHighBits) == 0) {
+            i += 8;
+            characters += 8;
+            continue;
         }
         if (p[i] < 0x80) {
             ++i;
@@ -95,8 +111,18 @@ std::size_t countUtf8Characters(std::string_view bytes) {
 }
 
 std::size_t countEscapedBytes(std::string_view line) {
+    const auto* p = reinterpret_cast<const unsigned char*>(line.data());
+    const std::size_t n = line.size();
     std::size_t count = 0;
-    for (char c : line) count += kByteClass[static_cast<unsigned char>(c)] == 1;
+    std::size_t i = 0;
+    while (i < n) {
+        if (n - i >= 8 && !needsWork(load(p + i))) {
+            i += 8;
+            continue;
+        }
+        count += kByteClass[p[i]] == 1;
+        ++i;
+    }
     return count;
 }
 
@@ -107,6 +133,10 @@ void appendEncodedEscaped(std::string& out, std::string_view line, SourceEncodin
     std::size_t copied = 0;  // bytes before this index are already in out
     std::size_t i = 0;
     while (i < n) {
+        if (n - i >= 8 && !needsWork(load(p + i))) {
+            i += 8;
+            continue;
+        }
         unsigned char kind = kByteClass[p[i]];
         if (kind == 0) {
             ++i;

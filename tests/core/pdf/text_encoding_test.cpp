@@ -8,6 +8,7 @@
 #include "converted_text.h"
 #include "pdf/document_info.h"
 #include "pdf/mac_roman.h"
+#include "pdf/page_content.h"
 #include "pdf_expectations.h"
 
 namespace leafwright {
@@ -68,6 +69,37 @@ TEST(SourceEncoding, ByteOrderMarkIsDroppedOnlyFromUtf8) {
 TEST(SourceEncoding, AsciiBytesAreKeptEvenControlCharacters) {
     ConversionSettings settings;
     EXPECT_EQ(shownLine(convertText("a\tb\x01\x7F\rc\n", settings)), "a\tb\x01\x7F\rc");
+}
+
+TEST(EncodedEscaping, FindsEverySpecialByteWhereverItStands) {
+    // Plain runs are skipped eight bytes at a time: put each kind of byte at
+    // every position of lines of many lengths.
+    for (std::size_t length = 1; length <= 40; ++length) {
+        for (std::size_t at = 0; at < length; ++at) {
+            for (char special : {'\\', '(', ')'}) {
+                std::string line(length, 'x');
+                line[at] = special;
+                std::string out = "keep";
+                appendEncodedEscaped(out, line, SourceEncoding::Utf8);
+                EXPECT_EQ(out, "keep" + escapeText(line)) << length << " " << at;
+                EXPECT_EQ(countEscapedBytes(line), 1u);
+            }
+            std::string line(length, 'y');
+            line[at] = '\xE9';
+            std::string expected = line;
+            expected[at] = '\x8E';
+            std::string out;
+            appendEncodedEscaped(out, line, SourceEncoding::Windows1252);
+            EXPECT_EQ(out, expected);
+            EXPECT_EQ(countEscapedBytes(line), 0u);
+            EXPECT_FALSE(isAscii(line));
+            line.replace(at, 1, "\xC3\xA9");
+            out.clear();
+            appendEncodedEscaped(out, line, SourceEncoding::Utf8);
+            EXPECT_EQ(out, expected);
+            EXPECT_EQ(countUtf8Characters(line), length);
+        }
+    }
 }
 
 TEST(MacRomanCodes, FollowThePdfEncoding) {
