@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -30,6 +31,21 @@ TEST(SourceEncoding, Utf8TextIsWrittenInMacRomanCodes) {
         convertText("caf\xC3\xA9 \xE2\x80\x93 \xE2\x80\x9Cquotes\xE2\x80\x9D \xC2\xBD\n", settings);
     EXPECT_EQ(shownLine(pdf), "caf\x8E \xD0 \xD2quotes\xD3 ?");
     testing::checkStructure(pdf);
+}
+
+TEST(SourceEncoding, ViewersShowTheSourceCharacters) {
+    if (std::system("command -v pdftotext >/dev/null 2>&1") != 0) GTEST_SKIP() << "no pdftotext";
+    testing::TempDir dir;
+    ConversionSettings settings;
+    const std::string text =
+        "caf\xC3\xA9 \xE2\x80\x93 \xE2\x80\x9Cquotes\xE2\x80\x9D \xC2\xA4 \xC3\x85ngstr\xC3\xB6m "
+        "\xE2\x80\xA0";
+    testing::writeBytes(dir.file("u.txt"), text + " \xC2\xBD\n");
+    convertFile(dir.file("u.txt"), dir.file("u.pdf"), settings);
+    std::string command =
+        "pdftotext -enc UTF-8 '" + dir.file("u.pdf") + "' '" + dir.file("back.txt") + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(testing::readBytes(dir.file("back.txt")).substr(0, text.size() + 2), text + " ?");
 }
 
 TEST(SourceEncoding, Windows1252TextIsWrittenInMacRomanCodes) {
