@@ -14,12 +14,12 @@ using namespace leafwright::testing;
 class AboutHelpTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     QString startFolder_;
 
     static QString withSlash(const QString& path) { return QDir(path).absolutePath() + "/"; }
 
-private slots:
+  private slots:
     void init() { startFolder_ = QDir::currentPath(); }
     void cleanup() { QDir::setCurrent(startFolder_); }
 
@@ -37,7 +37,8 @@ private slots:
 
         dialog.sendCommand(kCmdShowHelp);
         QCOMPARE(seams.opener.requests().size(), size_t(1));
-        QCOMPARE(seams.opener.requests().front(), QUrl::fromLocalFile(program.filePath("Help.htm")));
+        QCOMPARE(seams.opener.requests().front(),
+                 QUrl::fromLocalFile(program.filePath("Help.htm")));
         // The working-folder rule leaves the program's folder current.
         QCOMPARE(withSlash(QDir::currentPath()), withSlash(program.path()));
         QVERIFY(seams.messages.shown().empty());
@@ -78,8 +79,8 @@ private slots:
         const QStringList once = {withSlash(program.path()), "Infomation",
                                   "Thank you for use Leafwright!"};
         QCOMPARE(seen, once + once);
-        QCOMPARE(seams.modal.ran(), std::vector<QString>({"leafwright::AboutDialog",
-                                                          "leafwright::AboutDialog"}));
+        QCOMPARE(seams.modal.ran(),
+                 std::vector<QString>({"leafwright::AboutDialog", "leafwright::AboutDialog"}));
         QCOMPARE(seams.opener.requests().size(), size_t(4));
         QCOMPARE(seams.opener.requests()[0], QUrl::fromLocalFile(program.filePath("contact.htm")));
         QCOMPARE(seams.opener.requests()[1], QUrl("http://www.leafwright.example"));
@@ -96,8 +97,8 @@ private slots:
     }
 
     void writableProgramFolderKeepsEverythingBesideTheProgram() {
-        const ProgramFolders folders =
-            chooseProgramFolders("/opt/lw/bin", true, "/home/u/.config/leafwright", {"/usr/share/leafwright"});
+        const ProgramFolders folders = chooseProgramFolders(
+            "/opt/lw/bin", true, "/home/u/.config/leafwright", {"/usr/share/leafwright"});
         QCOMPARE(folders.programFolder, QStringLiteral("/opt/lw/bin/"));
         QCOMPARE(folders.pagesFolder, QStringLiteral("/opt/lw/bin/"));
     }

@@ -27,12 +27,12 @@ struct PlatformSeams {
 // A main window that records which handler each command reached, then lets
 // the handler do its work.
 class RecordingMainDialog : public MainDialog {
-public:
+  public:
     using MainDialog::MainDialog;
 
     QStringList reached;
 
-protected:
+  protected:
     // Each override notes its name, then runs the window's own handler.
     void OnConvertFiles() override {
         reached << QStringLiteral("OnConvertFiles");

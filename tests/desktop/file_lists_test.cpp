@@ -13,7 +13,7 @@ using namespace leafwright::testing;
 class FileListsTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     void select(FileList* list, std::initializer_list<int> rows) {
         list->clearSelection();
         for (int row : rows) list->item(row)->setSelected(true);
@@ -22,7 +22,7 @@ private:
         return list->visualItemRect(list->item(row)).center();
     }
 
-private slots:
+  private slots:
     void everyPickedFileBecomesASortedRow() {
         QTemporaryDir dir;
         PlatformSeams seams;
@@ -33,8 +33,8 @@ private slots:
         dialog.sendCommand(kCmdToolbarAddFiles);
         // One ascending order across both runs; a path added twice is listed twice.
         QCOMPARE(dialog.sourceList()->rowTexts(),
-                 QStringList({"/docs/a.txt", "/docs/b.txt", "/docs/b.txt", "/docs/m.txt",
-                              "/docs/z.txt"}));
+                 QStringList(
+                     {"/docs/a.txt", "/docs/b.txt", "/docs/b.txt", "/docs/m.txt", "/docs/z.txt"}));
         QCOMPARE(dialog.resultList()->rowCount(), 0);
         QCOMPARE(seams.files.requests().front().form, FileDialogSeam::Form::OpenSeveral);
         QCOMPARE(seams.files.requests().front().filterText,
@@ -180,7 +180,8 @@ private slots:
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         FileList* list = dialog.sourceList();
-        const QPoint below = centreOf(list, 0) + QPoint(0, 5 * list->visualItemRect(list->item(0)).height());
+        const QPoint below =
+            centreOf(list, 0) + QPoint(0, 5 * list->visualItemRect(list->item(0)).height());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, below);
         QVERIFY(dialog.reached.contains("OnDblclkSourceList"));
         QVERIFY(seams.opener.requests().empty());

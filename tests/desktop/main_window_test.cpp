@@ -17,7 +17,7 @@ using namespace leafwright::testing;
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-private:
+  private:
     QMenu* menuTitled(MainDialog& dialog, const QString& title) {
         for (QAction* action : dialog.menuBar()->actions())
             if (action->text() == title) return action->menu();
@@ -26,14 +26,15 @@ private:
     // What the user sees of a menu: item texts, "-" for a separator.
     QStringList itemsOf(QMenu* menu) {
         QStringList items;
-        for (QAction* action : menu->actions()) items << (action->isSeparator() ? "-" : action->text());
+        for (QAction* action : menu->actions())
+            items << (action->isSeparator() ? "-" : action->text());
         return items;
     }
     void showMenu(MainDialog& dialog, const QString& title) {
         emit menuTitled(dialog, title)->aboutToShow();
     }
 
-private slots:
+  private slots:
     void windowHasItsTitleAndOneSize() {
         QTemporaryDir dir;
         PlatformSeams seams;
@@ -61,11 +62,11 @@ private slots:
         for (QAction* action : dialog.menuBar()->actions()) titles << action->text();
         QCOMPARE(titles, QStringList({"File", "Settings", "Plus-tools", "Help"}));
         QCOMPARE(itemsOf(menuTitled(dialog, "File")),
-                 QStringList({"Convert Files", "-", "Add Files", "Remove Files", "-",
-                              "Clear list", "-", "Exit"}));
-        QCOMPARE(itemsOf(menuTitled(dialog, "Settings")),
-                 QStringList({"Options", "-", "Load Configuration File",
-                              "Default Configuration File"}));
+                 QStringList({"Convert Files", "-", "Add Files", "Remove Files", "-", "Clear list",
+                              "-", "Exit"}));
+        QCOMPARE(
+            itemsOf(menuTitled(dialog, "Settings")),
+            QStringList({"Options", "-", "Load Configuration File", "Default Configuration File"}));
         QCOMPARE(itemsOf(menuTitled(dialog, "Plus-tools")), QStringList({"Unspool v1.0 Beta"}));
         QCOMPARE(itemsOf(menuTitled(dialog, "Help")), QStringList({"Help", "-", "About"}));
         QCOMPARE(itemsOf(dialog.toolsDropDownMenu()), QStringList({"Unspool v1.0 Beta"}));
@@ -84,8 +85,8 @@ private slots:
         QTest::newRow("menu Clear list") << int(kCmdClearList) << "OnClearList";
         QTest::newRow("menu Options") << int(kCmdOptions) << "OnOptions";
         QTest::newRow("menu Load") << int(kCmdLoadConfigurationFile) << "OnLoadConfigurationFile";
-        QTest::newRow("menu Default") << int(kCmdDefaultConfigurationFile)
-                                      << "OnDefaultConfigurationFile";
+        QTest::newRow("menu Default")
+            << int(kCmdDefaultConfigurationFile) << "OnDefaultConfigurationFile";
         QTest::newRow("menu Unspool") << int(kCmdUnspool) << "OnUnspool";
         QTest::newRow("menu Help") << int(kCmdShowHelp) << "OnShowHelp";
         QTest::newRow("menu About") << int(kCmdAbout) << "OnAbout";

@@ -11,7 +11,7 @@ using namespace leafwright::testing;
 class PlatformServicesTest : public QObject {
     Q_OBJECT
 
-private slots:
+  private slots:
     void filterTextsBecomeNameFilters() {
         QCOMPARE(nameFiltersFrom("Text file(*.txt)|*.txt;|"),
                  QStringList({"Text file(*.txt) (*.txt)"}));
@@ -23,7 +23,8 @@ private slots:
 
     void messagesHaveTheirButtonsAndIcons() {
         QCOMPARE(messageStyle(kNoItemsSelected).icon, QMessageBox::Information);
-        QCOMPARE(messageStyle(kNoItemsSelected).buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(messageStyle(kNoItemsSelected).buttons,
+                 QMessageBox::StandardButtons(QMessageBox::Ok));
         QCOMPARE(messageStyle(kFileCannotBeOpened).icon, QMessageBox::NoIcon);
         QCOMPARE(messageStyle(kTopMarginIllegal).icon, QMessageBox::NoIcon);
         QCOMPARE(messageStyle(kTextListEmpty).icon, QMessageBox::Information);

@@ -66,8 +66,8 @@ AboutDialog::AboutDialog(QString pagesFolder, QWidget* parent)
         name + QStringLiteral(" produce by ") + QString::fromLatin1(product::kMakerDomain), this);
     group->setGeometry(units.rect(5, 20, 180, 80));
 
-    thanks_ = textAt(this, QStringLiteral("Thank you for use %1!").arg(name),
-                     units.rect(5, 5, 155, 10));
+    thanks_ =
+        textAt(this, QStringLiteral("Thank you for use %1!").arg(name), units.rect(5, 5, 155, 10));
     thanks_->setWordWrap(false);
     thanks_->setFont(thanksFont());
     etchedLine(this, QFrame::HLine, units.rect(5, 15, 180, 1));
@@ -106,7 +106,9 @@ AboutDialog::AboutDialog(QString pagesFolder, QWidget* parent)
 }
 
 // Neither request's result is examined: what the desktop reports is its own.
-void AboutDialog::OnVisitWeb() { openWebAddress(QString::fromLatin1(product::kMakerWebAddress)); }
+void AboutDialog::OnVisitWeb() {
+    openWebAddress(QString::fromLatin1(product::kMakerWebAddress));
+}
 
 void AboutDialog::OnContactUs() {
     openFileWithDefaultProgram(QDir(pagesFolder_).filePath(QString::fromLatin1(kContactPageName)));

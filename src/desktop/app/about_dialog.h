@@ -14,7 +14,7 @@ namespace leafwright {
 class AboutDialog : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit AboutDialog(QString pagesFolder, QWidget* parent = nullptr);
 
     QPushButton* visitWebButton() const { return visitWeb_; }
@@ -22,11 +22,11 @@ public:
     QPushButton* okButton() const { return ok_; }
     QLabel* thanksLabel() const { return thanks_; }
 
-protected:
+  protected:
     void OnVisitWeb();
     void OnContactUs();
 
-private:
+  private:
     QString pagesFolder_;
     QLabel* thanks_ = nullptr;
     QPushButton* visitWeb_ = nullptr;

@@ -8,7 +8,7 @@ namespace leafwright {
 class ConverterApp : public QApplication {
     Q_OBJECT
 
-public:
+  public:
     ConverterApp(int& argc, char** argv);
 
     // Shows the main window until "Exit", Escape or the close box ends it.

@@ -11,8 +11,8 @@ DialogUnits::DialogUnits(const QFont& font) {
     const QFontMetrics metrics(font);
     // The average width over the 52 Latin letters, as dialog layouts have
     // always measured it, rounded to whole pixels.
-    const int letters =
-        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int letters = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     baseWidth_ = std::max(1, (letters / 26 + 1) / 2);
     baseHeight_ = std::max(1, metrics.height());
 }

@@ -10,7 +10,7 @@ namespace leafwright {
 // eighth of its character height, so that a window keeps its proportions
 // whatever font and screen it meets.
 class DialogUnits {
-public:
+  public:
     explicit DialogUnits(const QFont& font);
 
     int x(int units) const { return scale(units, baseWidth_, 4); }
@@ -22,7 +22,7 @@ public:
     int baseWidth() const { return baseWidth_; }
     int baseHeight() const { return baseHeight_; }
 
-private:
+  private:
     // units * base / divisor, rounded to the nearest pixel.
     static int scale(int units, int base, int divisor);
 

@@ -13,8 +13,7 @@ DropDownButton::DropDownButton(QWidget* parent) : QToolButton(parent) {
 QRect DropDownButton::arrowRect() const {
     QStyleOptionToolButton option;
     initStyleOption(&option);
-    return style()->subControlRect(QStyle::CC_ToolButton, &option, QStyle::SC_ToolButtonMenu,
-                                   this);
+    return style()->subControlRect(QStyle::CC_ToolButton, &option, QStyle::SC_ToolButtonMenu, this);
 }
 
 void DropDownButton::mousePressEvent(QMouseEvent* event) {

@@ -10,16 +10,16 @@ namespace leafwright {
 class DropDownButton : public QToolButton {
     Q_OBJECT
 
-public:
+  public:
     explicit DropDownButton(QWidget* parent = nullptr);
 
     // The rectangle of the arrow, in the button's coordinates.
     QRect arrowRect() const;
 
-signals:
+  signals:
     void dropDownRequested();
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
 };
 

@@ -9,7 +9,7 @@ namespace {
 // A row that sorts by pathTextLess; QListWidget's own order is
 // case-sensitive.
 class PathRow : public QListWidgetItem {
-public:
+  public:
     PathRow(const QIcon& picture, const QString& text) : QListWidgetItem(picture, text) {}
     bool operator<(const QListWidgetItem& other) const override {
         return pathTextLess(text(), other.text());
@@ -53,7 +53,9 @@ QStringList FileList::rowTexts() const {
     return texts;
 }
 
-int FileList::firstSelectedRow() const { return nextSelectedRow(-1); }
+int FileList::firstSelectedRow() const {
+    return nextSelectedRow(-1);
+}
 
 int FileList::nextSelectedRow(int row) const {
     for (int next = std::max(row + 1, 0); next < count(); ++next)
@@ -65,7 +67,9 @@ void FileList::insertRow(int index, const QString& text) {
     insertItem(std::clamp(index, 0, count()), new PathRow(rowPicture_, text));
 }
 
-void FileList::deleteRow(int row) { delete takeItem(row); }
+void FileList::deleteRow(int row) {
+    delete takeItem(row);
+}
 
 void FileList::deleteSelectedRows() {
     for (int row = count() - 1; row >= 0; --row)

@@ -13,7 +13,7 @@ namespace leafwright {
 class FileList : public QListWidget {
     Q_OBJECT
 
-public:
+  public:
     enum class Order {
         Ascending,   // every row lands at its place in ascending order of its text
         AsInserted,  // rows stay where they were inserted
@@ -39,14 +39,14 @@ public:
     // Deletes every selected row; the other rows keep their order.
     void deleteSelectedRows();
 
-signals:
+  signals:
     // A double click anywhere in the list, on a row or on the empty area.
     void listDoubleClicked();
 
-protected:
+  protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
-private:
+  private:
     QIcon rowPicture_;
 };
 

@@ -173,14 +173,14 @@ void MainDialog::buildClientArea() {
     auto* group = new QGroupBox(QStringLiteral("File List"), client);
     group->setGeometry(units.rect(5, 45, 360, 175));
 
-    sourceList_ = new FileList(FileList::Order::Ascending,
-                               QIcon(picture(QStringLiteral("list-text-document"), QSize(16, 16))),
-                               client);
+    sourceList_ =
+        new FileList(FileList::Order::Ascending,
+                     QIcon(picture(QStringLiteral("list-text-document"), QSize(16, 16))), client);
     sourceList_->setObjectName(QStringLiteral("sourceList"));
     sourceList_->setGeometry(units.rect(10, 55, 350, 75));
-    resultList_ = new FileList(FileList::Order::Ascending,
-                               QIcon(picture(QStringLiteral("list-pdf-document"), QSize(16, 16))),
-                               client);
+    resultList_ =
+        new FileList(FileList::Order::Ascending,
+                     QIcon(picture(QStringLiteral("list-pdf-document"), QSize(16, 16))), client);
     resultList_->setObjectName(QStringLiteral("resultList"));
     resultList_->setGeometry(units.rect(10, 135, 350, 75));
     setTabOrder(sourceList_, resultList_);
@@ -255,13 +255,21 @@ bool MainDialog::sendCommand(int id) {
     return true;
 }
 
-void MainDialog::enterProgramFolder() { QDir::setCurrent(folders_.programFolder); }
+void MainDialog::enterProgramFolder() {
+    QDir::setCurrent(folders_.programFolder);
+}
 
-QAction* MainDialog::menuAction(int id) const { return menuActions_.value(id, nullptr); }
+QAction* MainDialog::menuAction(int id) const {
+    return menuActions_.value(id, nullptr);
+}
 
-QToolButton* MainDialog::toolbarButton(int id) const { return toolbarButtons_.value(id, nullptr); }
+QToolButton* MainDialog::toolbarButton(int id) const {
+    return toolbarButtons_.value(id, nullptr);
+}
 
-QPushButton* MainDialog::hiddenButton(int id) const { return hiddenButtons_.value(id, nullptr); }
+QPushButton* MainDialog::hiddenButton(int id) const {
+    return hiddenButtons_.value(id, nullptr);
+}
 
 void MainDialog::OnMenuSelect(QMenu* menu) {
     const auto& rules = enableRules();
@@ -273,7 +281,9 @@ void MainDialog::OnMenuSelect(QMenu* menu) {
     }
 }
 
-bool MainDialog::OnUpdateConvertFiles() const { return sourceList_->rowCount() > 0; }
+bool MainDialog::OnUpdateConvertFiles() const {
+    return sourceList_->rowCount() > 0;
+}
 
 bool MainDialog::OnUpdateRemoveFiles() const {
     return sourceList_->firstSelectedRow() >= 0 || resultList_->firstSelectedRow() >= 0;
@@ -304,6 +314,8 @@ void MainDialog::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void MainDialog::OnExit() { accept(); }
+void MainDialog::OnExit() {
+    accept();
+}
 
 }  // namespace leafwright

@@ -24,7 +24,7 @@ class FileList;
 class MainDialog : public QDialog {
     Q_OBJECT
 
-public:
+  public:
     explicit MainDialog(ProgramFolders folders, QWidget* parent = nullptr);
     ~MainDialog() override;
 
@@ -52,7 +52,7 @@ public:
     // The one-item menu under the arrow of the "Tools" button.
     QMenu* toolsDropDownMenu() const { return toolsDropDown_; }
 
-protected:
+  protected:
     // Command handlers, reached only through the routing table.
     virtual void OnConvertFiles();
     virtual void OnAddFiles();
@@ -81,7 +81,7 @@ protected:
 
     void keyPressEvent(QKeyEvent* event) override;
 
-private:
+  private:
     using Handler = void (MainDialog::*)();
     using EnableRule = bool (MainDialog::*)() const;
 

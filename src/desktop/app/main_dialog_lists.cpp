@@ -38,9 +38,13 @@ void MainDialog::OnClearList() {
     resultList_->deleteAllRows();
 }
 
-void MainDialog::OnDblclkSourceList() { openLowestSelectedRow(*sourceList_); }
+void MainDialog::OnDblclkSourceList() {
+    openLowestSelectedRow(*sourceList_);
+}
 
-void MainDialog::OnDblclkResultList() { openLowestSelectedRow(*resultList_); }
+void MainDialog::OnDblclkResultList() {
+    openLowestSelectedRow(*resultList_);
+}
 
 void MainDialog::openLowestSelectedRow(const FileList& list) {
     const int row = list.firstSelectedRow();

@@ -31,13 +31,17 @@ bool openWebAddress(const QString& address) {
     return openUrl(url);
 }
 
-DesktopOpenerSeam::DesktopOpenerSeam() { activeSeam = this; }
+DesktopOpenerSeam::DesktopOpenerSeam() {
+    activeSeam = this;
+}
 
 DesktopOpenerSeam::~DesktopOpenerSeam() {
     if (activeSeam == this) activeSeam = nullptr;
 }
 
-DesktopOpenerSeam* DesktopOpenerSeam::active() { return activeSeam; }
+DesktopOpenerSeam* DesktopOpenerSeam::active() {
+    return activeSeam;
+}
 
 bool DesktopOpenerSeam::open(const QUrl& url) {
     requests_.push_back(url);

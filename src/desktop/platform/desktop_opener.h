@@ -20,7 +20,7 @@ bool openWebAddress(const QString& address);
 // request that would reach the desktop is recorded and answered with the
 // scripted result (true unless set otherwise).
 class DesktopOpenerSeam {
-public:
+  public:
     DesktopOpenerSeam();
     ~DesktopOpenerSeam();
     DesktopOpenerSeam(const DesktopOpenerSeam&) = delete;
@@ -33,7 +33,7 @@ public:
     static DesktopOpenerSeam* active();
     bool open(const QUrl& url);
 
-private:
+  private:
     bool result_ = true;
     std::vector<QUrl> requests_;
 };

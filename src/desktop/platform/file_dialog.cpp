@@ -79,13 +79,17 @@ QString askSaveFileName(QWidget* owner, const QString& filterText) {
     return picked.isEmpty() ? QString() : picked.first();
 }
 
-FileDialogSeam::FileDialogSeam() { activeSeam = this; }
+FileDialogSeam::FileDialogSeam() {
+    activeSeam = this;
+}
 
 FileDialogSeam::~FileDialogSeam() {
     if (activeSeam == this) activeSeam = nullptr;
 }
 
-FileDialogSeam* FileDialogSeam::active() { return activeSeam; }
+FileDialogSeam* FileDialogSeam::active() {
+    return activeSeam;
+}
 
 QStringList FileDialogSeam::answer(Form form, const QString& filterText) {
     requests_.push_back({form, filterText});

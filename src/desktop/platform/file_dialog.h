@@ -35,7 +35,7 @@ QString askSaveFileName(QWidget* owner, const QString& filterText);
 // of names (an empty list is Cancel, as is a request with nothing scripted).
 // The current folder moves as it would after the real dialog.
 class FileDialogSeam {
-public:
+  public:
     enum class Form { OpenSeveral, OpenOne, Save };
     struct Request {
         Form form;
@@ -54,7 +54,7 @@ public:
     static FileDialogSeam* active();
     QStringList answer(Form form, const QString& filterText);
 
-private:
+  private:
     std::deque<QStringList> answers_;
     std::vector<Request> requests_;
 };

@@ -16,13 +16,17 @@ QString askFolder(QWidget* owner, const QString& title) {
     return folder.isEmpty() ? QString() : QDir::toNativeSeparators(folder);
 }
 
-FolderBrowserSeam::FolderBrowserSeam() { activeSeam = this; }
+FolderBrowserSeam::FolderBrowserSeam() {
+    activeSeam = this;
+}
 
 FolderBrowserSeam::~FolderBrowserSeam() {
     if (activeSeam == this) activeSeam = nullptr;
 }
 
-FolderBrowserSeam* FolderBrowserSeam::active() { return activeSeam; }
+FolderBrowserSeam* FolderBrowserSeam::active() {
+    return activeSeam;
+}
 
 QString FolderBrowserSeam::answer(const QString& title) {
     titles_.push_back(title);

@@ -16,7 +16,7 @@ QString askFolder(QWidget* owner, const QString& title);
 // it records the title and returns the next scripted folder (an empty text is
 // Cancel, as is a request with nothing scripted).
 class FolderBrowserSeam {
-public:
+  public:
     FolderBrowserSeam();
     ~FolderBrowserSeam();
     FolderBrowserSeam(const FolderBrowserSeam&) = delete;
@@ -28,7 +28,7 @@ public:
     static FolderBrowserSeam* active();
     QString answer(const QString& title);
 
-private:
+  private:
     std::deque<QString> answers_;
     std::vector<QString> titles_;
 };

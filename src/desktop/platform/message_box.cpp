@@ -39,18 +39,22 @@ QMessageBox::StandardButton showMessage(QWidget* owner, int id) {
                     style.buttons, owner);
     // Enter takes the first button, as the platform's own message boxes do.
     box.setDefaultButton(style.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes
-                                                                   : QMessageBox::Ok);
+                                                                  : QMessageBox::Ok);
     if (style.buttons.testFlag(QMessageBox::No)) box.setEscapeButton(QMessageBox::No);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-MessageBoxSeam::MessageBoxSeam() { activeSeam = this; }
+MessageBoxSeam::MessageBoxSeam() {
+    activeSeam = this;
+}
 
 MessageBoxSeam::~MessageBoxSeam() {
     if (activeSeam == this) activeSeam = nullptr;
 }
 
-MessageBoxSeam* MessageBoxSeam::active() { return activeSeam; }
+MessageBoxSeam* MessageBoxSeam::active() {
+    return activeSeam;
+}
 
 QMessageBox::StandardButton MessageBoxSeam::answer(int id) {
     shown_.push_back(id);
@@ -59,8 +63,7 @@ QMessageBox::StandardButton MessageBoxSeam::answer(int id) {
         answers_.pop_front();
         return next;
     }
-    return messageStyle(id).buttons.testFlag(QMessageBox::No) ? QMessageBox::No
-                                                               : QMessageBox::Ok;
+    return messageStyle(id).buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
 }
 
 }  // namespace leafwright

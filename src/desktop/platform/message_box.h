@@ -31,7 +31,7 @@ QMessageBox::StandardButton showMessage(QWidget* owner, int id);
 // it records the message number and returns the next scripted answer; with
 // none scripted it answers OK, or No to a question.
 class MessageBoxSeam {
-public:
+  public:
     MessageBoxSeam();
     ~MessageBoxSeam();
     MessageBoxSeam(const MessageBoxSeam&) = delete;
@@ -44,7 +44,7 @@ public:
     static MessageBoxSeam* active();
     QMessageBox::StandardButton answer(int id);
 
-private:
+  private:
     std::deque<QMessageBox::StandardButton> answers_;
     std::vector<int> shown_;
 };

@@ -21,7 +21,9 @@ ModalDialogSeam::~ModalDialogSeam() {
     if (activeSeam == this) activeSeam = nullptr;
 }
 
-ModalDialogSeam* ModalDialogSeam::active() { return activeSeam; }
+ModalDialogSeam* ModalDialogSeam::active() {
+    return activeSeam;
+}
 
 int ModalDialogSeam::run(QDialog& dialog) {
     ran_.push_back(QString::fromLatin1(dialog.metaObject()->className()));

@@ -17,7 +17,7 @@ int runModal(QDialog& dialog);
 // shown, to the handler, whose return value is the dialog's result. Without a
 // handler the dialog is rejected.
 class ModalDialogSeam {
-public:
+  public:
     using Handler = std::function<int(QDialog&)>;
 
     explicit ModalDialogSeam(Handler handler = {});
@@ -31,7 +31,7 @@ public:
     static ModalDialogSeam* active();
     int run(QDialog& dialog);
 
-private:
+  private:
     Handler handler_;
     std::vector<QString> ran_;
 };
