@@ -22,15 +22,8 @@ LARGE_BYTES=50000000
 SMALL_COUNT=1000
 SMALL_BYTES=2048
 
-if [ ! -x "$CLI" ]; then
-  echo "Building leafwright-cli (Release) in $BUILD_DIR ..." >&2
-  if [ "$BUILD_DIR" = "$ROOT/build" ]; then
-    (cd "$ROOT" && cmake --preset release >/dev/null)
-  else
-    cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-  fi
-  cmake --build "$BUILD_DIR" --target leafwright-cli -j "$(nproc 2>/dev/null || echo 2)" >/dev/null
-fi
+. "$ROOT/bench/lib.sh"
+ensure_cli "$ROOT" "$BUILD_DIR"
 if [ ! -x /usr/bin/time ]; then
   echo "convert_bench.sh needs /usr/bin/time (Debian package 'time')." >&2
   exit 2
@@ -38,21 +31,6 @@ fi
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/leafwright-bench-XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
-
-# Ordinary prose-like lines of varying length, some with characters that
-# need escaping, cut at a line end once the size is reached.
-generate_text() {  # generate_text BYTES FILE [SEED]
-  awk -v limit="$1" -v seed="${3:-1}" 'BEGIN {
-    split("the of and a to in is was that for on with as by at from it (draft) \\backslash\\ report, figures: 42 1.5% conversion page", words, " ")
-    n = length(words); srand(seed); total = 0
-    while (1) {
-      line = ""; count = 5 + int(rand() * 12)
-      for (i = 0; i < count; i++) line = line (i ? " " : "") words[1 + int(rand() * n)]
-      if (total + length(line) + 1 > limit) break
-      print line; total += length(line) + 1
-    }
-  }' >"$2"
-}
 
 echo "Generating input in $WORK ..." >&2
 mkdir -p "$WORK/large" "$WORK/small"
@@ -64,8 +42,6 @@ printf '%s\r\n' "A4  [595,842]" "Times-Roman" "14" "Black" "White" "0" "36" "36"
 
 large_size=$(stat -c %s "$WORK/large/big.txt")
 small_size=$(cat "$WORK"/small/*.txt | wc -c)
-
-median() { sort -n | sed -n "$(((RUNS + 1) / 2))p"; }
 
 # run_case NAME INPUT_BYTES FOLDER CLI-ARGUMENTS... : prints one result line.
 # Elapsed time is what the targets are about; the CPU time (user + system)
