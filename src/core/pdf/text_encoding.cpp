@@ -1,6 +1,7 @@
 #include "pdf/text_encoding.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -23,22 +24,42 @@ constexpr std::array<unsigned char, 256> kByteClass = [] {
 
 constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
 
-// True when any of the eight bytes is zero (exact, no false alarms).
-constexpr bool hasZeroByte(std::uint64_t word) {
-    return ((word - kOnes) & ~word & kHighBits) != 0;
+// The high bit of each zero byte of the word, exactly.
+constexpr std::uint64_t zeroBytes(std::uint64_t word) {
+    constexpr std::uint64_t kLowBits = ~kHighBits;
+    return ~(((word & kLowBits) + kLowBits) | word | kLowBits);
 }
 
-// True when any of the eight bytes needs more than copying: a backslash, a
-// parenthesis or a byte above 0x7F. Lets plain text go eight bytes a step.
-constexpr bool needsWork(std::uint64_t word) {
-    return (word & kHighBits) != 0 || hasZeroByte(word ^ (kOnes * '\\')) ||
-           hasZeroByte(word ^ (kOnes * '(')) || hasZeroByte(word ^ (kOnes * ')'));
+// The high bit of each byte of the word that needs more than copying: a
+// backslash, a parenthesis or a byte above 0x7F. Lets plain text go eight
+// bytes a step.
+constexpr std::uint64_t workBytes(std::uint64_t word) {
+    return (word & kHighBits) | zeroBytes(word ^ (kOnes * '\\')) | zeroBytes(word ^ (kOnes * '(')) |
+           zeroBytes(word ^ (kOnes * ')'));
+}
+
+// Escaped bytes only: backslash and parentheses.
+constexpr std::uint64_t escapedBytes(std::uint64_t word) {
+    return zeroBytes(word ^ (kOnes * '\\')) | zeroBytes(word ^ (kOnes * '(')) |
+           zeroBytes(word ^ (kOnes * ')'));
 }
 
 std::uint64_t load(const unsigned char* p) {
     std::uint64_t word;
     std::memcpy(&word, p, 8);
     return word;
+}
+
+// The index of the first byte of the eight at p that needs work, given their
+// workBytes (not zero).
+std::size_t firstWorkByte(const unsigned char* p, std::uint64_t work) {
+    if constexpr (std::endian::native == std::endian::little) {
+        return static_cast<std::size_t>(std::countr_zero(work)) / 8;
+    } else {
+        std::size_t k = 0;
+        while (kByteClass[p[k]] == 0) ++k;
+        return k;
+    }
 }
 
 bool isContinuation(unsigned char byte) {
@@ -115,14 +136,9 @@ std::size_t countEscapedBytes(std::string_view line) {
     const std::size_t n = line.size();
     std::size_t count = 0;
     std::size_t i = 0;
-    while (i < n) {
-        if (n - i >= 8 && !needsWork(load(p + i))) {
-            i += 8;
-            continue;
-        }
-        count += kByteClass[p[i]] == 1;
-        ++i;
-    }
+    for (; n - i >= 8; i += 8)
+        count += static_cast<std::size_t>(std::popcount(escapedBytes(load(p + i))));
+    for (; i < n; ++i) count += kByteClass[p[i]] == 1;
     return count;
 }
 
@@ -130,35 +146,44 @@ void appendEncodedEscaped(std::string& out, std::string_view line, SourceEncodin
     const auto* p = reinterpret_cast<const unsigned char*>(line.data());
     const std::size_t n = line.size();
     const std::array<char, 256>& cp1252 = windows1252ToMacRoman();
-    std::size_t copied = 0;  // bytes before this index are already in out
+    // No byte becomes more than two, so the room is made once and filled
+    // through a pointer; plain text goes in eight bytes a store (the room
+    // left is always at least twice the bytes left).
+    const std::size_t start = out.size();
+    out.resize(start + 2 * n);
+    char* d = out.data() + start;
     std::size_t i = 0;
     while (i < n) {
-        if (n - i >= 8 && !needsWork(load(p + i))) {
-            i += 8;
+        if (n - i >= 8) {
+            std::uint64_t word = load(p + i);
+            std::uint64_t work = workBytes(word);
+            std::memcpy(d, &word, 8);
+            if (work == 0) {
+                d += 8;
+                i += 8;
+                continue;
+            }
+            std::size_t plain = firstWorkByte(p + i, work);
+            d += plain;
+            i += plain;
+        } else if (kByteClass[p[i]] == 0) {
+            *d++ = static_cast<char>(p[i++]);
             continue;
         }
-        unsigned char kind = kByteClass[p[i]];
-        if (kind == 0) {
-            ++i;
-            continue;
-        }
-        out.append(line.data() + copied, i - copied);
-        if (kind == 1) {
-            out.push_back('\\');
-            out.push_back(static_cast<char>(p[i]));
-            ++i;
+        // p[i] needs work.
+        if (kByteClass[p[i]] == 1) {
+            *d++ = '\\';
+            *d++ = static_cast<char>(p[i++]);
         } else if (encoding == SourceEncoding::Windows1252) {
-            out.push_back(cp1252[p[i]]);
-            ++i;
+            *d++ = cp1252[p[i++]];
         } else {
             char32_t character;
             std::size_t length = decodeSequence(p + i, n - i, character);
-            out.push_back(length == 0 ? '?' : macRomanCode(character));
+            *d++ = length == 0 ? '?' : macRomanCode(character);
             i += length == 0 ? 1 : length;
         }
-        copied = i;
     }
-    out.append(line.data() + copied, n - copied);
+    out.resize(static_cast<std::size_t>(d - out.data()));
 }
 
 std::u32string decodeText(std::string_view text) {
