@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -13,6 +14,9 @@ namespace leafwright {
 
 namespace {
 constexpr std::size_t kBufferSize = 1 << 20;
+// A regular file smaller than the buffer gets a buffer its own size (at least
+// this much), which is cheaper for a run over many small files.
+constexpr std::size_t kSmallestBuffer = 1 << 12;
 constexpr char kEndOfText = 0x1A;
 }  // namespace
 
@@ -34,7 +38,10 @@ TextFileReader::TextFileReader(std::string path) : path_(std::move(path)) {
     seekable_ = S_ISREG(info.st_mode);
     device_ = static_cast<std::uint64_t>(info.st_dev);
     inode_ = static_cast<std::uint64_t>(info.st_ino);
-    buffer_.resize(kBufferSize);
+    std::size_t size = kBufferSize;
+    if (seekable_ && info.st_size >= 0 && static_cast<std::uint64_t>(info.st_size) < kBufferSize)
+        size = std::max(static_cast<std::size_t>(info.st_size) + 1, kSmallestBuffer);
+    buffer_.resize(size);
 }
 
 TextFileReader::~TextFileReader() { close(); }

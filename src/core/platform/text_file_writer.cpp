@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <random>
 
 #include "platform/file_error.h"
 
@@ -15,6 +17,10 @@ namespace leafwright {
 namespace {
 
 constexpr std::size_t kBufferSize = 1 << 18;
+// The buffer starts small and grows up to kBufferSize, so a small file does
+// not pay for clearing a large buffer.
+constexpr std::size_t kFirstBufferSize = 1 << 13;
+constexpr int kNameAttempts = 100;
 
 // The folder part of a path ("." when it has none) and the name part.
 void splitPath(const std::string& path, std::string& folder, std::string& name) {
@@ -28,10 +34,41 @@ void splitPath(const std::string& path, std::string& folder, std::string& name) 
     }
 }
 
-mode_t currentUmask() {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
+// Six characters for a temporary name, different on every call.
+std::string randomSuffix() {
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static thread_local std::uint64_t state = [] {
+        std::random_device device;
+        return (static_cast<std::uint64_t>(device()) << 32) ^ device() ^
+               static_cast<std::uint64_t>(::getpid());
+    }();
+    // splitmix64
+    state += 0x9E3779B97F4A7C15ULL;
+    std::uint64_t z = state;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    z ^= z >> 31;
+    std::string suffix(6, 'x');
+    for (char& c : suffix) {
+        c = kLetters[z % 62];
+        z /= 62;
+    }
+    return suffix;
+}
+
+// Creates a new file named prefix plus six random characters and returns its
+// descriptor, or -1 with errno set. The file gets the mode any newly created
+// file gets (0666 less the umask, or what a default ACL says), with no extra
+// calls to find it out.
+int createTemporaryFile(const std::string& prefix, std::string& path) {
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        path = prefix + randomSuffix();
+        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 }  // namespace
@@ -46,19 +83,17 @@ TextFileWriter::TextFileWriter(std::string targetPath) : targetPath_(std::move(t
     if (targetExists && S_ISDIR(existing.st_mode)) throw FileError(targetPath_, "Is a directory");
 
     // A hidden name beside the target, so the rename stays on one file system.
-    tempPath_ = (folder == "/" ? "" : folder) + "/." + name + ".XXXXXX";
-    if (name.size() > 200) tempPath_ = (folder == "/" ? "" : folder) + "/.leafwright.XXXXXX";
-    fd_ = ::mkostemp(tempPath_.data(), O_CLOEXEC);
+    std::string prefix = (folder == "/" ? "" : folder) + "/." + name + ".";
+    if (name.size() > 200) prefix = (folder == "/" ? "" : folder) + "/.leafwright.";
+    fd_ = createTemporaryFile(prefix, tempPath_);
     if (fd_ < 0) {
         int error = errno;
         tempPath_.clear();
         throw FileError::fromErrno(targetPath_, error);
     }
-    // mkstemp makes the file private; give it the mode a newly created file
-    // would get, or keep the mode of the file it replaces.
-    mode_t mode = targetExists ? (existing.st_mode & 07777) : (0666 & ~currentUmask());
-    ::fchmod(fd_, mode);
-    buffer_.resize(kBufferSize);
+    // A replaced file keeps its mode.
+    if (targetExists) ::fchmod(fd_, existing.st_mode & 07777);
+    buffer_.resize(kFirstBufferSize);
 }
 
 TextFileWriter::~TextFileWriter() { discard(); }
@@ -89,7 +124,13 @@ void TextFileWriter::writeRaw(std::string_view bytes) {
     if (fd_ < 0) throw FileError(targetPath_, "is not open for writing");
     position_ += bytes.size();
     while (!bytes.empty()) {
-        if (used_ == buffer_.size()) flush();
+        if (used_ == buffer_.size()) {
+            if (buffer_.size() < kBufferSize) {
+                buffer_.resize(std::min(buffer_.size() * 4, kBufferSize));
+            } else {
+                flush();
+            }
+        }
         std::size_t room = buffer_.size() - used_;
         std::size_t take = bytes.size() < room ? bytes.size() : room;
         std::memcpy(buffer_.data() + used_, bytes.data(), take);
