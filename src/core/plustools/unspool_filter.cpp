@@ -1,5 +1,6 @@
 #include "plustools/unspool_filter.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -23,48 +24,94 @@ bool isMarkerAt(std::string_view text, std::size_t at) {
            (text[at + 2] == '%' || text[at + 2] == '&');
 }
 
-bool needsRewriting(char c) {
-    return c == '#' || static_cast<unsigned char>(c) >= 0x80;
+constexpr std::uint64_t kOnes = 0x0101010101010101u;
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+
+// The high bit of each byte of the word that is "#" or above 0x7F: the bytes
+// output cannot copy as they are. Exact for every byte.
+std::uint64_t rewriteBytes(std::uint64_t word) {
+    constexpr std::uint64_t kLowBits = ~kHighBits;
+    std::uint64_t hash = word ^ (kOnes * '#');  // a zero byte where a "#" was
+    std::uint64_t hashes = ~(((hash & kLowBits) + kLowBits) | hash | kLowBits);
+    return (word & kHighBits) | hashes;
 }
 
-// The first position from `at` on whose byte needsRewriting, or the end.
-// Eight bytes at a time while none of them is "#" or has its high bit set:
-// most text is plain ASCII.
-std::size_t nextToRewrite(std::string_view text, std::size_t at) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101u;
-    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
-    constexpr std::uint64_t kHashes = 0x2323232323232323u;  // "#" in every byte
-    while (at + 8 <= text.size()) {
-        std::uint64_t word;
-        std::memcpy(&word, text.data() + at, 8);
-        std::uint64_t hash = word ^ kHashes;  // a zero byte where a "#" was
-        if (((word | ((hash - kOnes) & ~hash)) & kHighBits) != 0) break;
-        at += 8;
+bool needsRewriting(unsigned char c) {
+    return c == '#' || c >= 0x80;
+}
+
+// The index of the first byte of the eight at p to rewrite, given their
+// rewriteBytes (not zero).
+std::size_t firstToRewrite(const char* p, std::uint64_t bits) {
+    if constexpr (std::endian::native == std::endian::little) {
+        return static_cast<std::size_t>(std::countr_zero(bits)) / 8;
+    } else {
+        std::size_t k = 0;
+        while (!needsRewriting(static_cast<unsigned char>(p[k]))) ++k;
+        return k;
     }
-    while (at < text.size() && !needsRewriting(text[at])) ++at;
-    return at;
+}
+
+// Where the text first holds "BT" (npos when nowhere) and whether it holds
+// "ET"; one search for the "T"s serves both.
+void findTextOperators(std::string_view text, std::size_t& begin, bool& end) {
+    begin = std::string_view::npos;
+    end = false;
+    for (std::size_t at = text.find('T', 1); at != std::string_view::npos;
+         at = text.find('T', at + 1)) {
+        if (text[at - 1] == 'B') {
+            if (begin == std::string_view::npos) begin = at - 1;
+        } else if (text[at - 1] == 'E') {
+            end = true;
+        }
+        if (end && begin != std::string_view::npos) return;
+    }
 }
 
 }  // namespace
 
 void appendUnmaskedText(std::string_view piece, std::string& out) {
-    std::size_t runStart = 0;
-    for (std::size_t at = nextToRewrite(piece, 0); at < piece.size();
-         at = nextToRewrite(piece, at)) {
-        out.append(piece.data() + runStart, at - runStart);
+    const char* p = piece.data();
+    const std::size_t n = piece.size();
+    // No byte yields more than three (a Mac OS Roman byte as UTF-8), so the
+    // room is made once and filled through a pointer, plain text eight bytes
+    // a store (the room left is always at least three times the bytes left).
+    const std::size_t start = out.size();
+    out.resize(start + 3 * n);
+    char* d = out.data() + start;
+    std::size_t at = 0;
+    while (at < n) {
+        if (n - at >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p + at, 8);
+            std::uint64_t bits = rewriteBytes(word);
+            std::memcpy(d, &word, 8);
+            if (bits == 0) {
+                d += 8;
+                at += 8;
+                continue;
+            }
+            std::size_t plain = firstToRewrite(p + at, bits);
+            d += plain;
+            at += plain;
+        } else if (!needsRewriting(static_cast<unsigned char>(p[at]))) {
+            *d++ = p[at++];
+            continue;
+        }
         if (isMarkerAt(piece, at)) {
-            out.push_back(piece[at + 2] == '%' ? '(' : ')');
+            *d++ = piece[at + 2] == '%' ? '(' : ')';
             at += 3;
-        } else if (piece[at] == '#') {
-            out.push_back('#');
+        } else if (p[at] == '#') {
+            *d++ = '#';
             ++at;
         } else {
-            out.append(macRomanAsUtf8(static_cast<unsigned char>(piece[at])));
+            std::string_view utf8 = macRomanAsUtf8(static_cast<unsigned char>(p[at]));
+            std::memcpy(d, utf8.data(), utf8.size());
+            d += utf8.size();
             ++at;
         }
-        runStart = at;
     }
-    out.append(piece.data() + runStart, piece.size() - runStart);
+    out.resize(static_cast<std::size_t>(d - out.data()));
 }
 
 // Replaces every backslash-parenthesis pair by its marker. A parenthesis is
@@ -86,6 +133,7 @@ std::string_view UnspoolFilter::mask(std::string_view line) {
         backslash =
             static_cast<const char*>(std::memchr(line.data() + next, '\\', line.size() - next));
     }
+    if (copied == 0) return line;  // backslashes, but no escaped parenthesis
     masked_.append(line.data() + copied, line.size() - copied);
     return masked_;
 }
@@ -97,7 +145,9 @@ void UnspoolFilter::filterLine(std::string_view line, std::string& out) {
     // On a line that opens a text object, strings are looked for from the
     // character after the "B" on; a string before the "BT" is not seen.
     std::size_t searchStart = 0;
-    std::size_t begin = masked.find("BT");
+    std::size_t begin;
+    bool end;
+    findTextOperators(masked, begin, end);
     if (begin != npos) {
         ++textDepth_;
         searchStart = begin + 1;
@@ -127,7 +177,7 @@ void UnspoolFilter::filterLine(std::string_view line, std::string& out) {
 
     // Examined after the strings, so a line holding both "BT" and "ET" is
     // filtered with the raised depth.
-    if (masked.find("ET") != npos) --textDepth_;
+    if (end) --textDepth_;
 }
 
 }  // namespace leafwright
