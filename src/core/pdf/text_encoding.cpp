@@ -44,6 +44,13 @@ constexpr std::uint64_t escapedBytes(std::uint64_t word) {
            zeroBytes(word ^ (kOnes * ')'));
 }
 
+// The number of bytes whose high bit is set in a word that has no other bits
+// set; without a population-count instruction in the baseline x86-64 set,
+// std::popcount would be a library call.
+constexpr std::size_t markedBytes(std::uint64_t highBits) {
+    return static_cast<std::size_t>(((highBits >> 7) * kOnes) >> 56);
+}
+
 std::uint64_t load(const unsigned char* p) {
     std::uint64_t word;
     std::memcpy(&word, p, 8);
@@ -137,7 +144,7 @@ std::size_t countEscapedBytes(std::string_view line) {
     std::size_t count = 0;
     std::size_t i = 0;
     for (; n - i >= 8; i += 8)
-        count += static_cast<std::size_t>(std::popcount(escapedBytes(load(p + i))));
+        count += markedBytes(escapedBytes(load(p + i)));
     for (; i < n; ++i) count += kByteClass[p[i]] == 1;
     return count;
 }
