@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "settings/conversion_settings.h"
+#include "support/pdf_structure.h"
 
 namespace leafwright::testing {
 
@@ -133,41 +134,12 @@ inline std::string expectedSinglePagePdf(const ConversionSettings& s,
     return doc.finish(8);
 }
 
-// Checks what any reader relies on: every cross-reference entry is 20 bytes
-// and points at "N 0 obj", startxref points at "xref", /Size counts the
-// entries, and every /Length is the number of bytes between "stream" CR LF
-// and "endstream". Returns the number of objects.
+// The structural check of support/pdf_structure.h as a test expectation.
+// Returns the number of objects.
 inline std::size_t checkStructure(const std::string& pdf) {
-    std::size_t start = pdf.rfind("startxref\r\n");
-    if (start == std::string::npos) {
-        ADD_FAILURE() << "no startxref";
-        return 0;
-    }
-    std::size_t xref = std::strtoull(pdf.c_str() + start + 11, nullptr, 10);
-    EXPECT_EQ(pdf.compare(xref, 8, "xref\r\n0 "), 0) << "startxref does not point at xref";
-    std::size_t entries = std::strtoull(pdf.c_str() + xref + 8, nullptr, 10);
-    std::size_t table = pdf.find("\r\n", xref + 8) + 2;
-    EXPECT_EQ(pdf.compare(table, 20, "0000000000 65535 f\r\n"), 0);
-    for (std::size_t n = 1; n < entries; ++n) {
-        std::string entry = pdf.substr(table + 20 * n, 20);
-        EXPECT_EQ(entry.substr(10), " 00000 n\r\n") << "entry " << n;
-        std::size_t offset = std::strtoull(entry.c_str(), nullptr, 10);
-        std::string opening = std::to_string(n) + " 0 obj\r\n";
-        EXPECT_EQ(pdf.compare(offset, opening.size(), opening), 0) << "object " << n;
-    }
-    EXPECT_EQ(pdf.compare(table + 20 * entries, 9, "trailer\r\n"), 0);
-    EXPECT_NE(pdf.find("/Size " + std::to_string(entries) + "\r\n", table), std::string::npos);
-
-    std::size_t streams = 0;
-    for (std::size_t at = pdf.find("<< /Length "); at != std::string::npos;
-         at = pdf.find("<< /Length ", at + 1)) {
-        std::size_t length = std::strtoull(pdf.c_str() + at + 11, nullptr, 10);
-        std::size_t data = pdf.find(" >>\r\nstream\r\n", at) + 13;
-        EXPECT_EQ(pdf.compare(data + length, 9, "endstream"), 0) << "stream at " << at;
-        ++streams;
-    }
-    EXPECT_GT(streams, 0u);
-    return entries - 1;
+    PdfStructure structure = checkPdfStructure(pdf);
+    EXPECT_EQ(structure.fault, "");
+    return structure.objects;
 }
 
 }  // namespace leafwright::testing
