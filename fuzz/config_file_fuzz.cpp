@@ -1,7 +1,9 @@
-// Reads arbitrary bytes as a configuration file, derives the settings from
-// what was read, and checks that writing the values and reading them again
-// gives the same values.
+// Reads arbitrary bytes as a configuration file, checks that writing the
+// values and reading them again gives the same values, and feeds the twelve
+// lines to the settings derivation, which must either reject them with one
+// of its messages or give values a document can be written with.
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -23,7 +25,13 @@ const std::string& workFolder() {
         char pattern[] = "/tmp/leafwright-config-fuzz-XXXXXX";
         const char* made = ::mkdtemp(pattern);
         if (made == nullptr) std::abort();
-        return std::string(made);
+        // The folder line is searched relative to the current folder: give
+        // it a small, private tree to find (or miss) folders in.
+        std::string folder(made);
+        if (::mkdir((folder + "/out").c_str(), 0700) != 0 ||
+            ::mkdir((folder + "/out/deeper").c_str(), 0700) != 0 || ::chdir(made) != 0)
+            std::abort();
+        return folder;
     }();
     return folder;
 }
@@ -58,11 +66,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         }
 
-        // The folder line would start a search of the file system; the
-        // number and table rules are what is exercised here.
-        values.customFolder = 0;
         leafwright::ConversionSettings settings;
-        leafwright::deriveSettings(settings, values);
+        int rejected = leafwright::deriveSettings(settings, values);
+        if (rejected != 0) {
+            if (rejected < 5 || rejected > 9) {
+                std::fprintf(stderr, "derivation: message %d out of its range\n", rejected);
+                std::abort();
+            }
+        } else if (settings.fontSizeValue <= 0 || settings.leadingValue <= 0 ||
+                   settings.pageWidthValue <= 0 || settings.pageHeightValue <= 0 ||
+                   settings.topMarginValue < 0 || settings.leftMarginValue < 0 ||
+                   settings.outputFolder.empty()) {
+            std::fprintf(stderr, "derivation: accepted values no document can use\n");
+            std::abort();
+        }
     } catch (const leafwright::FileError&) {
         // A file error is a proper answer to a file that cannot be read.
     }
