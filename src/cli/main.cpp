@@ -1,3 +1,4 @@
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -25,6 +26,10 @@ void printUsage(std::ostream& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A write past the file-size limit (ulimit -f) must fail like a full disk,
+    // as an error the run reports and cleans up after, rather than kill the
+    // program with a temporary file left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         printUsage(std::cerr);
