@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -11,6 +12,7 @@
 #include "settings/config_file.h"
 #include "settings/conversion_settings.h"
 #include "settings/derivation.h"
+#include "settings/value_tables.h"
 
 namespace leafwright::cli {
 
@@ -60,6 +62,20 @@ void printConvertHelp() {
 // window will not take a longer margin from a configuration file, and the
 // command line refuses it alike, so both accept the same files.
 constexpr std::size_t kMarginFieldLength = 4;
+
+// The window picks the font, size and rotation from fixed lists and never
+// takes another value from a file. Taken as it stands, such a value would be
+// written into every document (a font name with a blank, a rotation that is
+// no number) and break it, so the command line refuses the file instead.
+// Returns the name of the first line that holds a value no list offers.
+const char* unlistedValue(const ChosenValues& chosen) {
+    const auto fonts = fontNames();
+    if (std::find(fonts.begin(), fonts.end(), chosen.font) == fonts.end()) return "font";
+    if (findFontSize(chosen.fontSize) == nullptr) return "font size";
+    const auto angles = rotations();
+    if (std::find(angles.begin(), angles.end(), chosen.rotation) == angles.end()) return "rotation";
+    return nullptr;
+}
 
 // Answers the run's questions without asking anyone: an existing PDF is
 // replaced only with --force, and a failure is reported and passed over.
@@ -133,6 +149,10 @@ int prepareSettings(const ConvertOptions& options, ConversionSettings& settings)
                            std::to_string(kMarginFieldLength) + " characters");
                 return kExitUsage;
             }
+        }
+        if (const char* line = unlistedValue(chosen)) {
+            printError(*options.configPath + ": the " + line + " line holds a value not offered");
+            return kExitUsage;
         }
     } else {
         chosen = defaultConfigValues();
