@@ -20,6 +20,14 @@ bool holdsHelpPage(const QString& folder) {
     return QFileInfo::exists(QDir(folder).filePath(QString::fromLatin1(kHelpPageName)));
 }
 
+// Where an install under one prefix keeps the pages: bin/ and share/ side by
+// side.
+QString installedDataFolder(const QString& executableFolder) {
+    return QDir::cleanPath(
+        QDir(executableFolder)
+            .absoluteFilePath(QStringLiteral("../share/") + QString::fromLatin1(kDataFolderName)));
+}
+
 }  // namespace
 
 ProgramFolders chooseProgramFolders(const QString& executableFolder, bool executableFolderWritable,
@@ -50,21 +58,29 @@ bool folderIsWritable(const QString& folder) {
     return probe.open();
 }
 
-ProgramFolders locateProgramFolders() {
-    const QString executableFolder = QCoreApplication::applicationDirPath();
-    const bool writable = folderIsWritable(executableFolder);
+bool isInstalledLayout(const QString& executableFolder) {
+    return QDir(QDir::cleanPath(executableFolder)).dirName() == QLatin1String("bin") &&
+           holdsHelpPage(installedDataFolder(executableFolder));
+}
+
+ProgramFolders locateProgramFoldersFor(const QString& executableFolder) {
+    const bool portable =
+        !isInstalledLayout(executableFolder) && folderIsWritable(executableFolder);
     QString configFolder;
     QStringList dataFolders;
-    if (!writable) {
+    if (!portable) {
         configFolder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
         QDir().mkpath(configFolder);
-        dataFolders = QStandardPaths::standardLocations(QStandardPaths::AppDataLocation);
-        // An install under one prefix (bin/ and share/ side by side).
-        dataFolders << QDir(executableFolder)
-                           .absoluteFilePath(QStringLiteral("../share/") +
-                                             QCoreApplication::applicationName());
+        // The install's own pages come first, so that a program under one
+        // prefix does not show the pages of another version elsewhere.
+        dataFolders << installedDataFolder(executableFolder);
+        dataFolders << QStandardPaths::standardLocations(QStandardPaths::AppDataLocation);
     }
-    return chooseProgramFolders(executableFolder, writable, configFolder, dataFolders);
+    return chooseProgramFolders(executableFolder, portable, configFolder, dataFolders);
+}
+
+ProgramFolders locateProgramFolders() {
+    return locateProgramFoldersFor(QCoreApplication::applicationDirPath());
 }
 
 }  // namespace leafwright
