@@ -11,7 +11,9 @@ ConverterApp::ConverterApp(int& argc, char** argv) : QApplication(argc, argv) {
     // Names the user's configuration and data folders (…/leafwright).
     setApplicationName(QStringLiteral("leafwright"));
     setApplicationVersion(QString::fromLatin1(product::kVersion));
-    setDesktopFileName(QStringLiteral("leafwright"));
+    // The installed desktop entry's name, by which the desktop matches the
+    // window with its entry and icon.
+    setDesktopFileName(QStringLiteral("example.leafwright.Leafwright"));
 }
 
 int ConverterApp::initInstance() {
