@@ -17,10 +17,16 @@ void printUsage(std::ostream& out) {
            "  unspool   extract the text of uncompressed PDF files into .txt files\n"
            "\n"
            "  leafwright-cli COMMAND --help   describes a command\n"
+           "  leafwright-cli -h, --help       shows this help\n"
            "  leafwright-cli --version        prints the version\n"
            "\n"
+           "Each file written is printed on standard output; messages go to standard\n"
+           "error as \"leafwright-cli: FILE: cause\". Standard input (\"-\") is not read.\n"
+           "\n"
            "Exit status: 0 when every file was done, 1 when any file was skipped or\n"
-           "failed, 2 for a usage or settings error.\n";
+           "failed, 2 for a usage or settings error.\n"
+           "\n"
+           "The manual page leafwright-cli(1) has the details and examples.\n";
 }
 
 }  // namespace
