@@ -11,6 +11,7 @@
 #include "platform/folder_browser.h"
 #include "platform/message_box.h"
 #include "platform/modal_runner.h"
+#include "settings/notice_box.h"
 
 namespace leafwright::testing {
 
@@ -22,6 +23,8 @@ struct PlatformSeams {
     FolderBrowserSeam folders;
     DesktopOpenerSeam opener;
     ModalDialogSeam modal;
+    // File errors and the other notices outside the string table.
+    NoticeBoxSeam notices;
 };
 
 // A main window that records which handler each command reached, then lets

@@ -1,0 +1,132 @@
+// The Convert Files command: the source list's rows become PDF files listed
+// in the result list, with the overwrite question and file errors answered
+// through the seams.
+#include <QTest>
+
+#include "app/command_ids.h"
+#include "app/file_list.h"
+#include "desktop_fixture.h"
+#include "platform/string_table.h"
+
+using namespace leafwright;
+using namespace leafwright::testing;
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+}  // namespace
+
+class ConvertCommandTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+    }
+
+    void anEmptySourceListIsReported() {
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(*dir_));
+        dialog.sendCommand(kCmdToolbarConvert);
+        QCOMPARE(seams.messages.shown(), std::vector<int>{kTextListEmpty});
+        QCOMPARE(dialog.resultList()->rowCount(), 0);
+    }
+
+    void everyRowIsConvertedAndMovedToTheResults() {
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(*dir_));
+        QDir(dir_->path()).mkdir("out");
+        QDir(dir_->path()).mkdir("a");
+        QDir(dir_->path()).mkdir("x");
+        // Sorted by source, the outputs would come out z before a; the result
+        // list shows them in its own ascending order.
+        dialog.sourceList()->appendRow(writeFile(path("a/z.txt")));
+        dialog.sourceList()->appendRow(writeFile(path("x/a.txt")));
+        dialog.settings().outputFolder = path("out").toStdString();
+
+        dialog.sendCommand(kCmdConvertFiles);
+        QCOMPARE(dialog.sourceList()->rowCount(), 0);
+        QCOMPARE(dialog.resultList()->rowTexts(),
+                 QStringList({path("out/a.pdf"), path("out/z.pdf")}));
+        QVERIFY(readAll(path("out/a.pdf")).startsWith("%PDF-1.3"));
+        QVERIFY(seams.messages.shown().empty());
+    }
+
+    void answeringNoEverywhereDropsTheRowsAndConvertsNothing() {
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(*dir_));
+        for (const char* name : {"a", "b"}) {
+            dialog.sourceList()->appendRow(writeFile(path(name + QString(".txt"))));
+            writeFile(path(name + QString(".pdf")), "kept");
+        }
+        seams.messages.answerNext(QMessageBox::No);
+        seams.messages.answerNext(QMessageBox::No);
+        dialog.sendCommand(kCmdToolbarConvert);
+        QCOMPARE(seams.messages.shown(),
+                 std::vector<int>({kOverwriteQuestion, kOverwriteQuestion}));
+        QCOMPARE(dialog.sourceList()->rowCount(), 0);
+        QCOMPARE(dialog.resultList()->rowCount(), 0);
+        QCOMPARE(readAll(path("a.pdf")), QByteArray("kept"));
+        QCOMPARE(readAll(path("b.pdf")), QByteArray("kept"));
+    }
+
+    // The second row finds the first one's output and asks about it.
+    void theSamePathTwiceConvertsOnceAndAsksOnce() {
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(*dir_));
+        const QString source = writeFile(path("same.txt"));
+        dialog.sourceList()->appendRow(source);
+        dialog.sourceList()->appendRow(source);
+        seams.messages.answerNext(QMessageBox::No);
+        dialog.sendCommand(kCmdConvertFiles);
+        QCOMPARE(seams.messages.shown(), std::vector<int>{kOverwriteQuestion});
+        QCOMPARE(dialog.sourceList()->rowCount(), 0);
+        QCOMPARE(dialog.resultList()->rowTexts(), QStringList{path("same.pdf")});
+
+        // Yes replaces the file and lists it once more.
+        seams.messages.clear();
+        dialog.sourceList()->appendRow(source);
+        seams.messages.answerNext(QMessageBox::Yes);
+        dialog.sendCommand(kCmdConvertFiles);
+        QCOMPARE(seams.messages.shown(), std::vector<int>{kOverwriteQuestion});
+        QCOMPARE(dialog.resultList()->rowTexts(),
+                 QStringList({path("same.pdf"), path("same.pdf")}));
+    }
+
+    void aVanishedSourceStopsTheRunAtItsRow() {
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(*dir_));
+        for (const char* name : {"a.txt", "b.txt", "c.txt"})
+            dialog.sourceList()->appendRow(writeFile(path(name)));
+        QVERIFY(QFile::remove(path("b.txt")));
+
+        dialog.sendCommand(kCmdConvertFiles);
+        QCOMPARE(dialog.resultList()->rowTexts(), QStringList{path("a.pdf")});
+        QCOMPARE(dialog.sourceList()->rowTexts(), QStringList({path("b.txt"), path("c.txt")}));
+        QCOMPARE(seams.notices.shown().size(), std::size_t(1));
+        QVERIFY2(seams.notices.shown().front().contains(path("b.txt")),
+                 qPrintable(seams.notices.shown().front()));
+        QVERIFY(!QFile::exists(path("b.pdf")));
+        QVERIFY(!QFile::exists(path("c.pdf")));
+
+        // The next run stops at the same row again.
+        seams.notices.clear();
+        dialog.sendCommand(kCmdConvertFiles);
+        QCOMPARE(seams.notices.shown().size(), std::size_t(1));
+        QCOMPARE(dialog.sourceList()->rowCount(), 2);
+        QCOMPARE(dialog.resultList()->rowCount(), 1);
+    }
+
+  private:
+    QString path(const QString& name) const { return dir_->filePath(name); }
+
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+QTEST_MAIN(ConvertCommandTest)
+#include "convert_command_test.moc"
