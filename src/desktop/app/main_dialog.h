@@ -90,6 +90,11 @@ class MainDialog : public QDialog {
     void buildToolbar(QWidget* client, const QRect& band);
     void buildHiddenButtons(QWidget* client);
     void openLowestSelectedRow(const FileList& list);
+    // The settings edit shared by the configuration commands: shows the
+    // values of the configuration file at `sourcePath` in the settings
+    // dialog, and applies and records them once the user confirms values
+    // that pass every check.
+    void EditSettings(const QString& sourcePath);
 
     static const QHash<int, Handler>& routingTable();
     static const QHash<int, EnableRule>& enableRules();
