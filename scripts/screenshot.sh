@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Takes a picture of the main window under a virtual X server and writes it
-# to docs/main-window.png.
+# to docs/main-window.png; with leafwright-screenshots built beside PROGRAM,
+# also the settings dialog (as Options first opens it) and the Unspool window,
+# as settings-dialog.png and unspool-window.png beside OUTPUT.
 #   scripts/screenshot.sh [PROGRAM] [OUTPUT.png]
 # PROGRAM defaults to build/bin/leafwright. The picture is taken with
 # ImageMagick's `import -window root` (xwd draws open menus black) and cut
@@ -41,6 +43,11 @@ import -window root "$work/screen.png"
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 echo "$geometry" > "$work/geometry"
+shots="$(dirname "$program")/leafwright-screenshots"
+if [ -x "$shots" ]; then
+  mkdir -p "$work/dialogs"
+  "$shots" "$work/dialogs"
+fi
 INNER
 
 # Black root (-br), so that trimming finds the window when xwininfo is absent.
@@ -52,3 +59,9 @@ else
   convert "$work/screen.png" -trim +repage "$output"
 fi
 echo "Wrote $output ($(identify -format '%wx%h' "$output"))"
+for picture in "$work"/dialogs/*.png; do
+  [ -e "$picture" ] || continue
+  target="$(dirname "$output")/$(basename "$picture")"
+  cp "$picture" "$target"
+  echo "Wrote $target ($(identify -format '%wx%h' "$target"))"
+done
