@@ -1,10 +1,10 @@
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "commands.h"
+#include "platform/write_limits.h"
 #include "settings/product_info.h"
 
 namespace {
@@ -32,10 +32,7 @@ void printUsage(std::ostream& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // A write past the file-size limit (ulimit -f) must fail like a full disk,
-    // as an error the run reports and cleans up after, rather than kill the
-    // program with a temporary file left behind.
-    std::signal(SIGXFSZ, SIG_IGN);
+    leafwright::failWritesPastFileSizeLimit();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         printUsage(std::cerr);

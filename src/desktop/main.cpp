@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/converter_app.h"
+#include "platform/write_limits.h"
 #include "settings/product_info.h"
 
 namespace {
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
             "  -h, --help                show this help\n");
         return 0;
     }
+    leafwright::failWritesPastFileSizeLimit();
     leafwright::ConverterApp app(argc, argv);
     QuitAfterFirstPaint quitter;
     if (hasArgument(argc, argv, "--quit-after-first-paint")) app.installEventFilter(&quitter);

@@ -1,0 +1,9 @@
+#include "platform/write_limits.h"
+
+#include <csignal>
+
+namespace leafwright {
+
+void failWritesPastFileSizeLimit() { std::signal(SIGXFSZ, SIG_IGN); }
+
+}  // namespace leafwright
