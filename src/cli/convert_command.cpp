@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "command_line_run_handler.h"
 #include "commands.h"
 #include "convert_options.h"
 #include "pdf/conversion_run.h"
@@ -77,40 +78,6 @@ const char* unlistedValue(const ChosenValues& chosen) {
     return nullptr;
 }
 
-// Answers the run's questions without asking anyone: an existing PDF is
-// replaced only with --force, and a failure is reported and passed over.
-class CommandLineRunHandler : public ConversionRunHandler {
-public:
-    explicit CommandLineRunHandler(bool force) : force_(force) {}
-
-    bool confirmOverwrite(const std::string&, const std::string&) override { return force_; }
-
-    void converted(const std::string&, const std::string& outputPath) override {
-        std::cout << outputPath << '\n';
-    }
-
-    void declined(const std::string& sourcePath, const std::string& outputPath) override {
-        printError(sourcePath + ": skipped, " + outputPath +
-                   " already exists (--force replaces it)");
-        allDone_ = false;
-    }
-
-    bool failed(const std::string& sourcePath, const FileError& error) override {
-        // The error names the file it concerns (the source or its PDF); say
-        // which source it belongs to when that is another file.
-        std::string text = error.path() + ": " + error.cause();
-        if (error.path() != sourcePath) text += " (converting " + sourcePath + ")";
-        printError(text);
-        allDone_ = false;
-        return true;
-    }
-
-    bool allDone() const { return allDone_; }
-
-private:
-    bool force_;
-    bool allDone_ = true;
-};
 
 // The folder of --output-dir as a search pattern that finds exactly that
 // folder. The shell has already expanded any wildcards the user meant, so
@@ -201,7 +168,7 @@ int runConvert(const std::vector<std::string>& args) {
         ConversionSettings settings;
         if (int status = prepareSettings(options, settings); status != kExitOk) return status;
 
-        CommandLineRunHandler handler(options.force);
+        CommandLineRunHandler handler(options.force, "converting");
         runConversion(options.files, settings, handler);
         std::cout.flush();
         return handler.allDone() ? kExitOk : kExitSomeFailed;

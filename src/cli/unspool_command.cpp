@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "command_line_run_handler.h"
 #include "commands.h"
 #include "platform/file_error.h"
 #include "plustools/unspool_run.h"
@@ -70,40 +71,6 @@ UnspoolOptions parseUnspoolOptions(const std::vector<std::string>& args) {
     return options;
 }
 
-// Answers the run's questions without asking anyone: an existing text file
-// is replaced only with --force, and a failure is reported and passed over.
-class CommandLineUnspoolHandler : public UnspoolRunHandler {
-  public:
-    explicit CommandLineUnspoolHandler(bool force) : force_(force) {}
-
-    bool confirmOverwrite(const std::string&, const std::string&) override { return force_; }
-
-    void converted(const std::string&, const std::string& outputPath) override {
-        std::cout << outputPath << '\n';
-    }
-
-    void declined(const std::string& sourcePath, const std::string& outputPath) override {
-        printError(sourcePath + ": skipped, " + outputPath +
-                   " already exists (--force replaces it)");
-        allDone_ = false;
-    }
-
-    bool failed(const std::string& sourcePath, const FileError& error) override {
-        // The error names the file it concerns (the PDF or its text file);
-        // say which PDF it belongs to when that is another file.
-        std::string text = error.path() + ": " + error.cause();
-        if (error.path() != sourcePath) text += " (extracting " + sourcePath + ")";
-        printError(text);
-        allDone_ = false;
-        return true;
-    }
-
-    bool allDone() const { return allDone_; }
-
-  private:
-    bool force_;
-    bool allDone_ = true;
-};
 
 }  // namespace
 
@@ -123,7 +90,7 @@ int runUnspool(const std::vector<std::string>& args) {
     }
 
     try {
-        CommandLineUnspoolHandler handler(options.force);
+        CommandLineRunHandler handler(options.force, "extracting");
         unspoolFiles(options.files, handler);
         std::cout.flush();
         return handler.allDone() ? kExitOk : kExitSomeFailed;

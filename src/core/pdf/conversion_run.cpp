@@ -46,20 +46,15 @@ void convertFile(const std::string& sourcePath, const std::string& outputPath,
 
 void runConversion(const std::vector<std::string>& sources, ConversionSettings& settings,
                    ConversionRunHandler& handler) {
-    for (const std::string& source : sources) {
-        std::string output = outputPathFor(source, settings.outputFolder);
-        if (entryKind(output) == EntryKind::File && !handler.confirmOverwrite(source, output)) {
-            handler.declined(source, output);
-            continue;
-        }
-        try {
-            convertFile(source, output, settings);
-        } catch (const FileError& error) {
-            if (handler.failed(source, error)) continue;
-            return;
-        }
-        handler.converted(source, output);
-    }
+    FileRunSteps steps;
+    steps.outputPathOf = [&](const std::string& source) {
+        return outputPathFor(source, settings.outputFolder);
+    };
+    steps.convertOne = [&](const std::string& source, const std::string& output) {
+        convertFile(source, output, settings);
+    };
+    steps.ownSourceCause = "the PDF would overwrite its own source";
+    runOverFiles(sources, steps, handler);
 }
 
 }  // namespace leafwright

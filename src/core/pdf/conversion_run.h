@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/file_error.h"
+#include "platform/file_run.h"
 #include "settings/conversion_settings.h"
 
 namespace leafwright {
@@ -22,20 +23,8 @@ std::string outputPathFor(const std::string& sourcePath, const std::string& outp
 void convertFile(const std::string& sourcePath, const std::string& outputPath,
                  ConversionSettings& settings);
 
-// What a front end answers and hears during a run over a list of sources.
-class ConversionRunHandler {
-public:
-    virtual ~ConversionRunHandler() = default;
-    // The output path names an existing file (not a folder): replace it?
-    virtual bool confirmOverwrite(const std::string& sourcePath, const std::string& outputPath) = 0;
-    // The source was converted into outputPath.
-    virtual void converted(const std::string& sourcePath, const std::string& outputPath) = 0;
-    // The overwrite question was answered No: the source is dropped unconverted.
-    virtual void declined(const std::string& sourcePath, const std::string& outputPath) = 0;
-    // The source failed. Return true to go on with the next source, false to
-    // stop the run here (the source and those after it stay unconverted).
-    virtual bool failed(const std::string& sourcePath, const FileError& error) = 0;
-};
+// The run reports to a handler shared with the other file runs.
+using ConversionRunHandler = FileRunHandler;
 
 // Converts the sources in order: output path, overwrite question, layout,
 // report. This one loop serves the window and the command line.

@@ -1,6 +1,5 @@
 #include "plustools/unspool_run.h"
 
-#include <filesystem>
 #include <string_view>
 
 #include "platform/file_search.h"
@@ -16,13 +15,6 @@ constexpr const char* kOwnSourceCause = "the extracted text would overwrite its 
 
 // Output is handed to the writer in pieces of about this size.
 constexpr std::size_t kPieceSize = 64 * 1024;
-
-// True when both paths name one file (the same path, a link or a hard link).
-bool sameFile(const std::string& first, const std::string& second) {
-    if (first == second) return true;
-    std::error_code ignored;
-    return std::filesystem::equivalent(first, second, ignored);
-}
 
 }  // namespace
 
@@ -56,22 +48,11 @@ void unspoolFile(const std::string& sourcePath, const std::string& outputPath) {
 }
 
 void unspoolFiles(const std::vector<std::string>& sources, UnspoolRunHandler& handler) {
-    for (const std::string& source : sources) {
-        const std::string output = unspoolOutputPathFor(source);
-        try {
-            // Refused before the question: answering it could not help.
-            if (sameFile(source, output)) throw FileError(source, kOwnSourceCause);
-            if (entryKind(output) == EntryKind::File && !handler.confirmOverwrite(source, output)) {
-                handler.declined(source, output);
-                continue;
-            }
-            unspoolFile(source, output);
-        } catch (const FileError& error) {
-            if (!handler.failed(source, error)) return;
-            continue;
-        }
-        handler.converted(source, output);
-    }
+    FileRunSteps steps;
+    steps.outputPathOf = unspoolOutputPathFor;
+    steps.convertOne = unspoolFile;
+    steps.ownSourceCause = kOwnSourceCause;
+    runOverFiles(sources, steps, handler);
 }
 
 }  // namespace leafwright

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/file_error.h"
+#include "platform/file_run.h"
 
 namespace leafwright {
 
@@ -19,21 +20,8 @@ std::string unspoolOutputPathFor(const std::string& sourcePath);
 // that names the source itself (the source is then left untouched).
 void unspoolFile(const std::string& sourcePath, const std::string& outputPath);
 
-// What a front end answers and hears during a run over a list of PDFs.
-class UnspoolRunHandler {
-  public:
-    virtual ~UnspoolRunHandler() = default;
-    // The output path names an existing file (not a folder): replace it?
-    virtual bool confirmOverwrite(const std::string& sourcePath, const std::string& outputPath) = 0;
-    // The text of the source was written to outputPath.
-    virtual void converted(const std::string& sourcePath, const std::string& outputPath) = 0;
-    // The overwrite question was answered No: the source is dropped and no
-    // file was opened, created or changed.
-    virtual void declined(const std::string& sourcePath, const std::string& outputPath) = 0;
-    // The source failed. Return true to go on with the next source, false to
-    // stop the run here (the source and those after it stay unconverted).
-    virtual bool failed(const std::string& sourcePath, const FileError& error) = 0;
-};
+// The run reports to a handler shared with the other file runs.
+using UnspoolRunHandler = FileRunHandler;
 
 // Extracts the sources in order: output path, overwrite question,
 // extraction, report. This one loop serves the window and the command line.

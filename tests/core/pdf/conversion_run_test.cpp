@@ -188,3 +188,25 @@ TEST(ConversionRun, SelfAdaptingValuesStayInTheSettingsAfterTheRun) {
 
 }  // namespace
 }  // namespace leafwright
+
+namespace leafwright {
+namespace {
+
+TEST(ConversionRun, AnOutputThatWouldReplaceItsSourceIsRefusedWithoutAQuestion) {
+    testing::TempDir dir;
+    testing::writeBytes(dir.file("notes.pdf"), "not a PDF yet\n");
+    testing::writeBytes(dir.file("a.txt"), "text\n");
+    // a.txt's output name is a link to a.txt itself.
+    ASSERT_EQ(::symlink(dir.file("a.txt").c_str(), dir.file("a.pdf").c_str()), 0);
+    ConversionSettings settings;
+    RecordingHandler handler;
+
+    runConversion({dir.file("notes.pdf"), dir.file("a.txt")}, settings, handler);
+
+    EXPECT_EQ(handler.events, (std::vector<std::string>{"failed notes.pdf", "failed a.txt"}));
+    EXPECT_EQ(testing::readBytes(dir.file("notes.pdf")), "not a PDF yet\n");
+    EXPECT_EQ(testing::readBytes(dir.file("a.txt")), "text\n");
+}
+
+}  // namespace
+}  // namespace leafwright

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+#include "platform/file_run.h"
+
+namespace leafwright::cli {
+
+// Answers a run's questions without asking anyone: an existing output is
+// replaced only with --force. Written paths go to standard output, one per
+// line; skips and failures to standard error, and the run goes on.
+class CommandLineRunHandler : public FileRunHandler {
+public:
+    // `activity` names the work in messages about another file than the
+    // source ("converting", "extracting").
+    CommandLineRunHandler(bool force, std::string activity)
+        : force_(force), activity_(std::move(activity)) {}
+
+    bool confirmOverwrite(const std::string&, const std::string&) override { return force_; }
+    void converted(const std::string& sourcePath, const std::string& outputPath) override;
+    void declined(const std::string& sourcePath, const std::string& outputPath) override;
+    bool failed(const std::string& sourcePath, const FileError& error) override;
+
+    // True while no file was skipped or failed.
+    bool allDone() const { return allDone_; }
+
+private:
+    bool force_;
+    std::string activity_;
+    bool allDone_ = true;
+};
+
+}  // namespace leafwright::cli

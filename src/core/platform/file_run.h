@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/file_error.h"
+
+namespace leafwright {
+
+// What a front end answers and hears during a run that turns each file of a
+// list into another file (a text into a PDF, a PDF into a text).
+class FileRunHandler {
+public:
+    virtual ~FileRunHandler() = default;
+    // The output path names an existing file (not a folder): replace it?
+    virtual bool confirmOverwrite(const std::string& sourcePath, const std::string& outputPath) = 0;
+    // The source was turned into outputPath.
+    virtual void converted(const std::string& sourcePath, const std::string& outputPath) = 0;
+    // The overwrite question was answered No: the source is dropped, and no
+    // file was opened, created or changed.
+    virtual void declined(const std::string& sourcePath, const std::string& outputPath) = 0;
+    // The source failed. Return true to go on with the next source, false to
+    // stop the run here (the source and those after it stay unconverted).
+    virtual bool failed(const std::string& sourcePath, const FileError& error) = 0;
+};
+
+// True when the output path names the source itself: the same path, a link
+// or a hard link to it. Writing that output would destroy the source.
+bool outputWouldReplaceSource(const std::string& sourcePath, const std::string& outputPath);
+
+struct FileRunSteps {
+    // The output path of a source.
+    std::function<std::string(const std::string& sourcePath)> outputPathOf;
+    // Turns one source into its output; throws FileError.
+    std::function<void(const std::string& sourcePath, const std::string& outputPath)> convertOne;
+    // The cause given when an output would replace its own source.
+    std::string ownSourceCause;
+};
+
+// The one loop over a list of sources, for every front end: for each source
+// in order, its output path; an output that would replace the source is
+// refused before any question (answering could not help); an existing file
+// (not a folder) is replaced only after a Yes; then the conversion and its
+// report.
+void runOverFiles(const std::vector<std::string>& sources, const FileRunSteps& steps,
+                  FileRunHandler& handler);
+
+}  // namespace leafwright
