@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <exception>
 #include <iostream>
 #include <string>
@@ -13,7 +12,7 @@
 #include "settings/config_file.h"
 #include "settings/conversion_settings.h"
 #include "settings/derivation.h"
-#include "settings/value_tables.h"
+#include "settings/pick_lists.h"
 
 namespace leafwright::cli {
 
@@ -64,17 +63,16 @@ void printConvertHelp() {
 // command line refuses it alike, so both accept the same files.
 constexpr std::size_t kMarginFieldLength = 4;
 
-// The window picks the font, size and rotation from fixed lists and never
-// takes another value from a file. Taken as it stands, such a value would be
-// written into every document (a font name with a blank, a rotation that is
-// no number) and break it, so the command line refuses the file instead.
-// Returns the name of the first line that holds a value no list offers.
-const char* unlistedValue(const ChosenValues& chosen) {
-    const auto fonts = fontNames();
-    if (std::find(fonts.begin(), fonts.end(), chosen.font) == fonts.end()) return "font";
-    if (findFontSize(chosen.fontSize) == nullptr) return "font size";
-    const auto angles = rotations();
-    if (std::find(angles.begin(), angles.end(), chosen.rotation) == angles.end()) return "rotation";
+// The window picks the font, size and rotation from fixed lists: a file's
+// value selects the first entry that begins with it, ignoring case, and a
+// value that begins no entry selects nothing. The command line reads the file
+// the same way, and refuses a file whose font, size or rotation selects
+// nothing, rather than convert with settings the user did not choose.
+// Returns the name of the first such line.
+const char* unlistedValue(const ChosenValues& shown) {
+    if (shown.font.empty()) return "font";
+    if (shown.fontSize.empty()) return "font size";
+    if (shown.rotation.empty()) return "rotation";
     return nullptr;
 }
 
@@ -117,6 +115,7 @@ int prepareSettings(const ConvertOptions& options, ConversionSettings& settings)
                 return kExitUsage;
             }
         }
+        chosen = asShownInPickLists(chosen);
         if (const char* line = unlistedValue(chosen)) {
             printError(*options.configPath + ": the " + line + " line holds a value not offered");
             return kExitUsage;

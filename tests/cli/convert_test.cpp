@@ -183,6 +183,21 @@ TEST_F(ConvertTest, ConfigurationShapesTheDocument) {
     EXPECT_NE(info.find("Pages:           2\n"), std::string::npos) << info;
 }
 
+TEST_F(ConvertTest, ListValuesOfAConfigurationAreReadAsTheWindowShowsThem) {
+    // The window selects the first list entry that begins with a file's value,
+    // ignoring case; the command line must make the same document of it.
+    put("a.txt", "same text\n");
+    put("b.txt", "same text\n");
+    put("exact.tcf", configText({{1, "Letter  [612,792]"}, {2, "Helvetica-Bold"}, {3, "10"}}));
+    put("loose.tcf", configText({{1, "letter"}, {2, "helvetica-b"}, {3, "1"}}));
+
+    ASSERT_EQ(convert({"--config", "exact.tcf", "a.txt"}).exitStatus, 0);
+    ProcessResult loose = convert({"--config", "loose.tcf", "b.txt"});
+
+    EXPECT_EQ(loose.exitStatus, 0) << loose.err;
+    EXPECT_EQ(readBytes(path("b.pdf")), readBytes(path("a.pdf")));
+}
+
 TEST_F(ConvertTest, SelfAdaptingConfigurationWritesOnePageCutToTheText) {
     std::string text = numberedLines(60, "row");
     text += "the longest line here\n";  // 21 characters

@@ -112,9 +112,12 @@ int deriveSettings(ConversionSettings& settings, const ChosenValues& chosen) {
     settings.docKeywords = settings.chosen.keywords;
     settings.docProducer = settings.chosen.creator;
 
-    settings.baseFont = settings.chosen.font;
-    settings.rotateText = settings.chosen.rotation;
-    settings.fontSizeText = settings.chosen.fontSize;
+    // A pick list with nothing selected gives an empty text; written into
+    // the document it would break every page, so the font, rotation and
+    // size then keep what they were.
+    if (!settings.chosen.font.empty()) settings.baseFont = settings.chosen.font;
+    if (!settings.chosen.rotation.empty()) settings.rotateText = settings.chosen.rotation;
+    if (!settings.chosen.fontSize.empty()) settings.fontSizeText = settings.chosen.fontSize;
 
     if (const FontSizeRow* row = findFontSize(settings.fontSizeText)) {
         settings.leadingText = row->leadingText;
