@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/recording_run_handler.h"
 #include "converted_text.h"
 #include "platform/file_error.h"
 
@@ -19,31 +20,7 @@ using testing::readBytes;
 using testing::TempDir;
 using testing::writeBytes;
 
-// Records what a run tells its front end, with scripted answers.
-class RecordingHandler : public ConversionRunHandler {
-  public:
-    bool overwrite = true;
-    bool goOn = true;
-    std::vector<std::string> events;
-
-    bool confirmOverwrite(const std::string& source, const std::string&) override {
-        events.push_back("ask " + name(source));
-        return overwrite;
-    }
-    void converted(const std::string& source, const std::string& output) override {
-        events.push_back("converted " + name(source) + " -> " + name(output));
-    }
-    void declined(const std::string& source, const std::string&) override {
-        events.push_back("declined " + name(source));
-    }
-    bool failed(const std::string& source, const FileError&) override {
-        events.push_back("failed " + name(source));
-        return goOn;
-    }
-
-  private:
-    static std::string name(const std::string& path) { return path.substr(path.rfind('/') + 1); }
-};
+using RecordingHandler = testing::RecordingRunHandler;
 
 TEST(OutputPath, ReplacesTheLastThreeCharactersOrMovesIntoTheFolder) {
     EXPECT_EQ(outputPathFor("/docs/report.txt", "Default Path"), "/docs/report.pdf");

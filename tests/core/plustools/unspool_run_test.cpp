@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/recording_run_handler.h"
 #include "support/temp_dir.h"
 
 namespace leafwright {
@@ -21,35 +22,7 @@ const std::string kPdf =
     "BT\n/F1 14 Tf\n(Hello \\(world\\))'\n(first part\nsecond part)'\nET\n(outside) Tj\n";
 const std::string kText = "Hello (world)\r\nfirst partsecond part\r\n";
 
-// Records every report of a run and answers with preset replies.
-class RecordingHandler : public UnspoolRunHandler {
-  public:
-    bool overwrite = true;
-    bool goOn = true;
-    std::vector<std::string> events;
-    std::vector<FileError> errors;
-
-    bool confirmOverwrite(const std::string& source, const std::string&) override {
-        events.push_back("ask " + name(source));
-        return overwrite;
-    }
-    void converted(const std::string& source, const std::string& output) override {
-        events.push_back("converted " + name(source) + " -> " + name(output));
-    }
-    void declined(const std::string& source, const std::string&) override {
-        events.push_back("declined " + name(source));
-    }
-    bool failed(const std::string& source, const FileError& error) override {
-        events.push_back("failed " + name(source));
-        errors.push_back(error);
-        return goOn;
-    }
-
-  private:
-    static std::string name(const std::string& path) {
-        return std::filesystem::path(path).filename().string();
-    }
-};
+using RecordingHandler = testing::RecordingRunHandler;
 
 TEST(UnspoolOutputPath, DropsLastThreeCharactersWhateverTheyAre) {
     EXPECT_EQ(unspoolOutputPathFor("/docs/report.pdf"), "/docs/report.txt");
