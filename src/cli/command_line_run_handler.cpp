@@ -1,5 +1,6 @@
 #include "command_line_run_handler.h"
 
+#include <exception>
 #include <iostream>
 
 #include "commands.h"
@@ -24,6 +25,20 @@ bool CommandLineRunHandler::failed(const std::string& sourcePath, const FileErro
     printError(text);
     allDone_ = false;
     return true;
+}
+
+int runFilesFromCommandLine(bool force, const std::string& activity,
+                            const std::function<void(FileRunHandler&)>& run) {
+    try {
+        CommandLineRunHandler handler(force, activity);
+        run(handler);
+        std::cout.flush();
+        return handler.allDone() ? kExitOk : kExitSomeFailed;
+    } catch (const std::exception& error) {
+        std::cout.flush();
+        printError(error.what());
+        return kExitSomeFailed;
+    }
 }
 
 }  // namespace leafwright::cli

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/file_run.h"
@@ -29,5 +30,11 @@ private:
     std::string activity_;
     bool allDone_ = true;
 };
+
+// Runs a command's file run with a CommandLineRunHandler and returns the exit
+// status: 0 when every file was done, 1 otherwise (also when the run itself
+// failed, which is reported).
+int runFilesFromCommandLine(bool force, const std::string& activity,
+                            const std::function<void(FileRunHandler&)>& run);
 
 }  // namespace leafwright::cli

@@ -163,19 +163,11 @@ int runConvert(const std::vector<std::string>& args) {
         return kExitUsage;
     }
 
-    try {
-        ConversionSettings settings;
-        if (int status = prepareSettings(options, settings); status != kExitOk) return status;
-
-        CommandLineRunHandler handler(options.force, "converting");
+    ConversionSettings settings;
+    if (int status = prepareSettings(options, settings); status != kExitOk) return status;
+    return runFilesFromCommandLine(options.force, "converting", [&](FileRunHandler& handler) {
         runConversion(options.files, settings, handler);
-        std::cout.flush();
-        return handler.allDone() ? kExitOk : kExitSomeFailed;
-    } catch (const std::exception& error) {
-        std::cout.flush();
-        printError(error.what());
-        return kExitSomeFailed;
-    }
+    });
 }
 
 }  // namespace leafwright::cli

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -48,8 +49,15 @@ int main(int argc, char** argv) {
         std::cout << "leafwright-cli " << leafwright::product::kVersion << "\n";
         return leafwright::cli::kExitOk;
     }
-    if (command == "convert") return leafwright::cli::runConvert(rest);
-    if (command == "unspool") return leafwright::cli::runUnspool(rest);
+    try {
+        if (command == "convert") return leafwright::cli::runConvert(rest);
+        if (command == "unspool") return leafwright::cli::runUnspool(rest);
+    } catch (const std::exception& error) {
+        // Nothing a command lets through (running out of memory, say) may end
+        // the program without a word.
+        leafwright::cli::printError(error.what());
+        return leafwright::cli::kExitSomeFailed;
+    }
     leafwright::cli::printError("unknown command '" + command + "' (try --help)");
     return leafwright::cli::kExitUsage;
 }

@@ -89,16 +89,9 @@ int runUnspool(const std::vector<std::string>& args) {
         return kExitUsage;
     }
 
-    try {
-        CommandLineRunHandler handler(options.force, "extracting");
+    return runFilesFromCommandLine(options.force, "extracting", [&](FileRunHandler& handler) {
         unspoolFiles(options.files, handler);
-        std::cout.flush();
-        return handler.allDone() ? kExitOk : kExitSomeFailed;
-    } catch (const std::exception& error) {
-        std::cout.flush();
-        printError(error.what());
-        return kExitSomeFailed;
-    }
+    });
 }
 
 }  // namespace leafwright::cli

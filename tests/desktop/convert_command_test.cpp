@@ -13,11 +13,6 @@ using namespace leafwright::testing;
 
 namespace {
 
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 }  // namespace
 
 class ConvertCommandTest : public QObject {

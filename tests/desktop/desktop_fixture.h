@@ -101,6 +101,12 @@ inline ProgramFolders foldersIn(const QTemporaryDir& dir) {
     return {folder, folder};
 }
 
+// The bytes of a file, or a marker that cannot equal any content checked.
+inline QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
 inline QString writeFile(const QString& path, const QByteArray& bytes = "text\n") {
     QFile file(path);
     if (file.open(QIODevice::WriteOnly)) file.write(bytes);

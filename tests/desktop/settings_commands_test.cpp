@@ -26,11 +26,6 @@ const QByteArray kDefaultLines =
     "A4  [595,842]\r\nTimes-Roman\r\n14\r\nBlack\r\nWhite\r\n0\r\n36\r\n36\r\n"
     "FALSE\r\nFALSE\r\nDefault Path\r\nFALSE\r\n";
 
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 D& asSettings(QDialog& shown) {
     return static_cast<D&>(shown);
 }

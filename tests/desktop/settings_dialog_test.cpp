@@ -22,11 +22,6 @@ namespace {
 
 using D = SettingsDialog;
 
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 PickList* list(const D& dialog, int id) {
     return qobject_cast<PickList*>(dialog.control(id));
 }

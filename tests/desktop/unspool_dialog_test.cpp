@@ -21,11 +21,6 @@ namespace {
 const QByteArray kPdf = "%PDF-1.3\nBT\n/F1 12 Tf\n(Hello \\(world\\))'\nET\n";
 const QByteArray kExtracted = "Hello (world)\r\n";
 
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 void fill(FileList* list, const QStringList& rows) {
     for (const QString& row : rows) list->appendRow(row);
 }

@@ -19,11 +19,6 @@ namespace {
 
 using D = SettingsDialog;
 
-QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 int chooseLetterLandscapeCourierBlueOnYellow(QDialog& shown) {
     auto& dialog = static_cast<D&>(shown);
     auto pick = [&](int id, const QString& value) {
