@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "pdf/raw_text_scan.h"
 #include "platform/file_error.h"
 
 namespace leafwright {
@@ -16,6 +17,16 @@ SourceText::SourceText(TextFileReader& reader, Measures measures)
 }
 
 void SourceText::firstPass(Measures measures) {
+    if (measures == Measures::LineCount && !held_) {
+        // Nothing is needed per line, so the bytes are scanned as they come.
+        RawTextScan scan;
+        std::string_view block;
+        while (reader_.readBlock(block)) scan.add(block);
+        summary_.lineCount = scan.lineCount();
+        startsWithByteOrderMark_ = scan.startsWithByteOrderMark();
+        summary_.encoding = scan.isUtf8() ? SourceEncoding::Utf8 : SourceEncoding::Windows1252;
+        return;
+    }
     bool utf8 = true;
     // Sizes under both readings, since the encoding is known only at the end.
     std::uint64_t widestUtf8 = 0, widest1252 = 0, bytesUtf8 = 0, bytes1252 = 0;

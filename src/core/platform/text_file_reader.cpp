@@ -88,6 +88,16 @@ bool TextFileReader::fill() {
     return got > 0;
 }
 
+bool TextFileReader::readBlock(std::string_view& block) {
+    if (begin_ == end_) {
+        begin_ = end_ = 0;
+        if (!fill()) return false;
+    }
+    block = std::string_view(buffer_.data() + begin_, end_ - begin_);
+    begin_ = end_;
+    return true;
+}
+
 bool TextFileReader::readLine(std::string_view& line) {
     spill_.clear();
     bool haveBytes = false;

@@ -24,6 +24,12 @@ public:
     // read error.
     bool readLine(std::string_view& line);
 
+    // The next unread bytes as they are, line ends included, for a caller
+    // that only scans the text. Stops at a 0x1A like readLine. The view stays
+    // valid until the next call. Returns false once the input is exhausted.
+    // Throws FileError on a read error.
+    bool readBlock(std::string_view& block);
+
     // Starts again from the first byte, for a second pass over the same file.
     // Only possible when the file is a regular file (canRewind()).
     void rewind();

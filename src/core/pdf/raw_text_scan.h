@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace leafwright {
+
+// Learns from the raw bytes of a text, handed over in blocks of any size,
+// what a line-by-line reading would: how many lines it holds, whether it is
+// well-formed UTF-8 and whether it starts with a UTF-8 byte-order mark. It
+// looks at each byte about once and needs no line splitting, so it is the
+// cheap first pass when nothing else about the lines is wanted.
+class RawTextScan {
+  public:
+    void add(std::string_view block);
+
+    // Lines as TextFileReader::readLine would hand them out: one per LF, and
+    // one more for bytes after the last LF.
+    std::uint64_t lineCount() const noexcept;
+    // Call once all blocks are added.
+    bool isUtf8() const;
+    bool startsWithByteOrderMark() const noexcept;
+
+  private:
+    void checkUtf8(std::string_view block);
+
+    std::uint64_t lineFeeds_ = 0;
+    bool empty_ = true;
+    bool endsWithLineFeed_ = false;
+    std::string head_;  // the first bytes, up to the length of a byte-order mark
+    bool utf8_ = true;
+    // A character whose bytes the last block cut short, completed by the next.
+    std::string pending_;
+};
+
+}  // namespace leafwright
