@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "pdf/line_size_scan.h"
 #include "pdf/raw_text_scan.h"
 #include "platform/file_error.h"
 
@@ -25,6 +26,19 @@ void SourceText::firstPass(Measures measures) {
         summary_.lineCount = scan.lineCount();
         startsWithByteOrderMark_ = scan.startsWithByteOrderMark();
         summary_.encoding = scan.isUtf8() ? SourceEncoding::Utf8 : SourceEncoding::Windows1252;
+        return;
+    }
+    if (!held_) {
+        // The lines are measured from the raw bytes, without splitting them.
+        LineSizeScan scan;
+        std::string_view block;
+        while (reader_.readBlock(block)) scan.add(block);
+        scan.finish();
+        summary_.lineCount = scan.lineCount();
+        startsWithByteOrderMark_ = scan.startsWithByteOrderMark();
+        summary_.encoding = scan.isUtf8() ? SourceEncoding::Utf8 : SourceEncoding::Windows1252;
+        summary_.widestLine = scan.widestLine(summary_.encoding);
+        summary_.bodyBytes = scan.bodyBytes(summary_.encoding);
         return;
     }
     bool utf8 = true;
