@@ -21,12 +21,14 @@ int DialogUnits::scale(int units, int base, int divisor) {
     return static_cast<int>(std::lround(static_cast<double>(units) * base / divisor));
 }
 
-QFont mainDialogFont() {
+QFont dialogFont(const QString& family, int pointSize) {
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
-    font.setPointSize(8);
+    font.setFamilies({family, QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
+                      QStringLiteral("Sans Serif")});
+    font.setPointSize(pointSize);
     return font;
 }
+
+QFont mainDialogFont() { return dialogFont(QStringLiteral("MS Sans Serif"), 8); }
 
 }  // namespace leafwright

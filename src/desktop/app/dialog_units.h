@@ -30,8 +30,11 @@ class DialogUnits {
     int baseHeight_ = 0;
 };
 
-// The font of the main window: "MS Sans Serif" at 8 points, or the nearest
-// sans-serif face the system has.
+// A dialog font: the named face at the given size, or the nearest sans-serif
+// face the system has.
+QFont dialogFont(const QString& family, int pointSize);
+
+// The font of the main window: "MS Sans Serif" at 8 points.
 QFont mainDialogFont();
 
 }  // namespace leafwright

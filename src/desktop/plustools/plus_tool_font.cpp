@@ -1,15 +1,9 @@
 #include "plustools/plus_tool_font.h"
 
-#include <QStringList>
+#include "app/dialog_units.h"
 
 namespace leafwright {
 
-QFont plusToolFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
-    font.setPointSize(10);
-    return font;
-}
+QFont plusToolFont() { return dialogFont(QStringLiteral("Arial"), 10); }
 
 }  // namespace leafwright
