@@ -7,8 +7,6 @@ namespace leafwright {
 
 namespace {
 
-DesktopOpenerSeam* activeSeam = nullptr;
-
 bool openUrl(const QUrl& url) {
     if (DesktopOpenerSeam* seam = DesktopOpenerSeam::active()) return seam->open(url);
     // The desktop starts the program on its own; openUrl does not wait for it.
@@ -29,18 +27,6 @@ bool openWebAddress(const QString& address) {
     const QUrl url(address);
     if (!url.isValid()) return false;
     return openUrl(url);
-}
-
-DesktopOpenerSeam::DesktopOpenerSeam() {
-    activeSeam = this;
-}
-
-DesktopOpenerSeam::~DesktopOpenerSeam() {
-    if (activeSeam == this) activeSeam = nullptr;
-}
-
-DesktopOpenerSeam* DesktopOpenerSeam::active() {
-    return activeSeam;
 }
 
 bool DesktopOpenerSeam::open(const QUrl& url) {

@@ -4,6 +4,8 @@
 #include <QUrl>
 #include <vector>
 
+#include "platform/active_seam.h"
+
 namespace leafwright {
 
 // Opens a local file with the desktop's default program for its type. A file
@@ -19,18 +21,12 @@ bool openWebAddress(const QString& address);
 // Test seam. While an object of this class lives, nothing is opened: each
 // request that would reach the desktop is recorded and answered with the
 // scripted result (true unless set otherwise).
-class DesktopOpenerSeam {
+class DesktopOpenerSeam : public ActiveSeam<DesktopOpenerSeam> {
   public:
-    DesktopOpenerSeam();
-    ~DesktopOpenerSeam();
-    DesktopOpenerSeam(const DesktopOpenerSeam&) = delete;
-    DesktopOpenerSeam& operator=(const DesktopOpenerSeam&) = delete;
-
     void setResult(bool succeeds) { result_ = succeeds; }
     const std::vector<QUrl>& requests() const { return requests_; }
     void clear() { requests_.clear(); }
 
-    static DesktopOpenerSeam* active();
     bool open(const QUrl& url);
 
   private:

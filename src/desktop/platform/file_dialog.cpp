@@ -8,8 +8,6 @@ namespace leafwright {
 
 namespace {
 
-FileDialogSeam* activeSeam = nullptr;
-
 // The folder of the picked files becomes the current folder.
 void moveCurrentFolderTo(const QStringList& picked) {
     if (!picked.isEmpty()) QDir::setCurrent(QFileInfo(picked.first()).absolutePath());
@@ -77,18 +75,6 @@ QString askOpenFileName(QWidget* owner, const QString& filterText) {
 QString askSaveFileName(QWidget* owner, const QString& filterText) {
     const QStringList picked = runDialog(owner, FileDialogSeam::Form::Save, filterText);
     return picked.isEmpty() ? QString() : picked.first();
-}
-
-FileDialogSeam::FileDialogSeam() {
-    activeSeam = this;
-}
-
-FileDialogSeam::~FileDialogSeam() {
-    if (activeSeam == this) activeSeam = nullptr;
-}
-
-FileDialogSeam* FileDialogSeam::active() {
-    return activeSeam;
 }
 
 QStringList FileDialogSeam::answer(Form form, const QString& filterText) {

@@ -5,6 +5,8 @@
 #include <deque>
 #include <vector>
 
+#include "platform/active_seam.h"
+
 class QWidget;
 
 namespace leafwright {
@@ -34,7 +36,7 @@ QString askSaveFileName(QWidget* owner, const QString& filterText);
 // window: each request is recorded and answered with the next scripted list
 // of names (an empty list is Cancel, as is a request with nothing scripted).
 // The current folder moves as it would after the real dialog.
-class FileDialogSeam {
+class FileDialogSeam : public ActiveSeam<FileDialogSeam> {
   public:
     enum class Form { OpenSeveral, OpenOne, Save };
     struct Request {
@@ -42,16 +44,10 @@ class FileDialogSeam {
         QString filterText;
     };
 
-    FileDialogSeam();
-    ~FileDialogSeam();
-    FileDialogSeam(const FileDialogSeam&) = delete;
-    FileDialogSeam& operator=(const FileDialogSeam&) = delete;
-
     void nextFileNames(const QStringList& names) { answers_.push_back(names); }
     void nextCancel() { answers_.push_back({}); }
     const std::vector<Request>& requests() const { return requests_; }
 
-    static FileDialogSeam* active();
     QStringList answer(Form form, const QString& filterText);
 
   private:

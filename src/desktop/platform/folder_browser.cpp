@@ -5,27 +5,11 @@
 
 namespace leafwright {
 
-namespace {
-FolderBrowserSeam* activeSeam = nullptr;
-}  // namespace
-
 QString askFolder(QWidget* owner, const QString& title) {
     if (FolderBrowserSeam* seam = FolderBrowserSeam::active()) return seam->answer(title);
     const QString folder = QFileDialog::getExistingDirectory(owner, title, QDir::currentPath(),
                                                              QFileDialog::ShowDirsOnly);
     return folder.isEmpty() ? QString() : QDir::toNativeSeparators(folder);
-}
-
-FolderBrowserSeam::FolderBrowserSeam() {
-    activeSeam = this;
-}
-
-FolderBrowserSeam::~FolderBrowserSeam() {
-    if (activeSeam == this) activeSeam = nullptr;
-}
-
-FolderBrowserSeam* FolderBrowserSeam::active() {
-    return activeSeam;
 }
 
 QString FolderBrowserSeam::answer(const QString& title) {

@@ -4,6 +4,8 @@
 #include <deque>
 #include <vector>
 
+#include "platform/active_seam.h"
+
 class QWidget;
 
 namespace leafwright {
@@ -15,17 +17,11 @@ QString askFolder(QWidget* owner, const QString& title);
 // Test seam. While an object of this class lives, askFolder opens no window:
 // it records the title and returns the next scripted folder (an empty text is
 // Cancel, as is a request with nothing scripted).
-class FolderBrowserSeam {
+class FolderBrowserSeam : public ActiveSeam<FolderBrowserSeam> {
   public:
-    FolderBrowserSeam();
-    ~FolderBrowserSeam();
-    FolderBrowserSeam(const FolderBrowserSeam&) = delete;
-    FolderBrowserSeam& operator=(const FolderBrowserSeam&) = delete;
-
     void nextFolder(const QString& folder) { answers_.push_back(folder); }
     const std::vector<QString>& titles() const { return titles_; }
 
-    static FolderBrowserSeam* active();
     QString answer(const QString& title);
 
   private:

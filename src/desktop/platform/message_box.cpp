@@ -7,10 +7,6 @@
 
 namespace leafwright {
 
-namespace {
-MessageBoxSeam* activeSeam = nullptr;
-}  // namespace
-
 MessageStyle messageStyle(int id) {
     switch (id) {
         case kNoItemsSelected:
@@ -42,18 +38,6 @@ QMessageBox::StandardButton showMessage(QWidget* owner, int id) {
                                                                   : QMessageBox::Ok);
     if (style.buttons.testFlag(QMessageBox::No)) box.setEscapeButton(QMessageBox::No);
     return static_cast<QMessageBox::StandardButton>(box.exec());
-}
-
-MessageBoxSeam::MessageBoxSeam() {
-    activeSeam = this;
-}
-
-MessageBoxSeam::~MessageBoxSeam() {
-    if (activeSeam == this) activeSeam = nullptr;
-}
-
-MessageBoxSeam* MessageBoxSeam::active() {
-    return activeSeam;
 }
 
 QMessageBox::StandardButton MessageBoxSeam::answer(int id) {

@@ -5,6 +5,8 @@
 #include <deque>
 #include <vector>
 
+#include "platform/active_seam.h"
+
 class QWidget;
 
 namespace leafwright {
@@ -30,18 +32,12 @@ QMessageBox::StandardButton showMessage(QWidget* owner, int id);
 // Test seam. While an object of this class lives, showMessage opens no window:
 // it records the message number and returns the next scripted answer; with
 // none scripted it answers OK, or No to a question.
-class MessageBoxSeam {
+class MessageBoxSeam : public ActiveSeam<MessageBoxSeam> {
   public:
-    MessageBoxSeam();
-    ~MessageBoxSeam();
-    MessageBoxSeam(const MessageBoxSeam&) = delete;
-    MessageBoxSeam& operator=(const MessageBoxSeam&) = delete;
-
     void answerNext(QMessageBox::StandardButton answer) { answers_.push_back(answer); }
     const std::vector<int>& shown() const { return shown_; }
     void clear() { shown_.clear(); }
 
-    static MessageBoxSeam* active();
     QMessageBox::StandardButton answer(int id);
 
   private:

@@ -4,26 +4,12 @@
 
 namespace leafwright {
 
-namespace {
-ModalDialogSeam* activeSeam = nullptr;
-}  // namespace
-
 int runModal(QDialog& dialog) {
     if (ModalDialogSeam* seam = ModalDialogSeam::active()) return seam->run(dialog);
     return dialog.exec();
 }
 
-ModalDialogSeam::ModalDialogSeam(Handler handler) : handler_(std::move(handler)) {
-    activeSeam = this;
-}
-
-ModalDialogSeam::~ModalDialogSeam() {
-    if (activeSeam == this) activeSeam = nullptr;
-}
-
-ModalDialogSeam* ModalDialogSeam::active() {
-    return activeSeam;
-}
+ModalDialogSeam::ModalDialogSeam(Handler handler) : handler_(std::move(handler)) {}
 
 int ModalDialogSeam::run(QDialog& dialog) {
     ran_.push_back(QString::fromLatin1(dialog.metaObject()->className()));

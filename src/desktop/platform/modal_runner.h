@@ -4,6 +4,8 @@
 #include <functional>
 #include <vector>
 
+#include "platform/active_seam.h"
+
 class QDialog;
 
 namespace leafwright {
@@ -16,19 +18,15 @@ int runModal(QDialog& dialog);
 // it records the dialog's class name and hands the dialog, fully built but not
 // shown, to the handler, whose return value is the dialog's result. Without a
 // handler the dialog is rejected.
-class ModalDialogSeam {
+class ModalDialogSeam : public ActiveSeam<ModalDialogSeam> {
   public:
     using Handler = std::function<int(QDialog&)>;
 
     explicit ModalDialogSeam(Handler handler = {});
-    ~ModalDialogSeam();
-    ModalDialogSeam(const ModalDialogSeam&) = delete;
-    ModalDialogSeam& operator=(const ModalDialogSeam&) = delete;
 
     void setHandler(Handler handler) { handler_ = std::move(handler); }
     const std::vector<QString>& ran() const { return ran_; }
 
-    static ModalDialogSeam* active();
     int run(QDialog& dialog);
 
   private:

@@ -8,10 +8,6 @@
 
 namespace leafwright {
 
-namespace {
-NoticeBoxSeam* activeSeam = nullptr;
-}  // namespace
-
 void showNotice(QWidget* owner, const QString& text) {
     if (NoticeBoxSeam* seam = NoticeBoxSeam::active()) {
         seam->record(text);
@@ -33,18 +29,6 @@ void showFileError(QWidget* owner, const FileError& error) {
 
 QString tooManyCharactersText(int limit) {
     return QStringLiteral("Enter no more than %1 characters.").arg(limit);
-}
-
-NoticeBoxSeam::NoticeBoxSeam() {
-    activeSeam = this;
-}
-
-NoticeBoxSeam::~NoticeBoxSeam() {
-    if (activeSeam == this) activeSeam = nullptr;
-}
-
-NoticeBoxSeam* NoticeBoxSeam::active() {
-    return activeSeam;
 }
 
 }  // namespace leafwright

@@ -3,6 +3,8 @@
 #include <QString>
 #include <vector>
 
+#include "platform/active_seam.h"
+
 class QWidget;
 
 namespace leafwright {
@@ -24,17 +26,11 @@ QString tooManyCharactersText(int limit);
 
 // Test seam. While an object of this class lives, showNotice opens no window;
 // it records the text instead.
-class NoticeBoxSeam {
+class NoticeBoxSeam : public ActiveSeam<NoticeBoxSeam> {
   public:
-    NoticeBoxSeam();
-    ~NoticeBoxSeam();
-    NoticeBoxSeam(const NoticeBoxSeam&) = delete;
-    NoticeBoxSeam& operator=(const NoticeBoxSeam&) = delete;
-
     const std::vector<QString>& shown() const { return shown_; }
     void clear() { shown_.clear(); }
 
-    static NoticeBoxSeam* active();
     void record(const QString& text) { shown_.push_back(text); }
 
   private:
