@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "platform/signal_cleanup.h"
 #include "platform/write_limits.h"
 #include "settings/product_info.h"
 
@@ -34,6 +35,7 @@ void printUsage(std::ostream& out) {
 
 int main(int argc, char** argv) {
     leafwright::failWritesPastFileSizeLimit();
+    leafwright::removeTemporaryFilesOnSignals();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         printUsage(std::cerr);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/converter_app.h"
+#include "platform/signal_cleanup.h"
 #include "platform/write_limits.h"
 #include "settings/product_info.h"
 
@@ -62,6 +63,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     leafwright::failWritesPastFileSizeLimit();
+    leafwright::removeTemporaryFilesOnSignals();
     leafwright::ConverterApp app(argc, argv);
     QuitAfterFirstPaint quitter;
     if (hasArgument(argc, argv, "--quit-after-first-paint")) app.installEventFilter(&quitter);

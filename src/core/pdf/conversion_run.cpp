@@ -21,8 +21,8 @@ std::string outputPathFor(const std::string& sourcePath, const std::string& outp
     return outputFolder + name;
 }
 
-void convertFile(const std::string& sourcePath, const std::string& outputPath,
-                 ConversionSettings& settings) {
+bool convertFile(const std::string& sourcePath, const std::string& outputPath,
+                 ConversionSettings& settings, const ReplaceQuestion& mayReplace) {
     TextFileReader source(sourcePath);
     // Linux lets a file be replaced while it is open, so a source whose output
     // name is its own name (or a link to it) would be destroyed.
@@ -35,13 +35,12 @@ void convertFile(const std::string& sourcePath, const std::string& outputPath,
         TextFileWriter output(outputPath);
         writeSinglePagePdf(output, settings, page.streamLength(),
                            [&](TextFileWriter& file) { page.writeContent(file); });
-        output.commit();
-    } else {
-        PaginatedPages pages = layOutPages(source, settings);
-        TextFileWriter output(outputPath);
-        writePageTreePdf(output, settings, pages);
-        output.commit();
+        return output.commit(mayReplace);
     }
+    PaginatedPages pages = layOutPages(source, settings);
+    TextFileWriter output(outputPath);
+    writePageTreePdf(output, settings, pages);
+    return output.commit(mayReplace);
 }
 
 void runConversion(const std::vector<std::string>& sources, ConversionSettings& settings,
@@ -50,8 +49,9 @@ void runConversion(const std::vector<std::string>& sources, ConversionSettings& 
     steps.outputPathOf = [&](const std::string& source) {
         return outputPathFor(source, settings.outputFolder);
     };
-    steps.convertOne = [&](const std::string& source, const std::string& output) {
-        convertFile(source, output, settings);
+    steps.convertOne = [&](const std::string& source, const std::string& output,
+                           const ReplaceQuestion& mayReplace) {
+        return convertFile(source, output, settings, mayReplace);
     };
     steps.ownSourceCause = "the PDF would overwrite its own source";
     runOverFiles(sources, steps, handler);

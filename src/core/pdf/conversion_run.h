@@ -19,9 +19,11 @@ std::string outputPathFor(const std::string& sourcePath, const std::string& outp
 // the page size it computes into settings). The output replaces an existing
 // file only once it is complete. Throws FileError naming the file on any
 // failure, including an output that would overwrite its own source and a
-// page on which no line fits; nothing is written then.
-void convertFile(const std::string& sourcePath, const std::string& outputPath,
-                 ConversionSettings& settings);
+// page on which no line fits; nothing is written then. An entry found at
+// outputPath when the PDF is complete is replaced only when mayReplace says
+// so (an empty question replaces); returns false when it was kept.
+bool convertFile(const std::string& sourcePath, const std::string& outputPath,
+                 ConversionSettings& settings, const ReplaceQuestion& mayReplace = {});
 
 // The run reports to a handler shared with the other file runs.
 using ConversionRunHandler = FileRunHandler;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/file_error.h"
+#include "platform/pending_output.h"
 
 namespace leafwright {
 
@@ -14,11 +15,13 @@ class FileRunHandler {
 public:
     virtual ~FileRunHandler() = default;
     // The output path names an existing file (not a folder): replace it?
+    // Asked before the conversion when the file exists then, or when the
+    // finished output finds that a file appeared at its path meanwhile.
     virtual bool confirmOverwrite(const std::string& sourcePath, const std::string& outputPath) = 0;
     // The source was turned into outputPath.
     virtual void converted(const std::string& sourcePath, const std::string& outputPath) = 0;
     // The overwrite question was answered No: the source is dropped, and no
-    // file was opened, created or changed.
+    // file was changed.
     virtual void declined(const std::string& sourcePath, const std::string& outputPath) = 0;
     // The source failed. Return true to go on with the next source, false to
     // stop the run here (the source and those after it stay unconverted).
@@ -32,8 +35,12 @@ bool outputWouldReplaceSource(const std::string& sourcePath, const std::string& 
 struct FileRunSteps {
     // The output path of a source.
     std::function<std::string(const std::string& sourcePath)> outputPathOf;
-    // Turns one source into its output; throws FileError.
-    std::function<void(const std::string& sourcePath, const std::string& outputPath)> convertOne;
+    // Turns one source into its output; returns false when the finished
+    // output met an entry at its path that mayReplace declined to replace.
+    // Throws FileError.
+    std::function<bool(const std::string& sourcePath, const std::string& outputPath,
+                       const ReplaceQuestion& mayReplace)>
+        convertOne;
     // The cause given when an output would replace its own source.
     std::string ownSourceCause;
 };
@@ -41,7 +48,8 @@ struct FileRunSteps {
 // The one loop over a list of sources, for every front end: for each source
 // in order, its output path; an output that would replace the source is
 // refused before any question (answering could not help); an existing file
-// (not a folder) is replaced only after a Yes; then the conversion and its
+// (not a folder) is replaced only after a Yes, asked before the conversion or,
+// for a file that appeared meanwhile, when the output is complete; then the
 // report.
 void runOverFiles(const std::vector<std::string>& sources, const FileRunSteps& steps,
                   FileRunHandler& handler);

@@ -5,15 +5,17 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/pending_output.h"
+
 namespace leafwright {
 
 // Writes a text file in text mode: every "\n" written is stored as CR LF.
 //
 // The file is replaced safely: the bytes go to a temporary file in the
-// target's folder, and only commit() renames it over the target, after the
-// whole content was written and closed without error. A writer destroyed
-// without commit() (an exception, a refused file) removes its temporary file
-// and leaves any existing target untouched.
+// target's folder that takes the target's name only at commit(), once the
+// whole content was written without error (see PendingOutput). A writer
+// destroyed without commit() (an exception, a refused file) leaves nothing
+// behind and any existing target untouched.
 class TextFileWriter {
 public:
     // Creates the temporary file. Throws FileError naming the target when the
@@ -31,19 +33,22 @@ public:
     // Bytes the file holds so far, as they are on disk (CR LF counts two).
     std::uint64_t position() const noexcept { return position_; }
 
-    // Flushes, closes and renames the temporary file over the target.
-    // Throws FileError on any failure; the target then stays as it was.
+    // Flushes the content and puts the file at the target, replacing what
+    // stands there. Throws FileError on any failure; the target then stays
+    // as it was.
     void commit();
+    // The same, except that an entry found at the target is replaced only
+    // when mayReplace says so; returns false (nothing changed) otherwise.
+    bool commit(const ReplaceQuestion& mayReplace);
 
     const std::string& path() const noexcept { return targetPath_; }
 
 private:
     void flush();
-    void discard() noexcept;
 
     std::string targetPath_;
-    std::string tempPath_;
-    int fd_ = -1;
+    PendingOutput output_;
+    bool open_ = true;
     std::vector<char> buffer_;
     std::size_t used_ = 0;
     std::uint64_t position_ = 0;

@@ -23,7 +23,8 @@ std::string unspoolOutputPathFor(const std::string& sourcePath) {
     return sourcePath.substr(0, keep) + "txt";
 }
 
-void unspoolFile(const std::string& sourcePath, const std::string& outputPath) {
+bool unspoolFile(const std::string& sourcePath, const std::string& outputPath,
+                 const ReplaceQuestion& mayReplace) {
     TextFileReader reader(sourcePath);
     // Even with the safe replacement, the finished output would take the
     // source's place: the text read would be lost.
@@ -44,13 +45,16 @@ void unspoolFile(const std::string& sourcePath, const std::string& outputPath) {
     }
     writer.writeRaw(pending);
     reader.close();
-    writer.commit();
+    return writer.commit(mayReplace);
 }
 
 void unspoolFiles(const std::vector<std::string>& sources, UnspoolRunHandler& handler) {
     FileRunSteps steps;
     steps.outputPathOf = unspoolOutputPathFor;
-    steps.convertOne = unspoolFile;
+    steps.convertOne = [](const std::string& source, const std::string& output,
+                          const ReplaceQuestion& mayReplace) {
+        return unspoolFile(source, output, mayReplace);
+    };
     steps.ownSourceCause = kOwnSourceCause;
     runOverFiles(sources, steps, handler);
 }

@@ -17,8 +17,11 @@ std::string unspoolOutputPathFor(const std::string& sourcePath);
 // line and writing as it goes. The source is opened before the output is
 // created; the output replaces an existing file only once it is complete.
 // Throws FileError naming the file on any failure, among them an output path
-// that names the source itself (the source is then left untouched).
-void unspoolFile(const std::string& sourcePath, const std::string& outputPath);
+// that names the source itself (the source is then left untouched). An entry
+// found at outputPath when the text is complete is replaced only when
+// mayReplace says so (an empty question replaces); returns false when kept.
+bool unspoolFile(const std::string& sourcePath, const std::string& outputPath,
+                 const ReplaceQuestion& mayReplace = {});
 
 // The run reports to a handler shared with the other file runs.
 using UnspoolRunHandler = FileRunHandler;

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace leafwright {
+
+// Asked when a finished output meets an entry at its path: true replaces the
+// entry, false leaves it and drops the output. An empty question replaces.
+using ReplaceQuestion = std::function<bool()>;
+
+// A file being written that takes its name only once it is complete.
+//
+// Until commit() it has no name another user could open: it is an unnamed
+// file (O_TMPFILE) in the target's folder where the file system allows one,
+// otherwise a hidden name beside the target created with mode 0600 and
+// listed for removal should a signal end the program. A commit never replaces
+// an entry that stands at the target without asking (an entry may have
+// appeared while the output was written); a file it replaces keeps its owner,
+// group and permissions (less setuid and setgid), and the new content reaches
+// the disk before it takes the name, so a crash leaves the old file or the
+// whole new one. A pending output destroyed without a commit leaves nothing.
+class PendingOutput {
+  public:
+    // Creates the temporary file. Throws FileError naming the target when the
+    // target is a folder or the folder cannot take a new file.
+    explicit PendingOutput(std::string targetPath);
+    ~PendingOutput();
+    PendingOutput(const PendingOutput&) = delete;
+    PendingOutput& operator=(const PendingOutput&) = delete;
+
+    // The descriptor to write the content to.
+    int fd() const noexcept { return fd_; }
+    const std::string& targetPath() const noexcept { return targetPath_; }
+    // The temporary file's name in the target's folder; empty while it has
+    // none (an unnamed file).
+    const std::string& temporaryName() const noexcept { return temporaryName_; }
+
+    // Gives the complete file the target's name. Returns false when an entry
+    // stood at the target and the question declined to replace it: the
+    // output is dropped and the entry left as it was. Throws FileError on any
+    // failure; the target then stays as it was and nothing is left behind.
+    bool commit(const ReplaceQuestion& mayReplace);
+
+    // Drops the output; nothing is left behind.
+    void discard() noexcept;
+
+    // For tests: called right after the temporary file was created; and a
+    // switch that makes every later output use a named temporary file, as on
+    // a file system without unnamed ones.
+    static inline std::function<void(const PendingOutput&)> afterCreateHook;
+    static inline bool forceNamedTemporary = false;
+
+  private:
+    bool createUnnamed();
+    void createNamed();
+    bool linkNew();
+    bool renameNew();
+    void replace();
+    void keepOwnerAndMode();
+    std::string linkUnderHiddenName();
+    void forgetTemporaryName() noexcept;
+    void closeFile();
+
+    std::string targetPath_;
+    std::string folder_;
+    std::string name_;
+    int folderFd_ = -1;
+    int fd_ = -1;
+    std::string temporaryName_;
+    int cleanupSlot_ = -1;
+};
+
+}  // namespace leafwright
