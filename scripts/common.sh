@@ -8,7 +8,7 @@ LEAFWRIGHT_PACKAGES=(
   xvfb xauth imagemagick fonts-liberation2 fonts-dejavu-core
   qpdf poppler-utils
   clang libclang-rt-14-dev
-  desktop-file-utils appstream man-db groff-base util-linux
+  desktop-file-utils appstream man-db groff-base util-linux acl
 )
 
 missing_packages() {

@@ -1,0 +1,234 @@
+// How a finished output takes its place: never over a file that appeared
+// meanwhile without asking, private while it is written, nothing left behind
+// by a signal, and a replaced file keeps its owner and mode.
+#include "platform/pending_output.h"
+
+#include <gtest/gtest.h>
+#include <grp.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "pdf/conversion_run.h"
+#include "platform/file_error.h"
+#include "platform/signal_cleanup.h"
+#include "platform/text_file_writer.h"
+#include "support/recording_run_handler.h"
+#include "support/temp_dir.h"
+
+namespace leafwright {
+namespace {
+
+using testing::listFolder;
+using testing::readBytes;
+using testing::TempDir;
+using testing::writeBytes;
+
+// Runs each test once with an unnamed temporary file and once with the named
+// one that file systems without O_TMPFILE get.
+class PendingOutputTest : public ::testing::TestWithParam<bool> {
+  protected:
+    void SetUp() override { PendingOutput::forceNamedTemporary = GetParam(); }
+    void TearDown() override {
+        PendingOutput::forceNamedTemporary = false;
+        PendingOutput::afterCreateHook = nullptr;
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Temporary, PendingOutputTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "named" : "unnamed"; });
+
+TEST_P(PendingOutputTest, AFileThatAppearsWhileAnotherRunWritesIsAskedAboutAtCommit) {
+    TempDir dir;
+    for (const char* folder : {"d1", "d2", "out"}) ::mkdir(dir.file(folder).c_str(), 0700);
+    writeBytes(dir.file("d1/x.txt"), "from d1\n");
+    writeBytes(dir.file("d2/x.txt"), "from d2\n");
+    ConversionSettings settings;
+    settings.outputFolder = dir.file("out");
+
+    // While run 1 writes out/x.pdf, run 2 converts d2/x.txt to the same path
+    // and finishes first; run 1 then finds a PDF where there was none.
+    testing::RecordingRunHandler first, second;
+    first.overwrite = false;
+    bool planted = false;
+    PendingOutput::afterCreateHook = [&](const PendingOutput&) {
+        if (std::exchange(planted, true)) return;
+        ConversionSettings other = settings;
+        runConversion({dir.file("d2/x.txt")}, other, second);
+    };
+    runConversion({dir.file("d1/x.txt")}, settings, first);
+
+    EXPECT_EQ(second.events, std::vector<std::string>{"converted x.txt -> x.pdf"});
+    EXPECT_EQ(first.events, (std::vector<std::string>{"ask x.txt", "declined x.txt"}));
+    EXPECT_EQ(listFolder(dir.file("out")), std::vector<std::string>{"x.pdf"});
+    EXPECT_NE(readBytes(dir.file("out/x.pdf")).find("(from d2)"), std::string::npos);
+}
+
+TEST_P(PendingOutputTest, CommitKeepsOrReplacesAnEntryAsTheQuestionSays) {
+    TempDir dir;
+    const std::string target = dir.file("out.txt");
+    for (bool replace : {false, true}) {
+        PendingOutput::afterCreateHook = [&](const PendingOutput&) {
+            writeBytes(target, "planted");
+        };
+        TextFileWriter writer(target);
+        writer.write("new\n");
+        int asked = 0;
+        bool placed = writer.commit([&] {
+            ++asked;
+            return replace;
+        });
+        EXPECT_EQ(asked, 1);
+        EXPECT_EQ(placed, replace);
+        EXPECT_EQ(readBytes(target), replace ? "new\r\n" : "planted");
+        EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"out.txt"});
+    }
+}
+
+TEST_P(PendingOutputTest, ADanglingLinkCountsAsAnEntryAndIsReplacedNotFollowed) {
+    TempDir dir;
+    const std::string target = dir.file("out.txt");
+    ASSERT_EQ(::symlink(dir.file("elsewhere").c_str(), target.c_str()), 0);
+    {
+        TextFileWriter writer(target);
+        writer.write("text");
+        EXPECT_FALSE(writer.commit([] { return false; }));
+    }
+    struct stat entry {};
+    ASSERT_EQ(::lstat(target.c_str(), &entry), 0);
+    EXPECT_TRUE(S_ISLNK(entry.st_mode));
+
+    TextFileWriter writer(target);
+    writer.write("text");
+    EXPECT_TRUE(writer.commit([] { return true; }));
+    ASSERT_EQ(::lstat(target.c_str(), &entry), 0);
+    EXPECT_TRUE(S_ISREG(entry.st_mode));
+    EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"out.txt"});
+}
+
+TEST_P(PendingOutputTest, TheTemporaryFileIsPrivateAndANewFileGetsTheUmaskMode) {
+    TempDir dir;
+    mode_t previous = ::umask(027);
+    std::vector<std::string> seen;
+    mode_t temporaryMode = 0;
+    PendingOutput::afterCreateHook = [&](const PendingOutput& output) {
+        seen = listFolder(dir.path());
+        struct stat info {};
+        ASSERT_EQ(::fstat(output.fd(), &info), 0);
+        temporaryMode = info.st_mode & 07777;
+    };
+    TextFileWriter writer(dir.file("new.pdf"));
+    writer.write("secret");
+    writer.commit();
+    ::umask(previous);
+
+    if (GetParam()) {
+        ASSERT_EQ(seen.size(), 1u);
+        EXPECT_EQ(temporaryMode, 0600u);
+    } else {
+        EXPECT_TRUE(seen.empty()) << "an unnamed file shows no name in the folder";
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(dir.file("new.pdf").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+// A folder's default ACL decides a new file's mode, whatever the umask says.
+TEST_P(PendingOutputTest, ANewFileInAFolderWithADefaultAclGetsTheModeTheAclGives) {
+    TempDir dir;
+    const std::string command = "setfacl -d -m u::rw,g::r,o::- '" + dir.path() + "' 2>/dev/null";
+    if (std::system(command.c_str()) != 0) GTEST_SKIP() << "setfacl is missing or ACLs are off";
+    mode_t previous = ::umask(0);
+    TextFileWriter writer(dir.file("new.pdf"));
+    writer.write("text");
+    writer.commit();
+    ::umask(previous);
+    struct stat info {};
+    ASSERT_EQ(::stat(dir.file("new.pdf").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+// A signal that arrives while the output is written ends the process by that
+// signal, removes the temporary file and leaves the old output as it was.
+TEST_P(PendingOutputTest, ASignalMidWriteLeavesNoTemporaryFileAndTheOldOutput) {
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+        TempDir dir;
+        writeBytes(dir.file("a.txt"), "text\n");
+        writeBytes(dir.file("a.pdf"), "old output");
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::signal(signalNumber, SIG_DFL);
+            removeTemporaryFilesOnSignals();
+            PendingOutput::afterCreateHook = [&](const PendingOutput&) { ::raise(signalNumber); };
+            ConversionSettings settings;
+            try {
+                convertFile(dir.file("a.txt"), dir.file("a.pdf"), settings);
+            } catch (...) {
+            }
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "signal " << signalNumber;
+        EXPECT_EQ(WTERMSIG(status), signalNumber);
+        EXPECT_EQ(listFolder(dir.path()), (std::vector<std::string>{"a.pdf", "a.txt"}));
+        EXPECT_EQ(readBytes(dir.file("a.pdf")), "old output");
+    }
+}
+
+// Replacing as root must not hand another user's file to root, nor keep a
+// setuid bit; a user who does not own a file may not replace it.
+TEST_P(PendingOutputTest, AReplacedFileKeepsItsOwnerAndModeLessSetuid) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to give files to another user";
+    TempDir dir;
+    const uid_t nobody = 65534;
+    const std::string target = dir.file("kept.pdf");
+    writeBytes(target, "old");
+    ASSERT_EQ(::chown(target.c_str(), nobody, nobody), 0);
+    ASSERT_EQ(::chmod(target.c_str(), 04754), 0);
+    TextFileWriter writer(target);
+    writer.write("new");
+    writer.commit();
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_uid, nobody);
+    EXPECT_EQ(info.st_gid, nobody);
+    EXPECT_EQ(info.st_mode & 07777, 0754u);
+
+    // Now the other way: nobody may write into the folder, but not replace
+    // root's file.
+    const std::string rootsFile = dir.file("roots.pdf");
+    writeBytes(rootsFile, "root's");
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(nobody, nobody, nobody) != 0 ||
+            ::setresuid(nobody, nobody, nobody) != 0)
+            ::_exit(3);
+        try {
+            TextFileWriter other(rootsFile);
+            other.write("nobody's");
+            other.commit();
+        } catch (const FileError& error) {
+            ::_exit(error.cause() == "belongs to root; not replaced" ? 0 : 2);
+        }
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(readBytes(rootsFile), "root's");
+    EXPECT_EQ(listFolder(dir.path()), (std::vector<std::string>{"kept.pdf", "roots.pdf"}));
+}
+
+}  // namespace
+}  // namespace leafwright
