@@ -21,6 +21,9 @@ public:
     void converted(const std::string& sourcePath, const std::string& outputPath) override;
     void declined(const std::string& sourcePath, const std::string& outputPath) override;
     bool failed(const std::string& sourcePath, const FileError& error) override;
+    // It asks no one and always goes on, so replaced files may be flushed
+    // to disk together.
+    bool reportsMayWait() const override { return true; }
 
     // True while no file was skipped or failed.
     bool allDone() const { return allDone_; }

@@ -2,9 +2,13 @@
 
 #include <sys/stat.h>
 
+#include <cstddef>
 #include <filesystem>
+#include <optional>
+#include <vector>
 
 #include "platform/file_search.h"
+#include "platform/replacement_batch.h"
 
 namespace leafwright {
 
@@ -25,10 +29,85 @@ bool outputWouldReplaceEntry(const std::string& path) {
     return !(S_ISLNK(entry.st_mode) && entryKind(path) == EntryKind::Directory);
 }
 
+// How many replaced files a run holds back to flush them together.
+constexpr std::size_t kReplacementBatch = 64;
+
+// The reports of a run, in file order. When the handler lets reports wait,
+// replacements are held back in a batch, and from the first held one on the
+// reports wait too, so that they still come in file order.
+class RunReports {
+  public:
+    explicit RunReports(FileRunHandler& handler)
+        : handler_(handler), batch_(handler.reportsMayWait() ? kReplacementBatch : 0) {}
+
+    void converted(const std::string& source, const std::string& output) {
+        Report report{Kind::Converted, source, output, std::nullopt, kNotHeld};
+        if (batch_.size() > tied_) report.held = tied_++;
+        add(std::move(report));
+    }
+    void declined(const std::string& source, const std::string& output) {
+        add({Kind::Declined, source, output, std::nullopt, kNotHeld});
+    }
+    // Returns whether the run goes on.
+    bool failed(const std::string& source, const FileError& error) {
+        if (waiting_.empty()) return handler_.failed(source, error);
+        add({Kind::Failed, source, {}, error, kNotHeld});
+        return true;
+    }
+
+    // Puts every held replacement in place and gives the waiting reports.
+    void finish() {
+        std::vector<std::optional<FileError>> outcomes(batch_.size());
+        batch_.finish([&](std::size_t index, const FileError* error) {
+            if (error != nullptr) outcomes[index] = *error;
+        });
+        std::vector<Report> reports = std::move(waiting_);
+        waiting_.clear();
+        tied_ = 0;
+        for (const Report& report : reports) {
+            if (report.held != kNotHeld && outcomes[report.held])
+                handler_.failed(report.source, *outcomes[report.held]);
+            else if (report.kind == Kind::Converted)
+                handler_.converted(report.source, report.output);
+            else if (report.kind == Kind::Declined)
+                handler_.declined(report.source, report.output);
+            else
+                handler_.failed(report.source, *report.error);
+        }
+    }
+
+  private:
+    enum class Kind { Converted, Declined, Failed };
+    static constexpr std::size_t kNotHeld = ~std::size_t{0};
+    struct Report {
+        Kind kind;
+        std::string source, output;
+        std::optional<FileError> error;
+        std::size_t held;
+    };
+
+    void add(Report report) {
+        if (report.held == kNotHeld && waiting_.empty()) {
+            if (report.kind == Kind::Converted) handler_.converted(report.source, report.output);
+            if (report.kind == Kind::Declined) handler_.declined(report.source, report.output);
+            return;
+        }
+        waiting_.push_back(std::move(report));
+        if (batch_.full()) finish();
+    }
+
+    FileRunHandler& handler_;
+    ReplacementBatch batch_;
+    std::vector<Report> waiting_;
+    std::size_t tied_ = 0;  // held replacements that a report waits for
+};
+
 }  // namespace
 
 void runOverFiles(const std::vector<std::string>& sources, const FileRunSteps& steps,
                   FileRunHandler& handler) {
+    ReplacedFolderFlush flushFoldersAtEnd;
+    RunReports reports(handler);
     for (const std::string& source : sources) {
         const std::string output = steps.outputPathOf(source);
         try {
@@ -37,7 +116,7 @@ void runOverFiles(const std::vector<std::string>& sources, const FileRunSteps& s
             bool replaceGranted = false;
             if (outputWouldReplaceEntry(output)) {
                 if (!handler.confirmOverwrite(source, output)) {
-                    handler.declined(source, output);
+                    reports.declined(source, output);
                     continue;
                 }
                 replaceGranted = true;
@@ -48,15 +127,16 @@ void runOverFiles(const std::vector<std::string>& sources, const FileRunSteps& s
                 return replaceGranted || handler.confirmOverwrite(source, output);
             };
             if (!steps.convertOne(source, output, mayReplace)) {
-                handler.declined(source, output);
+                reports.declined(source, output);
                 continue;
             }
         } catch (const FileError& error) {
-            if (handler.failed(source, error)) continue;
-            return;
+            if (reports.failed(source, error)) continue;
+            break;
         }
-        handler.converted(source, output);
+        reports.converted(source, output);
     }
+    reports.finish();
 }
 
 }  // namespace leafwright

@@ -26,6 +26,12 @@ public:
     // The source failed. Return true to go on with the next source, false to
     // stop the run here (the source and those after it stay unconverted).
     virtual bool failed(const std::string& sourcePath, const FileError& error) = 0;
+
+    // True for a handler that asks no one: confirmOverwrite gives a fixed
+    // answer without side effects, and failed always goes on. Its run may
+    // hold replaced files back to flush them to disk together, and their
+    // reports (and those after them) wait with them, in file order.
+    virtual bool reportsMayWait() const { return false; }
 };
 
 // True when the output path names the source itself: the same path, a link

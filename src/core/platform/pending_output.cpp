@@ -10,10 +10,12 @@
 #include <cerrno>
 #include <cstdint>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "platform/file_error.h"
 #include "platform/new_file_mode.h"
+#include "platform/replacement_batch.h"
 #include "platform/signal_cleanup.h"
 
 namespace leafwright {
@@ -67,6 +69,15 @@ std::string groupName(gid_t gid) {
         return found->gr_name;
     return std::to_string(gid);
 }
+
+void flushFolder(int folderFd) {
+    int folder = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return;
+    ::fsync(folder);
+    ::close(folder);
+}
+
+thread_local ReplacedFolderFlush* currentRun = nullptr;
 
 bool isFolder(int folderFd, const std::string& name) {
     struct stat info {};
@@ -152,6 +163,17 @@ void PendingOutput::closeFile() {
     if (::close(fd) != 0) throw FileError::fromErrno(targetPath_, errno);
 }
 
+// The file whose last bytes may be lost is the one just created: it goes,
+// rather than stand there as done.
+void PendingOutput::closeNewFile() {
+    try {
+        closeFile();
+    } catch (...) {
+        ::unlinkat(folderFd_, name_.c_str(), 0);
+        throw;
+    }
+}
+
 // Gives the unnamed file the target's name; linkat never replaces an entry.
 bool PendingOutput::linkNew() {
     if (::linkat(AT_FDCWD, procPathOf(fd_).c_str(), folderFd_, name_.c_str(),
@@ -232,43 +254,53 @@ std::string PendingOutput::linkUnderHiddenName() {
     throw FileError::fromErrno(targetPath_, EEXIST);
 }
 
-void PendingOutput::replace() {
+void PendingOutput::prepareReplacement() {
     if (isFolder(folderFd_, name_)) throw FileError(targetPath_, "Is a directory");
     keepOwnerAndMode();
-    // The content reaches the disk before the name moves to it, and the
-    // folder after, so a crash leaves the old file or the whole new one.
-    if (::fsync(fd_) != 0) throw FileError::fromErrno(targetPath_, errno);
     if (temporaryName_.empty()) linkUnderHiddenName();
+}
+
+void PendingOutput::finishReplacement() {
     if (::renameat(folderFd_, temporaryName_.c_str(), folderFd_, name_.c_str()) != 0)
         throw FileError::fromErrno(targetPath_, errno);
     forgetTemporaryName();
-    int folder = ::openat(folderFd_, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+    ReplacedFolderFlush::afterReplacing(folder_, folderFd_);
+    closeFile();
+    discard();
+}
+
+PendingOutput::PendingOutput(PendingOutput&& other) noexcept
+    : targetPath_(std::move(other.targetPath_)),
+      folder_(std::move(other.folder_)),
+      name_(std::move(other.name_)),
+      folderFd_(std::exchange(other.folderFd_, -1)),
+      fd_(std::exchange(other.fd_, -1)),
+      temporaryName_(std::move(other.temporaryName_)),
+      cleanupSlot_(std::exchange(other.cleanupSlot_, -1)) {
+    other.temporaryName_.clear();
 }
 
 bool PendingOutput::commit(const ReplaceQuestion& mayReplace) {
     if (fd_ < 0) throw FileError(targetPath_, "is not open for writing");
     try {
         bool placedNew = temporaryName_.empty() ? linkNew() : renameNew();
-        if (!placedNew) {
+        if (placedNew) {
+            closeNewFile();
+        } else {
             if (mayReplace && !mayReplace()) {
                 discard();
                 return false;
             }
-            replace();
-            closeFile();
-        } else {
-            try {
-                closeFile();
-            } catch (...) {
-                // The file whose last bytes may be lost is the one just
-                // created: it goes, rather than stand there as done.
-                ::unlinkat(folderFd_, name_.c_str(), 0);
-                throw;
+            prepareReplacement();
+            // The content reaches the disk before the name moves to it (and
+            // the folder after), so a crash leaves the old file or the whole
+            // new one. A batch flushes many such files at once.
+            if (ReplacementBatch* batch = ReplacementBatch::current()) {
+                batch->hold(std::move(*this));
+                return true;
             }
+            if (::fsync(fd_) != 0) throw FileError::fromErrno(targetPath_, errno);
+            finishReplacement();
         }
     } catch (...) {
         discard();
@@ -276,6 +308,30 @@ bool PendingOutput::commit(const ReplaceQuestion& mayReplace) {
     }
     discard();
     return true;
+}
+
+ReplacedFolderFlush::ReplacedFolderFlush() : outer_(currentRun) { currentRun = this; }
+
+ReplacedFolderFlush::~ReplacedFolderFlush() {
+    currentRun = outer_;
+    for (const std::string& folder : folders_) {
+        int fd = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) continue;
+        flushFolder(fd);
+        ::close(fd);
+    }
+}
+
+void ReplacedFolderFlush::afterReplacing(const std::string& folder, int folderFd) {
+    if (currentRun == nullptr) {
+        flushFolder(folderFd);
+        return;
+    }
+    try {
+        currentRun->folders_.insert(folder);
+    } catch (...) {
+        flushFolder(folderFd);
+    }
 }
 
 }  // namespace leafwright

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <set>
 #include <string>
 
 namespace leafwright {
@@ -28,6 +29,9 @@ class PendingOutput {
     ~PendingOutput();
     PendingOutput(const PendingOutput&) = delete;
     PendingOutput& operator=(const PendingOutput&) = delete;
+    // A replacement held back by a ReplacementBatch moves into it.
+    PendingOutput(PendingOutput&& other) noexcept;
+    PendingOutput& operator=(PendingOutput&&) = delete;
 
     // The descriptor to write the content to.
     int fd() const noexcept { return fd_; }
@@ -45,6 +49,10 @@ class PendingOutput {
     // Drops the output; nothing is left behind.
     void discard() noexcept;
 
+    // The last step of a replacement held back by a ReplacementBatch, once
+    // its content is on disk: the rename over the target.
+    void finishReplacement();
+
     // For tests: called right after the temporary file was created; and a
     // switch that makes every later output use a named temporary file, as on
     // a file system without unnamed ones.
@@ -56,11 +64,12 @@ class PendingOutput {
     void createNamed();
     bool linkNew();
     bool renameNew();
-    void replace();
+    void prepareReplacement();
     void keepOwnerAndMode();
     std::string linkUnderHiddenName();
     void forgetTemporaryName() noexcept;
     void closeFile();
+    void closeNewFile();
 
     std::string targetPath_;
     std::string folder_;
@@ -69,6 +78,27 @@ class PendingOutput {
     int fd_ = -1;
     std::string temporaryName_;
     int cleanupSlot_ = -1;
+};
+
+// A run over many files flushes the folder of each replaced file once, at its
+// end, instead of after every file: the replaced file's content reached the
+// disk before its rename, so a crash in between still leaves the old file or
+// the whole new one; only the rename itself may need the folder's flush to
+// last. While an object of this class lives, replacements made by its thread
+// are collected; its destructor flushes each folder once.
+class ReplacedFolderFlush {
+  public:
+    ReplacedFolderFlush();
+    ~ReplacedFolderFlush();
+    ReplacedFolderFlush(const ReplacedFolderFlush&) = delete;
+    ReplacedFolderFlush& operator=(const ReplacedFolderFlush&) = delete;
+
+    // Flushes the folder now, or at the end of the thread's current run.
+    static void afterReplacing(const std::string& folder, int folderFd);
+
+  private:
+    std::set<std::string> folders_;
+    ReplacedFolderFlush* outer_;
 };
 
 }  // namespace leafwright

@@ -183,6 +183,46 @@ TEST_P(PendingOutputTest, ASignalMidWriteLeavesNoTemporaryFileAndTheOldOutput) {
     }
 }
 
+// A handler that asks no one lets the run hold replaced files back and flush
+// them together: every file is still replaced, failures are still reported,
+// and the reports keep the order of the files.
+TEST_P(PendingOutputTest, ARunThatHoldsReplacementsBackReportsInFileOrder) {
+    struct PatientHandler : testing::RecordingRunHandler {
+        bool reportsMayWait() const override { return true; }
+    } handler;
+    TempDir dir;
+    std::vector<std::string> sources, expected;
+    for (int i = 0; i < 150; ++i) {
+        std::string name = "f" + std::to_string(1000 + i);
+        // Every tenth source is missing; the others replace an old PDF.
+        if (i % 10 != 3) writeBytes(dir.file(name + ".txt"), "text " + name + "\n");
+        writeBytes(dir.file(name + ".pdf"), "old");
+        sources.push_back(dir.file(name + ".txt"));
+        if (i % 10 == 3) {
+            expected.push_back("ask " + name + ".txt");
+            expected.push_back("failed " + name + ".txt");
+        } else {
+            expected.push_back("ask " + name + ".txt");
+            expected.push_back("converted " + name + ".txt -> " + name + ".pdf");
+        }
+    }
+    ConversionSettings settings;
+    runConversion(sources, settings, handler);
+    // The questions come as each file is reached, the reports after the
+    // batch: compare the reports' order, then the questions.
+    std::vector<std::string> reports, expectedReports;
+    for (const auto& event : handler.events)
+        if (event.rfind("ask ", 0) != 0) reports.push_back(event);
+    for (const auto& event : expected)
+        if (event.rfind("ask ", 0) != 0) expectedReports.push_back(event);
+    EXPECT_EQ(reports, expectedReports);
+    for (int i = 0; i < 150; ++i) {
+        std::string pdf = readBytes(dir.file("f" + std::to_string(1000 + i) + ".pdf"));
+        EXPECT_EQ(pdf == "old", i % 10 == 3) << i;
+    }
+    EXPECT_EQ(listFolder(dir.path()).size(), 150u + 135u) << "no temporary file is left";
+}
+
 // Replacing as root must not hand another user's file to root, nor keep a
 // setuid bit; a user who does not own a file may not replace it.
 TEST_P(PendingOutputTest, AReplacedFileKeepsItsOwnerAndModeLessSetuid) {
