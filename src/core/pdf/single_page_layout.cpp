@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "pdf/content_stream.h"
 #include "platform/file_error.h"
 
 namespace leafwright {
@@ -41,21 +42,14 @@ SinglePage::SinglePage(TextFileReader& source, ConversionSettings& settings,
 
 void SinglePage::writeContent(TextFileWriter& out) {
     const std::uint64_t start = out.position();
-    out.writeRaw(frame_.opening());
-    std::string chunk;
-    chunk.reserve(2 * kChunk);
-    for (std::uint64_t i = 0; i < lineCount(); ++i) {
-        chunk.append(ContentFrame::kLineStart);
-        source_.appendNextLine(chunk);
-        chunk.append(ContentFrame::kLineEnd);
-        if (chunk.size() >= kChunk) {
-            out.writeRaw(chunk);
-            chunk.clear();
-        }
-    }
+    std::string buffer;
+    auto write = [&](std::string_view bytes) {
+        out.writeRaw(bytes);
+        return true;
+    };
+    produceContent(frame_, source_, lineCount(), buffer, kChunk, write);
+    out.writeRaw(buffer);
     source_.expectEnd();
-    chunk.append(ContentFrame::kClosing);
-    out.writeRaw(chunk);
     // The length went out before the content: a source that changed between
     // the passes (same line count, other bytes) must not leave a wrong one.
     if (out.position() - start != streamLength_ + 2)
