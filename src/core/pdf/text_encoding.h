@@ -52,7 +52,9 @@ class Utf8Pieces {
 
   private:
     static constexpr std::size_t kLongest = 4;
-    static bool isContinuation(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
+    static bool isContinuation(char byte) {
+        return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+    }
     // Bytes a character takes judging by its first byte; 1 for anything that
     // cannot start a longer one.
     static std::size_t sequenceLength(char first) {

@@ -44,7 +44,9 @@ TextFileReader::TextFileReader(std::string path) : path_(std::move(path)) {
     buffer_.resize(size);
 }
 
-TextFileReader::~TextFileReader() { close(); }
+TextFileReader::~TextFileReader() {
+    close();
+}
 
 void TextFileReader::close() {
     if (fd_ >= 0) ::close(fd_);

@@ -12,7 +12,7 @@ namespace leafwright {
 // file ended there. The last line needs no line end. Lines may be of any
 // length.
 class TextFileReader {
-public:
+  public:
     // Opens the file for reading; throws FileError when it cannot be opened
     // or is not a regular file. A device, pipe or socket is refused before
     // anything is read from it, so that neither an endless device nor a pipe
@@ -55,7 +55,7 @@ public:
 
     void close();
 
-private:
+  private:
     bool fill();
 
     std::string path_;
@@ -65,10 +65,10 @@ private:
     std::uint64_t device_ = 0;
     std::uint64_t inode_ = 0;
     std::vector<char> buffer_;
-    std::size_t begin_ = 0;  // first unread byte in buffer_
-    std::size_t end_ = 0;    // one past the last valid byte in buffer_
+    std::size_t begin_ = 0;          // first unread byte in buffer_
+    std::size_t end_ = 0;            // one past the last valid byte in buffer_
     std::uint64_t bufferStart_ = 0;  // the file offset of buffer_[0]
-    std::string spill_;      // a line that crosses the buffer's end
+    std::string spill_;              // a line that crosses the buffer's end
 };
 
 }  // namespace leafwright

@@ -40,12 +40,13 @@ TEST(StreamedPage, IsWrittenByteForByteAsAHeldPage) {
         testing::numberedLines(130) + "(end)\\",
         "caf\xE9 (x) \\\r\nna\xEFve\n\x80\x81\n",  // Windows-1252
         "\xEF\xBB\xBF\xE2\x82\xAC)\r\n\r\nlast\r",
-        "ab\ncd\x1A" "ef\n",
+        "ab\ncd\x1A"
+        "ef\n",
     };
     // Characters, escapes and a CR LF across the reader's buffer boundary.
     for (std::size_t shift = 1; shift <= 4; ++shift)
-        texts.push_back("x\n" + filler.substr(shift) + "\xF0\x9F\x98\x80(\xC3\xA9\r\n" +
-                        filler + "\\\n\xE2\x82\xAC");
+        texts.push_back("x\n" + filler.substr(shift) + "\xF0\x9F\x98\x80(\xC3\xA9\r\n" + filler +
+                        "\\\n\xE2\x82\xAC");
     for (const std::string& text : texts) {
         SCOPED_TRACE(text.size());
         testing::writeBytes(dir.file("s.txt"), text);
