@@ -51,7 +51,7 @@ TEST_F(SourceLimitsTest, DevicesAndPipesAreRefusedAndTheRunGoesOn) {
     ProcessResult result =
         convert({"--output-dir", "out", "/dev/zero", "pipe.txt", "zero.txt", "a.txt"});
     EXPECT_EQ(result.exitStatus, 1);
-    for (const std::string name : {"/dev/zero", "pipe.txt", "zero.txt"})
+    for (std::string name : {"/dev/zero", "pipe.txt", "zero.txt"})
         EXPECT_NE(result.err.find("leafwright-cli: " + name + ": not a regular file"),
                   std::string::npos)
             << result.err;

@@ -58,7 +58,6 @@ void SourceText::startSecondPass() {
 
 bool SourceText::startLine() {
     if (!secondPassStarted_) startSecondPass();
-    characters_ = Utf8Pieces();
     havePiece_ = reader_.readLinePiece(piece_, pieceEndsLine_);
     if (!havePiece_) {
         if (linesHandedOut_ != summary_.lineCount) throw FileError(path(), kChangedWhileRead);
@@ -119,6 +118,7 @@ void SourceText::returnTo(Position position) {
     secondPassStarted_ = true;
     linesHandedOut_ = position.lines;
     havePiece_ = false;
+    characters_ = Utf8Pieces();  // a line left half read leaves nothing behind
 }
 
 }  // namespace leafwright

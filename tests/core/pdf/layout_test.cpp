@@ -184,8 +184,9 @@ TEST(ByteOrderMarkOnly, ConvertsAsAnEmptySource) {
         ConversionSettings empty, settings;
         empty.chosen.selfAdaptation = settings.chosen.selfAdaptation = self;
         const std::string expected = convertText("", empty);
-        for (const std::string source :
-             {std::string("\xEF\xBB\xBF"), std::string("\xEF\xBB\xBF\x1A" "more\n")}) {
+        for (const std::string& source :
+             {std::string("\xEF\xBB\xBF"), std::string("\xEF\xBB\xBF\x1A"
+                                                       "more\n")}) {
             EXPECT_EQ(convertText(source, settings), expected);
             EXPECT_EQ(settings.pageHeight, empty.pageHeight);
             EXPECT_EQ(settings.pageWidth, empty.pageWidth);
