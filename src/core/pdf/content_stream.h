@@ -10,6 +10,9 @@
 
 namespace leafwright {
 
+// Content that is not held goes to the file in pieces of about this size.
+inline constexpr std::size_t kContentPieceBytes = 1 << 16;
+
 // Produces the content bytes of a page that shows the source's next
 // lineCount lines (exactly what follows the "stream" keyword), in buffer,
 // which is handed to take(bytes) and emptied whenever it holds spillAt bytes

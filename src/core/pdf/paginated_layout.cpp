@@ -16,13 +16,6 @@ std::int64_t lineCapacity(const ConversionSettings& s) {
     return static_cast<std::int64_t>(fitting) - 1;
 }
 
-namespace {
-
-constexpr std::size_t kChunk = 1 << 16;
-constexpr const char* kChangedWhileRead = "changed while it was being converted";
-
-}  // namespace
-
 PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings& settings,
                                std::int64_t capacity, std::size_t heldPageLimit)
     : source_(source, SourceText::Measures::LineCount),
@@ -52,7 +45,7 @@ std::uint64_t PaginatedPages::nextStreamLength() {
         total += bytes.size();
         return true;
     };
-    produceContent(frame_, source_, pageLines_, page_.bytes, kChunk, count);
+    produceContent(frame_, source_, pageLines_, page_.bytes, kContentPieceBytes, count);
     count(page_.bytes);
     page_.streamLength = total - 2;
     return page_.streamLength;
@@ -68,12 +61,9 @@ void PaginatedPages::writeContent(TextFileWriter& out) {
             out.writeRaw(bytes);
             return true;
         };
-        produceContent(frame_, source_, pageLines_, page_.bytes, kChunk, write);
+        produceContent(frame_, source_, pageLines_, page_.bytes, kContentPieceBytes, write);
         out.writeRaw(page_.bytes);
-        // The length went out before the content: a source that changed
-        // between the readings must not leave a wrong one.
-        if (out.position() - start != page_.streamLength + 2)
-            throw FileError(source_.path(), kChangedWhileRead);
+        source_.expectWritten(out.position() - start, page_.streamLength + 2);
     }
     if (++pagesMade_ == pageCount_) source_.expectEnd();
 }

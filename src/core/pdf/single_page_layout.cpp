@@ -3,7 +3,6 @@
 #include <string>
 
 #include "pdf/content_stream.h"
-#include "platform/file_error.h"
 
 namespace leafwright {
 
@@ -11,7 +10,6 @@ namespace {
 
 constexpr int kBottomMargin = 15;
 constexpr int kRightMargin = 60;
-constexpr std::size_t kChunk = 1 << 16;
 
 const ConversionSettings& storePageSize(ConversionSettings& s, const SourceSummary& summary,
                                         const TextMeasure& measure) {
@@ -47,13 +45,11 @@ void SinglePage::writeContent(TextFileWriter& out) {
         out.writeRaw(bytes);
         return true;
     };
-    produceContent(frame_, source_, lineCount(), buffer, kChunk, write);
+    produceContent(frame_, source_, lineCount(), buffer, kContentPieceBytes, write);
     out.writeRaw(buffer);
     source_.expectEnd();
-    // The length went out before the content: a source that changed between
-    // the passes (same line count, other bytes) must not leave a wrong one.
-    if (out.position() - start != streamLength_ + 2)
-        throw FileError(source_.path(), "changed while it was being converted");
+    // Same line count, other bytes: the length written first would be wrong.
+    source_.expectWritten(out.position() - start, streamLength_ + 2);
 }
 
 SinglePage layOutSinglePage(TextFileReader& source, ConversionSettings& settings,

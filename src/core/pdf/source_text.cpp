@@ -108,7 +108,11 @@ void SourceText::expectEnd() {
     }
 }
 
-SourceText::Position SourceText::position() {
+void SourceText::expectWritten(std::uint64_t written, std::uint64_t measured) const {
+    if (written != measured) throw FileError(path(), kChangedWhileRead);
+}
+
+SourceText::Position SourceText::position() const {
     if (!secondPassStarted_) return {textStart_, 0};
     return {reader_.offset(), linesHandedOut_};
 }

@@ -54,13 +54,17 @@ class SourceText {
     // Ends the second pass; throws FileError like startLine when lines are
     // left that the first pass did not count.
     void expectEnd();
+    // Throws FileError when content written from the second pass took other
+    // than the bytes measured before it: its length went out first, and the
+    // source changed in between.
+    void expectWritten(std::uint64_t written, std::uint64_t measured) const;
 
     // Where the second pass stands between lines, to read lines again.
     struct Position {
         std::uint64_t offset = 0;
         std::uint64_t lines = 0;
     };
-    Position position();
+    Position position() const;
     void returnTo(Position position);
 
   private:
