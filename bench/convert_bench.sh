@@ -2,7 +2,9 @@
 # Times `leafwright-cli convert` as a user runs it (the whole process):
 #   1. one 50 MB text file, paginated (the start-up settings);
 #   2. the same file on one self-adapting page (a configuration with line 12 TRUE);
-#   3. 1,000 files of 2 KB in one call.
+#   3. 1,000 files of 2 KB in one call;
+#   4. with LONG_LINE=1, one run each of both layouts on a single line of
+#      1 GB: peak memory must stay under 64 MB, however long a line is.
 # Each case runs RUNS times (default 5); the median elapsed time and the
 # largest peak resident memory are reported. Targets on a 2-core machine:
 # at least 200 MB/s on the large file, the 1,000 files in under 1 s, peak
@@ -12,6 +14,7 @@
 #   LEAFWRIGHT_BUILD_DIR  build folder to use (default: build/, release preset);
 #                         leafwright-cli is built there when it is missing
 #   RUNS                  runs per case (default 5)
+#   LONG_LINE             1 to add case 4 (needs 2 GB of free disk)
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -76,3 +79,10 @@ run_case "50 MB paginated" "$large_size" "$WORK/large" "$WORK/large/big.txt"
 run_case "50 MB self-adapting" "$large_size" "$WORK/large" \
   --config "$WORK/adapt.tcf" "$WORK/large/big.txt"
 run_case "1,000 files of 2 KB" "$small_size" "$WORK/small" "$WORK"/small/*.txt
+if [ "${LONG_LINE:-0}" = 1 ]; then
+  mkdir -p "$WORK/line"
+  generate_long_line 1000000000 "$WORK/line/line.txt"
+  RUNS=1 run_case "1 GB line paginated" 1000000000 "$WORK/line" "$WORK/line/line.txt"
+  RUNS=1 run_case "1 GB line self-adapting" 1000000000 "$WORK/line" \
+    --config "$WORK/adapt.tcf" "$WORK/line/line.txt"
+fi

@@ -28,6 +28,16 @@ generate_text() {  # generate_text BYTES FILE [SEED]
   }' >"$2"
 }
 
+# One line of BYTES bytes and no line end: a phrase with parentheses and
+# backslashes that need escaping, over and over.
+generate_long_line() {  # generate_long_line BYTES FILE
+  LC_ALL=C awk 'BEGIN {
+    phrase = "a line (draft) with \\backslash\\ and no end, "
+    while (length(block) < 1048576) block = block phrase
+    while (1) printf "%s", block
+  }' 2>/dev/null | head -c "$1" >"$2" || true
+}
+
 # The first BYTES bytes of a text file, cut back to the last whole line.
 text_slice() {  # text_slice BYTES SOURCE TARGET
   head -c "$1" "$2" | sed '$d' >"$3"

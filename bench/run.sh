@@ -7,7 +7,7 @@
 #   - PDF -> text on the PDF Leafwright made of the 50 MB text: Unspool,
 #     pdftotext and mutool draw -F txt;
 #   - with --with-1gb, peak memory of both layouts and of Unspool on a 1 GB
-#     text (and its PDF).
+#     text (and its PDF), and of both layouts on a 1 GB single line.
 # Every case is the whole process as a user starts it, timed with
 # /usr/bin/time; the median elapsed time of its runs is reported, with the
 # median CPU time (user + system) beside it and the largest peak resident
@@ -49,6 +49,7 @@ SLICE_BYTES=5000000
 SMALL_COUNT=1000
 SMALL_BYTES=2048
 HUGE_COPIES=20  # the 1 GB text is the 50 MB one this many times over
+HUGE_LINE_BYTES=1000000000
 TEXTTOPDF=/usr/lib/cups/filter/texttopdf
 OUT_MD=$ROOT/docs/benchmarks.md
 OUT_PNG=$ROOT/docs/benchmarks.png
@@ -216,6 +217,12 @@ if ((WITH_1GB)); then
   run_case memory "Leafwright Unspool" "PDF of the 1 GB text" "$(size "$W/huge-read.pdf")" 1 1 \
     "exec '$CLI' unspool --force '$W/huge-read.pdf'"
   rm -f "$W/huge.txt" "$W/huge-read.pdf" "$W/huge-read.txt"
+  generate_long_line "$HUGE_LINE_BYTES" "$W/line.txt"
+  run_case memory "Leafwright, paginated, one line" "1 GB single line" "$HUGE_LINE_BYTES" 1 1 \
+    "exec '$CLI' convert --force '$W/line.txt'"
+  run_case memory "Leafwright, self-adapting, one line" "1 GB single line" "$HUGE_LINE_BYTES" 1 1 \
+    "exec '$CLI' convert --force --config '$W/adapt.tcf' '$W/line.txt'"
+  rm -f "$W/line.txt" "$W/line.pdf"
 fi
 
 LOAD_AFTER=$(cut -d' ' -f1-3 /proc/loadavg)
@@ -299,6 +306,10 @@ mkdir -p "$ROOT/docs"
         check(sprintf("paginated peak memory under 30 MB on 1 GB (%.1f MB)", m1), m1 < 30)
         check(sprintf("self-adapting peak memory under 30 MB on 1 GB (%.1f MB)", m2), m2 < 30)
         check(sprintf("Unspool peak memory under 20 MB on the PDF of 1 GB (%.1f MB)", m3), m3 < 20)
+        l1 = kb["memory/Leafwright, paginated, one line"] / 1024
+        l2 = kb["memory/Leafwright, self-adapting, one line"] / 1024
+        check(sprintf("paginated peak memory under 64 MB on a 1 GB line (%.1f MB)", l1), l1 < 64)
+        check(sprintf("self-adapting peak memory under 64 MB on a 1 GB line (%.1f MB)", l2), l2 < 64)
       } else {
         print "- memory on a 1 GB source: not measured in this run (`bench/run.sh --with-1gb`)"
       }

@@ -24,6 +24,7 @@ class LineSizeScan {
     std::uint64_t lineCount() const noexcept { return lines_; }
     bool isUtf8() const { return text_.isUtf8(); }
     bool startsWithByteOrderMark() const noexcept { return text_.startsWithByteOrderMark(); }
+    bool isOnlyByteOrderMark() const noexcept { return text_.isOnlyByteOrderMark(); }
     std::uint64_t widestLine(SourceEncoding encoding) const noexcept;
     std::uint64_t bodyBytes(SourceEncoding encoding) const noexcept;
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "pdf/content_stream.h"
 #include "platform/file_error.h"
 
 namespace leafwright {
@@ -16,27 +17,55 @@ std::int64_t lineCapacity(const ConversionSettings& s) {
 }
 
 PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings& settings,
-                               std::int64_t capacity)
+                               std::int64_t capacity, std::size_t heldPageLimit)
     : source_(source, SourceText::Measures::LineCount),
       frame_(settings),
-      capacity_(static_cast<std::uint64_t>(capacity)) {
+      capacity_(static_cast<std::uint64_t>(capacity)),
+      heldPageLimit_(heldPageLimit) {
     std::uint64_t lines = source_.summary().lineCount;
     pageCount_ = lines == 0 ? 1 : static_cast<std::size_t>((lines + capacity_ - 1) / capacity_);
 }
 
-const PageContent& PaginatedPages::nextPage() {
-    frame_.begin(page_);
+std::uint64_t PaginatedPages::nextStreamLength() {
     std::uint64_t lines = source_.summary().lineCount;
     std::uint64_t placed = static_cast<std::uint64_t>(pagesMade_) * capacity_;
-    std::uint64_t onThisPage = placed >= lines ? 0 : std::min(capacity_, lines - placed);
-    for (std::uint64_t i = 0; i < onThisPage; ++i) {
-        page_.bytes.append(ContentFrame::kLineStart);
-        source_.appendNextLine(page_.bytes);
-        page_.bytes.append(ContentFrame::kLineEnd);
+    pageLines_ = placed >= lines ? 0 : std::min(capacity_, lines - placed);
+    pageStart_ = source_.position();
+
+    // Most pages are small: they are made once and held until written.
+    held_ = produceContent(frame_, source_, pageLines_, page_.bytes, heldPageLimit_,
+                           [](std::string_view) { return false; });
+    if (held_) {
+        page_.streamLength = page_.bytes.size() - 2;
+        return page_.streamLength;
     }
-    ContentFrame::end(page_);
+    source_.returnTo(pageStart_);
+    std::uint64_t total = 0;
+    auto count = [&](std::string_view bytes) {
+        total += bytes.size();
+        return true;
+    };
+    produceContent(frame_, source_, pageLines_, page_.bytes, kContentPieceBytes, count);
+    count(page_.bytes);
+    page_.streamLength = total - 2;
+    return page_.streamLength;
+}
+
+void PaginatedPages::writeContent(TextFileWriter& out) {
+    if (held_) {
+        out.writeRaw(page_.bytes);
+    } else {
+        source_.returnTo(pageStart_);
+        const std::uint64_t start = out.position();
+        auto write = [&](std::string_view bytes) {
+            out.writeRaw(bytes);
+            return true;
+        };
+        produceContent(frame_, source_, pageLines_, page_.bytes, kContentPieceBytes, write);
+        out.writeRaw(page_.bytes);
+        source_.expectWritten(out.position() - start, page_.streamLength + 2);
+    }
     if (++pagesMade_ == pageCount_) source_.expectEnd();
-    return page_;
 }
 
 PaginatedPages layOutPages(TextFileReader& source, const ConversionSettings& settings) {

@@ -15,24 +15,37 @@ namespace leafwright {
 // - 1. Zero or less when no line fits.
 std::int64_t lineCapacity(const ConversionSettings& settings);
 
-// The pages of a source on fixed pages, built one at a time from the
-// source's second pass: the document never stands whole in memory.
+// The pages of a source on fixed pages, made one at a time from the
+// source's second pass: the document never stands whole in memory. A page
+// whose content would take more than heldPageLimit bytes is not held either:
+// its lines are read once to measure it (its length goes out first) and
+// once more while it is written.
 class PaginatedPages : public PageSequence {
   public:
+    static constexpr std::size_t kHeldPageLimit = 4 << 20;
+
     PaginatedPages(TextFileReader& source, const ConversionSettings& settings,
-                   std::int64_t capacity);
+                   std::int64_t capacity, std::size_t heldPageLimit = kHeldPageLimit);
 
     std::size_t pageCount() const override { return pageCount_; }
-    const PageContent& nextPage() override;
+    std::uint64_t nextStreamLength() override;
+    // Throws FileError naming the source when it changed since it was read.
+    void writeContent(TextFileWriter& out) override;
     std::uint64_t lineCount() const noexcept { return source_.summary().lineCount; }
 
   private:
     SourceText source_;
     ContentFrame frame_;
     std::uint64_t capacity_;
+    std::size_t heldPageLimit_;
     std::size_t pageCount_;
     std::size_t pagesMade_ = 0;
+    // The page being made: its content when held, else where its lines
+    // start and how many there are.
     PageContent page_;
+    bool held_ = true;
+    SourceText::Position pageStart_;
+    std::uint64_t pageLines_ = 0;
 };
 
 // Lays the source out on pages of the chosen size, as many lines a page as

@@ -177,13 +177,13 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
     std::vector<std::uint64_t> nodeOffsets;
     nodeOffsets.reserve(pageCount);
     for (std::uint64_t k = 0; k < pageCount; ++k) {
-        const PageContent& content = pages.nextPage();
+        std::uint64_t streamLength = pages.nextStreamLength();
         PageObjects objects(k);
         nodeOffsets.push_back(out.position());
         out.write(pageTreeNode(objects));
         out.write(pageObject(objects, s));
-        out.write(streamHead(objects.content, content.streamLength));
-        out.writeRaw(content.bytes);
+        out.write(streamHead(objects.content, streamLength));
+        pages.writeContent(out);
         out.write(kStreamTail);
     }
 

@@ -12,16 +12,18 @@
 namespace leafwright {
 
 // The pages of a page-tree document, handed out one at a time so that a long
-// document never has to be held whole.
+// document (or a long page) never has to be held whole.
 class PageSequence {
   public:
     virtual ~PageSequence() = default;
     // Known before the first page is produced (the page tree lists them all
     // before the pages).
     virtual std::size_t pageCount() const = 0;
-    // The next page; the reference stays valid until the next call. Called
-    // exactly pageCount() times.
-    virtual const PageContent& nextPage() = 0;
+    // Moves on to the next page and returns the stream length of its
+    // content. Called exactly pageCount() times.
+    virtual std::uint64_t nextStreamLength() = 0;
+    // Writes the content bytes of that page (its stream length + 2 of them).
+    virtual void writeContent(TextFileWriter& out) = 0;
 };
 
 // Pages already held in memory.
@@ -29,7 +31,8 @@ class PageList : public PageSequence {
   public:
     explicit PageList(const std::vector<PageContent>& pages) : pages_(pages) {}
     std::size_t pageCount() const override { return pages_.size(); }
-    const PageContent& nextPage() override { return pages_.at(next_++); }
+    std::uint64_t nextStreamLength() override { return pages_.at(next_++).streamLength; }
+    void writeContent(TextFileWriter& out) override { out.writeRaw(pages_.at(next_ - 1).bytes); }
 
   private:
     const std::vector<PageContent>& pages_;

@@ -8,19 +8,6 @@ namespace leafwright {
 
 namespace {
 
-bool isContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
-// Bytes a character takes judging by its first byte; 1 for anything that
-// cannot start a longer one.
-std::size_t sequenceLength(unsigned char lead) {
-    if (lead >= 0xF0) return 4;
-    if (lead >= 0xE0) return 3;
-    if (lead >= 0xC0) return 2;
-    return 1;
-}
-
 std::uint64_t countLineFeeds(std::string_view block) {
     std::uint64_t count = 0;
     // Byte-wide counters in short runs let the compiler compare many bytes
@@ -43,7 +30,7 @@ bool isWellFormed(std::string_view bytes) {
 
 void RawTextScan::add(std::string_view block) {
     if (block.empty()) return;
-    empty_ = false;
+    bytes_ += block.size();
     endsWithLineFeed_ = block.back() == '\n';
     lineFeeds_ += countLineFeeds(block);
     if (head_.size() < kUtf8ByteOrderMark.size())
@@ -51,50 +38,26 @@ void RawTextScan::add(std::string_view block) {
     if (utf8_) checkUtf8(block);
 }
 
-// Cutting bytes apart right before a byte that is not a continuation byte
-// never splits a well-formed character, and a character that would need that
-// byte is malformed either way; so the pieces are well-formed exactly when
-// the whole is. Blocks come cut anywhere, though: a character cut short at
-// the end of one waits in pending_ for the continuation bytes that start the
-// next.
 void RawTextScan::checkUtf8(std::string_view block) {
-    if (!pending_.empty()) {
-        std::size_t continued = 0;
-        while (continued < block.size() && continued < 4 && isContinuation(block[continued]))
-            ++continued;
-        pending_.append(block.substr(0, continued));
-        block.remove_prefix(continued);
-        if (block.empty() && pending_.size() < 4 && pending_.size() < sequenceLength(pending_[0]))
-            return;  // still short; the next block may complete it
-        utf8_ = isWellFormed(pending_);
-        pending_.clear();
-        if (!utf8_ || block.empty()) return;
-    }
-    // The last byte that may start a character, within the length of the
-    // longest one; a character that starts there but does not fit waits.
-    std::size_t lookBack = std::min<std::size_t>(block.size(), 4);
-    for (std::size_t back = 1; back <= lookBack; ++back) {
-        std::size_t start = block.size() - back;
-        if (isContinuation(block[start])) continue;
-        if (sequenceLength(static_cast<unsigned char>(block[start])) > back) {
-            pending_.assign(block.substr(start));
-            block = block.substr(0, start);
-        }
-        break;
-    }
-    utf8_ = isWellFormed(block);
+    characters_.add(block, [this](std::string_view whole) {
+        if (utf8_) utf8_ = isWellFormed(whole);
+    });
 }
 
 std::uint64_t RawTextScan::lineCount() const noexcept {
-    return lineFeeds_ + (!empty_ && !endsWithLineFeed_);
+    return lineFeeds_ + (bytes_ > 0 && !endsWithLineFeed_);
 }
 
 bool RawTextScan::isUtf8() const {
-    return utf8_ && (pending_.empty() || isWellFormed(pending_));
+    return utf8_ && isWellFormed(characters_.waiting());
 }
 
 bool RawTextScan::startsWithByteOrderMark() const noexcept {
     return head_ == kUtf8ByteOrderMark;
+}
+
+bool RawTextScan::isOnlyByteOrderMark() const noexcept {
+    return bytes_ == kUtf8ByteOrderMark.size() && startsWithByteOrderMark();
 }
 
 }  // namespace leafwright

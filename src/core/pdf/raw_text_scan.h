@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "pdf/text_encoding.h"
+
 namespace leafwright {
 
 // Learns from the raw bytes of a text, handed over in blocks of any size,
@@ -21,17 +23,18 @@ class RawTextScan {
     // Call once all blocks are added.
     bool isUtf8() const;
     bool startsWithByteOrderMark() const noexcept;
+    // The text is a UTF-8 byte-order mark and nothing else.
+    bool isOnlyByteOrderMark() const noexcept;
 
   private:
     void checkUtf8(std::string_view block);
 
     std::uint64_t lineFeeds_ = 0;
-    bool empty_ = true;
+    std::uint64_t bytes_ = 0;
     bool endsWithLineFeed_ = false;
     std::string head_;  // the first bytes, up to the length of a byte-order mark
     bool utf8_ = true;
-    // A character whose bytes the last block cut short, completed by the next.
-    std::string pending_;
+    Utf8Pieces characters_;
 };
 
 }  // namespace leafwright

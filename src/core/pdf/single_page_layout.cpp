@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/file_error.h"
+#include "pdf/content_stream.h"
 
 namespace leafwright {
 
@@ -10,7 +10,6 @@ namespace {
 
 constexpr int kBottomMargin = 15;
 constexpr int kRightMargin = 60;
-constexpr std::size_t kChunk = 1 << 16;
 
 const ConversionSettings& storePageSize(ConversionSettings& s, const SourceSummary& summary,
                                         const TextMeasure& measure) {
@@ -41,25 +40,16 @@ SinglePage::SinglePage(TextFileReader& source, ConversionSettings& settings,
 
 void SinglePage::writeContent(TextFileWriter& out) {
     const std::uint64_t start = out.position();
-    out.writeRaw(frame_.opening());
-    std::string chunk;
-    chunk.reserve(2 * kChunk);
-    for (std::uint64_t i = 0; i < lineCount(); ++i) {
-        chunk.append(ContentFrame::kLineStart);
-        source_.appendNextLine(chunk);
-        chunk.append(ContentFrame::kLineEnd);
-        if (chunk.size() >= kChunk) {
-            out.writeRaw(chunk);
-            chunk.clear();
-        }
-    }
+    std::string buffer;
+    auto write = [&](std::string_view bytes) {
+        out.writeRaw(bytes);
+        return true;
+    };
+    produceContent(frame_, source_, lineCount(), buffer, kContentPieceBytes, write);
+    out.writeRaw(buffer);
     source_.expectEnd();
-    chunk.append(ContentFrame::kClosing);
-    out.writeRaw(chunk);
-    // The length went out before the content: a source that changed between
-    // the passes (same line count, other bytes) must not leave a wrong one.
-    if (out.position() - start != streamLength_ + 2)
-        throw FileError(source_.path(), "changed while it was being converted");
+    // Same line count, other bytes: the length written first would be wrong.
+    source_.expectWritten(out.position() - start, streamLength_ + 2);
 }
 
 SinglePage layOutSinglePage(TextFileReader& source, ConversionSettings& settings,

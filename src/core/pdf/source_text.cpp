@@ -1,7 +1,5 @@
 #include "pdf/source_text.h"
 
-#include <algorithm>
-
 #include "pdf/line_size_scan.h"
 #include "pdf/raw_text_scan.h"
 #include "platform/file_error.h"
@@ -9,107 +7,122 @@
 namespace leafwright {
 
 namespace {
+
 constexpr const char* kChangedWhileRead = "changed while it was being converted";
+
+template <typename Scan>
+void scanBlocks(TextFileReader& reader, Scan& scan) {
+    std::string_view block;
+    while (reader.readBlock(block)) scan.add(block);
 }
 
-SourceText::SourceText(TextFileReader& reader, Measures measures)
-    : reader_(reader), held_(!reader.canRewind()) {
+}  // namespace
+
+SourceText::SourceText(TextFileReader& reader, Measures measures) : reader_(reader) {
     firstPass(measures);
 }
 
 void SourceText::firstPass(Measures measures) {
-    if (measures == Measures::LineCount && !held_) {
+    bool startsWithByteOrderMark = false, onlyByteOrderMark = false;
+    if (measures == Measures::LineCount) {
         // Nothing is needed per line, so the bytes are scanned as they come.
         RawTextScan scan;
-        std::string_view block;
-        while (reader_.readBlock(block)) scan.add(block);
+        scanBlocks(reader_, scan);
         summary_.lineCount = scan.lineCount();
-        startsWithByteOrderMark_ = scan.startsWithByteOrderMark();
         summary_.encoding = scan.isUtf8() ? SourceEncoding::Utf8 : SourceEncoding::Windows1252;
-        return;
-    }
-    if (!held_) {
+        startsWithByteOrderMark = scan.startsWithByteOrderMark();
+        onlyByteOrderMark = scan.isOnlyByteOrderMark();
+    } else {
         // The lines are measured from the raw bytes, without splitting them.
         LineSizeScan scan;
-        std::string_view block;
-        while (reader_.readBlock(block)) scan.add(block);
+        scanBlocks(reader_, scan);
         scan.finish();
         summary_.lineCount = scan.lineCount();
-        startsWithByteOrderMark_ = scan.startsWithByteOrderMark();
         summary_.encoding = scan.isUtf8() ? SourceEncoding::Utf8 : SourceEncoding::Windows1252;
         summary_.widestLine = scan.widestLine(summary_.encoding);
         summary_.bodyBytes = scan.bodyBytes(summary_.encoding);
-        return;
+        startsWithByteOrderMark = scan.startsWithByteOrderMark();
+        onlyByteOrderMark = scan.isOnlyByteOrderMark();
     }
-    bool utf8 = true;
-    // Sizes under both readings, since the encoding is known only at the end.
-    std::uint64_t widestUtf8 = 0, widest1252 = 0, bytesUtf8 = 0, bytes1252 = 0;
-    std::string_view line;
-    while (reader_.readLine(line)) {
-        if (held_) {
-            heldText_.append(line);
-            heldText_.push_back('\n');
-        }
-        bool firstLine = summary_.lineCount == 0;
-        ++summary_.lineCount;
-        if (firstLine) startsWithByteOrderMark_ = line.starts_with(kUtf8ByteOrderMark);
-
-        if (measures == Measures::LineCount) {
-            if (utf8 && !isAscii(line) && countUtf8Characters(line) == kNotUtf8) utf8 = false;
-            continue;
-        }
-        std::uint64_t escapes = countEscapedBytes(line);
-        std::uint64_t size1252 = line.size() + escapes;
-        widest1252 = std::max(widest1252, size1252);
-        bytes1252 += size1252;
-        if (utf8) {
-            std::size_t characters = countUtf8Characters(line);
-            if (characters == kNotUtf8) {
-                utf8 = false;
-            } else {
-                // The byte-order mark is dropped, not shown.
-                std::uint64_t sizeUtf8 =
-                    characters + escapes - (firstLine && startsWithByteOrderMark_);
-                widestUtf8 = std::max(widestUtf8, sizeUtf8);
-                bytesUtf8 += sizeUtf8;
-            }
-        }
-    }
-    summary_.encoding = utf8 ? SourceEncoding::Utf8 : SourceEncoding::Windows1252;
-    summary_.widestLine = utf8 ? widestUtf8 : widest1252;
-    summary_.bodyBytes = utf8 ? bytesUtf8 : bytes1252;
+    // In UTF-8 the byte-order mark only tells the encoding: it is not shown,
+    // and without anything after it the source is empty.
+    if (startsWithByteOrderMark && summary_.encoding == SourceEncoding::Utf8)
+        textStart_ = kUtf8ByteOrderMark.size();
+    if (onlyByteOrderMark) summary_.lineCount = summary_.widestLine = summary_.bodyBytes = 0;
 }
 
-bool SourceText::nextRawLine(std::string_view& line) {
-    if (!held_) return reader_.readLine(line);
-    if (heldNext_ >= heldText_.size()) return false;
-    std::size_t end = heldText_.find('\n', heldNext_);
-    line = std::string_view(heldText_).substr(heldNext_, end - heldNext_);
-    heldNext_ = end + 1;
-    return true;
+void SourceText::startSecondPass() {
+    reader_.seek(textStart_);
+    secondPassStarted_ = true;
 }
 
-bool SourceText::appendNextLine(std::string& out) {
-    if (!secondPassStarted_) {
-        secondPassStarted_ = true;
-        if (!held_) reader_.rewind();
-    }
-    std::string_view line;
-    if (!nextRawLine(line)) {
+bool SourceText::startLine() {
+    if (!secondPassStarted_) startSecondPass();
+    havePiece_ = reader_.readLinePiece(piece_, pieceEndsLine_);
+    if (!havePiece_) {
         if (linesHandedOut_ != summary_.lineCount) throw FileError(path(), kChangedWhileRead);
         return false;
     }
     if (++linesHandedOut_ > summary_.lineCount) throw FileError(path(), kChangedWhileRead);
-    if (linesHandedOut_ == 1 && startsWithByteOrderMark_ &&
-        summary_.encoding == SourceEncoding::Utf8)
-        line.remove_prefix(kUtf8ByteOrderMark.size());
-    appendEncodedEscaped(out, line, summary_.encoding);
+    return true;
+}
+
+bool SourceText::appendLinePiece(std::string& out) {
+    if (!havePiece_) return false;
+    appendBody(out, piece_, pieceEndsLine_);
+    if (pieceEndsLine_) {
+        havePiece_ = false;
+        return false;
+    }
+    // A line that has begun always ends with a piece, at the end of input too.
+    havePiece_ = reader_.readLinePiece(piece_, pieceEndsLine_);
+    return havePiece_;
+}
+
+// Windows-1252 turns byte by byte into its body; UTF-8 only whole characters
+// at a time, so a character cut by the end of a piece waits for the rest.
+void SourceText::appendBody(std::string& out, std::string_view piece, bool lastPiece) {
+    if (summary_.encoding == SourceEncoding::Windows1252) {
+        appendEncodedEscaped(out, piece, summary_.encoding);
+        return;
+    }
+    auto append = [&](std::string_view whole) {
+        appendEncodedEscaped(out, whole, SourceEncoding::Utf8);
+    };
+    characters_.add(piece, append);
+    if (lastPiece) characters_.finish(append);
+}
+
+bool SourceText::appendNextLine(std::string& out) {
+    if (!startLine()) return false;
+    while (appendLinePiece(out)) {
+    }
     return true;
 }
 
 void SourceText::expectEnd() {
     std::string rest;
-    while (appendNextLine(rest)) rest.clear();
+    while (havePiece_ || startLine()) {
+        while (appendLinePiece(rest)) rest.clear();
+        rest.clear();
+    }
+}
+
+void SourceText::expectWritten(std::uint64_t written, std::uint64_t measured) const {
+    if (written != measured) throw FileError(path(), kChangedWhileRead);
+}
+
+SourceText::Position SourceText::position() const {
+    if (!secondPassStarted_) return {textStart_, 0};
+    return {reader_.offset(), linesHandedOut_};
+}
+
+void SourceText::returnTo(Position position) {
+    reader_.seek(position.offset);
+    secondPassStarted_ = true;
+    linesHandedOut_ = position.lines;
+    havePiece_ = false;
+    characters_ = Utf8Pieces();  // a line left half read leaves nothing behind
 }
 
 }  // namespace leafwright

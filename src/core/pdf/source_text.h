@@ -21,10 +21,10 @@ struct SourceSummary {
 };
 
 // A source text file read in two passes, so that a document can be written
-// without holding the source: the first pass decides the encoding and counts
-// (and, when asked, measures) the lines, the second hands them out encoded
-// and escaped. A source that cannot be read twice (a pipe) is held in memory
-// by the first pass instead.
+// without holding the source, nor even a whole line of it: the first pass
+// decides the encoding and counts (and, when asked, measures) the lines, the
+// second hands them out encoded and escaped, piece by piece. A source that
+// is only a UTF-8 byte-order mark holds no line.
 class SourceText {
   public:
     enum class Measures { LineCount, LineSizes };
@@ -37,27 +37,52 @@ class SourceText {
     const SourceSummary& summary() const noexcept { return summary_; }
     const std::string& path() const noexcept { return reader_.path(); }
 
-    // Second pass: appends the next line as a PDF string body (without the
-    // parentheses) and returns true, or returns false at the end. Throws
-    // FileError when the source now holds more or fewer lines than the first
-    // pass counted (it was changed in between).
+    // Second pass, a line at a time: starts the next line and returns true,
+    // or returns false at the end. Throws FileError when the source now
+    // holds more or fewer lines than the first pass counted (it was changed
+    // in between).
+    bool startLine();
+    // Appends the next piece of the started line as PDF string body (without
+    // the parentheses): a piece of about a reader's buffer at most. Returns
+    // true while more of the line follows, false once it appended the last
+    // piece (perhaps nothing).
+    bool appendLinePiece(std::string& out);
+
+    // The next line whole: startLine, then all its pieces. Returns false at
+    // the end. Only for lines known to be short.
     bool appendNextLine(std::string& out);
-    // Ends the second pass; throws FileError like appendNextLine when lines
-    // are left that the first pass did not count.
+    // Ends the second pass; throws FileError like startLine when lines are
+    // left that the first pass did not count.
     void expectEnd();
+    // Throws FileError when content written from the second pass took other
+    // than the bytes measured before it: its length went out first, and the
+    // source changed in between.
+    void expectWritten(std::uint64_t written, std::uint64_t measured) const;
+
+    // Where the second pass stands between lines, to read lines again.
+    struct Position {
+        std::uint64_t offset = 0;
+        std::uint64_t lines = 0;
+    };
+    Position position() const;
+    void returnTo(Position position);
 
   private:
-    bool nextRawLine(std::string_view& line);
     void firstPass(Measures measures);
+    void startSecondPass();
+    void appendBody(std::string& out, std::string_view piece, bool lastPiece);
 
     TextFileReader& reader_;
     SourceSummary summary_;
-    bool startsWithByteOrderMark_ = false;
-    bool held_ = false;
-    std::string heldText_;  // every line followed by "\n", for a source read once
-    std::size_t heldNext_ = 0;
+    // Where the lines start: after a byte-order mark that is dropped.
+    std::uint64_t textStart_ = 0;
     bool secondPassStarted_ = false;
     std::uint64_t linesHandedOut_ = 0;
+    // The piece of the started line read next, valid until the next read.
+    bool havePiece_ = false;
+    std::string_view piece_;
+    bool pieceEndsLine_ = false;
+    Utf8Pieces characters_;  // a character cut by the end of a piece
 };
 
 }  // namespace leafwright

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -27,6 +28,72 @@ void appendEncodedEscaped(std::string& out, std::string_view line, SourceEncodin
 
 // Number of bytes of the line that escaping doubles: backslash, "(" and ")".
 std::size_t countEscapedBytes(std::string_view line);
+
+// Passes on UTF-8 text that comes in pieces cut anywhere as pieces holding
+// only whole characters, so that each piece decodes on its own as the whole
+// text would: a character cut short at the end of one piece waits for the
+// continuation bytes that start the next. Cutting right before a byte that
+// does not continue a character never splits a well-formed character, and
+// four bytes after a character's first byte the decoding starts afresh
+// either way, so the pieces decode byte for byte like the whole.
+class Utf8Pieces {
+  public:
+    // Calls take(bytes) for each part of the piece that can be passed on.
+    template <typename Take>
+    void add(std::string_view piece, Take&& take);
+    // Passes on a character that stays cut short (the text ends there).
+    template <typename Take>
+    void finish(Take&& take) {
+        if (!waiting_.empty()) take(std::string_view(waiting_));
+        waiting_.clear();
+    }
+    // The bytes of a character cut short by the last piece.
+    std::string_view waiting() const noexcept { return waiting_; }
+
+  private:
+    static constexpr std::size_t kLongest = 4;
+    static bool isContinuation(char byte) {
+        return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+    }
+    // Bytes a character takes judging by its first byte; 1 for anything that
+    // cannot start a longer one.
+    static std::size_t sequenceLength(char first) {
+        auto lead = static_cast<unsigned char>(first);
+        return lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    }
+
+    std::string waiting_;
+};
+
+template <typename Take>
+void Utf8Pieces::add(std::string_view piece, Take&& take) {
+    if (!waiting_.empty()) {
+        std::size_t continued = 0;
+        while (continued < piece.size() && waiting_.size() + continued < kLongest &&
+               isContinuation(piece[continued]))
+            ++continued;
+        waiting_.append(piece.substr(0, continued));
+        piece.remove_prefix(continued);
+        if (piece.empty() && waiting_.size() < sequenceLength(waiting_[0]))
+            return;  // still short; the next piece may complete it
+        take(std::string_view(waiting_));
+        waiting_.clear();
+        if (piece.empty()) return;
+    }
+    // The last byte that may start a character, within the length of the
+    // longest one; a character that starts there but does not fit waits.
+    std::size_t lookBack = std::min(piece.size(), kLongest - 1);
+    for (std::size_t back = 1; back <= lookBack; ++back) {
+        std::size_t start = piece.size() - back;
+        if (isContinuation(piece[start])) continue;
+        if (sequenceLength(piece[start]) > back) {
+            waiting_.assign(piece.substr(start));
+            piece = piece.substr(0, start);
+        }
+        break;
+    }
+    if (!piece.empty()) take(piece);
+}
 
 // Decodes a text that holds UTF-8 when it is well-formed UTF-8, otherwise
 // Windows-1252 (undefined bytes as "?"), into UTF-32.

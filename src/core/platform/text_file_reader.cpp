@@ -21,41 +21,46 @@ constexpr char kEndOfText = 0x1A;
 }  // namespace
 
 TextFileReader::TextFileReader(std::string path) : path_(std::move(path)) {
-    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK, opening a pipe waits for a writer; the flag is
+    // cleared again once the file is known to be a regular one.
+    fd_ = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd_ < 0) throw FileError::fromErrno(path_, errno);
+    auto refuse = [this](FileError error) {
+        close();
+        throw error;
+    };
     struct stat info {};
-    if (::fstat(fd_, &info) != 0) {
-        int error = errno;
-        ::close(fd_);
-        fd_ = -1;
-        throw FileError::fromErrno(path_, error);
-    }
-    if (S_ISDIR(info.st_mode)) {
-        ::close(fd_);
-        fd_ = -1;
-        throw FileError(path_, "Is a directory");
-    }
-    seekable_ = S_ISREG(info.st_mode);
+    if (::fstat(fd_, &info) != 0) refuse(FileError::fromErrno(path_, errno));
+    if (S_ISDIR(info.st_mode)) refuse(FileError(path_, "Is a directory"));
+    if (!S_ISREG(info.st_mode)) refuse(FileError(path_, "not a regular file"));
+    int flags = ::fcntl(fd_, F_GETFL);
+    if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0)
+        refuse(FileError::fromErrno(path_, errno));
     device_ = static_cast<std::uint64_t>(info.st_dev);
     inode_ = static_cast<std::uint64_t>(info.st_ino);
     std::size_t size = kBufferSize;
-    if (seekable_ && info.st_size >= 0 && static_cast<std::uint64_t>(info.st_size) < kBufferSize)
+    if (info.st_size >= 0 && static_cast<std::uint64_t>(info.st_size) < kBufferSize)
         size = std::max(static_cast<std::size_t>(info.st_size) + 1, kSmallestBuffer);
     buffer_.resize(size);
 }
 
-TextFileReader::~TextFileReader() { close(); }
+TextFileReader::~TextFileReader() {
+    close();
+}
 
 void TextFileReader::close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
 }
 
-void TextFileReader::rewind() {
-    if (!seekable_ || fd_ < 0) throw FileError(path_, "cannot be read a second time");
-    if (::lseek(fd_, 0, SEEK_SET) < 0) throw FileError::fromErrno(path_, errno);
+void TextFileReader::seek(std::uint64_t offset) {
+    if (fd_ < 0) throw FileError(path_, "cannot be read a second time");
+    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
+        throw FileError::fromErrno(path_, errno);
     begin_ = end_ = 0;
+    bufferStart_ = offset;
     endOfInput_ = false;
+    inLine_ = false;
     spill_.clear();
 }
 
@@ -65,6 +70,7 @@ bool TextFileReader::fill() {
     if (endOfInput_ || fd_ < 0) return false;
     if (begin_ > 0) {
         std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        bufferStart_ += begin_;
         end_ -= begin_;
         begin_ = 0;
     }
@@ -90,6 +96,7 @@ bool TextFileReader::fill() {
 
 bool TextFileReader::readBlock(std::string_view& block) {
     if (begin_ == end_) {
+        bufferStart_ += begin_;
         begin_ = end_ = 0;
         if (!fill()) return false;
     }
@@ -134,6 +141,43 @@ bool TextFileReader::readLine(std::string_view& line) {
             spill_.append(buffer_.data() + begin_, rest);
             begin_ = end_;
             line = spill_;
+            return true;
+        }
+    }
+}
+
+// Hands out what the buffer holds of the current line, reading more only
+// when it holds nothing of it. A CR at the buffer's end stays there until
+// the next byte shows whether it comes before an LF.
+bool TextFileReader::readLinePiece(std::string_view& piece, bool& endsLine) {
+    for (;;) {
+        const char* start = buffer_.data() + begin_;
+        std::size_t available = end_ - begin_;
+        if (const void* lf = std::memchr(start, '\n', available)) {
+            std::size_t length = static_cast<const char*>(lf) - start;
+            begin_ += length + 1;
+            if (length > 0 && start[length - 1] == '\r') --length;
+            piece = std::string_view(start, length);
+            endsLine = true;
+            inLine_ = false;
+            return true;
+        }
+        std::size_t ready = available - (available > 0 && start[available - 1] == '\r');
+        if (ready > 0) {
+            begin_ += ready;
+            piece = std::string_view(start, ready);
+            endsLine = false;
+            inLine_ = true;
+            return true;
+        }
+        if (!fill()) {
+            // End of input: a last line without a line end (perhaps only a CR).
+            std::size_t rest = end_ - begin_;
+            if (rest == 0 && !inLine_) return false;
+            piece = std::string_view(buffer_.data() + begin_, rest);
+            begin_ = end_;
+            endsLine = true;
+            inLine_ = false;
             return true;
         }
     }

@@ -7,13 +7,16 @@
 
 namespace leafwright {
 
-// Reads a file as text, one line at a time: a line ends at LF, a CR right
-// before the LF is dropped, and a byte 0x1A ends the input as if the file
-// ended there. The last line needs no line end. Lines may be of any length.
+// Reads a regular file as text, one line at a time: a line ends at LF, a CR
+// right before the LF is dropped, and a byte 0x1A ends the input as if the
+// file ended there. The last line needs no line end. Lines may be of any
+// length.
 class TextFileReader {
-public:
+  public:
     // Opens the file for reading; throws FileError when it cannot be opened
-    // or names a folder.
+    // or is not a regular file. A device, pipe or socket is refused before
+    // anything is read from it, so that neither an endless device nor a pipe
+    // without a writer can hold the caller up.
     explicit TextFileReader(std::string path);
     ~TextFileReader();
     TextFileReader(const TextFileReader&) = delete;
@@ -24,6 +27,13 @@ public:
     // read error.
     bool readLine(std::string_view& line);
 
+    // The next piece of a line, for a caller that must not hold a whole line:
+    // the pieces of a line, in order, make what readLine would return, and
+    // endsLine is set on its last piece (an empty line is one empty piece).
+    // The view stays valid until the next call. Returns false once the input
+    // is exhausted. Throws FileError on a read error.
+    bool readLinePiece(std::string_view& piece, bool& endsLine);
+
     // The next unread bytes as they are, line ends included, for a caller
     // that only scans the text. Stops at a 0x1A like readLine. The view stays
     // valid until the next call. Returns false once the input is exhausted.
@@ -31,9 +41,12 @@ public:
     bool readBlock(std::string_view& block);
 
     // Starts again from the first byte, for a second pass over the same file.
-    // Only possible when the file is a regular file (canRewind()).
-    void rewind();
-    bool canRewind() const noexcept { return seekable_; }
+    void rewind() { seek(0); }
+    // Goes on reading from a byte offset, as a line or block reading would
+    // after that many bytes.
+    void seek(std::uint64_t offset);
+    // The offset of the next unread byte.
+    std::uint64_t offset() const noexcept { return bufferStart_ + begin_; }
 
     const std::string& path() const noexcept { return path_; }
     // Device and inode of the open file, to tell whether another path names it.
@@ -42,19 +55,20 @@ public:
 
     void close();
 
-private:
+  private:
     bool fill();
 
     std::string path_;
     int fd_ = -1;
-    bool seekable_ = false;
     bool endOfInput_ = false;  // no more bytes to read (end of file or 0x1A seen)
+    bool inLine_ = false;      // readLinePiece has handed out part of a line
     std::uint64_t device_ = 0;
     std::uint64_t inode_ = 0;
     std::vector<char> buffer_;
-    std::size_t begin_ = 0;  // first unread byte in buffer_
-    std::size_t end_ = 0;    // one past the last valid byte in buffer_
-    std::string spill_;      // a line that crosses the buffer's end
+    std::size_t begin_ = 0;          // first unread byte in buffer_
+    std::size_t end_ = 0;            // one past the last valid byte in buffer_
+    std::uint64_t bufferStart_ = 0;  // the file offset of buffer_[0]
+    std::string spill_;              // a line that crosses the buffer's end
 };
 
 }  // namespace leafwright

@@ -154,22 +154,46 @@ TEST(StructuralOracle, HoldsForAssortedDocuments) {
     }
 }
 
-TEST(PipedSource, IsHeldAndGivesTheSameDocument) {
+// A pipe is refused as soon as it is opened, without waiting for a writer
+// that never comes, and nothing is written for it.
+TEST(PipedSource, IsRefusedAtOnceWithoutWaitingForAWriter) {
     testing::TempDir dir;
-    std::string text = testing::numberedLines(130) + "(end)\\";
-    testing::writeBytes(dir.file("plain.txt"), text);
     for (int self = 0; self <= 1; ++self) {
-        ConversionSettings fromFile, fromPipe;
-        fromFile.chosen.selfAdaptation = fromPipe.chosen.selfAdaptation = self;
-        convertFile(dir.file("plain.txt"), dir.file("plain.pdf"), fromFile);
-
+        ConversionSettings settings;
+        settings.chosen.selfAdaptation = self;
         std::string fifo = dir.file("pipe" + std::to_string(self));
         ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-        std::thread feeder([&] { testing::writeBytes(fifo, text); });
-        convertFile(fifo, dir.file("piped.pdf"), fromPipe);
-        feeder.join();
-        EXPECT_EQ(testing::readBytes(dir.file("piped.pdf")),
-                  testing::readBytes(dir.file("plain.pdf")));
+        try {
+            convertFile(fifo, dir.file("piped.pdf"), settings);
+            FAIL() << "a pipe was converted";
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.path(), fifo);
+            EXPECT_NE(std::string(error.what()).find("not a regular file"), std::string::npos)
+                << error.what();
+        }
+    }
+    EXPECT_EQ(testing::listFolder(dir.path()), (std::vector<std::string>{"pipe0", "pipe1"}));
+}
+
+// A source that is only a UTF-8 byte-order mark (up to its end or a 0x1A)
+// has no line: it converts exactly as an empty source, in both layouts. A
+// mark followed by a line end still holds one empty line.
+TEST(ByteOrderMarkOnly, ConvertsAsAnEmptySource) {
+    for (int self = 0; self <= 1; ++self) {
+        SCOPED_TRACE(self);
+        ConversionSettings empty, settings;
+        empty.chosen.selfAdaptation = settings.chosen.selfAdaptation = self;
+        const std::string expected = convertText("", empty);
+        for (const std::string& source :
+             {std::string("\xEF\xBB\xBF"), std::string("\xEF\xBB\xBF\x1A"
+                                                       "more\n")}) {
+            EXPECT_EQ(convertText(source, settings), expected);
+            EXPECT_EQ(settings.pageHeight, empty.pageHeight);
+            EXPECT_EQ(settings.pageWidth, empty.pageWidth);
+        }
+        ConversionSettings blank = empty, markAndLineEnd = empty;
+        EXPECT_EQ(convertText("\xEF\xBB\xBF\r\n", markAndLineEnd), convertText("\n", blank));
+        EXPECT_NE(convertText("\n", blank), expected);
     }
 }
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "converted_text.h"
 #include "pdf/document_info.h"
@@ -85,6 +86,36 @@ TEST(SourceEncoding, ByteOrderMarkIsDroppedOnlyFromUtf8) {
 TEST(SourceEncoding, AsciiBytesAreKeptEvenControlCharacters) {
     ConversionSettings settings;
     EXPECT_EQ(shownLine(convertText("a\tb\x01\x7F\rc\n", settings)), "a\tb\x01\x7F\rc");
+}
+
+// Text cut into three pieces anywhere, characters, malformed sequences and
+// escaped bytes included, encodes piece by piece exactly as it does whole.
+TEST(Utf8Pieces, EncodePieceByPieceAsTheWholeLine) {
+    const std::vector<std::string> lines = {
+        "x\xE2\x82\xAC(\xC3\xA9)\xF0\x9F\x98\x80\\",
+        "\xF0\x9F\x98(\xE2\x82 \xC3",          // cut short by the next byte
+        "\x80\x80\xBF\xC3\xA9\x80\x80\x80\x80",  // stray continuation bytes
+        "\xE2\x82\xAC\xAC\xAC\xAC\xC3",
+        "\xED\xA0\x80\xF4\x90\x80\x80\xC0\xAF\xEF\xBB\xBF",
+    };
+    for (const std::string& line : lines) {
+        std::string whole;
+        appendEncodedEscaped(whole, line, SourceEncoding::Utf8);
+        for (std::size_t first = 0; first <= line.size(); ++first) {
+            for (std::size_t second = first; second <= line.size(); ++second) {
+                Utf8Pieces pieces;
+                std::string out;
+                auto append = [&](std::string_view part) {
+                    appendEncodedEscaped(out, part, SourceEncoding::Utf8);
+                };
+                pieces.add(std::string_view(line).substr(0, first), append);
+                pieces.add(std::string_view(line).substr(first, second - first), append);
+                pieces.add(std::string_view(line).substr(second), append);
+                pieces.finish(append);
+                EXPECT_EQ(out, whole) << "cut at " << first << " and " << second;
+            }
+        }
+    }
 }
 
 TEST(EncodedEscaping, FindsEverySpecialByteWhereverItStands) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -67,7 +68,6 @@ TEST(TextFileReader, RewindReadsTheSameLinesAgain) {
     std::string_view line;
     while (reader.readLine(line)) {
     }
-    ASSERT_TRUE(reader.canRewind());
     reader.rewind();
     ASSERT_TRUE(reader.readLine(line));
     EXPECT_EQ(line, "a");
@@ -83,6 +83,69 @@ TEST(TextFileReader, MissingFileAndFolderAreFileErrorsNamingThePath) {
         EXPECT_NE(std::string(error.what()).find("missing.txt"), std::string::npos);
     }
     EXPECT_THROW(TextFileReader reader(dir.path()), FileError);
+}
+
+// Anything but a regular file is refused when it is opened, before a byte is
+// read: an endless device would never end, a pipe without a writer would
+// block the caller for ever. A link to a device is the device.
+TEST(TextFileReader, DevicesPipesAndLinksToThemAreRefusedAtOnce) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("/dev/zero", dir.file("zero.txt").c_str()), 0);
+    for (const std::string& path : {std::string("/dev/zero"), dir.file("fifo"), dir.file("zero.txt")}) {
+        try {
+            TextFileReader reader(path);
+            FAIL() << path << " was opened";
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.path(), path);
+            EXPECT_EQ(error.cause(), "not a regular file");
+        }
+    }
+}
+
+// The pieces of each line join into what readLine hands out, however the
+// line falls on the reader's buffer; no piece is longer than the buffer, and
+// a line read again from the offset where it started is the same line.
+TEST(TextFileReader, LinePiecesJoinIntoTheLinesAndSeekReadsThemAgain) {
+    TempDir dir;
+    const std::string filler((1 << 20) - 2, 'a');
+    const std::vector<std::string> texts = {
+        "", "\n", "a", "\r", "a\r", "one\r\ntwo\r\rthree\n\nlast\r",
+        "ab\ncd\x1A" "ef\n",
+        filler + "\r\n" + filler + "x\r\nz",
+        filler + "bc\r\n" + std::string(3 << 20, 'q') + "\r",
+        "x\n" + filler + "\r\r\n\x1A",
+    };
+    for (const std::string& text : texts) {
+        SCOPED_TRACE(text.size());
+        testing::writeBytes(dir.file("p.txt"), text);
+        const std::vector<std::string> lines = readAllLines(dir.file("p.txt"));
+
+        TextFileReader reader(dir.file("p.txt"));
+        std::vector<std::string> joined(1);
+        std::vector<std::uint64_t> starts = {reader.offset()};
+        std::string_view piece;
+        bool endsLine = false;
+        while (reader.readLinePiece(piece, endsLine)) {
+            EXPECT_LE(piece.size(), std::size_t{1} << 20);
+            joined.back().append(piece);
+            if (endsLine) {
+                joined.emplace_back();
+                starts.push_back(reader.offset());
+            }
+        }
+        EXPECT_TRUE(joined.back().empty());
+        joined.pop_back();
+        starts.pop_back();
+        ASSERT_EQ(joined, lines);
+
+        for (std::size_t i = lines.size(); i-- > 0;) {
+            reader.seek(starts[i]);
+            std::string_view again;
+            ASSERT_TRUE(reader.readLine(again));
+            EXPECT_EQ(again, lines[i]) << "line " << i;
+        }
+    }
 }
 
 TEST(TextFileWriter, TurnsLineEndsIntoCrLfAndCountsBytesOnDisk) {

@@ -110,6 +110,23 @@ TEST(ReadConfigFile, AFileThatCannotBeOpenedIsAFileErrorNamingIt) {
     EXPECT_THROW(readConfigFile(dir.path()), FileError);
 }
 
+// A settings file linked to a device or made a pipe is refused at once,
+// instead of being read without end or waiting for a writer.
+TEST(ReadConfigFile, ALinkToADeviceOrAPipeIsRefusedAtOnce) {
+    TempDir dir;
+    ASSERT_EQ(::symlink("/dev/zero", dir.file("last.tcf").c_str()), 0);
+    ASSERT_EQ(::mkfifo(dir.file("default.tcf").c_str(), 0600), 0);
+    for (const std::string& path : {dir.file("last.tcf"), dir.file("default.tcf")}) {
+        try {
+            readConfigFile(path);
+            FAIL() << path << " was read";
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.path(), path);
+            EXPECT_EQ(error.cause(), "not a regular file");
+        }
+    }
+}
+
 TEST(WriteConfigFile, DefaultValuesGiveExactlyTheTwelveDefaultLines) {
     TempDir dir;
     writeConfigFile(dir.file("d.tcf"), defaultConfigValues());
