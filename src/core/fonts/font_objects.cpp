@@ -26,9 +26,12 @@ std::string decimal(double value) {
     return result == "-0" ? "0" : result;
 }
 
-std::string streamObject(int number, const std::string& extraEntries, const std::string& data) {
+// Like the page contents, a stream's /Length counts everything between the
+// line end after "stream" and "endstream", its last line end included.
+std::string streamObject(int number, const std::string& extraEntries, std::string data) {
+    data += '\n';
     return std::to_string(number) + " 0 obj\n<< /Length " + std::to_string(lengthOnDisk(data)) +
-           extraEntries + " >>\nstream\n" + data + "\nendstream\nendobj\n";
+           extraEntries + " >>\nstream\n" + data + "endstream\nendobj\n";
 }
 
 std::string hexStreamObject(int number, const std::string& extraEntries,
