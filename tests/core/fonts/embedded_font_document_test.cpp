@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,38 @@ TEST(EmbeddedFontDocument, CharacterNoFaceHasIsCountedAndShownAsQuestionMark) {
     testing::writeBytes(path, document.pdf);
     const auto text = runProcess({"pdftotext", "-enc", "UTF-8", path, "-"});
     EXPECT_EQ(withoutWhiteSpace(text.out), "a?b?");
+}
+
+// Glyph 0 of every subset is empty, so the characters that must be written
+// but not seen leave the page blank, in the main face and in a fallback.
+TEST(EmbeddedFontDocument, InvisibleCharactersLeaveThePageBlank) {
+    SystemFontProvider provider;
+    const auto document = buildFontTestDocument(
+        provider, "Times-Roman",
+        {U"            \t\x01\x7F\u200B\uFEFF\u00AD", U"\u4E2D\t\t\u200B\u200B\u200B"});
+    TempDir folder;
+    const std::string path = folder.file("blank.pdf");
+    testing::writeBytes(path, document.pdf);
+    const auto picture = runProcess({"pdftoppm", "-gray", "-r", "72", path, folder.file("page")});
+    ASSERT_EQ(picture.exitStatus, 0) << picture.err;
+    const std::string pgm = testing::readBytes(folder.file("page-1.pgm"));
+    ASSERT_GT(pgm.size(), 1000u);
+    // At 72 dpi a pixel is a point. The one visible character is the
+    // ideograph at the start of line 2, from 36 to 46 points (10 points
+    // wide); everything right of it must be white, where the invisible
+    // characters of both lines stand (those of line 1 after twelve spaces).
+    std::size_t width = 0, height = 0;
+    ASSERT_EQ(std::sscanf(pgm.c_str(), "P5 %zu %zu 255", &width, &height), 2);
+    const std::size_t pixels = pgm.size() - width * height;
+    std::size_t dark = 0, darkRightOfIdeograph = 0;
+    for (std::size_t y = 0; y < height; ++y)
+        for (std::size_t x = 0; x < width; ++x)
+            if (static_cast<unsigned char>(pgm[pixels + y * width + x]) < 200) {
+                ++dark;
+                if (x >= 47) ++darkRightOfIdeograph;
+            }
+    EXPECT_GT(dark, 0u);  // the ideograph itself
+    EXPECT_EQ(darkRightOfIdeograph, 0u);
 }
 
 }  // namespace
