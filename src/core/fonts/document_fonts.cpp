@@ -26,11 +26,28 @@ int DocumentFonts::spaceWidth() const {
 }
 
 std::optional<ShownCharacter> DocumentFonts::show(char32_t character, std::size_t currentFont) {
+    if (character < remembered_.size()) {
+        const Remembered& known = remembered_[character];
+        if (known.font == kNotPrintable) return std::nullopt;
+        if (known.font != kUnknown) return ShownCharacter{known.font, known.code, known.width};
+    }
     if (!isCodePoint(character)) return std::nullopt;
     if (currentFont >= fonts_.size()) currentFont = 0;
     if (isInvisibleCharacter(character))
         return place(fonts_[currentFont].face(), 0, character, 0, currentFont);
+    const std::optional<ShownCharacter> shown = showVisible(character);
+    // Fonts past the first 0xFFFD (never met in practice) are not remembered.
+    if (character < 0x10000 && (!shown || shown->font < kNotPrintable)) {
+        if (remembered_.empty()) remembered_.resize(0x10000);
+        Remembered& entry = remembered_[character];
+        entry.font = shown ? static_cast<std::uint16_t>(shown->font) : kNotPrintable;
+        entry.code = shown ? shown->code : 0;
+        entry.width = shown ? shown->width : 0;
+    }
+    return shown;
+}
 
+std::optional<ShownCharacter> DocumentFonts::showVisible(char32_t character) {
     auto known = choices_.find(character);
     if (known == choices_.end()) {
         Choice choice{&fonts_.front().face(), fonts_.front().face().glyphFor(character)};

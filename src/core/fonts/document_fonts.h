@@ -48,6 +48,7 @@ public:
     const std::vector<EmbeddedFont>& fonts() const { return fonts_; }
 
 private:
+    std::optional<ShownCharacter> showVisible(char32_t character);
     std::optional<ShownCharacter> place(const FontFace& face, GlyphId glyph, char32_t character,
                                         int width, std::optional<std::size_t> preferredFont);
 
@@ -61,6 +62,16 @@ private:
         GlyphId glyph;
     };
     std::unordered_map<char32_t, Choice> choices_;
+    // The answer for each visible character of the Basic Multilingual Plane
+    // once given, so that long documents cost one array look-up a character.
+    struct Remembered {
+        std::uint16_t font = kUnknown;
+        std::uint16_t code = 0;
+        std::int32_t width = 0;
+    };
+    static constexpr std::uint16_t kUnknown = 0xFFFF;
+    static constexpr std::uint16_t kNotPrintable = 0xFFFE;
+    std::vector<Remembered> remembered_;
 };
 
 }  // namespace leafwright

@@ -146,12 +146,14 @@ public:
         hb_set_add(glyphSet, 0);
         for (GlyphId glyph : glyphs) hb_set_add(glyphSet, glyph);
         // Glyphs are picked by id and drawn one by one, so the tables for
-        // shaping and for hinting only cost room. Without the notdef-outline
-        // flag glyph 0 comes out empty, which is what invisible characters
-        // need.
+        // shaping and for hinting only cost room, and a PDF reader takes no
+        // character map from an embedded CIDFontType2 program (HarfBuzz 6
+        // also fails to write one for a few thousand CJK glyphs). Without the
+        // notdef-outline flag glyph 0 comes out empty, which is what
+        // invisible characters need.
         hb_subset_input_set_flags(input.get(), HB_SUBSET_FLAGS_NO_HINTING);
         hb_set_t* dropped = hb_subset_input_set(input.get(), HB_SUBSET_SETS_DROP_TABLE_TAG);
-        for (const char* tag : {"GSUB", "GPOS", "GDEF", "BASE", "JSTF", "MATH", "kern", "morx",
+        for (const char* tag : {"cmap", "GSUB", "GPOS", "GDEF", "BASE", "JSTF", "MATH", "kern", "morx",
                                 "DSIG", "vhea", "vmtx", "VORG", "gasp", "hdmx", "LTSH", "VDMX"})
             hb_set_add(dropped, HB_TAG(tag[0], tag[1], tag[2], tag[3]));
 
