@@ -28,14 +28,14 @@ struct FontMetrics {
 
 // A font program cut down to some glyphs.
 struct FontSubset {
-    std::string program;              // the TrueType file's bytes
+    std::string program;                     // the TrueType file's bytes
     std::map<GlyphId, GlyphId> newGlyphIds;  // old glyph id -> its id in the program
 };
 
 // One TrueType face the documents can embed. The PDF side sees only this, so
 // tests can stand in a face of their own.
 class FontFace {
-public:
+  public:
     virtual ~FontFace() = default;
 
     // The face's PostScript name as it may stand in a PDF name (no

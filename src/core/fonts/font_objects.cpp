@@ -13,7 +13,9 @@ namespace {
 constexpr std::size_t kWidthsPerLine = 16;
 constexpr std::size_t kMappingsPerBlock = 100;  // the most a bfchar block may hold
 
-std::string ref(int number) { return std::to_string(number) + " 0 R"; }
+std::string ref(int number) {
+    return std::to_string(number) + " 0 R";
+}
 
 // A number as plain decimal with at most two places ("-12", "-12.5").
 std::string decimal(double value) {
@@ -34,8 +36,7 @@ std::string streamObject(int number, const std::string& extraEntries, std::strin
            extraEntries + " >>\nstream\n" + data + "endstream\nendobj\n";
 }
 
-std::string hexStreamObject(int number, const std::string& extraEntries,
-                            const std::string& bytes) {
+std::string hexStreamObject(int number, const std::string& extraEntries, const std::string& bytes) {
     return streamObject(number, " /Filter /ASCIIHexDecode" + extraEntries,
                         asciiHexStreamData(bytes));
 }
@@ -58,10 +59,9 @@ void appendUtf16Hex(std::string& out, char32_t character) {
 }
 
 std::string type0Font(int number, const std::string& baseFont, int cidFont, int toUnicode) {
-    return std::to_string(number) +
-           " 0 obj\n<<\n/Type /Font\n/Subtype /Type0\n/BaseFont /" + baseFont +
-           "\n/Encoding /Identity-H\n/DescendantFonts [" + ref(cidFont) + "]\n/ToUnicode " +
-           ref(toUnicode) + "\n>>\nendobj\n";
+    return std::to_string(number) + " 0 obj\n<<\n/Type /Font\n/Subtype /Type0\n/BaseFont /" +
+           baseFont + "\n/Encoding /Identity-H\n/DescendantFonts [" + ref(cidFont) +
+           "]\n/ToUnicode " + ref(toUnicode) + "\n>>\nendobj\n";
 }
 
 std::string cidFont(int number, const EmbeddedFont& font, const std::string& baseFont,
@@ -70,15 +70,17 @@ std::string cidFont(int number, const EmbeddedFont& font, const std::string& bas
     if (!font.codes().empty()) {
         widths += "1 [";
         for (std::size_t i = 0; i < font.codes().size(); ++i) {
-            if (i % kWidthsPerLine == 0) widths += '\n';
-            else widths += ' ';
+            if (i % kWidthsPerLine == 0)
+                widths += '\n';
+            else
+                widths += ' ';
             widths += std::to_string(font.codes()[i].width);
         }
         widths += "\n]";
     }
     widths += "]";
-    return std::to_string(number) +
-           " 0 obj\n<<\n/Type /Font\n/Subtype /CIDFontType2\n/BaseFont /" + baseFont +
+    return std::to_string(number) + " 0 obj\n<<\n/Type /Font\n/Subtype /CIDFontType2\n/BaseFont /" +
+           baseFont +
            "\n/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>\n"
            "/FontDescriptor " +
            ref(descriptor) + "\n/DW 0\n" + widths + "\n/CIDToGIDMap " + ref(cidToGidMap) +
@@ -94,10 +96,10 @@ std::string fontDescriptor(int number, const FontMetrics& m, const std::string& 
     return std::to_string(number) + " 0 obj\n<<\n/Type /FontDescriptor\n/FontName /" + baseFont +
            "\n/Flags " + std::to_string(flags) + "\n/FontBBox [" + std::to_string(m.bboxLeft) +
            " " + std::to_string(m.bboxBottom) + " " + std::to_string(m.bboxRight) + " " +
-           std::to_string(m.bboxTop) + "]\n/ItalicAngle " + decimal(m.italicAngle) +
-           "\n/Ascent " + std::to_string(m.ascent) + "\n/Descent " + std::to_string(m.descent) +
-           "\n/CapHeight " + std::to_string(m.capHeight) + "\n/StemV " +
-           std::to_string(m.stemV) + "\n/FontFile2 " + ref(fontFile) + "\n>>\nendobj\n";
+           std::to_string(m.bboxTop) + "]\n/ItalicAngle " + decimal(m.italicAngle) + "\n/Ascent " +
+           std::to_string(m.ascent) + "\n/Descent " + std::to_string(m.descent) + "\n/CapHeight " +
+           std::to_string(m.capHeight) + "\n/StemV " + std::to_string(m.stemV) + "\n/FontFile2 " +
+           ref(fontFile) + "\n>>\nendobj\n";
 }
 
 std::string cidToGidMap(const EmbeddedFont& font, const FontSubset& subset) {
@@ -148,7 +150,8 @@ std::string subsetTag(const std::string& postScriptName, const std::vector<Glyph
     std::vector<GlyphId> sorted = glyphs;
     std::sort(sorted.begin(), sorted.end());
     for (GlyphId glyph : sorted)
-        for (int shift = 24; shift >= 0; shift -= 8) mix(static_cast<unsigned char>(glyph >> shift));
+        for (int shift = 24; shift >= 0; shift -= 8)
+            mix(static_cast<unsigned char>(glyph >> shift));
     std::string tag;
     for (int i = 0; i < 6; ++i) {
         tag += static_cast<char>('A' + hash % 26);
@@ -168,18 +171,19 @@ std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0N
     const FontFace& face = font.face();
     const std::vector<GlyphId> glyphs = usedGlyphs(font);
     const FontSubset subset = face.subset(glyphs);
-    const std::string baseFont = subsetTag(face.postScriptName(), glyphs) + "+" +
-                                 face.postScriptName();
+    const std::string baseFont =
+        subsetTag(face.postScriptName(), glyphs) + "+" + face.postScriptName();
 
     return {
         {type0Number, type0Font(type0Number, baseFont, cidFontNumber, toUnicodeNumber)},
         {cidFontNumber, cidFont(cidFontNumber, font, baseFont, descriptorNumber, cidToGidNumber)},
-        {descriptorNumber, fontDescriptor(descriptorNumber, face.metrics(), baseFont, fontFileNumber)},
+        {descriptorNumber,
+         fontDescriptor(descriptorNumber, face.metrics(), baseFont, fontFileNumber)},
         {cidToGidNumber, hexStreamObject(cidToGidNumber, "", cidToGidMap(font, subset))},
         {toUnicodeNumber, streamObject(toUnicodeNumber, "", toUnicodeCMap(font))},
-        {fontFileNumber, hexStreamObject(fontFileNumber,
-                                         " /Length1 " + std::to_string(subset.program.size()),
-                                         subset.program)},
+        {fontFileNumber,
+         hexStreamObject(fontFileNumber, " /Length1 " + std::to_string(subset.program.size()),
+                         subset.program)},
     };
 }
 

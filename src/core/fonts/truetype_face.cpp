@@ -34,7 +34,7 @@ using Font = std::unique_ptr<hb_font_t, FontDeleter>;
 
 // One table of the face as bytes; empty when the face has none.
 class Table {
-public:
+  public:
     Table(hb_face_t* face, char a, char b, char c, char d)
         : blob_(hb_face_reference_table(face, HB_TAG(a, b, c, d))) {
         data_ = hb_blob_get_data(blob_.get(), &length_);
@@ -51,7 +51,7 @@ public:
         return (static_cast<unsigned long>(u16(offset)) << 16) | u16(offset + 2);
     }
 
-private:
+  private:
     Blob blob_;
     const char* data_ = nullptr;
     unsigned length_ = 0;
@@ -62,8 +62,8 @@ private:
 std::string pdfSafeName(const std::string& name) {
     std::string safe;
     for (char c : name) {
-        const bool regular = c > ' ' && c < 0x7F && std::string_view("()<>[]{}/%#").find(c) ==
-                                                        std::string_view::npos;
+        const bool regular = c > ' ' && c < 0x7F &&
+                             std::string_view("()<>[]{}/%#").find(c) == std::string_view::npos;
         if (regular && safe.size() < 63) safe += c;
     }
     return safe.empty() ? "Font" : safe;
@@ -84,7 +84,7 @@ bool hasColourGlyphs(hb_face_t* face) {
 }
 
 class TrueTypeFace final : public FontFace {
-public:
+  public:
     TrueTypeFace(Face face, Font font) : face_(std::move(face)), font_(std::move(font)) {
         unitsPerEm_ = hb_face_get_upem(face_.get());
         char name[128] = {};
@@ -153,15 +153,17 @@ public:
         // invisible characters need.
         hb_subset_input_set_flags(input.get(), HB_SUBSET_FLAGS_NO_HINTING);
         hb_set_t* dropped = hb_subset_input_set(input.get(), HB_SUBSET_SETS_DROP_TABLE_TAG);
-        for (const char* tag : {"cmap", "GSUB", "GPOS", "GDEF", "BASE", "JSTF", "MATH", "kern", "morx",
-                                "DSIG", "vhea", "vmtx", "VORG", "gasp", "hdmx", "LTSH", "VDMX"})
+        for (const char* tag :
+             {"cmap", "GSUB", "GPOS", "GDEF", "BASE", "JSTF", "MATH", "kern", "morx", "DSIG",
+              "vhea", "vmtx", "VORG", "gasp", "hdmx", "LTSH", "VDMX"})
             hb_set_add(dropped, HB_TAG(tag[0], tag[1], tag[2], tag[3]));
 
         std::unique_ptr<hb_subset_plan_t, PlanDeleter> plan(
             hb_subset_plan_create_or_fail(face_.get(), input.get()));
         if (!plan) throw std::runtime_error("font " + postScriptName_ + " could not be subset");
         Face subsetFace(hb_subset_plan_execute_or_fail(plan.get()));
-        if (!subsetFace) throw std::runtime_error("font " + postScriptName_ + " could not be subset");
+        if (!subsetFace)
+            throw std::runtime_error("font " + postScriptName_ + " could not be subset");
 
         FontSubset result;
         const hb_map_t* oldToNew = hb_subset_plan_old_to_new_glyph_mapping(plan.get());
@@ -176,7 +178,7 @@ public:
         return result;
     }
 
-private:
+  private:
     int thousandths(hb_position_t fontUnits) const {
         return static_cast<int>(std::lround(fontUnits * 1000.0 / unitsPerEm_));
     }

@@ -16,7 +16,7 @@
 namespace leafwright::testing {
 
 struct FontTestDocument {
-    std::string pdf;          // the file's bytes, CR LF line ends
+    std::string pdf;               // the file's bytes, CR LF line ends
     std::size_t notPrintable = 0;  // characters shown as "?"
 };
 

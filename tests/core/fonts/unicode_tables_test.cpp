@@ -1,3 +1,5 @@
+#include "fonts/unicode_tables.h"
+
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -8,7 +10,6 @@
 #include "fonts/invisible_character.h"
 #include "fonts/standard_font_widths.h"
 #include "fonts/truetype_face.h"
-#include "fonts/unicode_tables.h"
 #include "platform/mac_roman_table.h"
 
 namespace leafwright {
@@ -17,15 +18,15 @@ namespace {
 TEST(ColumnWidth, WideCharactersTakeTwoColumnsAndMarksNone) {
     EXPECT_EQ(columnWidth(U'a'), 1);
     EXPECT_EQ(columnWidth(U'\u00E9'), 1);
-    EXPECT_EQ(columnWidth(U'\u4E00'), 2);   // CJK ideograph
-    EXPECT_EQ(columnWidth(U'\uAC00'), 2);   // Hangul syllable
-    EXPECT_EQ(columnWidth(U'\uFF21'), 2);   // fullwidth A
+    EXPECT_EQ(columnWidth(U'\u4E00'), 2);      // CJK ideograph
+    EXPECT_EQ(columnWidth(U'\uAC00'), 2);      // Hangul syllable
+    EXPECT_EQ(columnWidth(U'\uFF21'), 2);      // fullwidth A
     EXPECT_EQ(columnWidth(U'\U0001F600'), 2);  // emoji, wide in Unicode 9 and later
     EXPECT_EQ(columnWidth(U'\U00020000'), 2);  // CJK extension B
-    EXPECT_EQ(columnWidth(U'\u0301'), 0);   // combining acute (Mn)
-    EXPECT_EQ(columnWidth(U'\u20DD'), 0);   // combining enclosing circle (Me)
-    EXPECT_EQ(columnWidth(U'\u302A'), 0);   // a mark inside a wide block stays 0
-    EXPECT_EQ(columnWidth(U'\u2500'), 1);   // box drawing is ambiguous, not wide
+    EXPECT_EQ(columnWidth(U'\u0301'), 0);      // combining acute (Mn)
+    EXPECT_EQ(columnWidth(U'\u20DD'), 0);      // combining enclosing circle (Me)
+    EXPECT_EQ(columnWidth(U'\u302A'), 0);      // a mark inside a wide block stays 0
+    EXPECT_EQ(columnWidth(U'\u2500'), 1);      // box drawing is ambiguous, not wide
     EXPECT_STREQ(unicodeTablesVersion(), "15.0.0");
 }
 
@@ -71,10 +72,14 @@ bool liberationDrawsOtherwise(const std::string& baseFont, unsigned char code) {
 TEST(StandardFontWidths, MatchTheMetricCompatibleLiberationFaces) {
     const std::string folder = "/usr/share/fonts/truetype/liberation2/";
     const std::pair<const char*, const char*> faces[] = {
-        {"Times-Roman", "LiberationSerif-Regular"}, {"Times-Italic", "LiberationSerif-Italic"},
-        {"Times-Bold", "LiberationSerif-Bold"},     {"Helvetica", "LiberationSans-Regular"},
-        {"Helvetica-Oblique", "LiberationSans-Italic"}, {"Helvetica-Bold", "LiberationSans-Bold"},
-        {"Courier", "LiberationMono-Regular"},      {"Courier-Oblique", "LiberationMono-Italic"},
+        {"Times-Roman", "LiberationSerif-Regular"},
+        {"Times-Italic", "LiberationSerif-Italic"},
+        {"Times-Bold", "LiberationSerif-Bold"},
+        {"Helvetica", "LiberationSans-Regular"},
+        {"Helvetica-Oblique", "LiberationSans-Italic"},
+        {"Helvetica-Bold", "LiberationSans-Bold"},
+        {"Courier", "LiberationMono-Regular"},
+        {"Courier-Oblique", "LiberationMono-Italic"},
         {"Courier-Bold", "LiberationMono-Bold"}};
     for (const auto& [baseFont, file] : faces) {
         SCOPED_TRACE(baseFont);
