@@ -35,7 +35,7 @@ struct FontSubset {
 // One TrueType face the documents can embed. The PDF side sees only this, so
 // tests can stand in a face of their own.
 class FontFace {
-  public:
+public:
     virtual ~FontFace() = default;
 
     // The face's PostScript name as it may stand in a PDF name (no
@@ -51,6 +51,7 @@ class FontFace {
     virtual FontMetrics metrics() const = 0;
 
     // The font program holding glyph 0 (drawn empty) and the given glyphs.
+    // Throws std::runtime_error when the program cannot be cut down.
     virtual FontSubset subset(const std::vector<GlyphId>& glyphs) const = 0;
 };
 

@@ -34,7 +34,7 @@ using Font = std::unique_ptr<hb_font_t, FontDeleter>;
 
 // One table of the face as bytes; empty when the face has none.
 class Table {
-  public:
+public:
     Table(hb_face_t* face, char a, char b, char c, char d)
         : blob_(hb_face_reference_table(face, HB_TAG(a, b, c, d))) {
         data_ = hb_blob_get_data(blob_.get(), &length_);
@@ -51,7 +51,7 @@ class Table {
         return (static_cast<unsigned long>(u16(offset)) << 16) | u16(offset + 2);
     }
 
-  private:
+private:
     Blob blob_;
     const char* data_ = nullptr;
     unsigned length_ = 0;
@@ -84,7 +84,7 @@ bool hasColourGlyphs(hb_face_t* face) {
 }
 
 class TrueTypeFace final : public FontFace {
-  public:
+public:
     TrueTypeFace(Face face, Font font) : face_(std::move(face)), font_(std::move(font)) {
         unitsPerEm_ = hb_face_get_upem(face_.get());
         char name[128] = {};
@@ -178,7 +178,7 @@ class TrueTypeFace final : public FontFace {
         return result;
     }
 
-  private:
+private:
     int thousandths(hb_position_t fontUnits) const {
         return static_cast<int>(std::lround(fontUnits * 1000.0 / unitsPerEm_));
     }

@@ -151,6 +151,21 @@ TEST(EmbeddedFontDocument, CharacterNoFaceHasIsCountedAndShownAsQuestionMark) {
     EXPECT_EQ(withoutWhiteSpace(text.out), "a?b?");
 }
 
+// A text all in fallback faces leaves the main font (/F1, always written)
+// without codes: it must still be a valid font.
+TEST(EmbeddedFontDocument, MainFontWithoutCodesIsStillValid) {
+    SystemFontProvider provider;
+    const auto document = buildFontTestDocument(provider, "Courier", {U"\u4E2D\u6587"});
+    ASSERT_NE(document.pdf.find("/W []"), std::string::npos);
+    TempDir folder;
+    const std::string path = folder.file("cjk.pdf");
+    testing::writeBytes(path, document.pdf);
+    const auto check = runProcess({"qpdf", "--check", path});
+    EXPECT_EQ(check.exitStatus, 0) << check.out << check.err;
+    const auto text = runProcess({"pdftotext", "-enc", "UTF-8", path, "-"});
+    EXPECT_EQ(withoutWhiteSpace(text.out), "\u4E2D\u6587");
+}
+
 // Glyph 0 of every subset is empty, so the characters that must be written
 // but not seen leave the page blank, in the main face and in a fallback.
 TEST(EmbeddedFontDocument, InvisibleCharactersLeaveThePageBlank) {
