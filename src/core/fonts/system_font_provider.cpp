@@ -106,6 +106,9 @@ SystemFontProvider::Style& SystemFontProvider::styleFor(std::string_view baseFon
         Candidate candidate;
         candidate.file = reinterpret_cast<const char*>(file);
         FcPatternGetInteger(font, FC_INDEX, 0, &candidate.index);
+        // A named instance of a variable font (index above 0xFFFF) would be
+        // drawn by a PDF reader with the default outlines, not its own.
+        if (candidate.index < 0 || candidate.index > 0xFFFF) continue;
         candidate.characters = FcCharSetCopy(characters);
         style->candidates.push_back(std::move(candidate));
     }
