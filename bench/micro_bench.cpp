@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "fonts/document_fonts.h"
+#include "fonts/font_objects.h"
+#include "fonts/system_font_provider.h"
 #include "pdf/conversion_run.h"
 #include "pdf/page_content.h"
 #include "pdf/text_encoding.h"
@@ -174,6 +177,46 @@ BENCHMARK_DEFINE_F(FileRoundTrip, Unspool)(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * pdfBytes);
 }
 BENCHMARK_REGISTER_F(FileRoundTrip, Unspool)->Unit(benchmark::kMillisecond);
+
+// Embedded fonts: starting fontconfig and opening the main face, the
+// per-character look-up once the document's characters are known, and the
+// font objects (subset included) of a CJK document with range(0) distinct
+// ideographs from U+4E00 on.
+void BM_FontSetup(benchmark::State& state) {
+    for (auto _ : state) {
+        SystemFontProvider provider;
+        DocumentFonts fonts(provider, "Times-Roman");
+        benchmark::DoNotOptimize(fonts.show(U'a'));
+    }
+}
+BENCHMARK(BM_FontSetup)->Unit(benchmark::kMillisecond);
+
+void BM_CjkCharacterLookup(benchmark::State& state) {
+    SystemFontProvider provider;
+    DocumentFonts fonts(provider, "Times-Roman");
+    std::size_t shown = 0;
+    for (auto _ : state) {
+        for (char32_t c = 0x4E00; c < 0x4E00 + 3000; ++c) benchmark::DoNotOptimize(fonts.show(c));
+        shown += 3000;
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(shown));
+}
+BENCHMARK(BM_CjkCharacterLookup);
+
+void BM_CjkFontObjects(benchmark::State& state) {
+    SystemFontProvider provider;
+    DocumentFonts fonts(provider, "Times-Roman");
+    for (char32_t c = 0x4E00; c < 0x4E00 + static_cast<char32_t>(state.range(0)); ++c)
+        fonts.show(c);
+    for (auto _ : state) {
+        std::size_t bytes = 0;
+        for (std::size_t i = 0; i < fonts.fonts().size(); ++i)
+            for (const FontObject& object : embeddedFontObjects(fonts.fonts()[i], 5, 6))
+                bytes += object.text.size();
+        state.counters["objectBytes"] = static_cast<double>(bytes);
+    }
+}
+BENCHMARK(BM_CjkFontObjects)->Arg(3000)->Arg(20000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace leafwright

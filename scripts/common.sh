@@ -5,7 +5,8 @@ LEAFWRIGHT_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev libgl-dev
-  xvfb xauth imagemagick fonts-liberation2 fonts-dejavu-core
+  libharfbuzz-dev libfontconfig-dev
+  xvfb xauth imagemagick fonts-liberation2 fonts-dejavu-core fonts-droid-fallback
   qpdf poppler-utils
   clang libclang-rt-14-dev
   desktop-file-utils appstream man-db groff-base util-linux acl

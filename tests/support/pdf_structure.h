@@ -85,9 +85,12 @@ inline PdfStructure checkPdfStructure(std::string_view pdf) {
         std::size_t body = offset + opening.size();
         if (!hasAt(pdf, body, "<< /Length ")) continue;
         std::size_t length = numberAt(pdf, body + 11, &end);
-        if (length == std::string_view::npos || !hasAt(pdf, end, " >>\r\nstream\r\n"))
+        // Other entries (/Filter, /Length1) may follow the length on its line.
+        const std::size_t headEnd = pdf.find("\r\n", end);
+        if (length == std::string_view::npos || headEnd == std::string_view::npos ||
+            headEnd < end + 3 || !hasAt(pdf, headEnd - 3, " >>\r\nstream\r\n"))
             return fail("object " + std::to_string(n) + " has a malformed stream head");
-        std::size_t data = end + 13;
+        std::size_t data = headEnd + 10;
         if (length > pdf.size() - data || !hasAt(pdf, data + length, "endstream\r\nendobj\r\n"))
             return fail("the /Length of object " + std::to_string(n) + " is wrong");
         ++result.streams;

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "fonts/embedded_font.h"
+#include "fonts/font_provider.h"
+
+namespace leafwright {
+
+// How one character is written: in which of the document's fonts, with
+// which 2-byte code, and how far it advances.
+struct ShownCharacter {
+    std::size_t font;  // index into the document's font list (0 is /F1)
+    std::uint16_t code;
+    int width;  // thousandths of the font size
+};
+
+// No installed face can stand in for the chosen standard font.
+class FontUnavailable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The fonts of one document drawn with embedded faces. Font 0 is the face
+// standing in for the chosen standard font; faces that supply characters it
+// lacks are added in order of first use.
+class DocumentFonts {
+public:
+    // Throws FontUnavailable when the provider has no face for the font.
+    DocumentFonts(FontProvider& provider, std::string baseFont);
+
+    // How to write a character; nullopt when no face has a glyph for it (the
+    // caller prints "?" instead and counts it). Characters that draw nothing
+    // (tab, controls, default-ignorable code points) get glyph 0 and width 0
+    // in `currentFont`, so that writing them needs no font change.
+    std::optional<ShownCharacter> show(char32_t character, std::size_t currentFont = 0);
+
+    // The main face's advance of the space, for tab stops.
+    int spaceWidth() const;
+
+    const std::vector<EmbeddedFont>& fonts() const { return fonts_; }
+
+private:
+    std::optional<ShownCharacter> showVisible(char32_t character);
+    std::optional<ShownCharacter> place(const FontFace& face, GlyphId glyph, char32_t character,
+                                        int width, std::optional<std::size_t> preferredFont);
+
+    FontProvider& provider_;
+    std::string baseFont_;
+    std::vector<EmbeddedFont> fonts_;
+    // The face and glyph chosen for each character met, null face for one
+    // no face has.
+    struct Choice {
+        const FontFace* face;
+        GlyphId glyph;
+    };
+    std::unordered_map<char32_t, Choice> choices_;
+    // The answer for each visible character of the Basic Multilingual Plane
+    // once given, so that long documents cost one array look-up a character.
+    struct Remembered {
+        std::uint16_t font = kUnknown;
+        std::uint16_t code = 0;
+        std::int32_t width = 0;
+    };
+    static constexpr std::uint16_t kUnknown = 0xFFFF;
+    static constexpr std::uint16_t kNotPrintable = 0xFFFE;
+    std::vector<Remembered> remembered_;
+};
+
+}  // namespace leafwright

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace leafwright {
+
+// Glyph ids of a font program (0 is the missing-glyph glyph).
+using GlyphId = std::uint32_t;
+
+// What a PDF font descriptor says about a face, in thousandths of the em.
+struct FontMetrics {
+    int ascent = 0;
+    int descent = 0;  // negative below the baseline
+    int capHeight = 0;
+    double italicAngle = 0;  // degrees, negative when leaning right
+    int stemV = 0;
+    int bboxLeft = 0;
+    int bboxBottom = 0;
+    int bboxRight = 0;
+    int bboxTop = 0;
+    bool fixedPitch = false;
+    bool serif = false;
+    bool italic = false;
+};
+
+// A font program cut down to some glyphs.
+struct FontSubset {
+    std::string program;                     // the TrueType file's bytes
+    std::map<GlyphId, GlyphId> newGlyphIds;  // old glyph id -> its id in the program
+};
+
+// One TrueType face the documents can embed. The PDF side sees only this, so
+// tests can stand in a face of their own.
+class FontFace {
+public:
+    virtual ~FontFace() = default;
+
+    // The face's PostScript name as it may stand in a PDF name (no
+    // delimiters, no white space); never empty.
+    virtual const std::string& postScriptName() const = 0;
+
+    // The face's own glyph for the character; 0 when it has none.
+    virtual GlyphId glyphFor(char32_t character) const = 0;
+
+    // The advance of a glyph in thousandths of the em, rounded.
+    virtual int advanceWidth(GlyphId glyph) const = 0;
+
+    virtual FontMetrics metrics() const = 0;
+
+    // The font program holding glyph 0 (drawn empty) and the given glyphs.
+    // Throws std::runtime_error when the program cannot be cut down.
+    virtual FontSubset subset(const std::vector<GlyphId>& glyphs) const = 0;
+};
+
+}  // namespace leafwright

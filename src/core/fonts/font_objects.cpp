@@ -1,0 +1,190 @@
+#include "fonts/font_objects.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <set>
+
+#include "fonts/hex_text.h"
+
+namespace leafwright {
+namespace {
+
+constexpr std::size_t kWidthsPerLine = 16;
+constexpr std::size_t kMappingsPerBlock = 100;  // the most a bfchar block may hold
+
+std::string ref(int number) {
+    return std::to_string(number) + " 0 R";
+}
+
+// A number as plain decimal with at most two places ("-12", "-12.5").
+std::string decimal(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, std::round(value * 100) / 100,
+                                   std::chars_format::fixed, 2);
+    std::string result(text, end.ptr);
+    while (result.back() == '0') result.pop_back();
+    if (result.back() == '.') result.pop_back();
+    return result == "-0" ? "0" : result;
+}
+
+// Like the page contents, a stream's /Length counts everything between the
+// line end after "stream" and "endstream", its last line end included.
+std::string streamObject(int number, const std::string& extraEntries, std::string data) {
+    data += '\n';
+    return std::to_string(number) + " 0 obj\n<< /Length " + std::to_string(lengthOnDisk(data)) +
+           extraEntries + " >>\nstream\n" + data + "endstream\nendobj\n";
+}
+
+std::string hexStreamObject(int number, const std::string& extraEntries, const std::string& bytes) {
+    return streamObject(number, " /Filter /ASCIIHexDecode" + extraEntries,
+                        asciiHexStreamData(bytes));
+}
+
+std::vector<GlyphId> usedGlyphs(const EmbeddedFont& font) {
+    std::set<GlyphId> glyphs;
+    for (const EmbeddedFont::Code& code : font.codes())
+        if (code.glyph != 0) glyphs.insert(code.glyph);
+    return {glyphs.begin(), glyphs.end()};
+}
+
+void appendUtf16Hex(std::string& out, char32_t character) {
+    if (character < 0x10000) {
+        appendHexCode(out, static_cast<std::uint16_t>(character));
+    } else {
+        const char32_t offset = character - 0x10000;
+        appendHexCode(out, static_cast<std::uint16_t>(0xD800 + (offset >> 10)));
+        appendHexCode(out, static_cast<std::uint16_t>(0xDC00 + (offset & 0x3FF)));
+    }
+}
+
+std::string type0Font(int number, const std::string& baseFont, int cidFont, int toUnicode) {
+    return std::to_string(number) + " 0 obj\n<<\n/Type /Font\n/Subtype /Type0\n/BaseFont /" +
+           baseFont + "\n/Encoding /Identity-H\n/DescendantFonts [" + ref(cidFont) +
+           "]\n/ToUnicode " + ref(toUnicode) + "\n>>\nendobj\n";
+}
+
+std::string cidFont(int number, const EmbeddedFont& font, const std::string& baseFont,
+                    int descriptor, int cidToGidMap) {
+    std::string widths = "/W [";
+    if (!font.codes().empty()) {
+        widths += "1 [";
+        for (std::size_t i = 0; i < font.codes().size(); ++i) {
+            if (i % kWidthsPerLine == 0)
+                widths += '\n';
+            else
+                widths += ' ';
+            widths += std::to_string(font.codes()[i].width);
+        }
+        widths += "\n]";
+    }
+    widths += "]";
+    return std::to_string(number) + " 0 obj\n<<\n/Type /Font\n/Subtype /CIDFontType2\n/BaseFont /" +
+           baseFont +
+           "\n/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>\n"
+           "/FontDescriptor " +
+           ref(descriptor) + "\n/DW 0\n" + widths + "\n/CIDToGIDMap " + ref(cidToGidMap) +
+           "\n>>\nendobj\n";
+}
+
+std::string fontDescriptor(int number, const FontMetrics& m, const std::string& baseFont,
+                           int fontFile) {
+    int flags = 4;  // symbolic: its glyphs are reached by glyph id, not by a standard encoding
+    if (m.fixedPitch) flags |= 1;
+    if (m.serif) flags |= 2;
+    if (m.italic) flags |= 64;
+    return std::to_string(number) + " 0 obj\n<<\n/Type /FontDescriptor\n/FontName /" + baseFont +
+           "\n/Flags " + std::to_string(flags) + "\n/FontBBox [" + std::to_string(m.bboxLeft) +
+           " " + std::to_string(m.bboxBottom) + " " + std::to_string(m.bboxRight) + " " +
+           std::to_string(m.bboxTop) + "]\n/ItalicAngle " + decimal(m.italicAngle) + "\n/Ascent " +
+           std::to_string(m.ascent) + "\n/Descent " + std::to_string(m.descent) + "\n/CapHeight " +
+           std::to_string(m.capHeight) + "\n/StemV " + std::to_string(m.stemV) + "\n/FontFile2 " +
+           ref(fontFile) + "\n>>\nendobj\n";
+}
+
+std::string cidToGidMap(const EmbeddedFont& font, const FontSubset& subset) {
+    std::string bytes(2 * (font.codes().size() + 1), '\0');  // code 0 -> glyph 0
+    for (std::size_t i = 0; i < font.codes().size(); ++i) {
+        const GlyphId old = font.codes()[i].glyph;
+        const auto mapped = subset.newGlyphIds.find(old);
+        const GlyphId glyph = old == 0 || mapped == subset.newGlyphIds.end() ? 0 : mapped->second;
+        bytes[2 * (i + 1)] = static_cast<char>((glyph >> 8) & 0xFF);
+        bytes[2 * (i + 1) + 1] = static_cast<char>(glyph & 0xFF);
+    }
+    return bytes;
+}
+
+std::string toUnicodeCMap(const EmbeddedFont& font) {
+    std::string cmap =
+        "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+        "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
+        "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
+        "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
+    const auto& codes = font.codes();
+    for (std::size_t first = 0; first < codes.size(); first += kMappingsPerBlock) {
+        const std::size_t count = std::min(kMappingsPerBlock, codes.size() - first);
+        cmap += std::to_string(count) + " beginbfchar\n";
+        for (std::size_t i = first; i < first + count; ++i) {
+            cmap += '<';
+            appendHexCode(cmap, static_cast<std::uint16_t>(i + 1));
+            cmap += "> <";
+            appendUtf16Hex(cmap, codes[i].character);
+            cmap += ">\n";
+        }
+        cmap += "endbfchar\n";
+    }
+    cmap += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend";
+    return cmap;
+}
+
+}  // namespace
+
+std::string subsetTag(const std::string& postScriptName, const std::vector<GlyphId>& glyphs) {
+    // 64-bit FNV-1a over the name and the sorted glyph ids.
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    auto mix = [&hash](unsigned char byte) {
+        hash ^= byte;
+        hash *= 0x100000001b3ULL;
+    };
+    for (char c : postScriptName) mix(static_cast<unsigned char>(c));
+    std::vector<GlyphId> sorted = glyphs;
+    std::sort(sorted.begin(), sorted.end());
+    for (GlyphId glyph : sorted)
+        for (int shift = 24; shift >= 0; shift -= 8)
+            mix(static_cast<unsigned char>(glyph >> shift));
+    std::string tag;
+    for (int i = 0; i < 6; ++i) {
+        tag += static_cast<char>('A' + hash % 26);
+        hash /= 26;
+    }
+    return tag;
+}
+
+std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0Number,
+                                            int firstHelperNumber) {
+    const int cidFontNumber = firstHelperNumber;
+    const int descriptorNumber = firstHelperNumber + 1;
+    const int cidToGidNumber = firstHelperNumber + 2;
+    const int toUnicodeNumber = firstHelperNumber + 3;
+    const int fontFileNumber = firstHelperNumber + 4;
+
+    const FontFace& face = font.face();
+    const std::vector<GlyphId> glyphs = usedGlyphs(font);
+    const FontSubset subset = face.subset(glyphs);
+    const std::string baseFont =
+        subsetTag(face.postScriptName(), glyphs) + "+" + face.postScriptName();
+
+    return {
+        {type0Number, type0Font(type0Number, baseFont, cidFontNumber, toUnicodeNumber)},
+        {cidFontNumber, cidFont(cidFontNumber, font, baseFont, descriptorNumber, cidToGidNumber)},
+        {descriptorNumber,
+         fontDescriptor(descriptorNumber, face.metrics(), baseFont, fontFileNumber)},
+        {cidToGidNumber, hexStreamObject(cidToGidNumber, "", cidToGidMap(font, subset))},
+        {toUnicodeNumber, streamObject(toUnicodeNumber, "", toUnicodeCMap(font))},
+        {fontFileNumber,
+         hexStreamObject(fontFileNumber, " /Length1 " + std::to_string(subset.program.size()),
+                         subset.program)},
+    };
+}
+
+}  // namespace leafwright

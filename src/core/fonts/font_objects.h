@@ -1,0 +1,37 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "fonts/embedded_font.h"
+
+namespace leafwright {
+
+// The PDF objects that carry one embedded font, as text with "\n" line ends
+// (written as CR LF like the rest of the file), each from "N 0 obj" to
+// "endobj\n":
+//   0. the Type0 font named in the page resources (its number is given),
+//   1. its /CIDFontType2 descendant with the /W widths,
+//   2. the /FontDescriptor,
+//   3. the /CIDToGIDMap stream (code -> glyph id of the subset),
+//   4. the /ToUnicode CMap (code -> character),
+//   5. the /FontFile2 stream, the TrueType subset.
+// Objects 1 to 5 take the numbers firstHelperNumber to firstHelperNumber + 4.
+// Binary streams are ASCIIHex-encoded; all of it is valid PDF 1.3 and holds
+// only printable ASCII and line ends.
+inline constexpr int kObjectsPerEmbeddedFont = 6;
+
+struct FontObject {
+    int number;
+    std::string text;
+};
+
+std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0Number,
+                                            int firstHelperNumber);
+
+// The six-letter subset tag ("ABCDEF") for a face's subset of these glyphs:
+// a hash of the face name and the glyph set, so the same glyphs always get
+// the same tag and different subsets almost never share one.
+std::string subsetTag(const std::string& postScriptName, const std::vector<GlyphId>& glyphs);
+
+}  // namespace leafwright

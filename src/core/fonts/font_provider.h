@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string_view>
+
+#include "fonts/font_face.h"
+
+namespace leafwright {
+
+// Where a document's faces come from. The faces live as long as the
+// provider, so one provider serves every document of a run and its lookups
+// are made once per run.
+class FontProvider {
+public:
+    virtual ~FontProvider() = default;
+
+    // The face standing in for a standard PDF font ("Times-Roman" is drawn
+    // with Liberation Serif); nullptr when no usable face is installed.
+    virtual const FontFace* faceFor(std::string_view baseFont) = 0;
+
+    // Another face, in the style of the standard font as far as one exists,
+    // that has a glyph for the character; nullptr when no face has one.
+    virtual const FontFace* fallbackFor(std::string_view baseFont, char32_t character) = 0;
+};
+
+}  // namespace leafwright

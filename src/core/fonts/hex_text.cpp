@@ -1,0 +1,42 @@
+#include "fonts/hex_text.h"
+
+#include <algorithm>
+
+namespace leafwright {
+namespace {
+
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+constexpr std::size_t kHexLineLength = 80;
+
+}  // namespace
+
+void appendHexCode(std::string& out, std::uint16_t code) {
+    out += kHexDigits[(code >> 12) & 0xF];
+    out += kHexDigits[(code >> 8) & 0xF];
+    out += kHexDigits[(code >> 4) & 0xF];
+    out += kHexDigits[code & 0xF];
+}
+
+std::string asciiHexStreamData(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() * 2 + bytes.size() / 40 + 2);
+    std::size_t lineLength = 0;
+    for (unsigned char byte : bytes) {
+        if (lineLength == kHexLineLength) {
+            out += '\n';
+            lineLength = 0;
+        }
+        out += kHexDigits[byte >> 4];
+        out += kHexDigits[byte & 0xF];
+        lineLength += 2;
+    }
+    if (lineLength == kHexLineLength) out += '\n';
+    out += '>';
+    return out;
+}
+
+std::size_t lengthOnDisk(std::string_view data) {
+    return data.size() + static_cast<std::size_t>(std::count(data.begin(), data.end(), '\n'));
+}
+
+}  // namespace leafwright

@@ -1,0 +1,207 @@
+#include "fonts/truetype_face.h"
+
+#include <hb-ot.h>
+#include <hb-subset.h>
+#include <hb.h>
+
+#include <cmath>
+#include <memory>
+#include <stdexcept>
+#include <string_view>
+
+namespace leafwright {
+namespace {
+
+// Owners of HarfBuzz objects, so every path out releases them.
+struct BlobDeleter {
+    void operator()(hb_blob_t* blob) const { hb_blob_destroy(blob); }
+};
+struct FaceDeleter {
+    void operator()(hb_face_t* face) const { hb_face_destroy(face); }
+};
+struct FontDeleter {
+    void operator()(hb_font_t* font) const { hb_font_destroy(font); }
+};
+struct InputDeleter {
+    void operator()(hb_subset_input_t* input) const { hb_subset_input_destroy(input); }
+};
+struct PlanDeleter {
+    void operator()(hb_subset_plan_t* plan) const { hb_subset_plan_destroy(plan); }
+};
+using Blob = std::unique_ptr<hb_blob_t, BlobDeleter>;
+using Face = std::unique_ptr<hb_face_t, FaceDeleter>;
+using Font = std::unique_ptr<hb_font_t, FontDeleter>;
+
+// One table of the face as bytes; empty when the face has none.
+class Table {
+public:
+    Table(hb_face_t* face, char a, char b, char c, char d)
+        : blob_(hb_face_reference_table(face, HB_TAG(a, b, c, d))) {
+        data_ = hb_blob_get_data(blob_.get(), &length_);
+    }
+    bool present() const { return length_ > 0; }
+    // Big-endian numbers at a byte offset; 0 past the end of a short table.
+    unsigned u16(unsigned offset) const {
+        if (offset + 2 > length_) return 0;
+        return (static_cast<unsigned char>(data_[offset]) << 8) |
+               static_cast<unsigned char>(data_[offset + 1]);
+    }
+    int s16(unsigned offset) const { return static_cast<std::int16_t>(u16(offset)); }
+    unsigned long u32(unsigned offset) const {
+        return (static_cast<unsigned long>(u16(offset)) << 16) | u16(offset + 2);
+    }
+
+private:
+    Blob blob_;
+    const char* data_ = nullptr;
+    unsigned length_ = 0;
+};
+
+// A PostScript name may hold only regular characters; anything else would
+// end the PDF name early or smuggle in a delimiter.
+std::string pdfSafeName(const std::string& name) {
+    std::string safe;
+    for (char c : name) {
+        const bool regular = c > ' ' && c < 0x7F &&
+                             std::string_view("()<>[]{}/%#").find(c) == std::string_view::npos;
+        if (regular && safe.size() < 63) safe += c;
+    }
+    return safe.empty() ? "Font" : safe;
+}
+
+bool embeddingForbidden(hb_face_t* face) {
+    const Table os2(face, 'O', 'S', '/', '2');
+    const unsigned fsType = os2.u16(8);
+    const bool restricted = (fsType & 0x000F) == 0x0002;
+    const bool noSubsetting = (fsType & 0x0100) != 0;
+    const bool bitmapOnly = (fsType & 0x0200) != 0;
+    return restricted || noSubsetting || bitmapOnly;
+}
+
+bool hasColourGlyphs(hb_face_t* face) {
+    return Table(face, 'C', 'B', 'D', 'T').present() || Table(face, 's', 'b', 'i', 'x').present() ||
+           Table(face, 'C', 'O', 'L', 'R').present() || Table(face, 'S', 'V', 'G', ' ').present();
+}
+
+class TrueTypeFace final : public FontFace {
+public:
+    TrueTypeFace(Face face, Font font) : face_(std::move(face)), font_(std::move(font)) {
+        unitsPerEm_ = hb_face_get_upem(face_.get());
+        char name[128] = {};
+        unsigned size = sizeof name;
+        hb_ot_name_get_utf8(face_.get(), HB_OT_NAME_ID_POSTSCRIPT_NAME, HB_LANGUAGE_INVALID, &size,
+                            name);
+        postScriptName_ = pdfSafeName(name);
+    }
+
+    const std::string& postScriptName() const override { return postScriptName_; }
+
+    GlyphId glyphFor(char32_t character) const override {
+        hb_codepoint_t glyph = 0;
+        if (!hb_font_get_nominal_glyph(font_.get(), character, &glyph)) return 0;
+        return glyph;
+    }
+
+    int advanceWidth(GlyphId glyph) const override {
+        return thousandths(hb_font_get_glyph_h_advance(font_.get(), glyph));
+    }
+
+    FontMetrics metrics() const override {
+        FontMetrics m;
+        hb_position_t value = 0;
+        if (hb_ot_metrics_get_position(font_.get(), HB_OT_METRICS_TAG_HORIZONTAL_ASCENDER, &value))
+            m.ascent = thousandths(value);
+        if (hb_ot_metrics_get_position(font_.get(), HB_OT_METRICS_TAG_HORIZONTAL_DESCENDER, &value))
+            m.descent = thousandths(value);
+        m.capHeight = hb_ot_metrics_get_position(font_.get(), HB_OT_METRICS_TAG_CAP_HEIGHT, &value)
+                          ? thousandths(value)
+                          : m.ascent;
+        m.italicAngle = hb_style_get_value(font_.get(), HB_STYLE_TAG_SLANT_ANGLE);
+        if (std::abs(m.italicAngle) < 0.05) m.italicAngle = 0;
+
+        const Table head(face_.get(), 'h', 'e', 'a', 'd');
+        m.bboxLeft = thousandths(head.s16(36));
+        m.bboxBottom = thousandths(head.s16(38));
+        m.bboxRight = thousandths(head.s16(40));
+        m.bboxTop = thousandths(head.s16(42));
+
+        const Table os2(face_.get(), 'O', 'S', '/', '2');
+        const unsigned weight = os2.present() ? os2.u16(4) : 400;
+        // Fonts do not record their stem width; readers only use it as a
+        // hint, and a fifth of the weight class is the usual estimate.
+        m.stemV = static_cast<int>(weight) / 5;
+        const unsigned panoseSerifStyle = os2.u16(32) & 0xFF;  // second byte of the PANOSE
+        m.serif = panoseSerifStyle >= 2 && panoseSerifStyle <= 10;
+        m.italic = (os2.u16(62) & 0x0001) != 0 || m.italicAngle != 0;
+
+        const Table post(face_.get(), 'p', 'o', 's', 't');
+        m.fixedPitch = post.u32(12) != 0;
+        return m;
+    }
+
+    FontSubset subset(const std::vector<GlyphId>& glyphs) const override {
+        std::unique_ptr<hb_subset_input_t, InputDeleter> input(hb_subset_input_create_or_fail());
+        if (!input) throw std::runtime_error("out of memory while subsetting a font");
+        hb_set_t* glyphSet = hb_subset_input_glyph_set(input.get());
+        hb_set_add(glyphSet, 0);
+        for (GlyphId glyph : glyphs) hb_set_add(glyphSet, glyph);
+        // Glyphs are picked by id and drawn one by one, so the tables for
+        // shaping and for hinting only cost room, and a PDF reader takes no
+        // character map from an embedded CIDFontType2 program (HarfBuzz 6
+        // also fails to write one for a few thousand CJK glyphs). Without the
+        // notdef-outline flag glyph 0 comes out empty, which is what
+        // invisible characters need.
+        hb_subset_input_set_flags(input.get(), HB_SUBSET_FLAGS_NO_HINTING);
+        hb_set_t* dropped = hb_subset_input_set(input.get(), HB_SUBSET_SETS_DROP_TABLE_TAG);
+        for (const char* tag :
+             {"cmap", "GSUB", "GPOS", "GDEF", "BASE", "JSTF", "MATH", "kern", "morx", "DSIG",
+              "vhea", "vmtx", "VORG", "gasp", "hdmx", "LTSH", "VDMX"})
+            hb_set_add(dropped, HB_TAG(tag[0], tag[1], tag[2], tag[3]));
+
+        std::unique_ptr<hb_subset_plan_t, PlanDeleter> plan(
+            hb_subset_plan_create_or_fail(face_.get(), input.get()));
+        if (!plan) throw std::runtime_error("font " + postScriptName_ + " could not be subset");
+        Face subsetFace(hb_subset_plan_execute_or_fail(plan.get()));
+        if (!subsetFace)
+            throw std::runtime_error("font " + postScriptName_ + " could not be subset");
+
+        FontSubset result;
+        const hb_map_t* oldToNew = hb_subset_plan_old_to_new_glyph_mapping(plan.get());
+        for (GlyphId glyph : glyphs) {
+            const hb_codepoint_t newId = hb_map_get(oldToNew, glyph);
+            result.newGlyphIds[glyph] = newId == HB_MAP_VALUE_INVALID ? 0 : newId;
+        }
+        Blob program(hb_face_reference_blob(subsetFace.get()));
+        unsigned length = 0;
+        const char* data = hb_blob_get_data(program.get(), &length);
+        result.program.assign(data, length);
+        return result;
+    }
+
+private:
+    int thousandths(hb_position_t fontUnits) const {
+        return static_cast<int>(std::lround(fontUnits * 1000.0 / unitsPerEm_));
+    }
+
+    Face face_;
+    Font font_;
+    unsigned unitsPerEm_ = 1000;
+    std::string postScriptName_;
+};
+
+}  // namespace
+
+std::unique_ptr<FontFace> openTrueTypeFace(const std::string& path, unsigned index) {
+    Blob blob(hb_blob_create_from_file_or_fail(path.c_str()));
+    if (!blob) return nullptr;
+    Face face(hb_face_create(blob.get(), index));
+    if (hb_face_get_glyph_count(face.get()) == 0) return nullptr;
+    if (!Table(face.get(), 'g', 'l', 'y', 'f').present() || hasColourGlyphs(face.get()) ||
+        embeddingForbidden(face.get()))
+        return nullptr;
+    if (hb_face_get_upem(face.get()) == 0) return nullptr;
+    Font font(hb_font_create(face.get()));
+    return std::make_unique<TrueTypeFace>(std::move(face), std::move(font));
+}
+
+}  // namespace leafwright

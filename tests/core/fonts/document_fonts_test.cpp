@@ -1,0 +1,141 @@
+#include "fonts/document_fonts.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "fonts/fixed_font_provider.h"
+#include "fonts/font_objects.h"
+#include "platform/file_error.h"
+
+namespace leafwright {
+namespace {
+
+const std::string kFontFolder = "/usr/share/fonts/truetype/";
+const std::string kLiberationSerif = kFontFolder + "liberation2/LiberationSerif-Regular.ttf";
+const std::string kDejaVuSans = kFontFolder + "dejavu/DejaVuSans.ttf";
+const std::string kDroidFallback = kFontFolder + "droid/DroidSansFallbackFull.ttf";
+
+TEST(DocumentFonts, CharactersSharingAGlyphKeepTheirOwnCodes) {
+    // The CJK face draws the compatibility ideograph U+F901 with the glyph
+    // of U+66F4.
+    FixedFontProvider provider({kDroidFallback});
+    DocumentFonts fonts(provider, "Times-Roman");
+    const FontFace& face = fonts.fonts().front().face();
+    ASSERT_NE(face.glyphFor(U'\uF901'), 0u);
+    ASSERT_EQ(face.glyphFor(U'\uF901'), face.glyphFor(U'\u66F4'));  // the premise
+
+    const auto compatibility = fonts.show(U'\uF901');
+    const auto unified = fonts.show(U'\u66F4');
+    ASSERT_TRUE(compatibility && unified);
+    EXPECT_NE(compatibility->code, unified->code);
+    EXPECT_EQ(compatibility->width, unified->width);
+    EXPECT_EQ(fonts.show(U'\uF901')->code, compatibility->code);  // codes are kept
+    EXPECT_EQ(compatibility->code, 1);                            // in order of first use, from 1
+    EXPECT_EQ(unified->code, 2);
+
+    const auto objects = embeddedFontObjects(fonts.fonts().front(), 7, 20);
+    const std::string& toUnicode = objects[4].text;
+    EXPECT_NE(toUnicode.find("<0001> <F901>"), std::string::npos) << toUnicode;
+    EXPECT_NE(toUnicode.find("<0002> <66F4>"), std::string::npos) << toUnicode;
+    // Both codes lead to the one glyph: the map repeats its 2-byte id.
+    const std::string& cidToGid = objects[3].text;
+    const std::size_t data = cidToGid.find("stream\n") + 7;
+    EXPECT_EQ(cidToGid.substr(data + 4, 4), cidToGid.substr(data + 8, 4)) << cidToGid;
+    EXPECT_NE(cidToGid.substr(data + 4, 4), "0000");
+
+    // The angstrom sign and A with ring still come back as themselves,
+    // whichever faces draw them.
+    FixedFontProvider western({kLiberationSerif, kDejaVuSans});
+    DocumentFonts latin(western, "Times-Roman");
+    const auto angstrom = latin.show(U'\u212B');
+    const auto ring = latin.show(U'\u00C5');
+    ASSERT_TRUE(angstrom && ring);
+    EXPECT_TRUE(angstrom->font != ring->font || angstrom->code != ring->code);
+}
+
+TEST(DocumentFonts, FallbackFacesAreAddedInOrderOfFirstUse) {
+    FixedFontProvider provider({kLiberationSerif, kDejaVuSans, kDroidFallback});
+    DocumentFonts fonts(provider, "Times-Roman");
+    EXPECT_EQ(fonts.show(U'\u4E2D')->font, 1u);  // Han: only the CJK face
+    ASSERT_EQ(fonts.fonts()[0].face().glyphFor(U'\u2654'), 0u);
+    EXPECT_EQ(fonts.show(U'\u2654')->font, 2u);  // chess king: DejaVu before Droid
+    EXPECT_EQ(fonts.show(U'A')->font, 0u);
+    EXPECT_EQ(fonts.show(U'\u20AC')->font, 0u);  // Liberation has the euro
+    EXPECT_EQ(fonts.fonts().size(), 3u);
+    EXPECT_EQ(&fonts.fonts()[1].face(), provider.fallbackFor("", U'\u4E2D'));
+
+    // Nothing draws a private-use character of plane 16, a lone surrogate or
+    // a number past Unicode.
+    EXPECT_FALSE(fonts.show(U'\U0010FFFD'));
+    EXPECT_FALSE(fonts.show(char32_t{0xD800}));
+    EXPECT_FALSE(fonts.show(char32_t{0x110000}));
+}
+
+TEST(DocumentFonts, InvisibleCharactersDrawNothingInTheCurrentFont) {
+    FixedFontProvider provider({kLiberationSerif, kDroidFallback});
+    DocumentFonts fonts(provider, "Times-Roman");
+    const auto han = fonts.show(U'\u4E2D');
+    ASSERT_TRUE(han);
+    std::set<std::uint16_t> codes;
+    for (char32_t invisible : {U'\t', U'\x01', U'\x7F', U'\u200B', U'\uFEFF', U'\u00AD'}) {
+        const auto shown = fonts.show(invisible, han->font);
+        ASSERT_TRUE(shown) << std::hex << static_cast<std::uint32_t>(invisible);
+        EXPECT_EQ(shown->font, han->font);
+        EXPECT_EQ(shown->width, 0);
+        codes.insert(shown->code);
+        const auto& code = fonts.fonts()[shown->font].codes()[shown->code - 1];
+        EXPECT_EQ(code.glyph, 0u);
+        EXPECT_EQ(code.character, invisible);
+    }
+    EXPECT_EQ(codes.size(), 6u);  // each comes back as itself
+    EXPECT_EQ(fonts.show(U'\t', 0)->font, 0u);
+    EXPECT_GT(fonts.spaceWidth(), 0);
+}
+
+// A face that draws every character with a glyph of its own number, to fill
+// a font's codes without a real font.
+class EveryCharacterFace final : public FontFace {
+public:
+    const std::string& postScriptName() const override { return name_; }
+    GlyphId glyphFor(char32_t character) const override { return character; }
+    int advanceWidth(GlyphId) const override { return 500; }
+    FontMetrics metrics() const override { return {}; }
+    FontSubset subset(const std::vector<GlyphId>&) const override { return {}; }
+
+private:
+    std::string name_ = "Every";
+};
+
+class EveryCharacterProvider final : public FontProvider {
+public:
+    const FontFace* faceFor(std::string_view) override { return &face_; }
+    const FontFace* fallbackFor(std::string_view, char32_t) override { return nullptr; }
+
+private:
+    EveryCharacterFace face_;
+};
+
+TEST(DocumentFonts, AFontWhoseCodesRunOutContinuesInAnotherFontOfTheSameFace) {
+    EveryCharacterProvider provider;
+    DocumentFonts fonts(provider, "Courier");
+    const char32_t count = 70000;
+    for (char32_t c = 0x20000; c < 0x20000 + count; ++c) ASSERT_TRUE(fonts.show(c));
+    ASSERT_EQ(fonts.fonts().size(), 2u);
+    EXPECT_EQ(fonts.fonts()[0].codes().size(), EmbeddedFont::kMaxCodes);
+    EXPECT_EQ(fonts.fonts()[1].codes().size(), count - EmbeddedFont::kMaxCodes);
+    EXPECT_EQ(&fonts.fonts()[1].face(), &fonts.fonts()[0].face());
+    // A character met before keeps its font and code.
+    const auto again = fonts.show(0x20000);
+    EXPECT_EQ(again->font, 0u);
+    EXPECT_EQ(again->code, 1);
+}
+
+TEST(DocumentFonts, FontFileThatCannotBeEmbeddedIsAFileError) {
+    EXPECT_THROW(FixedFontProvider({"/nonexistent/font.ttf"}), FileError);
+    EXPECT_THROW(FixedFontProvider({"/etc/passwd"}), FileError);
+}
+
+}  // namespace
+}  // namespace leafwright
