@@ -11,15 +11,15 @@
 #include <string>
 #include <vector>
 
-#include "fonts/document_fonts.h"
-#include "fonts/font_objects.h"
-#include "fonts/system_font_provider.h"
-#include "pdf/conversion_run.h"
-#include "pdf/page_content.h"
-#include "pdf/text_encoding.h"
-#include "plustools/unspool_filter.h"
-#include "plustools/unspool_run.h"
-#include "settings/conversion_settings.h"
+#include "core/fonts/document_fonts.h"
+#include "core/fonts/font_objects.h"
+#include "core/fonts/system_font_provider.h"
+#include "core/pdf/conversion_run.h"
+#include "core/pdf/page_content.h"
+#include "core/text/text_encoding.h"
+#include "core/plustools/unspool_filter.h"
+#include "core/plustools/unspool_run.h"
+#include "core/settings/conversion_settings.h"
 
 namespace leafwright {
 namespace {

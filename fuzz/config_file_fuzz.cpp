@@ -12,10 +12,10 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/file_error.h"
-#include "settings/config_file.h"
-#include "settings/conversion_settings.h"
-#include "settings/derivation.h"
+#include "core/platform/file_error.h"
+#include "core/settings/config_file.h"
+#include "core/settings/conversion_settings.h"
+#include "core/settings/derivation.h"
 
 namespace {
 

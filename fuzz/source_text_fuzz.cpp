@@ -15,11 +15,11 @@
 #include <string>
 #include <string_view>
 
-#include "pdf/conversion_run.h"
-#include "platform/file_error.h"
-#include "settings/conversion_settings.h"
-#include "settings/derivation.h"
-#include "settings/value_tables.h"
+#include "core/pdf/conversion_run.h"
+#include "core/platform/file_error.h"
+#include "core/settings/conversion_settings.h"
+#include "core/settings/derivation.h"
+#include "core/settings/value_tables.h"
 #include "support/pdf_structure.h"
 
 namespace {

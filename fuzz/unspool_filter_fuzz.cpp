@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
-#include "plustools/mac_roman.h"
-#include "plustools/unspool_filter.h"
+#include "core/text/mac_roman_decode.h"
+#include "core/plustools/unspool_filter.h"
 
 namespace {
 

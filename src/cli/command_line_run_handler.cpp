@@ -1,9 +1,9 @@
-#include "command_line_run_handler.h"
+#include "cli/command_line_run_handler.h"
 
 #include <exception>
 #include <iostream>
 
-#include "commands.h"
+#include "cli/commands.h"
 
 namespace leafwright::cli {
 

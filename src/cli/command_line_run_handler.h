@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/file_run.h"
+#include "core/platform/file_run.h"
 
 namespace leafwright::cli {
 

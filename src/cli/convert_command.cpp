@@ -3,16 +3,16 @@
 #include <string>
 #include <vector>
 
-#include "command_line_run_handler.h"
-#include "commands.h"
-#include "convert_options.h"
-#include "pdf/conversion_run.h"
-#include "platform/file_error.h"
-#include "platform/string_table.h"
-#include "settings/config_file.h"
-#include "settings/conversion_settings.h"
-#include "settings/derivation.h"
-#include "settings/pick_lists.h"
+#include "cli/command_line_run_handler.h"
+#include "cli/commands.h"
+#include "cli/convert_options.h"
+#include "core/pdf/conversion_run.h"
+#include "core/platform/file_error.h"
+#include "core/settings/messages.h"
+#include "core/settings/config_file.h"
+#include "core/settings/conversion_settings.h"
+#include "core/settings/derivation.h"
+#include "core/settings/pick_lists.h"
 
 namespace leafwright::cli {
 

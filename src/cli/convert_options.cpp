@@ -1,4 +1,4 @@
-#include "convert_options.h"
+#include "cli/convert_options.h"
 
 #include <string_view>
 

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "commands.h"
-#include "platform/signal_cleanup.h"
-#include "platform/write_limits.h"
-#include "settings/product_info.h"
+#include "cli/commands.h"
+#include "core/platform/signal_cleanup.h"
+#include "core/platform/write_limits.h"
+#include "core/settings/product_info.h"
 
 namespace {
 

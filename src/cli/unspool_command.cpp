@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "command_line_run_handler.h"
-#include "commands.h"
-#include "platform/file_error.h"
-#include "plustools/unspool_run.h"
+#include "cli/command_line_run_handler.h"
+#include "cli/commands.h"
+#include "core/platform/file_error.h"
+#include "core/plustools/unspool_run.h"
 
 namespace leafwright::cli {
 

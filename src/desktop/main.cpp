@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/converter_app.h"
-#include "platform/signal_cleanup.h"
-#include "platform/write_limits.h"
-#include "settings/product_info.h"
+#include "desktop/app/converter_app.h"
+#include "core/platform/signal_cleanup.h"
+#include "core/platform/write_limits.h"
+#include "core/settings/product_info.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 #include <QThread>
 #include <cstdio>
 
-#include "app/command_ids.h"
-#include "app/main_dialog.h"
-#include "platform/modal_runner.h"
-#include "platform/program_folders.h"
+#include "desktop/app/command_ids.h"
+#include "desktop/app/main_dialog.h"
+#include "desktop/platform/modal_runner.h"
+#include "desktop/platform/program_folders.h"
 
 namespace {
 

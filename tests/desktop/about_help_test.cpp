@@ -3,10 +3,10 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/about_dialog.h"
-#include "app/command_ids.h"
+#include "desktop/app/about_dialog.h"
+#include "desktop/app/command_ids.h"
 #include "desktop_fixture.h"
-#include "platform/program_folders.h"
+#include "desktop/platform/program_folders.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;

@@ -3,10 +3,10 @@
 // through the seams.
 #include <QTest>
 
-#include "app/command_ids.h"
-#include "app/file_list.h"
+#include "desktop/app/command_ids.h"
+#include "desktop/app/file_list.h"
 #include "desktop_fixture.h"
-#include "platform/string_table.h"
+#include "core/settings/messages.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;

@@ -5,13 +5,13 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include "app/main_dialog.h"
-#include "platform/desktop_opener.h"
-#include "platform/file_dialog.h"
-#include "platform/folder_browser.h"
-#include "platform/message_box.h"
-#include "platform/modal_runner.h"
-#include "settings/notice_box.h"
+#include "desktop/app/main_dialog.h"
+#include "desktop/platform/desktop_opener.h"
+#include "desktop/platform/file_dialog.h"
+#include "desktop/platform/folder_browser.h"
+#include "desktop/platform/message_box.h"
+#include "desktop/platform/modal_runner.h"
+#include "desktop/widgets/notice_box.h"
 
 namespace leafwright::testing {
 

@@ -2,10 +2,10 @@
 // opening a listed file by double click.
 #include <QTest>
 
-#include "app/command_ids.h"
-#include "app/file_list.h"
+#include "desktop/app/command_ids.h"
+#include "desktop/app/file_list.h"
 #include "desktop_fixture.h"
-#include "platform/string_table.h"
+#include "core/settings/messages.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;

@@ -7,8 +7,8 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "app/command_ids.h"
-#include "app/file_list.h"
+#include "desktop/app/command_ids.h"
+#include "desktop/app/file_list.h"
 #include "desktop_fixture.h"
 
 using namespace leafwright;

@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "desktop_fixture.h"
-#include "platform/string_table.h"
+#include "core/settings/messages.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;

@@ -1,10 +1,10 @@
 // The main window's three ways into the plus-tools: each opens a fresh window.
 #include <QTest>
 
-#include "app/command_ids.h"
-#include "app/file_list.h"
+#include "desktop/app/command_ids.h"
+#include "desktop/app/file_list.h"
 #include "desktop_fixture.h"
-#include "plustools/unspool_dialog.h"
+#include "desktop/plustools/unspool_dialog.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;

@@ -1,6 +1,6 @@
 // Where the program keeps its files once installed under a prefix, and that a
 // portable copy keeps them beside itself.
-#include "platform/program_folders.h"
+#include "desktop/platform/program_folders.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -8,12 +8,12 @@
 #include <QTest>
 #include <functional>
 
-#include "app/command_ids.h"
+#include "desktop/app/command_ids.h"
 #include "desktop_fixture.h"
-#include "platform/string_table.h"
-#include "settings/config_file.h"
-#include "settings/pick_list.h"
-#include "settings/settings_dialog.h"
+#include "core/settings/messages.h"
+#include "core/settings/config_file.h"
+#include "desktop/widgets/pick_list.h"
+#include "desktop/settings/settings_dialog.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;

@@ -1,6 +1,6 @@
 // The settings dialog driven through the seams of the platform services: no
 // window opens, the dialog is run by the modal seam and its buttons clicked.
-#include "settings/settings_dialog.h"
+#include "desktop/settings/settings_dialog.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -10,10 +10,10 @@
 #include <memory>
 
 #include "desktop_fixture.h"
-#include "settings/config_file.h"
-#include "settings/limited_text_field.h"
-#include "settings/notice_box.h"
-#include "settings/pick_list.h"
+#include "core/settings/config_file.h"
+#include "desktop/widgets/limited_text_field.h"
+#include "desktop/widgets/notice_box.h"
+#include "desktop/widgets/pick_list.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;

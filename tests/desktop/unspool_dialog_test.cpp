@@ -1,17 +1,17 @@
 // The Unspool window and the plus-tools chooser, driven through the seams of
 // the platform services: no window of the platform opens.
-#include "plustools/unspool_dialog.h"
+#include "desktop/plustools/unspool_dialog.h"
 
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
 
-#include "app/file_list.h"
+#include "desktop/app/file_list.h"
 #include "desktop_fixture.h"
-#include "platform/string_table.h"
-#include "plustools/plus_tools_commands.h"
-#include "plustools/plus_tools_dialog.h"
-#include "settings/notice_box.h"
+#include "core/settings/messages.h"
+#include "desktop/plustools/plus_tools_commands.h"
+#include "desktop/plustools/plus_tools_dialog.h"
+#include "desktop/widgets/notice_box.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;

@@ -6,11 +6,11 @@
 #include <QProcess>
 #include <QTest>
 
-#include "app/command_ids.h"
-#include "app/file_list.h"
+#include "desktop/app/command_ids.h"
+#include "desktop/app/file_list.h"
 #include "desktop_fixture.h"
-#include "settings/pick_list.h"
-#include "settings/settings_dialog.h"
+#include "desktop/widgets/pick_list.h"
+#include "desktop/settings/settings_dialog.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;

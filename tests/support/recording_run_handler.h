@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_run.h"
+#include "core/platform/file_run.h"
 
 namespace leafwright::testing {
 

@@ -1,8 +1,8 @@
-#include "fonts/column_width.h"
+#include "core/fonts/column_width.h"
 
 #include <algorithm>
 
-#include "fonts/unicode_tables.h"
+#include "core/fonts/unicode_tables.h"
 
 namespace leafwright {
 

@@ -1,6 +1,6 @@
-#include "fonts/document_fonts.h"
+#include "core/fonts/document_fonts.h"
 
-#include "fonts/invisible_character.h"
+#include "core/fonts/invisible_character.h"
 
 namespace leafwright {
 namespace {

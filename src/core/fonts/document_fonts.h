@@ -9,8 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "fonts/embedded_font.h"
-#include "fonts/font_provider.h"
+#include "core/fonts/embedded_font.h"
+#include "core/fonts/font_provider.h"
 
 namespace leafwright {
 

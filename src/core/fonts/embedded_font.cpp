@@ -1,4 +1,4 @@
-#include "fonts/embedded_font.h"
+#include "core/fonts/embedded_font.h"
 
 namespace leafwright {
 

@@ -4,7 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "fonts/font_face.h"
+#include "core/fonts/font_face.h"
 
 namespace leafwright {
 

@@ -1,7 +1,7 @@
-#include "fonts/fixed_font_provider.h"
+#include "core/fonts/fixed_font_provider.h"
 
-#include "fonts/truetype_face.h"
-#include "platform/file_error.h"
+#include "core/fonts/truetype_face.h"
+#include "core/platform/file_error.h"
 
 namespace leafwright {
 

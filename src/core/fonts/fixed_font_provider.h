@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "fonts/font_provider.h"
+#include "core/fonts/font_provider.h"
 
 namespace leafwright {
 

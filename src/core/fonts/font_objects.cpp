@@ -1,11 +1,11 @@
-#include "fonts/font_objects.h"
+#include "core/fonts/font_objects.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <set>
 
-#include "fonts/hex_text.h"
+#include "core/fonts/hex_text.h"
 
 namespace leafwright {
 namespace {

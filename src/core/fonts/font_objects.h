@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "fonts/embedded_font.h"
+#include "core/fonts/embedded_font.h"
 
 namespace leafwright {
 

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "fonts/font_face.h"
+#include "core/fonts/font_face.h"
 
 namespace leafwright {
 

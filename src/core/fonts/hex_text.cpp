@@ -1,4 +1,4 @@
-#include "fonts/hex_text.h"
+#include "core/fonts/hex_text.h"
 
 #include <algorithm>
 

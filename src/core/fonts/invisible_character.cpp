@@ -1,8 +1,8 @@
-#include "fonts/invisible_character.h"
+#include "core/fonts/invisible_character.h"
 
 #include <algorithm>
 
-#include "fonts/unicode_tables.h"
+#include "core/fonts/unicode_tables.h"
 
 namespace leafwright {
 

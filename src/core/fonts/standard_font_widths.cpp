@@ -1,4 +1,4 @@
-#include "fonts/standard_font_widths.h"
+#include "core/fonts/standard_font_widths.h"
 
 namespace leafwright {
 

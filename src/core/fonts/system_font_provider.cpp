@@ -1,10 +1,10 @@
-#include "fonts/system_font_provider.h"
+#include "core/fonts/system_font_provider.h"
 
 #include <fontconfig/fontconfig.h>
 
 #include <cstring>
 
-#include "fonts/truetype_face.h"
+#include "core/fonts/truetype_face.h"
 
 namespace leafwright {
 

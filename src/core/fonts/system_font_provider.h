@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "fonts/font_provider.h"
+#include "core/fonts/font_provider.h"
 
 namespace leafwright {
 

@@ -1,4 +1,4 @@
-#include "fonts/truetype_face.h"
+#include "core/fonts/truetype_face.h"
 
 #include <hb-ot.h>
 #include <hb-subset.h>

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "fonts/font_face.h"
+#include "core/fonts/font_face.h"
 
 namespace leafwright {
 

@@ -2,7 +2,7 @@
 // Database 15.0.0 (EastAsianWidth.txt, UnicodeData.txt,
 // DerivedCoreProperties.txt). Do not edit by hand.
 
-#include "fonts/unicode_tables.h"
+#include "core/fonts/unicode_tables.h"
 
 namespace leafwright {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "pdf/page_content.h"
-#include "pdf/source_text.h"
+#include "core/pdf/page_content.h"
+#include "core/text/source_text.h"
 
 namespace leafwright {
 

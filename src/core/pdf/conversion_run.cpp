@@ -1,12 +1,12 @@
-#include "pdf/conversion_run.h"
+#include "core/pdf/conversion_run.h"
 
-#include "pdf/paginated_layout.h"
-#include "pdf/pdf_writer.h"
-#include "pdf/single_page_layout.h"
-#include "pdf/text_measure.h"
-#include "platform/file_search.h"
-#include "platform/text_file_reader.h"
-#include "platform/text_file_writer.h"
+#include "core/pdf/paginated_layout.h"
+#include "core/pdf/pdf_writer.h"
+#include "core/pdf/single_page_layout.h"
+#include "core/pdf/text_measure.h"
+#include "core/platform/file_search.h"
+#include "core/platform/text_file_reader.h"
+#include "core/platform/text_file_writer.h"
 
 namespace leafwright {
 

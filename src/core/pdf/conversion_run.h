@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_error.h"
-#include "platform/file_run.h"
-#include "settings/conversion_settings.h"
+#include "core/platform/file_error.h"
+#include "core/platform/file_run.h"
+#include "core/settings/conversion_settings.h"
 
 namespace leafwright {
 

@@ -1,6 +1,6 @@
-#include "pdf/document_info.h"
+#include "core/pdf/document_info.h"
 
-#include "pdf/text_encoding.h"
+#include "core/text/text_encoding.h"
 
 namespace leafwright {
 

@@ -1,4 +1,4 @@
-#include "pdf/page_content.h"
+#include "core/pdf/page_content.h"
 
 namespace leafwright {
 

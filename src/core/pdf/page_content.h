@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/conversion_settings.h"
+#include "core/settings/conversion_settings.h"
 
 namespace leafwright {
 

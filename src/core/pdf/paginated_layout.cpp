@@ -1,9 +1,9 @@
-#include "pdf/paginated_layout.h"
+#include "core/pdf/paginated_layout.h"
 
 #include <algorithm>
 
-#include "pdf/content_stream.h"
-#include "platform/file_error.h"
+#include "core/pdf/content_stream.h"
+#include "core/platform/file_error.h"
 
 namespace leafwright {
 

@@ -3,11 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "pdf/page_content.h"
-#include "pdf/pdf_writer.h"
-#include "pdf/source_text.h"
-#include "platform/text_file_reader.h"
-#include "settings/conversion_settings.h"
+#include "core/pdf/page_content.h"
+#include "core/pdf/pdf_writer.h"
+#include "core/text/source_text.h"
+#include "core/platform/text_file_reader.h"
+#include "core/settings/conversion_settings.h"
 
 namespace leafwright {
 

@@ -1,10 +1,10 @@
-#include "pdf/pdf_writer.h"
+#include "core/pdf/pdf_writer.h"
 
 #include <algorithm>
 #include <array>
 #include <string>
 
-#include "pdf/document_info.h"
+#include "core/pdf/document_info.h"
 
 namespace leafwright {
 

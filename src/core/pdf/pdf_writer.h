@@ -5,9 +5,9 @@
 #include <functional>
 #include <vector>
 
-#include "pdf/page_content.h"
-#include "platform/text_file_writer.h"
-#include "settings/conversion_settings.h"
+#include "core/pdf/page_content.h"
+#include "core/platform/text_file_writer.h"
+#include "core/settings/conversion_settings.h"
 
 namespace leafwright {
 

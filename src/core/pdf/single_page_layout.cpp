@@ -1,8 +1,8 @@
-#include "pdf/single_page_layout.h"
+#include "core/pdf/single_page_layout.h"
 
 #include <string>
 
-#include "pdf/content_stream.h"
+#include "core/pdf/content_stream.h"
 
 namespace leafwright {
 

@@ -2,12 +2,12 @@
 
 #include <cstdint>
 
-#include "pdf/page_content.h"
-#include "pdf/source_text.h"
-#include "pdf/text_measure.h"
-#include "platform/text_file_reader.h"
-#include "platform/text_file_writer.h"
-#include "settings/conversion_settings.h"
+#include "core/pdf/page_content.h"
+#include "core/text/source_text.h"
+#include "core/pdf/text_measure.h"
+#include "core/platform/text_file_reader.h"
+#include "core/platform/text_file_writer.h"
+#include "core/settings/conversion_settings.h"
 
 namespace leafwright {
 

@@ -1,4 +1,4 @@
-#include "pdf/text_measure.h"
+#include "core/pdf/text_measure.h"
 
 namespace leafwright {
 

@@ -1,4 +1,4 @@
-#include "platform/file_error.h"
+#include "core/platform/file_error.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "platform/file_run.h"
+#include "core/platform/file_run.h"
 
 #include <sys/stat.h>
 
@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "platform/file_search.h"
-#include "platform/replacement_batch.h"
+#include "core/platform/file_search.h"
+#include "core/platform/replacement_batch.h"
 
 namespace leafwright {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_error.h"
-#include "platform/pending_output.h"
+#include "core/platform/file_error.h"
+#include "core/platform/pending_output.h"
 
 namespace leafwright {
 

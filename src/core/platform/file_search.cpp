@@ -1,4 +1,4 @@
-#include "platform/file_search.h"
+#include "core/platform/file_search.h"
 
 #include <glob.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "platform/file_error.h"
+#include "core/platform/file_error.h"
 
 namespace leafwright {
 

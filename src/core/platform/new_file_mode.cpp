@@ -1,4 +1,4 @@
-#include "platform/new_file_mode.h"
+#include "core/platform/new_file_mode.h"
 
 #include <sys/xattr.h>
 

@@ -1,4 +1,4 @@
-#include "platform/pending_output.h"
+#include "core/platform/pending_output.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -13,10 +13,10 @@
 #include <utility>
 #include <vector>
 
-#include "platform/file_error.h"
-#include "platform/new_file_mode.h"
-#include "platform/replacement_batch.h"
-#include "platform/signal_cleanup.h"
+#include "core/platform/file_error.h"
+#include "core/platform/new_file_mode.h"
+#include "core/platform/replacement_batch.h"
+#include "core/platform/signal_cleanup.h"
 
 namespace leafwright {
 

@@ -1,4 +1,4 @@
-#include "platform/replacement_batch.h"
+#include "core/platform/replacement_batch.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <set>
 
-#include "platform/file_error.h"
+#include "core/platform/file_error.h"
 
 namespace leafwright {
 

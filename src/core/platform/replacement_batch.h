@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/pending_output.h"
+#include "core/platform/pending_output.h"
 
 namespace leafwright {
 

@@ -1,4 +1,4 @@
-#include "platform/signal_cleanup.h"
+#include "core/platform/signal_cleanup.h"
 
 #include <fcntl.h>
 #include <limits.h>

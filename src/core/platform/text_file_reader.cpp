@@ -1,4 +1,4 @@
-#include "platform/text_file_reader.h"
+#include "core/platform/text_file_reader.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/file_error.h"
+#include "core/platform/file_error.h"
 
 namespace leafwright {
 

@@ -1,4 +1,4 @@
-#include "platform/text_file_writer.h"
+#include "core/platform/text_file_writer.h"
 
 #include <unistd.h>
 
@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "platform/file_error.h"
+#include "core/platform/file_error.h"
 
 namespace leafwright {
 

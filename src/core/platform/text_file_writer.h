@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/pending_output.h"
+#include "core/platform/pending_output.h"
 
 namespace leafwright {
 

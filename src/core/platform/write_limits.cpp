@@ -1,4 +1,4 @@
-#include "platform/write_limits.h"
+#include "core/platform/write_limits.h"
 
 #include <csignal>
 

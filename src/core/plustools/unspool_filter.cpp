@@ -1,10 +1,10 @@
-#include "plustools/unspool_filter.h"
+#include "core/plustools/unspool_filter.h"
 
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
-#include "plustools/mac_roman.h"
+#include "core/text/mac_roman_decode.h"
 
 namespace leafwright {
 

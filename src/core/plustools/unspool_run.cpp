@@ -1,11 +1,11 @@
-#include "plustools/unspool_run.h"
+#include "core/plustools/unspool_run.h"
 
 #include <string_view>
 
-#include "platform/file_search.h"
-#include "platform/text_file_reader.h"
-#include "platform/text_file_writer.h"
-#include "plustools/unspool_filter.h"
+#include "core/platform/file_search.h"
+#include "core/platform/text_file_reader.h"
+#include "core/platform/text_file_writer.h"
+#include "core/plustools/unspool_filter.h"
 
 namespace leafwright {
 

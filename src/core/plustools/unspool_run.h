@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_error.h"
-#include "platform/file_run.h"
+#include "core/platform/file_error.h"
+#include "core/platform/file_run.h"
 
 namespace leafwright {
 

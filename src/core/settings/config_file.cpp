@@ -1,11 +1,11 @@
-#include "settings/config_file.h"
+#include "core/settings/config_file.h"
 
 #include <array>
 #include <string_view>
 
-#include "platform/file_search.h"
-#include "platform/text_file_reader.h"
-#include "platform/text_file_writer.h"
+#include "core/platform/file_search.h"
+#include "core/platform/text_file_reader.h"
+#include "core/platform/text_file_writer.h"
 
 namespace leafwright {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "settings/conversion_settings.h"
+#include "core/settings/conversion_settings.h"
 
 namespace leafwright {
 

@@ -1,6 +1,6 @@
-#include "settings/conversion_settings.h"
+#include "core/settings/conversion_settings.h"
 
-#include "settings/product_info.h"
+#include "core/settings/product_info.h"
 
 namespace leafwright {
 

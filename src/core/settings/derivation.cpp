@@ -1,13 +1,13 @@
-#include "settings/derivation.h"
+#include "core/settings/derivation.h"
 
 #include <algorithm>
 #include <climits>
 #include <optional>
 #include <string_view>
 
-#include "platform/file_search.h"
-#include "platform/string_table.h"
-#include "settings/value_tables.h"
+#include "core/platform/file_search.h"
+#include "core/settings/messages.h"
+#include "core/settings/value_tables.h"
 
 namespace leafwright {
 

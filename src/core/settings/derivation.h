@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/conversion_settings.h"
+#include "core/settings/conversion_settings.h"
 
 namespace leafwright {
 

@@ -1,8 +1,8 @@
-#include "settings/pick_lists.h"
+#include "core/settings/pick_lists.h"
 
 #include <vector>
 
-#include "settings/value_tables.h"
+#include "core/settings/value_tables.h"
 
 namespace leafwright {
 

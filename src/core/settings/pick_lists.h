@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/conversion_settings.h"
+#include "core/settings/conversion_settings.h"
 
 namespace leafwright {
 

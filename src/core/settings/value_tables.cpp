@@ -1,4 +1,4 @@
-#include "settings/value_tables.h"
+#include "core/settings/value_tables.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "app/about_dialog.h"
+#include "desktop/app/about_dialog.h"
 
 #include <QDir>
 #include <QFrame>
@@ -6,11 +6,11 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/dialog_units.h"
-#include "app/pictures.h"
-#include "platform/desktop_opener.h"
-#include "platform/program_folders.h"
-#include "settings/product_info.h"
+#include "desktop/widgets/dialog_units.h"
+#include "desktop/app/pictures.h"
+#include "desktop/platform/desktop_opener.h"
+#include "desktop/platform/program_folders.h"
+#include "core/settings/product_info.h"
 
 namespace leafwright {
 

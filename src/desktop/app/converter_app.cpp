@@ -1,9 +1,9 @@
-#include "app/converter_app.h"
+#include "desktop/app/converter_app.h"
 
-#include "app/main_dialog.h"
-#include "platform/modal_runner.h"
-#include "platform/program_folders.h"
-#include "settings/product_info.h"
+#include "desktop/app/main_dialog.h"
+#include "desktop/platform/modal_runner.h"
+#include "desktop/platform/program_folders.h"
+#include "core/settings/product_info.h"
 
 namespace leafwright {
 

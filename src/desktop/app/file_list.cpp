@@ -1,4 +1,4 @@
-#include "app/file_list.h"
+#include "desktop/app/file_list.h"
 
 #include <QMouseEvent>
 

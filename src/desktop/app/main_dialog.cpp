@@ -1,4 +1,4 @@
-#include "app/main_dialog.h"
+#include "desktop/app/main_dialog.h"
 
 #include <QAction>
 #include <QDir>
@@ -11,12 +11,12 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "app/command_ids.h"
-#include "app/dialog_units.h"
-#include "app/drop_down_button.h"
-#include "app/file_list.h"
-#include "app/pictures.h"
-#include "settings/product_info.h"
+#include "desktop/app/command_ids.h"
+#include "desktop/widgets/dialog_units.h"
+#include "desktop/widgets/drop_down_button.h"
+#include "desktop/app/file_list.h"
+#include "desktop/app/pictures.h"
+#include "core/settings/product_info.h"
 
 namespace leafwright {
 

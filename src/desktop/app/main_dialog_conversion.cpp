@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "app/file_list.h"
-#include "app/main_dialog.h"
-#include "pdf/conversion_run.h"
-#include "platform/file_error.h"
-#include "platform/message_box.h"
-#include "platform/string_table.h"
-#include "settings/notice_box.h"
+#include "desktop/app/file_list.h"
+#include "desktop/app/main_dialog.h"
+#include "core/pdf/conversion_run.h"
+#include "core/platform/file_error.h"
+#include "desktop/platform/message_box.h"
+#include "core/settings/messages.h"
+#include "desktop/widgets/notice_box.h"
 
 namespace leafwright {
 

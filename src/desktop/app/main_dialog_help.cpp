@@ -1,10 +1,10 @@
 // The Help and About commands of the main window.
 #include <QDir>
 
-#include "app/about_dialog.h"
-#include "app/main_dialog.h"
-#include "platform/desktop_opener.h"
-#include "platform/modal_runner.h"
+#include "desktop/app/about_dialog.h"
+#include "desktop/app/main_dialog.h"
+#include "desktop/platform/desktop_opener.h"
+#include "desktop/platform/modal_runner.h"
 
 namespace leafwright {
 

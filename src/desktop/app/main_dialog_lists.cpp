@@ -1,10 +1,10 @@
 // The commands of the main window that work on its two file lists directly.
-#include "app/file_list.h"
-#include "app/main_dialog.h"
-#include "platform/desktop_opener.h"
-#include "platform/file_dialog.h"
-#include "platform/message_box.h"
-#include "platform/string_table.h"
+#include "desktop/app/file_list.h"
+#include "desktop/app/main_dialog.h"
+#include "desktop/platform/desktop_opener.h"
+#include "desktop/platform/file_dialog.h"
+#include "desktop/platform/message_box.h"
+#include "core/settings/messages.h"
 
 namespace leafwright {
 

@@ -1,6 +1,6 @@
 // The plus-tool commands of the main window.
-#include "app/main_dialog.h"
-#include "plustools/plus_tools_commands.h"
+#include "desktop/app/main_dialog.h"
+#include "desktop/plustools/plus_tools_commands.h"
 
 namespace leafwright {
 

@@ -4,14 +4,14 @@
 #include <QFile>
 #include <string>
 
-#include "app/main_dialog.h"
-#include "platform/file_dialog.h"
-#include "platform/file_error.h"
-#include "platform/message_box.h"
-#include "settings/config_file.h"
-#include "settings/derivation.h"
-#include "settings/notice_box.h"
-#include "settings/settings_dialog.h"
+#include "desktop/app/main_dialog.h"
+#include "desktop/platform/file_dialog.h"
+#include "core/platform/file_error.h"
+#include "desktop/platform/message_box.h"
+#include "core/settings/config_file.h"
+#include "core/settings/derivation.h"
+#include "desktop/widgets/notice_box.h"
+#include "desktop/settings/settings_dialog.h"
 
 namespace leafwright {
 

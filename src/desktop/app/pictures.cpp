@@ -1,4 +1,4 @@
-#include "app/pictures.h"
+#include "desktop/app/pictures.h"
 
 #include <QPainter>
 #include <QSvgRenderer>

@@ -1,4 +1,4 @@
-#include "platform/desktop_opener.h"
+#include "desktop/platform/desktop_opener.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

@@ -4,7 +4,7 @@
 #include <QUrl>
 #include <vector>
 
-#include "platform/active_seam.h"
+#include "desktop/platform/active_seam.h"
 
 namespace leafwright {
 

@@ -1,4 +1,4 @@
-#include "platform/file_dialog.h"
+#include "desktop/platform/file_dialog.h"
 
 #include <QDir>
 #include <QFileDialog>

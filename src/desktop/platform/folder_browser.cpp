@@ -1,4 +1,4 @@
-#include "platform/folder_browser.h"
+#include "desktop/platform/folder_browser.h"
 
 #include <QDir>
 #include <QFileDialog>

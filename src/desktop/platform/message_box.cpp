@@ -1,9 +1,9 @@
-#include "platform/message_box.h"
+#include "desktop/platform/message_box.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 
-#include "platform/string_table.h"
+#include "core/settings/messages.h"
 
 namespace leafwright {
 

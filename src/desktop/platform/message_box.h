@@ -5,7 +5,7 @@
 #include <deque>
 #include <vector>
 
-#include "platform/active_seam.h"
+#include "desktop/platform/active_seam.h"
 
 class QWidget;
 

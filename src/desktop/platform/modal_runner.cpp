@@ -1,4 +1,4 @@
-#include "platform/modal_runner.h"
+#include "desktop/platform/modal_runner.h"
 
 #include <QDialog>
 

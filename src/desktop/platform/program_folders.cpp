@@ -1,4 +1,4 @@
-#include "platform/program_folders.h"
+#include "desktop/platform/program_folders.h"
 
 #include <QCoreApplication>
 #include <QDir>

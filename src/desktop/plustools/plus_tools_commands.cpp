@@ -1,8 +1,8 @@
-#include "plustools/plus_tools_commands.h"
+#include "desktop/plustools/plus_tools_commands.h"
 
-#include "platform/modal_runner.h"
-#include "plustools/plus_tools_dialog.h"
-#include "plustools/unspool_dialog.h"
+#include "desktop/platform/modal_runner.h"
+#include "desktop/plustools/plus_tools_dialog.h"
+#include "desktop/plustools/unspool_dialog.h"
 
 namespace leafwright {
 

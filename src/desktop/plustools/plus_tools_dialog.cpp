@@ -1,4 +1,4 @@
-#include "plustools/plus_tools_dialog.h"
+#include "desktop/plustools/plus_tools_dialog.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -9,12 +9,12 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/dialog_units.h"
-#include "app/pictures.h"
-#include "platform/message_box.h"
-#include "platform/string_table.h"
-#include "plustools/plus_tool_font.h"
-#include "plustools/plus_tools_commands.h"
+#include "desktop/widgets/dialog_units.h"
+#include "desktop/app/pictures.h"
+#include "desktop/platform/message_box.h"
+#include "core/settings/messages.h"
+#include "desktop/widgets/plus_tool_font.h"
+#include "desktop/plustools/plus_tools_commands.h"
 
 namespace leafwright {
 

@@ -1,4 +1,4 @@
-#include "plustools/unspool_dialog.h"
+#include "desktop/plustools/unspool_dialog.h"
 
 #include <QFile>
 #include <QFrame>
@@ -9,16 +9,16 @@
 #include <string>
 #include <vector>
 
-#include "app/dialog_units.h"
-#include "app/file_list.h"
-#include "app/pictures.h"
-#include "platform/desktop_opener.h"
-#include "platform/file_dialog.h"
-#include "platform/message_box.h"
-#include "platform/string_table.h"
-#include "plustools/plus_tool_font.h"
-#include "plustools/unspool_run.h"
-#include "settings/notice_box.h"
+#include "desktop/widgets/dialog_units.h"
+#include "desktop/app/file_list.h"
+#include "desktop/app/pictures.h"
+#include "desktop/platform/desktop_opener.h"
+#include "desktop/platform/file_dialog.h"
+#include "desktop/platform/message_box.h"
+#include "core/settings/messages.h"
+#include "desktop/widgets/plus_tool_font.h"
+#include "core/plustools/unspool_run.h"
+#include "desktop/widgets/notice_box.h"
 
 namespace leafwright {
 

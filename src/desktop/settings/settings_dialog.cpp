@@ -1,4 +1,4 @@
-#include "settings/settings_dialog.h"
+#include "desktop/settings/settings_dialog.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -8,17 +8,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/dialog_units.h"
-#include "app/pictures.h"
-#include "platform/file_dialog.h"
-#include "platform/file_error.h"
-#include "platform/folder_browser.h"
-#include "platform/modal_runner.h"
-#include "settings/config_file.h"
-#include "settings/limited_text_field.h"
-#include "settings/notice_box.h"
-#include "settings/pick_list.h"
-#include "settings/value_tables.h"
+#include "desktop/widgets/dialog_units.h"
+#include "desktop/app/pictures.h"
+#include "desktop/platform/file_dialog.h"
+#include "core/platform/file_error.h"
+#include "desktop/platform/folder_browser.h"
+#include "desktop/platform/modal_runner.h"
+#include "core/settings/config_file.h"
+#include "desktop/widgets/limited_text_field.h"
+#include "desktop/widgets/notice_box.h"
+#include "desktop/widgets/pick_list.h"
+#include "core/settings/value_tables.h"
 
 namespace leafwright {
 

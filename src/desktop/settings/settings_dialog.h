@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/conversion_settings.h"
+#include "core/settings/conversion_settings.h"
 
 class QAbstractButton;
 class QCheckBox;

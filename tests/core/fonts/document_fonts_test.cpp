@@ -1,13 +1,13 @@
-#include "fonts/document_fonts.h"
+#include "core/fonts/document_fonts.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
 
-#include "fonts/fixed_font_provider.h"
-#include "fonts/font_objects.h"
-#include "platform/file_error.h"
+#include "core/fonts/fixed_font_provider.h"
+#include "core/fonts/font_objects.h"
+#include "core/platform/file_error.h"
 
 namespace leafwright {
 namespace {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "font_test_document.h"
-#include "fonts/fixed_font_provider.h"
-#include "fonts/system_font_provider.h"
+#include "core/fonts/fixed_font_provider.h"
+#include "core/fonts/system_font_provider.h"
 #include "support/pdf_structure.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "fonts/document_fonts.h"
-#include "fonts/font_objects.h"
-#include "fonts/hex_text.h"
+#include "core/fonts/document_fonts.h"
+#include "core/fonts/font_objects.h"
+#include "core/fonts/hex_text.h"
 
 namespace leafwright::testing {
 

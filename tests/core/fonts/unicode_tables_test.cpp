@@ -1,16 +1,16 @@
-#include "fonts/unicode_tables.h"
+#include "core/fonts/unicode_tables.h"
 
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <string>
 
-#include "fonts/column_width.h"
-#include "fonts/hex_text.h"
-#include "fonts/invisible_character.h"
-#include "fonts/standard_font_widths.h"
-#include "fonts/truetype_face.h"
-#include "platform/mac_roman_table.h"
+#include "core/fonts/column_width.h"
+#include "core/fonts/hex_text.h"
+#include "core/fonts/invisible_character.h"
+#include "core/fonts/standard_font_widths.h"
+#include "core/fonts/truetype_face.h"
+#include "core/text/mac_roman_table.h"
 
 namespace leafwright {
 namespace {

@@ -1,4 +1,4 @@
-#include "pdf/conversion_run.h"
+#include "core/pdf/conversion_run.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -10,7 +10,7 @@
 
 #include "support/recording_run_handler.h"
 #include "converted_text.h"
-#include "platform/file_error.h"
+#include "core/platform/file_error.h"
 
 namespace leafwright {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "pdf/conversion_run.h"
+#include "core/pdf/conversion_run.h"
 #include "support/temp_dir.h"
 
 namespace leafwright::testing {

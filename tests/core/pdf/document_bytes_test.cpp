@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "converted_text.h"
-#include "pdf/page_content.h"
+#include "core/pdf/page_content.h"
 #include "pdf_expectations.h"
-#include "settings/conversion_settings.h"
+#include "core/settings/conversion_settings.h"
 
 namespace leafwright {
 namespace {

@@ -3,8 +3,8 @@
 #include <random>
 #include <string>
 
-#include "pdf/mac_roman.h"
-#include "pdf/text_encoding.h"
+#include "core/text/mac_roman_encode.h"
+#include "core/text/text_encoding.h"
 
 namespace leafwright {
 namespace {

@@ -5,8 +5,8 @@
 #include <thread>
 
 #include "converted_text.h"
-#include "pdf/paginated_layout.h"
-#include "pdf/text_measure.h"
+#include "core/pdf/paginated_layout.h"
+#include "core/pdf/text_measure.h"
 #include "pdf_expectations.h"
 
 namespace leafwright {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "settings/conversion_settings.h"
+#include "core/settings/conversion_settings.h"
 #include "support/pdf_structure.h"
 
 namespace leafwright::testing {

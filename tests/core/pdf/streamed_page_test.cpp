@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "converted_text.h"
-#include "pdf/paginated_layout.h"
-#include "pdf/pdf_writer.h"
-#include "pdf/single_page_layout.h"
+#include "core/pdf/paginated_layout.h"
+#include "core/pdf/pdf_writer.h"
+#include "core/pdf/single_page_layout.h"
 #include "pdf_expectations.h"
-#include "platform/file_error.h"
-#include "platform/text_file_writer.h"
+#include "core/platform/file_error.h"
+#include "core/platform/text_file_writer.h"
 
 namespace leafwright {
 namespace {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/text_file_reader.h"
-#include "platform/text_file_writer.h"
+#include "core/platform/text_file_reader.h"
+#include "core/platform/text_file_writer.h"
 #include "support/temp_dir.h"
 
 namespace leafwright {

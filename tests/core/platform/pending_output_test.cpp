@@ -1,7 +1,7 @@
 // How a finished output takes its place: never over a file that appeared
 // meanwhile without asking, private while it is written, nothing left behind
 // by a signal, and a replaced file keeps its owner and mode.
-#include "platform/pending_output.h"
+#include "core/platform/pending_output.h"
 
 #include <gtest/gtest.h>
 #include <grp.h>
@@ -15,10 +15,10 @@
 #include <utility>
 #include <vector>
 
-#include "pdf/conversion_run.h"
-#include "platform/file_error.h"
-#include "platform/signal_cleanup.h"
-#include "platform/text_file_writer.h"
+#include "core/pdf/conversion_run.h"
+#include "core/platform/file_error.h"
+#include "core/platform/signal_cleanup.h"
+#include "core/platform/text_file_writer.h"
 #include "support/recording_run_handler.h"
 #include "support/temp_dir.h"
 

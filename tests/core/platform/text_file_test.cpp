@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_error.h"
-#include "platform/file_search.h"
-#include "platform/text_file_reader.h"
-#include "platform/text_file_writer.h"
+#include "core/platform/file_error.h"
+#include "core/platform/file_search.h"
+#include "core/platform/text_file_reader.h"
+#include "core/platform/text_file_writer.h"
 #include "support/temp_dir.h"
 
 namespace leafwright {

@@ -3,8 +3,8 @@
 #include <random>
 #include <string>
 
-#include "plustools/mac_roman.h"
-#include "plustools/unspool_filter.h"
+#include "core/text/mac_roman_decode.h"
+#include "core/plustools/unspool_filter.h"
 
 namespace leafwright {
 namespace {

@@ -1,4 +1,4 @@
-#include "plustools/unspool_filter.h"
+#include "core/plustools/unspool_filter.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "plustools/mac_roman.h"
+#include "core/text/mac_roman_decode.h"
 
 namespace leafwright {
 namespace {

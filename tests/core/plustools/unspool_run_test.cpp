@@ -1,4 +1,4 @@
-#include "plustools/unspool_run.h"
+#include "core/plustools/unspool_run.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

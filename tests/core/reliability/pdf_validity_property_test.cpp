@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "pdf/conversion_run.h"
-#include "settings/derivation.h"
-#include "settings/value_tables.h"
+#include "core/pdf/conversion_run.h"
+#include "core/settings/derivation.h"
+#include "core/settings/value_tables.h"
 #include "support/pdf_structure.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"

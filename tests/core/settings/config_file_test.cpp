@@ -1,4 +1,4 @@
-#include "settings/config_file.h"
+#include "core/settings/config_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/file_error.h"
+#include "core/platform/file_error.h"
 #include "support/temp_dir.h"
 
 namespace leafwright {

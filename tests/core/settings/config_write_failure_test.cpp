@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_error.h"
-#include "settings/config_file.h"
+#include "core/platform/file_error.h"
+#include "core/settings/config_file.h"
 #include "support/temp_dir.h"
 
 namespace leafwright {

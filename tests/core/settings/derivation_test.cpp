@@ -1,12 +1,12 @@
-#include "settings/derivation.h"
+#include "core/settings/derivation.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
-#include "platform/file_search.h"
-#include "platform/string_table.h"
+#include "core/platform/file_search.h"
+#include "core/settings/messages.h"
 #include "support/temp_dir.h"
 
 namespace leafwright {

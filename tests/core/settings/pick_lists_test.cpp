@@ -1,10 +1,10 @@
-#include "settings/pick_lists.h"
+#include "core/settings/pick_lists.h"
 
 #include <gtest/gtest.h>
 
-#include "settings/config_file.h"
-#include "settings/derivation.h"
-#include "settings/value_tables.h"
+#include "core/settings/config_file.h"
+#include "core/settings/derivation.h"
+#include "core/settings/value_tables.h"
 
 namespace leafwright {
 namespace {

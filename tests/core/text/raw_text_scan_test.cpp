@@ -1,13 +1,13 @@
-#include "pdf/raw_text_scan.h"
+#include "core/text/raw_text_scan.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "pdf/source_text.h"
-#include "pdf/text_encoding.h"
-#include "platform/text_file_reader.h"
+#include "core/text/source_text.h"
+#include "core/text/text_encoding.h"
+#include "core/platform/text_file_reader.h"
 #include "support/temp_dir.h"
 
 namespace leafwright {

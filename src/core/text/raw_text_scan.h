@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "pdf/text_encoding.h"
+#include "core/text/text_encoding.h"
 
 namespace leafwright {
 

@@ -1,9 +1,9 @@
-#include "pdf/mac_roman.h"
+#include "core/text/mac_roman_encode.h"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "platform/mac_roman_table.h"
+#include "core/text/mac_roman_table.h"
 
 namespace leafwright {
 

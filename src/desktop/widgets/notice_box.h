@@ -3,7 +3,7 @@
 #include <QString>
 #include <vector>
 
-#include "platform/active_seam.h"
+#include "desktop/platform/active_seam.h"
 
 class QWidget;
 

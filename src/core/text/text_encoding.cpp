@@ -1,11 +1,11 @@
-#include "pdf/text_encoding.h"
+#include "core/text/text_encoding.h"
 
 #include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
-#include "pdf/mac_roman.h"
+#include "core/text/mac_roman_encode.h"
 
 namespace leafwright {
 

@@ -1,8 +1,8 @@
-#include "pdf/raw_text_scan.h"
+#include "core/text/raw_text_scan.h"
 
 #include <algorithm>
 
-#include "pdf/text_encoding.h"
+#include "core/text/text_encoding.h"
 
 namespace leafwright {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "pdf/raw_text_scan.h"
-#include "pdf/text_encoding.h"
+#include "core/text/raw_text_scan.h"
+#include "core/text/text_encoding.h"
 
 namespace leafwright {
 

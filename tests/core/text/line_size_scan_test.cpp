@@ -1,4 +1,4 @@
-#include "pdf/line_size_scan.h"
+#include "core/text/line_size_scan.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "pdf/source_text.h"
-#include "pdf/text_encoding.h"
-#include "platform/text_file_reader.h"
+#include "core/text/source_text.h"
+#include "core/text/text_encoding.h"
+#include "core/platform/text_file_reader.h"
 #include "support/temp_dir.h"
 
 namespace leafwright {

@@ -1,4 +1,4 @@
-#include "pdf/text_encoding.h"
+#include "core/text/text_encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "converted_text.h"
-#include "pdf/document_info.h"
-#include "pdf/mac_roman.h"
-#include "pdf/page_content.h"
-#include "pdf_expectations.h"
+#include "../pdf/converted_text.h"
+#include "core/pdf/document_info.h"
+#include "core/text/mac_roman_encode.h"
+#include "core/pdf/page_content.h"
+#include "../pdf/pdf_expectations.h"
 
 namespace leafwright {
 namespace {

@@ -1,4 +1,4 @@
-#include "settings/pick_list.h"
+#include "desktop/widgets/pick_list.h"
 
 namespace leafwright {
 

@@ -1,8 +1,8 @@
-#include "plustools/mac_roman.h"
+#include "core/text/mac_roman_decode.h"
 
 #include <array>
 
-#include "platform/mac_roman_table.h"
+#include "core/text/mac_roman_table.h"
 
 namespace leafwright {
 

@@ -1,4 +1,4 @@
-#include "pdf/line_size_scan.h"
+#include "core/text/line_size_scan.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
-#include "pdf/source_text.h"
+#include "core/text/source_text.h"
 
-#include "pdf/line_size_scan.h"
-#include "pdf/raw_text_scan.h"
-#include "platform/file_error.h"
+#include "core/text/line_size_scan.h"
+#include "core/text/raw_text_scan.h"
+#include "core/platform/file_error.h"
 
 namespace leafwright {
 

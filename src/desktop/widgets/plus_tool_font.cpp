@@ -1,6 +1,6 @@
-#include "plustools/plus_tool_font.h"
+#include "desktop/widgets/plus_tool_font.h"
 
-#include "app/dialog_units.h"
+#include "desktop/widgets/dialog_units.h"
 
 namespace leafwright {
 

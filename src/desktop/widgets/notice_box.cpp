@@ -1,10 +1,10 @@
-#include "settings/notice_box.h"
+#include "desktop/widgets/notice_box.h"
 
 #include <QFile>
 #include <QMessageBox>
 
-#include "platform/file_error.h"
-#include "platform/message_box.h"
+#include "core/platform/file_error.h"
+#include "desktop/platform/message_box.h"
 
 namespace leafwright {
 

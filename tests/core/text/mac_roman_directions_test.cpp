@@ -3,8 +3,8 @@
 // converter may write a code.
 #include <gtest/gtest.h>
 
-#include "pdf/mac_roman.h"
-#include "plustools/mac_roman.h"
+#include "core/text/mac_roman_encode.h"
+#include "core/text/mac_roman_decode.h"
 
 namespace leafwright {
 namespace {

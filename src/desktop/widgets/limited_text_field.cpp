@@ -1,4 +1,4 @@
-#include "settings/limited_text_field.h"
+#include "desktop/widgets/limited_text_field.h"
 
 #include <QValidator>
 

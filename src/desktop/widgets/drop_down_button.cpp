@@ -1,4 +1,4 @@
-#include "app/drop_down_button.h"
+#include "desktop/widgets/drop_down_button.h"
 
 #include <QMouseEvent>
 #include <QStyle>

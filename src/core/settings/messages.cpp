@@ -1,4 +1,4 @@
-#include "platform/string_table.h"
+#include "core/settings/messages.h"
 
 namespace leafwright {
 
