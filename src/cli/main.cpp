@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "commands.h"
+#include "core/version.h"
 #include "platform/write_limits.h"
-#include "settings/product_info.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
         return leafwright::cli::kExitOk;
     }
     if (command == "--version") {
-        std::cout << "leafwright-cli " << leafwright::product::kVersion << "\n";
+        std::cout << "leafwright-cli " << leafwright::version::kShown << "\n";
         return leafwright::cli::kExitOk;
     }
     try {

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "app/converter_app.h"
+#include "core/version.h"
 #include "platform/write_limits.h"
-#include "settings/product_info.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ bool hasArgument(int argc, char** argv, const char* wanted) {
 // (-platform, -style) are taken by Qt.
 int main(int argc, char** argv) {
     if (hasArgument(argc, argv, "--version")) {
-        std::printf("leafwright %s\n", leafwright::product::kVersion);
+        std::printf("leafwright %s\n", leafwright::version::kShown);
         return 0;
     }
     if (hasArgument(argc, argv, "--help") || hasArgument(argc, argv, "-h")) {

@@ -1,16 +1,16 @@
 #include "app/converter_app.h"
 
 #include "app/main_dialog.h"
+#include "core/version.h"
 #include "platform/modal_runner.h"
 #include "platform/program_folders.h"
-#include "settings/product_info.h"
 
 namespace leafwright {
 
 ConverterApp::ConverterApp(int& argc, char** argv) : QApplication(argc, argv) {
     // Names the user's configuration and data folders (…/leafwright).
     setApplicationName(QStringLiteral("leafwright"));
-    setApplicationVersion(QString::fromLatin1(product::kVersion));
+    setApplicationVersion(QString::fromLatin1(version::kShown));
     // The installed desktop entry's name, by which the desktop matches the
     // window with its entry and icon.
     setDesktopFileName(QStringLiteral("example.leafwright.Leafwright"));

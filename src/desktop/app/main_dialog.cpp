@@ -16,6 +16,7 @@
 #include "app/drop_down_button.h"
 #include "app/file_list.h"
 #include "app/pictures.h"
+#include "core/version.h"
 #include "settings/product_info.h"
 
 namespace leafwright {
@@ -96,7 +97,7 @@ MainDialog::MainDialog(ProgramFolders folders, QWidget* parent)
     setFont(mainDialogFont());
     setWindowIcon(programIcon());
     setWindowTitle(QStringLiteral("%1 v%2").arg(QString::fromLatin1(product::kName),
-                                                QString::fromLatin1(product::kVersion)));
+                                                QString::fromLatin1(version::kShown)));
     buildMenus();
     buildClientArea();
     // Keyboard focus starts in the source list; Tab moves between the lists.
