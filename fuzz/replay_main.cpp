@@ -22,7 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Every input is named before the target runs: a target may change the
+// All inputs are listed before the first one runs: a target may change the
 // current folder, so the paths are made absolute first.
 std::vector<fs::path> corpusFiles(int argc, char** argv) {
     std::vector<fs::path> files;
