@@ -7,7 +7,7 @@
 #include "cli/commands.h"
 #include "core/platform/signal_cleanup.h"
 #include "core/platform/write_limits.h"
-#include "core/settings/product_info.h"
+#include "core/version.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
         return leafwright::cli::kExitOk;
     }
     if (command == "--version") {
-        std::cout << "leafwright-cli " << leafwright::product::kVersion << "\n";
+        std::cout << "leafwright-cli " << leafwright::version::kShown << "\n";
         return leafwright::cli::kExitOk;
     }
     try {

@@ -7,7 +7,7 @@
 #include "desktop/app/converter_app.h"
 #include "core/platform/signal_cleanup.h"
 #include "core/platform/write_limits.h"
-#include "core/settings/product_info.h"
+#include "core/version.h"
 
 namespace {
 
@@ -46,7 +46,7 @@ bool hasArgument(int argc, char** argv, const char* wanted) {
 // (-platform, -style) are taken by Qt.
 int main(int argc, char** argv) {
     if (hasArgument(argc, argv, "--version")) {
-        std::printf("leafwright %s\n", leafwright::product::kVersion);
+        std::printf("leafwright %s\n", leafwright::version::kShown);
         return 0;
     }
     if (hasArgument(argc, argv, "--help") || hasArgument(argc, argv, "-h")) {

@@ -3,7 +3,8 @@
 # checks what a user of the installed program meets: the files and where they
 # lie, the desktop entry and AppStream metadata (when their validators are
 # present), the manual page, the installed leafwright-cli on a sample text,
-# and the installed window started without a display to its first paint.
+# and the installed window started without a display to its first paint,
+# and that all of them carry the version of the project() line.
 #   tests/install/install_test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1
@@ -20,6 +21,11 @@ fail() {
   echo "FAIL: $*" >&2
   failures=$((failures + 1))
 }
+
+# The one written version, 3.5.0, and the MAJOR.MINOR the programs show.
+full=$(sed -n 's/^project(Leafwright VERSION \([0-9.]*\) .*/\1/p' "$source/CMakeLists.txt")
+shown=$(echo "$full" | cut -d. -f1,2)
+[ -n "$full" ] || { echo "FAIL: no version in the project() line of CMakeLists.txt" >&2; exit 1; }
 
 DESTDIR=$root cmake --install "$build" --prefix "$prefix" >"$work/install.log" ||
   { cat "$work/install.log" >&2; echo "FAIL: cmake --install" >&2; exit 1; }
@@ -70,8 +76,18 @@ if [ $has_window = yes ]; then
   [ "$size" = " 0 0 0 48 0 0 0 48" ] || fail "the bitmap icon is not 48 x 48 (IHDR:$size)"
 fi
 
-# --- The manual page renders without a warning.
+# --- The manual page renders without a warning and names the version; the
+# newest AppStream release is the version in full, of the same day.
 page=$installed/share/man/man1/leafwright-cli.1
+[ "$(awk -F'"' 'NR == 1 { print $4 }' "$page")" = "Leafwright $shown" ] ||
+  fail "the manual page's version is not $shown: $(head -n 1 "$page")"
+if [ $has_window = yes ]; then
+  release=$(grep -o -m 1 '<release version="[^"]*" date="[^"]*"' \
+    "$installed/share/metainfo/$id.metainfo.xml")
+  page_day=$(awk -F'"' 'NR == 1 { print $2 }' "$page")
+  [ "$release" = "<release version=\"$full\" date=\"$page_day\"" ] ||
+    fail "the newest AppStream release '$release' is not $full of $page_day"
+fi
 if command -v groff >/dev/null; then
   warnings=$(groff -man -ww -z "$page" 2>&1)
   [ -z "$warnings" ] || fail "groff warns about the manual page: $warnings"
@@ -89,7 +105,7 @@ mkdir -p "$HOME"
 
 # --- The installed command line on a sample text, there and back.
 cli=$installed/bin/leafwright-cli
-[ "$("$cli" --version)" = "leafwright-cli 3.5" ] || fail "leafwright-cli --version"
+[ "$("$cli" --version)" = "leafwright-cli $shown" ] || fail "leafwright-cli --version"
 mkdir -p "$work/docs"
 cp "$source/examples/welcome.txt" "$work/docs/"
 written=$("$cli" convert "$work/docs/welcome.txt") || fail "leafwright-cli convert failed"
@@ -120,7 +136,7 @@ grep -q "^leafwright-cli: $work/docs/welcome.txt: skipped" "$work/skip.log" ||
 # itself, even where it could (as root in /usr/local/bin).
 if [ $has_window = yes ]; then
   window=$installed/bin/leafwright
-  [ "$("$window" --version)" = "leafwright 3.5" ] || fail "leafwright --version"
+  [ "$("$window" --version)" = "leafwright $shown" ] || fail "leafwright --version"
   before=$(ls -A "$installed/bin")
   set +e
   QT_QPA_PLATFORM=offscreen timeout 60 "$window" --quit-after-first-paint >"$work/window.log" 2>&1

@@ -3,14 +3,14 @@
 #include "desktop/app/main_dialog.h"
 #include "desktop/platform/modal_runner.h"
 #include "desktop/platform/program_folders.h"
-#include "core/settings/product_info.h"
+#include "core/version.h"
 
 namespace leafwright {
 
 ConverterApp::ConverterApp(int& argc, char** argv) : QApplication(argc, argv) {
     // Names the user's configuration and data folders (…/leafwright).
     setApplicationName(QStringLiteral("leafwright"));
-    setApplicationVersion(QString::fromLatin1(product::kVersion));
+    setApplicationVersion(QString::fromLatin1(version::kShown));
     // The installed desktop entry's name, by which the desktop matches the
     // window with its entry and icon.
     setDesktopFileName(QStringLiteral("example.leafwright.Leafwright"));

@@ -17,6 +17,7 @@
 #include "desktop/app/file_list.h"
 #include "desktop/app/pictures.h"
 #include "core/settings/product_info.h"
+#include "core/version.h"
 
 namespace leafwright {
 
@@ -96,7 +97,7 @@ MainDialog::MainDialog(ProgramFolders folders, QWidget* parent)
     setFont(mainDialogFont());
     setWindowIcon(programIcon());
     setWindowTitle(QStringLiteral("%1 v%2").arg(QString::fromLatin1(product::kName),
-                                                QString::fromLatin1(product::kVersion)));
+                                                QString::fromLatin1(version::kShown)));
     buildMenus();
     buildClientArea();
     // Keyboard focus starts in the source list; Tab moves between the lists.
