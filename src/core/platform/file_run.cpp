@@ -1,5 +1,6 @@
 #include "platform/file_run.h"
 
+#include <exception>
 #include <filesystem>
 
 #include "platform/file_search.h"
@@ -24,8 +25,11 @@ void runOverFiles(const std::vector<std::string>& sources, const FileRunSteps& s
                 continue;
             }
             steps.convertOne(source, output);
-        } catch (const FileError& error) {
-            if (handler.failed(source, error)) continue;
+        } catch (const std::exception& error) {
+            // Whatever stops one file (memory running out on it, say) is
+            // reported as that file's failure; the handler decides whether
+            // the run goes on.
+            if (handler.failed(source, FileError::fromException(source, error))) continue;
             return;
         }
         handler.converted(source, output);

@@ -32,7 +32,8 @@ bool outputWouldReplaceSource(const std::string& sourcePath, const std::string& 
 struct FileRunSteps {
     // The output path of a source.
     std::function<std::string(const std::string& sourcePath)> outputPathOf;
-    // Turns one source into its output; throws FileError.
+    // Turns one source into its output; throws FileError. Any other
+    // exception is reported as a failure of the source too.
     std::function<void(const std::string& sourcePath, const std::string& outputPath)> convertOne;
     // The cause given when an output would replace its own source.
     std::string ownSourceCause;
