@@ -241,7 +241,7 @@ TEST_F(BadInputTest, ConfigurationWithHugeLinesOrBinaryIsRefusedOrHarmless) {
         {"folder.tcf",
          config(10, "TRUE")
              .replace(config(10, "TRUE").find("Default Path"), 12, "/nowhere/" + huge),
-         "The path dose not exist!"},
+         "folder.tcf: The path dose not exist!"},
         {"binary.tcf", binary, "binary.tcf: the font line holds a value not offered"},
     };
     for (const Case& c : refused) {
