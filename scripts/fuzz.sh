@@ -30,6 +30,9 @@ mkdir -p "$build/findings"
 # whatever a crashed target leaves there goes with it at the end.
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/leafwright-fuzz-run.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
+# Working folders made outside it (a target that ignores TMPDIR) are faults too.
+strays() { ls -d "${TMPDIR:-/tmp}"/leafwright-*-fuzz-* 2>/dev/null | sort || true; }
+strays_before=$(strays)
 for target in "${targets[@]}"; do
   name=${target%_fuzz}
   seeds="$LEAFWRIGHT_ROOT/fuzz/corpus/$name"
@@ -54,4 +57,9 @@ for target in "${targets[@]}"; do
   fi
   rm -rf "${scratch:?}"/* "${scratch:?}"/.[!.]* 2>/dev/null || true
 done
+if [ "$(strays)" != "$strays_before" ]; then
+  echo "fuzz: working folders were left in ${TMPDIR:-/tmp}:" >&2
+  comm -13 <(echo "$strays_before") <(strays) >&2
+  status=1
+fi
 exit $status
