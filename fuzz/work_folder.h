@@ -30,10 +30,9 @@ inline void removeMadeFolder() {
 inline const std::string& workFolder(const char* name) {
     if (detail::madeFolder == nullptr) {
         const char* temporary = std::getenv("TMPDIR");
-        std::string pattern = std::string(temporary != nullptr && *temporary != '\0'
-                                              ? temporary
-                                              : "/tmp") +
-                              "/leafwright-" + name + "-fuzz-XXXXXX";
+        std::string pattern =
+            std::string(temporary != nullptr && *temporary != '\0' ? temporary : "/tmp") +
+            "/leafwright-" + name + "-fuzz-XXXXXX";
         std::vector<char> buffer(pattern.begin(), pattern.end());
         buffer.push_back('\0');
         if (::mkdtemp(buffer.data()) == nullptr) std::abort();

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "commands.h"
-#include "standard_output.h"
 #include "platform/write_limits.h"
 #include "settings/product_info.h"
+#include "standard_output.h"
 
 namespace {
 

@@ -1,9 +1,10 @@
 #include "terminal_name.h"
 
+#include <locale.h>
+
 #include <clocale>
 #include <cwchar>
 #include <cwctype>
-#include <locale.h>
 
 namespace leafwright::cli {
 
@@ -17,14 +18,22 @@ bool isControlByte(unsigned char c) {
 // written as three octal digits.
 char escapeLetter(unsigned char c) {
     switch (c) {
-        case '\a': return 'a';
-        case '\b': return 'b';
-        case '\f': return 'f';
-        case '\n': return 'n';
-        case '\r': return 'r';
-        case '\t': return 't';
-        case '\v': return 'v';
-        default: return 0;
+        case '\a':
+            return 'a';
+        case '\b':
+            return 'b';
+        case '\f':
+            return 'f';
+        case '\n':
+            return 'n';
+        case '\r':
+            return 'r';
+        case '\t':
+            return 't';
+        case '\v':
+            return 'v';
+        default:
+            return 0;
     }
 }
 

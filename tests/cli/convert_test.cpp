@@ -148,15 +148,14 @@ TEST_F(ConvertTest, RejectedSettingsStopBeforeAnyFile) {
     put("wide.tcf", configText({{8, "596"}}));
     put("missing-folder.tcf", configText({{10, "TRUE"}, {11, "no-such-folder"}}));
     put("long-margin.tcf", configText({{7, "00036"}}));  // the window takes 4 characters
-    put("no-line.tcf", configText({{7, "810"}}));  // 32 points: less than two leadings
+    put("no-line.tcf", configText({{7, "810"}}));        // 32 points: less than two leadings
 
     // Each message names the file the settings come from; the blanks that
     // end two of them in the message box are dropped.
     const std::vector<std::pair<std::string, std::string>> cases{
         {"illegal.tcf", "leafwright-cli: illegal.tcf: The top margin are illegal!\n"},
         {"wide.tcf", "leafwright-cli: wide.tcf: The left margin go beyond the range!\n"},
-        {"missing-folder.tcf",
-         "leafwright-cli: missing-folder.tcf: The path dose not exist!\n"},
+        {"missing-folder.tcf", "leafwright-cli: missing-folder.tcf: The path dose not exist!\n"},
         {"long-margin.tcf",
          "leafwright-cli: long-margin.tcf: a margin holds more than 4 characters\n"},
         {"no-line.tcf", "leafwright-cli: no-line.tcf: No line fits on the page.\n"},
@@ -184,9 +183,9 @@ TEST_F(ConvertTest, SettingsThatRunOutOfMemoryAreRejectedSettings) {
         GTEST_SKIP() << "prlimit is missing";
     put("a.txt", "text\n");
     put("huge.tcf", configText({{7, std::string(48u << 20, '7')}}));
-    ProcessResult result = runProcess({"prlimit", "--as=80000000", LEAFWRIGHT_CLI, "convert",
-                                       "--config", "huge.tcf", "a.txt"},
-                                      dir.path());
+    ProcessResult result = runProcess(
+        {"prlimit", "--as=80000000", LEAFWRIGHT_CLI, "convert", "--config", "huge.tcf", "a.txt"},
+        dir.path());
     EXPECT_EQ(result.exitStatus, 2) << result.err;
     EXPECT_EQ(result.err.rfind("leafwright-cli: huge.tcf: ", 0), 0u) << result.err;
     EXPECT_FALSE(fs::exists(path("a.pdf")));
@@ -327,8 +326,8 @@ TEST_F(ConvertTest, NamesWithControlBytesArePrintedAsLsQuotesThem) {
     EXPECT_EQ(again.exitStatus, 1);
     std::string skipped;
     for (const std::string& source : sources) {
-        skipped += "leafwright-cli: " + lsQuoted(source) + ": skipped, " +
-                   lsQuoted(pdfOf(source)) + " already exists (--force replaces it)\n";
+        skipped += "leafwright-cli: " + lsQuoted(source) + ": skipped, " + lsQuoted(pdfOf(source)) +
+                   " already exists (--force replaces it)\n";
     }
     EXPECT_EQ(again.err, skipped);
 }
@@ -339,9 +338,8 @@ TEST_F(ConvertTest, AFailedWriteToStandardOutputIsAFailure) {
     if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     put("a.txt", "text\n");
     auto intoFullDevice = [&](const std::string& arguments) {
-        return runProcess(
-            {"sh", "-c", "exec \"$0\" " + arguments + " > /dev/full", LEAFWRIGHT_CLI},
-            dir.path());
+        return runProcess({"sh", "-c", "exec \"$0\" " + arguments + " > /dev/full", LEAFWRIGHT_CLI},
+                          dir.path());
     };
     ProcessResult result = intoFullDevice("convert a.txt");
     EXPECT_EQ(result.exitStatus, 1);

@@ -11,7 +11,8 @@ FileError FileError::fromErrno(const std::string& path, int errorNumber) {
 
 FileError FileError::fromException(const std::string& path, const std::exception& error) {
     if (const auto* fileError = dynamic_cast<const FileError*>(&error)) return *fileError;
-    if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) return FileError(path, "out of memory");
+    if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr)
+        return FileError(path, "out of memory");
     return FileError(path, error.what());
 }
 

@@ -16,8 +16,7 @@ class FileError;
 // layer and of the text fields. They are shown with an OK button and a
 // warning icon (unless another is given) under the same caption as the
 // string-table messages.
-void showNotice(QWidget* owner, const QString& text,
-                QMessageBox::Icon icon = QMessageBox::Warning);
+void showNotice(QWidget* owner, const QString& text, QMessageBox::Icon icon = QMessageBox::Warning);
 
 // The text that reports a file that could not be read or written, naming the
 // file and the cause.

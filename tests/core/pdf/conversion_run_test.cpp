@@ -165,9 +165,8 @@ TEST(FileRun, AnyExceptionFailsItsSourceByNameAndTheRunGoesOn) {
     RecordingHandler handler;
     runOverFiles({dir.file("huge.txt"), dir.file("odd.txt"), dir.file("small.txt")}, steps,
                  handler);
-    EXPECT_EQ(handler.events,
-              (std::vector<std::string>{"failed huge.txt", "failed odd.txt",
-                                        "converted small.txt -> small.txt.out"}));
+    EXPECT_EQ(handler.events, (std::vector<std::string>{"failed huge.txt", "failed odd.txt",
+                                                        "converted small.txt -> small.txt.out"}));
     ASSERT_EQ(handler.errors.size(), 2u);
     EXPECT_EQ(handler.errors[0].path(), dir.file("huge.txt"));
     EXPECT_EQ(handler.errors[0].cause(), "out of memory");
