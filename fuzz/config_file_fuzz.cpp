@@ -16,22 +16,19 @@
 #include "core/settings/config_file.h"
 #include "core/settings/conversion_settings.h"
 #include "core/settings/derivation.h"
+#include "work_folder.h"
 
 namespace {
 
-// One private folder per fuzzing process for the files each input needs.
 const std::string& workFolder() {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/leafwright-config-fuzz-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        if (made == nullptr) std::abort();
+    static const std::string& folder = []() -> const std::string& {
+        const std::string& made = leafwright::fuzzing::workFolder("config");
         // The folder line is searched relative to the current folder: give
         // it a small, private tree to find (or miss) folders in.
-        std::string folder(made);
-        if (::mkdir((folder + "/out").c_str(), 0700) != 0 ||
-            ::mkdir((folder + "/out/deeper").c_str(), 0700) != 0 || ::chdir(made) != 0)
+        if (::mkdir((made + "/out").c_str(), 0700) != 0 ||
+            ::mkdir((made + "/out/deeper").c_str(), 0700) != 0 || ::chdir(made.c_str()) != 0)
             std::abort();
-        return folder;
+        return made;
     }();
     return folder;
 }

@@ -21,17 +21,12 @@
 #include "core/settings/derivation.h"
 #include "core/settings/value_tables.h"
 #include "support/pdf_structure.h"
+#include "work_folder.h"
 
 namespace {
 
 const std::string& workFolder() {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/leafwright-source-fuzz-XXXXXX";
-        const char* made = ::mkdtemp(pattern);
-        if (made == nullptr) std::abort();
-        return std::string(made);
-    }();
-    return folder;
+    return leafwright::fuzzing::workFolder("source");
 }
 
 [[noreturn]] void fail(const std::string& what) {

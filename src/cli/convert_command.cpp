@@ -1,5 +1,6 @@
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "core/settings/conversion_settings.h"
 #include "core/settings/derivation.h"
 #include "core/settings/pick_lists.h"
+#include "core/settings/settings_refusal.h"
+#include "cli/terminal_name.h"
 
 namespace leafwright::cli {
 
@@ -92,6 +95,15 @@ std::string outputDirPattern(std::string folder) {
     return pattern;
 }
 
+// Reports rejected settings as "NAME: message", NAME being the file or
+// folder they come from (the start-up settings come from none). The
+// string-table messages end in blanks meant for a message box; a terminal
+// line drops them.
+void printSettingsError(const std::optional<std::string>& source, std::string message) {
+    while (!message.empty() && message.back() == ' ') message.pop_back();
+    printError(source ? terminalName(*source) + ": " + message : message);
+}
+
 // Fills the settings as a confirmed settings window would: the twelve values
 // of the configuration file (or the defaults, which derive to exactly the
 // start-up settings), the document information and folder from the options.
@@ -101,8 +113,11 @@ int prepareSettings(const ConvertOptions& options, ConversionSettings& settings)
     if (options.configPath) {
         try {
             chosen = readConfigFile(*options.configPath);
-        } catch (const FileError& error) {
-            printError(error.path() + ": " + error.cause());
+        } catch (const std::exception& exception) {
+            // Settings that cannot be read are rejected settings, whatever
+            // stopped the reading (memory running out on a huge line, say).
+            const FileError error = FileError::fromException(*options.configPath, exception);
+            printError(terminalName(error.path()) + ": " + error.cause());
             return kExitUsage;
         }
         // With "Customize" off, the window holds the folder at "Default Path"
@@ -110,14 +125,15 @@ int prepareSettings(const ConvertOptions& options, ConversionSettings& settings)
         if (chosen.customFolder == 0) chosen.folder = kDefaultPath;
         for (const std::string* margin : {&chosen.topMargin, &chosen.leftMargin}) {
             if (margin->size() > kMarginFieldLength) {
-                printError(*options.configPath + ": a margin holds more than " +
+                printError(terminalName(*options.configPath) + ": a margin holds more than " +
                            std::to_string(kMarginFieldLength) + " characters");
                 return kExitUsage;
             }
         }
         chosen = asShownInPickLists(chosen);
         if (const char* line = unlistedValue(chosen)) {
-            printError(*options.configPath + ": the " + line + " line holds a value not offered");
+            printError(terminalName(*options.configPath) + ": the " + line +
+                       " line holds a value not offered");
             return kExitUsage;
         }
     } else {
@@ -135,7 +151,15 @@ int prepareSettings(const ConvertOptions& options, ConversionSettings& settings)
     chosen.creator = options.creator.value_or(ConversionSettings::startUpProducer());
 
     if (int rejected = deriveSettings(settings, chosen)) {
-        printError(messageText(rejected));
+        // The window shows these messages beside the field at fault; here
+        // the file or folder they come from is named instead.
+        const bool folderAtFault = rejected == kPathDoesNotExist && options.outputDir;
+        printSettingsError(folderAtFault ? options.outputDir : options.configPath,
+                           messageText(rejected));
+        return kExitUsage;
+    }
+    if (const char* refusal = settingsRefusal(settings)) {
+        printSettingsError(options.configPath, refusal);
         return kExitUsage;
     }
     return kExitOk;

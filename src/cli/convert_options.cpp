@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "cli/commands.h"
+
 namespace leafwright::cli {
 
 namespace {
@@ -40,7 +42,7 @@ ParsedConvertOptions parseConvertOptions(const std::vector<std::string>& args) {
                 return parsed;
             }
             if (arg.empty()) {
-                parsed.error = "an empty file name was given";
+                parsed.error = kEmptyFileName;
                 return parsed;
             }
             options.files.push_back(arg);
@@ -85,6 +87,9 @@ ParsedConvertOptions parseConvertOptions(const std::vector<std::string>& args) {
         }
         if (slot != nullptr) {
             *slot = value;
+        } else if (value.empty() && name != "--creator") {
+            parsed.error = name + ": " + kEmptyFileName;
+            return parsed;
         } else {
             *optionalSlot = value;
         }

@@ -8,6 +8,8 @@
 #include "core/platform/signal_cleanup.h"
 #include "core/platform/write_limits.h"
 #include "core/version.h"
+#include "core/settings/product_info.h"
+#include "cli/standard_output.h"
 
 namespace {
 
@@ -31,12 +33,7 @@ void printUsage(std::ostream& out) {
            "The manual page leafwright-cli(1) has the details and examples.\n";
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    leafwright::failWritesPastFileSizeLimit();
-    leafwright::removeTemporaryFilesOnSignals();
-    std::vector<std::string> args(argv + 1, argv + argc);
+int runCommandLine(const std::vector<std::string>& args) {
     if (args.empty()) {
         printUsage(std::cerr);
         return leafwright::cli::kExitUsage;
@@ -62,6 +59,21 @@ int main(int argc, char** argv) {
     }
     leafwright::cli::printError("unknown command '" + command + "' (try --help)");
     return leafwright::cli::kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    leafwright::failWritesPastFileSizeLimit();
+    leafwright::removeTemporaryFilesOnSignals();
+    int status = runCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    // The paths on standard output are what a script goes on with: losing
+    // them is a failure, not a success.
+    if (const std::string cause = leafwright::cli::standardOutputFailure(); !cause.empty()) {
+        leafwright::cli::printError("standard output: " + cause);
+        if (status == leafwright::cli::kExitOk) status = leafwright::cli::kExitSomeFailed;
+    }
+    return status;
 }
 
 namespace leafwright::cli {

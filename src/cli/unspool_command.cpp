@@ -52,7 +52,10 @@ UnspoolOptions parseUnspoolOptions(const std::vector<std::string>& args) {
     UnspoolOptions options;
     bool optionsEnded = false;
     for (const std::string& arg : args) {
-        if (optionsEnded || arg.empty() || arg.front() != '-') {
+        if (arg.empty()) {
+            options.error = kEmptyFileName;
+            return options;
+        } else if (optionsEnded || arg.front() != '-') {
             options.files.push_back(arg);
         } else if (arg == "--") {
             optionsEnded = true;

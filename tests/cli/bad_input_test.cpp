@@ -196,6 +196,27 @@ TEST_F(BadInputTest, HundredMegabyteLineGoesThroughBothWays) {
     EXPECT_TRUE(readBytes(path("out/long.txt")) == line + "\r\n");
 }
 
+// Under a memory limit a long line may not fit; that file is then a failed
+// file, named with its cause, and the small file after it is still done.
+TEST_F(BadInputTest, MemoryRunningOutFailsOneFileAndTheRunGoesOn) {
+    const std::vector<std::string> command =
+        withMemoryLimit({LEAFWRIGHT_CLI, "convert", "long.txt", "small.txt"}, 80'000'000);
+    if (command.empty()) GTEST_SKIP() << "no memory limit can be set for the program here";
+    put("long.txt", std::string(48u << 20, 'y') + "\n");
+    put("small.txt", "small\n");
+    ProcessResult result = runProcess(command, dir.path());
+    if (fs::exists(path("long.pdf"))) {
+        // A build that streams the line needs no more memory than this.
+        EXPECT_EQ(result.exitStatus, 0) << result.err;
+        EXPECT_EQ(result.out, "long.pdf\nsmall.pdf\n");
+    } else {
+        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_EQ(result.err, "leafwright-cli: long.txt: out of memory\n");
+        EXPECT_EQ(result.out, "small.pdf\n");
+    }
+    EXPECT_EQ(checkPdfStructure(readBytes(path("small.pdf"))).fault, "");
+}
+
 TEST_F(BadInputTest, MillionEmptyLinesMakeEveryPageAndComeBack) {
     put("empty.txt", std::string(1000000, '\n'));
 
@@ -241,7 +262,7 @@ TEST_F(BadInputTest, ConfigurationWithHugeLinesOrBinaryIsRefusedOrHarmless) {
         {"folder.tcf",
          config(10, "TRUE")
              .replace(config(10, "TRUE").find("Default Path"), 12, "/nowhere/" + huge),
-         "The path dose not exist!"},
+         "folder.tcf: The path dose not exist!"},
         {"binary.tcf", binary, "binary.tcf: the font line holds a value not offered"},
     };
     for (const Case& c : refused) {

@@ -138,7 +138,7 @@ TEST_F(ConvertTest, OutputDirTakesThePdfs) {
 
     ProcessResult missing = convert({"--output-dir=nowhere", "a.txt"});
     EXPECT_EQ(missing.exitStatus, 2);
-    EXPECT_EQ(missing.err, "leafwright-cli: The path dose not exist!\n");
+    EXPECT_EQ(missing.err, "leafwright-cli: nowhere: The path dose not exist!\n");
     EXPECT_FALSE(fs::exists(path("a.pdf")));
 }
 
@@ -148,13 +148,17 @@ TEST_F(ConvertTest, RejectedSettingsStopBeforeAnyFile) {
     put("wide.tcf", configText({{8, "596"}}));
     put("missing-folder.tcf", configText({{10, "TRUE"}, {11, "no-such-folder"}}));
     put("long-margin.tcf", configText({{7, "00036"}}));  // the window takes 4 characters
+    put("no-line.tcf", configText({{7, "810"}}));        // 32 points: less than two leadings
 
+    // Each message names the file the settings come from; the blanks that
+    // end two of them in the message box are dropped.
     const std::vector<std::pair<std::string, std::string>> cases{
-        {"illegal.tcf", "leafwright-cli: The top margin are illegal!\n"},
-        {"wide.tcf", "leafwright-cli: The left margin go beyond the range!  \n"},
-        {"missing-folder.tcf", "leafwright-cli: The path dose not exist!\n"},
+        {"illegal.tcf", "leafwright-cli: illegal.tcf: The top margin are illegal!\n"},
+        {"wide.tcf", "leafwright-cli: wide.tcf: The left margin go beyond the range!\n"},
+        {"missing-folder.tcf", "leafwright-cli: missing-folder.tcf: The path dose not exist!\n"},
         {"long-margin.tcf",
          "leafwright-cli: long-margin.tcf: a margin holds more than 4 characters\n"},
+        {"no-line.tcf", "leafwright-cli: no-line.tcf: No line fits on the page.\n"},
     };
     for (const auto& [config, message] : cases) {
         ProcessResult result = convert({"--config", config, "a.txt"});
@@ -165,7 +169,25 @@ TEST_F(ConvertTest, RejectedSettingsStopBeforeAnyFile) {
     ProcessResult unreadable = convert({"--config", "absent.tcf", "a.txt"});
     EXPECT_EQ(unreadable.exitStatus, 2);
     EXPECT_NE(unreadable.err.find("leafwright-cli: absent.tcf: "), std::string::npos);
-    EXPECT_EQ(listFolder(dir.path()).size(), 5u);  // no PDF
+    EXPECT_EQ(listFolder(dir.path()).size(), 6u);  // no PDF
+
+    // A page that grows to its text has room for any margin.
+    put("adapting.tcf", configText({{7, "810"}, {12, "TRUE"}}));
+    EXPECT_EQ(convert({"--config", "adapting.tcf", "a.txt"}).exitStatus, 0);
+}
+
+// Memory running out while the settings are read rejects them like any
+// other unreadable settings: exit 2, the file named, no file converted.
+TEST_F(ConvertTest, SettingsThatRunOutOfMemoryAreRejectedSettings) {
+    const std::vector<std::string> command =
+        withMemoryLimit({LEAFWRIGHT_CLI, "convert", "--config", "huge.tcf", "a.txt"}, 80'000'000);
+    if (command.empty()) GTEST_SKIP() << "no memory limit can be set for the program here";
+    put("a.txt", "text\n");
+    put("huge.tcf", configText({{7, std::string(48u << 20, '7')}}));
+    ProcessResult result = runProcess(command, dir.path());
+    EXPECT_EQ(result.exitStatus, 2) << result.err;
+    EXPECT_EQ(result.err.rfind("leafwright-cli: huge.tcf: ", 0), 0u) << result.err;
+    EXPECT_FALSE(fs::exists(path("a.pdf")));
 }
 
 TEST_F(ConvertTest, ConfigurationShapesTheDocument) {
@@ -275,6 +297,56 @@ TEST_F(ConvertTest, AwkwardFileNamesArePassedThroughUnharmed) {
     }
 }
 
+// A name holding a control byte could rewrite the terminal; it is printed
+// as `ls --quoting-style=shell-escape` prints it (the outside judge), on
+// standard output and in messages alike.
+TEST_F(ConvertTest, NamesWithControlBytesArePrintedAsLsQuotesThem) {
+    const std::vector<std::string> sources{"tab\there.txt", "line\nbreak.txt", "esc\x1b[2J.txt",
+                                           "it's\x7f.txt",  "Grüße\x01.txt",   "\xff\x02.txt"};
+    auto lsQuoted = [&](const std::string& name) {
+        ProcessResult listed =
+            runProcess({"ls", "-1d", "--quoting-style=shell-escape", "--", name}, dir.path());
+        EXPECT_EQ(listed.exitStatus, 0) << listed.err;
+        return listed.out.substr(0, listed.out.size() - 1);
+    };
+    auto pdfOf = [](const std::string& source) {
+        return source.substr(0, source.size() - 3) + "pdf";
+    };
+    for (const std::string& source : sources) put(source, "x\n");
+
+    ProcessResult first = convert(sources);
+    EXPECT_EQ(first.exitStatus, 0) << first.err;
+    std::string listed;
+    for (const std::string& source : sources) listed += lsQuoted(pdfOf(source)) + "\n";
+    EXPECT_EQ(first.out, listed);
+    EXPECT_NE(listed.find("$'\\033'"), std::string::npos);
+
+    ProcessResult again = convert(sources);
+    EXPECT_EQ(again.exitStatus, 1);
+    std::string skipped;
+    for (const std::string& source : sources) {
+        skipped += "leafwright-cli: " + lsQuoted(source) + ": skipped, " + lsQuoted(pdfOf(source)) +
+                   " already exists (--force replaces it)\n";
+    }
+    EXPECT_EQ(again.err, skipped);
+}
+
+// The paths on standard output are the run's result: a write there that
+// fails is reported and fails the run, though the PDF itself was written.
+TEST_F(ConvertTest, AFailedWriteToStandardOutputIsAFailure) {
+    if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    put("a.txt", "text\n");
+    auto intoFullDevice = [&](const std::string& arguments) {
+        return runProcess({"sh", "-c", "exec \"$0\" " + arguments + " > /dev/full", LEAFWRIGHT_CLI},
+                          dir.path());
+    };
+    ProcessResult result = intoFullDevice("convert a.txt");
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_EQ(result.err, "leafwright-cli: standard output: No space left on device\n");
+    EXPECT_TRUE(fs::exists(path("a.pdf")));
+    EXPECT_EQ(intoFullDevice("--help").exitStatus, 1);
+}
+
 TEST_F(ConvertTest, OptionsFillTheDocumentInformation) {
     put("a.txt", "x\n");
     put("b.txt", "y\n");
@@ -305,6 +377,9 @@ TEST_F(ConvertTest, UsageErrorsExitTwoAndWriteNothing) {
         {"a.txt", "--title"},
         {"--force=yes", "a.txt"},
         {"--config", "-", "a.txt"},
+        {"a.txt", ""},
+        {"--config", "", "a.txt"},
+        {"--output-dir=", "a.txt"},
     };
     for (const std::vector<std::string>& args : cases) {
         ProcessResult result = convert(args);
@@ -313,6 +388,7 @@ TEST_F(ConvertTest, UsageErrorsExitTwoAndWriteNothing) {
         EXPECT_EQ(result.out, "");
     }
     EXPECT_NE(convert({"-"}).err.find("standard input"), std::string::npos);
+    EXPECT_NE(convert({"--", ""}).err.find("an empty file name"), std::string::npos);
     EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"a.txt"});
 }
 

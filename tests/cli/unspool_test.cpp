@@ -80,7 +80,7 @@ TEST(UnspoolCommand, UsageErrorsAndHelp) {
     TempDir dir;
     writeBytes(dir.file("-odd.pdf"), kPdf);
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {}, {"--bogus", "a.pdf"}, {"-odd.pdf"}, {"-"}, {"--force"}}) {
+             {}, {"--bogus", "a.pdf"}, {"-odd.pdf"}, {"-"}, {"--force"}, {"--", ""}}) {
         CommandResult result = unspool(args, dir.path());
         EXPECT_EQ(result.exitStatus, 2) << (args.empty() ? "" : args[0]);
         EXPECT_EQ(result.out, "");

@@ -1,5 +1,6 @@
 // The platform services behind the windows: filters, message styles, and the
 // behaviour each seam keeps from the real service.
+#include <QProcess>
 #include <QTest>
 
 #include "desktop_fixture.h"
@@ -83,6 +84,51 @@ class PlatformServicesTest : public QObject {
         QVERIFY(openWebAddress("http://www.leafwright.example") == false);
         QCOMPARE(seam.requests().size(), size_t(3));
         QCOMPARE(seam.requests().front(), QUrl::fromLocalFile(present));
+    }
+
+    // Without the seam the desktop's launcher is started and watched: gio
+    // when present, else xdg-open. One that gives up shows message 2 (the
+    // desktop itself would say nothing); one that succeeds shows none.
+    // Fake launchers on PATH stand in for them, writing down what they got.
+    void aLauncherThatFailsShowsMessageTwo() {
+        QTemporaryDir bin;
+        QTemporaryDir dir;
+        const QString present = writeFile(dir.filePath("present.pdf"));
+        auto launcher = [&](const QString& name, int status) {
+            const QString script =
+                writeFile(bin.filePath(name),
+                          QStringLiteral("#!/bin/sh\necho \"$@\" > \"$0.args\"\nexit %1\n")
+                              .arg(status)
+                              .toUtf8());
+            QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        };
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toLocal8Bit());
+        MessageBoxSeam messages;
+        auto launchersDone = [] { return qApp->findChildren<QProcess*>().isEmpty(); };
+
+        launcher("gio", 1);
+        launcher("xdg-open", 0);
+        openFileForUser(nullptr, present);
+        QTRY_COMPARE(messages.shown(), std::vector<int>{kFileCannotBeOpened});
+        QTRY_VERIFY(launchersDone());
+        QCOMPARE(readAll(bin.filePath("gio.args")), "open " + present.toLocal8Bit() + "\n");
+
+        QFile::remove(bin.filePath("gio"));
+        openFileForUser(nullptr, present);
+        QTRY_VERIFY(launchersDone());
+        QCOMPARE(readAll(bin.filePath("xdg-open.args")), present.toLocal8Bit() + "\n");
+        QCOMPARE(messages.shown().size(), std::size_t(1));
+
+        launcher("xdg-open", 3);
+        openFileForUser(nullptr, present);
+        QTRY_COMPARE(messages.shown().size(), std::size_t(2));
+
+        // With no launcher at all the answer comes at once.
+        QFile::remove(bin.filePath("xdg-open"));
+        openFileForUser(nullptr, present);
+        QCOMPARE(messages.shown().size(), std::size_t(3));
+        qputenv("PATH", path);
     }
 
     void modalSeamHandsOverTheBuiltDialog() {

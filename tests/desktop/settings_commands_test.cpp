@@ -130,6 +130,31 @@ class SettingsCommandsTest : public QObject {
         QVERIFY(readAll(path("last.tcf")).contains("\r\n40\r\n36\r\n"));
     }
 
+    // A top margin that leaves no line on the page is refused when OK is
+    // pressed, not later for each file: the dialog comes back, and neither
+    // the settings nor last.tcf take the margin.
+    void aMarginThatLeavesNoLineIsRefusedAtOk() {
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(*dir_));
+        seams.modal.setHandler(inTurn({
+            [](QDialog& shown) {
+                field(shown, D::kTopMarginField)->setText("842");
+                return clickOk(shown);
+            },
+            [&](QDialog& shown) {
+                [&] { QCOMPARE(field(shown, D::kTopMarginField)->text(), QString("842")); }();
+                [&] { QCOMPARE(readAll(path("last.tcf")), kDefaultLines); }();
+                return clickCancel(shown);
+            },
+        }));
+        dialog.sendCommand(kCmdOptions);
+        QCOMPARE(seams.notices.shown(), std::vector<QString>{"No line fits on the page."});
+        QVERIFY(seams.messages.shown().empty());
+        QCOMPARE(seams.modal.ran().size(), std::size_t(2));
+        QCOMPARE(dialog.settings().topMarginValue, ConversionSettings().topMarginValue);
+        QCOMPARE(readAll(path("last.tcf")), kDefaultLines);
+    }
+
     // A rejection followed by Cancel undoes everything the confirmed values
     // would have changed, not just what came after the failing check.
     void aMissingFolderThenCancelLeavesEverythingAsItWas() {

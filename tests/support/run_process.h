@@ -95,6 +95,19 @@ inline ProcessResult runProcess(const std::vector<std::string>& command,
     return result;
 }
 
+// The command `program ARGS...` with the address space limited to `bytes`
+// (by prlimit), or an empty command when no limit can be set here: without
+// prlimit, or for a program that cannot even start under the limit (a
+// sanitizer build reserves far more address space than it uses). The
+// program must answer --version.
+inline std::vector<std::string> withMemoryLimit(std::vector<std::string> command, long long bytes) {
+    const std::string limit = "--as=" + std::to_string(bytes);
+    if (command.empty() || runProcess({"prlimit", limit, command[0], "--version"}).exitStatus != 0)
+        return {};
+    command.insert(command.begin(), {"prlimit", limit});
+    return command;
+}
+
 // The lines of a text, without their line ends ("\n" or "\r\n").
 inline std::vector<std::string> splitLines(const std::string& text) {
     std::vector<std::string> lines;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -18,6 +19,11 @@ public:
 
     // The cause of a failed system call, from errno.
     static FileError fromErrno(const std::string& path, int errorNumber);
+
+    // Any other failure while working on a file, as a FileError naming it.
+    // Running out of memory says so in words: std::bad_alloc's own text
+    // names the exception, not the cause.
+    static FileError fromException(const std::string& path, const std::exception& error);
 
 private:
     std::string path_;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstddef>
+#include <exception>
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -130,8 +131,11 @@ void runOverFiles(const std::vector<std::string>& sources, const FileRunSteps& s
                 reports.declined(source, output);
                 continue;
             }
-        } catch (const FileError& error) {
-            if (reports.failed(source, error)) continue;
+        } catch (const std::exception& error) {
+            // Whatever stops one file (memory running out on it, say) is
+            // reported as that file's failure; the handler decides whether
+            // the run goes on.
+            if (reports.failed(source, FileError::fromException(source, error))) continue;
             break;
         }
         reports.converted(source, output);

@@ -43,7 +43,8 @@ struct FileRunSteps {
     std::function<std::string(const std::string& sourcePath)> outputPathOf;
     // Turns one source into its output; returns false when the finished
     // output met an entry at its path that mayReplace declined to replace.
-    // Throws FileError.
+    // Throws FileError. Any other exception is reported as a failure of the
+    // source too.
     std::function<bool(const std::string& sourcePath, const std::string& outputPath,
                        const ReplaceQuestion& mayReplace)>
         convertOne;

@@ -50,7 +50,7 @@ void MainDialog::openLowestSelectedRow(const FileList& list) {
     const int row = list.firstSelectedRow();
     if (row < 0) return;
     // The row stays listed whether or not its file opens.
-    if (!openFileWithDefaultProgram(list.rowText(row))) showMessage(this, kFileCannotBeOpened);
+    openFileForUser(this, list.rowText(row));
 }
 
 }  // namespace leafwright

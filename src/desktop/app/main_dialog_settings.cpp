@@ -12,6 +12,7 @@
 #include "core/settings/derivation.h"
 #include "desktop/widgets/notice_box.h"
 #include "desktop/settings/settings_dialog.h"
+#include "core/settings/settings_refusal.h"
 
 namespace leafwright {
 
@@ -73,6 +74,10 @@ void MainDialog::EditSettings(const QString& sourcePath) {
         ConversionSettings derived = settings_;
         if (int rejected = deriveSettings(derived, dialog.values())) {
             showMessage(this, rejected);
+            continue;
+        }
+        if (const char* refusal = settingsRefusal(derived)) {
+            showNotice(this, QString::fromLatin1(refusal), QMessageBox::NoIcon);
             continue;
         }
         settings_ = std::move(derived);

@@ -2,17 +2,36 @@
 
 #include <QString>
 #include <QUrl>
+#include <functional>
 #include <vector>
 
 #include "desktop/platform/active_seam.h"
 
+class QObject;
+class QWidget;
+
 namespace leafwright {
 
+// How long the desktop's launcher has to report that it cannot open a file.
+// One still running by then is taken to have opened it: a launcher may stay
+// as long as the program it started.
+inline constexpr int kLauncherVerdictMilliseconds = 5000;
+
 // Opens a local file with the desktop's default program for its type. A file
-// that does not exist is not handed to the desktop at all. Returns false when
-// the file is missing or the desktop cannot open it. Never waits for the
-// program it starts.
-bool openFileWithDefaultProgram(const QString& path);
+// that does not exist is not handed to the desktop at all. Otherwise the
+// launcher (`gio open`, or `xdg-open` where gio is missing) is started and
+// not waited for; it belongs to the application, so closing a window (or
+// quitting) never stops it. Returns false at once when the file is missing
+// or no launcher can be found. `onFailure` runs later, on this thread and
+// only while `context` lives, when the launcher fails to start or exits
+// with a failure within kLauncherVerdictMilliseconds.
+bool openFileWithDefaultProgram(const QString& path, QObject* context = nullptr,
+                                std::function<void()> onFailure = {});
+
+// Opens a file for the user of a window: message 2 ("The file is unable to
+// be opened!") over `owner` when it cannot be, whether that is known at once
+// or only when the launcher gives up.
+void openFileForUser(QWidget* owner, const QString& path);
 
 // Opens a web address in the user's default browser. Returns false when the
 // desktop cannot open it.

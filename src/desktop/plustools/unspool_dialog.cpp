@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -189,7 +190,14 @@ void UnspoolDialog::OnConvert() {
     sources.reserve(pdfList_->rowCount());
     for (const QString& row : pdfList_->rowTexts()) sources.push_back(toFileName(row));
     ListUnspoolRun run(this, *pdfList_, *textList_);
-    unspoolFiles(sources, run);
+    try {
+        unspoolFiles(sources, run);
+    } catch (const std::exception& error) {
+        // Nothing may escape a button's slot; a failure outside any one
+        // file ends the run like a file error, the rows not done still
+        // listed.
+        showNotice(this, QString::fromLocal8Bit(error.what()));
+    }
 }
 
 void UnspoolDialog::OnDblclkPdfList() {
@@ -203,7 +211,7 @@ void UnspoolDialog::OnDblclkTextList() {
 void UnspoolDialog::openLowestSelectedRow(const FileList& list) {
     const int row = list.firstSelectedRow();
     if (row < 0) return;
-    if (!openFileWithDefaultProgram(list.rowText(row))) showMessage(this, kFileCannotBeOpened);
+    openFileForUser(this, list.rowText(row));
 }
 
 }  // namespace leafwright

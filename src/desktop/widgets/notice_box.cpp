@@ -8,12 +8,12 @@
 
 namespace leafwright {
 
-void showNotice(QWidget* owner, const QString& text) {
+void showNotice(QWidget* owner, const QString& text, QMessageBox::Icon icon) {
     if (NoticeBoxSeam* seam = NoticeBoxSeam::active()) {
         seam->record(text);
         return;
     }
-    QMessageBox box(QMessageBox::Warning, messageCaption(), text, QMessageBox::Ok, owner);
+    QMessageBox box(icon, messageCaption(), text, QMessageBox::Ok, owner);
     box.exec();
 }
 

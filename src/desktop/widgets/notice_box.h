@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMessageBox>
 #include <QString>
 #include <vector>
 
@@ -13,8 +14,9 @@ class FileError;
 
 // Messages that do not come from the string table: the reports of the file
 // layer and of the text fields. They are shown with an OK button and a
-// warning icon under the same caption as the string-table messages.
-void showNotice(QWidget* owner, const QString& text);
+// warning icon (unless another is given) under the same caption as the
+// string-table messages.
+void showNotice(QWidget* owner, const QString& text, QMessageBox::Icon icon = QMessageBox::Warning);
 
 // The text that reports a file that could not be read or written, naming the
 // file and the cause.

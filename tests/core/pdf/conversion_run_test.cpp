@@ -5,6 +5,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -147,6 +149,32 @@ TEST(ConversionRun, TheHandlerDecidesWhetherAFailureStopsTheRun) {
     stop.overwrite = false;
     runConversion(sources, settings, stop);
     EXPECT_EQ(stop.events, std::vector<std::string>{"failed missing.txt"});
+}
+
+// Memory running out on one file (or any other exception) fails that file,
+// named, with a cause a user can read; the files after it are still done.
+TEST(FileRun, AnyExceptionFailsItsSourceByNameAndTheRunGoesOn) {
+    TempDir dir;
+    FileRunSteps steps;
+    steps.outputPathOf = [](const std::string& source) { return source + ".out"; };
+    steps.convertOne = [](const std::string& source, const std::string& output,
+                          const ReplaceQuestion&) {
+        if (source.ends_with("huge.txt")) throw std::bad_alloc();
+        if (source.ends_with("odd.txt")) throw std::runtime_error("odd input");
+        writeBytes(output, "done");
+        return true;
+    };
+    RecordingHandler handler;
+    runOverFiles({dir.file("huge.txt"), dir.file("odd.txt"), dir.file("small.txt")}, steps,
+                 handler);
+    EXPECT_EQ(handler.events, (std::vector<std::string>{"failed huge.txt", "failed odd.txt",
+                                                        "converted small.txt -> small.txt.out"}));
+    ASSERT_EQ(handler.errors.size(), 2u);
+    EXPECT_EQ(handler.errors[0].path(), dir.file("huge.txt"));
+    EXPECT_EQ(handler.errors[0].cause(), "out of memory");
+    EXPECT_EQ(handler.errors[1].path(), dir.file("odd.txt"));
+    EXPECT_EQ(handler.errors[1].cause(), "odd input");
+    EXPECT_EQ(readBytes(dir.file("small.txt.out")), "done");
 }
 
 TEST(ConversionRun, SelfAdaptingValuesStayInTheSettingsAfterTheRun) {

@@ -7,6 +7,7 @@
 
 #include "core/platform/file_search.h"
 #include "core/settings/messages.h"
+#include "core/settings/settings_refusal.h"
 #include "support/temp_dir.h"
 
 namespace leafwright {
@@ -175,6 +176,27 @@ TEST(DeriveMargins, NumbersTooLargeForAnIntAreBeyondTheRange) {
     EXPECT_EQ(settings.topMarginValue, 36);
     values.topMargin = std::string(1 << 20, '9');
     EXPECT_EQ(derive(settings, values), kTopMarginOutOfRange);
+}
+
+// The derivation takes any margin up to the page size; settings on whose
+// fixed pages not one line fits are refused when accepted, not per file.
+TEST(DeriveMargins, SettingsThatLeaveNoLineAreRefusedUnlessThePageAdapts) {
+    ConversionSettings settings;
+    ChosenValues values = dialogValues();
+    values.topMargin = "842";
+    ASSERT_EQ(derive(settings, values), 0);
+    EXPECT_STREQ(settingsRefusal(settings), "No line fits on the page.");
+    values.topMargin = "810";  // two leadings of 16.1 do not fit in 32: no line
+    ASSERT_EQ(derive(settings, values), 0);
+    EXPECT_STREQ(settingsRefusal(settings), kNoLineFitsText);
+    values.topMargin = "809";  // one line fits
+    ASSERT_EQ(derive(settings, values), 0);
+    EXPECT_EQ(settingsRefusal(settings), nullptr);
+
+    values.topMargin = "842";
+    values.selfAdaptation = 1;
+    ASSERT_EQ(derive(settings, values), 0);
+    EXPECT_EQ(settingsRefusal(settings), nullptr);
 }
 
 TEST(DeriveMargins, SelfAdaptationSkipsPageAndMargins) {
