@@ -21,6 +21,7 @@ public:
     void converted(const std::string& sourcePath, const std::string& outputPath) override;
     void declined(const std::string& sourcePath, const std::string& outputPath) override;
     bool failed(const std::string& sourcePath, const FileError& error) override;
+    void warned(const std::string& sourcePath, const std::string& message) override;
 
     // True while no file was skipped or failed.
     bool allDone() const { return allDone_; }

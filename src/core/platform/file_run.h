@@ -23,6 +23,9 @@ public:
     // The source failed. Return true to go on with the next source, false to
     // stop the run here (the source and those after it stay unconverted).
     virtual bool failed(const std::string& sourcePath, const FileError& error) = 0;
+    // The source was converted, but something about it deserves a word.
+    virtual void warned([[maybe_unused]] const std::string& sourcePath,
+                        [[maybe_unused]] const std::string& message) {}
 };
 
 // True when the output path names the source itself: the same path, a link

@@ -46,10 +46,10 @@ TEST(UnspoolFile, WritesTheWorkedExampleByteForByte) {
 
 TEST(UnspoolFile, LineEndsAndEndOfInput) {
     TempDir dir;
-    // CR alone ends no line: the whole file is one line, one string.
+    // CR alone ends no line: the whole file is one line, its strings joined.
     writeBytes(dir.file("cr.pdf"), "BT\r(a)'\r(b)'\rET\r");
     unspoolFile(dir.file("cr.pdf"), dir.file("cr.txt"));
-    EXPECT_EQ(readBytes(dir.file("cr.txt")), "a\r\n");
+    EXPECT_EQ(readBytes(dir.file("cr.txt")), "ab\r\n");
     // 0x1A ends the input where it stands.
     writeBytes(dir.file("eof.pdf"),
                "BT\n(a)'\n(b\x1A"
