@@ -34,6 +34,19 @@ constexpr std::array<bool, 256> makeLiteralSpecial() {
 }
 constexpr std::array<bool, 256> kLiteralSpecial = makeLiteralSpecial();
 
+// The output is a text file with CR LF line ends: a line feed that a string
+// holds (from a hex string, or a code's text) is written as CR LF.
+void endLineFeedsWithCr(std::string& out, std::size_t from) {
+    for (std::size_t at = out.find('\n', from); at != std::string::npos;
+         at = out.find('\n', at + 2)) {
+        if (at > 0 && out[at - 1] == '\r') {
+            --at;  // already CR LF: go on after it
+            continue;
+        }
+        out.insert(at, 1, '\r');
+    }
+}
+
 int hexValue(unsigned char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -59,7 +72,9 @@ void UnspoolFilter::flushCodes(std::string& out) {
     while (!codes_.empty()) {
         std::size_t length = stringMap_->codeLengthAt(codes_);
         if (length == 0) length = codes_.size();  // the string ends inside a code
+        const std::size_t from = out.size();
         stringMap_->appendText(std::string_view(codes_).substr(0, length), out);
+        endLineFeedsWithCr(out, from);
         codes_.erase(0, length);
     }
 }
@@ -75,12 +90,15 @@ void UnspoolFilter::endString(std::string& out) {
 void UnspoolFilter::stringByte(unsigned char byte, std::string& out) {
     if (!visible_) return;
     if (stringMap_ == nullptr) {
+        if (byte == '\n' && (out.empty() || out.back() != '\r')) out += '\r';
         appendMacRomanAsUtf8(byte, out);
         return;
     }
     codes_ += static_cast<char>(byte);
     if (std::size_t length = stringMap_->codeLengthAt(codes_); length != 0) {
+        const std::size_t from = out.size();
         stringMap_->appendText(std::string_view(codes_).substr(0, length), out);
+        endLineFeedsWithCr(out, from);
         codes_.erase(0, length);
     }
 }
