@@ -22,6 +22,10 @@ bool isDelimiter(unsigned char c) {
            c == '}' || c == '/' || c == '%';
 }
 
+bool isLiteralSpecial(unsigned char c) {
+    return c == '(' || c == ')' || c == '\\';
+}
+
 int hexValue(unsigned char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -80,6 +84,13 @@ void FontMapScan::feed(std::string_view bytes) {
         if (lexer_ == Lexer::Data) {
             streamData(bytes.substr(at), at);
             continue;
+        }
+        // The text of a string, most of a content stream without a
+        // "stream" keyword, is passed over as a run.
+        if (lexer_ == Lexer::Literal && !literalEscape_) {
+            while (at < bytes.size() && !isLiteralSpecial(static_cast<unsigned char>(bytes[at])))
+                ++at;
+            if (at == bytes.size()) break;
         }
         byte(static_cast<unsigned char>(bytes[at++]));
     }
