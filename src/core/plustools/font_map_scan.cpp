@@ -67,10 +67,7 @@ FontMapScan::FontMapScan(std::set<std::int64_t> streamsToRead)
 
 bool FontMapScan::wanted(std::int64_t object) const {
     if (object < 0 || maps_.size() >= kMaxMaps || maps_.count(object) != 0) return false;
-    if (streamsToRead_.count(object) != 0) return true;
-    for (const auto& [font, stream] : toUnicodeOf_)
-        if (stream == object) return true;
-    return false;
+    return streamsToRead_.count(object) != 0;
 }
 
 void FontMapScan::clearOperands() {
@@ -246,7 +243,8 @@ void FontMapScan::endWord() {
     } else if (word == "R" && integers_[0]) {
         std::int64_t target = *integers_[0];
         if (expect_ == Expect::ToUnicodeReference && object_ >= 0) {
-            if (toUnicodeOf_.size() < kMaxFonts) toUnicodeOf_.emplace(object_, target);
+            if (toUnicodeOf_.size() < kMaxFonts && toUnicodeOf_.emplace(object_, target).second)
+                streamsToRead_.insert(target);
         } else if (fontDictDepth_ >= 0 && dictDepth_ == fontDictDepth_ && !fontEntryName_.empty()) {
             if (fontObjects_.size() < kMaxFontNames) fontObjects_.emplace(fontEntryName_, target);
             fontEntryName_.clear();

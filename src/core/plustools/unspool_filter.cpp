@@ -34,16 +34,19 @@ constexpr std::array<bool, 256> makeLiteralSpecial() {
 }
 constexpr std::array<bool, 256> kLiteralSpecial = makeLiteralSpecial();
 
-// The output is a text file with CR LF line ends: a line feed that a string
-// holds (from a hex string, or a code's text) is written as CR LF.
-void endLineFeedsWithCr(std::string& out, std::size_t from) {
-    for (std::size_t at = out.find('\n', from); at != std::string::npos;
-         at = out.find('\n', at + 2)) {
-        if (at > 0 && out[at - 1] == '\r') {
-            --at;  // already CR LF: go on after it
-            continue;
+// The output is a text file with CR LF line ends: a line feed that a code's
+// text holds is written as CR LF.
+void appendWithCrLf(std::string_view text, std::string& out) {
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t lf = text.find('\n', at);
+        if (lf == std::string_view::npos) {
+            out.append(text.substr(at));
+            return;
         }
-        out.insert(at, 1, '\r');
+        out.append(text.substr(at, lf - at));
+        if (lf == 0 ? out.empty() || out.back() != '\r' : text[lf - 1] != '\r') out += '\r';
+        out += '\n';
+        at = lf + 1;
     }
 }
 
@@ -72,11 +75,16 @@ void UnspoolFilter::flushCodes(std::string& out) {
     while (!codes_.empty()) {
         std::size_t length = stringMap_->codeLengthAt(codes_);
         if (length == 0) length = codes_.size();  // the string ends inside a code
-        const std::size_t from = out.size();
-        stringMap_->appendText(std::string_view(codes_).substr(0, length), out);
-        endLineFeedsWithCr(out, from);
-        codes_.erase(0, length);
+        appendCodeText(length, out);
     }
+}
+
+// The text of the code the first `length` bytes held form.
+void UnspoolFilter::appendCodeText(std::size_t length, std::string& out) {
+    codeText_.clear();
+    stringMap_->appendText(std::string_view(codes_).substr(0, length), codeText_);
+    appendWithCrLf(codeText_, out);
+    codes_.erase(0, length);
 }
 
 void UnspoolFilter::endString(std::string& out) {
@@ -90,16 +98,14 @@ void UnspoolFilter::endString(std::string& out) {
 void UnspoolFilter::stringByte(unsigned char byte, std::string& out) {
     if (!visible_) return;
     if (stringMap_ == nullptr) {
+        // A line feed (from a hex string) is written as CR LF.
         if (byte == '\n' && (out.empty() || out.back() != '\r')) out += '\r';
         appendMacRomanAsUtf8(byte, out);
         return;
     }
     codes_ += static_cast<char>(byte);
     if (std::size_t length = stringMap_->codeLengthAt(codes_); length != 0) {
-        const std::size_t from = out.size();
-        stringMap_->appendText(std::string_view(codes_).substr(0, length), out);
-        endLineFeedsWithCr(out, from);
-        codes_.erase(0, length);
+        appendCodeText(length, out);
     }
 }
 

@@ -61,6 +61,7 @@ class UnspoolFilter {
     void escapedByte(unsigned char c, std::string& out);
     void endEscape(std::string& out);
     void flushCodes(std::string& out);
+    void appendCodeText(std::size_t length, std::string& out);
 
     const FontTextMaps* fonts_ = nullptr;
     std::int64_t textDepth_ = 0;
@@ -81,6 +82,7 @@ class UnspoolFilter {
     bool visible_ = false;                // begun inside a text object: written
     const ToUnicodeMap* stringMap_ = nullptr;  // decoded through this map
     std::string codes_;                   // bytes of a code not yet complete
+    std::string codeText_;                // the text of one code, before it is written
     bool lineBreakDue_ = false;           // a string written on this line has ended
 };
 

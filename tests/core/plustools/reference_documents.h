@@ -56,16 +56,16 @@ inline std::vector<std::string> referenceDocument(const Choose& choose, std::uin
                 lines.push_back(kOperatorLines[choose(std::size(kOperatorLines))]);
                 break;
             case 3:
-                lines.push_back("/Title (" + referenceStringText(choose) + ")");
+                lines.push_back(std::string("/Title (") + referenceStringText(choose) + ")");
                 break;
             case 4:
-                lines.push_back("[(" + referenceStringText(choose) + ")" +
+                lines.push_back(std::string("[(") + referenceStringText(choose) + ")" +
                                 (choose(2) == 0 ? "" : " -250") + "] TJ");
                 break;
             case 5:
                 if (depth > 0) {
                     // A string over several lines.
-                    lines.push_back("(" + referenceStringText(choose));
+                    lines.push_back(std::string("(") + referenceStringText(choose));
                     for (std::uint32_t k = choose(3); k > 0; --k)
                         lines.push_back(referenceStringText(choose));
                     lines.push_back(referenceStringText(choose) + ")'");

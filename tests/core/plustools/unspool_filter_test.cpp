@@ -140,6 +140,8 @@ TEST(UnspoolFilter, HexStringsAreTakenByteForByte) {
     // Over two lines, and next to a dictionary, which is no string.
     EXPECT_EQ(filterAll({"BT << /A 1 >> <41", "42> Tj", "<", "43>'"}), "AB\r\nC\r\n");
     EXPECT_EQ(filterAll({"<41> Tj"}), "");
+    // A line feed in a string is written as a CR LF line end.
+    EXPECT_EQ(filterAll({"BT", "<410A42 0D0A43> Tj"}), "A\r\nB\r\nC\r\n");
 }
 
 TEST(UnspoolFilter, HighBytesAreDecodedFromMacRoman) {
