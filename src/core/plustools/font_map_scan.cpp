@@ -1,5 +1,7 @@
 #include "plustools/font_map_scan.h"
 
+#include <string.h>
+
 #include <algorithm>
 
 namespace leafwright {
@@ -143,8 +145,11 @@ void FontMapScan::streamData(std::string_view bytes, std::size_t& used) {
         }
     }
     if (end == std::string_view::npos) {
-        std::size_t found = bytes.find(kEndStream);
-        if (found != std::string_view::npos) {
+        // memmem rather than find: text is full of the "e" that find
+        // would stop at.
+        const void* hit = ::memmem(bytes.data(), bytes.size(), kEndStream.data(), kEndStream.size());
+        if (hit != nullptr) {
+            std::size_t found = static_cast<std::size_t>(static_cast<const char*>(hit) - bytes.data());
             end = found;
             resume = found + kEndStream.size();
         }
