@@ -76,11 +76,11 @@ class ReferenceFilter {
 bool isUtf8(std::string_view text) {
     for (std::size_t at = 0; at < text.size();) {
         unsigned char c = static_cast<unsigned char>(text[at]);
-        std::size_t length = c < 0x80          ? 1
-                             : (c >> 5) == 6   ? 2
-                             : (c >> 4) == 14  ? 3
-                             : (c >> 3) == 30  ? 4
-                                               : 0;
+        std::size_t length = c < 0x80         ? 1
+                             : (c >> 5) == 6  ? 2
+                             : (c >> 4) == 14 ? 3
+                             : (c >> 3) == 30 ? 4
+                                              : 0;
         if (length == 0 || at + length > text.size()) return false;
         for (std::size_t k = 1; k < length; ++k)
             if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) return false;
@@ -148,7 +148,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int k = 0; k < 2; ++k) value = (value << 8) | (next < size ? data[next++] : 0);
         return value % count;
     };
-    std::vector<std::string> document = leafwright::testing::referenceDocument(choose, 1 + size % 24);
+    std::vector<std::string> document =
+        leafwright::testing::referenceDocument(choose, 1 + size % 24);
     leafwright::UnspoolFilter filter;
     ReferenceFilter reference;
     std::string expected;

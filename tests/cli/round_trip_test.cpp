@@ -57,10 +57,10 @@ TEST(RoundTrip, ConvertThenUnspoolGivesBackTheSourceLines) {
 // "#$%" and "#$&", the capitals BT and ET in words and alone), convert then
 // unspool gives it back exactly.
 TEST(RoundTrip, RandomLinesOfSpecialCharactersComeBackExactly) {
-    const std::string pieces[] = {"\\",  "\\\\", "(",   ")",    "\\(",      "\\)",  "#$%",
-                                  "#$&", "#$",   "%",   "BT",   "ET",       " BT ", " ET ",
-                                  "GET", "DEBT", "/BT", "<41>", "[(a) 1] TJ", "'",    "\"",
-                                  " ",   "a",    "Tj",  "\u00E9", "\u00C5",  "%%EOF", "\\101"};
+    const std::string pieces[] = {"\\",  "\\\\", "(",   ")",      "\\(",        "\\)",   "#$%",
+                                  "#$&", "#$",   "%",   "BT",     "ET",         " BT ",  " ET ",
+                                  "GET", "DEBT", "/BT", "<41>",   "[(a) 1] TJ", "'",     "\"",
+                                  " ",   "a",    "Tj",  "\u00E9", "\u00C5",     "%%EOF", "\\101"};
     std::mt19937 random(14);
     TempDir dir;
     for (int document = 0; document < 4; ++document) {

@@ -1,5 +1,7 @@
 #include "plustools/cmap_reader.h"
 
+#include "plustools/pdf_characters.h"
+
 namespace leafwright {
 
 namespace {
@@ -7,22 +9,6 @@ namespace {
 // A code's text has at most 512 bytes; longer hex strings are cut there.
 constexpr std::size_t kMaxHexBytes = 512;
 constexpr std::size_t kMaxWord = 32;
-
-bool isWhiteSpace(unsigned char c) {
-    return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\0';
-}
-
-bool isDelimiter(unsigned char c) {
-    return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' ||
-           c == '}' || c == '/' || c == '%';
-}
-
-int hexValue(unsigned char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // The code `steps` after `code`, of the same length (empty when it would
 // overflow that length).
@@ -122,17 +108,18 @@ void CMapReader::byte(unsigned char c) {
                     hex_ += static_cast<char>(hexHalf_ << 4);
                 lexer_ = Lexer::Normal;
                 hexString(hex_);
-            } else if (int value = hexValue(c); value >= 0) {
+            } else if (int value = hexDigitValue(c); value >= 0) {
                 if (hexHalf_ < 0) {
                     hexHalf_ = value;
                 } else {
-                    if (hex_.size() < kMaxHexBytes) hex_ += static_cast<char>((hexHalf_ << 4) | value);
+                    if (hex_.size() < kMaxHexBytes)
+                        hex_ += static_cast<char>((hexHalf_ << 4) | value);
                     hexHalf_ = -1;
                 }
             }
             return;
         case Lexer::Word:
-            if (!isWhiteSpace(c) && !isDelimiter(c)) {
+            if (!isPdfWhiteSpace(c) && !isPdfDelimiter(c)) {
                 if (word_.size() < kMaxWord) word_ += static_cast<char>(c);
                 return;
             }
@@ -142,15 +129,19 @@ void CMapReader::byte(unsigned char c) {
             break;
     }
     // Between tokens.
-    if (isWhiteSpace(c)) return;
+    if (isPdfWhiteSpace(c)) return;
     switch (c) {
-        case '%': lexer_ = Lexer::Comment; return;
+        case '%':
+            lexer_ = Lexer::Comment;
+            return;
         case '(':
             lexer_ = Lexer::Literal;
             literalDepth_ = 1;
             literalEscape_ = false;
             return;
-        case '<': lexer_ = Lexer::AfterLess; return;
+        case '<':
+            lexer_ = Lexer::AfterLess;
+            return;
         case '[':
             if (section_ == Section::BfRange && operandCount_ == 2) {
                 inArray_ = true;
@@ -172,7 +163,7 @@ void CMapReader::byte(unsigned char c) {
             word_ += '/';
             return;
         default:
-            if (isDelimiter(c)) return;  // ">" or a brace
+            if (isPdfDelimiter(c)) return;  // ">" or a brace
             lexer_ = Lexer::Word;
             word_.assign(1, static_cast<char>(c));
             return;

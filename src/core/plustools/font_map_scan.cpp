@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "plustools/pdf_characters.h"
+
 namespace leafwright {
 
 namespace {
@@ -15,24 +17,8 @@ constexpr std::size_t kMaxFontNames = 4096;
 constexpr std::size_t kMaxFonts = 4096;
 constexpr std::size_t kMaxMaps = 16;
 
-bool isWhiteSpace(unsigned char c) {
-    return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\0';
-}
-
-bool isDelimiter(unsigned char c) {
-    return c == '(' || c == ')' || c == '<' || c == '>' || c == '[' || c == ']' || c == '{' ||
-           c == '}' || c == '/' || c == '%';
-}
-
 bool isLiteralSpecial(unsigned char c) {
     return c == '(' || c == ')' || c == '\\';
-}
-
-int hexValue(unsigned char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 // One step of matching "endstream": the length of the longest prefix of it
@@ -147,9 +133,11 @@ void FontMapScan::streamData(std::string_view bytes, std::size_t& used) {
     if (end == std::string_view::npos) {
         // memmem rather than find: text is full of the "e" that find
         // would stop at.
-        const void* hit = ::memmem(bytes.data(), bytes.size(), kEndStream.data(), kEndStream.size());
+        const void* hit =
+            ::memmem(bytes.data(), bytes.size(), kEndStream.data(), kEndStream.size());
         if (hit != nullptr) {
-            std::size_t found = static_cast<std::size_t>(static_cast<const char*>(hit) - bytes.data());
+            std::size_t found =
+                static_cast<std::size_t>(static_cast<const char*>(hit) - bytes.data());
             end = found;
             resume = found + kEndStream.size();
         }
@@ -164,7 +152,7 @@ void FontMapScan::streamData(std::string_view bytes, std::size_t& used) {
                     hexEnded_ = true;
                     if (hexHalf_ >= 0) decoded_ += static_cast<char>(hexHalf_ << 4);
                     hexHalf_ = -1;
-                } else if (int value = hexValue(static_cast<unsigned char>(c)); value >= 0) {
+                } else if (int value = hexDigitValue(static_cast<unsigned char>(c)); value >= 0) {
                     if (hexHalf_ < 0) {
                         hexHalf_ = value;
                     } else {
@@ -272,7 +260,8 @@ void FontMapScan::endWord() {
 
 void FontMapScan::byte(unsigned char c) {
     switch (lexer_) {
-        case Lexer::Data: return;  // handled by streamData
+        case Lexer::Data:
+            return;  // handled by streamData
         case Lexer::Comment:
             if (c == '\n' || c == '\r') lexer_ = Lexer::Normal;
             return;
@@ -319,7 +308,7 @@ void FontMapScan::byte(unsigned char c) {
             break;
         case Lexer::Word:
         case Lexer::Name:
-            if (!isWhiteSpace(c) && !isDelimiter(c)) {
+            if (!isPdfWhiteSpace(c) && !isPdfDelimiter(c)) {
                 if (token_.size() < kMaxToken) {
                     token_ += static_cast<char>(c);
                 } else {
@@ -337,11 +326,13 @@ void FontMapScan::byte(unsigned char c) {
         case Lexer::Normal:
             break;
     }
-    if (isWhiteSpace(c)) return;
+    if (isPdfWhiteSpace(c)) return;
     token_.clear();
     tokenTooLong_ = false;
     switch (c) {
-        case '%': lexer_ = Lexer::Comment; return;
+        case '%':
+            lexer_ = Lexer::Comment;
+            return;
         case '(':
             lexer_ = Lexer::Literal;
             literalDepth_ = 1;
@@ -349,9 +340,15 @@ void FontMapScan::byte(unsigned char c) {
             expect_ = Expect::Nothing;
             clearOperands();
             return;
-        case '<': lexer_ = Lexer::AfterLess; return;
-        case '>': lexer_ = Lexer::AfterGreater; return;
-        case '/': lexer_ = Lexer::Name; return;
+        case '<':
+            lexer_ = Lexer::AfterLess;
+            return;
+        case '>':
+            lexer_ = Lexer::AfterGreater;
+            return;
+        case '/':
+            lexer_ = Lexer::Name;
+            return;
         case '[':
             if (expect_ == Expect::FilterNames) {
                 filterArray_ = true;

@@ -96,8 +96,8 @@ class FontMapScan {
     std::unique_ptr<CMapReader> cmap_;
 
     std::set<std::int64_t> streamsToRead_;  // given, and named by the fonts seen so far
-    std::map<std::string, std::int64_t, std::less<>> fontObjects_;  // resource name -> font
-    std::map<std::int64_t, std::int64_t> toUnicodeOf_;               // font -> stream
+    std::map<std::string, std::int64_t, std::less<>> fontObjects_;      // resource name -> font
+    std::map<std::int64_t, std::int64_t> toUnicodeOf_;                  // font -> stream
     std::map<std::int64_t, std::shared_ptr<const ToUnicodeMap>> maps_;  // stream -> map
     bool sawFilteredStream_ = false;
 };

@@ -116,7 +116,8 @@ bool ToUnicodeMap::matchesCodeSpace(std::string_view bytes) const {
 
 std::size_t ToUnicodeMap::shortestCodeLength() const {
     std::size_t shortest = kMaxCodeLength;
-    for (const CodeSpace& space : codeSpaces_) shortest = std::min<std::size_t>(shortest, space.length);
+    for (const CodeSpace& space : codeSpaces_)
+        shortest = std::min<std::size_t>(shortest, space.length);
     return shortest;
 }
 

@@ -45,7 +45,7 @@ class ToUnicodeMap {
         std::uint8_t high[kMaxCodeLength];
     };
     struct Range {
-        std::uint64_t low;   // code length in the bits above 32, then the code
+        std::uint64_t low;  // code length in the bits above 32, then the code
         std::uint64_t high;
         std::uint32_t text;  // first unit in units_
         std::uint16_t textLength;

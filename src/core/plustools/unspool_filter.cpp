@@ -4,6 +4,7 @@
 
 #include "plustools/font_map_scan.h"
 #include "plustools/mac_roman.h"
+#include "plustools/pdf_characters.h"
 #include "plustools/to_unicode_map.h"
 
 namespace leafwright {
@@ -14,15 +15,13 @@ constexpr std::string_view kLineBreak = "\r\n";
 // Longer names cannot select a font (and are not kept whole).
 constexpr std::size_t kMaxToken = 127;
 
-enum CharClass : unsigned char { kRegular, kWhiteSpace, kDelimiter };
-
-constexpr std::array<unsigned char, 256> makeClasses() {
-    std::array<unsigned char, 256> classes{};
-    for (unsigned char c : {' ', '\n', '\r', '\t', '\f', '\0'}) classes[c] = kWhiteSpace;
-    for (unsigned char c : {'(', ')', '<', '>', '[', ']', '{', '}', '/', '%'}) classes[c] = kDelimiter;
-    return classes;
+// Regular characters by table: tokens are read a byte at a time.
+constexpr std::array<bool, 256> makeRegular() {
+    std::array<bool, 256> regular{};
+    for (int c = 0; c < 256; ++c) regular[c] = isPdfRegular(static_cast<unsigned char>(c));
+    return regular;
 }
-constexpr std::array<unsigned char, 256> kClasses = makeClasses();
+constexpr std::array<bool, 256> kRegular = makeRegular();
 
 // Bytes a literal string cannot copy as they are: its delimiters, the
 // escape character, and bytes from 0x80 up (decoded from Mac OS Roman).
@@ -48,13 +47,6 @@ void appendWithCrLf(std::string_view text, std::string& out) {
         out += '\n';
         at = lf + 1;
     }
-}
-
-int hexValue(unsigned char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -125,12 +117,23 @@ void UnspoolFilter::escapedByte(unsigned char c, std::string& out) {
             return;
         }
         switch (c) {
-            case 'n': stringByte('\n', out); return;
-            case 'r': stringByte('\r', out); return;
-            case 't': stringByte('\t', out); return;
-            case 'b': stringByte('\b', out); return;
-            case 'f': stringByte('\f', out); return;
-            default: break;
+            case 'n':
+                stringByte('\n', out);
+                return;
+            case 'r':
+                stringByte('\r', out);
+                return;
+            case 't':
+                stringByte('\t', out);
+                return;
+            case 'b':
+                stringByte('\b', out);
+                return;
+            case 'f':
+                stringByte('\f', out);
+                return;
+            default:
+                break;
         }
         if (c >= '0' && c <= '7') {
             octal_ = c - '0';
@@ -222,7 +225,7 @@ std::size_t UnspoolFilter::hex(std::string_view piece, std::size_t at, std::stri
             endString(out);
             return at;
         }
-        int value = hexValue(c);
+        int value = hexDigitValue(c);
         if (value < 0) continue;  // white space (and anything else) is skipped
         if (hexHalf_ < 0) {
             hexHalf_ = value;
@@ -253,20 +256,24 @@ void UnspoolFilter::endToken() {
 // A byte outside strings, comments and tokens: what it begins.
 void UnspoolFilter::between(unsigned char c) {
     switch (c) {
-        case '%': lexer_ = Lexer::Comment; return;
+        case '%':
+            lexer_ = Lexer::Comment;
+            return;
         case '(':
             lexer_ = Lexer::Literal;
             literalDepth_ = 1;
             beginString();
             return;
-        case '<': lexer_ = Lexer::AfterLess; return;
+        case '<':
+            lexer_ = Lexer::AfterLess;
+            return;
         case '/':
             lexer_ = Lexer::Name;
             token_.clear();
             tokenTooLong_ = false;
             return;
         default:
-            if (kClasses[c] != kRegular) return;
+            if (!kRegular[c]) return;
             lexer_ = Lexer::Word;
             token_.assign(1, static_cast<char>(c));
             tokenTooLong_ = false;
@@ -279,9 +286,24 @@ void UnspoolFilter::filterPiece(std::string_view piece, std::string& out) {
     const std::size_t n = piece.size();
     while (at < n) {
         switch (lexer_) {
-            case Lexer::Literal: at = literal(piece, at, out); continue;
-            case Lexer::Hex: at = hex(piece, at, out); continue;
-            case Lexer::Comment: at = n; continue;  // a comment runs to the line's end
+            case Lexer::Literal:
+                at = literal(piece, at, out);
+                continue;
+            case Lexer::Hex:
+                at = hex(piece, at, out);
+                continue;
+            case Lexer::Comment: {
+                // A comment runs to the line's end, or to a CR, which ends a
+                // line for PDF (a file with CR line ends is one line here).
+                std::size_t cr = piece.find('\r', at);
+                if (cr == std::string_view::npos) {
+                    at = n;
+                } else {
+                    at = cr + 1;
+                    lexer_ = Lexer::Normal;
+                }
+                continue;
+            }
             case Lexer::AfterLess: {
                 if (piece[at] == '<') {
                     ++at;  // a dictionary opens
@@ -296,7 +318,7 @@ void UnspoolFilter::filterPiece(std::string_view piece, std::string& out) {
             case Lexer::Word:
             case Lexer::Name: {
                 const unsigned char c = static_cast<unsigned char>(piece[at]);
-                if (kClasses[c] == kRegular) {
+                if (kRegular[c]) {
                     if (token_.size() < kMaxToken) {
                         token_ += static_cast<char>(c);
                     } else {
@@ -308,7 +330,9 @@ void UnspoolFilter::filterPiece(std::string_view piece, std::string& out) {
                 endToken();
                 continue;  // c is read again between tokens
             }
-            case Lexer::Normal: between(static_cast<unsigned char>(piece[at++])); continue;
+            case Lexer::Normal:
+                between(static_cast<unsigned char>(piece[at++]));
+                continue;
         }
     }
 }
@@ -316,17 +340,24 @@ void UnspoolFilter::filterPiece(std::string_view piece, std::string& out) {
 void UnspoolFilter::endLine(std::string& out) {
     switch (lexer_) {
         case Lexer::Word:
-        case Lexer::Name: endToken(); break;
-        case Lexer::Comment: lexer_ = Lexer::Normal; break;
+        case Lexer::Name:
+            endToken();
+            break;
+        case Lexer::Comment:
+            lexer_ = Lexer::Normal;
+            break;
         case Lexer::AfterLess:
             // The line end is white space inside a hexadecimal string.
             lexer_ = Lexer::Hex;
             hexHalf_ = -1;
             beginString();
             break;
-        case Lexer::Literal: endEscape(out); break;
+        case Lexer::Literal:
+            endEscape(out);
+            break;
         case Lexer::Hex:
-        case Lexer::Normal: break;
+        case Lexer::Normal:
+            break;
     }
     if (lineBreakDue_ && lexer_ != Lexer::Literal && lexer_ != Lexer::Hex) {
         out.append(kLineBreak);

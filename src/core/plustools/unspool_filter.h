@@ -79,11 +79,11 @@ class UnspoolFilter {
     int escape_ = 0;  // 0: none; 1: after a backslash; 2-4: octal digits read + 1
     unsigned octal_ = 0;
     int hexHalf_ = -1;
-    bool visible_ = false;                // begun inside a text object: written
+    bool visible_ = false;                     // begun inside a text object: written
     const ToUnicodeMap* stringMap_ = nullptr;  // decoded through this map
-    std::string codes_;                   // bytes of a code not yet complete
-    std::string codeText_;                // the text of one code, before it is written
-    bool lineBreakDue_ = false;           // a string written on this line has ended
+    std::string codes_;                        // bytes of a code not yet complete
+    std::string codeText_;                     // the text of one code, before it is written
+    bool lineBreakDue_ = false;                // a string written on this line has ended
 };
 
 }  // namespace leafwright

@@ -55,13 +55,13 @@ TEST(UnspoolFilter, TextOperatorsAreWholeTokensOnly) {
         std::string line;
         std::int64_t depthChange;
     };
-    const Case cases[] = {{"BT", 1},          {"ET", -1},         {"BTET", 0},      {"ETBT", 0},
-                          {"T", 0},           {"TT BT", 1},       {"xBTx", 0},      {"BT BT ET ET", 0},
-                          {"ET ET", -2},      {"BBT", 0},         {"EET", 0},       {"BE T", 0},
-                          {"(a)' ET", -1},    {"TBTTETT", 0},     {"bt et", 0},     {"", 0},
-                          {"/BT /ET", 0},     {"(BT ET)", 0},     {"% BT", 0},      {"<42 54>", 0},
-                          {"BT(x)ET", 0},     {"[/BT]BT", 1},     {"q BT\tET\fBT", 1}, {"GET DEBT", 0},
-                          {"<<BT>>ET", 0},    {"{BT}", 1},        {"BT%ET", 1},     {"(a\\)BT", 0}};
+    const Case cases[] = {{"BT", 1},       {"ET", -1},     {"BTET", 0},         {"ETBT", 0},
+                          {"T", 0},        {"TT BT", 1},   {"xBTx", 0},         {"BT BT ET ET", 0},
+                          {"ET ET", -2},   {"BBT", 0},     {"EET", 0},          {"BE T", 0},
+                          {"(a)' ET", -1}, {"TBTTETT", 0}, {"bt et", 0},        {"", 0},
+                          {"/BT /ET", 0},  {"(BT ET)", 0}, {"% BT", 0},         {"<42 54>", 0},
+                          {"BT(x)ET", 0},  {"[/BT]BT", 1}, {"q BT\tET\fBT", 1}, {"GET DEBT", 0},
+                          {"<<BT>>ET", 0}, {"{BT}", 1},    {"BT%ET", 1},        {"(a\\)BT", 0}};
     for (const Case& c : cases) {
         UnspoolFilter filter;
         std::string out;

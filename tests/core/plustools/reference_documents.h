@@ -19,9 +19,9 @@ using Choose = std::function<std::uint32_t(std::uint32_t count)>;
 
 inline std::string referenceStringText(const Choose& choose) {
     static const char* const kPieces[] = {
-        "a", "b", "T", "B", "E", "x y", " ", "\\(", "\\)", "\\n", "\\101", "\\t", "#", "$",
-        "%", "&", "<", ">", "/", "[", "]", "'", "\"", "\x8E", "\xA5", "\xDB", "\xFF", "\t",
-        "Hello", "world", "12"};
+        "a",   "b",    "T",    "B",    "E",    "x y", " ",     "\\(",   "\\)", "\\n", "\\101",
+        "\\t", "#",    "$",    "%",    "&",    "<",   ">",     "/",     "[",   "]",   "'",
+        "\"",  "\x8E", "\xA5", "\xDB", "\xFF", "\t",  "Hello", "world", "12"};
     for (;;) {
         std::string text;
         std::uint32_t count = choose(8);
@@ -35,9 +35,11 @@ inline std::string referenceStringText(const Choose& choose) {
 
 inline std::vector<std::string> referenceDocument(const Choose& choose, std::uint32_t lineCount) {
     static const char* const kOperatorLines[] = {
-        "/F1 14 Tf", "72 700 Td", "14 TL", "q", "Q", "1 0 0 1 0 0 cm", "0 g",
-        "<< /Length 12 >>", "stream", "endstream", "3 0 obj", "endobj", "%PDF-1.3", "%%EOF",
-        "[0 1 2] 0 d", "", "   ", "0.5 0.5 0.5 rg"};
+        "/F1 14 Tf", "72 700 Td",      "14 TL",       "q",
+        "Q",         "1 0 0 1 0 0 cm", "0 g",         "<< /Length 12 >>",
+        "stream",    "endstream",      "3 0 obj",     "endobj",
+        "%PDF-1.3",  "%%EOF",          "[0 1 2] 0 d", "",
+        "   ",       "0.5 0.5 0.5 rg"};
     static const char* const kBefore[] = {"", "", "0 -14 Td ", "/F1 12 Tf ", "2 0 0 "};
     static const char* const kAfter[] = {"'", " Tj", "Tj", " '", "\"", " Tj ET", "' Q"};
     std::vector<std::string> lines;

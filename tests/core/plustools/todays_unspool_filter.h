@@ -16,7 +16,6 @@
 
 namespace leafwright::today {
 
-
 // Copies the literal strings inside the text objects of an uncompressed PDF
 // out of its lines. It parses no PDF structure: a line holding "BT" opens a
 // text object, a line holding "ET" closes one, and of each line inside a
@@ -47,8 +46,6 @@ class UnspoolFilter {
 // Appends a piece of a masked line as output text: the markers of escaped
 // parentheses become bare parentheses, bytes from 0x80 up become UTF-8.
 inline void appendUnmaskedText(std::string_view piece, std::string& out);
-
-
 
 namespace detail {
 

@@ -47,7 +47,7 @@ TEST(UnspoolFile, WritesTheWorkedExampleByteForByte) {
 TEST(UnspoolFile, LineEndsAndEndOfInput) {
     TempDir dir;
     // CR alone ends no line: the whole file is one line, its strings joined.
-    writeBytes(dir.file("cr.pdf"), "BT\r(a)'\r(b)'\rET\r");
+    writeBytes(dir.file("cr.pdf"), "%PDF-1.3\rBT\r(a)'\r(b)'\rET\r");
     unspoolFile(dir.file("cr.pdf"), dir.file("cr.txt"));
     EXPECT_EQ(readBytes(dir.file("cr.txt")), "ab\r\n");
     // 0x1A ends the input where it stands.
@@ -176,9 +176,9 @@ TEST(UnspoolRun, WarnsWhenNothingCameOutOfCompressedContent) {
     writeBytes(dir.file("empty.pdf"), "%PDF-1.3\r\n");
     writeBytes(dir.file("dict.pdf"), "<< /Filter /FlateDecode >>\r\n");
     WarningHandler handler;
-    unspoolFiles({dir.file("zip.pdf"), dir.file("mixed.pdf"), dir.file("empty.pdf"),
-                  dir.file("dict.pdf")},
-                 handler);
+    unspoolFiles(
+        {dir.file("zip.pdf"), dir.file("mixed.pdf"), dir.file("empty.pdf"), dir.file("dict.pdf")},
+        handler);
     EXPECT_EQ(handler.events,
               (std::vector<std::string>{
                   "converted zip.pdf -> zip.txt",

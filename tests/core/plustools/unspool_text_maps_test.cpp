@@ -123,7 +123,8 @@ TEST(UnspoolTextMaps, MapsBeforeTheirFontsMixedCodeLengthsAndUnreadableMaps) {
     unspoolFile(dir.file("b.pdf"), dir.file("b.txt"));
     // The map under /FlateDecode is left unread: its codes are taken byte for
     // byte; so is a font the page does not name.
-    EXPECT_EQ(readBytes(dir.file("b.txt")), "A\u00C5xyxyz\r\n" + std::string("\0A", 2) + "\r\nA\r\n");
+    EXPECT_EQ(readBytes(dir.file("b.txt")),
+              "A\u00C5xyxyz\r\n" + std::string("\0A", 2) + "\r\nA\r\n");
 }
 
 TEST(CMapReader, HostileOrBrokenMapsStayBoundedAndHarmless) {
