@@ -15,7 +15,10 @@ constexpr std::size_t kMaxToken = 127;
 // Bounds on what a hostile file can make the scan keep.
 constexpr std::size_t kMaxFontNames = 4096;
 constexpr std::size_t kMaxFonts = 4096;
-constexpr std::size_t kMaxMaps = 16;
+// Maps kept, and their entries together (some 25 bytes each): enough for a
+// document with a font for every script, and at most some 20 MB.
+constexpr std::size_t kMaxMaps = 64;
+constexpr std::size_t kMaxMapEntries = 400000;
 
 bool isLiteralSpecial(unsigned char c) {
     return c == '(' || c == ')' || c == '\\';
@@ -54,7 +57,9 @@ FontMapScan::FontMapScan(std::set<std::int64_t> streamsToRead)
     : streamsToRead_(std::move(streamsToRead)) {}
 
 bool FontMapScan::wanted(std::int64_t object) const {
-    if (object < 0 || maps_.size() >= kMaxMaps || maps_.count(object) != 0) return false;
+    if (object < 0 || maps_.size() >= kMaxMaps || mapEntries_ >= kMaxMapEntries ||
+        maps_.count(object) != 0)
+        return false;
     return streamsToRead_.count(object) != 0;
 }
 
@@ -108,6 +113,7 @@ void FontMapScan::endStreamData() {
             cmap_->feed(std::string_view(&last, 1));
         }
         auto map = std::make_shared<ToUnicodeMap>(cmap_->finish());
+        mapEntries_ += map->size();
         if (!map->empty()) maps_.emplace(object_, std::move(map));
     }
     collecting_ = false;

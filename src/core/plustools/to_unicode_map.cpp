@@ -9,7 +9,7 @@ namespace {
 // A two-byte code space holds at most 65,536 codes; a little beyond that is
 // room enough for any real map, and bounds what a hostile one can claim.
 constexpr std::size_t kMaxRanges = 70000;
-constexpr std::size_t kMaxUnits = 1u << 18;
+constexpr std::size_t kMaxUnits = 1u << 17;
 constexpr std::size_t kMaxTextUnits = 256;  // a code's text: at most 512 bytes
 constexpr std::size_t kMaxCodeSpaces = 64;
 
@@ -99,6 +99,8 @@ void ToUnicodeMap::finish() {
     // The first entry for a code wins, as in the map's own order.
     std::stable_sort(ranges_.begin(), ranges_.end(),
                      [](const Range& a, const Range& b) { return a.low < b.low; });
+    ranges_.shrink_to_fit();
+    units_.shrink_to_fit();
 }
 
 bool ToUnicodeMap::matchesCodeSpace(std::string_view bytes) const {

@@ -136,7 +136,10 @@ UnspoolOutcome unspoolFile(const std::string& sourcePath, const std::string& out
 
     UnspoolOutcome outcome;
     FontTextMaps maps;
-    if (reader.canRewind()) {
+    // A source that cannot be read twice gets no maps; it is still scanned,
+    // alongside the filter, for the filtered streams.
+    const bool twoPasses = reader.canRewind();
+    if (twoPasses) {
         maps = scanFontMaps(reader, outcome);
         reader.rewind();
     }
@@ -144,9 +147,14 @@ UnspoolOutcome unspoolFile(const std::string& sourcePath, const std::string& out
     TextFileWriter writer(outputPath);
     UnspoolFilter filter(&maps);
     LineFeeder feeder(filter, writer);
+    FontMapScan alongside;
     std::string_view block;
-    while (reader.readBlock(block)) feeder.block(block);
+    while (reader.readBlock(block)) {
+        feeder.block(block);
+        if (!twoPasses) alongside.feed(block);
+    }
     outcome.bytesWritten = feeder.finish();
+    if (!twoPasses) outcome.sawFilteredStream = alongside.sawFilteredStream();
     reader.close();
     writer.commit();
     return outcome;
