@@ -1,7 +1,11 @@
 // Feeds arbitrary bytes, split into lines as the text reader splits them,
-// through the Unspool line filter and checks it against a plain, slow
-// transcription of the filter's rules, and that what it writes is UTF-8 with
-// CR LF as its only line break.
+// through the Unspool font-map scan and line filter, and checks that what the
+// filter writes is UTF-8 with CR LF as its only line break, and the same
+// whether a line comes whole or in pieces. From the same bytes it also draws
+// a document that uses none of the filter's newer readings (one literal
+// string a line, no doubled backslash, no marker texts, "BT" and "ET" only as
+// operators) and checks the filter against a plain, slow transcription of the
+// rules it followed before them.
 
 #include <cstddef>
 #include <cstdint>
@@ -9,9 +13,12 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/text/mac_roman_decode.h"
 #include "core/plustools/unspool_filter.h"
+#include "core/plustools/reference_documents.h"
+#include "core/plustools/font_map_scan.h"
 
 namespace {
 
@@ -21,7 +28,8 @@ void replaceAll(std::string& text, std::string_view from, std::string_view to) {
         text.replace(at, from.size(), to);
 }
 
-// The rules, step by step, with no care for speed.
+// The rules before strings were read as tokens, step by step, with no care
+// for speed.
 class ReferenceFilter {
   public:
     std::int64_t textDepth = 0;
@@ -68,7 +76,11 @@ class ReferenceFilter {
 bool isUtf8(std::string_view text) {
     for (std::size_t at = 0; at < text.size();) {
         unsigned char c = static_cast<unsigned char>(text[at]);
-        std::size_t length = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : 0;
+        std::size_t length = c < 0x80         ? 1
+                             : (c >> 5) == 6  ? 2
+                             : (c >> 4) == 14 ? 3
+                             : (c >> 3) == 30 ? 4
+                                              : 0;
         if (length == 0 || at + length > text.size()) return false;
         for (std::size_t k = 1; k < length; ++k)
             if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) return false;
@@ -82,6 +94,26 @@ bool isUtf8(std::string_view text) {
     std::abort();
 }
 
+// The lines of the input as the text reader gives them.
+std::vector<std::string_view> linesOf(std::string_view input) {
+    std::vector<std::string_view> lines;
+    while (!input.empty()) {
+        std::size_t end = input.find('\n');
+        std::string_view line = input.substr(0, end);
+        input = end == std::string_view::npos ? std::string_view() : input.substr(end + 1);
+        if (!line.empty() && line.back() == '\r' && end != std::string_view::npos)
+            line.remove_suffix(1);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+void checkOutput(const std::string& out) {
+    if (!isUtf8(out)) fail("output is not UTF-8");
+    for (std::size_t at = out.find('\n'); at != std::string::npos; at = out.find('\n', at + 1))
+        if (at == 0 || out[at - 1] != '\r') fail("a line feed without CR before it");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -89,25 +121,46 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (std::size_t stop = input.find('\x1A'); stop != std::string_view::npos)
         input = input.substr(0, stop);
 
+    // Any bytes: the font maps they hold, then the filter, whole lines and
+    // pieces of a size drawn from the input.
+    leafwright::FontMapScan scan;
+    for (std::size_t at = 0; at < input.size(); at += 7) scan.feed(input.substr(at, 7));
+    scan.finish();
+    leafwright::FontTextMaps maps;
+    scan.collectMaps(maps);
+    const std::size_t pieceSize = size == 0 ? 1 : 1 + data[0] % 5;
+    leafwright::UnspoolFilter whole(&maps), pieces(&maps);
+    std::string out, outInPieces;
+    for (std::string_view line : linesOf(input)) {
+        whole.filterLine(line, out);
+        for (std::size_t at = 0; at < line.size(); at += pieceSize)
+            pieces.filterPiece(line.substr(at, pieceSize), outInPieces);
+        pieces.endLine(outInPieces);
+        if (whole.openStrings() < 0) fail("openStrings below zero");
+    }
+    if (out != outInPieces) fail("a line in pieces gives another output");
+    checkOutput(out);
+
+    // A document without the newer readings, drawn from the input.
+    std::size_t next = 0;
+    leafwright::testing::Choose choose = [&](std::uint32_t count) -> std::uint32_t {
+        std::uint32_t value = 0;
+        for (int k = 0; k < 2; ++k) value = (value << 8) | (next < size ? data[next++] : 0);
+        return value % count;
+    };
+    std::vector<std::string> document =
+        leafwright::testing::referenceDocument(choose, 1 + size % 24);
     leafwright::UnspoolFilter filter;
     ReferenceFilter reference;
-    std::string out, expected;
-    while (!input.empty()) {
-        std::size_t end = input.find('\n');
-        std::string_view line = input.substr(0, end);
-        input = end == std::string_view::npos ? std::string_view() : input.substr(end + 1);
-        if (!line.empty() && line.back() == '\r' && end != std::string_view::npos)
-            line.remove_suffix(1);
-
+    std::string expected;
+    out.clear();
+    for (const std::string& line : document) {
         filter.filterLine(line, out);
-        reference.filterLine(std::string(line), expected);
-        if (out != expected) fail("output differs from the rules");
+        reference.filterLine(line, expected);
+        if (out != expected) fail("output differs from the earlier rules");
         if (filter.textDepth() != reference.textDepth) fail("textDepth differs");
         if (filter.openStrings() != reference.openStrings) fail("openStrings differs");
-        if (filter.openStrings() < 0) fail("openStrings below zero");
     }
-    if (!isUtf8(out)) fail("output is not UTF-8");
-    for (std::size_t at = out.find('\n'); at != std::string::npos; at = out.find('\n', at + 1))
-        if (at == 0 || out[at - 1] != '\r') fail("a line feed without CR before it");
+    checkOutput(out);
     return 0;
 }

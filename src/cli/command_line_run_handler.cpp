@@ -29,6 +29,10 @@ bool CommandLineRunHandler::failed(const std::string& sourcePath, const FileErro
     return true;
 }
 
+void CommandLineRunHandler::warned(const std::string& sourcePath, const std::string& message) {
+    printError(sourcePath + ": " + message);
+}
+
 int runFilesFromCommandLine(bool force, const std::string& activity,
                             const std::function<void(FileRunHandler&)>& run) {
     try {

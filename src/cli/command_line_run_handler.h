@@ -21,6 +21,7 @@ public:
     void converted(const std::string& sourcePath, const std::string& outputPath) override;
     void declined(const std::string& sourcePath, const std::string& outputPath) override;
     bool failed(const std::string& sourcePath, const FileError& error) override;
+    void warned(const std::string& sourcePath, const std::string& message) override;
     // It asks no one and always goes on, so replaced files may be flushed
     // to disk together.
     bool reportsMayWait() const override { return true; }

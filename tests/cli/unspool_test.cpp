@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,48 @@ TEST(UnspoolCommand, UsageErrorsAndHelp) {
     CommandResult help = unspool({"--help"}, dir.path());
     EXPECT_EQ(help.exitStatus, 0);
     EXPECT_NE(help.out.find("unspool [--force] FILE..."), std::string::npos);
+}
+
+TEST(UnspoolCommand, WarnsWhenCompressedContentGaveNoText) {
+    TempDir dir;
+    writeBytes(dir.file("zip.pdf"),
+               "%PDF-1.3\r\n4 0 obj << /Length 3 /Filter /FlateDecode >>\r\nstream\r\nx\x9C\x03\r\n"
+               "endstream\r\nendobj\r\n");
+    writeBytes(dir.file("b.pdf"), "BT\n(b)'\nET\n");
+    CommandResult result = unspool({"zip.pdf", "b.pdf"}, dir.path());
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "zip.txt\nb.txt\n");
+    EXPECT_EQ(result.err,
+              "leafwright-cli: zip.pdf: its page content is compressed; no text was extracted\n");
+    EXPECT_EQ(readBytes(dir.file("zip.txt")), "");
+}
+
+// A line of any length is read in pieces: a 96 MB one-line content stream
+// extracts within an address space far smaller than the line and its text.
+TEST(UnspoolCommand, VeryLongLineNeedsNoMemoryOfItsSize) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's shadow memory needs more address space than the limit";
+#else
+    if (!std::filesystem::exists("/usr/bin/prlimit")) GTEST_SKIP() << "no prlimit";
+    TempDir dir;
+    const std::string chunk = "word \\(x\\) \\\\ \x8E ";
+    const std::string chunkText = "word (x) \\ \u00E9 ";
+    constexpr int kChunks = 96 * 1024 * 1024 / 18;
+    {
+        std::ofstream pdf(dir.file("long.pdf"), std::ios::binary);
+        pdf << "%PDF-1.3\r\n1 0 obj << /Length 0 >>\r\nstream\r\nBT /F1 12 Tf (";
+        for (int k = 0; k < kChunks; ++k) pdf << chunk;
+        pdf << ") Tj ET\r\nendstream\r\nendobj\r\n";
+    }
+    CommandResult result = testing::runProcess(
+        {"/usr/bin/prlimit", "--as=200000000", LEAFWRIGHT_CLI, "unspool", "long.pdf"}, dir.path());
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    const std::string text = readBytes(dir.file("long.txt"));
+    ASSERT_EQ(text.size(), chunkText.size() * kChunks + 2);
+    for (std::size_t at = 0; at + 2 < text.size(); at += chunkText.size())
+        ASSERT_EQ(text.compare(at, chunkText.size(), chunkText), 0) << at;
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+#endif
 }
 
 }  // namespace

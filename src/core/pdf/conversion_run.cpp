@@ -51,7 +51,7 @@ void runConversion(const std::vector<std::string>& sources, ConversionSettings& 
     };
     steps.convertOne = [&](const std::string& source, const std::string& output,
                            const ReplaceQuestion& mayReplace) {
-        return convertFile(source, output, settings, mayReplace);
+        return FileRunStepResult{convertFile(source, output, settings, mayReplace), {}};
     };
     steps.ownSourceCause = "the PDF would overwrite its own source";
     runOverFiles(sources, steps, handler);

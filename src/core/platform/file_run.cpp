@@ -41,18 +41,18 @@ class RunReports {
     explicit RunReports(FileRunHandler& handler)
         : handler_(handler), batch_(handler.reportsMayWait() ? kReplacementBatch : 0) {}
 
-    void converted(const std::string& source, const std::string& output) {
-        Report report{Kind::Converted, source, output, std::nullopt, kNotHeld};
+    void converted(const std::string& source, const std::string& output, std::string warning) {
+        Report report{Kind::Converted, source, output, std::move(warning), std::nullopt, kNotHeld};
         if (batch_.size() > tied_) report.held = tied_++;
         add(std::move(report));
     }
     void declined(const std::string& source, const std::string& output) {
-        add({Kind::Declined, source, output, std::nullopt, kNotHeld});
+        add({Kind::Declined, source, output, {}, std::nullopt, kNotHeld});
     }
     // Returns whether the run goes on.
     bool failed(const std::string& source, const FileError& error) {
         if (waiting_.empty()) return handler_.failed(source, error);
-        add({Kind::Failed, source, {}, error, kNotHeld});
+        add({Kind::Failed, source, {}, {}, error, kNotHeld});
         return true;
     }
 
@@ -69,7 +69,7 @@ class RunReports {
             if (report.held != kNotHeld && outcomes[report.held])
                 handler_.failed(report.source, *outcomes[report.held]);
             else if (report.kind == Kind::Converted)
-                handler_.converted(report.source, report.output);
+                giveConverted(report);
             else if (report.kind == Kind::Declined)
                 handler_.declined(report.source, report.output);
             else
@@ -82,14 +82,19 @@ class RunReports {
     static constexpr std::size_t kNotHeld = ~std::size_t{0};
     struct Report {
         Kind kind;
-        std::string source, output;
+        std::string source, output, warning;
         std::optional<FileError> error;
         std::size_t held;
     };
 
+    void giveConverted(const Report& report) {
+        handler_.converted(report.source, report.output);
+        if (!report.warning.empty()) handler_.warned(report.source, report.warning);
+    }
+
     void add(Report report) {
         if (report.held == kNotHeld && waiting_.empty()) {
-            if (report.kind == Kind::Converted) handler_.converted(report.source, report.output);
+            if (report.kind == Kind::Converted) giveConverted(report);
             if (report.kind == Kind::Declined) handler_.declined(report.source, report.output);
             return;
         }
@@ -111,6 +116,7 @@ void runOverFiles(const std::vector<std::string>& sources, const FileRunSteps& s
     RunReports reports(handler);
     for (const std::string& source : sources) {
         const std::string output = steps.outputPathOf(source);
+        FileRunStepResult result;
         try {
             if (outputWouldReplaceSource(source, output))
                 throw FileError(source, steps.ownSourceCause);
@@ -127,7 +133,8 @@ void runOverFiles(const std::vector<std::string>& sources, const FileRunSteps& s
             ReplaceQuestion mayReplace = [&] {
                 return replaceGranted || handler.confirmOverwrite(source, output);
             };
-            if (!steps.convertOne(source, output, mayReplace)) {
+            result = steps.convertOne(source, output, mayReplace);
+            if (!result.placed) {
                 reports.declined(source, output);
                 continue;
             }
@@ -138,7 +145,7 @@ void runOverFiles(const std::vector<std::string>& sources, const FileRunSteps& s
             if (reports.failed(source, FileError::fromException(source, error))) continue;
             break;
         }
-        reports.converted(source, output);
+        reports.converted(source, output, std::move(result.warning));
     }
     reports.finish();
 }

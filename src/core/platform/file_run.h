@@ -26,6 +26,9 @@ public:
     // The source failed. Return true to go on with the next source, false to
     // stop the run here (the source and those after it stay unconverted).
     virtual bool failed(const std::string& sourcePath, const FileError& error) = 0;
+    // The source was converted, but something about it deserves a word.
+    virtual void warned([[maybe_unused]] const std::string& sourcePath,
+                        [[maybe_unused]] const std::string& message) {}
 
     // True for a handler that asks no one: confirmOverwrite gives a fixed
     // answer without side effects, and failed always goes on. Its run may
@@ -38,15 +41,23 @@ public:
 // or a hard link to it. Writing that output would destroy the source.
 bool outputWouldReplaceSource(const std::string& sourcePath, const std::string& outputPath);
 
+// What turning one source into its output came to.
+struct FileRunStepResult {
+    // False when the finished output met an entry at its path that the
+    // question declined to replace: nothing was written.
+    bool placed = true;
+    // A word about the converted source for the user, or empty.
+    std::string warning;
+};
+
 struct FileRunSteps {
     // The output path of a source.
     std::function<std::string(const std::string& sourcePath)> outputPathOf;
-    // Turns one source into its output; returns false when the finished
-    // output met an entry at its path that mayReplace declined to replace.
-    // Throws FileError. Any other exception is reported as a failure of the
-    // source too.
-    std::function<bool(const std::string& sourcePath, const std::string& outputPath,
-                       const ReplaceQuestion& mayReplace)>
+    // Turns one source into its output. Throws FileError; any other
+    // exception is reported as a failure of the source too.
+    std::function<FileRunStepResult(const std::string& sourcePath,
+                                    const std::string& outputPath,
+                                    const ReplaceQuestion& mayReplace)>
         convertOne;
     // The cause given when an output would replace its own source.
     std::string ownSourceCause;

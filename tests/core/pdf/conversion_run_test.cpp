@@ -162,7 +162,7 @@ TEST(FileRun, AnyExceptionFailsItsSourceByNameAndTheRunGoesOn) {
         if (source.ends_with("huge.txt")) throw std::bad_alloc();
         if (source.ends_with("odd.txt")) throw std::runtime_error("odd input");
         writeBytes(output, "done");
-        return true;
+        return FileRunStepResult{};
     };
     RecordingHandler handler;
     runOverFiles({dir.file("huge.txt"), dir.file("odd.txt"), dir.file("small.txt")}, steps,

@@ -49,82 +49,99 @@ TEST(UnspoolFilter, WorkedExampleLineByLine) {
     }
 }
 
-TEST(UnspoolFilter, OnlyTheFirstStringOfALineInsideTextObjects) {
+TEST(UnspoolFilter, AllStringsOfALineInsideTextObjectsAreJoined) {
     EXPECT_EQ(filterAll({"(before) Tj", "/Title (info)"}), "");
-    EXPECT_EQ(filterAll({"BT", "(a) Tj (b) Tj"}), "a\r\n");
-    EXPECT_EQ(filterAll({"BT", "[(Hel) 120 (lo)] TJ"}), "Hel\r\n");
-    // Unescaped nested parentheses: the first ")" ends the string.
-    EXPECT_EQ(filterAll({"BT", "(a (b) c) Tj"}), "a (b\r\n");
+    EXPECT_EQ(filterAll({"BT", "(a) Tj (b) Tj"}), "ab\r\n");
+    EXPECT_EQ(filterAll({"BT", "[(Hel) 120 (lo)] TJ"}), "Hello\r\n");
+    EXPECT_EQ(filterAll({"BT", "(a)'(b)\"[(c)(d)]TJ"}), "abcd\r\n");
+    // Unescaped parentheses inside a string are balanced, as PDF reads them.
+    EXPECT_EQ(filterAll({"BT", "(a (b) c) Tj"}), "a (b) c\r\n");
     EXPECT_EQ(filterAll({"BT", "() Tj", "( ) Tj"}), "\r\n \r\n");
+    // Only strings begun inside a text object count.
+    EXPECT_EQ(filterAll({"(a) Tj BT (b) Tj ET (c) Tj"}), "b\r\n");
 }
 
-TEST(UnspoolFilter, BtOnALineMovesTheSearchStartPastItsB) {
+TEST(UnspoolFilter, StringsBeforeBtOnItsLineAreNotTaken) {
     UnspoolFilter filter;
     EXPECT_EQ(filterAll({"(before) BT (after) Tj"}, filter), "after\r\n");
-    // With a string open, the "all of the line" rows take it from its start.
+    // A string left open ends at its ")" even on a line holding "BT".
     UnspoolFilter open;
-    EXPECT_EQ(filterAll({"BT", "(start", "x) BT"}, open), "startx) BT");
-    EXPECT_EQ(open.openStrings(), 1);  // the ")" before the BT is not seen
+    EXPECT_EQ(filterAll({"BT", "(start", "x) BT"}, open), "startx\r\n");
+    EXPECT_EQ(open.openStrings(), 0);
     EXPECT_EQ(open.textDepth(), 2);
     EXPECT_EQ(filterAll({"BT", "(start", "text before BT"}), "starttext before BT");
 }
 
-TEST(UnspoolFilter, EtAndBtInsideStringsCountAsOperators) {
-    // GET closes the text object: the rest of it gives nothing.
+TEST(UnspoolFilter, EtAndBtInsideStringsAndNamesAreText) {
+    // GET is a word of the text: the text object goes on.
     UnspoolFilter get;
-    EXPECT_EQ(filterAll({"BT", "(GET it)'", "(lost)'", "ET", "BT", "(again)'"}, get), "GET it\r\n");
-    EXPECT_EQ(get.textDepth(), 0);  // the object's own ET took it to -1
+    EXPECT_EQ(filterAll({"BT", "(GET it)'", "(kept)'", "ET", "BT", "(again)'"}, get),
+              "GET it\r\nkept\r\nagain\r\n");
+    EXPECT_EQ(get.textDepth(), 1);
 
-    // DEBT opens one more: strings outside the text object come out too.
-    // Its own string is not seen: the search starts after the B of "BT".
+    // DEBT opens nothing: strings outside the text object stay out.
     UnspoolFilter debt;
-    EXPECT_EQ(filterAll({"BT", "(DEBT)'", "ET", "/Title (My title)"}, debt), "My title\r\n");
-    EXPECT_EQ(debt.textDepth(), 1);
-    // From after its B, the ")" of DEBT comes before the next "(".
-    EXPECT_EQ(filterAll({"(DEBT) (x) Tj"}), "\r\n");
+    EXPECT_EQ(filterAll({"BT", "(DEBT)'", "ET", "/Title (My title)", "/BT (x) Tj"}, debt),
+              "DEBT\r\n");
+    EXPECT_EQ(debt.textDepth(), 0);
+    EXPECT_EQ(filterAll({"(DEBT) (x) Tj"}), "");
+    // Nor do words that hold the capitals, comments and names.
+    EXPECT_EQ(filterAll({"WHETHER BETWEEN (x) Tj", "% BT", "(y) Tj", "/BT 1 Tf (z) Tj"}), "");
 
-    // A line holding both is examined with the raised depth, then lowered.
+    // A line holding both: strings between them are taken.
     UnspoolFilter both;
     EXPECT_EQ(filterAll({"BT /F1 12 Tf (x) Tj ET", "(y) Tj"}, both), "x\r\n");
     EXPECT_EQ(both.textDepth(), 0);
 
-    // Depth may fall below zero and then needs as many BT lines to recover.
+    // Depth may fall below zero and then needs as many BT to recover.
     UnspoolFilter negative;
     EXPECT_EQ(filterAll({"ET", "ET", "BT", "(x)'", "BT", "(y)'", "BT", "(z)'"}, negative), "z\r\n");
     EXPECT_EQ(negative.textDepth(), 1);
 }
 
-TEST(UnspoolFilter, CloseBeforeOpenWritesOnlyALineBreak) {
+TEST(UnspoolFilter, StringContinuedFromEarlierLinesJoinsTheLineOfItsEnd) {
     UnspoolFilter filter;
-    EXPECT_EQ(filterAll({"BT", "(head", "tail) Tj (next) Tj"}, filter), "head\r\n");
-    EXPECT_EQ(filter.openStrings(), 1);
+    EXPECT_EQ(filterAll({"BT", "(head", "tail) Tj (next) Tj"}, filter), "headtailnext\r\n");
+    EXPECT_EQ(filter.openStrings(), 0);
+    // A string still open at a line's end carries the line on.
+    EXPECT_EQ(filterAll({"BT", "(a) Tj (b", "c) Tj (d)'"}), "abcd\r\n");
     // A ")" with no string open writes nothing.
     EXPECT_EQ(filterAll({"BT", "stray) Tj"}), "");
 }
 
-TEST(UnspoolFilter, StringLeftOpenAcrossEt) {
+TEST(UnspoolFilter, StringLeftOpenTakesTheOperatorsAsText) {
     UnspoolFilter filter;
     const std::string out = filterAll(
         {"BT", "(open", "ET", "(outside", "BT", "/F1 12 Tf", "(x) Tj", "end) Tj", "after"}, filter);
-    // "ET" is written whole before the depth falls; outside a text object
-    // nothing is written and the count keeps its value; back inside, lines
-    // without parentheses are written whole until one closes the string.
-    EXPECT_EQ(out, "openETBT/F1 12 Tfx\r\nend\r\n");
-    EXPECT_EQ(filter.openStrings(), 0);
+    // Inside a string "ET" and "BT" are text; nested parentheses balance.
+    EXPECT_EQ(out, "openET(outsideBT/F1 12 Tf(x) Tjend) Tjafter");
+    EXPECT_EQ(filter.openStrings(), 1);
     EXPECT_EQ(filter.textDepth(), 1);
 }
 
-TEST(UnspoolFilter, EscapesAndMarkers) {
-    // Only escaped parentheses are decoded; other escapes stay as written.
-    EXPECT_EQ(filterAll({"BT", R"((a\\b\nc\101 \(d\)))"}), "a\\\\b\\nc\\101 (d)\r\n");
-    // A backslash before an escaped parenthesis stays, the pair is decoded.
-    EXPECT_EQ(filterAll({"BT", R"((a\\(b) Tj)"}), "a\\(b\r\n");
+TEST(UnspoolFilter, EscapesAsPdfReadsThem) {
+    // A doubled backslash gives one, escaped parentheses give bare ones;
+    // other escapes stay as written.
+    EXPECT_EQ(filterAll({"BT", R"((a\\b\nc\101 \(d\)))"}), "a\\b\\nc\\101 (d)\r\n");
+    EXPECT_EQ(filterAll({"BT", R"((a\\\(b) Tj)"}), "a\\(b\r\n");
+    // After a doubled backslash a parenthesis is a bare one again.
+    EXPECT_EQ(filterAll({"BT", R"((a\\(b) Tj))"}), "a\\(b) Tj\r\n");
     EXPECT_EQ(filterAll({"BT", "(end\\)"}), "end)");
-    // The marker texts in the source come out as parentheses...
-    EXPECT_EQ(filterAll({"BT", "(a #$% b #$& c)"}), "a ( b ) c\r\n");
-    EXPECT_EQ(filterAll({"BT", "(#$#$%#$)"}), "#$(#$\r\n");
-    // ...but only within one line's piece of text.
+    // A backslash at the end of a line stays.
+    EXPECT_EQ(filterAll({"BT", "(a\\", "b)'"}), "a\\b\r\n");
+    // The marker texts of the older filter come back as typed.
+    EXPECT_EQ(filterAll({"BT", "(a #$% b #$& c)"}), "a #$% b #$& c\r\n");
+    EXPECT_EQ(filterAll({"BT", "(#$#$%#$)"}), "#$#$%#$\r\n");
     EXPECT_EQ(filterAll({"BT", "(ab#$", "%cd)"}), "ab#$%cd\r\n");
+}
+
+TEST(UnspoolFilter, HexStringsAreTakenByteForByte) {
+    EXPECT_EQ(filterAll({"BT", "<48 656c6C6f> Tj <8E>'", "<414>Tj"}), "Hello\u00E9\r\nA@\r\n");
+    // Over two lines, and next to a dictionary, which is no string.
+    EXPECT_EQ(filterAll({"BT << /A 1 >> <41", "42> Tj", "<", "43>'"}), "AB\r\nC\r\n");
+    EXPECT_EQ(filterAll({"<41> Tj"}), "");
+    // A line feed in a string is written as a CR LF line end.
+    EXPECT_EQ(filterAll({"BT", "<410A42 0D0A43> Tj"}), "A\r\nB\r\nC\r\n");
 }
 
 TEST(UnspoolFilter, HighBytesAreDecodedFromMacRoman) {
@@ -135,22 +152,30 @@ TEST(UnspoolFilter, HighBytesAreDecodedFromMacRoman) {
               std::string("a\tb\rc\0d\r\n", 9));
 }
 
-TEST(UnspoolFilter, RewritesAtEveryPositionOfALongPiece) {
-    // Plain text is skipped several bytes at a time; what must be rewritten
-    // is found wherever it stands.
+TEST(UnspoolFilter, ReadsEveryPositionOfALongString) {
+    // Plain text is copied as runs; what must be read otherwise is found
+    // wherever it stands, also when the line comes in pieces.
     const std::string plain(20, 'x');
     auto placed = [&](std::size_t at, const std::string& what) {
         return plain.substr(0, at) + what + plain.substr(at);
     };
-    auto unmasked = [](const std::string& piece) {
+    auto extracted = [](const std::string& text, std::size_t pieceSize) {
+        UnspoolFilter filter;
         std::string out;
-        appendUnmaskedText(piece, out);
+        filter.filterLine("BT", out);
+        const std::string line = "(" + text + ")'";
+        for (std::size_t at = 0; at < line.size(); at += pieceSize)
+            filter.filterPiece(std::string_view(line).substr(at, pieceSize), out);
+        filter.endLine(out);
         return out;
     };
-    for (std::size_t at = 0; at <= plain.size(); ++at) {
-        EXPECT_EQ(unmasked(placed(at, "#$&")), placed(at, ")")) << at;
-        EXPECT_EQ(unmasked(placed(at, "\x8E")), placed(at, "\u00E9")) << at;
-        EXPECT_EQ(unmasked(placed(at, "#")), placed(at, "#")) << at;
+    for (std::size_t pieceSize : {1, 3, 64}) {
+        for (std::size_t at = 0; at <= plain.size(); ++at) {
+            EXPECT_EQ(extracted(placed(at, "\\)"), pieceSize), placed(at, ")") + "\r\n") << at;
+            EXPECT_EQ(extracted(placed(at, "\\\\"), pieceSize), placed(at, "\\") + "\r\n") << at;
+            EXPECT_EQ(extracted(placed(at, "\x8E"), pieceSize), placed(at, "\u00E9") + "\r\n");
+            EXPECT_EQ(extracted(placed(at, "#$%"), pieceSize), placed(at, "#$%") + "\r\n") << at;
+        }
     }
 }
 

@@ -46,10 +46,10 @@ TEST(UnspoolFile, WritesTheWorkedExampleByteForByte) {
 
 TEST(UnspoolFile, LineEndsAndEndOfInput) {
     TempDir dir;
-    // CR alone ends no line: the whole file is one line, one string.
-    writeBytes(dir.file("cr.pdf"), "BT\r(a)'\r(b)'\rET\r");
+    // CR alone ends no line: the whole file is one line, its strings joined.
+    writeBytes(dir.file("cr.pdf"), "%PDF-1.3\rBT\r(a)'\r(b)'\rET\r");
     unspoolFile(dir.file("cr.pdf"), dir.file("cr.txt"));
-    EXPECT_EQ(readBytes(dir.file("cr.txt")), "a\r\n");
+    EXPECT_EQ(readBytes(dir.file("cr.txt")), "ab\r\n");
     // 0x1A ends the input where it stands.
     writeBytes(dir.file("eof.pdf"),
                "BT\n(a)'\n(b\x1A"
@@ -156,6 +156,37 @@ TEST(UnspoolRun, TextSourceIsRefusedWithoutAQuestion) {
     EXPECT_NE(handler.errors[0].cause().find("own source"), std::string::npos);
     EXPECT_EQ(readBytes(dir.file("notes.txt")), kPdf);
     EXPECT_EQ(readBytes(dir.file("x.pdf")), kPdf);
+}
+
+// Says when nothing came out of a PDF whose content is filtered: once, after
+// its file was written, and not when text came out or nothing is filtered.
+TEST(UnspoolRun, WarnsWhenNothingCameOutOfCompressedContent) {
+    struct WarningHandler : RecordingHandler {
+        void warned(const std::string& source, const std::string& message) override {
+            events.push_back("warned " + std::filesystem::path(source).filename().string() + ": " +
+                             message);
+        }
+    };
+    TempDir dir;
+    const std::string compressed =
+        "%PDF-1.3\r\n3 0 obj << /Length 4 /Filter /FlateDecode >>\r\nstream\r\nx\x9C\x03\x02\r\n"
+        "endstream\r\nendobj\r\n";
+    writeBytes(dir.file("zip.pdf"), compressed);
+    writeBytes(dir.file("mixed.pdf"), compressed + kPdf);
+    writeBytes(dir.file("empty.pdf"), "%PDF-1.3\r\n");
+    writeBytes(dir.file("dict.pdf"), "<< /Filter /FlateDecode >>\r\n");
+    WarningHandler handler;
+    unspoolFiles(
+        {dir.file("zip.pdf"), dir.file("mixed.pdf"), dir.file("empty.pdf"), dir.file("dict.pdf")},
+        handler);
+    EXPECT_EQ(handler.events,
+              (std::vector<std::string>{
+                  "converted zip.pdf -> zip.txt",
+                  "warned zip.pdf: its page content is compressed; no text was extracted",
+                  "converted mixed.pdf -> mixed.txt", "converted empty.pdf -> empty.txt",
+                  "converted dict.pdf -> dict.txt"}));
+    EXPECT_EQ(readBytes(dir.file("zip.txt")), "");
+    EXPECT_EQ(readBytes(dir.file("mixed.txt")), kText);
 }
 
 }  // namespace

@@ -1,0 +1,403 @@
+#include "core/plustools/font_map_scan.h"
+
+#include <string.h>
+
+#include <algorithm>
+
+#include "core/plustools/pdf_characters.h"
+
+namespace leafwright {
+
+namespace {
+
+constexpr std::string_view kEndStream = "endstream";
+constexpr std::size_t kMaxToken = 127;
+// Bounds on what a hostile file can make the scan keep.
+constexpr std::size_t kMaxFontNames = 4096;
+constexpr std::size_t kMaxFonts = 4096;
+// Maps kept, and their entries together (some 25 bytes each): enough for a
+// document with a font for every script, and at most some 20 MB.
+constexpr std::size_t kMaxMaps = 64;
+constexpr std::size_t kMaxMapEntries = 400000;
+
+bool isLiteralSpecial(unsigned char c) {
+    return c == '(' || c == ')' || c == '\\';
+}
+
+// One step of matching "endstream": the length of the longest prefix of it
+// that ends with this byte, given the length matched before it.
+std::size_t advanceEndStream(std::size_t matched, char c) {
+    while (matched > 0 && kEndStream[matched] != c) matched = matched == 7 ? 1 : 0;
+    // Of "endstream", only "endstre" ends with a shorter prefix ("e").
+    return kEndStream[matched] == c ? matched + 1 : 0;
+}
+
+std::optional<std::int64_t> integerOf(const std::string& token) {
+    if (token.empty() || token.size() > 12) return std::nullopt;
+    std::int64_t value = 0;
+    for (char c : token) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+}  // namespace
+
+const ToUnicodeMap* FontTextMaps::find(std::string_view resourceName) const {
+    auto found = byName_.find(resourceName);
+    return found == byName_.end() ? nullptr : found->second.get();
+}
+
+void FontTextMaps::add(std::string resourceName, std::shared_ptr<const ToUnicodeMap> map) {
+    byName_.emplace(std::move(resourceName), std::move(map));
+}
+
+FontMapScan::FontMapScan(std::set<std::int64_t> streamsToRead)
+    : streamsToRead_(std::move(streamsToRead)) {}
+
+bool FontMapScan::wanted(std::int64_t object) const {
+    if (object < 0 || maps_.size() >= kMaxMaps || mapEntries_ >= kMaxMapEntries ||
+        maps_.count(object) != 0)
+        return false;
+    return streamsToRead_.count(object) != 0;
+}
+
+void FontMapScan::clearOperands() {
+    integers_[0].reset();
+    integers_[1].reset();
+}
+
+void FontMapScan::feed(std::string_view bytes) {
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        if (lexer_ == Lexer::Data) {
+            streamData(bytes.substr(at), at);
+            continue;
+        }
+        // The text of a string, most of a content stream without a
+        // "stream" keyword, is passed over as a run.
+        if (lexer_ == Lexer::Literal && !literalEscape_) {
+            while (at < bytes.size() && !isLiteralSpecial(static_cast<unsigned char>(bytes[at])))
+                ++at;
+            if (at == bytes.size()) break;
+        }
+        byte(static_cast<unsigned char>(bytes[at++]));
+    }
+}
+
+void FontMapScan::finish() {
+    if (lexer_ == Lexer::Data) {
+        endStreamData();
+    } else {
+        byte(' ');
+    }
+}
+
+void FontMapScan::startStreamData() {
+    lexer_ = Lexer::Data;
+    endMatched_ = 0;
+    if (objectFilter_ != StreamFilter::None) sawFilteredStream_ = true;
+    dataFilter_ = objectFilter_;
+    collecting_ = dataFilter_ != StreamFilter::Other && wanted(object_);
+    hexHalf_ = -1;
+    hexEnded_ = false;
+    if (collecting_) cmap_ = std::make_unique<CMapReader>();
+}
+
+void FontMapScan::endStreamData() {
+    lexer_ = Lexer::Normal;
+    if (collecting_) {
+        if (dataFilter_ == StreamFilter::AsciiHex && hexHalf_ >= 0 && !hexEnded_) {
+            char last = static_cast<char>(hexHalf_ << 4);
+            cmap_->feed(std::string_view(&last, 1));
+        }
+        auto map = std::make_shared<ToUnicodeMap>(cmap_->finish());
+        mapEntries_ += map->size();
+        if (!map->empty()) maps_.emplace(object_, std::move(map));
+    }
+    collecting_ = false;
+    cmap_.reset();
+    clearOperands();
+}
+
+// Hands the data up to "endstream" to the map reader when the stream is a
+// map to read, and skips it otherwise; `used` advances past what was taken.
+void FontMapScan::streamData(std::string_view bytes, std::size_t& used) {
+    std::size_t end = std::string_view::npos;  // where the data ends in bytes
+    std::size_t resume = 0;                    // where the scan goes on after it
+    // A "endstream" begun in the last piece ends within the first bytes.
+    std::size_t matched = endMatched_;
+    for (std::size_t k = 0; matched > 0 && k < bytes.size() && k < kEndStream.size(); ++k) {
+        matched = advanceEndStream(matched, bytes[k]);
+        if (matched == kEndStream.size()) {
+            end = 0;
+            resume = k + 1;
+            break;
+        }
+    }
+    if (end == std::string_view::npos) {
+        // memmem rather than find: text is full of the "e" that find
+        // would stop at.
+        const void* hit =
+            ::memmem(bytes.data(), bytes.size(), kEndStream.data(), kEndStream.size());
+        if (hit != nullptr) {
+            std::size_t found =
+                static_cast<std::size_t>(static_cast<const char*>(hit) - bytes.data());
+            end = found;
+            resume = found + kEndStream.size();
+        }
+    }
+    std::string_view data = end == std::string_view::npos ? bytes : bytes.substr(0, end);
+    if (collecting_) {
+        if (dataFilter_ == StreamFilter::AsciiHex) {
+            decoded_.clear();
+            for (char c : data) {
+                if (hexEnded_) break;
+                if (c == '>') {
+                    hexEnded_ = true;
+                    if (hexHalf_ >= 0) decoded_ += static_cast<char>(hexHalf_ << 4);
+                    hexHalf_ = -1;
+                } else if (int value = hexDigitValue(static_cast<unsigned char>(c)); value >= 0) {
+                    if (hexHalf_ < 0) {
+                        hexHalf_ = value;
+                    } else {
+                        decoded_ += static_cast<char>((hexHalf_ << 4) | value);
+                        hexHalf_ = -1;
+                    }
+                }
+            }
+            cmap_->feed(decoded_);
+        } else {
+            cmap_->feed(data);
+        }
+    }
+    if (end != std::string_view::npos) {
+        used += resume;
+        endStreamData();
+        return;
+    }
+    // The longest end of this piece that begins "endstream".
+    endMatched_ = 0;
+    for (std::size_t k = bytes.size() - std::min(bytes.size(), kEndStream.size() - 1);
+         k < bytes.size(); ++k)
+        endMatched_ = advanceEndStream(endMatched_, bytes[k]);
+    used += bytes.size();
+}
+
+void FontMapScan::endName() {
+    lexer_ = Lexer::Normal;
+    const std::string& name = token_;
+    if (tokenTooLong_) {
+        expect_ = Expect::Nothing;
+        return;
+    }
+    if (expect_ == Expect::FilterNames) {
+        // The stream is read through the hex filter only when that is all
+        // it names.
+        bool hex = name == "ASCIIHexDecode" || name == "AHx";
+        bool first = filterNames_++ == 0;
+        objectFilter_ = hex && (first || objectFilter_ == StreamFilter::AsciiHex)
+                            ? StreamFilter::AsciiHex
+                            : StreamFilter::Other;
+        if (!filterArray_) expect_ = Expect::Nothing;
+        return;
+    }
+    clearOperands();
+    if (fontDictDepth_ >= 0 && dictDepth_ == fontDictDepth_) {
+        fontEntryName_ = name;
+        expect_ = Expect::Nothing;
+        return;
+    }
+    if (name == "ToUnicode") {
+        expect_ = Expect::ToUnicodeReference;
+    } else if (name == "Font") {
+        expect_ = Expect::FontDictionary;
+    } else if (name == "Filter") {
+        // Any filter but the hex one (or one given indirectly) hides the map.
+        expect_ = Expect::FilterNames;
+        objectFilter_ = StreamFilter::Other;
+        filterNames_ = 0;
+        filterArray_ = false;
+    } else {
+        expect_ = Expect::Nothing;
+    }
+}
+
+void FontMapScan::endWord() {
+    lexer_ = Lexer::Normal;
+    const std::string& word = token_;
+    if (expect_ == Expect::FilterNames) expect_ = Expect::Nothing;
+    if (std::optional<std::int64_t> value = integerOf(word); value && !tokenTooLong_) {
+        integers_[0] = integers_[1];
+        integers_[1] = value;
+        return;
+    }
+    if (word == "obj" && integers_[0]) {
+        object_ = *integers_[0];
+        objectFilter_ = StreamFilter::None;
+        dictDepth_ = 0;
+        fontDictDepth_ = -1;
+        expect_ = Expect::Nothing;
+    } else if (word == "R" && integers_[0]) {
+        std::int64_t target = *integers_[0];
+        if (expect_ == Expect::ToUnicodeReference && object_ >= 0) {
+            if (toUnicodeOf_.size() < kMaxFonts && toUnicodeOf_.emplace(object_, target).second)
+                streamsToRead_.insert(target);
+        } else if (fontDictDepth_ >= 0 && dictDepth_ == fontDictDepth_ && !fontEntryName_.empty()) {
+            if (fontObjects_.size() < kMaxFontNames) fontObjects_.emplace(fontEntryName_, target);
+            fontEntryName_.clear();
+        }
+        expect_ = Expect::Nothing;
+    } else if (word == "stream") {
+        startStreamData();
+        return;
+    } else if (word == "endobj") {
+        object_ = -1;
+        objectFilter_ = StreamFilter::None;
+        fontDictDepth_ = -1;
+        dictDepth_ = 0;
+        expect_ = Expect::Nothing;
+    } else {
+        expect_ = Expect::Nothing;
+    }
+    clearOperands();
+}
+
+void FontMapScan::byte(unsigned char c) {
+    switch (lexer_) {
+        case Lexer::Data:
+            return;  // handled by streamData
+        case Lexer::Comment:
+            if (c == '\n' || c == '\r') lexer_ = Lexer::Normal;
+            return;
+        case Lexer::Literal:
+            if (literalEscape_) {
+                literalEscape_ = false;
+            } else if (c == '\\') {
+                literalEscape_ = true;
+            } else if (c == '(') {
+                ++literalDepth_;
+            } else if (c == ')' && --literalDepth_ == 0) {
+                lexer_ = Lexer::Normal;
+            }
+            return;
+        case Lexer::Hex:
+            if (c == '>') lexer_ = Lexer::Normal;
+            return;
+        case Lexer::AfterLess:
+            if (c == '<') {
+                lexer_ = Lexer::Normal;
+                ++dictDepth_;
+                if (expect_ == Expect::FontDictionary) {
+                    fontDictDepth_ = dictDepth_;
+                    fontEntryName_.clear();
+                }
+                expect_ = Expect::Nothing;
+                clearOperands();
+                return;
+            }
+            lexer_ = Lexer::Hex;
+            expect_ = Expect::Nothing;
+            clearOperands();
+            if (c == '>') lexer_ = Lexer::Normal;
+            return;
+        case Lexer::AfterGreater:
+            lexer_ = Lexer::Normal;
+            if (c == '>') {
+                if (fontDictDepth_ >= 0 && dictDepth_ == fontDictDepth_) fontDictDepth_ = -1;
+                if (dictDepth_ > 0) --dictDepth_;
+                expect_ = Expect::Nothing;
+                clearOperands();
+                return;
+            }
+            break;
+        case Lexer::Word:
+        case Lexer::Name:
+            if (!isPdfWhiteSpace(c) && !isPdfDelimiter(c)) {
+                if (token_.size() < kMaxToken) {
+                    token_ += static_cast<char>(c);
+                } else {
+                    tokenTooLong_ = true;
+                }
+                return;
+            }
+            if (lexer_ == Lexer::Word) {
+                endWord();
+                if (lexer_ == Lexer::Data) return;  // the line end after "stream"
+            } else {
+                endName();
+            }
+            break;
+        case Lexer::Normal:
+            break;
+    }
+    if (isPdfWhiteSpace(c)) return;
+    token_.clear();
+    tokenTooLong_ = false;
+    switch (c) {
+        case '%':
+            lexer_ = Lexer::Comment;
+            return;
+        case '(':
+            lexer_ = Lexer::Literal;
+            literalDepth_ = 1;
+            literalEscape_ = false;
+            expect_ = Expect::Nothing;
+            clearOperands();
+            return;
+        case '<':
+            lexer_ = Lexer::AfterLess;
+            return;
+        case '>':
+            lexer_ = Lexer::AfterGreater;
+            return;
+        case '/':
+            lexer_ = Lexer::Name;
+            return;
+        case '[':
+            if (expect_ == Expect::FilterNames) {
+                filterArray_ = true;
+            } else {
+                expect_ = Expect::Nothing;
+            }
+            clearOperands();
+            return;
+        case ']':
+        case '{':
+        case '}':
+        case ')':
+            expect_ = Expect::Nothing;
+            clearOperands();
+            return;
+        default:
+            lexer_ = Lexer::Word;
+            token_ += static_cast<char>(c);
+            return;
+    }
+}
+
+std::set<std::int64_t> FontMapScan::unreadStreams() const {
+    std::set<std::int64_t> unread;
+    for (const auto& [font, stream] : toUnicodeOf_)
+        if (maps_.count(stream) == 0) unread.insert(stream);
+    return unread;
+}
+
+void FontMapScan::collectMaps(FontTextMaps& maps, const FontMapScan* earlier) const {
+    const FontMapScan& structure = earlier != nullptr ? *earlier : *this;
+    for (const auto& [name, font] : structure.fontObjects_) {
+        auto toUnicode = structure.toUnicodeOf_.find(font);
+        if (toUnicode == structure.toUnicodeOf_.end()) continue;
+        for (const FontMapScan* scan : {this, earlier}) {
+            if (scan == nullptr) continue;
+            auto map = scan->maps_.find(toUnicode->second);
+            if (map != scan->maps_.end()) {
+                maps.add(name, map->second);
+                break;
+            }
+        }
+    }
+}
+
+}  // namespace leafwright
