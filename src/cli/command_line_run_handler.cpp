@@ -30,7 +30,7 @@ bool CommandLineRunHandler::failed(const std::string& sourcePath, const FileErro
 }
 
 void CommandLineRunHandler::warned(const std::string& sourcePath, const std::string& message) {
-    printError(sourcePath + ": " + message);
+    printError(terminalName(sourcePath) + ": " + message);
 }
 
 int runFilesFromCommandLine(bool force, const std::string& activity,
