@@ -15,6 +15,7 @@
 #include "core/settings/derivation.h"
 #include "core/settings/pick_lists.h"
 #include "core/settings/settings_refusal.h"
+#include "core/settings/window_rules.h"
 #include "cli/terminal_name.h"
 
 namespace leafwright::cli {
@@ -60,11 +61,6 @@ void printConvertHelp() {
                  "  1  a FILE was skipped (its PDF exists) or failed\n"
                  "  2  usage error or rejected settings (nothing converted)\n";
 }
-
-// A margin field of the settings window holds at most four characters; the
-// window will not take a longer margin from a configuration file, and the
-// command line refuses it alike, so both accept the same files.
-constexpr std::size_t kMarginFieldLength = 4;
 
 // The window picks the font, size and rotation from fixed lists: a file's
 // value selects the first entry that begins with it, ignoring case, and a
@@ -120,9 +116,9 @@ int prepareSettings(const ConvertOptions& options, ConversionSettings& settings)
             printError(terminalName(error.path()) + ": " + error.cause());
             return kExitUsage;
         }
-        // With "Customize" off, the window holds the folder at "Default Path"
-        // whatever the file's folder line says.
-        if (chosen.customFolder == 0) chosen.folder = kDefaultPath;
+        applyFolderRule(chosen);
+        // The window will not take a longer margin from the file; the command
+        // line refuses it alike, so both accept the same files.
         for (const std::string* margin : {&chosen.topMargin, &chosen.leftMargin}) {
             if (margin->size() > kMarginFieldLength) {
                 printError(terminalName(*options.configPath) + ": a margin holds more than " +
@@ -142,7 +138,8 @@ int prepareSettings(const ConvertOptions& options, ConversionSettings& settings)
 
     if (options.outputDir) {
         chosen.customFolder = 1;
-        chosen.folder = outputDirPattern(*options.outputDir);
+        // The shell has already expanded any wildcards the user meant.
+        chosen.folder = exactSearchPattern(*options.outputDir);
     }
     chosen.title = options.title;
     chosen.author = options.author;
