@@ -1,7 +1,5 @@
 #include "core/text/raw_text_scan.h"
 
-#include <algorithm>
-
 #include "core/text/byte_scan.h"
 #include "core/text/text_encoding.h"
 
