@@ -75,22 +75,6 @@ const char* unlistedValue(const ChosenValues& shown) {
     return nullptr;
 }
 
-
-// The folder of --output-dir as a search pattern that finds exactly that
-// folder. The shell has already expanded any wildcards the user meant, so
-// the characters the search would take as wildcards are escaped. A trailing
-// "/" (as shell completion leaves it) would make the search find nothing,
-// so it is dropped.
-std::string outputDirPattern(std::string folder) {
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    std::string pattern;
-    for (char c : folder) {
-        if (c == '*' || c == '?' || c == '[' || c == ']' || c == '\\') pattern += '\\';
-        pattern += c;
-    }
-    return pattern;
-}
-
 // Reports rejected settings as "NAME: message", NAME being the file or
 // folder they come from (the start-up settings come from none). The
 // string-table messages end in blanks meant for a message box; a terminal
