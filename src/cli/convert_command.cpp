@@ -15,6 +15,7 @@
 #include "core/settings/derivation.h"
 #include "core/settings/pick_lists.h"
 #include "core/settings/settings_refusal.h"
+#include "core/settings/window_rules.h"
 #include "cli/terminal_name.h"
 
 namespace leafwright::cli {
@@ -61,11 +62,6 @@ void printConvertHelp() {
                  "  2  usage error or rejected settings (nothing converted)\n";
 }
 
-// A margin field of the settings window holds at most four characters; the
-// window will not take a longer margin from a configuration file, and the
-// command line refuses it alike, so both accept the same files.
-constexpr std::size_t kMarginFieldLength = 4;
-
 // The window picks the font, size and rotation from fixed lists: a file's
 // value selects the first entry that begins with it, ignoring case, and a
 // value that begins no entry selects nothing. The command line reads the file
@@ -77,22 +73,6 @@ const char* unlistedValue(const ChosenValues& shown) {
     if (shown.fontSize.empty()) return "font size";
     if (shown.rotation.empty()) return "rotation";
     return nullptr;
-}
-
-
-// The folder of --output-dir as a search pattern that finds exactly that
-// folder. The shell has already expanded any wildcards the user meant, so
-// the characters the search would take as wildcards are escaped. A trailing
-// "/" (as shell completion leaves it) would make the search find nothing,
-// so it is dropped.
-std::string outputDirPattern(std::string folder) {
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    std::string pattern;
-    for (char c : folder) {
-        if (c == '*' || c == '?' || c == '[' || c == ']' || c == '\\') pattern += '\\';
-        pattern += c;
-    }
-    return pattern;
 }
 
 // Reports rejected settings as "NAME: message", NAME being the file or
@@ -120,9 +100,9 @@ int prepareSettings(const ConvertOptions& options, ConversionSettings& settings)
             printError(terminalName(error.path()) + ": " + error.cause());
             return kExitUsage;
         }
-        // With "Customize" off, the window holds the folder at "Default Path"
-        // whatever the file's folder line says.
-        if (chosen.customFolder == 0) chosen.folder = kDefaultPath;
+        applyFolderRule(chosen);
+        // The window will not take a longer margin from the file; the command
+        // line refuses it alike, so both accept the same files.
         for (const std::string* margin : {&chosen.topMargin, &chosen.leftMargin}) {
             if (margin->size() > kMarginFieldLength) {
                 printError(terminalName(*options.configPath) + ": a margin holds more than " +
@@ -142,7 +122,8 @@ int prepareSettings(const ConvertOptions& options, ConversionSettings& settings)
 
     if (options.outputDir) {
         chosen.customFolder = 1;
-        chosen.folder = outputDirPattern(*options.outputDir);
+        // The shell has already expanded any wildcards the user meant.
+        chosen.folder = exactSearchPattern(*options.outputDir);
     }
     chosen.title = options.title;
     chosen.author = options.author;

@@ -6,6 +6,9 @@
 #include <QProcess>
 #include <QTest>
 
+#include "core/settings/config_file.h"
+#include "core/settings/pick_lists.h"
+#include "core/settings/window_rules.h"
 #include "desktop/app/command_ids.h"
 #include "desktop/app/file_list.h"
 #include "desktop_fixture.h"
@@ -35,6 +38,26 @@ int chooseLetterLandscapeCourierBlueOnYellow(QDialog& shown) {
     qobject_cast<QAbstractButton*>(dialog.control(D::kOkButton))->click();
     return shown.result();
 }
+
+int clickOk(QDialog& shown) {
+    qobject_cast<QAbstractButton*>(static_cast<D&>(shown).control(D::kOkButton))->click();
+    return shown.result();
+}
+
+// Configuration files whose list values are odd: other letter case, a
+// prefix, letters that only Unicode case folding would match (the Kelvin
+// sign for "k", the long s for "s", the dotless i), values longer than any
+// entry, bytes that are not UTF-8, empty values; and folder lines that the
+// "Customize" box overrides or that hold wildcards.
+const char* const kOddFiles[] = {
+    "a4\r\ncourier-b\r\n1\r\nb\r\nwhite\r\n9\r\n36\r\n36\r\n"
+    "FALSE\r\nFALSE\r\n/no/such/*\r\nFALSE\r\n",
+    "LETTER  [612,792] \r\nTime\xc5\xbf-Roman\r\n\r\nBlac\xe2\x84\xaa\r\n"
+    "Wh\xc4\xb1te\r\n270\r\n10\r\n10\r\nTRUE\r\nTRUE\r\n[x]\r\nTRUE\r\n",
+    "\xff\xfe\r\nCOURIER\r\n3\r\ncyan\xa0\r\nYELLOW\r\n18\r\n0\r\n0\r\n"
+    "FALSE\r\nFALSE\r\n\r\nFALSE\r\n",
+    "\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\nFALSE\r\nFALSE\r\nDefault Path\r\nFALSE\r\n",
+};
 
 }  // namespace
 
@@ -72,6 +95,35 @@ class WindowAndCliAgreeTest : public QObject {
         QVERIFY(cli.waitForFinished(60000));
         QVERIFY2(cli.exitCode() == 0, cli.readAllStandardError().constData());
         QCOMPARE(readAll(docs.filePath("report.pdf")), fromWindow);
+    }
+
+    // The command line reads a configuration file with the window's rules
+    // (pick-list match, folder rule): for odd values both select the same
+    // entries.
+    void oddValuesSelectTheSameEntriesInTheWindowAndOnTheCommandLine() {
+        QTemporaryDir folder;
+        PlatformSeams seams;
+        for (const char* lines : kOddFiles) {
+            const QString path = writeFile(folder.filePath("odd.tcf"), lines);
+            const ChosenValues read = readConfigFile(path.toStdString());
+
+            ChosenValues forCli = asShownInPickLists(read);
+            applyFolderRule(forCli);
+
+            SettingsDialog dialog(folder.path());
+            dialog.setFileValues(read);
+            seams.modal.setHandler(clickOk);
+            QCOMPARE(dialog.run(), int(QDialog::Accepted));
+            const ChosenValues& shown = dialog.values();
+            QCOMPARE(shown.pageStyle, forCli.pageStyle);
+            QCOMPARE(shown.font, forCli.font);
+            QCOMPARE(shown.fontSize, forCli.fontSize);
+            QCOMPARE(shown.textColor, forCli.textColor);
+            QCOMPARE(shown.pageColor, forCli.pageColor);
+            QCOMPARE(shown.rotation, forCli.rotation);
+            QCOMPARE(shown.customFolder, forCli.customFolder);
+            QCOMPARE(shown.folder, forCli.folder);
+        }
     }
 };
 

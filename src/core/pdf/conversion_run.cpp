@@ -4,7 +4,7 @@
 #include "core/pdf/pdf_writer.h"
 #include "core/pdf/single_page_layout.h"
 #include "core/pdf/text_measure.h"
-#include "core/platform/file_search.h"
+#include "core/platform/own_source.h"
 #include "core/platform/text_file_reader.h"
 #include "core/platform/text_file_writer.h"
 
@@ -26,8 +26,7 @@ bool convertFile(const std::string& sourcePath, const std::string& outputPath,
     TextFileReader source(sourcePath);
     // Linux lets a file be replaced while it is open, so a source whose output
     // name is its own name (or a link to it) would be destroyed.
-    if (namesFile(outputPath, source.device(), source.inode()))
-        throw FileError(outputPath, "would overwrite its own source " + sourcePath);
+    refuseOutputOverSource(sourcePath, outputPath, source.device(), source.inode());
 
     if (settings.chosen.selfAdaptation == 1) {
         TextMeasure measure(settings.fontSizeValue);
@@ -53,7 +52,6 @@ void runConversion(const std::vector<std::string>& sources, ConversionSettings& 
                            const ReplaceQuestion& mayReplace) {
         return FileRunStepResult{convertFile(source, output, settings, mayReplace), {}};
     };
-    steps.ownSourceCause = "the PDF would overwrite its own source";
     runOverFiles(sources, steps, handler);
 }
 

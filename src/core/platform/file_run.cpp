@@ -4,20 +4,14 @@
 
 #include <cstddef>
 #include <exception>
-#include <filesystem>
 #include <optional>
 #include <vector>
 
 #include "core/platform/file_search.h"
+#include "core/platform/own_source.h"
 #include "core/platform/replacement_batch.h"
 
 namespace leafwright {
-
-bool outputWouldReplaceSource(const std::string& sourcePath, const std::string& outputPath) {
-    if (sourcePath == outputPath) return true;
-    std::error_code ignored;
-    return std::filesystem::equivalent(sourcePath, outputPath, ignored);
-}
 
 namespace {
 
@@ -118,8 +112,7 @@ void runOverFiles(const std::vector<std::string>& sources, const FileRunSteps& s
         const std::string output = steps.outputPathOf(source);
         FileRunStepResult result;
         try {
-            if (outputWouldReplaceSource(source, output))
-                throw FileError(source, steps.ownSourceCause);
+            refuseOutputOverSource(source, output);
             bool replaceGranted = false;
             if (outputWouldReplaceEntry(output)) {
                 if (!handler.confirmOverwrite(source, output)) {

@@ -37,10 +37,6 @@ public:
     virtual bool reportsMayWait() const { return false; }
 };
 
-// True when the output path names the source itself: the same path, a link
-// or a hard link to it. Writing that output would destroy the source.
-bool outputWouldReplaceSource(const std::string& sourcePath, const std::string& outputPath);
-
 // What turning one source into its output came to.
 struct FileRunStepResult {
     // False when the finished output met an entry at its path that the
@@ -53,14 +49,14 @@ struct FileRunStepResult {
 struct FileRunSteps {
     // The output path of a source.
     std::function<std::string(const std::string& sourcePath)> outputPathOf;
-    // Turns one source into its output. Throws FileError; any other
-    // exception is reported as a failure of the source too.
+    // Turns one source into its output, refusing an output over its own
+    // source once the source is open (refuseOutputOverSource). Throws
+    // FileError; any other exception is reported as a failure of the source
+    // too.
     std::function<FileRunStepResult(const std::string& sourcePath,
                                     const std::string& outputPath,
                                     const ReplaceQuestion& mayReplace)>
         convertOne;
-    // The cause given when an output would replace its own source.
-    std::string ownSourceCause;
 };
 
 // The one loop over a list of sources, for every front end: for each source

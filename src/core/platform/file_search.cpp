@@ -2,12 +2,8 @@
 
 #include <glob.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <filesystem>
-
-#include "core/platform/file_error.h"
 
 namespace leafwright {
 
@@ -55,10 +51,6 @@ std::string currentFolder() {
     std::error_code error;
     auto folder = std::filesystem::current_path(error);
     return error ? std::string(".") : folder.string();
-}
-
-void setCurrentFolder(const std::string& folder) {
-    if (::chdir(folder.c_str()) != 0) throw FileError::fromErrno(folder, errno);
 }
 
 }  // namespace leafwright

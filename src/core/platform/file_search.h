@@ -24,8 +24,7 @@ EntryKind entryKind(const std::string& path);
 // same file under another name, through a link or a hard link.
 bool namesFile(const std::string& path, std::uint64_t device, std::uint64_t inode);
 
-// The process's current folder, and changing it (throws FileError).
+// The process's current folder.
 std::string currentFolder();
-void setCurrentFolder(const std::string& folder);
 
 }  // namespace leafwright

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "core/platform/file_search.h"
+#include "core/platform/own_source.h"
 #include "core/platform/text_file_reader.h"
 #include "core/platform/text_file_writer.h"
 #include "core/plustools/unspool_filter.h"
@@ -12,7 +12,6 @@ namespace leafwright {
 
 namespace {
 
-constexpr const char* kOwnSourceCause = "the extracted text would overwrite its own source";
 constexpr const char* kCompressedWarning = "its page content is compressed; no text was extracted";
 
 // Output is handed to the writer in pieces of about this size.
@@ -132,8 +131,7 @@ UnspoolOutcome unspoolFile(const std::string& sourcePath, const std::string& out
     TextFileReader reader(sourcePath);
     // Even with the safe replacement, the finished output would take the
     // source's place: the text read would be lost.
-    if (outputPath == sourcePath || namesFile(outputPath, reader.device(), reader.inode()))
-        throw FileError(sourcePath, kOwnSourceCause);
+    refuseOutputOverSource(sourcePath, outputPath, reader.device(), reader.inode());
 
     UnspoolOutcome outcome;
     FontTextMaps maps = scanFontMaps(reader, outcome);
@@ -158,7 +156,6 @@ void unspoolFiles(const std::vector<std::string>& sources, UnspoolRunHandler& ha
         UnspoolOutcome outcome = unspoolFile(source, output, mayReplace);
         return FileRunStepResult{outcome.placed, unspoolWarningFor(outcome)};
     };
-    steps.ownSourceCause = kOwnSourceCause;
     runOverFiles(sources, steps, handler);
 }
 

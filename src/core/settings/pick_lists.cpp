@@ -26,10 +26,16 @@ std::vector<std::string_view> labelsOf(std::span<const Row> rows, Label label) {
 
 }  // namespace
 
+std::optional<std::size_t> pickListIndex(std::span<const std::string_view> entries,
+                                         std::string_view value) {
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (beginsWithIgnoringCase(entries[i], value)) return i;
+    return std::nullopt;
+}
+
 std::string pickListEntry(std::span<const std::string_view> entries, std::string_view value) {
-    for (std::string_view entry : entries)
-        if (beginsWithIgnoringCase(entry, value)) return std::string(entry);
-    return {};
+    const std::optional<std::size_t> index = pickListIndex(entries, value);
+    return index ? std::string(entries[*index]) : std::string();
 }
 
 ChosenValues asShownInPickLists(ChosenValues values) {

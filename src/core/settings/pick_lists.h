@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -8,9 +10,15 @@
 
 namespace leafwright {
 
-// What a pick list of these entries shows for a value: the first entry that
-// begins with the value, ignoring the letter case of ASCII letters; empty
-// when no entry does. (An empty value begins every entry.)
+// Which entry a pick list selects for a value, in the window and for the
+// command line alike: the first entry that begins with the value, ignoring
+// the letter case of ASCII letters (every entry is ASCII, so no other
+// folding could match more); nullopt when no entry does. (An empty value
+// begins every entry.)
+std::optional<std::size_t> pickListIndex(std::span<const std::string_view> entries,
+                                         std::string_view value);
+
+// The text of that entry; empty when no entry begins with the value.
 std::string pickListEntry(std::span<const std::string_view> entries, std::string_view value);
 
 // The six list values of a configuration (page style, font, font size, the

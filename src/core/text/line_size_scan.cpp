@@ -3,29 +3,20 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/text/byte_scan.h"
+
 namespace leafwright {
 
 namespace {
 
 // How many bytes of the text escaping doubles, and how many continue a UTF-8
-// character. Byte-wide counters in short runs let the compiler compare many
-// bytes per instruction.
+// character.
 void countMarks(std::string_view bytes, std::uint64_t& escapes, std::uint64_t& continuations) {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
-    std::size_t n = bytes.size();
-    while (n > 0) {
-        std::size_t run = std::min<std::size_t>(n, 255);
-        unsigned char escapesInRun = 0, continuationsInRun = 0;
-        for (std::size_t i = 0; i < run; ++i) {
-            unsigned char byte = p[i];
-            escapesInRun += (byte == '\\') | (byte == '(') | (byte == ')');
-            continuationsInRun += (byte & 0xC0) == 0x80;
-        }
-        escapes += escapesInRun;
-        continuations += continuationsInRun;
-        p += run;
-        n -= run;
-    }
+    const auto counts = countBytes(
+        bytes, [](unsigned char b) { return (b == '\\') | (b == '(') | (b == ')'); },
+        [](unsigned char b) { return (b & 0xC0) == 0x80; });
+    escapes += counts[0];
+    continuations += counts[1];
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "core/text/raw_text_scan.h"
 
-#include <algorithm>
-
+#include "core/text/byte_scan.h"
 #include "core/text/text_encoding.h"
 
 namespace leafwright {
@@ -9,17 +8,7 @@ namespace leafwright {
 namespace {
 
 std::uint64_t countLineFeeds(std::string_view block) {
-    std::uint64_t count = 0;
-    // Byte-wide counters in short runs let the compiler compare many bytes
-    // per instruction.
-    while (!block.empty()) {
-        std::size_t run = std::min<std::size_t>(block.size(), 255);
-        unsigned char inRun = 0;
-        for (std::size_t i = 0; i < run; ++i) inRun += block[i] == '\n';
-        count += inRun;
-        block.remove_prefix(run);
-    }
-    return count;
+    return countBytes(block, [](unsigned char b) { return b == '\n'; })[0];
 }
 
 bool isWellFormed(std::string_view bytes) {

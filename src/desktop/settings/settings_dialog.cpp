@@ -269,10 +269,8 @@ bool SettingsDialog::takeValues(bool completeAfterFailure) {
 }
 
 void SettingsDialog::applyFolderRule() {
-    if (values_.customFolder == 0) {
-        values_.folder = kDefaultPath;
-        folderField_->setText(QString::fromLatin1(kDefaultPath));
-    }
+    leafwright::applyFolderRule(values_);
+    if (values_.customFolder == 0) folderField_->setText(fromStd(values_.folder));
     folderField_->setEnabled(values_.customFolder != 0);
 }
 
@@ -288,7 +286,7 @@ void SettingsDialog::chooseCustomFolder(bool custom) {
         folderField_->clear();
         folderField_->setFocus();
     } else {
-        values_.folder = kDefaultPath;
+        leafwright::applyFolderRule(values_);
         folderField_->setEnabled(false);
     }
 }

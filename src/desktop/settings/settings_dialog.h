@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/settings/conversion_settings.h"
+#include "core/settings/window_rules.h"
 
 class QAbstractButton;
 class QCheckBox;
@@ -61,7 +62,7 @@ class SettingsDialog : public QDialog {
         kBrowseButton = 1087,
     };
 
-    static constexpr int kMarginLimit = 4;
+    static constexpr int kMarginLimit = static_cast<int>(kMarginFieldLength);
     static constexpr const char* kCaption = "Setting Dialog";
     static constexpr const char* kFolderBrowserTitle = "Selectadirectory";
     static constexpr const char* kConfigFilter = "Configuration File(*.tcf)|*.tcf;|";

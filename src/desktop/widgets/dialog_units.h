@@ -19,9 +19,6 @@ class DialogUnits {
         return QRect(x(left), y(top), x(width), y(height));
     }
 
-    int baseWidth() const { return baseWidth_; }
-    int baseHeight() const { return baseHeight_; }
-
   private:
     // units * base / divisor, rounded to the nearest pixel.
     static int scale(int units, int base, int divisor);

@@ -1,12 +1,20 @@
 #include "desktop/widgets/pick_list.h"
 
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/settings/pick_lists.h"
+
 namespace leafwright {
 
 int firstEntryBeginningWith(const QStringList& entries, const QString& value) {
-    for (qsizetype i = 0; i < entries.size(); ++i) {
-        if (entries[i].startsWith(value, Qt::CaseInsensitive)) return static_cast<int>(i);
-    }
-    return -1;
+    std::vector<std::string> texts;
+    texts.reserve(static_cast<std::size_t>(entries.size()));
+    for (const QString& entry : entries) texts.push_back(entry.toStdString());
+    const std::vector<std::string_view> views(texts.begin(), texts.end());
+    const auto index = pickListIndex(views, value.toStdString());
+    return index ? static_cast<int>(*index) : -1;
 }
 
 PickList::PickList(Order order, QWidget* parent) : QComboBox(parent), order_(order) {

@@ -6,8 +6,9 @@
 
 namespace leafwright {
 
-// The index of the first entry that begins with `value`, ignoring letter
-// case; -1 when none does. An empty value begins every entry.
+// The index of the entry a pick list selects for `value` (the core's
+// pickListIndex: the first entry that begins with it, ignoring the case of
+// ASCII letters); -1 when none does. An empty value begins every entry.
 int firstEntryBeginningWith(const QStringList& entries, const QString& value);
 
 // A drop-down list from which the user can only choose, never type. It
@@ -24,8 +25,8 @@ class PickList : public QComboBox {
     void addEntry(const QString& entry);
     QStringList entries() const;
 
-    // Selects the first entry that begins with `value`, ignoring case. When
-    // no entry matches, the selection stays as it is.
+    // Selects the entry firstEntryBeginningWith finds. When no entry
+    // matches, the selection stays as it is.
     void showValue(const QString& value);
     // The selected entry's text, or an empty text when nothing is selected.
     QString takeValue() const;

@@ -8,11 +8,13 @@
 #include "core/platform/file_search.h"
 #include "core/settings/messages.h"
 #include "core/settings/settings_refusal.h"
+#include "support/in_folder.h"
 #include "support/temp_dir.h"
 
 namespace leafwright {
 namespace {
 
+using testing::InFolder;
 using testing::TempDir;
 
 // What a confirmed settings dialog hands over with its default values.
@@ -29,18 +31,6 @@ ChosenValues dialogValues() {
     values.folder = "Default Path";
     return values;
 }
-
-// Runs a test inside a folder of its own and goes back afterwards.
-class InFolder {
-  public:
-    explicit InFolder(const std::string& folder) : previous_(currentFolder()) {
-        setCurrentFolder(folder);
-    }
-    ~InFolder() { setCurrentFolder(previous_); }
-
-  private:
-    std::string previous_;
-};
 
 int derive(ConversionSettings& settings, ChosenValues values) {
     return deriveSettings(settings, values);
