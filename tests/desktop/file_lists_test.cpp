@@ -3,7 +3,7 @@
 #include <QTest>
 
 #include "desktop/app/command_ids.h"
-#include "desktop/app/file_list.h"
+#include "desktop/widgets/file_list.h"
 #include "desktop_fixture.h"
 #include "core/settings/messages.h"
 

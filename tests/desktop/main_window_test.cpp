@@ -8,7 +8,7 @@
 #include <QToolButton>
 
 #include "desktop/app/command_ids.h"
-#include "desktop/app/file_list.h"
+#include "desktop/widgets/file_list.h"
 #include "desktop_fixture.h"
 
 using namespace leafwright;

@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "desktop/app/file_list.h"
+#include "desktop/widgets/file_list.h"
 #include "desktop_fixture.h"
 #include "core/settings/messages.h"
 #include "desktop/plustools/plus_tools_commands.h"

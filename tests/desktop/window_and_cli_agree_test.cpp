@@ -10,7 +10,7 @@
 #include "core/settings/pick_lists.h"
 #include "core/settings/window_rules.h"
 #include "desktop/app/command_ids.h"
-#include "desktop/app/file_list.h"
+#include "desktop/widgets/file_list.h"
 #include "desktop_fixture.h"
 #include "desktop/widgets/pick_list.h"
 #include "desktop/settings/settings_dialog.h"

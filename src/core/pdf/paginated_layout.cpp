@@ -7,15 +7,6 @@
 
 namespace leafwright {
 
-std::int64_t lineCapacity(const ConversionSettings& s) {
-    if (!(s.leadingValue > 0)) return 0;
-    int usable = s.pageHeightValue - s.topMarginValue;
-    double fitting = static_cast<double>(usable) / s.leadingValue;
-    // Clamp before converting, which is undefined beyond the integer range.
-    fitting = std::clamp(fitting, -1.0, 1e15);
-    return static_cast<std::int64_t>(fitting) - 1;
-}
-
 PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings& settings,
                                std::int64_t capacity, std::size_t heldPageLimit)
     : source_(source, SourceText::Measures::LineCount),

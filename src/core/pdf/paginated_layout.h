@@ -8,12 +8,9 @@
 #include "core/text/source_text.h"
 #include "core/platform/text_file_reader.h"
 #include "core/settings/conversion_settings.h"
+#include "core/settings/line_capacity.h"
 
 namespace leafwright {
-
-// Lines a page shows: trunc((pageHeightValue - topMarginValue) / leadingValue)
-// - 1. Zero or less when no line fits.
-std::int64_t lineCapacity(const ConversionSettings& settings);
 
 // The pages of a source on fixed pages, made one at a time from the
 // source's second pass: the document never stands whole in memory. A page

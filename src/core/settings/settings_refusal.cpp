@@ -1,6 +1,6 @@
 #include "core/settings/settings_refusal.h"
 
-#include "core/pdf/paginated_layout.h"
+#include "core/settings/line_capacity.h"
 
 namespace leafwright {
 

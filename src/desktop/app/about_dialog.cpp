@@ -7,7 +7,7 @@
 #include <QPushButton>
 
 #include "desktop/widgets/dialog_units.h"
-#include "desktop/app/pictures.h"
+#include "desktop/widgets/pictures.h"
 #include "desktop/platform/desktop_opener.h"
 #include "desktop/platform/program_folders.h"
 #include "core/settings/product_info.h"

@@ -14,8 +14,8 @@
 #include "desktop/app/command_ids.h"
 #include "desktop/widgets/dialog_units.h"
 #include "desktop/widgets/drop_down_button.h"
-#include "desktop/app/file_list.h"
-#include "desktop/app/pictures.h"
+#include "desktop/widgets/file_list.h"
+#include "desktop/widgets/pictures.h"
 #include "core/settings/product_info.h"
 #include "core/version.h"
 

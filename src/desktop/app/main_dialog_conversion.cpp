@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "desktop/app/file_list.h"
+#include "desktop/widgets/file_list.h"
 #include "desktop/app/main_dialog.h"
 #include "core/pdf/conversion_run.h"
 #include "core/platform/file_error.h"

@@ -1,5 +1,5 @@
 // The commands of the main window that work on its two file lists directly.
-#include "desktop/app/file_list.h"
+#include "desktop/widgets/file_list.h"
 #include "desktop/app/main_dialog.h"
 #include "desktop/platform/desktop_opener.h"
 #include "desktop/platform/file_dialog.h"

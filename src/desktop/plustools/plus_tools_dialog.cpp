@@ -10,7 +10,7 @@
 #include <iterator>
 
 #include "desktop/widgets/dialog_units.h"
-#include "desktop/app/pictures.h"
+#include "desktop/widgets/pictures.h"
 #include "desktop/platform/message_box.h"
 #include "core/settings/messages.h"
 #include "desktop/widgets/plus_tool_font.h"

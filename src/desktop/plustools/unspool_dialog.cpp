@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "desktop/widgets/dialog_units.h"
-#include "desktop/app/file_list.h"
-#include "desktop/app/pictures.h"
+#include "desktop/widgets/file_list.h"
+#include "desktop/widgets/pictures.h"
 #include "desktop/platform/desktop_opener.h"
 #include "desktop/platform/file_dialog.h"
 #include "desktop/platform/message_box.h"

@@ -9,7 +9,7 @@
 #include <QPushButton>
 
 #include "desktop/widgets/dialog_units.h"
-#include "desktop/app/pictures.h"
+#include "desktop/widgets/pictures.h"
 #include "desktop/platform/file_dialog.h"
 #include "core/platform/file_error.h"
 #include "desktop/platform/folder_browser.h"

@@ -1,4 +1,4 @@
-#include "desktop/app/file_list.h"
+#include "desktop/widgets/file_list.h"
 
 #include <QMouseEvent>
 

@@ -1,4 +1,4 @@
-#include "desktop/app/pictures.h"
+#include "desktop/widgets/pictures.h"
 
 #include <QPainter>
 #include <QSvgRenderer>
