@@ -52,23 +52,20 @@ std::string randomSuffix() {
 
 std::string procPathOf(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
 
-std::string userName(uid_t uid) {
+// The name of a user or group from the system's database, or its number.
+template <typename Entry, typename Id, typename Lookup>
+std::string nameOf(Id id, Lookup lookup, char* Entry::*name) {
     std::vector<char> buffer(16384);
-    struct passwd entry {};
-    struct passwd* found = nullptr;
-    if (::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
-        return found->pw_name;
-    return std::to_string(uid);
+    Entry entry{};
+    Entry* found = nullptr;
+    if (lookup(id, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
+        return found->*name;
+    return std::to_string(id);
 }
 
-std::string groupName(gid_t gid) {
-    std::vector<char> buffer(16384);
-    struct group entry {};
-    struct group* found = nullptr;
-    if (::getgrgid_r(gid, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
-        return found->gr_name;
-    return std::to_string(gid);
-}
+std::string userName(uid_t uid) { return nameOf<passwd>(uid, ::getpwuid_r, &passwd::pw_name); }
+
+std::string groupName(gid_t gid) { return nameOf<group>(gid, ::getgrgid_r, &group::gr_name); }
 
 void flushFolder(int folderFd) {
     int folder = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
