@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: first the whole
-# suite under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan/),
-# then each fuzz target for a short while when clang is present
-# (build-fuzz/), and last the release suite (build/). The last line printed
-# is CTest's summary of the release run; the exit status fails when any of
-# the three failed.
+# Installs what is missing, checks the formatting of the C++ sources, builds,
+# and runs every test: first the whole suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer (build-asan/), then each fuzz target for a short
+# while when clang is present (build-fuzz/), and last the release suite
+# (build/). The last line printed is CTest's summary of the release run; the
+# exit status fails when any step failed.
 set -euo pipefail
 LEAFWRIGHT_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cd "$LEAFWRIGHT_ROOT"
@@ -16,6 +16,12 @@ jobs=$(nproc 2>/dev/null || echo 2)
 failed=()
 
 install_packages "${LEAFWRIGHT_PACKAGES[@]}"
+
+echo "== format check"
+if ! scripts/check-format.sh; then
+  failed+=("format check (scripts/check-format.sh)")
+fi
+
 configure_and_build release
 configure_and_build asan
 
