@@ -16,13 +16,12 @@ void CommandLineRunHandler::converted(const std::string&, const std::string& out
     if (how_.printPaths) printOutputLine(terminalName(shown(outputPath)));
 }
 
-void CommandLineRunHandler::declined(const std::string& sourcePath,
-                                     const std::string& outputPath) {
+void CommandLineRunHandler::declined(const std::string& sourcePath, const std::string& outputPath) {
     // With --skip-existing an existing output is the work of an earlier run:
     // done, and nothing to say.
     if (how_.skipExisting) return;
-    printError(terminalName(shown(sourcePath)) + ": skipped, " +
-               terminalName(shown(outputPath)) + kAlreadyExists);
+    printError(terminalName(shown(sourcePath)) + ": skipped, " + terminalName(shown(outputPath)) +
+               kAlreadyExists);
     noteNotDone();
 }
 

@@ -8,15 +8,15 @@
 #include "cli/commands.h"
 #include "cli/convert_options.h"
 #include "cli/file_command.h"
+#include "cli/terminal_name.h"
 #include "core/pdf/conversion_run.h"
 #include "core/platform/file_error.h"
-#include "core/settings/messages.h"
 #include "core/settings/config_file.h"
 #include "core/settings/conversion_settings.h"
 #include "core/settings/derivation.h"
+#include "core/settings/messages.h"
 #include "core/settings/pick_lists.h"
 #include "core/settings/settings_refusal.h"
-#include "cli/terminal_name.h"
 
 namespace leafwright::cli {
 
@@ -84,7 +84,6 @@ const char* unlistedValue(const ChosenValues& shown) {
     if (shown.rotation.empty()) return "rotation";
     return nullptr;
 }
-
 
 // The folder of --output-dir as a search pattern that finds exactly that
 // folder. The shell has already expanded any wildcards the user meant, so

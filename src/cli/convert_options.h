@@ -19,7 +19,7 @@ struct ConvertOptions {
     std::string subject;
     std::string keywords;
     std::optional<std::string> creator;  // unset: the start-up producer text
-    std::vector<std::string> files;  // "-" is standard input
+    std::vector<std::string> files;      // "-" is standard input
 };
 
 // The outcome of reading the arguments: the options, or the reason they

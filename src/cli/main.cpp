@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/standard_output.h"
 #include "core/platform/signal_cleanup.h"
 #include "core/platform/write_limits.h"
-#include "core/version.h"
 #include "core/settings/product_info.h"
-#include "cli/standard_output.h"
+#include "core/version.h"
 
 namespace {
 

@@ -51,7 +51,7 @@ struct UnspoolOptions {
     bool help = false;
     RunOptions run;
     std::vector<std::string> files;  // "-" is standard input
-    std::string error;  // why the arguments cannot be used; empty when they can
+    std::string error;               // why the arguments cannot be used; empty when they can
 };
 
 // Options may stand anywhere before "--"; after it every argument is a file.
@@ -78,7 +78,6 @@ UnspoolOptions parseUnspoolOptions(const std::vector<std::string>& args) {
     }
     return options;
 }
-
 
 }  // namespace
 

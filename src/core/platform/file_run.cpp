@@ -119,8 +119,7 @@ FileRunOutcome runOneFile(const std::string& source, const FileRunSteps& steps,
     try {
         outcome.output = steps.outputPathOf(source);
         const std::string& output = outcome.output;
-        if (outputWouldReplaceSource(source, output))
-            throw FileError(source, steps.ownSourceCause);
+        if (outputWouldReplaceSource(source, output)) throw FileError(source, steps.ownSourceCause);
         bool replaceGranted = false;
         if (outputWouldReplaceEntry(output)) {
             if (!handler.confirmOverwrite(source, output)) {

@@ -23,7 +23,7 @@ struct FileRunFacts {
 // What a front end answers and hears during a run that turns each file of a
 // list into another file (a text into a PDF, a PDF into a text).
 class FileRunHandler {
-public:
+  public:
     virtual ~FileRunHandler() = default;
     // The output path names an existing file (not a folder): replace it?
     // Asked before the conversion when the file exists then, or when the
@@ -76,8 +76,7 @@ struct FileRunSteps {
     std::function<std::string(const std::string& sourcePath)> outputPathOf;
     // Turns one source into its output. Throws FileError; any other
     // exception is reported as a failure of the source too.
-    std::function<FileRunStepResult(const std::string& sourcePath,
-                                    const std::string& outputPath,
+    std::function<FileRunStepResult(const std::string& sourcePath, const std::string& outputPath,
                                     const ReplaceQuestion& mayReplace)>
         convertOne;
     // The cause given when an output would replace its own source.
