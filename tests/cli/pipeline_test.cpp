@@ -92,6 +92,16 @@ TEST_F(PipelineTest, StandardInputAndOutputCarryWholeDocumentsOnly) {
     // Nothing of it stays in the temporary folder.
     EXPECT_EQ(listFolder(tmp()), std::vector<std::string>{});
 
+    // Ended by a signal while standard input is still being read: the
+    // private folder goes too, and the process ends by that signal.
+    ProcessResult killed = shell(
+        "mkfifo in; \"$CLI\" convert - -o killed.pdf < in & pid=$!; exec 3>in; echo partial >&3; "
+        "until [ -n \"$(ls -A \"$TMPDIR\")\" ]; do sleep 0.01; done; "
+        "kill -TERM $pid; wait $pid; status=$?; exec 3>&-; echo $status");
+    EXPECT_EQ(killed.out, "143\n") << killed.err;
+    EXPECT_EQ(listFolder(tmp()), std::vector<std::string>{});
+    EXPECT_FALSE(fs::exists(path("killed.pdf")));
+
     // Usage errors: exit 2, nothing on standard output, nothing written.
     const std::vector<std::vector<std::string>> usage{
         {"convert", "-"},
