@@ -78,7 +78,8 @@ echo "leafwright-cli convert, $RUNS runs each, $(nproc 2>/dev/null || echo '?') 
 run_case "50 MB paginated" "$large_size" "$WORK/large" "$WORK/large/big.txt"
 run_case "50 MB self-adapting" "$large_size" "$WORK/large" \
   --config "$WORK/adapt.tcf" "$WORK/large/big.txt"
-run_case "1,000 files of 2 KB" "$small_size" "$WORK/small" "$WORK"/small/*.txt
+run_case "1,000 files, -j 1" "$small_size" "$WORK/small" -j 1 "$WORK"/small/*.txt
+run_case "1,000 files, -j 2" "$small_size" "$WORK/small" -j 2 "$WORK"/small/*.txt
 if [ "${LONG_LINE:-0}" = 1 ]; then
   mkdir -p "$WORK/line"
   generate_long_line 1000000000 "$WORK/line/line.txt"

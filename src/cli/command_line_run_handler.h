@@ -1,23 +1,35 @@
 #pragma once
 
-#include <functional>
+#include <map>
 #include <string>
 
 #include "core/platform/file_run.h"
 
 namespace leafwright::cli {
 
+// How the command line answers and reports a run.
+struct RunReporting {
+    bool force = false;         // replace existing outputs
+    bool skipExisting = false;  // an existing output counts as done
+    // Names the work in messages about another file than the source
+    // ("converting", "extracting").
+    std::string activity;
+    // Files the user knows by another name: standard input spooled to a
+    // file, a document kept until it goes to standard output ("-").
+    std::map<std::string, std::string> shownNames;
+    // False when standard output carries the document itself.
+    bool printPaths = true;
+};
+
 // Answers a run's questions without asking anyone: an existing output is
 // replaced only with --force. Written paths go to standard output, one per
-// line; skips and failures to standard error, and the run goes on.
+// line; skips and failures to standard error, and the run goes on. Its
+// answers hold no state, so workers converting at once may ask it.
 class CommandLineRunHandler : public FileRunHandler {
-public:
-    // `activity` names the work in messages about another file than the
-    // source ("converting", "extracting").
-    CommandLineRunHandler(bool force, std::string activity)
-        : force_(force), activity_(std::move(activity)) {}
+  public:
+    explicit CommandLineRunHandler(RunReporting how) : how_(std::move(how)) {}
 
-    bool confirmOverwrite(const std::string&, const std::string&) override { return force_; }
+    bool confirmOverwrite(const std::string&, const std::string&) override { return how_.force; }
     void converted(const std::string& sourcePath, const std::string& outputPath) override;
     void declined(const std::string& sourcePath, const std::string& outputPath) override;
     bool failed(const std::string& sourcePath, const FileError& error) override;
@@ -28,17 +40,32 @@ public:
 
     // True while no file was skipped or failed.
     bool allDone() const { return allDone_; }
+    // True once a file was converted.
+    bool anyConverted() const { return anyConverted_; }
 
-private:
-    bool force_;
-    std::string activity_;
+  protected:
+    // The path as the user knows it, before any quoting.
+    const std::string& shown(const std::string& path) const;
+    const RunReporting& how() const { return how_; }
+    void noteConverted() { anyConverted_ = true; }
+    void noteNotDone() { allDone_ = false; }
+    // The message of a failure: the file it concerns and the cause, and the
+    // source it belongs to when that is another file; names as `nameOf`
+    // gives them.
+    template <typename Naming>
+    std::string failureText(const std::string& sourcePath, const FileError& error,
+                            Naming nameOf) const {
+        std::string text = nameOf(shown(error.path())) + ": " + error.cause();
+        if (shown(error.path()) != shown(sourcePath))
+            text += " (" + how_.activity + " " + nameOf(shown(sourcePath)) + ")";
+        return text;
+    }
+    static constexpr const char* kAlreadyExists = " already exists (--force replaces it)";
+
+  private:
+    RunReporting how_;
     bool allDone_ = true;
+    bool anyConverted_ = false;
 };
-
-// Runs a command's file run with a CommandLineRunHandler and returns the exit
-// status: 0 when every file was done, 1 otherwise (also when the run itself
-// failed, which is reported).
-int runFilesFromCommandLine(bool force, const std::string& activity,
-                            const std::function<void(FileRunHandler&)>& run);
 
 }  // namespace leafwright::cli

@@ -6,9 +6,9 @@
 namespace leafwright::cli {
 
 // Exit statuses shared by every command.
-inline constexpr int kExitOk = 0;       // every file was done
+inline constexpr int kExitOk = 0;          // every file was done
 inline constexpr int kExitSomeFailed = 1;  // a file was skipped or failed
-inline constexpr int kExitUsage = 2;    // bad arguments or settings
+inline constexpr int kExitUsage = 2;       // bad arguments or settings
 
 // The refusal of an empty file argument: no file has that name, and a
 // system call would only say "No such file or directory" about nothing.

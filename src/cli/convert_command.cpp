@@ -1,22 +1,23 @@
 #include <exception>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "cli/command_line_run_handler.h"
 #include "cli/commands.h"
 #include "cli/convert_options.h"
+#include "cli/file_command.h"
+#include "cli/terminal_name.h"
 #include "core/pdf/conversion_run.h"
 #include "core/platform/file_error.h"
-#include "core/settings/messages.h"
 #include "core/settings/config_file.h"
 #include "core/settings/conversion_settings.h"
 #include "core/settings/derivation.h"
+#include "core/settings/messages.h"
 #include "core/settings/pick_lists.h"
 #include "core/settings/settings_refusal.h"
 #include "core/settings/window_rules.h"
-#include "cli/terminal_name.h"
 
 namespace leafwright::cli {
 
@@ -24,12 +25,14 @@ namespace {
 
 void printConvertHelp() {
     std::cout << "Usage: leafwright-cli convert [OPTIONS] FILE...\n"
+                 "       leafwright-cli convert [OPTIONS] --files-from LIST [FILE...]\n"
+                 "       leafwright-cli convert [OPTIONS] - -o OUT.pdf   (or -o - for stdout)\n"
                  "\n"
                  "Turns each text FILE into a PDF 1.3 document. The PDF's name is the\n"
                  "source path with its last three characters replaced by \"pdf\"\n"
-                 "(notes.txt -> notes.pdf), beside the source unless --output-dir is given.\n"
-                 "Sources are read as UTF-8 when they are valid UTF-8, otherwise as\n"
-                 "Windows-1252; a character the PDF font cannot show prints as \"?\".\n"
+                 "(notes.txt -> notes.pdf), beside the source unless --output-dir or -o\n"
+                 "is given. Sources are read as UTF-8 when they are valid UTF-8, otherwise\n"
+                 "as Windows-1252; a character the PDF font cannot show prints as \"?\".\n"
                  "\n"
                  "Options:\n"
                  "  --config FILE.tcf   take the settings from a configuration file (twelve\n"
@@ -45,19 +48,22 @@ void printConvertHelp() {
                  "  --creator C         document producer (default: the program's own name;\n"
                  "                      an empty C leaves it empty)\n"
                  "  --force             replace PDFs that already exist (default: skip them)\n"
-                 "  -h, --help          show this help\n"
+              << runOptionsHelp("PDF")
+              << "  -h, --help          show this help\n"
                  "  --                  end of options: every later argument is a FILE\n"
                  "\n"
                  "An option's value may also be given as --title=T.\n"
-                 "Reading standard input is not supported: \"-\" is refused (a file\n"
-                 "called \"-\" is named ./- instead).\n"
+                 "The FILE \"-\" is standard input (it needs -o); a file called \"-\" is\n"
+                 "named ./- instead. Standard input is first copied to a private file\n"
+                 "under $TMPDIR, removed at exit.\n"
                  "\n"
-                 "Each written PDF's path is printed on standard output, one per line;\n"
-                 "messages go to standard error as \"leafwright-cli: FILE: cause\".\n"
+                 "Each written PDF's path is printed on standard output, one per line\n"
+                 "(with -o - standard output carries only the document); messages go to\n"
+                 "standard error as \"leafwright-cli: FILE: cause\".\n"
                  "A file that fails does not stop the others.\n"
                  "\n"
                  "Exit status:\n"
-                 "  0  every FILE was converted\n"
+                 "  0  every FILE was converted (or, with --skip-existing, its PDF exists)\n"
                  "  1  a FILE was skipped (its PDF exists) or failed\n"
                  "  2  usage error or rejected settings (nothing converted)\n";
 }
@@ -159,8 +165,10 @@ int runConvert(const std::vector<std::string>& args) {
         printConvertHelp();
         return kExitOk;
     }
-    if (options.files.empty()) {
-        printError("no FILE to convert (try 'leafwright-cli convert --help')");
+    if (const std::string problem =
+            runOptionsProblem(options.run, options.files, options.outputDir.has_value());
+        !problem.empty()) {
+        printError(problem + " (try 'leafwright-cli convert --help')");
         return kExitUsage;
     }
     if (options.configPath && *options.configPath == "-") {
@@ -170,9 +178,22 @@ int runConvert(const std::vector<std::string>& args) {
 
     ConversionSettings settings;
     if (int status = prepareSettings(options, settings); status != kExitOk) return status;
-    return runFilesFromCommandLine(options.force, "converting", [&](FileRunHandler& handler) {
-        runConversion(options.files, settings, handler);
-    });
+    FileCommand command;
+    command.activity = "converting";
+    command.outputExtension = "pdf";
+    command.makeSteps = [&settings] {
+        // Each job works on its own copy of the settings (the self-adapting
+        // layout stores the page size it computes into them).
+        auto own = std::make_shared<ConversionSettings>(settings);
+        FileRunSteps steps = conversionSteps(*own);
+        steps.convertOne = [own, convert = steps.convertOne](const std::string& source,
+                                                             const std::string& output,
+                                                             const ReplaceQuestion& mayReplace) {
+            return convert(source, output, mayReplace);
+        };
+        return steps;
+    };
+    return runFileCommand(options.run, options.files, command);
 }
 
 }  // namespace leafwright::cli

@@ -24,9 +24,6 @@ std::optional<std::string>* optionalValueSlot(ConvertOptions& options, std::stri
     return nullptr;
 }
 
-const char* const kStandardInputRefused =
-    "-: reading standard input is not supported; a file called \"-\" is named ./-";
-
 }  // namespace
 
 ParsedConvertOptions parseConvertOptions(const std::vector<std::string>& args) {
@@ -36,21 +33,14 @@ ParsedConvertOptions parseConvertOptions(const std::vector<std::string>& args) {
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-') {
-            if (arg == "-") {
-                parsed.error = kStandardInputRefused;
-                return parsed;
-            }
+        // "-" is standard input, also after "--"; a file called "-" is ./-.
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
             if (arg.empty()) {
                 parsed.error = kEmptyFileName;
                 return parsed;
             }
             options.files.push_back(arg);
             continue;
-        }
-        if (arg == "-") {
-            parsed.error = kStandardInputRefused;
-            return parsed;
         }
         if (arg == "--") {
             optionsEnded = true;
@@ -60,8 +50,8 @@ ParsedConvertOptions parseConvertOptions(const std::vector<std::string>& args) {
             options.help = true;
             continue;
         }
-        if (arg == "--force") {
-            options.force = true;
+        if (readRunOption(args, i, options.run, parsed.error)) {
+            if (!parsed.error.empty()) return parsed;
             continue;
         }
 
@@ -70,7 +60,8 @@ ParsedConvertOptions parseConvertOptions(const std::vector<std::string>& args) {
         std::string* slot = valueSlot(options, name);
         std::optional<std::string>* optionalSlot = optionalValueSlot(options, name);
         if (slot == nullptr && optionalSlot == nullptr) {
-            parsed.error = name == "--force" || name == "--help"
+            parsed.error = name == "--force" || name == "--help" || name == "--json" ||
+                                   name == "--skip-existing" || name == "--null"
                                ? "option '" + name + "' takes no value"
                                : "unknown option '" + arg + "'";
             return parsed;

@@ -4,12 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "cli/run_options.h"
+
 namespace leafwright::cli {
 
 // What the arguments of `leafwright-cli convert` ask for.
 struct ConvertOptions {
     bool help = false;
-    bool force = false;
+    RunOptions run;
     std::optional<std::string> configPath;
     std::optional<std::string> outputDir;
     std::string title;
@@ -17,7 +19,7 @@ struct ConvertOptions {
     std::string subject;
     std::string keywords;
     std::optional<std::string> creator;  // unset: the start-up producer text
-    std::vector<std::string> files;
+    std::vector<std::string> files;      // "-" is standard input
 };
 
 // The outcome of reading the arguments: the options, or the reason they

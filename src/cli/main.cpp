@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/standard_output.h"
 #include "core/platform/signal_cleanup.h"
 #include "core/platform/write_limits.h"
-#include "core/version.h"
 #include "core/settings/product_info.h"
-#include "cli/standard_output.h"
+#include "core/version.h"
 
 namespace {
 
@@ -25,7 +25,9 @@ void printUsage(std::ostream& out) {
            "  leafwright-cli --version        prints the version\n"
            "\n"
            "Each file written is printed on standard output; messages go to standard\n"
-           "error as \"leafwright-cli: FILE: cause\". Standard input (\"-\") is not read.\n"
+           "error as \"leafwright-cli: FILE: cause\". \"-\" with -o is standard input\n"
+           "(\"leafwright-cli convert - -o - < notes.txt > notes.pdf\"); --files-from, -j,\n"
+           "--shard, --skip-existing and --json serve large batches.\n"
            "\n"
            "Exit status: 0 when every file was done, 1 when any file was skipped or\n"
            "failed, 2 for a usage or settings error.\n"

@@ -3,8 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_line_run_handler.h"
 #include "cli/commands.h"
+#include "cli/file_command.h"
+#include "cli/run_options.h"
 #include "core/platform/file_error.h"
 #include "core/plustools/unspool_run.h"
 
@@ -14,6 +15,9 @@ namespace {
 
 void printUnspoolHelp() {
     std::cout << "Usage: leafwright-cli unspool [--force] FILE...\n"
+                 "       leafwright-cli unspool [OPTIONS] FILE...\n"
+                 "       leafwright-cli unspool [OPTIONS] --files-from LIST [FILE...]\n"
+                 "       leafwright-cli unspool [OPTIONS] - -o OUT.txt   (or -o - for stdout)\n"
                  "\n"
                  "Extracts the text of each uncompressed PDF FILE into a text file beside\n"
                  "it, named by the source path with its last three characters replaced by\n"
@@ -23,49 +27,50 @@ void printUnspoolHelp() {
                  "A FILE whose text file would be the FILE itself is refused.\n"
                  "\n"
                  "Options:\n"
-                 "  --force      replace text files that already exist (default: skip them)\n"
-                 "  -h, --help   show this help\n"
-                 "  --           end of options: every later argument is a FILE\n"
+                 "  --force             replace text files that already exist (default: skip)\n"
+              << runOptionsHelp("text file")
+              << "  -h, --help          show this help\n"
+                 "  --                  end of options: every later argument is a FILE\n"
                  "\n"
-                 "Standard input is not supported: \"-\" is refused; name a file called \"-\"\n"
-                 "as ./- instead.\n"
+                 "The FILE \"-\" is standard input (it needs -o); a file called \"-\" is\n"
+                 "named ./- instead. Standard input is first copied to a private file\n"
+                 "under $TMPDIR, removed at exit.\n"
                  "\n"
-                 "Each written text file's path is printed on standard output, one per line;\n"
-                 "messages go to standard error as \"leafwright-cli: FILE: cause\".\n"
+                 "Each written text file's path is printed on standard output, one per line\n"
+                 "(with -o - standard output carries only the text); messages go to\n"
+                 "standard error as \"leafwright-cli: FILE: cause\".\n"
                  "A file that fails does not stop the others.\n"
                  "\n"
                  "Exit status:\n"
-                 "  0  every FILE was extracted\n"
+                 "  0  every FILE was extracted (or, with --skip-existing, its text exists)\n"
                  "  1  a FILE was skipped (its text file exists) or failed\n"
                  "  2  usage error (nothing extracted)\n";
 }
 
 struct UnspoolOptions {
     bool help = false;
-    bool force = false;
-    std::vector<std::string> files;
-    std::string error;  // why the arguments cannot be used; empty when they can
+    RunOptions run;
+    std::vector<std::string> files;  // "-" is standard input
+    std::string error;               // why the arguments cannot be used; empty when they can
 };
 
 // Options may stand anywhere before "--"; after it every argument is a file.
 UnspoolOptions parseUnspoolOptions(const std::vector<std::string>& args) {
     UnspoolOptions options;
     bool optionsEnded = false;
-    for (const std::string& arg : args) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg.empty()) {
             options.error = kEmptyFileName;
             return options;
-        } else if (optionsEnded || arg.front() != '-') {
+        } else if (optionsEnded || arg.front() != '-' || arg == "-") {
             options.files.push_back(arg);
         } else if (arg == "--") {
             optionsEnded = true;
-        } else if (arg == "--force") {
-            options.force = true;
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
-        } else if (arg == "-") {
-            options.error = "-: reading standard input is not supported";
-            return options;
+        } else if (readRunOption(args, i, options.run, options.error)) {
+            if (!options.error.empty()) return options;
         } else {
             options.error = "unspool: unknown option '" + arg + "'";
             return options;
@@ -73,7 +78,6 @@ UnspoolOptions parseUnspoolOptions(const std::vector<std::string>& args) {
     }
     return options;
 }
-
 
 }  // namespace
 
@@ -87,14 +91,17 @@ int runUnspool(const std::vector<std::string>& args) {
         printUnspoolHelp();
         return kExitOk;
     }
-    if (options.files.empty()) {
-        printError("no FILE to extract (try 'leafwright-cli unspool --help')");
+    if (const std::string problem = runOptionsProblem(options.run, options.files, false);
+        !problem.empty()) {
+        printError(problem + " (try 'leafwright-cli unspool --help')");
         return kExitUsage;
     }
 
-    return runFilesFromCommandLine(options.force, "extracting", [&](FileRunHandler& handler) {
-        unspoolFiles(options.files, handler);
-    });
+    FileCommand command;
+    command.activity = "extracting";
+    command.outputExtension = "txt";
+    command.makeSteps = unspoolSteps;
+    return runFileCommand(options.run, options.files, command);
 }
 
 }  // namespace leafwright::cli

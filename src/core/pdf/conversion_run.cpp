@@ -22,7 +22,8 @@ std::string outputPathFor(const std::string& sourcePath, const std::string& outp
 }
 
 bool convertFile(const std::string& sourcePath, const std::string& outputPath,
-                 ConversionSettings& settings, const ReplaceQuestion& mayReplace) {
+                 ConversionSettings& settings, const ReplaceQuestion& mayReplace,
+                 FileRunStepResult* facts) {
     TextFileReader source(sourcePath);
     // Linux lets a file be replaced while it is open, so a source whose output
     // name is its own name (or a link to it) would be destroyed.
@@ -34,25 +35,33 @@ bool convertFile(const std::string& sourcePath, const std::string& outputPath,
         TextFileWriter output(outputPath);
         writeSinglePagePdf(output, settings, page.streamLength(),
                            [&](TextFileWriter& file) { page.writeContent(file); });
+        if (facts) *facts = {true, {}, output.position(), 1};
         return output.commit(mayReplace);
     }
     PaginatedPages pages = layOutPages(source, settings);
     TextFileWriter output(outputPath);
     writePageTreePdf(output, settings, pages);
+    if (facts) *facts = {true, {}, output.position(), pages.pageCount()};
     return output.commit(mayReplace);
 }
 
 void runConversion(const std::vector<std::string>& sources, ConversionSettings& settings,
                    ConversionRunHandler& handler) {
+    runOverFiles(sources, conversionSteps(settings), handler);
+}
+
+FileRunSteps conversionSteps(ConversionSettings& settings) {
     FileRunSteps steps;
     steps.outputPathOf = [&](const std::string& source) {
         return outputPathFor(source, settings.outputFolder);
     };
     steps.convertOne = [&](const std::string& source, const std::string& output,
                            const ReplaceQuestion& mayReplace) {
-        return FileRunStepResult{convertFile(source, output, settings, mayReplace), {}};
+        FileRunStepResult result;
+        result.placed = convertFile(source, output, settings, mayReplace, &result);
+        return result;
     };
-    runOverFiles(sources, steps, handler);
+    return steps;
 }
 
 }  // namespace leafwright

@@ -22,8 +22,10 @@ std::string outputPathFor(const std::string& sourcePath, const std::string& outp
 // page on which no line fits; nothing is written then. An entry found at
 // outputPath when the PDF is complete is replaced only when mayReplace says
 // so (an empty question replaces); returns false when it was kept.
+// When facts is given, it receives the document's pages and size.
 bool convertFile(const std::string& sourcePath, const std::string& outputPath,
-                 ConversionSettings& settings, const ReplaceQuestion& mayReplace = {});
+                 ConversionSettings& settings, const ReplaceQuestion& mayReplace = {},
+                 FileRunStepResult* facts = nullptr);
 
 // The run reports to a handler shared with the other file runs.
 using ConversionRunHandler = FileRunHandler;
@@ -32,5 +34,10 @@ using ConversionRunHandler = FileRunHandler;
 // report. This one loop serves the window and the command line.
 void runConversion(const std::vector<std::string>& sources, ConversionSettings& settings,
                    ConversionRunHandler& handler);
+
+// The steps of that loop, for a run of another shape (sources read from a
+// list, several at once). They work on the settings given, which must live
+// as long as the steps.
+FileRunSteps conversionSteps(ConversionSettings& settings);
 
 }  // namespace leafwright

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <chrono>
 #include <cstddef>
 #include <exception>
 #include <optional>
@@ -35,18 +36,20 @@ class RunReports {
     explicit RunReports(FileRunHandler& handler)
         : handler_(handler), batch_(handler.reportsMayWait() ? kReplacementBatch : 0) {}
 
-    void converted(const std::string& source, const std::string& output, std::string warning) {
-        Report report{Kind::Converted, source, output, std::move(warning), std::nullopt, kNotHeld};
+    void converted(const std::string& source, const std::string& output, FileRunFacts facts) {
+        Report report{Kind::Converted, source, output, std::move(facts), std::nullopt, kNotHeld};
         if (batch_.size() > tied_) report.held = tied_++;
         add(std::move(report));
     }
     void declined(const std::string& source, const std::string& output) {
-        add({Kind::Declined, source, output, {}, std::nullopt, kNotHeld});
+        Report report{Kind::Declined, source, output, FileRunFacts{}, std::nullopt, kNotHeld};
+        add(std::move(report));
     }
     // Returns whether the run goes on.
     bool failed(const std::string& source, const FileError& error) {
         if (waiting_.empty()) return handler_.failed(source, error);
-        add({Kind::Failed, source, {}, {}, error, kNotHeld});
+        Report report{Kind::Failed, source, {}, FileRunFacts{}, error, kNotHeld};
+        add(std::move(report));
         return true;
     }
 
@@ -76,14 +79,14 @@ class RunReports {
     static constexpr std::size_t kNotHeld = ~std::size_t{0};
     struct Report {
         Kind kind;
-        std::string source, output, warning;
+        std::string source, output;
+        FileRunFacts facts;
         std::optional<FileError> error;
         std::size_t held;
     };
 
     void giveConverted(const Report& report) {
-        handler_.converted(report.source, report.output);
-        if (!report.warning.empty()) handler_.warned(report.source, report.warning);
+        handler_.convertedWithFacts(report.source, report.output, report.facts);
     }
 
     void add(Report report) {
@@ -104,43 +107,87 @@ class RunReports {
 
 }  // namespace
 
-void runOverFiles(const std::vector<std::string>& sources, const FileRunSteps& steps,
-                  FileRunHandler& handler) {
+FileRunOutcome runOneFile(const std::string& source, const FileRunSteps& steps,
+                          FileRunHandler& handler) {
+    const auto start = std::chrono::steady_clock::now();
+    FileRunOutcome outcome;
+    outcome.source = source;
+    try {
+        outcome.output = steps.outputPathOf(source);
+        const std::string& output = outcome.output;
+        refuseOutputOverSource(source, output);
+        bool replaceGranted = false;
+        if (outputWouldReplaceEntry(output)) {
+            if (!handler.confirmOverwrite(source, output)) {
+                outcome.kind = FileRunOutcome::Kind::Declined;
+                return outcome;
+            }
+            replaceGranted = true;
+        }
+        // A file that appeared while the output was written is asked
+        // about when the output is ready to take its place.
+        ReplaceQuestion mayReplace = [&] {
+            return replaceGranted || handler.confirmOverwrite(source, output);
+        };
+        FileRunStepResult result = steps.convertOne(source, output, mayReplace);
+        if (!result.placed) {
+            outcome.kind = FileRunOutcome::Kind::Declined;
+            return outcome;
+        }
+        outcome.kind = FileRunOutcome::Kind::Converted;
+        outcome.facts.bytes = result.bytes;
+        outcome.facts.pages = result.pages;
+        outcome.facts.warning = std::move(result.warning);
+    } catch (const std::exception& error) {
+        // Whatever stops one file (memory running out on it, say) is
+        // reported as that file's failure; the handler decides whether
+        // the run goes on.
+        outcome.kind = FileRunOutcome::Kind::Failed;
+        outcome.error = FileError::fromException(source, error);
+    }
+    outcome.facts.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return outcome;
+}
+
+void reportOutcomes(const std::function<bool(FileRunOutcome& outcome)>& nextOutcome,
+                    FileRunHandler& handler) {
     ReplacedFolderFlush flushFoldersAtEnd;
     RunReports reports(handler);
-    for (const std::string& source : sources) {
-        const std::string output = steps.outputPathOf(source);
-        FileRunStepResult result;
-        try {
-            refuseOutputOverSource(source, output);
-            bool replaceGranted = false;
-            if (outputWouldReplaceEntry(output)) {
-                if (!handler.confirmOverwrite(source, output)) {
-                    reports.declined(source, output);
-                    continue;
-                }
-                replaceGranted = true;
-            }
-            // A file that appeared while the output was written is asked
-            // about when the output is ready to take its place.
-            ReplaceQuestion mayReplace = [&] {
-                return replaceGranted || handler.confirmOverwrite(source, output);
-            };
-            result = steps.convertOne(source, output, mayReplace);
-            if (!result.placed) {
-                reports.declined(source, output);
-                continue;
-            }
-        } catch (const std::exception& error) {
-            // Whatever stops one file (memory running out on it, say) is
-            // reported as that file's failure; the handler decides whether
-            // the run goes on.
-            if (reports.failed(source, FileError::fromException(source, error))) continue;
+    FileRunOutcome outcome;
+    while (nextOutcome(outcome)) {
+        if (outcome.kind == FileRunOutcome::Kind::Declined) {
+            reports.declined(outcome.source, outcome.output);
+        } else if (outcome.kind == FileRunOutcome::Kind::Converted) {
+            reports.converted(outcome.source, outcome.output, std::move(outcome.facts));
+        } else if (!reports.failed(outcome.source, *outcome.error)) {
             break;
         }
-        reports.converted(source, output, std::move(result.warning));
     }
     reports.finish();
+}
+
+void runOverFiles(const SourceFeed& sources, const FileRunSteps& steps, FileRunHandler& handler) {
+    reportOutcomes(
+        [&](FileRunOutcome& outcome) {
+            std::string source;
+            if (!sources(source)) return false;
+            outcome = runOneFile(source, steps, handler);
+            return true;
+        },
+        handler);
+}
+
+void runOverFiles(const std::vector<std::string>& sources, const FileRunSteps& steps,
+                  FileRunHandler& handler) {
+    std::size_t next = 0;
+    runOverFiles(
+        [&](std::string& source) {
+            if (next == sources.size()) return false;
+            source = sources[next++];
+            return true;
+        },
+        steps, handler);
 }
 
 }  // namespace leafwright

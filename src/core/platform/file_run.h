@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,10 +11,19 @@
 
 namespace leafwright {
 
+// What a converted source came to, for a front end that reports more than
+// the output's path.
+struct FileRunFacts {
+    std::uint64_t bytes = 0;             // the size of the written output
+    std::optional<std::uint64_t> pages;  // pages of a written document
+    double seconds = 0;                  // the time the source took
+    std::string warning;                 // a word for the user, or empty
+};
+
 // What a front end answers and hears during a run that turns each file of a
 // list into another file (a text into a PDF, a PDF into a text).
 class FileRunHandler {
-public:
+  public:
     virtual ~FileRunHandler() = default;
     // The output path names an existing file (not a folder): replace it?
     // Asked before the conversion when the file exists then, or when the
@@ -29,6 +40,13 @@ public:
     // The source was converted, but something about it deserves a word.
     virtual void warned([[maybe_unused]] const std::string& sourcePath,
                         [[maybe_unused]] const std::string& message) {}
+    // The source was converted: the report with everything known about it.
+    // By default the path (converted) and then the warning, if any (warned).
+    virtual void convertedWithFacts(const std::string& sourcePath, const std::string& outputPath,
+                                    const FileRunFacts& facts) {
+        converted(sourcePath, outputPath);
+        if (!facts.warning.empty()) warned(sourcePath, facts.warning);
+    }
 
     // True for a handler that asks no one: confirmOverwrite gives a fixed
     // answer without side effects, and failed always goes on. Its run may
@@ -44,6 +62,9 @@ struct FileRunStepResult {
     bool placed = true;
     // A word about the converted source for the user, or empty.
     std::string warning;
+    // The size of the written output, and its pages when it has any.
+    std::uint64_t bytes = 0;
+    std::optional<std::uint64_t> pages;
 };
 
 struct FileRunSteps {
@@ -67,5 +88,35 @@ struct FileRunSteps {
 // report.
 void runOverFiles(const std::vector<std::string>& sources, const FileRunSteps& steps,
                   FileRunHandler& handler);
+
+// The sources of a run, one at a time: sets `source` and returns true, or
+// returns false after the last one. A list of millions of names is read as
+// it is needed, never held whole.
+using SourceFeed = std::function<bool(std::string& source)>;
+
+void runOverFiles(const SourceFeed& sources, const FileRunSteps& steps, FileRunHandler& handler);
+
+// What became of one source, before it is reported.
+struct FileRunOutcome {
+    enum class Kind { Converted, Declined, Failed };
+    Kind kind = Kind::Failed;
+    std::string source;
+    std::string output;
+    FileRunFacts facts;
+    std::optional<FileError> error;
+};
+
+// The body of the loop for one source: output path, refusal of an output
+// that is its own source, the overwrite question, the conversion. Every
+// failure becomes the outcome; nothing is reported yet.
+FileRunOutcome runOneFile(const std::string& source, const FileRunSteps& steps,
+                          FileRunHandler& handler);
+
+// Reports outcomes in the order nextOutcome gives them (it returns false
+// after the last one) until the handler stops the run at a failure. When the
+// handler lets reports wait, replacements committed on this thread while
+// nextOutcome runs are flushed together, and their reports wait with them.
+void reportOutcomes(const std::function<bool(FileRunOutcome& outcome)>& nextOutcome,
+                    FileRunHandler& handler);
 
 }  // namespace leafwright

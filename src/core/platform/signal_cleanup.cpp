@@ -19,6 +19,7 @@ enum SlotState : int { kFree = 0, kFilling = 1, kArmed = 2 };
 struct Slot {
     std::atomic<int> state{kFree};
     int folderFd = -1;
+    int flags = 0;  // AT_REMOVEDIR for a folder
     char name[NAME_MAX + 1] = {};
 };
 
@@ -27,9 +28,12 @@ Slot slots[kSlots];
 static_assert(std::atomic<int>::is_always_lock_free, "the handler needs lock-free flags");
 
 void removeAndReraise(int signalNumber) {
-    for (Slot& slot : slots) {
-        if (slot.state.load(std::memory_order_acquire) == kArmed)
-            ::unlinkat(slot.folderFd, slot.name, 0);
+    // Files first, then the folders that held them.
+    for (int flags : {0, AT_REMOVEDIR}) {
+        for (Slot& slot : slots) {
+            if (slot.state.load(std::memory_order_acquire) == kArmed && slot.flags == flags)
+                ::unlinkat(slot.folderFd, slot.name, flags);
+        }
     }
     struct sigaction standard {};
     standard.sa_handler = SIG_DFL;
@@ -40,7 +44,7 @@ void removeAndReraise(int signalNumber) {
 
 }  // namespace
 
-int SignalCleanup::remember(int folderFd, const char* name) noexcept {
+int SignalCleanup::remember(int folderFd, const char* name, bool isFolder) noexcept {
     std::size_t length = std::strlen(name);
     if (length > NAME_MAX) return -1;
     for (int i = 0; i < kSlots; ++i) {
@@ -48,6 +52,7 @@ int SignalCleanup::remember(int folderFd, const char* name) noexcept {
         if (!slots[i].state.compare_exchange_strong(expected, kFilling, std::memory_order_acq_rel))
             continue;
         slots[i].folderFd = folderFd;
+        slots[i].flags = isFolder ? AT_REMOVEDIR : 0;
         std::memcpy(slots[i].name, name, length + 1);
         slots[i].state.store(kArmed, std::memory_order_release);
         return i;

@@ -10,8 +10,10 @@ class SignalCleanup {
   public:
     // Lists the entry `name` of the open folder `folderFd` (both must stay
     // valid until forget()). Returns the slot, or -1 when every slot is taken
-    // (the caller then works without a named temporary file).
-    static int remember(int folderFd, const char* name) noexcept;
+    // (the caller then works without a named temporary file). An entry that
+    // is a folder (isFolder) is removed after every listed file, so it is
+    // empty by then.
+    static int remember(int folderFd, const char* name, bool isFolder = false) noexcept;
     static void forget(int slot) noexcept;
 };
 

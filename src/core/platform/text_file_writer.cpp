@@ -16,6 +16,10 @@ constexpr std::size_t kBufferSize = 1 << 18;
 // The buffer starts small and grows up to kBufferSize, so a small file does
 // not pay for clearing a large buffer.
 constexpr std::size_t kFirstBufferSize = 1 << 13;
+// An output that has filled the large buffer this often is long: its later
+// blocks are written on a thread of their own. Short outputs (most files of
+// a large batch) never start one.
+constexpr std::size_t kFlushesBeforeBackground = 4;
 
 }  // namespace
 
@@ -26,16 +30,28 @@ TextFileWriter::TextFileWriter(std::string targetPath)
 
 TextFileWriter::~TextFileWriter() = default;
 
+void TextFileWriter::fail(int errorNumber) {
+    open_ = false;
+    background_.reset();
+    output_.discard();
+    throw FileError::fromErrno(targetPath_, errorNumber);
+}
+
 void TextFileWriter::flush() {
+    if (!background_ && backgroundWrites && used_ == kBufferSize &&
+        ++fullFlushes_ >= kFlushesBeforeBackground)
+        background_ = std::make_unique<BackgroundWriter>(output_.fd());
+    if (background_) {
+        if (int error = background_->hand(buffer_, used_); error != 0) fail(error);
+        used_ = 0;
+        return;
+    }
     std::size_t done = 0;
     while (done < used_) {
         ssize_t wrote = ::write(output_.fd(), buffer_.data() + done, used_ - done);
         if (wrote < 0) {
             if (errno == EINTR) continue;
-            int error = errno;
-            open_ = false;
-            output_.discard();
-            throw FileError::fromErrno(targetPath_, error);
+            fail(errno);
         }
         done += static_cast<std::size_t>(wrote);
     }
@@ -74,11 +90,17 @@ void TextFileWriter::write(std::string_view text) {
     }
 }
 
-void TextFileWriter::commit() { commit(ReplaceQuestion()); }
+void TextFileWriter::commit() {
+    commit(ReplaceQuestion());
+}
 
 bool TextFileWriter::commit(const ReplaceQuestion& mayReplace) {
     if (!open_) throw FileError(targetPath_, "is not open for writing");
     flush();
+    if (background_) {
+        if (int error = background_->finish(); error != 0) fail(error);
+        background_.reset();
+    }
     open_ = false;
     return output_.commit(mayReplace);
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/platform/background_writer.h"
 #include "core/platform/pending_output.h"
 
 namespace leafwright {
@@ -17,7 +19,7 @@ namespace leafwright {
 // destroyed without commit() (an exception, a refused file) leaves nothing
 // behind and any existing target untouched.
 class TextFileWriter {
-public:
+  public:
     // Creates the temporary file. Throws FileError naming the target when the
     // target is a folder or the folder cannot take a new file.
     explicit TextFileWriter(std::string targetPath);
@@ -43,8 +45,12 @@ public:
 
     const std::string& path() const noexcept { return targetPath_; }
 
-private:
+    // For tests: false writes every output on the calling thread.
+    static inline bool backgroundWrites = true;
+
+  private:
     void flush();
+    [[noreturn]] void fail(int errorNumber);
 
     std::string targetPath_;
     PendingOutput output_;
@@ -52,6 +58,10 @@ private:
     std::vector<char> buffer_;
     std::size_t used_ = 0;
     std::uint64_t position_ = 0;
+    std::size_t fullFlushes_ = 0;
+    // Writes a long output's blocks while the next ones are made; destroyed
+    // (and so finished) before the output.
+    std::unique_ptr<BackgroundWriter> background_;
 };
 
 }  // namespace leafwright

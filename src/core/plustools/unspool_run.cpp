@@ -149,14 +149,19 @@ UnspoolOutcome unspoolFile(const std::string& sourcePath, const std::string& out
 }
 
 void unspoolFiles(const std::vector<std::string>& sources, UnspoolRunHandler& handler) {
+    runOverFiles(sources, unspoolSteps(), handler);
+}
+
+FileRunSteps unspoolSteps() {
     FileRunSteps steps;
     steps.outputPathOf = unspoolOutputPathFor;
     steps.convertOne = [](const std::string& source, const std::string& output,
                           const ReplaceQuestion& mayReplace) {
         UnspoolOutcome outcome = unspoolFile(source, output, mayReplace);
-        return FileRunStepResult{outcome.placed, unspoolWarningFor(outcome)};
+        return FileRunStepResult{outcome.placed, unspoolWarningFor(outcome),
+                                 outcome.bytesWritten, std::nullopt};
     };
-    runOverFiles(sources, steps, handler);
+    return steps;
 }
 
 }  // namespace leafwright

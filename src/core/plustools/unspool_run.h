@@ -48,4 +48,7 @@ using UnspoolRunHandler = FileRunHandler;
 // command line.
 void unspoolFiles(const std::vector<std::string>& sources, UnspoolRunHandler& handler);
 
+// The steps of that loop, for a run of another shape.
+FileRunSteps unspoolSteps();
+
 }  // namespace leafwright

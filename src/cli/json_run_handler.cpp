@@ -1,0 +1,90 @@
+#include "cli/json_run_handler.h"
+
+#include <nlohmann/json.hpp>
+
+#include "cli/standard_output.h"
+
+namespace leafwright::cli {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+bool isUtf8(const std::string& text) {
+    try {
+        (void)Json(text).dump();
+        return true;
+    } catch (const Json::type_error&) {
+        return false;
+    }
+}
+
+std::string hexOf(const std::string& bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char c : bytes) {
+        hex += kDigits[c >> 4];
+        hex += kDigits[c & 15];
+    }
+    return hex;
+}
+
+// Sets object[key] to the name, and object[key + "_hex"] to its bytes when
+// JSON cannot carry them as they are.
+void putName(Json& object, const std::string& key, const std::string& name) {
+    object[key] = name;
+    if (!isUtf8(name)) object[key + "_hex"] = hexOf(name);
+}
+
+void print(const Json& object) {
+    printOutputLine(object.dump(-1, ' ', false, Json::error_handler_t::replace));
+}
+
+}  // namespace
+
+void JsonRunHandler::convertedWithFacts(const std::string& sourcePath,
+                                        const std::string& outputPath, const FileRunFacts& facts) {
+    noteConverted();
+    Json object;
+    putName(object, "source", shown(sourcePath));
+    putName(object, "output", shown(outputPath));
+    object["status"] = "written";
+    if (facts.pages) object["pages"] = *facts.pages;
+    object["bytes"] = facts.bytes;
+    object["seconds"] = facts.seconds;
+    object["warnings"] = Json::array();
+    if (!facts.warning.empty()) object["warnings"].push_back(facts.warning);
+    print(object);
+}
+
+void JsonRunHandler::declined(const std::string& sourcePath, const std::string& outputPath) {
+    Json object;
+    putName(object, "source", shown(sourcePath));
+    putName(object, "output", shown(outputPath));
+    if (how().skipExisting) {
+        object["status"] = "exists";
+    } else {
+        object["status"] = "skipped";
+        object["message"] = shown(outputPath) + kAlreadyExists;
+        noteNotDone();
+    }
+    print(object);
+}
+
+bool JsonRunHandler::failed(const std::string& sourcePath, const FileError& error) {
+    Json object;
+    putName(object, "source", shown(sourcePath));
+    try {
+        putName(object, "output", shown(outputPathOf_(sourcePath)));
+    } catch (const std::exception&) {
+        // A source without an output name says so by leaving it out.
+    }
+    object["status"] = "failed";
+    object["message"] =
+        failureText(sourcePath, error, [](const std::string& name) { return name; });
+    print(object);
+    noteNotDone();
+    return true;
+}
+
+}  // namespace leafwright::cli

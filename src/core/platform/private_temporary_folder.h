@@ -1,0 +1,48 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace leafwright {
+
+// A folder of this process's own for files that need a name only the program
+// uses: standard input spooled to a file (so that it can be read twice and
+// memory stays flat), a document kept until it is complete before it goes to
+// standard output. It is made under $TMPDIR (else /tmp) with mode 0700, so no
+// other user can open what it holds, and its files are created with mode
+// 0600. The folder and each entry are listed for removal before they exist,
+// so a signal that ends the program leaves none of them; destroying the
+// object removes them all.
+class PrivateTemporaryFolder {
+  public:
+    // Throws FileError naming the temporary folder when it cannot be made.
+    PrivateTemporaryFolder();
+    ~PrivateTemporaryFolder();
+    PrivateTemporaryFolder(const PrivateTemporaryFolder&) = delete;
+    PrivateTemporaryFolder& operator=(const PrivateTemporaryFolder&) = delete;
+
+    // The path of the entry `name` (a plain name) in the folder, listed for
+    // removal; the entry itself is created by whoever writes it.
+    std::string entry(const std::string& name);
+
+    // Creates the entry `name` with mode 0600 and copies everything that can
+    // be read from `fd` into it, in blocks. Returns its path. Throws FileError
+    // naming `shownSource` for a read that fails, or the entry for a write.
+    std::string copyIn(const std::string& name, int fd, const std::string& shownSource);
+
+  private:
+    int rootFd_ = -1;
+    std::string name_;
+    int folderSlot_ = -1;
+    int folderFd_ = -1;
+    std::string path_;
+    std::vector<std::string> entries_;
+    std::vector<int> entrySlots_;
+};
+
+// Copies everything that can be read from the file at `path` to `fd` (for
+// example standard output). Throws FileError naming `shownTarget` for a write
+// that fails, and `path` for a read.
+void copyFileTo(const std::string& path, int fd, const std::string& shownTarget);
+
+}  // namespace leafwright

@@ -1,0 +1,154 @@
+// Several files at once, in one process (-j) and in several (GNU parallel,
+// xargs -P): the outputs and what is said about them are those of a
+// single-process run.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/run_process.h"
+#include "support/temp_dir.h"
+
+namespace leafwright::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every file under a folder, by path relative to it, with its bytes.
+std::map<std::string, std::string> folderContent(const std::string& folder) {
+    std::map<std::string, std::string> content;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file())
+            content[fs::relative(entry.path(), folder).string()] = readBytes(entry.path());
+    }
+    return content;
+}
+
+class ParallelTest : public ::testing::Test {
+  protected:
+    // `count` small sources of different lengths (and so pages) in src/,
+    // with a name list of them.
+    void makeSources(int count) {
+        fs::create_directory(dir.file("src"));
+        std::string list;
+        for (int i = 0; i < count; ++i) {
+            std::string text;
+            for (int line = 0; line < 1 + (i * 7) % 130; ++line)
+                text += "file " + std::to_string(i) + " line " + std::to_string(line) + "\n";
+            const std::string name = "src/f" + std::to_string(i) + ".txt";
+            writeBytes(dir.file(name), text);
+            list += name + '\n';
+        }
+        writeBytes(dir.file("list"), list);
+    }
+    ProcessResult shell(const std::string& line) {
+        return runProcess({"bash", "-c", "CLI=\"$0\"; " + line, LEAFWRIGHT_CLI}, dir.path());
+    }
+
+    TempDir dir;
+};
+
+TEST_F(ParallelTest, TwoJobsWriteWhatOneJobWrites) {
+    makeSources(1000);
+    // A missing source and one that is a folder fail in their place.
+    fs::create_directory(dir.file("src/folder.txt"));
+    std::string list = readBytes(dir.file("list"));
+    list.insert(list.find("src/f500.txt"), "src/missing.txt\nsrc/folder.txt\n");
+    writeBytes(dir.file("list"), list);
+    // The self-adapting layout stores each page size in its own settings.
+    writeBytes(dir.file("adapt.tcf"),
+               "A4  [595,842]\r\nCourier\r\n10\r\nBlack\r\nWhite\r\n0\r\n36\r\n36\r\nFALSE\r\n"
+               "FALSE\r\nDefault Path\r\nTRUE\r\n");
+
+    for (const std::string config : {"", "--config adapt.tcf "}) {
+        fs::create_directory(dir.file("one"));
+        fs::create_directory(dir.file("two"));
+        ProcessResult one =
+            shell("\"$CLI\" convert " + config + "-j 1 --output-dir one --files-from list");
+        ProcessResult two =
+            shell("\"$CLI\" convert " + config + "-j 2 --output-dir two --files-from list");
+        EXPECT_EQ(one.exitStatus, 1);
+        EXPECT_EQ(two.exitStatus, 1);
+        EXPECT_EQ(splitLines(one.out).size(), 1000u);
+        std::string twoOut = two.out;
+        for (std::size_t at = 0; (at = twoOut.find("two/", at)) != std::string::npos;)
+            twoOut.replace(at, 4, "one/");
+        EXPECT_EQ(twoOut, one.out);
+        EXPECT_EQ(two.err, one.err);
+        EXPECT_NE(one.err.find("src/missing.txt"), std::string::npos) << one.err;
+        EXPECT_TRUE(folderContent(dir.file("one")) == folderContent(dir.file("two")));
+        fs::remove_all(dir.file("one"));
+        fs::remove_all(dir.file("two"));
+    }
+}
+
+TEST_F(ParallelTest, SourcesWithOneOutputAreDoneInOrder) {
+    // Eight sources with one output name, the earlier ones longer (slower),
+    // then other files: without --force the first writes it and the others
+    // are skipped; with it the last wins.
+    std::vector<std::string> args;
+    for (int i = 0; i < 8; ++i) {
+        const std::string folder = "d" + std::to_string(i);
+        fs::create_directories(dir.file(folder));
+        std::string text = "copy " + std::to_string(i) + "\n";
+        for (int line = 0; line < (8 - i) * 2000; ++line) text += "filler line\n";
+        writeBytes(dir.file(folder + "/x.txt"), text);
+        writeBytes(dir.file(folder + "/y" + std::to_string(i) + ".txt"), "y\n");
+        args.push_back(folder + "/x.txt");
+    }
+    for (int i = 0; i < 8; ++i)
+        args.push_back("d" + std::to_string(i) + "/y" + std::to_string(i) + ".txt");
+    std::string names;
+    for (const std::string& arg : args) names += " " + arg;
+    for (const std::string force : {"", "--force "}) {
+        fs::create_directory(dir.file("one"));
+        fs::create_directory(dir.file("two"));
+        ProcessResult one = shell("\"$CLI\" convert " + force + "-j 1 --output-dir one" + names);
+        // The output folder named by another path is the same folder.
+        fs::create_directory_symlink("two", dir.file("alias"));
+        ProcessResult two = shell("\"$CLI\" convert " + force + "-j 2 --output-dir alias" + names);
+        EXPECT_EQ(one.exitStatus, force.empty() ? 1 : 0);
+        EXPECT_EQ(two.exitStatus, one.exitStatus);
+        EXPECT_TRUE(folderContent(dir.file("one")) == folderContent(dir.file("two")));
+        ProcessResult text = runProcess({"pdftotext", dir.file("two/x.pdf"), "-"});
+        EXPECT_NE(text.out.find(force.empty() ? "copy 0" : "copy 7"), std::string::npos);
+        fs::remove_all(dir.file("one"));
+        fs::remove_all(dir.file("two"));
+        fs::remove(dir.file("alias"));
+    }
+}
+
+// The recipes of the README's "Converting very many files", on this machine.
+TEST_F(ParallelTest, ParallelAndXargsRecipesMatchOneProcess) {
+    if (runProcess({"parallel", "--version"}).exitStatus != 0)
+        GTEST_SKIP() << "GNU parallel is not installed";
+    makeSources(300);
+    fs::create_directory(dir.file("single"));
+    ProcessResult single = shell("\"$CLI\" convert -j 1 --output-dir single --files-from list");
+    ASSERT_EQ(single.exitStatus, 0) << single.err;
+    const auto expected = folderContent(dir.file("single"));
+
+    const std::vector<std::string> recipes{
+        "mkdir xargs && find src -name '*.txt' -print0 | "
+        "xargs -0 -P 2 -n 64 \"$CLI\" convert -j 1 --skip-existing --output-dir xargs",
+        "mkdir parallel && find src -name '*.txt' -print0 | "
+        "parallel --will-cite -0 -X -j 2 \"$CLI\" convert -j 1 --skip-existing "
+        "--output-dir parallel",
+        "mkdir shards && for i in 0 1 2; do "
+        "\"$CLI\" convert --skip-existing --shard $i/3 --output-dir shards --files-from list "
+        "|| exit 1; done",
+    };
+    for (const std::string& recipe : recipes) {
+        ProcessResult run = shell(recipe);
+        EXPECT_EQ(run.exitStatus, 0) << recipe << "\n" << run.err;
+        // A rerun finds everything done.
+        EXPECT_EQ(shell(recipe.substr(recipe.find("&&") + 3)).exitStatus, 0) << recipe;
+    }
+    for (const char* folder : {"xargs", "parallel", "shards"})
+        EXPECT_TRUE(folderContent(dir.file(folder)) == expected) << folder;
+}
+
+}  // namespace
+}  // namespace leafwright::testing

@@ -1,0 +1,233 @@
+// leafwright-cli in shell pipelines: standard input and output, file lists,
+// shards and the JSON status, run through a shell as a script would.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/run_process.h"
+#include "support/temp_dir.h"
+
+namespace leafwright::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using Json = nlohmann::json;
+
+class PipelineTest : public ::testing::Test {
+  protected:
+    PipelineTest() { fs::create_directory(tmp()); }
+
+    // Runs a shell line in the test folder; "$CLI" is the program, and its
+    // temporary files go to a folder of the test's own.
+    ProcessResult shell(const std::string& line) {
+        return runProcess(
+            {"bash", "-c", "export TMPDIR=\"$1\"; CLI=\"$0\"; " + line, LEAFWRIGHT_CLI, tmp()},
+            dir.path());
+    }
+    ProcessResult cli(std::vector<std::string> args) {
+        args.insert(args.begin(), LEAFWRIGHT_CLI);
+        return runProcess(args, dir.path());
+    }
+    std::string path(const std::string& name) const { return dir.file(name); }
+    std::string tmp() const { return dir.file("tmp"); }
+    void put(const std::string& name, const std::string& text) const {
+        writeBytes(path(name), text);
+    }
+
+    TempDir dir;
+};
+
+std::vector<Json> jsonLines(const std::string& out) {
+    std::vector<Json> objects;
+    for (const std::string& line : splitLines(out)) objects.push_back(Json::parse(line));
+    return objects;
+}
+
+TEST_F(PipelineTest, StandardInputAndOutputCarryWholeDocumentsOnly) {
+    std::string text;
+    for (int i = 0; i < 300; ++i) text += "line " + std::to_string(i) + " of the piped text\n";
+    put("x.txt", text);
+
+    // The filter form, judged by qpdf and pdftotext.
+    ProcessResult filter = shell("cat x.txt | \"$CLI\" convert - -o - > x.pdf");
+    ASSERT_EQ(filter.exitStatus, 0) << filter.err;
+    EXPECT_EQ(filter.err, "");
+    ProcessResult check = runProcess({"qpdf", "--check", path("x.pdf")});
+    EXPECT_EQ(check.exitStatus, 0) << check.out << check.err;
+    EXPECT_EQ(check.out.find("WARNING"), std::string::npos) << check.out;
+    ProcessResult shown = runProcess({"pdftotext", path("x.pdf"), "-"});
+    EXPECT_NE(shown.out.find("line 299 of the piped text"), std::string::npos);
+
+    // -o to a path, from standard input and from a file: the same document.
+    ProcessResult toPath = shell("\"$CLI\" convert - -o 'out dir.pdf' < x.txt");
+    EXPECT_EQ(toPath.exitStatus, 0) << toPath.err;
+    EXPECT_EQ(toPath.out, "out dir.pdf\n");
+    EXPECT_EQ(readBytes(path("out dir.pdf")), readBytes(path("x.pdf")));
+    ProcessResult fileToOut = cli({"convert", "x.txt", "--output", "-"});
+    EXPECT_EQ(fileToOut.exitStatus, 0) << fileToOut.err;
+    EXPECT_EQ(fileToOut.out, readBytes(path("x.pdf")));
+
+    // Unspool as a filter gives the text back.
+    put("plain.pdf", "BT\n(piped text)'\nET\n");
+    ProcessResult unspooled = shell("\"$CLI\" unspool - -o - < plain.pdf");
+    EXPECT_EQ(unspooled.exitStatus, 0) << unspooled.err;
+    EXPECT_EQ(unspooled.out, "piped text\r\n");
+
+    // A failure with -o - leaves standard output empty.
+    fs::create_directory(path("folder.txt"));
+    for (const std::string& failing : {std::string("\"$CLI\" convert missing.txt -o -"),
+                                       std::string("\"$CLI\" convert folder.txt -o -"),
+                                       std::string("\"$CLI\" unspool - -o - < folder.txt")}) {
+        ProcessResult failed = shell(failing);
+        EXPECT_EQ(failed.exitStatus, 1) << failing;
+        EXPECT_EQ(failed.out, "") << failing;
+        EXPECT_EQ(failed.err.rfind("leafwright-cli: ", 0), 0u) << failed.err;
+    }
+
+    // Nothing of it stays in the temporary folder.
+    EXPECT_EQ(listFolder(tmp()), std::vector<std::string>{});
+
+    // Ended by a signal while standard input is still being read: the
+    // private folder goes too, and the process ends by that signal.
+    ProcessResult killed = shell(
+        "mkfifo in; \"$CLI\" convert - -o killed.pdf < in & pid=$!; exec 3>in; echo partial >&3; "
+        "until [ -n \"$(ls -A \"$TMPDIR\")\" ]; do sleep 0.01; done; "
+        "kill -TERM $pid; wait $pid; status=$?; exec 3>&-; echo $status");
+    EXPECT_EQ(killed.out, "143\n") << killed.err;
+    EXPECT_EQ(listFolder(tmp()), std::vector<std::string>{});
+    EXPECT_FALSE(fs::exists(path("killed.pdf")));
+
+    // Usage errors: exit 2, nothing on standard output, nothing written.
+    const std::vector<std::vector<std::string>> usage{
+        {"convert", "-"},
+        {"convert", "x.txt", "plain.pdf", "-o", "two.pdf"},
+        {"convert", "x.txt", "-o", "o.pdf", "--output-dir", "."},
+        {"convert", "x.txt", "-o", "o.pdf", "--files-from", "x.txt"},
+        {"convert", "x.txt", "-o", "-", "--json"},
+        {"convert", "x.txt", "--shard", "3/3"},
+        {"convert", "x.txt", "--shard", "1"},
+        {"convert", "x.txt", "-j", "0"},
+        {"convert", "x.txt", "--force", "--skip-existing"},
+        {"unspool", "-"},
+        {"unspool", "--files-from"},
+    };
+    for (const std::vector<std::string>& args : usage) {
+        ProcessResult result = cli(args);
+        EXPECT_EQ(result.exitStatus, 2) << ::testing::PrintToString(args);
+        EXPECT_EQ(result.out, "") << ::testing::PrintToString(args);
+    }
+    EXPECT_FALSE(fs::exists(path("two.pdf")));
+    EXPECT_FALSE(fs::exists(path("o.pdf")));
+}
+
+TEST_F(PipelineTest, FileListsTakeAnyNamesAndShardsCoverThemOnce) {
+    // Names with blanks, a newline and a leading dash, NUL-separated, with an
+    // empty entry; a FILE argument comes first.
+    const std::vector<std::string> names{"first.txt", "with space.txt", "new\nline.txt",
+                                         "-dash.txt", "sub/deep.txt"};
+    fs::create_directory(path("sub"));
+    std::string list;
+    for (const std::string& name : names) {
+        put(name, name + "\n");
+        if (name == "first.txt") continue;
+        list += name;
+        list += '\0';
+    }
+    list += '\0';
+    put("list0", list);
+
+    ProcessResult listed = cli({"convert", "--json", "first.txt", "--files-from", "list0", "-0"});
+    ASSERT_EQ(listed.exitStatus, 0) << listed.err;
+    std::vector<std::string> sources;
+    for (const Json& object : jsonLines(listed.out)) {
+        sources.push_back(object["source"]);
+        EXPECT_EQ(object["status"], "written");
+        EXPECT_TRUE(fs::is_regular_file(path(object["output"])));
+    }
+    EXPECT_EQ(sources, names);
+
+    // A list of lines from standard input; every source in it once, across
+    // the three shards.
+    std::string lines;
+    std::multiset<std::string> expected;
+    for (int i = 0; i < 20; ++i) {
+        const std::string stem = "n" + std::to_string(i);
+        put(stem + ".txt", stem + "\n");
+        lines += stem + ".txt\n";
+        expected.insert(stem + ".pdf");
+    }
+    put("list", lines);
+    std::multiset<std::string> covered;
+    for (const char* shard : {"0/3", "1/3", "2/3"}) {
+        ProcessResult part =
+            shell(std::string("\"$CLI\" convert --shard ") + shard + " --files-from - < list");
+        EXPECT_EQ(part.exitStatus, 0) << part.err;
+        for (const std::string& line : splitLines(part.out)) covered.insert(line);
+    }
+    EXPECT_EQ(covered, expected);
+
+    // A list that cannot be read is a failure, named.
+    ProcessResult missing = cli({"convert", "--files-from", "no-list"});
+    EXPECT_EQ(missing.exitStatus, 1);
+    EXPECT_NE(missing.err.find("no-list"), std::string::npos) << missing.err;
+}
+
+TEST_F(PipelineTest, JsonStatusDescribesEachFile) {
+    std::string text;
+    for (int i = 0; i < 120; ++i) text += "paginated line\n";  // three pages
+    put("a.txt", text);
+    put("b.txt", "b\n");
+    put("b.pdf", "older");
+    const std::string oddName = "caf\xe9.txt";  // Windows-1252, not UTF-8
+    put(oddName, "odd\n");
+
+    ProcessResult run = cli({"convert", "--json", "a.txt", "b.txt", "gone.txt", oddName});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.err, "");
+    const std::vector<Json> objects = jsonLines(run.out);
+    ASSERT_EQ(objects.size(), 4u) << run.out;
+
+    EXPECT_EQ(objects[0]["source"], "a.txt");
+    EXPECT_EQ(objects[0]["output"], "a.pdf");
+    EXPECT_EQ(objects[0]["status"], "written");
+    EXPECT_EQ(objects[0]["pages"], 3);
+    EXPECT_EQ(objects[0]["bytes"], fs::file_size(path("a.pdf")));
+    EXPECT_GE(objects[0]["seconds"].get<double>(), 0.0);
+    EXPECT_EQ(objects[0]["warnings"], Json::array());
+
+    EXPECT_EQ(objects[1]["status"], "skipped");
+    EXPECT_NE(objects[1]["message"].get<std::string>().find("b.pdf already exists"),
+              std::string::npos);
+    EXPECT_EQ(readBytes(path("b.pdf")), "older");
+
+    EXPECT_EQ(objects[2]["status"], "failed");
+    EXPECT_NE(objects[2]["message"].get<std::string>().find("gone.txt"), std::string::npos);
+
+    EXPECT_EQ(objects[3]["source"], "caf\xef\xbf\xbd.txt");
+    EXPECT_EQ(objects[3]["source_hex"], "636166e92e747874");
+    EXPECT_EQ(objects[3]["status"], "written");
+
+    // An existing output counts as done with --skip-existing: a rerun is safe.
+    ProcessResult rerun = cli({"convert", "--json", "--skip-existing", "a.txt", "b.txt"});
+    EXPECT_EQ(rerun.exitStatus, 0) << rerun.err;
+    for (const Json& object : jsonLines(rerun.out)) EXPECT_EQ(object["status"], "exists");
+    ProcessResult quiet = cli({"convert", "--skip-existing", "a.txt", "b.txt"});
+    EXPECT_EQ(quiet.exitStatus, 0);
+    EXPECT_EQ(quiet.out + quiet.err, "");
+
+    // Unspool's warning travels inside its object.
+    put("packed.pdf", "1 0 obj << /Filter /FlateDecode /Length 3 >> stream\nxyz\nendstream\n");
+    ProcessResult unspooled = cli({"unspool", "--json", "packed.pdf"});
+    const std::vector<Json> unspoolObjects = jsonLines(unspooled.out);
+    ASSERT_EQ(unspoolObjects.size(), 1u);
+    EXPECT_EQ(unspoolObjects[0]["warnings"].size(), 1u) << unspooled.out;
+    EXPECT_EQ(unspoolObjects[0].count("pages"), 0u);
+}
+
+}  // namespace
+}  // namespace leafwright::testing

@@ -1,0 +1,125 @@
+// The run with several workers, on steps whose speed differs from source to
+// source: reports in order, one output at a time, steps of their own.
+#include "core/platform/parallel_file_run.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/recording_run_handler.h"
+
+namespace leafwright {
+namespace {
+
+struct PatientHandler : testing::RecordingRunHandler {
+    bool reportsMayWait() const override { return true; }
+};
+
+// Sources "sN" whose output is "o0" or "o1" by N's parity, so that sources a
+// worker apart share an output; every seventh fails. Each conversion notes
+// whether its output was being written already, and the order in which each
+// output was written.
+class FakeConversions {
+  public:
+    std::function<FileRunSteps()> maker() {
+        return [this] {
+            ++stepsMade;
+            FileRunSteps steps;
+            steps.outputPathOf = [](const std::string& source) {
+                return "o" + std::to_string(std::stoi(source.substr(1)) % 2);
+            };
+            steps.convertOne = [this](const std::string& source, const std::string& output,
+                                      const ReplaceQuestion&) {
+                const int number = std::stoi(source.substr(1));
+                {
+                    std::lock_guard lock(mutex);
+                    if (!busy.insert(output).second) overlapped = true;
+                    writers[output].push_back(number);
+                }
+                // Uneven work, so that later sources often finish first.
+                std::this_thread::sleep_for(std::chrono::microseconds((number * 37) % 200));
+                {
+                    std::lock_guard lock(mutex);
+                    busy.erase(output);
+                }
+                if (number % 7 == 3) throw FileError(source, "fails on purpose");
+                return FileRunStepResult{};
+            };
+            return steps;
+        };
+    }
+
+    std::atomic<int> stepsMade{0};
+    std::mutex mutex;
+    std::set<std::string> busy;
+    bool overlapped = false;
+    std::map<std::string, std::vector<int>> writers;
+};
+
+TEST(ParallelFileRun, ReportsInOrderWithOneWriterPerOutput) {
+    std::vector<std::string> sources;
+    for (int i = 0; i < 400; ++i) sources.push_back("s" + std::to_string(i));
+    std::size_t next = 0;
+    const SourceFeed feed = [&](std::string& source) {
+        if (next == sources.size()) return false;
+        source = sources[next++];
+        return true;
+    };
+    FakeConversions conversions;
+    PatientHandler handler;
+    runOverFilesInParallel(feed, conversions.maker(), handler, 3);
+
+    std::vector<std::string> expected;
+    for (int i = 0; i < 400; ++i) {
+        const std::string output = "o" + std::to_string(i % 2);
+        expected.push_back(i % 7 == 3 ? "failed s" + std::to_string(i)
+                                      : "converted s" + std::to_string(i) + " -> " + output);
+    }
+    EXPECT_EQ(handler.events, expected);
+    EXPECT_EQ(conversions.stepsMade, 3);
+    EXPECT_FALSE(conversions.overlapped);
+    for (const auto& [output, numbers] : conversions.writers)
+        EXPECT_TRUE(std::is_sorted(numbers.begin(), numbers.end())) << output;
+}
+
+TEST(ParallelFileRun, NeverMoreWorkersThanSourcesAndAListThatFailsEndsTheRun) {
+    FakeConversions conversions;
+    PatientHandler handler;
+    std::vector<std::string> two{"s1", "s2"};
+    std::size_t next = 0;
+    runOverFilesInParallel(
+        [&](std::string& source) {
+            if (next == two.size()) return false;
+            source = two[next++];
+            return true;
+        },
+        conversions.maker(), handler, 8);
+    EXPECT_EQ(conversions.stepsMade, 2);
+    EXPECT_EQ(handler.events.size(), 2u);
+
+    // The sources read before the list failed are reported; then the error.
+    PatientHandler cut;
+    int given = 0;
+    EXPECT_THROW(runOverFilesInParallel(
+                     [&](std::string& source) {
+                         if (given == 50) throw FileError("list", "Input/output error");
+                         source = "s" + std::to_string(given++ * 7 + 1);
+                         return true;
+                     },
+                     conversions.maker(), cut, 2),
+                 FileError);
+    EXPECT_EQ(cut.events.size(), 50u);
+    EXPECT_EQ(cut.events.back(), "converted s344 -> o0");
+}
+
+}  // namespace
+}  // namespace leafwright

@@ -1,0 +1,76 @@
+// The private folder that holds standard input and a document bound for
+// standard output: private modes, and nothing left behind, signals included.
+#include "core/platform/private_temporary_folder.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "core/platform/signal_cleanup.h"
+#include "support/temp_dir.h"
+
+namespace leafwright {
+namespace {
+
+using testing::listFolder;
+using testing::readBytes;
+using testing::TempDir;
+using testing::writeBytes;
+
+unsigned modeOf(const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info.st_mode & 07777;
+}
+
+TEST(PrivateTemporaryFolder, HoldsPrivateCopiesAndLeavesNothing) {
+    TempDir dir;
+    ::setenv("TMPDIR", dir.path().c_str(), 1);
+    writeBytes(dir.file("source"), std::string(300000, 'x') + "end");
+    {
+        PrivateTemporaryFolder folder;
+        const int source = ::open(dir.file("source").c_str(), O_RDONLY);
+        const std::string copy = folder.copyIn("input", source, "-");
+        ::close(source);
+        EXPECT_EQ(readBytes(copy), readBytes(dir.file("source")));
+        EXPECT_EQ(modeOf(copy), 0600u);
+        EXPECT_EQ(modeOf(copy.substr(0, copy.rfind('/'))), 0700u);
+        const std::string output = folder.entry("output.pdf");
+        writeBytes(output, "document");
+        EXPECT_EQ(listFolder(dir.path()).size(), 2u);
+    }
+    EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"source"});
+
+    // A signal while the folder holds files removes them and the folder, and
+    // ends the process by that signal.
+    for (int signalNumber : {SIGINT, SIGTERM, SIGPIPE}) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::signal(signalNumber, SIG_DFL);
+            removeTemporaryFilesOnSignals();
+            PrivateTemporaryFolder folder;
+            const int source = ::open(dir.file("source").c_str(), O_RDONLY);
+            folder.copyIn("input", source, "-");
+            writeBytes(folder.entry("output.pdf"), "partial");
+            ::raise(signalNumber);
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status));
+        EXPECT_EQ(WTERMSIG(status), signalNumber);
+        EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"source"});
+    }
+    ::unsetenv("TMPDIR");
+}
+
+}  // namespace
+}  // namespace leafwright
