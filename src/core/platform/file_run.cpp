@@ -10,6 +10,7 @@
 
 #include "core/platform/file_search.h"
 #include "core/platform/replacement_batch.h"
+#include "core/platform/run_control.h"
 
 namespace leafwright {
 
@@ -118,6 +119,7 @@ void runOverFiles(const std::vector<std::string>& sources, const FileRunSteps& s
         const std::string output = steps.outputPathOf(source);
         FileRunStepResult result;
         try {
+            throwIfRunCancelled();
             if (outputWouldReplaceSource(source, output))
                 throw FileError(source, steps.ownSourceCause);
             bool replaceGranted = false;
@@ -138,6 +140,11 @@ void runOverFiles(const std::vector<std::string>& sources, const FileRunSteps& s
                 reports.declined(source, output);
                 continue;
             }
+        } catch (const RunCancelled&) {
+            // Not the file's failure: the run ends here, the file unreported,
+            // and the reports held back so far are given first.
+            reports.finish();
+            throw;
         } catch (const std::exception& error) {
             // Whatever stops one file (memory running out on it, say) is
             // reported as that file's failure; the handler decides whether
