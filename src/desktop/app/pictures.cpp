@@ -16,6 +16,10 @@ QPixmap picture(const QString& name, QSize size) {
     return pixmap;
 }
 
+QIcon pictureIcon(const QString& name) {
+    return QIcon(QStringLiteral(":/pictures/") + name + QStringLiteral(".svg"));
+}
+
 QIcon programIcon() {
     QIcon icon;
     icon.addPixmap(picture(QStringLiteral("program-icon"), QSize(16, 16)));
