@@ -204,12 +204,12 @@ void MainDialog::buildClientArea() {
 
     sourceList_ =
         new FileList(FileList::Order::Ascending,
-                     QIcon(picture(QStringLiteral("list-text-document"), QSize(16, 16))), group);
+                     pictureIcon(QStringLiteral("list-text-document")), group);
     sourceList_->setObjectName(QStringLiteral("sourceList"));
     sourceList_->setAccessibleName(QStringLiteral("Text files to convert"));
     resultList_ =
         new FileList(FileList::Order::Ascending,
-                     QIcon(picture(QStringLiteral("list-pdf-document"), QSize(16, 16))), group);
+                     pictureIcon(QStringLiteral("list-pdf-document")), group);
     resultList_->setObjectName(QStringLiteral("resultList"));
     resultList_->setAccessibleName(QStringLiteral("PDF files written"));
     groupLayout->addWidget(sourceList_);

@@ -21,11 +21,7 @@ QIcon pictureIcon(const QString& name) {
 }
 
 QIcon programIcon() {
-    QIcon icon;
-    icon.addPixmap(picture(QStringLiteral("program-icon"), QSize(16, 16)));
-    icon.addPixmap(picture(QStringLiteral("program-icon"), QSize(32, 32)));
-    icon.addPixmap(picture(QStringLiteral("program-icon"), QSize(64, 64)));
-    return icon;
+    return pictureIcon(QStringLiteral("program-icon"));
 }
 
 }  // namespace leafwright

@@ -15,8 +15,8 @@ QPixmap picture(const QString& name, QSize size);
 // device pixel ratio it is shown, so that it stays sharp on any screen.
 QIcon pictureIcon(const QString& name);
 
-// The window icon: a yellow sheet of paper held by a paper clip, at 16 and
-// 32 pixels.
+// The window icon: a yellow sheet of paper held by a paper clip, drawn at
+// whatever size the desktop asks for.
 QIcon programIcon();
 
 }  // namespace leafwright

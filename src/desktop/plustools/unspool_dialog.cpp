@@ -73,12 +73,12 @@ void UnspoolDialog::buildControls() {
     auto* group = new QGroupBox(QStringLiteral("File List"), this);
     pdfList_ =
         new FileList(FileList::Order::AsInserted,
-                     QIcon(picture(QStringLiteral("list-pdf-document"), QSize(16, 16))), group);
+                     pictureIcon(QStringLiteral("list-pdf-document")), group);
     pdfList_->setObjectName(QStringLiteral("pdfList"));
     pdfList_->setAccessibleName(QStringLiteral("PDF files to extract"));
     textList_ =
         new FileList(FileList::Order::AsInserted,
-                     QIcon(picture(QStringLiteral("list-text-document"), QSize(16, 16))), group);
+                     pictureIcon(QStringLiteral("list-text-document")), group);
     textList_->setObjectName(QStringLiteral("textList"));
     textList_->setAccessibleName(QStringLiteral("Text files written"));
 
