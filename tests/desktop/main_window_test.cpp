@@ -10,6 +10,7 @@
 
 #include "desktop/app/command_ids.h"
 #include "desktop/app/file_list.h"
+#include "desktop/settings/settings_dialog.h"
 #include "desktop_fixture.h"
 
 using namespace leafwright;
@@ -82,6 +83,27 @@ class MainWindowTest : public QObject {
                                        "Remove", "Clear list", "Settings", "Convert", "Info",
                                        "Tools"}));
         QCOMPARE(QApplication::focusWidget(), dialog.sourceList());
+    }
+
+    // A screen reader hears each field of the settings dialog by its own
+    // label, not by the group around it.
+    void settingsFieldsAreNamedByTheirLabels() {
+        QTemporaryDir dir;
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(dir));
+        QStringList names;
+        seams.modal.setHandler([&](QDialog& shown) {
+            auto& settings = static_cast<SettingsDialog&>(shown);
+            for (int id : {SettingsDialog::kLeftMarginField, SettingsDialog::kTopMarginField,
+                           SettingsDialog::kAuthorField, SettingsDialog::kTitleField,
+                           SettingsDialog::kSubjectField, SettingsDialog::kKeywordsField,
+                           SettingsDialog::kCreatorField, SettingsDialog::kPageStyleList})
+                names << settings.control(id)->accessibleName();
+            return int(QDialog::Rejected);
+        });
+        dialog.sendCommand(kCmdOptions);
+        QCOMPARE(names, QStringList({"Left margin", "Top margin", "Author", "Title", "Subject",
+                                     "Keywords", "Creater", "Page style"}));
     }
 
     void menusHoldTheirItemsInOrderWithoutMnemonics() {
