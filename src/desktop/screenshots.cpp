@@ -94,8 +94,8 @@ int main(int argc, char** argv) {
     const QDir examples(QApplication::applicationDirPath() + QStringLiteral("/../../examples"));
     for (const QString& name : examples.entryList({QStringLiteral("*.txt")}, QDir::Files))
         darkWindow.sourceList()->appendRow(examples.absoluteFilePath(name));
-    allSaved = photograph(darkWindow, output.filePath(QStringLiteral("main-window-dark.png"))) &&
-               allSaved;
+    allSaved =
+        photograph(darkWindow, output.filePath(QStringLiteral("main-window-dark.png"))) && allSaved;
 
     if (seam.ran().size() != 2 || !allSaved) {
         std::fprintf(stderr, "leafwright-screenshots: a window could not be photographed\n");

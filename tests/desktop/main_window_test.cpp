@@ -79,9 +79,9 @@ class MainWindowTest : public QObject {
             reached << focus->accessibleName();
             QTest::keyClick(focus, Qt::Key_Tab);
         }
-        QCOMPARE(reached, QStringList({"Text files to convert", "PDF files written", "Add Files",
-                                       "Remove", "Clear list", "Settings", "Convert", "Info",
-                                       "Tools"}));
+        QCOMPARE(reached,
+                 QStringList({"Text files to convert", "PDF files written", "Add Files", "Remove",
+                              "Clear list", "Settings", "Convert", "Info", "Tools"}));
         QCOMPARE(QApplication::focusWidget(), dialog.sourceList());
     }
 
@@ -126,9 +126,9 @@ class MainWindowTest : public QObject {
             QVERIFY2(!action->text().contains('&'), qPrintable(action->text()));
         // The keys of the commands, shown in their menus.
         const QList<QPair<int, QString>> keys = {
-            {kCmdAddFiles, "Ctrl+O"},       {kCmdRemoveFiles, "Del"},
+            {kCmdAddFiles, "Ctrl+O"},          {kCmdRemoveFiles, "Del"},
             {kCmdClearList, "Ctrl+Shift+Del"}, {kCmdConvertFiles, "Ctrl+Return"},
-            {kCmdOptions, "Ctrl+,"},        {kCmdShowHelp, "F1"},
+            {kCmdOptions, "Ctrl+,"},           {kCmdShowHelp, "F1"},
         };
         for (const auto& [command, key] : keys)
             QCOMPARE(dialog.menuAction(command)->shortcut(), QKeySequence(key));

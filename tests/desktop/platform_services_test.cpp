@@ -3,9 +3,9 @@
 #include <QProcess>
 #include <QTest>
 
-#include "desktop_fixture.h"
 #include "core/settings/messages.h"
 #include "desktop/platform/window_memory.h"
+#include "desktop_fixture.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;
@@ -32,8 +32,8 @@ class PlatformServicesTest : public QObject {
         QCOMPARE(messageStyle(kTextListEmpty).icon, QMessageBox::Information);
         QCOMPARE(messageStyle(kPdfListEmpty).icon, QMessageBox::Information);
         QCOMPARE(messageStyle(kOverwriteQuestion).buttons,
-                 QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll |
-                     QMessageBox::NoToAll | QMessageBox::Cancel);
+                 QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll | QMessageBox::NoToAll |
+                     QMessageBox::Cancel);
         QCOMPARE(messageStyle(kOverwriteQuestion).icon, QMessageBox::NoIcon);
         // The caption is the program's file name without its extension.
         QCOMPARE(messageCaption(), QStringLiteral("desktop_platform_services_test"));

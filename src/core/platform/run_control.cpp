@@ -10,7 +10,9 @@ RunControlScope::RunControlScope(RunControl& control) : outer_(currentControl) {
     currentControl = &control;
 }
 
-RunControlScope::~RunControlScope() { currentControl = outer_; }
+RunControlScope::~RunControlScope() {
+    currentControl = outer_;
+}
 
 void throwIfRunCancelled() {
     if (currentControl != nullptr && currentControl->cancelRequested()) throw RunCancelled();

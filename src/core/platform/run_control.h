@@ -23,7 +23,9 @@ class RunControl {
 
     // The size of the source being read, and the bytes read from it so far,
     // every pass counted (a layout reads its source more than once).
-    std::uint64_t sourceSize() const noexcept { return sourceSize_.load(std::memory_order_relaxed); }
+    std::uint64_t sourceSize() const noexcept {
+        return sourceSize_.load(std::memory_order_relaxed);
+    }
     std::uint64_t sourceBytesRead() const noexcept {
         return sourceBytesRead_.load(std::memory_order_relaxed);
     }

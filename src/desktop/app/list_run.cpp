@@ -1,8 +1,8 @@
 #include "desktop/app/list_run.h"
 
 #include <QEventLoop>
-#include <QPushButton>
 #include <QFile>
+#include <QPushButton>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>

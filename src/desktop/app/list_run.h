@@ -31,8 +31,8 @@ class ListRun : public QObject {
 
   public:
     // The core's loop over the given sources, reporting to the handler.
-    using Loop = std::function<void(const std::vector<std::string>& sources,
-                                    FileRunHandler& handler)>;
+    using Loop =
+        std::function<void(const std::vector<std::string>& sources, FileRunHandler& handler)>;
 
     ListRun(QWidget* window, RunProgressPanel* panel, FileList& sources, FileList& results);
     ~ListRun() override;

@@ -5,24 +5,24 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeySequence>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "desktop/app/command_ids.h"
-#include "desktop/widgets/dialog_units.h"
-#include "desktop/widgets/drop_down_button.h"
-#include "desktop/app/file_list.h"
-#include "desktop/app/list_run.h"
-#include "desktop/platform/window_memory.h"
-#include "desktop/widgets/run_progress_panel.h"
-#include "desktop/app/pictures.h"
 #include "core/settings/product_info.h"
 #include "core/version.h"
+#include "desktop/app/command_ids.h"
+#include "desktop/app/file_list.h"
+#include "desktop/app/list_run.h"
+#include "desktop/app/pictures.h"
+#include "desktop/platform/window_memory.h"
+#include "desktop/widgets/dialog_units.h"
+#include "desktop/widgets/drop_down_button.h"
+#include "desktop/widgets/run_progress_panel.h"
 
 namespace leafwright {
 
@@ -202,14 +202,12 @@ void MainDialog::buildClientArea() {
     auto* groupLayout = new QVBoxLayout(group);
     clientLayout->addWidget(group, 1);
 
-    sourceList_ =
-        new FileList(FileList::Order::Ascending,
-                     pictureIcon(QStringLiteral("list-text-document")), group);
+    sourceList_ = new FileList(FileList::Order::Ascending,
+                               pictureIcon(QStringLiteral("list-text-document")), group);
     sourceList_->setObjectName(QStringLiteral("sourceList"));
     sourceList_->setAccessibleName(QStringLiteral("Text files to convert"));
-    resultList_ =
-        new FileList(FileList::Order::Ascending,
-                     pictureIcon(QStringLiteral("list-pdf-document")), group);
+    resultList_ = new FileList(FileList::Order::Ascending,
+                               pictureIcon(QStringLiteral("list-pdf-document")), group);
     resultList_->setObjectName(QStringLiteral("resultList"));
     resultList_->setAccessibleName(QStringLiteral("PDF files written"));
     groupLayout->addWidget(sourceList_);
@@ -234,8 +232,8 @@ void MainDialog::buildClientArea() {
     // The window opens at its size in dialog units, or at the size it had
     // when it was last closed; it can be resized and maximised, and the
     // lists grow with it.
-    const QSize designed = units.rect(0, 0, 372, 224).size() +
-                           QSize(0, menuBar_->sizeHint().height());
+    const QSize designed =
+        units.rect(0, 0, 372, 224).size() + QSize(0, menuBar_->sizeHint().height());
     resize(WindowMemory::windowSize(QStringLiteral("main"), designed));
 }
 
@@ -270,11 +268,9 @@ void MainDialog::buildToolbar(QWidget* band) {
         // which adds files.
         button->setFocusPolicy(Qt::TabFocus);
         button->setAccessibleName(QString::fromLatin1(entry.caption));
-        button->setToolTip(
-            QStringLiteral("%1 (%2)")
-                .arg(QString::fromLatin1(entry.caption),
-                     QKeySequence(QString::fromLatin1(entry.shortcut))
-                         .toString(QKeySequence::NativeText)));
+        button->setToolTip(QStringLiteral("%1 (%2)").arg(
+            QString::fromLatin1(entry.caption),
+            QKeySequence(QString::fromLatin1(entry.shortcut)).toString(QKeySequence::NativeText)));
         connect(button, &QToolButton::clicked, this, [this, id] { sendCommand(id); });
         toolbar->addWidget(button);
         toolbarButtons_.insert(id, button);

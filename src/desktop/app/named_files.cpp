@@ -37,8 +37,9 @@ NamedFiles sortNamedFiles(const QStringList& names,
 
 void reportLeftOut(QWidget* owner, const QStringList& leftOut, const QString& kind) {
     if (leftOut.isEmpty()) return;
-    showNotice(owner, QStringLiteral("These were not added, as they are not %1:\n%2")
-                          .arg(kind, leftOut.join(QLatin1Char('\n'))),
+    showNotice(owner,
+               QStringLiteral("These were not added, as they are not %1:\n%2")
+                   .arg(kind, leftOut.join(QLatin1Char('\n'))),
                QMessageBox::Information);
 }
 

@@ -20,7 +20,8 @@ QString& memoryFolder() {
 // nothing goes to the user's default settings location.
 std::unique_ptr<QSettings> openMemory() {
     if (memoryFolder().isEmpty()) return nullptr;
-    const QString path = QDir(memoryFolder()).filePath(QString::fromLatin1(WindowMemory::kFileName));
+    const QString path =
+        QDir(memoryFolder()).filePath(QString::fromLatin1(WindowMemory::kFileName));
     return std::make_unique<QSettings>(path, QSettings::IniFormat);
 }
 

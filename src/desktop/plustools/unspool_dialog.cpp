@@ -10,18 +10,18 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "desktop/widgets/dialog_units.h"
+#include "core/plustools/unspool_run.h"
+#include "core/settings/messages.h"
 #include "desktop/app/file_list.h"
-#include "desktop/app/pictures.h"
 #include "desktop/app/list_run.h"
 #include "desktop/app/named_files.h"
-#include "desktop/platform/window_memory.h"
-#include "desktop/widgets/run_progress_panel.h"
+#include "desktop/app/pictures.h"
 #include "desktop/platform/file_dialog.h"
 #include "desktop/platform/message_box.h"
-#include "core/settings/messages.h"
+#include "desktop/platform/window_memory.h"
+#include "desktop/widgets/dialog_units.h"
 #include "desktop/widgets/plus_tool_font.h"
-#include "core/plustools/unspool_run.h"
+#include "desktop/widgets/run_progress_panel.h"
 
 namespace leafwright {
 
@@ -71,14 +71,12 @@ void UnspoolDialog::buildControls() {
     addButton(kQuitButton, QStringLiteral("Quit"));
 
     auto* group = new QGroupBox(QStringLiteral("File List"), this);
-    pdfList_ =
-        new FileList(FileList::Order::AsInserted,
-                     pictureIcon(QStringLiteral("list-pdf-document")), group);
+    pdfList_ = new FileList(FileList::Order::AsInserted,
+                            pictureIcon(QStringLiteral("list-pdf-document")), group);
     pdfList_->setObjectName(QStringLiteral("pdfList"));
     pdfList_->setAccessibleName(QStringLiteral("PDF files to extract"));
-    textList_ =
-        new FileList(FileList::Order::AsInserted,
-                     pictureIcon(QStringLiteral("list-text-document")), group);
+    textList_ = new FileList(FileList::Order::AsInserted,
+                             pictureIcon(QStringLiteral("list-text-document")), group);
     textList_->setObjectName(QStringLiteral("textList"));
     textList_->setAccessibleName(QStringLiteral("Text files written"));
 
@@ -130,8 +128,7 @@ void UnspoolDialog::buildControls() {
     layout->addWidget(runPanel_);
 
     // It opens at its size in dialog units, or at the size it last had.
-    resize(WindowMemory::windowSize(QStringLiteral("unspool"),
-                                    units.rect(0, 0, 258, 135).size()));
+    resize(WindowMemory::windowSize(QStringLiteral("unspool"), units.rect(0, 0, 258, 135).size()));
 
     connect(addFiles, &QPushButton::clicked, this, [this] { OnAddFiles(); });
     connect(button(kRemoveButton), &QPushButton::clicked, this, [this] { OnRemove(); });
