@@ -74,6 +74,23 @@ class LongRunsAndDropsTest : public QObject {
         QVERIFY(!dialog.runProgressPanel()->isVisible());
     }
 
+    // Escape or the close box during a run cancel it first, then close.
+    void closingDuringARunCancelsItThenCloses() {
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(*dir_));
+        for (const char* name : {"a.txt", "b.txt"})
+            dialog.sourceList()->appendRow(writeFile(path(name)));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        connect(dialog.resultList()->model(), &QAbstractItemModel::rowsInserted, &dialog,
+                [&] { dialog.close(); });
+        dialog.sendCommand(kCmdConvertFiles);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(dialog.sourceList()->rowTexts(), QStringList{path("b.txt")});
+        QVERIFY(!QFile::exists(path("b.pdf")));
+    }
+
     void yesToAllAnswersOnceForTheRestOfTheRun() {
         PlatformSeams seams;
         MainDialog dialog(foldersIn(*dir_));
