@@ -1,5 +1,6 @@
 #include "desktop/app/list_run.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QPushButton>
@@ -46,6 +47,8 @@ class ListRun::Forwarder : public FileRunHandler {
     explicit Forwarder(ListRun& run) : run_(run) {}
 
     bool confirmOverwrite(const std::string&, const std::string& outputPath) override {
+        // A run that is stopping asks nothing more.
+        throwIfRunCancelled();
         Answer answer = Answer::Keep;
         onWindowThread(&run_, [&] { answer = run_.answerOverwrite(outputPath); });
         // Cancel leaves the file unconverted and its row on top.
@@ -125,7 +128,12 @@ void ListRun::run(const Loop& loop) {
     panelDelay.start(kPanelDelayMs);
     progress.start(kProgressIntervalMs);
     waiting.exec();
-    worker->wait();
+    // The loop also ends when the application quits; the worker may then be
+    // waiting for the window's thread, so keep serving it while it stops.
+    while (!worker->wait(10)) {
+        control.cancel();
+        QCoreApplication::processEvents();
+    }
     progress.stop();
     panelDelay.stop();
     setBusy(false);
