@@ -6,7 +6,7 @@ LEAFWRIGHT_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev libgl-dev
   libharfbuzz-dev libfontconfig-dev
-  xvfb xauth imagemagick fonts-liberation2 fonts-dejavu-core fonts-droid-fallback
+  xvfb xauth xdotool imagemagick fonts-liberation2 fonts-dejavu-core fonts-droid-fallback
   qpdf poppler-utils nlohmann-json3-dev parallel
   clang libclang-rt-14-dev clang-format-14
   desktop-file-utils appstream man-db groff-base util-linux acl

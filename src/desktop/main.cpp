@@ -1,4 +1,6 @@
+#include <QCoreApplication>
 #include <QEvent>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
@@ -37,12 +39,27 @@ bool hasArgument(int argc, char** argv, const char* wanted) {
     return false;
 }
 
+// The files named on the command line: every argument that is not an
+// option, and every one after "--". Qt has taken its own options by now.
+QStringList fileArguments(const QStringList& arguments) {
+    QStringList files;
+    bool optionsEnded = false;
+    for (const QString& argument : arguments.mid(1)) {
+        if (!optionsEnded && argument == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (optionsEnded || !argument.startsWith(QLatin1Char('-'))) {
+            files << argument;
+        }
+    }
+    return files;
+}
+
 }  // namespace
 
-// The window takes no files or settings from its command line. It answers
-// the two questions every desktop program answers (--version, --help), before
-// it looks for a display, and has one option for smoke tests,
-// --quit-after-first-paint; any other argument is ignored, as Qt's own
+// The window takes files from its command line, no settings. It answers the
+// two questions every desktop program answers (--version, --help), before it
+// looks for a display, and has one option for smoke tests,
+// --quit-after-first-paint; other options are ignored, as Qt's own
 // (-platform, -style) are taken by Qt.
 int main(int argc, char** argv) {
     if (hasArgument(argc, argv, "--version")) {
@@ -51,9 +68,10 @@ int main(int argc, char** argv) {
     }
     if (hasArgument(argc, argv, "--help") || hasArgument(argc, argv, "-h")) {
         std::printf(
-            "Usage: leafwright [--quit-after-first-paint]\n"
+            "Usage: leafwright [--quit-after-first-paint] [FILE...]\n"
             "\n"
-            "Opens the Leafwright window, which turns text files into PDF documents.\n"
+            "Opens the Leafwright window, which turns text files into PDF documents,\n"
+            "with the FILEs in its list of files to convert.\n"
             "The command line converts without a window: see leafwright-cli --help.\n"
             "\n"
             "  --quit-after-first-paint  close the window as soon as it has been drawn\n"
@@ -67,5 +85,5 @@ int main(int argc, char** argv) {
     leafwright::ConverterApp app(argc, argv);
     QuitAfterFirstPaint quitter;
     if (hasArgument(argc, argv, "--quit-after-first-paint")) app.installEventFilter(&quitter);
-    return app.initInstance();
+    return app.initInstance(fileArguments(QCoreApplication::arguments()));
 }

@@ -2,17 +2,22 @@
 // sees them, into PNG files for the documentation:
 //   leafwright-screenshots OUTPUT_FOLDER
 // writes settings-dialog.png (Options in a fresh program folder, so the
-// dialog shows the default values) and unspool-window.png. Run it under a
+// dialog shows the default values), unspool-window.png, and
+// main-window-dark.png (the main window, with the examples listed, under a
+// dark palette: the toolbar's captions follow the palette). Run it under a
 // display (scripts/screenshot.sh uses a virtual X server).
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QPalette>
 #include <QPixmap>
+#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
 
 #include "desktop/app/command_ids.h"
+#include "desktop/widgets/file_list.h"
 #include "desktop/app/main_dialog.h"
 #include "desktop/platform/modal_runner.h"
 #include "desktop/platform/program_folders.h"
@@ -30,6 +35,26 @@ bool photograph(QDialog& dialog, const QString& path) {
     const bool saved = dialog.grab().save(path, "PNG");
     dialog.hide();
     return saved;
+}
+
+// A dark palette as a dark desktop theme gives it.
+QPalette darkPalette() {
+    QPalette dark;
+    const QColor window(45, 45, 48), base(30, 30, 32), text(230, 230, 230);
+    dark.setColor(QPalette::Window, window);
+    dark.setColor(QPalette::WindowText, text);
+    dark.setColor(QPalette::Base, base);
+    dark.setColor(QPalette::AlternateBase, window);
+    dark.setColor(QPalette::Text, text);
+    dark.setColor(QPalette::Button, window);
+    dark.setColor(QPalette::ButtonText, text);
+    dark.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    dark.setColor(QPalette::HighlightedText, Qt::white);
+    dark.setColor(QPalette::ToolTipBase, window);
+    dark.setColor(QPalette::ToolTipText, text);
+    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(120, 120, 120));
+    dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(120, 120, 120));
+    return dark;
 }
 
 }  // namespace
@@ -62,6 +87,15 @@ int main(int argc, char** argv) {
     mainWindow.sendCommand(leafwright::kCmdOptions);
     nextPicture = QStringLiteral("unspool-window.png");
     mainWindow.sendCommand(leafwright::kCmdUnspool);
+
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setPalette(darkPalette());
+    leafwright::MainDialog darkWindow(folders);
+    const QDir examples(QApplication::applicationDirPath() + QStringLiteral("/../../examples"));
+    for (const QString& name : examples.entryList({QStringLiteral("*.txt")}, QDir::Files))
+        darkWindow.sourceList()->appendRow(examples.absoluteFilePath(name));
+    allSaved =
+        photograph(darkWindow, output.filePath(QStringLiteral("main-window-dark.png"))) && allSaved;
 
     if (seam.ran().size() != 2 || !allSaved) {
         std::fprintf(stderr, "leafwright-screenshots: a window could not be photographed\n");

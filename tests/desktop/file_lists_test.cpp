@@ -38,7 +38,7 @@ class FileListsTest : public QObject {
         QCOMPARE(dialog.resultList()->rowCount(), 0);
         QCOMPARE(seams.files.requests().front().form, FileDialogSeam::Form::OpenSeveral);
         QCOMPARE(seams.files.requests().front().filterText,
-                 QStringLiteral("Text file(*.txt)|*.txt;|"));
+                 QStringLiteral("Text file(*.txt)|*.txt;|All files (*)|*|"));
         QVERIFY(seams.messages.shown().empty());
     }
 

@@ -1,5 +1,6 @@
 // The main window: routing of every command source, the enable rules of the
-// menu items, the keyboard, and the window's fixed frame.
+// menu items, the keyboard, the names a screen reader hears, and the window's
+// frame.
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 
 #include "desktop/app/command_ids.h"
 #include "desktop/widgets/file_list.h"
+#include "desktop/settings/settings_dialog.h"
 #include "desktop_fixture.h"
 
 using namespace leafwright;
@@ -35,23 +37,73 @@ class MainWindowTest : public QObject {
     }
 
   private slots:
-    void windowHasItsTitleAndOneSize() {
+    void windowHasItsTitleGrowsAndRemembersItsSize() {
+        QTemporaryDir dir;
+        PlatformSeams seams;
+        QSize opened;
+        {
+            MainDialog dialog(foldersIn(dir));
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            QCOMPARE(dialog.windowTitle(), QStringLiteral("Leafwright v3.5"));
+            QVERIFY(dialog.minimumSize() != dialog.maximumSize());
+            QVERIFY(dialog.windowFlags() & Qt::WindowMaximizeButtonHint);
+            QVERIFY(!dialog.windowIcon().isNull());
+            opened = dialog.size();
+            const int listWidth = dialog.sourceList()->width();
+            dialog.resize(opened + QSize(200, 100));
+            QTRY_VERIFY(dialog.sourceList()->width() > listWidth);
+            dialog.reject();
+        }
+        MainDialog again(foldersIn(dir));
+        QCOMPARE(again.size(), opened + QSize(200, 100));
+    }
+
+    // Every command is a control Tab reaches or a key, and every control has
+    // a name that says what it is.
+    void keyboardAndScreenReaderReachEverything() {
         QTemporaryDir dir;
         PlatformSeams seams;
         MainDialog dialog(foldersIn(dir));
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Leafwright v3.5"));
-        QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
-        QVERIFY(!(dialog.windowFlags() & Qt::WindowMinimizeButtonHint));
-        QVERIFY(!(dialog.windowFlags() & Qt::WindowMaximizeButtonHint));
-        QVERIFY(!dialog.windowIcon().isNull());
-        // The source list takes the keyboard first; Tab leads to the result list.
+        QCOMPARE(dialog.sourceList()->accessibleName(), QStringLiteral("Text files to convert"));
+        QCOMPARE(dialog.resultList()->accessibleName(), QStringLiteral("PDF files written"));
+        // The source list takes the keyboard first; Tab goes on to the result
+        // list and every toolbar button, then back.
         QCOMPARE(QApplication::focusWidget(), dialog.sourceList());
-        QTest::keyClick(dialog.sourceList(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), dialog.resultList());
-        QTest::keyClick(dialog.resultList(), Qt::Key_Tab);
+        QStringList reached;
+        for (int step = 0; step < 9; ++step) {
+            QWidget* focus = QApplication::focusWidget();
+            QVERIFY(!focus->accessibleName().isEmpty());
+            reached << focus->accessibleName();
+            QTest::keyClick(focus, Qt::Key_Tab);
+        }
+        QCOMPARE(reached,
+                 QStringList({"Text files to convert", "PDF files written", "Add Files", "Remove",
+                              "Clear list", "Settings", "Convert", "Info", "Tools"}));
         QCOMPARE(QApplication::focusWidget(), dialog.sourceList());
+    }
+
+    // A screen reader hears each field of the settings dialog by its own
+    // label, not by the group around it.
+    void settingsFieldsAreNamedByTheirLabels() {
+        QTemporaryDir dir;
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(dir));
+        QStringList names;
+        seams.modal.setHandler([&](QDialog& shown) {
+            auto& settings = static_cast<SettingsDialog&>(shown);
+            for (int id : {SettingsDialog::kLeftMarginField, SettingsDialog::kTopMarginField,
+                           SettingsDialog::kAuthorField, SettingsDialog::kTitleField,
+                           SettingsDialog::kSubjectField, SettingsDialog::kKeywordsField,
+                           SettingsDialog::kCreatorField, SettingsDialog::kPageStyleList})
+                names << settings.control(id)->accessibleName();
+            return int(QDialog::Rejected);
+        });
+        dialog.sendCommand(kCmdOptions);
+        QCOMPARE(names, QStringList({"Left margin", "Top margin", "Author", "Title", "Subject",
+                                     "Keywords", "Creater", "Page style"}));
     }
 
     void menusHoldTheirItemsInOrderWithoutMnemonics() {
@@ -70,10 +122,33 @@ class MainWindowTest : public QObject {
         QCOMPARE(itemsOf(menuTitled(dialog, "Plus-tools")), QStringList({"Unspool v1.0 Beta"}));
         QCOMPARE(itemsOf(menuTitled(dialog, "Help")), QStringList({"Help", "-", "About"}));
         QCOMPARE(itemsOf(dialog.toolsDropDownMenu()), QStringList({"Unspool v1.0 Beta"}));
-        for (QAction* action : dialog.findChildren<QAction*>()) {
+        for (QAction* action : dialog.findChildren<QAction*>())
             QVERIFY2(!action->text().contains('&'), qPrintable(action->text()));
-            QVERIFY(action->shortcut().isEmpty());
-        }
+        // The keys of the commands, shown in their menus.
+        const QList<QPair<int, QString>> keys = {
+            {kCmdAddFiles, "Ctrl+O"},          {kCmdRemoveFiles, "Del"},
+            {kCmdClearList, "Ctrl+Shift+Del"}, {kCmdConvertFiles, "Ctrl+Return"},
+            {kCmdOptions, "Ctrl+,"},           {kCmdShowHelp, "F1"},
+        };
+        for (const auto& [command, key] : keys)
+            QCOMPARE(dialog.menuAction(command)->shortcut(), QKeySequence(key));
+    }
+
+    // A key works whatever state its menu item was last given.
+    void keysSendTheirCommands() {
+        QTemporaryDir dir;
+        PlatformSeams seams;
+        RecordingMainDialog dialog(foldersIn(dir));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        showMenu(dialog, "File");  // greys Remove Files: nothing is selected
+        dialog.sourceList()->appendRow("/in/a.txt");
+        dialog.sourceList()->item(0)->setSelected(true);
+        QTest::keyClick(dialog.sourceList(), Qt::Key_Delete);
+        QTest::keyClick(dialog.sourceList(), Qt::Key_O, Qt::ControlModifier);
+        QTest::keyClick(dialog.sourceList(), Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(dialog.reached, QStringList({"OnRemoveFiles", "OnAddFiles", "OnConvertFiles"}));
+        QCOMPARE(dialog.sourceList()->rowCount(), 0);
     }
 
     void everySourceReachesItsHandler_data() {
@@ -247,8 +322,9 @@ class MainWindowTest : public QObject {
         QToolButton* tools = dialog.toolbarButton(kCmdToolbarTools);
         QCOMPARE(tools->popupMode(), QToolButton::MenuButtonPopup);
         QCOMPARE(tools->menu(), dialog.toolsDropDownMenu());
-        QCOMPARE(tools->iconSize(), QSize(62, 42));
-        QVERIFY(tools->toolTip().isEmpty());
+        QCOMPARE(tools->text(), QStringLiteral("Tools"));
+        QCOMPARE(tools->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+        QCOMPARE(tools->toolTip(), QStringLiteral("Tools (Ctrl+T)"));
     }
 };
 

@@ -3,8 +3,9 @@
 #include <QProcess>
 #include <QTest>
 
-#include "desktop_fixture.h"
 #include "core/settings/messages.h"
+#include "desktop/platform/window_memory.h"
+#include "desktop_fixture.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;
@@ -30,7 +31,9 @@ class PlatformServicesTest : public QObject {
         QCOMPARE(messageStyle(kTopMarginIllegal).icon, QMessageBox::NoIcon);
         QCOMPARE(messageStyle(kTextListEmpty).icon, QMessageBox::Information);
         QCOMPARE(messageStyle(kPdfListEmpty).icon, QMessageBox::Information);
-        QCOMPARE(messageStyle(kOverwriteQuestion).buttons, QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(messageStyle(kOverwriteQuestion).buttons,
+                 QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll | QMessageBox::NoToAll |
+                     QMessageBox::Cancel);
         QCOMPARE(messageStyle(kOverwriteQuestion).icon, QMessageBox::NoIcon);
         // The caption is the program's file name without its extension.
         QCOMPARE(messageCaption(), QStringLiteral("desktop_platform_services_test"));
@@ -60,6 +63,27 @@ class PlatformServicesTest : public QObject {
         QCOMPARE(QDir(QDir::currentPath()).canonicalPath(), QDir(picked.path()).canonicalPath());
         QVERIFY(askSaveFileName(nullptr, "x|*.tcf|").isEmpty());
         QCOMPARE(seam.requests().back().form, FileDialogSeam::Form::Save);
+        QDir::setCurrent(start);
+    }
+
+    // Each kind of dialog opens where it last picked, remembered in the
+    // configuration folder; never just where a command left the current one.
+    void eachDialogStartsWhereItLastPicked() {
+        const QString start = QDir::currentPath();
+        QTemporaryDir config;
+        QTemporaryDir picked;
+        WindowMemory::useFolder(config.path());
+        FileDialogSeam seam;
+        seam.nextFileNames({picked.filePath("a.txt")});
+        askOpenFileNames(nullptr, "Text file(*.txt)|*.txt;|");
+        QDir::setCurrent(config.path());
+        askOpenFileNames(nullptr, "Text file(*.txt)|*.txt;|");
+        askOpenFileName(nullptr, "Configuration File(*.tcf)|*.tcf;|");
+        QCOMPARE(seam.requests().at(0).startFolder, QDir::homePath());
+        QCOMPARE(seam.requests().at(1).startFolder, picked.path());
+        QCOMPARE(seam.requests().at(2).startFolder, QDir::homePath());
+        QVERIFY(QFile::exists(config.filePath(WindowMemory::kFileName)));
+        WindowMemory::useFolder({});
         QDir::setCurrent(start);
     }
 

@@ -48,7 +48,8 @@ class UnspoolDialogTest : public QObject {
         dialog.OnAddFiles();
         QCOMPARE(dialog.pdfList()->rowTexts(),
                  QStringList({"/a/C.pdf", "/a/D.pdf", "/a/A.pdf", "/a/B.pdf"}));
-        QCOMPARE(seams.files.requests().at(0).filterText, QString("PDF file(*.pdf)|*.pdf;|"));
+        QCOMPARE(seams.files.requests().at(0).filterText,
+                 QString("PDF file(*.pdf)|*.pdf;|All files (*)|*|"));
         QVERIFY(seams.messages.shown().empty());
     }
 

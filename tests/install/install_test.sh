@@ -67,8 +67,13 @@ if [ $has_window = yes ]; then
   else
     echo "skipped: appstreamcli is not installed" >&2
   fi
-  grep -qx "Exec=leafwright" "$installed/share/applications/$id.desktop" ||
-    fail "the desktop entry does not start leafwright"
+  grep -qx "Exec=leafwright %F" "$installed/share/applications/$id.desktop" ||
+    fail "the desktop entry does not start leafwright with the chosen files"
+  # "Open With" offers Leafwright for text files, and AppStream says so too.
+  grep -qx "MimeType=text/plain;" "$installed/share/applications/$id.desktop" ||
+    fail "the desktop entry does not declare text/plain"
+  grep -q "<mediatype>text/plain</mediatype>" "$installed/share/metainfo/$id.metainfo.xml" ||
+    fail "the AppStream file does not list text/plain"
   grep -qx "Icon=$id" "$installed/share/applications/$id.desktop" ||
     fail "the desktop entry does not name the installed icon"
   # A PNG's size stands in its IHDR chunk: width and height, 4 bytes each.

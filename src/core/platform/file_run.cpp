@@ -11,6 +11,7 @@
 #include "core/platform/file_search.h"
 #include "core/platform/own_source.h"
 #include "core/platform/replacement_batch.h"
+#include "core/platform/run_control.h"
 
 namespace leafwright {
 
@@ -113,6 +114,7 @@ FileRunOutcome runOneFile(const std::string& source, const FileRunSteps& steps,
     FileRunOutcome outcome;
     outcome.source = source;
     try {
+        throwIfRunCancelled();
         outcome.output = steps.outputPathOf(source);
         const std::string& output = outcome.output;
         refuseOutputOverSource(source, output);
@@ -138,6 +140,9 @@ FileRunOutcome runOneFile(const std::string& source, const FileRunSteps& steps,
         outcome.facts.bytes = result.bytes;
         outcome.facts.pages = result.pages;
         outcome.facts.warning = std::move(result.warning);
+    } catch (const RunCancelled&) {
+        // Not the file's failure: the run ends here, the file unreported.
+        throw;
     } catch (const std::exception& error) {
         // Whatever stops one file (memory running out on it, say) is
         // reported as that file's failure; the handler decides whether
@@ -155,14 +160,20 @@ void reportOutcomes(const std::function<bool(FileRunOutcome& outcome)>& nextOutc
     ReplacedFolderFlush flushFoldersAtEnd;
     RunReports reports(handler);
     FileRunOutcome outcome;
-    while (nextOutcome(outcome)) {
-        if (outcome.kind == FileRunOutcome::Kind::Declined) {
-            reports.declined(outcome.source, outcome.output);
-        } else if (outcome.kind == FileRunOutcome::Kind::Converted) {
-            reports.converted(outcome.source, outcome.output, std::move(outcome.facts));
-        } else if (!reports.failed(outcome.source, *outcome.error)) {
-            break;
+    try {
+        while (nextOutcome(outcome)) {
+            if (outcome.kind == FileRunOutcome::Kind::Declined) {
+                reports.declined(outcome.source, outcome.output);
+            } else if (outcome.kind == FileRunOutcome::Kind::Converted) {
+                reports.converted(outcome.source, outcome.output, std::move(outcome.facts));
+            } else if (!reports.failed(outcome.source, *outcome.error)) {
+                break;
+            }
         }
+    } catch (const RunCancelled&) {
+        // The reports held back so far are given before the run ends.
+        reports.finish();
+        throw;
     }
     reports.finish();
 }

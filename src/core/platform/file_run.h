@@ -85,7 +85,9 @@ struct FileRunSteps {
 // refused before any question (answering could not help); an existing file
 // (not a folder) is replaced only after a Yes, asked before the conversion or,
 // for a file that appeared meanwhile, when the output is complete; then the
-// report.
+// report. A cancelled run (RunControlScope) throws RunCancelled between files
+// or while a file is read or written; that file is abandoned, leaves no
+// output and gets no report.
 void runOverFiles(const std::vector<std::string>& sources, const FileRunSteps& steps,
                   FileRunHandler& handler);
 

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "core/platform/file_error.h"
+#include "core/platform/run_control.h"
 
 namespace leafwright {
 
@@ -38,6 +39,7 @@ TextFileReader::TextFileReader(std::string path) : path_(std::move(path)) {
         refuse(FileError::fromErrno(path_, errno));
     device_ = static_cast<std::uint64_t>(info.st_dev);
     inode_ = static_cast<std::uint64_t>(info.st_ino);
+    noteSourceOpened(static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0)));
     std::size_t size = kBufferSize;
     if (info.st_size >= 0 && static_cast<std::uint64_t>(info.st_size) < kBufferSize)
         size = std::max(static_cast<std::size_t>(info.st_size) + 1, kSmallestBuffer);
@@ -75,6 +77,8 @@ bool TextFileReader::fill() {
         begin_ = 0;
     }
     if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+    // A cancelled run stops here even while a layout scans a large source.
+    throwIfRunCancelled();
     ssize_t got;
     do {
         got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
@@ -84,6 +88,7 @@ bool TextFileReader::fill() {
         endOfInput_ = true;
         return false;
     }
+    noteSourceRead(static_cast<std::uint64_t>(got));
     const char* fresh = buffer_.data() + end_;
     const void* stop = std::memchr(fresh, kEndOfText, static_cast<std::size_t>(got));
     if (stop != nullptr) {

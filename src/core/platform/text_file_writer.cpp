@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/platform/file_error.h"
+#include "core/platform/run_control.h"
 
 namespace leafwright {
 
@@ -66,6 +67,10 @@ void TextFileWriter::writeRaw(std::string_view bytes) {
             if (buffer_.size() < kBufferSize) {
                 buffer_.resize(std::min(buffer_.size() * 4, kBufferSize));
             } else {
+                // A cancelled run abandons the file here; the temporary file
+                // goes with the writer. The commit's own flush is no such
+                // point: a file that is committing is finished.
+                throwIfRunCancelled();
                 flush();
             }
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QStringList>
 
 namespace leafwright {
 
@@ -11,9 +12,9 @@ class ConverterApp : public QApplication {
   public:
     ConverterApp(int& argc, char** argv);
 
-    // Shows the main window until "Exit", Escape or the close box ends it.
-    // Returns the program's exit status.
-    int initInstance();
+    // Shows the main window, with `files` in the source list, until "Exit",
+    // Escape or the close box ends it. Returns the program's exit status.
+    int initInstance(const QStringList& files = {});
 };
 
 }  // namespace leafwright

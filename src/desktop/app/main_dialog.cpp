@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -18,36 +20,56 @@
 #include "desktop/widgets/pictures.h"
 #include "core/settings/product_info.h"
 #include "core/version.h"
+#include "desktop/widgets/list_run.h"
+#include "desktop/platform/window_memory.h"
+#include "desktop/widgets/run_progress_panel.h"
 
 namespace leafwright {
 
 namespace {
 
-constexpr QSize kToolbarPictureSize(62, 42);
+// The pictures are drawn from their SVGs at the screen's pixel ratio; the
+// captions are text under them, in the palette's colours.
+constexpr QSize kToolbarPictureSize(32, 32);
 
 struct ToolbarEntry {
     int command;
     const char* picture;
-    const char* caption;  // drawn inside the picture; kept for accessibility
+    const char* caption;
+    const char* shortcut;  // the key of the command, shown in the tooltip
 };
 
 // Left to right; the last one carries the drop-down arrow.
 constexpr ToolbarEntry kToolbar[] = {
-    {kCmdToolbarAddFiles, "toolbar-add-files", "Add Files"},
-    {kCmdToolbarRemove, "toolbar-remove", "Remove"},
-    {kCmdToolbarClearList, "toolbar-clear-list", "Clear list"},
-    {kCmdToolbarSettings, "toolbar-settings", "Settings"},
-    {kCmdToolbarConvert, "toolbar-convert", "Convert"},
-    {kCmdToolbarInfo, "toolbar-info", "Info"},
-    {kCmdToolbarTools, "toolbar-tools", "Tools"},
+    {kCmdToolbarAddFiles, "toolbar-add-files", "Add Files", "Ctrl+O"},
+    {kCmdToolbarRemove, "toolbar-remove", "Remove", "Del"},
+    {kCmdToolbarClearList, "toolbar-clear-list", "Clear list", "Ctrl+Shift+Del"},
+    {kCmdToolbarSettings, "toolbar-settings", "Settings", "Ctrl+,"},
+    {kCmdToolbarConvert, "toolbar-convert", "Convert", "Ctrl+Return"},
+    {kCmdToolbarInfo, "toolbar-info", "Info", "F1"},
+    {kCmdToolbarTools, "toolbar-tools", "Tools", "Ctrl+T"},
 };
 
-QFrame* etchedFrame(QWidget* parent, const QRect& where) {
-    auto* frame = new QFrame(parent);
-    frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    frame->setGeometry(where);
-    return frame;
-}
+// The keys of the commands, and the menu items that show them. Each key
+// sends the toolbar's command, which no enable rule ever greys, so that the
+// key works whatever state the menu was last shown in; the handlers cope
+// with empty lists themselves.
+struct KeyEntry {
+    const char* key;
+    int command;   // sent by the key
+    int menuItem;  // shows the key; 0 for none
+};
+
+constexpr KeyEntry kKeys[] = {
+    {"Ctrl+O", kCmdToolbarAddFiles, kCmdAddFiles},
+    {"Del", kCmdToolbarRemove, kCmdRemoveFiles},
+    {"Ctrl+Shift+Del", kCmdToolbarClearList, kCmdClearList},
+    {"Ctrl+Return", kCmdToolbarConvert, kCmdConvertFiles},
+    {"Ctrl+,", kCmdToolbarSettings, kCmdOptions},
+    {"F1", kCmdShowHelp, kCmdShowHelp},
+    {"Ctrl+Q", kCmdExit, kCmdExit},
+    {"Ctrl+T", kCmdToolbarTools, 0},
+};
 
 }  // namespace
 
@@ -93,14 +115,18 @@ const QHash<int, MainDialog::EnableRule>& MainDialog::enableRules() {
 MainDialog::MainDialog(ProgramFolders folders, QWidget* parent)
     : QDialog(parent), folders_(std::move(folders)) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setFont(mainDialogFont());
     setWindowIcon(programIcon());
     setWindowTitle(QStringLiteral("%1 v%2").arg(QString::fromLatin1(product::kName),
                                                 QString::fromLatin1(version::kShown)));
+    WindowMemory::useFolder(folders_.programFolder);
     buildMenus();
     buildClientArea();
-    // Keyboard focus starts in the source list; Tab moves between the lists.
+    buildShortcuts();
+    setAcceptDrops(true);
+    // Keyboard focus starts in the source list.
     sourceList_->setFocus();
 }
 
@@ -157,49 +183,69 @@ void MainDialog::buildClientArea() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->setMenuBar(menuBar_);
-    // The window keeps one size: the menu bar above a client area of fixed
-    // dialog-unit size.
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     const DialogUnits units(font());
     auto* client = new QWidget(this);
-    client->setFixedSize(units.rect(0, 0, 372, 224).size());
-    layout->addWidget(client);
+    layout->addWidget(client, 1);
+    auto* clientLayout = new QVBoxLayout(client);
+    const QRect margin = units.rect(0, 0, 5, 3);
+    clientLayout->setContentsMargins(margin.width(), margin.height(), margin.width(),
+                                     margin.height());
 
-    // Frames first, so that they stay beneath the lists and the toolbar.
-    auto* placeholder = etchedFrame(client, units.rect(3, 2, 362, 37));
-    placeholder->setEnabled(false);
-    placeholder->hide();
-    etchedFrame(client, units.rect(1, 1, 369, 41));
+    auto* band = new QFrame(client);
+    band->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    auto* bandLayout = new QHBoxLayout(band);
+    bandLayout->setContentsMargins(2, 2, 2, 2);
+    clientLayout->addWidget(band);
+
     auto* group = new QGroupBox(QStringLiteral("File List"), client);
-    group->setGeometry(units.rect(5, 45, 360, 175));
+    auto* groupLayout = new QVBoxLayout(group);
+    clientLayout->addWidget(group, 1);
 
-    sourceList_ =
-        new FileList(FileList::Order::Ascending,
-                     QIcon(picture(QStringLiteral("list-text-document"), QSize(16, 16))), client);
+    sourceList_ = new FileList(FileList::Order::Ascending,
+                               pictureIcon(QStringLiteral("list-text-document")), group);
     sourceList_->setObjectName(QStringLiteral("sourceList"));
-    sourceList_->setGeometry(units.rect(10, 55, 350, 75));
-    resultList_ =
-        new FileList(FileList::Order::Ascending,
-                     QIcon(picture(QStringLiteral("list-pdf-document"), QSize(16, 16))), client);
+    sourceList_->setAccessibleName(QStringLiteral("Text files to convert"));
+    resultList_ = new FileList(FileList::Order::Ascending,
+                               pictureIcon(QStringLiteral("list-pdf-document")), group);
     resultList_->setObjectName(QStringLiteral("resultList"));
-    resultList_->setGeometry(units.rect(10, 135, 350, 75));
-    setTabOrder(sourceList_, resultList_);
+    resultList_->setAccessibleName(QStringLiteral("PDF files written"));
+    groupLayout->addWidget(sourceList_);
+    groupLayout->addWidget(resultList_);
     connect(sourceList_, &FileList::listDoubleClicked, this, [this] { OnDblclkSourceList(); });
     connect(resultList_, &FileList::listDoubleClicked, this, [this] { OnDblclkResultList(); });
 
+    runPanel_ = new RunProgressPanel(this);
+    layout->addWidget(runPanel_);
+    listRun_ = new ListRun(this, runPanel_, *sourceList_, *resultList_);
+
     buildHiddenButtons(client);
-    buildToolbar(client, placeholder->geometry());
+    buildToolbar(band);
+    // The lists first, then the toolbar: Tab reaches every control.
+    setTabOrder(sourceList_, resultList_);
+    QWidget* previous = resultList_;
+    for (const ToolbarEntry& entry : kToolbar) {
+        setTabOrder(previous, toolbarButtons_.value(entry.command));
+        previous = toolbarButtons_.value(entry.command);
+    }
+
+    // The window opens at its size in dialog units, or at the size it had
+    // when it was last closed; it can be resized and maximised, and the
+    // lists grow with it.
+    const QSize designed =
+        units.rect(0, 0, 372, 224).size() + QSize(0, menuBar_->sizeHint().height());
+    resize(WindowMemory::windowSize(QStringLiteral("main"), designed));
 }
 
-void MainDialog::buildToolbar(QWidget* client, const QRect& band) {
-    auto* toolbar = new QToolBar(client);
+void MainDialog::buildToolbar(QWidget* band) {
+    auto* toolbar = new QToolBar(band);
     toolbar->setObjectName(QStringLiteral("toolbar"));
+    toolbar->setAccessibleName(QStringLiteral("Toolbar"));
     toolbar->setMovable(false);
     toolbar->setFloatable(false);
     toolbar->setIconSize(kToolbarPictureSize);
-    toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    toolbar->setGeometry(band);
+    toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    band->layout()->addWidget(toolbar);
 
     for (const ToolbarEntry& entry : kToolbar) {
         const int id = entry.command;
@@ -213,16 +259,41 @@ void MainDialog::buildToolbar(QWidget* client, const QRect& band) {
         } else {
             button = new QToolButton(toolbar);
         }
-        button->setIcon(QIcon(picture(QString::fromLatin1(entry.picture), kToolbarPictureSize)));
+        button->setIcon(pictureIcon(QString::fromLatin1(entry.picture)));
         button->setIconSize(kToolbarPictureSize);
+        button->setText(QString::fromLatin1(entry.caption));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
         button->setAutoRaise(true);
-        // Like a toolbar of the platform: buttons never take the keyboard focus,
-        // so Enter always reaches the window.
-        button->setFocusPolicy(Qt::NoFocus);
+        // Tab reaches the buttons; Enter on one still reaches the window,
+        // which adds files.
+        button->setFocusPolicy(Qt::TabFocus);
         button->setAccessibleName(QString::fromLatin1(entry.caption));
+        button->setToolTip(QStringLiteral("%1 (%2)").arg(
+            QString::fromLatin1(entry.caption),
+            QKeySequence(QString::fromLatin1(entry.shortcut)).toString(QKeySequence::NativeText)));
         connect(button, &QToolButton::clicked, this, [this, id] { sendCommand(id); });
         toolbar->addWidget(button);
         toolbarButtons_.insert(id, button);
+    }
+}
+
+void MainDialog::buildShortcuts() {
+    for (const KeyEntry& entry : kKeys) {
+        const QKeySequence key(QString::fromLatin1(entry.key));
+        // The key itself lives on the window, so that it works while no menu
+        // is open and whatever state the menu item was last given.
+        auto* action = new QAction(this);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WindowShortcut);
+        const int id = entry.command;
+        connect(action, &QAction::triggered, this, [this, id] { sendCommand(id); });
+        addAction(action);
+        // The menu item shows it; its own shortcut acts only inside the open
+        // menu, so the two never compete.
+        if (QAction* item = menuAction(entry.menuItem)) {
+            item->setShortcut(key);
+            item->setShortcutContext(Qt::WidgetShortcut);
+        }
     }
 }
 
@@ -250,6 +321,9 @@ void MainDialog::buildHiddenButtons(QWidget* client) {
 }
 
 bool MainDialog::sendCommand(int id) {
+    // Nothing starts while a run lasts; the window is disabled then, but a
+    // key or a command sent from outside could still arrive.
+    if (listRun_ != nullptr && listRun_->isRunning()) return false;
     const auto route = routingTable().constFind(id);
     if (route == routingTable().constEnd()) return false;
     (this->*route.value())();
@@ -317,6 +391,32 @@ void MainDialog::keyPressEvent(QKeyEvent* event) {
 
 void MainDialog::OnExit() {
     accept();
+}
+
+void MainDialog::accept() {
+    closeWith(QDialog::Accepted);
+}
+
+void MainDialog::reject() {
+    closeWith(QDialog::Rejected);
+}
+
+void MainDialog::closeWith(int result) {
+    if (listRun_ != nullptr && listRun_->isRunning()) {
+        // Cancel first; the run's end closes the window.
+        closeAfterRun_ = result;
+        listRun_->cancel();
+        return;
+    }
+    done(result);
+}
+
+void MainDialog::done(int result) {
+    if (!isMaximized() && !isFullScreen())
+        WindowMemory::keepWindowSize(QStringLiteral("main"), size());
+    else
+        WindowMemory::keepWindowSize(QStringLiteral("main"), normalGeometry().size());
+    QDialog::done(result);
 }
 
 }  // namespace leafwright

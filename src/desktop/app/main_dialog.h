@@ -16,6 +16,8 @@ class QToolButton;
 namespace leafwright {
 
 class FileList;
+class ListRun;
+class RunProgressPanel;
 
 // The main window: menus, toolbar, the source list (text files to convert)
 // and the result list (PDF files written). Every command, whichever menu item,
@@ -39,6 +41,12 @@ class MainDialog : public QDialog {
     // files relative to the program call this first.
     void enterProgramFolder();
 
+    // Adds files named on the command line (or by the desktop's "Open
+    // With") to the source list, each made absolute against the current
+    // folder; names that are not existing files are left out and named in
+    // one notice.
+    void addStartFiles(const QStringList& names);
+
     FileList* sourceList() const { return sourceList_; }
     FileList* resultList() const { return resultList_; }
     ConversionSettings& settings() { return settings_; }
@@ -51,6 +59,14 @@ class MainDialog : public QDialog {
     QMenuBar* menuBar() const { return menuBar_; }
     // The one-item menu under the arrow of the "Tools" button.
     QMenu* toolsDropDownMenu() const { return toolsDropDown_; }
+    // The strip with the progress bar and Cancel that a long run shows.
+    RunProgressPanel* runProgressPanel() const { return runPanel_; }
+
+    // While a run lasts, Escape, the close box and Exit cancel it first and
+    // close the window once it has stopped.
+    void reject() override;
+    void accept() override;
+    void done(int result) override;
 
   protected:
     // Command handlers, reached only through the routing table.
@@ -80,6 +96,8 @@ class MainDialog : public QDialog {
     bool OnUpdateClearList() const;
 
     void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     using Handler = void (MainDialog::*)();
@@ -87,9 +105,15 @@ class MainDialog : public QDialog {
 
     void buildMenus();
     void buildClientArea();
-    void buildToolbar(QWidget* client, const QRect& band);
+    void buildToolbar(QWidget* band);
     void buildHiddenButtons(QWidget* client);
-    void openLowestSelectedRow(const FileList& list);
+    void buildShortcuts();
+    // Adds the names that are files to the source list, as Add Files would;
+    // the rest are named in one notice.
+    void addNamedFiles(const QStringList& paths);
+    // Ends the window with `result`, or, during a run, cancels it and ends
+    // the window once it has stopped.
+    void closeWith(int result);
     // The settings edit shared by the configuration commands: shows the
     // values of the configuration file at `sourcePath` in the settings
     // dialog, and applies and records them once the user confirms values
@@ -109,6 +133,10 @@ class MainDialog : public QDialog {
     QHash<int, QAction*> menuActions_;
     QHash<int, QToolButton*> toolbarButtons_;
     QHash<int, QPushButton*> hiddenButtons_;
+    RunProgressPanel* runPanel_ = nullptr;
+    ListRun* listRun_ = nullptr;
+    // The result a close asked for during a run, carried out once it stops.
+    int closeAfterRun_ = -1;
 };
 
 }  // namespace leafwright

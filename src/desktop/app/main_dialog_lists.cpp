@@ -1,7 +1,10 @@
 // The commands of the main window that work on its two file lists directly.
 #include "desktop/widgets/file_list.h"
+#include <QDragEnterEvent>
+#include <QDropEvent>
+
 #include "desktop/app/main_dialog.h"
-#include "desktop/platform/desktop_opener.h"
+#include "desktop/widgets/named_files.h"
 #include "desktop/platform/file_dialog.h"
 #include "desktop/platform/message_box.h"
 #include "core/settings/messages.h"
@@ -9,7 +12,8 @@
 namespace leafwright {
 
 namespace {
-const QString kTextFileFilter = QStringLiteral("Text file(*.txt)|*.txt;|");
+// The text files first; any file may be converted.
+const QString kTextFileFilter = QStringLiteral("Text file(*.txt)|*.txt;|All files (*)|*|");
 }  // namespace
 
 void MainDialog::OnAddFiles() {
@@ -39,18 +43,35 @@ void MainDialog::OnClearList() {
 }
 
 void MainDialog::OnDblclkSourceList() {
-    openLowestSelectedRow(*sourceList_);
+    sourceList_->openLowestSelectedRow(this);
 }
 
 void MainDialog::OnDblclkResultList() {
-    openLowestSelectedRow(*resultList_);
+    resultList_->openLowestSelectedRow(this);
 }
 
-void MainDialog::openLowestSelectedRow(const FileList& list) {
-    const int row = list.firstSelectedRow();
-    if (row < 0) return;
-    // The row stays listed whether or not its file opens.
-    openFileForUser(this, list.rowText(row));
+void MainDialog::addNamedFiles(const QStringList& paths) {
+    const NamedFiles named = sortNamedFiles(paths);
+    int index = 0;
+    for (const QString& path : named.files) sourceList_->insertRow(index++, path);
+    reportLeftOut(this, named.leftOut, QStringLiteral("files"));
+}
+
+void MainDialog::addStartFiles(const QStringList& names) {
+    addNamedFiles(names);
+}
+
+void MainDialog::dragEnterEvent(QDragEnterEvent* event) {
+    if (carriesLocalFiles(event->mimeData())) event->acceptProposedAction();
+}
+
+// Files dropped anywhere on the window, on either list, join the source
+// list as Add Files would add them.
+void MainDialog::dropEvent(QDropEvent* event) {
+    const QStringList paths = droppedPaths(event->mimeData());
+    if (paths.isEmpty()) return;
+    event->acceptProposedAction();
+    addNamedFiles(paths);
 }
 
 }  // namespace leafwright

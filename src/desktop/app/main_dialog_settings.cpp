@@ -10,6 +10,7 @@
 #include "desktop/platform/message_box.h"
 #include "core/settings/config_file.h"
 #include "core/settings/derivation.h"
+#include "desktop/widgets/field_names.h"
 #include "desktop/widgets/notice_box.h"
 #include "desktop/settings/settings_dialog.h"
 #include "core/settings/settings_refusal.h"
@@ -55,6 +56,7 @@ void MainDialog::EditSettings(const QString& sourcePath) {
     // The dialog's document information starts empty every time: no file
     // keeps it.
     SettingsDialog dialog(programFolder(), this);
+    nameFieldsByTheirLabels(&dialog);
     try {
         dialog.setFileValues(readConfigFile(toPath(sourcePath)));
     } catch (const FileError& error) {

@@ -4,24 +4,44 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include "desktop/platform/window_memory.h"
+
 namespace leafwright {
 
 namespace {
 
-// The folder of the picked files becomes the current folder.
-void moveCurrentFolderTo(const QStringList& picked) {
-    if (!picked.isEmpty()) QDir::setCurrent(QFileInfo(picked.first()).absolutePath());
+// Each kind of file dialog, named by its first filter, remembers its own
+// folder.
+QString dialogKind(const QString& filterText) {
+    return filterText.section(QLatin1Char('|'), 0, 0);
+}
+
+// The folder of the picked files becomes the current folder, and the one the
+// next dialog of this kind starts in.
+void moveCurrentFolderTo(const QStringList& picked, const QString& filterText) {
+    if (picked.isEmpty()) return;
+    const QString folder = QFileInfo(picked.first()).absolutePath();
+    QDir::setCurrent(folder);
+    WindowMemory::keepDialogFolder(dialogKind(filterText), folder);
+}
+
+// Where a dialog opens: the folder it last showed, or the user's home. Never
+// the program's configuration folder just because a settings command made
+// it current.
+QString startFolder(const QString& filterText) {
+    const QString kept = WindowMemory::dialogFolder(dialogKind(filterText));
+    return kept.isEmpty() ? QDir::homePath() : kept;
 }
 
 QStringList runDialog(QWidget* owner, FileDialogSeam::Form form, const QString& filterText) {
     if (FileDialogSeam* seam = FileDialogSeam::active()) {
-        const QStringList picked = seam->answer(form, filterText);
-        moveCurrentFolderTo(picked);
+        const QStringList picked = seam->answer(form, filterText, startFolder(filterText));
+        moveCurrentFolderTo(picked, filterText);
         return picked;
     }
 
     QFileDialog dialog(owner);
-    dialog.setDirectory(QDir::currentPath());
+    dialog.setDirectory(startFolder(filterText));
     dialog.setNameFilters(nameFiltersFrom(filterText));
     // The labels already name their patterns; do not repeat them.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
@@ -41,7 +61,7 @@ QStringList runDialog(QWidget* owner, FileDialogSeam::Form form, const QString& 
     }
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList picked = dialog.selectedFiles();
-    moveCurrentFolderTo(picked);
+    moveCurrentFolderTo(picked, filterText);
     return picked;
 }
 
@@ -77,8 +97,9 @@ QString askSaveFileName(QWidget* owner, const QString& filterText) {
     return picked.isEmpty() ? QString() : picked.first();
 }
 
-QStringList FileDialogSeam::answer(Form form, const QString& filterText) {
-    requests_.push_back({form, filterText});
+QStringList FileDialogSeam::answer(Form form, const QString& filterText,
+                                   const QString& startFolder) {
+    requests_.push_back({form, filterText, startFolder});
     if (answers_.empty()) return {};
     QStringList next = answers_.front();
     answers_.pop_front();

@@ -19,9 +19,10 @@ QStringList nameFiltersFrom(const QString& filterText);
 // The open form of the file dialog, several files at once. Returns the full
 // paths of the picked files in the order the dialog gives them, or nothing
 // when the user cancels. Every picked file is returned, however many.
-// Afterwards the current folder is the folder of the picked files, so that
-// the next dialog starts where the user last was; callers that name files
-// relative to the program set the current folder themselves.
+// The dialog opens in the folder that the last dialog with the same first
+// filter showed (remembered between runs), else in the user's home.
+// Afterwards the current folder is the folder of the picked files; callers
+// that name files relative to the program set the current folder themselves.
 QStringList askOpenFileNames(QWidget* owner, const QString& filterText);
 
 // The open form for one file; an empty text when the user cancels. Moves the
@@ -42,13 +43,14 @@ class FileDialogSeam : public ActiveSeam<FileDialogSeam> {
     struct Request {
         Form form;
         QString filterText;
+        QString startFolder;  // where the dialog would open
     };
 
     void nextFileNames(const QStringList& names) { answers_.push_back(names); }
     void nextCancel() { answers_.push_back({}); }
     const std::vector<Request>& requests() const { return requests_; }
 
-    QStringList answer(Form form, const QString& filterText);
+    QStringList answer(Form form, const QString& filterText, const QString& startFolder);
 
   private:
     std::deque<QStringList> answers_;

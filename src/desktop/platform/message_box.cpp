@@ -14,7 +14,9 @@ MessageStyle messageStyle(int id) {
         case kPdfListEmpty:
             return {QMessageBox::Ok, QMessageBox::Information};
         case kOverwriteQuestion:
-            return {QMessageBox::Yes | QMessageBox::No, QMessageBox::NoIcon};
+            return {QMessageBox::Yes | QMessageBox::No | QMessageBox::YesToAll |
+                        QMessageBox::NoToAll | QMessageBox::Cancel,
+                    QMessageBox::NoIcon};
         default:
             return {QMessageBox::Ok, QMessageBox::NoIcon};
     }
@@ -27,21 +29,40 @@ QString messageCaption() {
     return QFileInfo(program).completeBaseName();
 }
 
-QMessageBox::StandardButton showMessage(QWidget* owner, int id) {
-    if (MessageBoxSeam* seam = MessageBoxSeam::active()) return seam->answer(id);
+namespace {
+
+QMessageBox::StandardButton showMessageWith(QWidget* owner, int id, const QString& detail) {
+    if (MessageBoxSeam* seam = MessageBoxSeam::active()) return seam->answer(id, detail);
 
     const MessageStyle style = messageStyle(id);
-    QMessageBox box(style.icon, messageCaption(), QString::fromStdString(messageText(id)),
-                    style.buttons, owner);
+    QString text = QString::fromStdString(messageText(id));
+    if (!detail.isEmpty()) text += QLatin1Char('\n') + detail;
+    QMessageBox box(style.icon, messageCaption(), text, style.buttons, owner);
     // Enter takes the first button, as the platform's own message boxes do.
     box.setDefaultButton(style.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes
                                                                   : QMessageBox::Ok);
-    if (style.buttons.testFlag(QMessageBox::No)) box.setEscapeButton(QMessageBox::No);
+    if (style.buttons.testFlag(QMessageBox::Cancel))
+        box.setEscapeButton(QMessageBox::Cancel);
+    else if (style.buttons.testFlag(QMessageBox::No))
+        box.setEscapeButton(QMessageBox::No);
+    // A long path is shown whole, not cut.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-QMessageBox::StandardButton MessageBoxSeam::answer(int id) {
+}  // namespace
+
+QMessageBox::StandardButton showMessage(QWidget* owner, int id) {
+    return showMessageWith(owner, id, {});
+}
+
+QMessageBox::StandardButton askOverwrite(QWidget* owner, const QString& outputPath) {
+    return showMessageWith(owner, kOverwriteQuestion, outputPath);
+}
+
+QMessageBox::StandardButton MessageBoxSeam::answer(int id, const QString& detail) {
     shown_.push_back(id);
+    details_.push_back(detail);
     if (!answers_.empty()) {
         const QMessageBox::StandardButton next = answers_.front();
         answers_.pop_front();

@@ -29,6 +29,10 @@ QString messageCaption();
 // button pressed: QMessageBox::Ok, or Yes / No for a question.
 QMessageBox::StandardButton showMessage(QWidget* owner, int id);
 
+// Message 11, the overwrite question, with the existing output's path on a
+// second line. Returns Yes, No, YesToAll, NoToAll or Cancel.
+QMessageBox::StandardButton askOverwrite(QWidget* owner, const QString& outputPath);
+
 // Test seam. While an object of this class lives, showMessage opens no window:
 // it records the message number and returns the next scripted answer; with
 // none scripted it answers OK, or No to a question.
@@ -36,13 +40,19 @@ class MessageBoxSeam : public ActiveSeam<MessageBoxSeam> {
   public:
     void answerNext(QMessageBox::StandardButton answer) { answers_.push_back(answer); }
     const std::vector<int>& shown() const { return shown_; }
-    void clear() { shown_.clear(); }
+    // The second lines of the messages shown (empty for a message without).
+    const std::vector<QString>& details() const { return details_; }
+    void clear() {
+        shown_.clear();
+        details_.clear();
+    }
 
-    QMessageBox::StandardButton answer(int id);
+    QMessageBox::StandardButton answer(int id, const QString& detail = {});
 
   private:
     std::deque<QMessageBox::StandardButton> answers_;
     std::vector<int> shown_;
+    std::vector<QString> details_;
 };
 
 }  // namespace leafwright

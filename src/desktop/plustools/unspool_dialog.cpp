@@ -1,31 +1,35 @@
 #include "desktop/plustools/unspool_dialog.h"
 
-#include <QFile>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <algorithm>
-#include <exception>
-#include <string>
-#include <vector>
+#include <QVBoxLayout>
+#include <utility>
 
 #include "desktop/widgets/dialog_units.h"
 #include "desktop/widgets/file_list.h"
 #include "desktop/widgets/pictures.h"
 #include "desktop/platform/desktop_opener.h"
+#include "core/plustools/unspool_run.h"
+#include "core/settings/messages.h"
+#include "desktop/widgets/list_run.h"
+#include "desktop/widgets/named_files.h"
 #include "desktop/platform/file_dialog.h"
 #include "desktop/platform/message_box.h"
-#include "core/settings/messages.h"
+#include "desktop/platform/window_memory.h"
 #include "desktop/widgets/plus_tool_font.h"
-#include "core/plustools/unspool_run.h"
-#include "desktop/widgets/notice_box.h"
+#include "desktop/widgets/run_progress_panel.h"
 
 namespace leafwright {
 
 namespace {
 
-constexpr const char* kPdfFilter = "PDF file(*.pdf)|*.pdf;|";
+// The PDF files first; any file may be tried.
+constexpr const char* kPdfFilter = "PDF file(*.pdf)|*.pdf;|All files (*)|*|";
 
 // A plain frame of one thin line instead of the raised bevel: the look of a
 // flat button, which Qt's own flat buttons lose entirely (they show no edge
@@ -36,56 +40,21 @@ constexpr const char* kFlatButtonStyle =
     "QPushButton:default { border: 2px solid palette(shadow); }"
     "QPushButton:pressed { background: palette(mid); }";
 
-std::string toFileName(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+bool namesPdf(const QString& path) {
+    return path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
 }
-
-QString fromFileName(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-// Carries one Convert run into the two lists. The run visits the sources in
-// the order of the PDF list, so the row it reports on is always the top row.
-class ListUnspoolRun : public UnspoolRunHandler {
-  public:
-    ListUnspoolRun(QWidget* owner, FileList& pdfList, FileList& textList)
-        : owner_(owner), pdfList_(pdfList), textList_(textList) {}
-
-    bool confirmOverwrite(const std::string&, const std::string&) override {
-        return showMessage(owner_, kOverwriteQuestion) == QMessageBox::Yes;
-    }
-
-    void converted(const std::string&, const std::string& outputPath) override {
-        pdfList_.deleteRow(0);
-        // The outputs of one run stand at the top, in the order converted.
-        textList_.insertRow(convertedCount_++, fromFileName(outputPath));
-    }
-
-    void declined(const std::string&, const std::string&) override { pdfList_.deleteRow(0); }
-
-    bool failed(const std::string&, const FileError& error) override {
-        // The row stays at the top of the PDF list; what was converted
-        // before stays written and listed.
-        showFileError(owner_, error);
-        return false;
-    }
-
-  private:
-    QWidget* owner_;
-    FileList& pdfList_;
-    FileList& textList_;
-    int convertedCount_ = 0;
-};
 
 }  // namespace
 
 UnspoolDialog::UnspoolDialog(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+                   Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setFont(plusToolFont());
     setWindowIcon(programIcon());
     setWindowTitle(QStringLiteral("Unspool v1.0 Beta"));
     buildControls();
+    setAcceptDrops(true);
     button(kAddFilesButton)->setFocus();
 }
 
@@ -93,54 +62,74 @@ UnspoolDialog::~UnspoolDialog() = default;
 
 void UnspoolDialog::buildControls() {
     const DialogUnits units(font());
-    setFixedSize(units.rect(0, 0, 258, 135).size());
 
     // Creation order is the Tab order.
-    QPushButton* addFiles =
-        addButton(kAddFilesButton, QStringLiteral("Add Files"), units.rect(5, 120, 45, 12));
+    QPushButton* addFiles = addButton(kAddFilesButton, QStringLiteral("Add Files"));
     addFiles->setDefault(true);
-    addButton(kRemoveButton, QStringLiteral("Remove"), units.rect(55, 120, 45, 12));
-    addButton(kClearListButton, QStringLiteral("Clear List"), units.rect(105, 120, 50, 12));
-    addButton(kConvertButton, QStringLiteral("Convert -->"), units.rect(106, 60, 45, 12));
-    addButton(kQuitButton, QStringLiteral("Quit"), units.rect(210, 119, 45, 12));
-
-    pdfList_ =
-        new FileList(FileList::Order::AsInserted,
-                     QIcon(picture(QStringLiteral("list-pdf-document"), QSize(16, 16))), this);
-    pdfList_->setObjectName(QStringLiteral("pdfList"));
-    pdfList_->setGeometry(units.rect(10, 35, 93, 75));
+    addButton(kRemoveButton, QStringLiteral("Remove"));
+    addButton(kClearListButton, QStringLiteral("Clear List"));
+    addButton(kConvertButton, QStringLiteral("Convert -->"));
+    addButton(kQuitButton, QStringLiteral("Quit"));
 
     auto* group = new QGroupBox(QStringLiteral("File List"), this);
-    group->setGeometry(units.rect(5, 25, 250, 90));
-    // Beneath the lists, so that it frames them without covering them.
-    group->lower();
-
-    textList_ =
-        new FileList(FileList::Order::AsInserted,
-                     QIcon(picture(QStringLiteral("list-text-document"), QSize(16, 16))), this);
+    pdfList_ = new FileList(FileList::Order::AsInserted,
+                            pictureIcon(QStringLiteral("list-pdf-document")), group);
+    pdfList_->setObjectName(QStringLiteral("pdfList"));
+    pdfList_->setAccessibleName(QStringLiteral("PDF files to extract"));
+    textList_ = new FileList(FileList::Order::AsInserted,
+                             pictureIcon(QStringLiteral("list-text-document")), group);
     textList_->setObjectName(QStringLiteral("textList"));
-    textList_->setGeometry(units.rect(154, 35, 96, 75));
+    textList_->setAccessibleName(QStringLiteral("Text files written"));
 
-    auto* line = new QFrame(this);
+    auto* line = new QFrame(group);
     line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    QRect lineRect = units.rect(106, 75, 45, 1);
-    lineRect.setHeight(std::max(lineRect.height(), 2));
-    line->setGeometry(lineRect);
 
     auto* note = new QLabel(
         QStringLiteral("Unspool is a plus-tools for Leafwright. It can convert un-code PDF \n"
                        "files to text(.txt) format."),
         this);
     note->setObjectName(QStringLiteral("note"));
-    note->setGeometry(units.rect(5, 5, 245, 18));
     note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     // A row is measured by its own path, so that a long path is never cut
-    // short; the scroll bar reaches its end.
+    // short; the scroll bar reaches its end, and the tooltip shows it whole.
     for (FileList* list : {pdfList_, textList_}) {
         list->setUniformItemSizes(false);
         list->setTextElideMode(Qt::ElideNone);
     }
+
+    // The PDF list on the left, "Convert -->" between the lists, the text
+    // list on the right; the lists grow with the window.
+    auto* between = new QVBoxLayout;
+    between->addStretch(1);
+    between->addWidget(button(kConvertButton));
+    between->addWidget(line);
+    between->addStretch(1);
+    auto* lists = new QHBoxLayout(group);
+    lists->addWidget(pdfList_, 1);
+    lists->addLayout(between);
+    lists->addWidget(textList_, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(addFiles);
+    buttons->addWidget(button(kRemoveButton));
+    buttons->addWidget(button(kClearListButton));
+    buttons->addStretch(1);
+    buttons->addWidget(button(kQuitButton));
+
+    runPanel_ = new RunProgressPanel(this);
+    listRun_ = new ListRun(this, runPanel_, *pdfList_, *textList_);
+
+    auto* layout = new QVBoxLayout(this);
+    const QRect margin = units.rect(0, 0, 5, 5);
+    layout->setContentsMargins(margin.width(), margin.height(), margin.width(), margin.height());
+    layout->addWidget(note);
+    layout->addWidget(group, 1);
+    layout->addLayout(buttons);
+    layout->addWidget(runPanel_);
+
+    // It opens at its size in dialog units, or at the size it last had.
+    resize(WindowMemory::windowSize(QStringLiteral("unspool"), units.rect(0, 0, 258, 135).size()));
 
     connect(addFiles, &QPushButton::clicked, this, [this] { OnAddFiles(); });
     connect(button(kRemoveButton), &QPushButton::clicked, this, [this] { OnRemove(); });
@@ -151,9 +140,8 @@ void UnspoolDialog::buildControls() {
     connect(textList_, &FileList::listDoubleClicked, this, [this] { OnDblclkTextList(); });
 }
 
-QPushButton* UnspoolDialog::addButton(int control, const QString& text, const QRect& where) {
+QPushButton* UnspoolDialog::addButton(int control, const QString& text) {
     auto* pushButton = new QPushButton(text, this);
-    pushButton->setGeometry(where);
     pushButton->setFlat(true);
     pushButton->setStyleSheet(QString::fromLatin1(kFlatButtonStyle));
     buttons_.insert(control, pushButton);
@@ -182,36 +170,53 @@ void UnspoolDialog::OnClearList() {
 }
 
 void UnspoolDialog::OnConvert() {
+    if (listRun_->isRunning()) return;
     if (pdfList_->rowCount() == 0) {
         showMessage(this, kPdfListEmpty);
         return;
     }
-    std::vector<std::string> sources;
-    sources.reserve(pdfList_->rowCount());
-    for (const QString& row : pdfList_->rowTexts()) sources.push_back(toFileName(row));
-    ListUnspoolRun run(this, *pdfList_, *textList_);
-    try {
-        unspoolFiles(sources, run);
-    } catch (const std::exception& error) {
-        // Nothing may escape a button's slot; a failure outside any one
-        // file ends the run like a file error, the rows not done still
-        // listed.
-        showNotice(this, QString::fromLocal8Bit(error.what()));
-    }
+    listRun_->run(unspoolFiles);
+    if (closeAfterRun_ >= 0) done(std::exchange(closeAfterRun_, -1));
 }
 
 void UnspoolDialog::OnDblclkPdfList() {
-    openLowestSelectedRow(*pdfList_);
+    pdfList_->openLowestSelectedRow(this);
 }
 
 void UnspoolDialog::OnDblclkTextList() {
-    openLowestSelectedRow(*textList_);
+    textList_->openLowestSelectedRow(this);
 }
 
-void UnspoolDialog::openLowestSelectedRow(const FileList& list) {
-    const int row = list.firstSelectedRow();
-    if (row < 0) return;
-    openFileForUser(this, list.rowText(row));
+void UnspoolDialog::reject() {
+    if (listRun_->isRunning()) {
+        // Cancel first; the run's end closes the window.
+        closeAfterRun_ = QDialog::Rejected;
+        listRun_->cancel();
+        return;
+    }
+    done(QDialog::Rejected);
+}
+
+void UnspoolDialog::done(int result) {
+    WindowMemory::keepWindowSize(QStringLiteral("unspool"),
+                                 isMaximized() ? normalGeometry().size() : size());
+    QDialog::done(result);
+}
+
+void UnspoolDialog::dragEnterEvent(QDragEnterEvent* event) {
+    if (carriesLocalFiles(event->mimeData())) event->acceptProposedAction();
+}
+
+// PDFs dropped anywhere on the window join the PDF list on top, as Add Files
+// would add them.
+void UnspoolDialog::dropEvent(QDropEvent* event) {
+    const QStringList paths = droppedPaths(event->mimeData());
+    if (paths.isEmpty()) return;
+    event->acceptProposedAction();
+    const NamedFiles named = sortNamedFiles(paths, namesPdf);
+    int index = 0;
+    for (const QString& path : named.files) pdfList_->insertRow(index++, path);
+    reportLeftOut(this, named.leftOut, QStringLiteral("PDF files"));
 }
 
 }  // namespace leafwright

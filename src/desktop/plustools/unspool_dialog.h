@@ -8,6 +8,8 @@ class QPushButton;
 namespace leafwright {
 
 class FileList;
+class ListRun;
+class RunProgressPanel;
 
 // The Unspool window: the PDF list (files waiting for extraction, left), the
 // text list (text files written, right) and the buttons that fill, empty and
@@ -42,11 +44,23 @@ class UnspoolDialog : public QDialog {
     void OnDblclkPdfList();
     void OnDblclkTextList();
 
+    RunProgressPanel* runProgressPanel() const { return runPanel_; }
+    // Escape, Quit and the close box cancel a run first and close the
+    // window once it has stopped.
+    void reject() override;
+    void done(int result) override;
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
   private:
     void buildControls();
-    QPushButton* addButton(int control, const QString& text, const QRect& where);
-    void openLowestSelectedRow(const FileList& list);
+    QPushButton* addButton(int control, const QString& text);
 
+    RunProgressPanel* runPanel_ = nullptr;
+    ListRun* listRun_ = nullptr;
+    int closeAfterRun_ = -1;
     FileList* pdfList_ = nullptr;
     FileList* textList_ = nullptr;
     QHash<int, QPushButton*> buttons_;

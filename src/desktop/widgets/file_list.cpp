@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 
+#include "desktop/platform/desktop_opener.h"
+
 namespace leafwright {
 
 namespace {
@@ -64,7 +66,10 @@ int FileList::nextSelectedRow(int row) const {
 }
 
 void FileList::insertRow(int index, const QString& text) {
-    insertItem(std::clamp(index, 0, count()), new PathRow(rowPicture_, text));
+    auto* row = new PathRow(rowPicture_, text);
+    // A path too long for the list's width is read whole here.
+    row->setToolTip(text);
+    insertItem(std::clamp(index, 0, count()), row);
 }
 
 void FileList::deleteRow(int row) {
@@ -74,6 +79,11 @@ void FileList::deleteRow(int row) {
 void FileList::deleteSelectedRows() {
     for (int row = count() - 1; row >= 0; --row)
         if (item(row)->isSelected()) deleteRow(row);
+}
+
+void FileList::openLowestSelectedRow(QWidget* owner) const {
+    const int row = firstSelectedRow();
+    if (row >= 0) openFileForUser(owner, rowText(row));
 }
 
 void FileList::mouseDoubleClickEvent(QMouseEvent* event) {

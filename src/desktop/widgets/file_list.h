@@ -39,6 +39,11 @@ class FileList : public QListWidget {
     // Deletes every selected row; the other rows keep their order.
     void deleteSelectedRows();
 
+    // Opens the file of the lowest selected row with the desktop's default
+    // program (message 2 over `owner` when it cannot); nothing when no row is
+    // selected. The row stays listed either way.
+    void openLowestSelectedRow(QWidget* owner) const;
+
   signals:
     // A double click anywhere in the list, on a row or on the empty area.
     void listDoubleClicked();

@@ -16,12 +16,12 @@ QPixmap picture(const QString& name, QSize size) {
     return pixmap;
 }
 
+QIcon pictureIcon(const QString& name) {
+    return QIcon(QStringLiteral(":/pictures/") + name + QStringLiteral(".svg"));
+}
+
 QIcon programIcon() {
-    QIcon icon;
-    icon.addPixmap(picture(QStringLiteral("program-icon"), QSize(16, 16)));
-    icon.addPixmap(picture(QStringLiteral("program-icon"), QSize(32, 32)));
-    icon.addPixmap(picture(QStringLiteral("program-icon"), QSize(64, 64)));
-    return icon;
+    return pictureIcon(QStringLiteral("program-icon"));
 }
 
 }  // namespace leafwright

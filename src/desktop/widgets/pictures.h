@@ -11,8 +11,12 @@ namespace leafwright {
 // given. An unknown name gives a transparent picture.
 QPixmap picture(const QString& name, QSize size);
 
-// The window icon: a yellow sheet of paper held by a paper clip, at 16 and
-// 32 pixels.
+// The picture `name` as an icon drawn from its SVG at whatever size and
+// device pixel ratio it is shown, so that it stays sharp on any screen.
+QIcon pictureIcon(const QString& name);
+
+// The window icon: a yellow sheet of paper held by a paper clip, drawn at
+// whatever size the desktop asks for.
 QIcon programIcon();
 
 }  // namespace leafwright
