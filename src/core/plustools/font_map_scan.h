@@ -99,7 +99,7 @@ class FontMapScan : private PdfTokenizer::Events {
     std::map<std::string, std::int64_t, std::less<>> fontObjects_;      // resource name -> font
     std::map<std::int64_t, std::int64_t> toUnicodeOf_;                  // font -> stream
     std::map<std::int64_t, std::shared_ptr<const ToUnicodeMap>> maps_;  // stream -> map
-    std::size_t mapEntries_ = 0;  // of all maps read
+    std::size_t mapEntries_ = 0;                                        // of all maps read
     bool sawFilteredStream_ = false;
 };
 

@@ -17,8 +17,15 @@ namespace leafwright {
 // is passed over or reported, never an error.
 class PdfTokenizer {
   public:
-    enum class Delimiter { ArrayOpen, ArrayClose, DictionaryOpen, DictionaryClose, BraceOpen,
-                           BraceClose, StrayClose };
+    enum class Delimiter {
+        ArrayOpen,
+        ArrayClose,
+        DictionaryOpen,
+        DictionaryClose,
+        BraceOpen,
+        BraceClose,
+        StrayClose  // a ")" outside strings
+    };
     enum class StringKind { Literal, Hex };
 
     // What the tokenizer reports; a user overrides what it needs.

@@ -1,14 +1,15 @@
 #include "core/plustools/unspool_filter.h"
 
-#include "core/text/mac_roman_decode.h"
 #include "core/plustools/font_map_scan.h"
 #include "core/plustools/to_unicode_map.h"
+#include "core/text/mac_roman_decode.h"
 
 namespace leafwright {
 
 namespace {
 
 constexpr std::string_view kLineBreak = "\r\n";
+
 bool isOctalDigit(unsigned char c) {
     return c >= '0' && c <= '7';
 }
