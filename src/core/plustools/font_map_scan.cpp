@@ -165,10 +165,12 @@ void FontMapScan::streamData(std::string_view bytes, std::size_t& used) {
         endStreamData();
         return;
     }
-    // The longest end of this piece that begins "endstream".
-    endMatched_ = 0;
-    for (std::size_t k = bytes.size() - std::min(bytes.size(), kEndStream.size() - 1);
-         k < bytes.size(); ++k)
+    // The longest end of the data so far that begins "endstream". A piece
+    // shorter than that goes on from the match before it: "endstream" may be
+    // cut over three pieces or more.
+    const std::size_t from = bytes.size() - std::min(bytes.size(), kEndStream.size() - 1);
+    if (from > 0) endMatched_ = 0;
+    for (std::size_t k = from; k < bytes.size(); ++k)
         endMatched_ = advanceEndStream(endMatched_, bytes[k]);
     used += bytes.size();
 }
