@@ -95,6 +95,9 @@ void FontMapScan::startStreamData() {
 
 void FontMapScan::endStreamData() {
     inData_ = false;
+    // The input ended in the data: what was held back was data after all.
+    collectData(kEndStream.substr(0, endMatched_));
+    endMatched_ = 0;
     if (collecting_) {
         if (dataFilter_ == StreamFilter::AsciiHex && hexHalf_ >= 0 && !hexEnded_) {
             char last = static_cast<char>(hexHalf_ << 4);
@@ -111,68 +114,60 @@ void FontMapScan::endStreamData() {
 
 // Hands the data up to "endstream" to the map reader when the stream is a
 // map to read, and skips it otherwise; `used` advances past what was taken.
+// Bytes that may begin "endstream" at the end of a piece are held back until
+// the next piece tells whether they do: the scan reads the same however its
+// input is cut.
 void FontMapScan::streamData(std::string_view bytes, std::size_t& used) {
-    std::size_t end = std::string_view::npos;  // where the data ends in bytes
-    std::size_t resume = 0;                    // where the scan goes on after it
-    // A "endstream" begun in the last piece ends within the first bytes.
-    std::size_t matched = endMatched_;
-    for (std::size_t k = 0; matched > 0 && k < bytes.size() && k < kEndStream.size(); ++k) {
-        matched = advanceEndStream(matched, bytes[k]);
-        if (matched == kEndStream.size()) {
-            end = 0;
-            resume = k + 1;
-            break;
-        }
+    std::string_view text = bytes;
+    const std::size_t held = endMatched_;
+    if (held > 0) {
+        joined_.assign(kEndStream.substr(0, held));
+        joined_.append(bytes);
+        text = joined_;
     }
-    if (end == std::string_view::npos) {
-        // memmem rather than find: text is full of the "e" that find
-        // would stop at.
-        const void* hit =
-            ::memmem(bytes.data(), bytes.size(), kEndStream.data(), kEndStream.size());
-        if (hit != nullptr) {
-            std::size_t found =
-                static_cast<std::size_t>(static_cast<const char*>(hit) - bytes.data());
-            end = found;
-            resume = found + kEndStream.size();
-        }
-    }
-    std::string_view data = end == std::string_view::npos ? bytes : bytes.substr(0, end);
-    if (collecting_) {
-        if (dataFilter_ == StreamFilter::AsciiHex) {
-            decoded_.clear();
-            for (char c : data) {
-                if (hexEnded_) break;
-                if (c == '>') {
-                    hexEnded_ = true;
-                    if (hexHalf_ >= 0) decoded_ += static_cast<char>(hexHalf_ << 4);
-                    hexHalf_ = -1;
-                } else if (int value = hexDigitValue(static_cast<unsigned char>(c)); value >= 0) {
-                    if (hexHalf_ < 0) {
-                        hexHalf_ = value;
-                    } else {
-                        decoded_ += static_cast<char>((hexHalf_ << 4) | value);
-                        hexHalf_ = -1;
-                    }
-                }
-            }
-            cmap_->feed(decoded_);
-        } else {
-            cmap_->feed(data);
-        }
-    }
-    if (end != std::string_view::npos) {
-        used += resume;
+    // memmem rather than find: text is full of the "e" that find would stop
+    // at.
+    const void* hit = ::memmem(text.data(), text.size(), kEndStream.data(), kEndStream.size());
+    if (hit != nullptr) {
+        const std::size_t found =
+            static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+        collectData(text.substr(0, found));
+        endMatched_ = 0;
+        used += found + kEndStream.size() - held;
         endStreamData();
         return;
     }
-    // The longest end of the data so far that begins "endstream". A piece
-    // shorter than that goes on from the match before it: "endstream" may be
-    // cut over three pieces or more.
-    const std::size_t from = bytes.size() - std::min(bytes.size(), kEndStream.size() - 1);
-    if (from > 0) endMatched_ = 0;
-    for (std::size_t k = from; k < bytes.size(); ++k)
-        endMatched_ = advanceEndStream(endMatched_, bytes[k]);
+    endMatched_ = 0;
+    for (std::size_t k = text.size() - std::min(text.size(), kEndStream.size() - 1);
+         k < text.size(); ++k)
+        endMatched_ = advanceEndStream(endMatched_, text[k]);
+    collectData(text.substr(0, text.size() - endMatched_));
     used += bytes.size();
+}
+
+void FontMapScan::collectData(std::string_view data) {
+    if (!collecting_) return;
+    if (dataFilter_ != StreamFilter::AsciiHex) {
+        cmap_->feed(data);
+        return;
+    }
+    decoded_.clear();
+    for (char c : data) {
+        if (hexEnded_) break;
+        if (c == '>') {
+            hexEnded_ = true;
+            if (hexHalf_ >= 0) decoded_ += static_cast<char>(hexHalf_ << 4);
+            hexHalf_ = -1;
+        } else if (int value = hexDigitValue(static_cast<unsigned char>(c)); value >= 0) {
+            if (hexHalf_ < 0) {
+                hexHalf_ = value;
+            } else {
+                decoded_ += static_cast<char>((hexHalf_ << 4) | value);
+                hexHalf_ = -1;
+            }
+        }
+    }
+    cmap_->feed(decoded_);
 }
 
 void FontMapScan::onName(std::string_view name, bool tooLong) {

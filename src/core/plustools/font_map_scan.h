@@ -67,6 +67,7 @@ class FontMapScan : private PdfTokenizer::Events {
     void onStringBegin(PdfTokenizer::StringKind kind) override;
     void startStreamData();
     void streamData(std::string_view bytes, std::size_t& used);
+    void collectData(std::string_view data);
     void endStreamData();
     void clearOperands();
     bool wanted(std::int64_t object) const;
@@ -87,7 +88,8 @@ class FontMapScan : private PdfTokenizer::Events {
     bool filterArray_ = false;  // /Filter given as an array
 
     // Stream data.
-    std::size_t endMatched_ = 0;  // bytes of "endstream" matched at the end of the last piece
+    std::size_t endMatched_ = 0;  // bytes that may begin "endstream", held back
+    std::string joined_;          // those bytes and the next piece
     bool collecting_ = false;
     StreamFilter dataFilter_ = StreamFilter::None;
     int hexHalf_ = -1;
