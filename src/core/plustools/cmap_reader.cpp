@@ -1,14 +1,11 @@
 #include "core/plustools/cmap_reader.h"
 
-#include "core/plustools/pdf_characters.h"
-
 namespace leafwright {
 
 namespace {
 
 // A code's text has at most 512 bytes; longer hex strings are cut there.
 constexpr std::size_t kMaxHexBytes = 512;
-constexpr std::size_t kMaxWord = 32;
 
 // The code `steps` after `code`, of the same length (empty when it would
 // overflow that length).
@@ -26,32 +23,60 @@ std::string codePlus(const std::string& code, std::uint32_t steps) {
 }  // namespace
 
 void CMapReader::feed(std::string_view bytes) {
-    for (char c : bytes) byte(static_cast<unsigned char>(c));
+    tokenizer_.feed(bytes, *this);
 }
 
 ToUnicodeMap CMapReader::finish() {
-    byte(' ');
+    tokenizer_.feed(" ", *this);  // ends a last word
     map_.finish();
     return std::move(map_);
 }
 
-void CMapReader::endWord() {
-    lexer_ = Lexer::Normal;
-    if (word_ == "begincodespacerange") {
+void CMapReader::onWord(std::string_view word, bool /*tooLong*/) {
+    if (word == "begincodespacerange") {
         section_ = Section::CodeSpace;
-    } else if (word_ == "beginbfchar") {
+    } else if (word == "beginbfchar") {
         section_ = Section::BfChar;
-    } else if (word_ == "beginbfrange") {
+    } else if (word == "beginbfrange") {
         section_ = Section::BfRange;
-    } else if (word_ == "endcodespacerange" || word_ == "endbfchar" || word_ == "endbfrange") {
+    } else if (word == "endcodespacerange" || word == "endbfchar" || word == "endbfrange") {
         section_ = Section::None;
     } else {
-        word_.clear();
         return;  // numbers and other operators take no part
     }
     operandCount_ = 0;
     inArray_ = false;
-    word_.clear();
+}
+
+// A name (a destination given as a glyph name, say): the entry it belongs to
+// is dropped.
+void CMapReader::onName(std::string_view /*name*/, bool /*tooLong*/) {
+    if (!inArray_) operandCount_ = 0;
+}
+
+void CMapReader::onDelimiter(PdfTokenizer::Delimiter delimiter) {
+    if (delimiter == PdfTokenizer::Delimiter::ArrayOpen) {
+        if (section_ == Section::BfRange && operandCount_ == 2) {
+            inArray_ = true;
+            arrayIndex_ = 0;
+        }
+    } else if (delimiter == PdfTokenizer::Delimiter::ArrayClose && inArray_) {
+        inArray_ = false;
+        operandCount_ = 0;
+    }
+}
+
+void CMapReader::onStringBegin(PdfTokenizer::StringKind /*kind*/) {
+    hex_.clear();
+}
+
+void CMapReader::onHexByte(unsigned char byte) {
+    if (hex_.size() < kMaxHexBytes) hex_ += static_cast<char>(byte);
+}
+
+// Literal strings take no part.
+void CMapReader::onStringEnd(PdfTokenizer::StringKind kind) {
+    if (kind == PdfTokenizer::StringKind::Hex) hexString(hex_);
 }
 
 void CMapReader::hexString(const std::string& bytes) {
@@ -77,97 +102,6 @@ void CMapReader::hexString(const std::string& bytes) {
     }
     if (section_ == Section::BfRange) map_.addIncrementingRange(operands_[0], operands_[1], bytes);
     operandCount_ = 0;
-}
-
-void CMapReader::byte(unsigned char c) {
-    switch (lexer_) {
-        case Lexer::Comment:
-            if (c == '\n' || c == '\r') lexer_ = Lexer::Normal;
-            return;
-        case Lexer::Literal:
-            if (literalEscape_) {
-                literalEscape_ = false;
-            } else if (c == '\\') {
-                literalEscape_ = true;
-            } else if (c == '(') {
-                ++literalDepth_;
-            } else if (c == ')' && --literalDepth_ == 0) {
-                lexer_ = Lexer::Normal;
-            }
-            return;
-        case Lexer::AfterLess:
-            lexer_ = Lexer::Normal;
-            if (c == '<') return;  // a dictionary opens
-            lexer_ = Lexer::Hex;
-            hex_.clear();
-            hexHalf_ = -1;
-            [[fallthrough]];
-        case Lexer::Hex:
-            if (c == '>') {
-                if (hexHalf_ >= 0 && hex_.size() < kMaxHexBytes)
-                    hex_ += static_cast<char>(hexHalf_ << 4);
-                lexer_ = Lexer::Normal;
-                hexString(hex_);
-            } else if (int value = hexDigitValue(c); value >= 0) {
-                if (hexHalf_ < 0) {
-                    hexHalf_ = value;
-                } else {
-                    if (hex_.size() < kMaxHexBytes)
-                        hex_ += static_cast<char>((hexHalf_ << 4) | value);
-                    hexHalf_ = -1;
-                }
-            }
-            return;
-        case Lexer::Word:
-            if (!isPdfWhiteSpace(c) && !isPdfDelimiter(c)) {
-                if (word_.size() < kMaxWord) word_ += static_cast<char>(c);
-                return;
-            }
-            endWord();
-            break;
-        case Lexer::Normal:
-            break;
-    }
-    // Between tokens.
-    if (isPdfWhiteSpace(c)) return;
-    switch (c) {
-        case '%':
-            lexer_ = Lexer::Comment;
-            return;
-        case '(':
-            lexer_ = Lexer::Literal;
-            literalDepth_ = 1;
-            literalEscape_ = false;
-            return;
-        case '<':
-            lexer_ = Lexer::AfterLess;
-            return;
-        case '[':
-            if (section_ == Section::BfRange && operandCount_ == 2) {
-                inArray_ = true;
-                arrayIndex_ = 0;
-            }
-            return;
-        case ']':
-            if (inArray_) {
-                inArray_ = false;
-                operandCount_ = 0;
-            }
-            return;
-        case '/':
-            // A name (a destination given as a glyph name, say): the entry
-            // it belongs to is dropped.
-            if (!inArray_) operandCount_ = 0;
-            lexer_ = Lexer::Word;
-            word_.clear();
-            word_ += '/';
-            return;
-        default:
-            if (isPdfDelimiter(c)) return;  // ">" or a brace
-            lexer_ = Lexer::Word;
-            word_.assign(1, static_cast<char>(c));
-            return;
-    }
 }
 
 }  // namespace leafwright

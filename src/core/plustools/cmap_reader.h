@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/plustools/pdf_tokenizer.h"
 #include "core/plustools/to_unicode_map.h"
 
 namespace leafwright {
@@ -13,28 +14,29 @@ namespace leafwright {
 // both forms (an incrementing destination or an array of destinations).
 // Everything else in the program (its dictionaries, names, comments) is
 // skipped; what is not understood is ignored, never an error.
-class CMapReader {
+class CMapReader : private PdfTokenizer::Events {
   public:
     void feed(std::string_view bytes);
     // Ends the input and hands over the map read.
     ToUnicodeMap finish();
 
   private:
-    enum class Lexer { Normal, Comment, Hex, Literal, Word, AfterLess };
+    // Longer words are no keyword of a CMap.
+    static constexpr std::size_t kMaxWord = 32;
     enum class Section { None, CodeSpace, BfChar, BfRange };
 
-    void byte(unsigned char c);
-    void endWord();
+    void onWord(std::string_view word, bool tooLong) override;
+    void onName(std::string_view name, bool tooLong) override;
+    void onDelimiter(PdfTokenizer::Delimiter delimiter) override;
+    void onStringBegin(PdfTokenizer::StringKind kind) override;
+    void onHexByte(unsigned char byte) override;
+    void onStringEnd(PdfTokenizer::StringKind kind) override;
     void hexString(const std::string& bytes);
 
     ToUnicodeMap map_;
-    Lexer lexer_ = Lexer::Normal;
+    PdfTokenizer tokenizer_{kMaxWord};
     Section section_ = Section::None;
-    std::string word_;
     std::string hex_;
-    int hexHalf_ = -1;  // a first hex digit waiting for its second
-    std::int64_t literalDepth_ = 0;
-    bool literalEscape_ = false;
     // Operands of the current entry.
     std::string operands_[2];
     int operandCount_ = 0;

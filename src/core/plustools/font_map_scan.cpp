@@ -11,7 +11,6 @@ namespace leafwright {
 namespace {
 
 constexpr std::string_view kEndStream = "endstream";
-constexpr std::size_t kMaxToken = 127;
 // Bounds on what a hostile file can make the scan keep.
 constexpr std::size_t kMaxFontNames = 4096;
 constexpr std::size_t kMaxFonts = 4096;
@@ -19,10 +18,6 @@ constexpr std::size_t kMaxFonts = 4096;
 // document with a font for every script, and at most some 20 MB.
 constexpr std::size_t kMaxMaps = 64;
 constexpr std::size_t kMaxMapEntries = 400000;
-
-bool isLiteralSpecial(unsigned char c) {
-    return c == '(' || c == ')' || c == '\\';
-}
 
 // One step of matching "endstream": the length of the longest prefix of it
 // that ends with this byte, given the length matched before it.
@@ -32,7 +27,7 @@ std::size_t advanceEndStream(std::size_t matched, char c) {
     return kEndStream[matched] == c ? matched + 1 : 0;
 }
 
-std::optional<std::int64_t> integerOf(const std::string& token) {
+std::optional<std::int64_t> integerOf(std::string_view token) {
     if (token.empty() || token.size() > 12) return std::nullopt;
     std::int64_t value = 0;
     for (char c : token) {
@@ -71,31 +66,24 @@ void FontMapScan::clearOperands() {
 void FontMapScan::feed(std::string_view bytes) {
     std::size_t at = 0;
     while (at < bytes.size()) {
-        if (lexer_ == Lexer::Data) {
+        if (inData_) {
             streamData(bytes.substr(at), at);
-            continue;
+        } else {
+            at += tokenizer_.feed(bytes.substr(at), *this);
         }
-        // The text of a string, most of a content stream without a
-        // "stream" keyword, is passed over as a run.
-        if (lexer_ == Lexer::Literal && !literalEscape_) {
-            while (at < bytes.size() && !isLiteralSpecial(static_cast<unsigned char>(bytes[at])))
-                ++at;
-            if (at == bytes.size()) break;
-        }
-        byte(static_cast<unsigned char>(bytes[at++]));
     }
 }
 
 void FontMapScan::finish() {
-    if (lexer_ == Lexer::Data) {
+    if (inData_) {
         endStreamData();
     } else {
-        byte(' ');
+        tokenizer_.feed(" ", *this);  // ends a last word
     }
 }
 
 void FontMapScan::startStreamData() {
-    lexer_ = Lexer::Data;
+    inData_ = true;
     endMatched_ = 0;
     if (objectFilter_ != StreamFilter::None) sawFilteredStream_ = true;
     dataFilter_ = objectFilter_;
@@ -106,7 +94,10 @@ void FontMapScan::startStreamData() {
 }
 
 void FontMapScan::endStreamData() {
-    lexer_ = Lexer::Normal;
+    inData_ = false;
+    // The input ended in the data: what was held back was data after all.
+    collectData(kEndStream.substr(0, endMatched_));
+    endMatched_ = 0;
     if (collecting_) {
         if (dataFilter_ == StreamFilter::AsciiHex && hexHalf_ >= 0 && !hexEnded_) {
             char last = static_cast<char>(hexHalf_ << 4);
@@ -123,72 +114,64 @@ void FontMapScan::endStreamData() {
 
 // Hands the data up to "endstream" to the map reader when the stream is a
 // map to read, and skips it otherwise; `used` advances past what was taken.
+// Bytes that may begin "endstream" at the end of a piece are held back until
+// the next piece tells whether they do: the scan reads the same however its
+// input is cut.
 void FontMapScan::streamData(std::string_view bytes, std::size_t& used) {
-    std::size_t end = std::string_view::npos;  // where the data ends in bytes
-    std::size_t resume = 0;                    // where the scan goes on after it
-    // A "endstream" begun in the last piece ends within the first bytes.
-    std::size_t matched = endMatched_;
-    for (std::size_t k = 0; matched > 0 && k < bytes.size() && k < kEndStream.size(); ++k) {
-        matched = advanceEndStream(matched, bytes[k]);
-        if (matched == kEndStream.size()) {
-            end = 0;
-            resume = k + 1;
-            break;
-        }
+    std::string_view text = bytes;
+    const std::size_t held = endMatched_;
+    if (held > 0) {
+        joined_.assign(kEndStream.substr(0, held));
+        joined_.append(bytes);
+        text = joined_;
     }
-    if (end == std::string_view::npos) {
-        // memmem rather than find: text is full of the "e" that find
-        // would stop at.
-        const void* hit =
-            ::memmem(bytes.data(), bytes.size(), kEndStream.data(), kEndStream.size());
-        if (hit != nullptr) {
-            std::size_t found =
-                static_cast<std::size_t>(static_cast<const char*>(hit) - bytes.data());
-            end = found;
-            resume = found + kEndStream.size();
-        }
-    }
-    std::string_view data = end == std::string_view::npos ? bytes : bytes.substr(0, end);
-    if (collecting_) {
-        if (dataFilter_ == StreamFilter::AsciiHex) {
-            decoded_.clear();
-            for (char c : data) {
-                if (hexEnded_) break;
-                if (c == '>') {
-                    hexEnded_ = true;
-                    if (hexHalf_ >= 0) decoded_ += static_cast<char>(hexHalf_ << 4);
-                    hexHalf_ = -1;
-                } else if (int value = hexDigitValue(static_cast<unsigned char>(c)); value >= 0) {
-                    if (hexHalf_ < 0) {
-                        hexHalf_ = value;
-                    } else {
-                        decoded_ += static_cast<char>((hexHalf_ << 4) | value);
-                        hexHalf_ = -1;
-                    }
-                }
-            }
-            cmap_->feed(decoded_);
-        } else {
-            cmap_->feed(data);
-        }
-    }
-    if (end != std::string_view::npos) {
-        used += resume;
+    // memmem rather than find: text is full of the "e" that find would stop
+    // at.
+    const void* hit = ::memmem(text.data(), text.size(), kEndStream.data(), kEndStream.size());
+    if (hit != nullptr) {
+        const std::size_t found =
+            static_cast<std::size_t>(static_cast<const char*>(hit) - text.data());
+        collectData(text.substr(0, found));
+        endMatched_ = 0;
+        used += found + kEndStream.size() - held;
         endStreamData();
         return;
     }
-    // The longest end of this piece that begins "endstream".
     endMatched_ = 0;
-    for (std::size_t k = bytes.size() - std::min(bytes.size(), kEndStream.size() - 1);
-         k < bytes.size(); ++k)
-        endMatched_ = advanceEndStream(endMatched_, bytes[k]);
+    for (std::size_t k = text.size() - std::min(text.size(), kEndStream.size() - 1);
+         k < text.size(); ++k)
+        endMatched_ = advanceEndStream(endMatched_, text[k]);
+    collectData(text.substr(0, text.size() - endMatched_));
     used += bytes.size();
 }
 
-void FontMapScan::endName() {
-    lexer_ = Lexer::Normal;
-    const std::string& name = token_;
-    if (tokenTooLong_) {
+void FontMapScan::collectData(std::string_view data) {
+    if (!collecting_) return;
+    if (dataFilter_ != StreamFilter::AsciiHex) {
+        cmap_->feed(data);
+        return;
+    }
+    decoded_.clear();
+    for (char c : data) {
+        if (hexEnded_) break;
+        if (c == '>') {
+            hexEnded_ = true;
+            if (hexHalf_ >= 0) decoded_ += static_cast<char>(hexHalf_ << 4);
+            hexHalf_ = -1;
+        } else if (int value = hexDigitValue(static_cast<unsigned char>(c)); value >= 0) {
+            if (hexHalf_ < 0) {
+                hexHalf_ = value;
+            } else {
+                decoded_ += static_cast<char>((hexHalf_ << 4) | value);
+                hexHalf_ = -1;
+            }
+        }
+    }
+    cmap_->feed(decoded_);
+}
+
+void FontMapScan::onName(std::string_view name, bool tooLong) {
+    if (tooLong) {
         expect_ = Expect::Nothing;
         return;
     }
@@ -224,11 +207,9 @@ void FontMapScan::endName() {
     }
 }
 
-void FontMapScan::endWord() {
-    lexer_ = Lexer::Normal;
-    const std::string& word = token_;
+void FontMapScan::onWord(std::string_view word, bool tooLong) {
     if (expect_ == Expect::FilterNames) expect_ = Expect::Nothing;
-    if (std::optional<std::int64_t> value = integerOf(word); value && !tokenTooLong_) {
+    if (std::optional<std::int64_t> value = integerOf(word); value && !tooLong) {
         integers_[0] = integers_[1];
         integers_[1] = value;
         return;
@@ -250,7 +231,10 @@ void FontMapScan::endWord() {
         }
         expect_ = Expect::Nothing;
     } else if (word == "stream") {
+        // The byte after "stream" (its line end) is the last one read as
+        // syntax.
         startStreamData();
+        tokenizer_.handOver();
         return;
     } else if (word == "endobj") {
         object_ = -1;
@@ -264,117 +248,31 @@ void FontMapScan::endWord() {
     clearOperands();
 }
 
-void FontMapScan::byte(unsigned char c) {
-    switch (lexer_) {
-        case Lexer::Data:
-            return;  // handled by streamData
-        case Lexer::Comment:
-            if (c == '\n' || c == '\r') lexer_ = Lexer::Normal;
-            return;
-        case Lexer::Literal:
-            if (literalEscape_) {
-                literalEscape_ = false;
-            } else if (c == '\\') {
-                literalEscape_ = true;
-            } else if (c == '(') {
-                ++literalDepth_;
-            } else if (c == ')' && --literalDepth_ == 0) {
-                lexer_ = Lexer::Normal;
-            }
-            return;
-        case Lexer::Hex:
-            if (c == '>') lexer_ = Lexer::Normal;
-            return;
-        case Lexer::AfterLess:
-            if (c == '<') {
-                lexer_ = Lexer::Normal;
-                ++dictDepth_;
-                if (expect_ == Expect::FontDictionary) {
-                    fontDictDepth_ = dictDepth_;
-                    fontEntryName_.clear();
-                }
-                expect_ = Expect::Nothing;
-                clearOperands();
-                return;
-            }
-            lexer_ = Lexer::Hex;
-            expect_ = Expect::Nothing;
-            clearOperands();
-            if (c == '>') lexer_ = Lexer::Normal;
-            return;
-        case Lexer::AfterGreater:
-            lexer_ = Lexer::Normal;
-            if (c == '>') {
-                if (fontDictDepth_ >= 0 && dictDepth_ == fontDictDepth_) fontDictDepth_ = -1;
-                if (dictDepth_ > 0) --dictDepth_;
-                expect_ = Expect::Nothing;
-                clearOperands();
-                return;
-            }
-            break;
-        case Lexer::Word:
-        case Lexer::Name:
-            if (!isPdfWhiteSpace(c) && !isPdfDelimiter(c)) {
-                if (token_.size() < kMaxToken) {
-                    token_ += static_cast<char>(c);
-                } else {
-                    tokenTooLong_ = true;
-                }
-                return;
-            }
-            if (lexer_ == Lexer::Word) {
-                endWord();
-                if (lexer_ == Lexer::Data) return;  // the line end after "stream"
-            } else {
-                endName();
-            }
-            break;
-        case Lexer::Normal:
-            break;
+void FontMapScan::onDelimiter(PdfTokenizer::Delimiter delimiter) {
+    using Delimiter = PdfTokenizer::Delimiter;
+    if (delimiter == Delimiter::DictionaryOpen) {
+        ++dictDepth_;
+        if (expect_ == Expect::FontDictionary) {
+            fontDictDepth_ = dictDepth_;
+            fontEntryName_.clear();
+        }
+        expect_ = Expect::Nothing;
+    } else if (delimiter == Delimiter::DictionaryClose) {
+        if (fontDictDepth_ >= 0 && dictDepth_ == fontDictDepth_) fontDictDepth_ = -1;
+        if (dictDepth_ > 0) --dictDepth_;
+        expect_ = Expect::Nothing;
+    } else if (delimiter == Delimiter::ArrayOpen && expect_ == Expect::FilterNames) {
+        filterArray_ = true;
+    } else {
+        expect_ = Expect::Nothing;
     }
-    if (isPdfWhiteSpace(c)) return;
-    token_.clear();
-    tokenTooLong_ = false;
-    switch (c) {
-        case '%':
-            lexer_ = Lexer::Comment;
-            return;
-        case '(':
-            lexer_ = Lexer::Literal;
-            literalDepth_ = 1;
-            literalEscape_ = false;
-            expect_ = Expect::Nothing;
-            clearOperands();
-            return;
-        case '<':
-            lexer_ = Lexer::AfterLess;
-            return;
-        case '>':
-            lexer_ = Lexer::AfterGreater;
-            return;
-        case '/':
-            lexer_ = Lexer::Name;
-            return;
-        case '[':
-            if (expect_ == Expect::FilterNames) {
-                filterArray_ = true;
-            } else {
-                expect_ = Expect::Nothing;
-            }
-            clearOperands();
-            return;
-        case ']':
-        case '{':
-        case '}':
-        case ')':
-            expect_ = Expect::Nothing;
-            clearOperands();
-            return;
-        default:
-            lexer_ = Lexer::Word;
-            token_ += static_cast<char>(c);
-            return;
-    }
+    clearOperands();
+}
+
+// A string is no operand the scan looks for.
+void FontMapScan::onStringBegin(PdfTokenizer::StringKind /*kind*/) {
+    expect_ = Expect::Nothing;
+    clearOperands();
 }
 
 std::set<std::int64_t> FontMapScan::unreadStreams() const {

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/plustools/cmap_reader.h"
+#include "core/plustools/pdf_tokenizer.h"
 #include "core/plustools/to_unicode_map.h"
 
 namespace leafwright {
@@ -37,7 +38,7 @@ class FontTextMaps {
 // The maps can come after the fonts that name them or before; a map that was
 // passed before its font was seen is read by a second scan (secondScanNeeded,
 // then a new scanner made with the streams to read).
-class FontMapScan {
+class FontMapScan : private PdfTokenizer::Events {
   public:
     FontMapScan() = default;
     // For a second scan: read these streams whatever the order.
@@ -56,23 +57,23 @@ class FontMapScan {
     bool sawFilteredStream() const noexcept { return sawFilteredStream_; }
 
   private:
-    enum class Lexer { Normal, Comment, Literal, Hex, AfterLess, AfterGreater, Word, Name, Data };
+    // Longer names and words select nothing the scan looks for.
+    static constexpr std::size_t kMaxToken = 127;
     enum class StreamFilter { None, AsciiHex, Other };
 
-    void byte(unsigned char c);
-    void endWord();
-    void endName();
+    void onWord(std::string_view word, bool tooLong) override;
+    void onName(std::string_view name, bool tooLong) override;
+    void onDelimiter(PdfTokenizer::Delimiter delimiter) override;
+    void onStringBegin(PdfTokenizer::StringKind kind) override;
     void startStreamData();
     void streamData(std::string_view bytes, std::size_t& used);
+    void collectData(std::string_view data);
     void endStreamData();
     void clearOperands();
     bool wanted(std::int64_t object) const;
 
-    Lexer lexer_ = Lexer::Normal;
-    std::string token_;
-    bool tokenTooLong_ = false;
-    std::int64_t literalDepth_ = 0;
-    bool literalEscape_ = false;
+    PdfTokenizer tokenizer_{kMaxToken};
+    bool inData_ = false;  // between "stream" and "endstream"
 
     // The last two integers read, for "N G obj" and "N G R".
     std::optional<std::int64_t> integers_[2];
@@ -87,7 +88,8 @@ class FontMapScan {
     bool filterArray_ = false;  // /Filter given as an array
 
     // Stream data.
-    std::size_t endMatched_ = 0;  // bytes of "endstream" matched at the end of the last piece
+    std::size_t endMatched_ = 0;  // bytes that may begin "endstream", held back
+    std::string joined_;          // those bytes and the next piece
     bool collecting_ = false;
     StreamFilter dataFilter_ = StreamFilter::None;
     int hexHalf_ = -1;
@@ -99,7 +101,7 @@ class FontMapScan {
     std::map<std::string, std::int64_t, std::less<>> fontObjects_;      // resource name -> font
     std::map<std::int64_t, std::int64_t> toUnicodeOf_;                  // font -> stream
     std::map<std::int64_t, std::shared_ptr<const ToUnicodeMap>> maps_;  // stream -> map
-    std::size_t mapEntries_ = 0;  // of all maps read
+    std::size_t mapEntries_ = 0;                                        // of all maps read
     bool sawFilteredStream_ = false;
 };
 

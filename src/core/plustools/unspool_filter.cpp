@@ -1,37 +1,18 @@
 #include "core/plustools/unspool_filter.h"
 
-#include <array>
-
-#include "core/text/mac_roman_decode.h"
 #include "core/plustools/font_map_scan.h"
-#include "core/plustools/pdf_characters.h"
 #include "core/plustools/to_unicode_map.h"
+#include "core/text/mac_roman_decode.h"
 
 namespace leafwright {
 
 namespace {
 
 constexpr std::string_view kLineBreak = "\r\n";
-// Longer names cannot select a font (and are not kept whole).
-constexpr std::size_t kMaxToken = 127;
 
-// Regular characters by table: tokens are read a byte at a time.
-constexpr std::array<bool, 256> makeRegular() {
-    std::array<bool, 256> regular{};
-    for (int c = 0; c < 256; ++c) regular[c] = isPdfRegular(static_cast<unsigned char>(c));
-    return regular;
+bool isOctalDigit(unsigned char c) {
+    return c >= '0' && c <= '7';
 }
-constexpr std::array<bool, 256> kRegular = makeRegular();
-
-// Bytes a literal string cannot copy as they are: its delimiters, the
-// escape character, and bytes from 0x80 up (decoded from Mac OS Roman).
-constexpr std::array<bool, 256> makeLiteralSpecial() {
-    std::array<bool, 256> special{};
-    special['\\'] = special['('] = special[')'] = true;
-    for (int c = 0x80; c < 256; ++c) special[c] = true;
-    return special;
-}
-constexpr std::array<bool, 256> kLiteralSpecial = makeLiteralSpecial();
 
 // The output is a text file with CR LF line ends: a line feed that a code's
 // text holds is written as CR LF.
@@ -51,44 +32,40 @@ void appendWithCrLf(std::string_view text, std::string& out) {
 
 }  // namespace
 
-std::int64_t UnspoolFilter::openStrings() const noexcept {
-    if (lexer_ == Lexer::Literal) return literalDepth_;
-    return lexer_ == Lexer::Hex ? 1 : 0;
-}
-
-void UnspoolFilter::beginString() {
+void UnspoolFilter::onStringBegin(PdfTokenizer::StringKind /*kind*/) {
     visible_ = textDepth_ > 0;
     stringMap_ = font_;
     codes_.clear();
-    escape_ = 0;
+    octalDigits_ = 0;
 }
 
-void UnspoolFilter::flushCodes(std::string& out) {
+void UnspoolFilter::flushCodes() {
     while (!codes_.empty()) {
         std::size_t length = stringMap_->codeLengthAt(codes_);
         if (length == 0) length = codes_.size();  // the string ends inside a code
-        appendCodeText(length, out);
+        appendCodeText(length);
     }
 }
 
 // The text of the code the first `length` bytes held form.
-void UnspoolFilter::appendCodeText(std::size_t length, std::string& out) {
+void UnspoolFilter::appendCodeText(std::size_t length) {
     codeText_.clear();
     stringMap_->appendText(std::string_view(codes_).substr(0, length), codeText_);
-    appendWithCrLf(codeText_, out);
+    appendWithCrLf(codeText_, *out_);
     codes_.erase(0, length);
 }
 
-void UnspoolFilter::endString(std::string& out) {
-    lexer_ = Lexer::Normal;
+void UnspoolFilter::onStringEnd(PdfTokenizer::StringKind /*kind*/) {
+    endOctal();  // ended by the closing parenthesis
     if (!visible_) return;
-    if (stringMap_ != nullptr) flushCodes(out);
+    if (stringMap_ != nullptr) flushCodes();
     lineBreakDue_ = true;
 }
 
 // One byte of a string's value.
-void UnspoolFilter::stringByte(unsigned char byte, std::string& out) {
+void UnspoolFilter::stringByte(unsigned char byte) {
     if (!visible_) return;
+    std::string& out = *out_;
     if (stringMap_ == nullptr) {
         // A line feed (from a hex string) is written as CR LF.
         if (byte == '\n' && (out.empty() || out.back() != '\r')) out += '\r';
@@ -97,269 +74,132 @@ void UnspoolFilter::stringByte(unsigned char byte, std::string& out) {
     }
     codes_ += static_cast<char>(byte);
     if (std::size_t length = stringMap_->codeLengthAt(codes_); length != 0) {
-        appendCodeText(length, out);
+        appendCodeText(length);
     }
 }
 
-// The byte after a backslash, or an octal digit after the digits so far.
-// Text taken as Mac OS Roman keeps every escape but the three below as
-// written; codes for a map are decoded in full, as the bytes they stand for.
-void UnspoolFilter::escapedByte(unsigned char c, std::string& out) {
-    if (escape_ == 1) {
-        escape_ = 0;
-        if (c == '\\' || c == '(' || c == ')') {
-            stringByte(c, out);
-            return;
+void UnspoolFilter::onHexByte(unsigned char byte) {
+    stringByte(byte);
+}
+
+// The byte of an octal escape being read, now that it has ended (by its
+// third digit, or by any other byte, the line's end included).
+void UnspoolFilter::endOctal() {
+    if (octalDigits_ == 0) return;
+    octalDigits_ = 0;
+    stringByte(static_cast<unsigned char>(octal_ & 0xFF));
+}
+
+void UnspoolFilter::onLiteralBytes(std::string_view bytes) {
+    // An octal escape goes on over up to two more digits.
+    while (octalDigits_ > 0 && !bytes.empty()) {
+        const unsigned char c = static_cast<unsigned char>(bytes.front());
+        if (!isOctalDigit(c)) {
+            endOctal();
+            break;
         }
-        if (stringMap_ == nullptr) {
-            stringByte('\\', out);
-            stringByte(c, out);
-            return;
-        }
-        switch (c) {
-            case 'n':
-                stringByte('\n', out);
-                return;
-            case 'r':
-                stringByte('\r', out);
-                return;
-            case 't':
-                stringByte('\t', out);
-                return;
-            case 'b':
-                stringByte('\b', out);
-                return;
-            case 'f':
-                stringByte('\f', out);
-                return;
-            default:
-                break;
-        }
-        if (c >= '0' && c <= '7') {
-            octal_ = c - '0';
-            escape_ = 2;
-            return;
-        }
-        stringByte(c, out);  // an unknown escape: the backslash is dropped
+        octal_ = octal_ * 8 + (c - '0');
+        bytes.remove_prefix(1);
+        if (++octalDigits_ == 3) endOctal();
+    }
+    if (!visible_) return;
+    if (stringMap_ != nullptr) {
+        for (char c : bytes) stringByte(static_cast<unsigned char>(c));
         return;
     }
-    // One more octal digit; three make the byte.
-    octal_ = octal_ * 8 + (c - '0');
-    if (++escape_ == 4) {
-        escape_ = 0;
-        stringByte(static_cast<unsigned char>(octal_ & 0xFF), out);
+    // Taken as text: copied as runs, bytes from 0x80 up decoded from Mac OS
+    // Roman.
+    std::string& out = *out_;
+    while (!bytes.empty()) {
+        std::size_t run = 0;
+        while (run < bytes.size() && static_cast<unsigned char>(bytes[run]) < 0x80) ++run;
+        out.append(bytes.substr(0, run));
+        if (run == bytes.size()) return;
+        appendMacRomanAsUtf8(static_cast<unsigned char>(bytes[run]), out);
+        bytes.remove_prefix(run + 1);
     }
 }
 
-// An escape cut by the line's end.
-void UnspoolFilter::endEscape(std::string& out) {
-    if (escape_ == 1) {
-        // Taken as text the backslash stays; for codes it joins the lines.
-        if (stringMap_ == nullptr) stringByte('\\', out);
-    } else if (escape_ > 1) {
-        stringByte(static_cast<unsigned char>(octal_ & 0xFF), out);
+// The byte after a backslash. Text taken as Mac OS Roman keeps every escape
+// but "\\", "\(" and "\)" as written; codes for a map are decoded in full,
+// as the bytes they stand for.
+void UnspoolFilter::onEscapedByte(unsigned char c) {
+    endOctal();  // ended by the backslash
+    if (c == '\\' || c == '(' || c == ')') {
+        stringByte(c);
+        return;
     }
-    escape_ = 0;
-}
-
-// Reads a literal string from piece[at] on; returns where it stopped (the
-// piece's end, or just after the string's closing parenthesis).
-std::size_t UnspoolFilter::literal(std::string_view piece, std::size_t at, std::string& out) {
-    const std::size_t n = piece.size();
-    while (at < n) {
-        if (escape_ != 0) {
-            const unsigned char c = static_cast<unsigned char>(piece[at]);
-            if (escape_ > 1 && (c < '0' || c > '7')) {
-                // An octal escape ended by another byte, which is then read
-                // as an ordinary one.
-                escape_ = 0;
-                stringByte(static_cast<unsigned char>(octal_ & 0xFF), out);
-                continue;
-            }
-            escapedByte(c, out);
-            ++at;
-            continue;
-        }
-        // Plain bytes are copied, or skipped, as a run.
-        std::size_t run = at;
-        while (run < n && !kLiteralSpecial[static_cast<unsigned char>(piece[run])]) ++run;
-        if (run > at) {
-            if (visible_) {
-                if (stringMap_ == nullptr) {
-                    out.append(piece.data() + at, run - at);
-                } else {
-                    for (std::size_t k = at; k < run; ++k)
-                        stringByte(static_cast<unsigned char>(piece[k]), out);
-                }
-            }
-            at = run;
-            if (at == n) break;
-        }
-        const unsigned char c = static_cast<unsigned char>(piece[at++]);
-        if (c == '\\') {
-            escape_ = 1;
-        } else if (c == '(') {
-            ++literalDepth_;
-            stringByte(c, out);
-        } else if (c == ')') {
-            if (--literalDepth_ == 0) {
-                endString(out);
-                return at;
-            }
-            stringByte(c, out);
-        } else {
-            stringByte(c, out);  // from 0x80 up
-        }
+    if (stringMap_ == nullptr) {
+        stringByte('\\');
+        stringByte(c);
+        return;
     }
-    return at;
-}
-
-// Reads a hexadecimal string from piece[at] on; returns where it stopped.
-std::size_t UnspoolFilter::hex(std::string_view piece, std::size_t at, std::string& out) {
-    while (at < piece.size()) {
-        const unsigned char c = static_cast<unsigned char>(piece[at++]);
-        if (c == '>') {
-            // An odd last digit stands for its byte with a 0 after it.
-            if (hexHalf_ >= 0) stringByte(static_cast<unsigned char>(hexHalf_ << 4), out);
-            hexHalf_ = -1;
-            endString(out);
-            return at;
-        }
-        int value = hexDigitValue(c);
-        if (value < 0) continue;  // white space (and anything else) is skipped
-        if (hexHalf_ < 0) {
-            hexHalf_ = value;
-        } else {
-            stringByte(static_cast<unsigned char>((hexHalf_ << 4) | value), out);
-            hexHalf_ = -1;
-        }
-    }
-    return at;
-}
-
-void UnspoolFilter::endToken() {
-    if (lexer_ == Lexer::Name) {
-        lastName_ = token_;
-        lastNameUsable_ = !tokenTooLong_;
-    } else if (!tokenTooLong_ && token_.size() == 2) {
-        if (token_ == "BT") {
-            ++textDepth_;
-        } else if (token_ == "ET") {
-            --textDepth_;
-        } else if (token_ == "Tf") {
-            font_ = fonts_ != nullptr && lastNameUsable_ ? fonts_->find(lastName_) : nullptr;
-        }
-    }
-    lexer_ = Lexer::Normal;
-}
-
-// A byte outside strings, comments and tokens: what it begins.
-void UnspoolFilter::between(unsigned char c) {
     switch (c) {
-        case '%':
-            lexer_ = Lexer::Comment;
+        case 'n':
+            stringByte('\n');
             return;
-        case '(':
-            lexer_ = Lexer::Literal;
-            literalDepth_ = 1;
-            beginString();
+        case 'r':
+            stringByte('\r');
             return;
-        case '<':
-            lexer_ = Lexer::AfterLess;
+        case 't':
+            stringByte('\t');
             return;
-        case '/':
-            lexer_ = Lexer::Name;
-            token_.clear();
-            tokenTooLong_ = false;
+        case 'b':
+            stringByte('\b');
+            return;
+        case 'f':
+            stringByte('\f');
             return;
         default:
-            if (!kRegular[c]) return;
-            lexer_ = Lexer::Word;
-            token_.assign(1, static_cast<char>(c));
-            tokenTooLong_ = false;
-            return;
+            break;
+    }
+    if (isOctalDigit(c)) {
+        octal_ = c - '0';
+        octalDigits_ = 1;
+        return;
+    }
+    stringByte(c);  // an unknown escape: the backslash is dropped
+}
+
+void UnspoolFilter::onName(std::string_view name, bool tooLong) {
+    lastName_ = name;
+    lastNameUsable_ = !tooLong;
+}
+
+void UnspoolFilter::onWord(std::string_view word, bool tooLong) {
+    if (tooLong || word.size() != 2) return;
+    if (word == "BT") {
+        ++textDepth_;
+    } else if (word == "ET") {
+        --textDepth_;
+    } else if (word == "Tf") {
+        font_ = fonts_ != nullptr && lastNameUsable_ ? fonts_->find(lastName_) : nullptr;
     }
 }
 
 void UnspoolFilter::filterPiece(std::string_view piece, std::string& out) {
-    std::size_t at = 0;
-    const std::size_t n = piece.size();
-    while (at < n) {
-        switch (lexer_) {
-            case Lexer::Literal:
-                at = literal(piece, at, out);
-                continue;
-            case Lexer::Hex:
-                at = hex(piece, at, out);
-                continue;
-            case Lexer::Comment: {
-                // A comment runs to the line's end, or to a CR, which ends a
-                // line for PDF (a file with CR line ends is one line here).
-                std::size_t cr = piece.find('\r', at);
-                if (cr == std::string_view::npos) {
-                    at = n;
-                } else {
-                    at = cr + 1;
-                    lexer_ = Lexer::Normal;
-                }
-                continue;
-            }
-            case Lexer::AfterLess: {
-                if (piece[at] == '<') {
-                    ++at;  // a dictionary opens
-                    lexer_ = Lexer::Normal;
-                } else {
-                    lexer_ = Lexer::Hex;
-                    hexHalf_ = -1;
-                    beginString();
-                }
-                continue;
-            }
-            case Lexer::Word:
-            case Lexer::Name: {
-                const unsigned char c = static_cast<unsigned char>(piece[at]);
-                if (kRegular[c]) {
-                    if (token_.size() < kMaxToken) {
-                        token_ += static_cast<char>(c);
-                    } else {
-                        tokenTooLong_ = true;
-                    }
-                    ++at;
-                    continue;
-                }
-                endToken();
-                continue;  // c is read again between tokens
-            }
-            case Lexer::Normal:
-                between(static_cast<unsigned char>(piece[at++]));
-                continue;
-        }
-    }
+    out_ = &out;
+    tokenizer_.feed(piece, *this);
 }
 
 void UnspoolFilter::endLine(std::string& out) {
-    switch (lexer_) {
-        case Lexer::Word:
-        case Lexer::Name:
-            endToken();
-            break;
-        case Lexer::Comment:
-            lexer_ = Lexer::Normal;
-            break;
-        case Lexer::AfterLess:
-            // The line end is white space inside a hexadecimal string.
-            lexer_ = Lexer::Hex;
-            hexHalf_ = -1;
-            beginString();
-            break;
-        case Lexer::Literal:
-            endEscape(out);
-            break;
-        case Lexer::Hex:
-        case Lexer::Normal:
-            break;
+    out_ = &out;
+    if (tokenizer_.inLiteral()) {
+        // The line's end is not part of the string; it ends an octal escape,
+        // and cuts one just begun: taken as text the backslash stays, for
+        // codes it joins the lines.
+        endOctal();
+        if (tokenizer_.escapePending()) {
+            tokenizer_.dropEscape();
+            if (stringMap_ == nullptr) stringByte('\\');
+        }
+    } else {
+        // Elsewhere it is white space, and ends a comment. (Only here: the
+        // lines come without their LF, and a CR inside a line ends a
+        // comment, as it ends a line for PDF.)
+        tokenizer_.feed("\n", *this);
     }
-    if (lineBreakDue_ && lexer_ != Lexer::Literal && lexer_ != Lexer::Hex) {
+    if (lineBreakDue_ && !tokenizer_.inString()) {
         out.append(kLineBreak);
         lineBreakDue_ = false;
     }

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/plustools/pdf_tokenizer.h"
+
 namespace leafwright {
 
 class FontTextMaps;
@@ -24,7 +26,7 @@ class ToUnicodeMap;
 //
 // One filter serves one source file, fed its lines in order. A line may be
 // fed in pieces of any size: only the filter's state is kept between them.
-class UnspoolFilter {
+class UnspoolFilter : private PdfTokenizer::Events {
   public:
     UnspoolFilter() = default;
     // The fonts' maps must outlive the filter.
@@ -46,39 +48,36 @@ class UnspoolFilter {
     std::int64_t textDepth() const noexcept { return textDepth_; }
     // Unbalanced parentheses of a literal string left open (its own opening
     // one included); 1 for an open hexadecimal string; 0 outside strings.
-    std::int64_t openStrings() const noexcept;
+    std::int64_t openStrings() const noexcept { return tokenizer_.openStrings(); }
 
   private:
-    enum class Lexer { Normal, Comment, Literal, Hex, AfterLess, Word, Name };
+    // Longer names cannot select a font (and are not kept whole).
+    static constexpr std::size_t kMaxToken = 127;
 
-    std::size_t literal(std::string_view piece, std::size_t at, std::string& out);
-    std::size_t hex(std::string_view piece, std::size_t at, std::string& out);
-    void between(unsigned char c);
-    void endToken();
-    void beginString();
-    void endString(std::string& out);
-    void stringByte(unsigned char byte, std::string& out);
-    void escapedByte(unsigned char c, std::string& out);
-    void endEscape(std::string& out);
-    void flushCodes(std::string& out);
-    void appendCodeText(std::size_t length, std::string& out);
+    void onWord(std::string_view word, bool tooLong) override;
+    void onName(std::string_view name, bool tooLong) override;
+    void onStringBegin(PdfTokenizer::StringKind kind) override;
+    void onLiteralBytes(std::string_view bytes) override;
+    void onEscapedByte(unsigned char c) override;
+    void onHexByte(unsigned char byte) override;
+    void onStringEnd(PdfTokenizer::StringKind kind) override;
+    void stringByte(unsigned char byte);
+    void endOctal();
+    void flushCodes();
+    void appendCodeText(std::size_t length);
 
     const FontTextMaps* fonts_ = nullptr;
     std::int64_t textDepth_ = 0;
-    Lexer lexer_ = Lexer::Normal;
+    PdfTokenizer tokenizer_{kMaxToken};
+    std::string* out_ = nullptr;  // where the piece being filtered writes
 
-    // The regular characters or the name being read.
-    std::string token_;
-    bool tokenTooLong_ = false;
     std::string lastName_;  // the last name read, for "Tf"
     bool lastNameUsable_ = false;
     const ToUnicodeMap* font_ = nullptr;  // the current font's map, if any
 
     // The string being read.
-    std::int64_t literalDepth_ = 0;
-    int escape_ = 0;  // 0: none; 1: after a backslash; 2-4: octal digits read + 1
+    int octalDigits_ = 0;  // of an octal escape being read (with a map)
     unsigned octal_ = 0;
-    int hexHalf_ = -1;
     bool visible_ = false;                     // begun inside a text object: written
     const ToUnicodeMap* stringMap_ = nullptr;  // decoded through this map
     std::string codes_;                        // bytes of a code not yet complete

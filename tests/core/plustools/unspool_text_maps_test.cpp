@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/plustools/cmap_reader.h"
+#include "core/plustools/font_map_scan.h"
 #include "core/plustools/unspool_run.h"
 #include "support/temp_dir.h"
 
@@ -125,6 +126,41 @@ TEST(UnspoolTextMaps, MapsBeforeTheirFontsMixedCodeLengthsAndUnreadableMaps) {
     // byte; so is a font the page does not name.
     EXPECT_EQ(readBytes(dir.file("b.txt")),
               "A\u00C5xyxyz\r\n" + std::string("\0A", 2) + "\r\nA\r\n");
+}
+
+// A stream's "endstream" may come cut over several pieces; what the scan
+// finds must not depend on where the pieces end.
+TEST(FontMapScan, ReadsTheSameInPiecesOfAnySize) {
+    const std::string pdf = crlf({
+        "1 0 obj << /Font << /F1 2 0 R /F2 4 0 R >> >> endobj",
+        "2 0 obj << /Type /Font /ToUnicode 3 0 R >> endobj",
+        "3 0 obj << /Length 0 >> stream",
+        kTwoByteMap + "endstream endobj",
+        "4 0 obj << /Type /Font /ToUnicode 5 0 R >> endobj",
+        "5 0 obj << /Filter /AHx >> stream",
+        asciiHex("1 begincodespacerange <00> <FF> endcodespacerange "
+                 "1 beginbfchar <41> <00C5> endbfchar"),
+        "endstream endobj",
+        "6 0 obj << /Length 0 >> stream",
+        "BT /F1 1 Tf <0001> Tj ET",
+        "endstream endobj",
+    });
+    auto scanInPieces = [&](std::size_t size) {
+        FontMapScan scan;
+        for (std::size_t at = 0; at < pdf.size(); at += size)
+            scan.feed(std::string_view(pdf).substr(at, size));
+        scan.finish();
+        FontTextMaps maps;
+        scan.collectMaps(maps);
+        std::string text = scan.sawFilteredStream() ? "filtered:" : "plain:";
+        if (const ToUnicodeMap* map = maps.find("F1"))
+            map->appendText(std::string("\0\1", 2), text);
+        if (const ToUnicodeMap* map = maps.find("F2")) map->appendText("A", text);
+        return text;
+    };
+    const std::string whole = scanInPieces(pdf.size());
+    EXPECT_EQ(whole, "filtered:H\u00C5");
+    for (std::size_t size = 1; size <= 12; ++size) EXPECT_EQ(scanInPieces(size), whole) << size;
 }
 
 TEST(CMapReader, HostileOrBrokenMapsStayBoundedAndHarmless) {
