@@ -130,6 +130,8 @@ struct LineShaper::Engine {
     const FontFace* mainFace;
     std::unordered_map<const FontFace*, std::unique_ptr<ShapingFont>> fonts;
     std::unordered_map<char32_t, const FontFace*> faceOf;  // null for a character no face has
+    std::vector<bool> faceKnown;
+    std::vector<const FontFace*> bmpFaces;
     hb_buffer_t* buffer = hb_buffer_create();
     hb_unicode_funcs_t* unicode = hb_unicode_funcs_get_default();
 
@@ -141,13 +143,26 @@ struct LineShaper::Engine {
     }
     ~Engine() { hb_buffer_destroy(buffer); }
 
+    // The face of each character met; the Basic Multilingual Plane's in an
+    // array, since long texts ask for the same few hundred characters.
     const FontFace* faceFor(char32_t c) {
+        if (c < 0x10000 && !faceKnown.empty() && faceKnown[c]) return bmpFaces[c];
         auto known = faceOf.find(c);
-        if (known != faceOf.end()) return known->second;
-        const FontFace* face =
-            mainFace->glyphFor(c) != 0 ? mainFace : provider.fallbackFor(baseFont, c);
-        if (face && face->glyphFor(c) == 0) face = nullptr;
-        return faceOf.emplace(c, face).first->second;
+        if (known == faceOf.end()) {
+            const FontFace* face =
+                mainFace->glyphFor(c) != 0 ? mainFace : provider.fallbackFor(baseFont, c);
+            if (face && face->glyphFor(c) == 0) face = nullptr;
+            known = faceOf.emplace(c, face).first;
+        }
+        if (c < 0x10000) {
+            if (faceKnown.empty()) {
+                faceKnown.resize(0x10000);
+                bmpFaces.resize(0x10000);
+            }
+            faceKnown[c] = true;
+            bmpFaces[c] = known->second;
+        }
+        return known->second;
     }
 
     ShapingFont& fontFor(const FontFace* face) {
