@@ -71,7 +71,12 @@ class ShapingFont {
     explicit ShapingFont(const FontFace& face) {
         const FontFace::File file = face.file();
         if (file.bytes.empty()) {
-            font_ = hb_font_create(hb_face_get_empty());
+            // A face of its own: HarfBuzz's shared empty face gives a font
+            // that does not shape.
+            hb_face_t* empty = hb_face_create(hb_blob_get_empty(), 0);
+            hb_face_set_upem(empty, 1000);
+            font_ = hb_font_create(empty);
+            hb_face_destroy(empty);
             hb_font_set_funcs(font_, faceFunctions(), const_cast<FontFace*>(&face), nullptr);
             hb_font_set_scale(font_, 1000, 1000);
             return;
@@ -301,13 +306,18 @@ ShapedLine LineShaper::Engine::shape(std::u32string_view line) {
         for (std::size_t k = 0; k <= glyphs.size(); ++k) {
             if (k < glyphs.size() && logical(k).clusterStart == logical(clusterBegin).clusterStart)
                 continue;
-            const std::size_t end = k < glyphs.size() ? logical(k).clusterStart : run.end;
-            const std::size_t start = logical(clusterBegin).clusterStart;
+            // Clusters rise in logical order; the bounds only keep a shaper
+            // that broke that rule from cutting outside the run.
+            const std::size_t start =
+                std::clamp(logical(clusterBegin).clusterStart, run.start, run.end);
+            const std::size_t end =
+                std::clamp(k < glyphs.size() ? logical(k).clusterStart : run.end, start, run.end);
             bool invisible = true;
             for (std::size_t i = start; i < end && invisible; ++i)
                 invisible = isInvisibleCharacter(line[i]);
             for (std::size_t j = clusterBegin; j < k; ++j) {
                 PlacedGlyph& glyph = logical(j);
+                glyph.clusterStart = start;
                 glyph.clusterEnd = end;
                 glyph.firstOfCluster = j == clusterBegin;
                 if (invisible) glyph = {0, start, end, j == clusterBegin, 0, 0, 0};

@@ -51,13 +51,15 @@ struct ShapedLine {
 // of a right-to-left line.
 class LineShaper {
   public:
+    // Throws FontUnavailable (document_fonts.h) when the provider has no
+    // face for the standard font.
     LineShaper(FontProvider& provider, std::string baseFont, int tabStop);
     ~LineShaper();
     LineShaper(const LineShaper&) = delete;
     LineShaper& operator=(const LineShaper&) = delete;
 
-    // Throws FontUnavailable (document_fonts.h) when the provider has no
-    // face for the standard font.
+    // A line of 2^31 characters or more, beyond what the bidirectional
+    // algorithm counts, comes back without glyphs.
     ShapedLine shape(std::u32string_view line);
 
   private:

@@ -196,5 +196,42 @@ TEST_F(LineShaperTest, EveryLineComesBackInTypedOrderFromItsGlyphs) {
     EXPECT_TRUE(shaper.shape(U"").glyphs.empty());
 }
 
+// A face with no font file: every letter below U+0800 has a glyph (its code
+// point) 500 wide.
+class FilelessFace final : public FontFace {
+  public:
+    const std::string& postScriptName() const override { return name_; }
+    GlyphId glyphFor(char32_t c) const override { return c < 0x800 ? c : 0; }
+    int advanceWidth(GlyphId) const override { return 500; }
+    FontMetrics metrics() const override { return {}; }
+    FontSubset subset(const std::vector<GlyphId>&) const override { return {}; }
+
+  private:
+    std::string name_ = "Fileless";
+};
+
+class FilelessProvider final : public FontProvider {
+  public:
+    const FontFace* faceFor(std::string_view) override { return &face_; }
+    const FontFace* fallbackFor(std::string_view, char32_t) override { return nullptr; }
+
+  private:
+    FilelessFace face_;
+};
+
+TEST(LineShaperWithoutFontFile, DrawsOneGlyphPerCharacterInBidirectionalOrder) {
+    FilelessProvider provider;
+    LineShaper shaper(provider, "Courier", kTabStop);
+    const ShapedLine line = shaper.shape(U"\u05D0\u05D1 ab");
+    ASSERT_EQ(line.glyphs.size(), 5u);
+    EXPECT_EQ(line.direction, TextDirection::rightToLeft);
+    EXPECT_EQ(line.advance, 2500);
+    const int expectedX[] = {2000, 1500, 1000, 0, 500};  // "ab" reads left to right
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(line.glyphs[i].glyph, U"\u05D0\u05D1 ab"[i]);
+        EXPECT_EQ(line.glyphs[i].x, expectedX[i]) << i;
+    }
+}
+
 }  // namespace
 }  // namespace leafwright
