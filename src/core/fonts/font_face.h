@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace leafwright {
@@ -35,7 +36,7 @@ struct FontSubset {
 // One TrueType face the documents can embed. The PDF side sees only this, so
 // tests can stand in a face of their own.
 class FontFace {
-public:
+  public:
     virtual ~FontFace() = default;
 
     // The face's PostScript name as it may stand in a PDF name (no
@@ -53,6 +54,16 @@ public:
     // The font program holding glyph 0 (drawn empty) and the given glyphs.
     // Throws std::runtime_error when the program cannot be cut down.
     virtual FontSubset subset(const std::vector<GlyphId>& glyphs) const = 0;
+
+    // The bytes of the font file the face was read from, valid as long as
+    // the face, and the face's index in it (a collection holds several); for
+    // shaping with the font's own substitution and positioning tables. A
+    // face without a file is shaped from glyphFor and advanceWidth alone.
+    struct File {
+        std::string_view bytes;
+        unsigned index = 0;
+    };
+    virtual File file() const { return {}; }
 };
 
 }  // namespace leafwright

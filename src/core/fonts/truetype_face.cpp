@@ -34,7 +34,7 @@ using Font = std::unique_ptr<hb_font_t, FontDeleter>;
 
 // One table of the face as bytes; empty when the face has none.
 class Table {
-public:
+  public:
     Table(hb_face_t* face, char a, char b, char c, char d)
         : blob_(hb_face_reference_table(face, HB_TAG(a, b, c, d))) {
         data_ = hb_blob_get_data(blob_.get(), &length_);
@@ -51,7 +51,7 @@ public:
         return (static_cast<unsigned long>(u16(offset)) << 16) | u16(offset + 2);
     }
 
-private:
+  private:
     Blob blob_;
     const char* data_ = nullptr;
     unsigned length_ = 0;
@@ -84,8 +84,9 @@ bool hasColourGlyphs(hb_face_t* face) {
 }
 
 class TrueTypeFace final : public FontFace {
-public:
-    TrueTypeFace(Face face, Font font) : face_(std::move(face)), font_(std::move(font)) {
+  public:
+    TrueTypeFace(Face face, Font font, Blob file, unsigned index)
+        : face_(std::move(face)), font_(std::move(font)), file_(std::move(file)), index_(index) {
         unitsPerEm_ = hb_face_get_upem(face_.get());
         char name[128] = {};
         unsigned size = sizeof name;
@@ -178,13 +179,21 @@ public:
         return result;
     }
 
-private:
+    File file() const override {
+        unsigned length = 0;
+        const char* data = hb_blob_get_data(file_.get(), &length);
+        return {std::string_view(data ? data : "", length), index_};
+    }
+
+  private:
     int thousandths(hb_position_t fontUnits) const {
         return static_cast<int>(std::lround(fontUnits * 1000.0 / unitsPerEm_));
     }
 
     Face face_;
     Font font_;
+    Blob file_;
+    unsigned index_ = 0;
     unsigned unitsPerEm_ = 1000;
     std::string postScriptName_;
 };
@@ -201,7 +210,7 @@ std::unique_ptr<FontFace> openTrueTypeFace(const std::string& path, unsigned ind
         return nullptr;
     if (hb_face_get_upem(face.get()) == 0) return nullptr;
     Font font(hb_font_create(face.get()));
-    return std::make_unique<TrueTypeFace>(std::move(face), std::move(font));
+    return std::make_unique<TrueTypeFace>(std::move(face), std::move(font), std::move(blob), index);
 }
 
 }  // namespace leafwright

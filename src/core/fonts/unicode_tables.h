@@ -23,5 +23,8 @@ const char* unicodeTablesVersion();
 
 std::span<const ColumnWidthRange> columnWidthRanges();
 std::span<const CodePointRange> defaultIgnorableRanges();
+// Characters whose lines are shaped: marks, right-to-left and direction
+// control characters, and the letters of the scripts that join or reorder.
+std::span<const CodePointRange> shapingRanges();
 
 }  // namespace leafwright

@@ -1,0 +1,237 @@
+#include "core/fonts/line_shaper.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "core/fonts/fixed_font_provider.h"
+#include "core/fonts/shaping_need.h"
+
+namespace leafwright {
+namespace {
+
+const std::string kFontFolder = "/usr/share/fonts/truetype/";
+// Liberation Serif draws Latin and Hebrew, DejaVu Sans Arabic, Lohit
+// Devanagari; all three carry substitution and positioning tables.
+const std::vector<std::string> kFaces = {
+    kFontFolder + "liberation2/LiberationSerif-Regular.ttf",
+    kFontFolder + "dejavu/DejaVuSans.ttf",
+    kFontFolder + "lohit-devanagari/Lohit-Devanagari.ttf",
+};
+constexpr int kTabStop = 2000;
+
+// The texts of the glyphs in order: the line as typed.
+std::u32string joinedText(const ShapedLine& line) {
+    std::u32string text;
+    for (const ShapedGlyph& glyph : line.glyphs) text += glyph.text;
+    return text;
+}
+
+// The glyph that carries a cluster's text.
+const ShapedGlyph& clusterOf(const ShapedLine& line, std::u32string_view text) {
+    const auto found = std::find_if(line.glyphs.begin(), line.glyphs.end(),
+                                    [&](const ShapedGlyph& glyph) { return glyph.text == text; });
+    if (found == line.glyphs.end()) throw std::runtime_error("no such cluster");
+    return *found;
+}
+
+class LineShaperTest : public ::testing::Test {
+  protected:
+    FixedFontProvider provider{kFaces};
+    LineShaper shaper{provider, "Times-Roman", kTabStop};
+};
+
+TEST(ShapingNeed, OnlyJoiningReorderingAndMarkedLinesAreShaped) {
+    for (std::u32string_view line :
+         {U"Hello, world: 5 \u20AC, caf\u00E9 \u00C5ngstr\u00F6m",
+          U"\u039A\u03B1\u03BB\u03B7\u03BC\u03AD\u03C1\u03B1",
+          U"\u041F\u0440\u0438\u0432\u0435\u0442",
+          U"\u4E2D\u6587\u30C6\u30AD\u30B9\u30C8\uD55C\uAD6D\uC5B4",
+          U"\u250C\u2500\u2500\u2510\t\u2502", U"\u02C6\u02DC modifier letters"})
+        EXPECT_FALSE(needsShaping(line)) << std::string(line.begin(), line.end());
+
+    for (std::u32string_view line :
+         {U"\u0633\u0644\u0627\u0645", U"\u05E9\u05DC\u05D5\u05DD", U"\u0915\u093F",
+          U"\u0E2A\u0E27\u0E31\u0E2A\u0E14\u0E35",  // Thai
+          U"plain then e\u0301",                    // a combining accent
+          U"abc \u202Edef",                         // a direction override
+          U"\u1780\u17D2\u1798\u17C2\u179A",        // Khmer
+          U"Greek with a mark \u03B1\u0313"})
+        EXPECT_TRUE(needsShaping(line)) << std::string(line.begin(), line.end());
+}
+
+TEST_F(LineShaperTest, ArabicLettersJoinAndLamAlefIsOneGlyphForBothLetters) {
+    // kaf, teh, beh: initial, medial and final forms, none the isolated one.
+    const std::u32string word = U"\u0643\u062A\u0628";
+    const ShapedLine joined = shaper.shape(word);
+    EXPECT_EQ(joined.direction, TextDirection::rightToLeft);
+    ASSERT_EQ(joined.glyphs.size(), 3u);
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const ShapedLine isolated = shaper.shape(word.substr(i, 1));
+        ASSERT_EQ(isolated.glyphs.size(), 1u);
+        EXPECT_EQ(joined.glyphs[i].text, word.substr(i, 1));
+        EXPECT_NE(joined.glyphs[i].glyph, isolated.glyphs[0].glyph) << "letter " << i;
+    }
+    // In logical order, right to left on the page, ending at the line's end.
+    EXPECT_GT(joined.glyphs[0].x, joined.glyphs[1].x);
+    EXPECT_GT(joined.glyphs[1].x, joined.glyphs[2].x);
+    EXPECT_EQ(joined.glyphs[2].x, 0);
+    EXPECT_NEAR(joined.glyphs[0].x + joined.glyphs[0].advance, joined.advance, 1);
+
+    // seen, lam-alef, meem: the ligature's glyph maps back to both letters.
+    const ShapedLine salam = shaper.shape(U"\u0633\u0644\u0627\u0645");
+    ASSERT_EQ(salam.glyphs.size(), 3u);
+    EXPECT_EQ(salam.glyphs[1].text, U"\u0644\u0627");
+    EXPECT_EQ(joinedText(salam), U"\u0633\u0644\u0627\u0645");
+}
+
+TEST_F(LineShaperTest, NumbersRunLeftToRightInsideARightToLeftLine) {
+    const std::u32string sentence = U"\u05E9\u05DC\u05D5\u05DD 123 \u05E2\u05D5\u05DC\u05DD";
+    const ShapedLine line = shaper.shape(sentence);
+    EXPECT_EQ(line.direction, TextDirection::rightToLeft);
+    EXPECT_EQ(joinedText(line), sentence);          // logical order kept
+    const int shin = clusterOf(line, U"\u05E9").x;  // first letter, at the right end
+    const int one = clusterOf(line, U"1").x;
+    const int two = clusterOf(line, U"2").x;
+    const int three = clusterOf(line, U"3").x;
+    const int ayin = clusterOf(line, U"\u05E2").x;  // first letter of the second word
+    EXPECT_LT(one, two);
+    EXPECT_LT(two, three);
+    EXPECT_GT(shin, three);
+    EXPECT_LT(ayin, one);
+    EXPECT_NEAR(shin + clusterOf(line, U"\u05E9").advance, line.advance, 1);
+
+    // Hebrew inside a left-to-right line: the line reads left to right, the
+    // Hebrew word right to left.
+    const ShapedLine mixed = shaper.shape(U"see \u05E9\u05DC\u05D5\u05DD now");
+    EXPECT_EQ(mixed.direction, TextDirection::leftToRight);
+    EXPECT_LT(clusterOf(mixed, U"s").x, clusterOf(mixed, U"\u05DD").x);
+    EXPECT_LT(clusterOf(mixed, U"\u05DD").x, clusterOf(mixed, U"\u05E9").x);
+    EXPECT_LT(clusterOf(mixed, U"\u05E9").x, clusterOf(mixed, U"n").x);
+}
+
+TEST_F(LineShaperTest, DevanagariVowelSignIsDrawnBeforeItsConsonant) {
+    const ShapedLine ki = shaper.shape(U"\u0915\u093F");
+    ASSERT_EQ(ki.glyphs.size(), 2u);
+    const FontFace& face = *ki.glyphs[0].face;
+    const GlyphId ka = face.glyphFor(U'\u0915');
+    // One cluster: its first glyph carries both characters.
+    EXPECT_EQ(ki.glyphs[0].text, U"\u0915\u093F");
+    EXPECT_EQ(ki.glyphs[1].text, U"");
+    const auto consonant =
+        std::find_if(ki.glyphs.begin(), ki.glyphs.end(),
+                     [&](const ShapedGlyph& glyph) { return glyph.glyph == ka; });
+    ASSERT_NE(consonant, ki.glyphs.end());
+    const auto& sign = consonant == ki.glyphs.begin() ? ki.glyphs[1] : ki.glyphs[0];
+    EXPECT_LT(sign.x, consonant->x);
+    EXPECT_EQ(ki.direction, TextDirection::leftToRight);
+}
+
+TEST_F(LineShaperTest, CombiningAccentSitsOverItsLetter) {
+    const ShapedLine capital = shaper.shape(U"Q\u0301");
+    const ShapedLine small = shaper.shape(U"q\u0301");
+    ASSERT_EQ(capital.glyphs.size(), 2u);
+    ASSERT_EQ(small.glyphs.size(), 2u);
+    EXPECT_EQ(capital.glyphs[0].text, U"Q\u0301");
+    const ShapedGlyph& letter = capital.glyphs[0];
+    const ShapedGlyph& accent = capital.glyphs[1];
+    EXPECT_EQ(accent.advance, 0);
+    EXPECT_GT(accent.x, letter.x);
+    EXPECT_LT(accent.x, letter.x + letter.advance);
+    EXPECT_EQ(capital.advance, letter.advance);
+    // The accent rides higher over the capital than over the small letter.
+    EXPECT_GT(accent.yOffset, small.glyphs[1].yOffset);
+}
+
+TEST_F(LineShaperTest, TabStopsCountFromTheLineStartEdge) {
+    const ShapedLine rightToLeft =
+        shaper.shape(U"\u05E9\u05DC\u05D5\u05DD\t\u05E2\u05D5\u05DC\u05DD");
+    // The first word is wider than one stop: the second starts at the
+    // second stop from the right end, and the tab fills the gap.
+    const ShapedGlyph& finalMem = clusterOf(rightToLeft, U"\u05DD");  // the first word's end
+    ASSERT_GT(rightToLeft.advance - finalMem.x, kTabStop);
+    ASSERT_LT(rightToLeft.advance - finalMem.x, 2 * kTabStop);
+    const ShapedGlyph& ayin = clusterOf(rightToLeft, U"\u05E2");
+    EXPECT_EQ(ayin.x + ayin.advance, rightToLeft.advance - 2 * kTabStop);
+    const ShapedGlyph& tab = clusterOf(rightToLeft, U"\t");
+    EXPECT_EQ(tab.glyph, 0u);
+    EXPECT_EQ(tab.x, ayin.x + ayin.advance);
+    EXPECT_EQ(tab.x + tab.advance, finalMem.x);
+
+    const ShapedLine leftToRight = shaper.shape(U"e\u0301\tx");
+    EXPECT_EQ(clusterOf(leftToRight, U"x").x, kTabStop);
+}
+
+TEST_F(LineShaperTest, EveryLineComesBackInTypedOrderFromItsGlyphs) {
+    // Mixed directions, scripts and faces, explicit overrides, joiners,
+    // controls, marks at the line's start and characters no face has.
+    for (std::u32string line :
+         {std::u32string(
+              U"The word \u0633\u0644\u0627\u0645 means peace (\u05E9\u05DC\u05D5\u05DD)."),
+          std::u32string(U"\u0627\u0644\u0639\u062F\u062F 42 \u0648 3.14 \u0647\u0646\u0627!"),
+          std::u32string(
+              U"\u0939\u093F\u0928\u094D\u0926\u0940 \u0915\u094D\u0937 \u0936\u094D\u0930\u0940"),
+          std::u32string(
+              U"\u0301 mark first, then \u202Ereversed\u202C and \u200D\u0644\u200C\u0644"),
+          std::u32string(U"\u05D0\u05B8\u05D1\u05B4\u05D9\t\x01\x7F end \U0010FFFD"),
+          std::u32string(U"\uFEFF\u200B")}) {
+        const ShapedLine shaped = shaper.shape(line);
+        std::u32string expected = line;
+        std::replace(expected.begin(), expected.end(), U'\U0010FFFD', U'?');
+        EXPECT_EQ(joinedText(shaped), expected);
+        EXPECT_EQ(shaped.unprintable, expected == line ? 0u : 1u);
+        for (const ShapedGlyph& glyph : shaped.glyphs) {
+            EXPECT_NE(glyph.face, nullptr);
+            EXPECT_GE(glyph.x + glyph.advance, 0);
+            EXPECT_LE(glyph.x, shaped.advance + 1000);
+            if (!glyph.text.empty() &&
+                std::all_of(glyph.text.begin(), glyph.text.end(),
+                            [](char32_t c) { return c < 0x20 || c == 0xFEFF || c == 0x200B; }) &&
+                glyph.text != U"\t") {
+                EXPECT_TRUE(glyph.glyph == 0 && glyph.advance == 0);
+            }
+        }
+    }
+    EXPECT_TRUE(shaper.shape(U"").glyphs.empty());
+}
+
+// A face with no font file: every letter below U+0800 has a glyph (its code
+// point) 500 wide.
+class FilelessFace final : public FontFace {
+  public:
+    const std::string& postScriptName() const override { return name_; }
+    GlyphId glyphFor(char32_t c) const override { return c < 0x800 ? c : 0; }
+    int advanceWidth(GlyphId) const override { return 500; }
+    FontMetrics metrics() const override { return {}; }
+    FontSubset subset(const std::vector<GlyphId>&) const override { return {}; }
+
+  private:
+    std::string name_ = "Fileless";
+};
+
+class FilelessProvider final : public FontProvider {
+  public:
+    const FontFace* faceFor(std::string_view) override { return &face_; }
+    const FontFace* fallbackFor(std::string_view, char32_t) override { return nullptr; }
+
+  private:
+    FilelessFace face_;
+};
+
+TEST(LineShaperWithoutFontFile, DrawsOneGlyphPerCharacterInBidirectionalOrder) {
+    FilelessProvider provider;
+    LineShaper shaper(provider, "Courier", kTabStop);
+    const ShapedLine line = shaper.shape(U"\u05D0\u05D1 ab");
+    ASSERT_EQ(line.glyphs.size(), 5u);
+    EXPECT_EQ(line.direction, TextDirection::rightToLeft);
+    EXPECT_EQ(line.advance, 2500);
+    const int expectedX[] = {2000, 1500, 1000, 0, 500};  // "ab" reads left to right
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(line.glyphs[i].glyph, U"\u05D0\u05D1 ab"[i]);
+        EXPECT_EQ(line.glyphs[i].x, expectedX[i]) << i;
+    }
+}
+
+}  // namespace
+}  // namespace leafwright
