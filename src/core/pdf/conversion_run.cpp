@@ -1,5 +1,9 @@
 #include "core/pdf/conversion_run.h"
 
+#include "core/fonts/document_fonts.h"
+#include "core/fonts/system_font_provider.h"
+#include "core/pdf/line_drawing.h"
+
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/pdf_writer.h"
 #include "core/pdf/single_page_layout.h"
@@ -21,37 +25,75 @@ std::string outputPathFor(const std::string& sourcePath, const std::string& outp
     return outputFolder + name;
 }
 
-bool convertFile(const std::string& sourcePath, const std::string& outputPath,
-                 ConversionSettings& settings, const ReplaceQuestion& mayReplace) {
+namespace {
+
+ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::string& outputPath,
+                                     ConversionSettings& settings,
+                                     const ReplaceQuestion& mayReplace, FontProvider* fonts) {
     TextFileReader source(sourcePath);
     // Linux lets a file be replaced while it is open, so a source whose output
     // name is its own name (or a link to it) would be destroyed.
     if (namesFile(outputPath, source.device(), source.inode()))
         throw FileError(outputPath, "would overwrite its own source " + sourcePath);
 
+    LineDrawing drawing(settings, fonts);
+    const LineDrawingChoice choose = drawing.chooser();
     if (settings.chosen.selfAdaptation == 1) {
         TextMeasure measure(settings.fontSizeValue);
-        SinglePage page = layOutSinglePage(source, settings, measure);
+        SinglePage page = layOutSinglePage(source, settings, measure, choose);
+        const std::uint64_t notPrintable = drawing.notPrintable();
         TextFileWriter output(outputPath);
-        writeSinglePagePdf(output, settings, page.streamLength(),
-                           [&](TextFileWriter& file) { page.writeContent(file); });
-        return output.commit(mayReplace);
+        writeSinglePagePdf(
+            output, settings, page.streamLength(),
+            [&](TextFileWriter& file) { page.writeContent(file); }, drawing.fonts());
+        return {output.commit(mayReplace), notPrintable};
     }
-    PaginatedPages pages = layOutPages(source, settings);
+    PaginatedPages pages = layOutPages(source, settings, choose);
+    // The fonts are named before the pages, so they must know every
+    // character first.
+    if (drawing.fonts()) pages.readAheadAllPages();
+    const std::uint64_t notPrintable = drawing.notPrintable();
     TextFileWriter output(outputPath);
-    writePageTreePdf(output, settings, pages);
-    return output.commit(mayReplace);
+    writePageTreePdf(output, settings, pages, drawing.fonts());
+    return {output.commit(mayReplace), notPrintable};
+}
+
+}  // namespace
+
+ConversionOutcome convertSource(const std::string& sourcePath, const std::string& outputPath,
+                                ConversionSettings& settings, const ReplaceQuestion& mayReplace,
+                                FontProvider* fonts) {
+    try {
+        return convertWithDrawing(sourcePath, outputPath, settings, mayReplace, fonts);
+    } catch (const FontUnavailable& error) {
+        throw FileError(sourcePath, error.what());
+    }
+}
+
+bool convertFile(const std::string& sourcePath, const std::string& outputPath,
+                 ConversionSettings& settings, const ReplaceQuestion& mayReplace) {
+    return convertSource(sourcePath, outputPath, settings, mayReplace, nullptr).placed;
+}
+
+std::string notPrintableWarning(std::uint64_t count) {
+    return std::to_string(count) + " characters could not be printed (shown as ?)";
 }
 
 void runConversion(const std::vector<std::string>& sources, ConversionSettings& settings,
                    ConversionRunHandler& handler) {
+    // One provider for the run, so each face and fallback is looked up once.
+    SystemFontProvider fonts;
     FileRunSteps steps;
     steps.outputPathOf = [&](const std::string& source) {
         return outputPathFor(source, settings.outputFolder);
     };
     steps.convertOne = [&](const std::string& source, const std::string& output,
                            const ReplaceQuestion& mayReplace) {
-        return FileRunStepResult{convertFile(source, output, settings, mayReplace), {}};
+        const ConversionOutcome outcome =
+            convertSource(source, output, settings, mayReplace, &fonts);
+        return FileRunStepResult{
+            outcome.placed,
+            outcome.notPrintable > 0 ? notPrintableWarning(outcome.notPrintable) : ""};
     };
     steps.ownSourceCause = "the PDF would overwrite its own source";
     runOverFiles(sources, steps, handler);

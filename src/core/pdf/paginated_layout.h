@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "core/pdf/page_content.h"
 #include "core/pdf/pdf_writer.h"
@@ -10,6 +11,13 @@
 #include "core/settings/conversion_settings.h"
 
 namespace leafwright {
+
+class ShownLines;
+
+// Decides from a source's first pass how its lines are drawn: nullptr for
+// plain strings of the standard font, else the ShownLines to use (it must
+// outlive the layout).
+using LineDrawingChoice = std::function<ShownLines*(const SourceSummary&)>;
 
 // Lines a page shows: trunc((pageHeightValue - topMarginValue) / leadingValue)
 // - 1. Zero or less when no line fits.
@@ -25,7 +33,13 @@ class PaginatedPages : public PageSequence {
     static constexpr std::size_t kHeldPageLimit = 4 << 20;
 
     PaginatedPages(TextFileReader& source, const ConversionSettings& settings,
-                   std::int64_t capacity, std::size_t heldPageLimit = kHeldPageLimit);
+                   std::int64_t capacity, std::size_t heldPageLimit = kHeldPageLimit,
+                   const LineDrawingChoice& chooseDrawing = {});
+
+    // Reads every page once without writing, as writing will: embedded fonts
+    // then know every character, in order of first use, before the fonts
+    // (named before the pages) are written.
+    void readAheadAllPages();
 
     std::size_t pageCount() const override { return pageCount_; }
     std::uint64_t nextStreamLength() override;
@@ -36,6 +50,7 @@ class PaginatedPages : public PageSequence {
   private:
     SourceText source_;
     ContentFrame frame_;
+    ShownLines* shown_;
     std::uint64_t capacity_;
     std::size_t heldPageLimit_;
     std::size_t pageCount_;
@@ -53,6 +68,7 @@ class PaginatedPages : public PageSequence {
 // empty source gives one empty page. Reads the source once to count; the
 // pages read it again. Throws FileError naming the source when no line fits
 // on the page, before anything is read.
-PaginatedPages layOutPages(TextFileReader& source, const ConversionSettings& settings);
+PaginatedPages layOutPages(TextFileReader& source, const ConversionSettings& settings,
+                           const LineDrawingChoice& chooseDrawing = {});
 
 }  // namespace leafwright
