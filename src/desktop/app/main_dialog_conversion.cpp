@@ -38,6 +38,14 @@ class WindowRunHandler : public ConversionRunHandler {
 
     void declined(const std::string&, const std::string&) override { sources_.deleteRow(0); }
 
+    void warned(const std::string& sourcePath, const std::string& message) override {
+        warnings_ += QFile::decodeName(QByteArray::fromStdString(sourcePath)) + ": " +
+                     QString::fromStdString(message) + "\n";
+    }
+
+    // One notice after the run for every file that converted with a warning.
+    const QString& warnings() const { return warnings_; }
+
     bool failed(const std::string&, const FileError& error) override {
         // The failing row and every row after it stay listed, so the next run
         // starts again at the same file.
@@ -50,6 +58,7 @@ class WindowRunHandler : public ConversionRunHandler {
     FileList& sources_;
     FileList& results_;
     int convertedCount_ = 0;
+    QString warnings_;
 };
 
 }  // namespace
@@ -73,6 +82,7 @@ void MainDialog::OnConvertFiles() {
         // ends the run like one; the rows not yet done stay listed.
         showNotice(this, QString::fromLocal8Bit(error.what()));
     }
+    if (!handler.warnings().isEmpty()) showNotice(this, handler.warnings().trimmed());
 }
 
 }  // namespace leafwright
