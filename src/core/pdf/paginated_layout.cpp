@@ -33,12 +33,14 @@ void PaginatedPages::readAheadAllPages() {
     std::string discarded;
     auto discard = [](std::string_view) { return true; };
     const std::uint64_t lines = source_.summary().lineCount;
+    if (shown_) shown_->setPlanning(true);
     for (std::uint64_t placed = 0; placed < lines; placed += capacity_) {
         if (shown_) shown_->beginPage();
         produceLines(source_, std::min(capacity_, lines - placed), discarded, kContentPieceBytes,
                      discard, shown_);
         discarded.clear();
     }
+    if (shown_) shown_->setPlanning(false);
     source_.returnTo(start);
 }
 

@@ -85,14 +85,52 @@ void ShownLines::advanceToTabStop(std::string& out) {
 }
 
 void ShownLines::add(std::string& out, std::string_view characters, SourceEncoding encoding) {
-    for (std::size_t i = 0; i < characters.size();) {
+    const auto* p = reinterpret_cast<const unsigned char*>(characters.data());
+    const std::size_t n = characters.size();
+    // Codes of characters already known go into a run of their own, handed
+    // to out in one piece.
+    char run[1024];
+    std::size_t used = 0;
+    for (std::size_t i = 0; i < n;) {
         char32_t character;
-        i += decodeCharacter(characters, i, encoding, character);
+        // ASCII and the two-byte characters of the alphabets are decoded
+        // here; the rest, and anything malformed, by the full decoder.
+        if (p[i] < 0x80 && encoding == SourceEncoding::Utf8) {
+            character = p[i++];
+        } else if (p[i] >= 0xC2 && p[i] <= 0xDF && i + 1 < n && (p[i + 1] & 0xC0) == 0x80 &&
+                   encoding == SourceEncoding::Utf8) {
+            character = (char32_t{p[i] & 0x1Fu} << 6) | (p[i + 1] & 0x3Fu);
+            i += 2;
+        } else {
+            i += decodeCharacter(characters, i, encoding, character);
+        }
+        if (fonts_ && character < known_.size()) {
+            const Known& known = known_[character];
+            if (known.font == currentFont_ && known.move == 0 && mode_ != Mode::Pending) {
+                x_ += known.advance;
+                columns_ += static_cast<std::uint64_t>(known.columns);
+                if (planning_) continue;
+                const std::uint16_t code = known.code;
+                run[used] = kHexDigits[code >> 12];
+                run[used + 1] = kHexDigits[(code >> 8) & 0xF];
+                run[used + 2] = kHexDigits[(code >> 4) & 0xF];
+                run[used + 3] = kHexDigits[code & 0xF];
+                used += 4;
+                if (used == sizeof run) {
+                    out.append(run, used);
+                    used = 0;
+                }
+                continue;
+            }
+        }
+        out.append(run, used);
+        used = 0;
         if (fonts_)
             addEmbedded(out, character);
         else
             addStandard(out, character);
     }
+    out.append(run, used);
 }
 
 void ShownLines::addStandard(std::string& out, char32_t character) {
@@ -141,6 +179,14 @@ void ShownLines::addEmbedded(std::string& out, char32_t character) {
     const std::int64_t advance = monospaced_ ? columns * columnAdvance_ : shown->width;
     move(out, shown->width - advance);
     x_ += advance;
+    // Visible characters are shown alike wherever they stand; characters
+    // that draw nothing take their code in the font at hand.
+    if (character < 0x10000 && !isInvisibleCharacter(character)) {
+        if (known_.empty()) known_.resize(0x10000);
+        known_[character] = {static_cast<std::uint16_t>(shown->font), shown->code,
+                             static_cast<std::int32_t>(advance),
+                             static_cast<std::int32_t>(shown->width - advance), columns};
+    }
 }
 
 void ShownLines::endLine(std::string& out) {

@@ -50,6 +50,10 @@ class ShownLines {
     std::uint64_t notPrintable() const noexcept { return notPrintable_; }
     void resetCounts() noexcept { widestColumns_ = notPrintable_ = 0; }
 
+    // While planning, lines are read only for the fonts to learn every
+    // character in order of first use: what is written then is incomplete.
+    void setPlanning(bool planning) noexcept { planning_ = planning; }
+
   private:
     void addStandard(std::string& out, char32_t character);
     void addEmbedded(std::string& out, char32_t character);
@@ -65,6 +69,7 @@ class ShownLines {
     DocumentFonts* fonts_ = nullptr;
     std::string fontSizeText_;
     bool monospaced_ = false;
+    bool planning_ = false;
     char open_ = '(', close_ = ')';
     std::int64_t tabStop_;  // thousandths of the font size
     std::int64_t columnAdvance_ = 0;
@@ -78,6 +83,17 @@ class ShownLines {
     // Columns of the characters of the Basic Multilingual Plane met so far,
     // -1 where not yet looked up.
     std::vector<signed char> knownColumns_;
+    // How each visible character of the Basic Multilingual Plane met so far
+    // is shown, so that most characters cost one look-up.
+    struct Known {
+        std::uint16_t font = kUnknown;
+        std::uint16_t code = 0;
+        std::int32_t advance = 0;  // thousandths of the font size
+        std::int32_t move = 0;     // the TJ number after it
+        std::int32_t columns = 0;
+    };
+    static constexpr std::uint16_t kUnknown = 0xFFFF;
+    std::vector<Known> known_;
 };
 
 }  // namespace leafwright
