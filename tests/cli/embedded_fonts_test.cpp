@@ -26,7 +26,8 @@ bool haveTool(const std::string& name) {
 
 // A settings file choosing the font (and the self-adapting page when asked).
 std::string configFor(const std::string& font, bool selfAdapting = false) {
-    return "A4  [595,842]\n" + font + "\n14\nBlack\nWhite\n0\n36\n36\nFALSE\nFALSE\nDefault Path\n" +
+    return "A4  [595,842]\n" + font +
+           "\n14\nBlack\nWhite\n0\n36\n36\nFALSE\nFALSE\nDefault Path\n" +
            (selfAdapting ? "TRUE" : "FALSE") + "\n";
 }
 
@@ -56,8 +57,8 @@ std::string convertAndUnspool(const TempDir& dir, const std::string& config,
                               dir.path());
     EXPECT_EQ(convert.exitStatus, 0) << convert.err;
     EXPECT_EQ(convert.err, "");
-    auto unspool = runProcess({LEAFWRIGHT_CLI, "unspool", "--force", "back/" + name + ".pdf"},
-                              dir.path());
+    auto unspool =
+        runProcess({LEAFWRIGHT_CLI, "unspool", "--force", "back/" + name + ".pdf"}, dir.path());
     EXPECT_EQ(unspool.exitStatus, 0) << unspool.err;
     return readBytes(dir.file("back/" + name + ".txt"));
 }
@@ -164,8 +165,8 @@ TEST(EmbeddedFonts, CourierKeepsColumnsAligned) {
 // layouts, and every file passes qpdf.
 TEST(EmbeddedFonts, GeneratedSourcesComeBackExactly) {
     const std::vector<std::string> pieces = {
-        "a",      "Z",      " ",      "\t",     "\\",     "(",      ")",      "#$%",     "#$&",
-        "BT",     " ET ",   "GET",    "\u20AC", "\u00E9", "\u00DF", "\u0161", "\u0142",  "\u03A9",
+        "a",      "Z",      " ",      "\t",     "\\",     "(",      ")",      "#$%",    "#$&",
+        "BT",     " ET ",   "GET",    "\u20AC", "\u00E9", "\u00DF", "\u0161", "\u0142", "\u03A9",
         "\u03B1", "\u0416", "\u044F", "\u2500", "\u2502", "\u250C", "\u4E2D", "\u6587", "\u3072",
         "\u30AB", "\u0301", "\u0308", "\u212B", "\u00C5", "'",      "<41>",   "[x] TJ", "\u2014",
         "%",      "\u00A0", "\u200B", "\x01",   "\u00BD", "\u2603", "\uFF21", "/F2",    "\r"};

@@ -3,7 +3,6 @@
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/system_font_provider.h"
 #include "core/pdf/line_drawing.h"
-
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/pdf_writer.h"
 #include "core/pdf/single_page_layout.h"
@@ -91,9 +90,9 @@ void runConversion(const std::vector<std::string>& sources, ConversionSettings& 
                            const ReplaceQuestion& mayReplace) {
         const ConversionOutcome outcome =
             convertSource(source, output, settings, mayReplace, &fonts);
-        return FileRunStepResult{
-            outcome.placed,
-            outcome.notPrintable > 0 ? notPrintableWarning(outcome.notPrintable) : ""};
+        return FileRunStepResult{outcome.placed, outcome.notPrintable > 0
+                                                     ? notPrintableWarning(outcome.notPrintable)
+                                                     : ""};
     };
     steps.ownSourceCause = "the PDF would overwrite its own source";
     runOverFiles(sources, steps, handler);

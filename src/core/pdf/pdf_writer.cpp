@@ -80,7 +80,8 @@ class FontObjects {
         firstFontRest_.clear();
         for (std::size_t k = 1; k < fonts_->fonts().size(); ++k) {
             const int type0 = static_cast<int>(type0Number(k));
-            for (const FontObject& object : embeddedFontObjects(fonts_->fonts()[k], type0, type0 + 1))
+            for (const FontObject& object :
+                 embeddedFontObjects(fonts_->fonts()[k], type0, type0 + 1))
                 writeObject(object.text);
         }
     }
@@ -162,9 +163,9 @@ std::string pageObject(const PageObjects& o, const ConversionSettings& s,
                        const std::string& fontResources) {
     return number(o.page) + " 0 obj\n<<\n/Type /Page\n/Parent " + number(o.node) +
            " 0 R\n/Resources << /Font << " + fontResources +
-           " >> /ProcSet 3 0 R>>\n/MediaBox [0 0 " +
-           s.pageWidth + " " + s.pageHeight + " ]\n/Rotate " + s.rotateText + "\n/Contents " +
-           number(o.content) + " 0 R\n>>\nendobj\n";
+           " >> /ProcSet 3 0 R>>\n/MediaBox [0 0 " + s.pageWidth + " " + s.pageHeight +
+           " ]\n/Rotate " + s.rotateText + "\n/Contents " + number(o.content) +
+           " 0 R\n>>\nendobj\n";
 }
 
 void writeRootOfPageTree(TextFileWriter& out, std::uint64_t pageCount) {
@@ -199,11 +200,10 @@ void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& s,
     offsets[3] = out.position();
     out.write("3 0 obj\n<<\n/Type /Pages\n/Count 1\n/Kids [4 0 R ]\n>>\nendobj\n");
     offsets[4] = out.position();
-    out.write(
-        "4 0 obj\n<<\n/Type /Page\n/Parent 3 0 R\n/Resources << /Font << " +
-        fontObjects.resources() + " >> /ProcSet 6 0 R>>\n/MediaBox [0 0 " +
-        s.pageWidth + " " + s.pageHeight + " ]\n/Rotate " + s.rotateText +
-        "\n/Contents 5 0 R\n>>\nendobj\n");
+    out.write("4 0 obj\n<<\n/Type /Page\n/Parent 3 0 R\n/Resources << /Font << " +
+              fontObjects.resources() + " >> /ProcSet 6 0 R>>\n/MediaBox [0 0 " + s.pageWidth +
+              " " + s.pageHeight + " ]\n/Rotate " + s.rotateText +
+              "\n/Contents 5 0 R\n>>\nendobj\n");
     offsets[5] = out.position();
     out.write(streamHead(5, streamLength));
     writeContent(out);

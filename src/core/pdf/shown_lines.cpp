@@ -147,13 +147,12 @@ void ShownLines::addStandard(std::string& out, char32_t character) {
 }
 
 int ShownLines::columnsOf(char32_t character) {
-    if (character >= 0x10000)
-        return isInvisibleCharacter(character) ? 0 : columnWidth(character);
+    if (character >= 0x10000) return isInvisibleCharacter(character) ? 0 : columnWidth(character);
     if (knownColumns_.empty()) knownColumns_.assign(0x10000, -1);
     signed char& known = knownColumns_[character];
     if (known < 0)
-        known = static_cast<signed char>(isInvisibleCharacter(character) ? 0
-                                                                          : columnWidth(character));
+        known =
+            static_cast<signed char>(isInvisibleCharacter(character) ? 0 : columnWidth(character));
     return known;
 }
 

@@ -4,11 +4,11 @@
 
 #include "core/pdf/page_content.h"
 #include "core/pdf/paginated_layout.h"
-#include "core/text/source_text.h"
 #include "core/pdf/text_measure.h"
 #include "core/platform/text_file_reader.h"
 #include "core/platform/text_file_writer.h"
 #include "core/settings/conversion_settings.h"
+#include "core/text/source_text.h"
 
 namespace leafwright {
 
@@ -46,6 +46,7 @@ class SinglePage {
 // topMarginValue below the top and leftMarginValue from the left edge. Lines
 // drawn by ShownLines are read once more to be measured in its columns.
 SinglePage layOutSinglePage(TextFileReader& source, ConversionSettings& settings,
-                            const TextMeasure& measure, const LineDrawingChoice& chooseDrawing = {});
+                            const TextMeasure& measure,
+                            const LineDrawingChoice& chooseDrawing = {});
 
 }  // namespace leafwright

@@ -32,8 +32,8 @@ TEST(StandardFontDocument, WithoutTabsKeepsEveryByte) {
     const std::string source =
         "Caf\xC3\xA9 \xE2\x80\x9Cna\xC3\xAFve\xE2\x80\x9D \xEF\xAC\x81 \xE2\x84\xA2 (x)\\\n"
         "\x01\x7F ctrl\r\n\n\xC3\x85ngstr\xC3\xB6m";
-    const std::vector<std::string> escaped = {
-        "Caf\x8E \xD2na\x95ve\xD3 \xDE \xAA \\(x\\)\\\\", "\x01\x7F ctrl", "", "\x81ngstr\x9Am"};
+    const std::vector<std::string> escaped = {"Caf\x8E \xD2na\x95ve\xD3 \xDE \xAA \\(x\\)\\\\",
+                                              "\x01\x7F ctrl", "", "\x81ngstr\x9Am"};
     ConversionSettings paginated;
     EXPECT_EQ(convertText(source, paginated), testing::expectedPageTreePdf(paginated, {escaped}));
     ConversionSettings adapting;

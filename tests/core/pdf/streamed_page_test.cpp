@@ -11,9 +11,9 @@
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/pdf_writer.h"
 #include "core/pdf/single_page_layout.h"
-#include "pdf_expectations.h"
 #include "core/platform/file_error.h"
 #include "core/platform/text_file_writer.h"
+#include "pdf_expectations.h"
 
 namespace leafwright {
 namespace {

@@ -93,7 +93,7 @@ TEST(SourceEncoding, ByteOrderMarkIsDroppedOnlyFromUtf8) {
 
 TEST(SourceEncoding, AsciiBytesAreKeptEvenControlCharacters) {
     ConversionSettings settings;
-    EXPECT_EQ(shownLine(convertText("a\x0B" "b\x01\x7F\rc\n", settings)), "a\x0B" "b\x01\x7F\rc");
+    EXPECT_EQ(shownLine(convertText("a\vb\x01\x7F\rc\n", settings)), "a\vb\x01\x7F\rc");
     // A tab stays in the string; the move to its stop follows it.
     EXPECT_NE(convertText("a\tb\x01\x7F\rc\n", settings).find("(a\t)' [-1556 (b\x01\x7F\rc)] TJ"),
               std::string::npos);
