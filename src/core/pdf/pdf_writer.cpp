@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <stdexcept>
 #include <string>
 
 #include "core/fonts/document_fonts.h"
@@ -45,8 +46,7 @@ class FontObjects {
                 std::uint64_t lastObject)
         : settings_(s), fonts_(fonts), f1Number_(f1Number), firstAfter_(lastObject + 1) {
         if (!fonts_) return;
-        firstFontRest_ = embeddedFontObjects(fonts_->fonts().front(), static_cast<int>(f1Number_),
-                                             static_cast<int>(firstAfter_));
+        f1Text_ = firstFontObjects().front().text;
     }
 
     // The /Font dictionary's entries of the page resources.
@@ -59,7 +59,7 @@ class FontObjects {
 
     std::string f1Object() const {
         if (!fonts_) return fontObject(static_cast<int>(f1Number_), settings_);
-        return firstFontRest_.front().text;
+        return f1Text_;
     }
 
     // Objects written after the document's own.
@@ -76,8 +76,13 @@ class FontObjects {
             offsets_.push_back(out.position());
             out.write(text);
         };
-        for (std::size_t i = 1; i < firstFontRest_.size(); ++i) writeObject(firstFontRest_[i].text);
-        firstFontRest_.clear();
+        // Made again now that the pages are written: codes for characters
+        // that draw nothing may have joined the first font meanwhile. Its
+        // glyphs, and so its name written before the pages, cannot change.
+        const std::vector<FontObject> first = firstFontObjects();
+        if (first.front().text != f1Text_)
+            throw std::logic_error("the first font changed while the pages were written");
+        for (std::size_t i = 1; i < first.size(); ++i) writeObject(first[i].text);
         for (std::size_t k = 1; k < fonts_->fonts().size(); ++k) {
             const int type0 = static_cast<int>(type0Number(k));
             for (const FontObject& object :
@@ -89,6 +94,11 @@ class FontObjects {
     std::uint64_t offsetOf(std::uint64_t object) const { return offsets_.at(object - firstAfter_); }
 
   private:
+    std::vector<FontObject> firstFontObjects() const {
+        return embeddedFontObjects(fonts_->fonts().front(), static_cast<int>(f1Number_),
+                                   static_cast<int>(firstAfter_));
+    }
+
     std::uint64_t type0Number(std::size_t k) const {
         return firstAfter_ + kObjectsPerEmbeddedFont - 1 + kObjectsPerEmbeddedFont * (k - 1);
     }
@@ -97,7 +107,7 @@ class FontObjects {
     const DocumentFonts* fonts_;
     std::uint64_t f1Number_;
     std::uint64_t firstAfter_;
-    std::vector<FontObject> firstFontRest_;
+    std::string f1Text_;
     std::vector<std::uint64_t> offsets_;
 };
 
