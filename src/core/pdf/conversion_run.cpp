@@ -1,5 +1,10 @@
 #include "core/pdf/conversion_run.h"
 
+#include <memory>
+
+#include "core/fonts/document_fonts.h"
+#include "core/fonts/system_font_provider.h"
+#include "core/pdf/line_drawing.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/pdf_writer.h"
 #include "core/pdf/single_page_layout.h"
@@ -21,28 +26,59 @@ std::string outputPathFor(const std::string& sourcePath, const std::string& outp
     return outputFolder + name;
 }
 
-bool convertFile(const std::string& sourcePath, const std::string& outputPath,
-                 ConversionSettings& settings, const ReplaceQuestion& mayReplace,
-                 FileRunStepResult* facts) {
+namespace {
+
+ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::string& outputPath,
+                                     ConversionSettings& settings,
+                                     const ReplaceQuestion& mayReplace, FontProvider* fonts) {
     TextFileReader source(sourcePath);
     // Linux lets a file be replaced while it is open, so a source whose output
     // name is its own name (or a link to it) would be destroyed.
     refuseOutputOverSource(sourcePath, outputPath, source.device(), source.inode());
 
+    LineDrawing drawing(settings, fonts);
+    const LineDrawingChoice choose = drawing.chooser();
     if (settings.chosen.selfAdaptation == 1) {
         TextMeasure measure(settings.fontSizeValue);
-        SinglePage page = layOutSinglePage(source, settings, measure);
+        SinglePage page = layOutSinglePage(source, settings, measure, choose);
+        const std::uint64_t notPrintable = drawing.notPrintable();
         TextFileWriter output(outputPath);
-        writeSinglePagePdf(output, settings, page.streamLength(),
-                           [&](TextFileWriter& file) { page.writeContent(file); });
-        if (facts) *facts = {true, {}, output.position(), 1};
-        return output.commit(mayReplace);
+        writeSinglePagePdf(
+            output, settings, page.streamLength(),
+            [&](TextFileWriter& file) { page.writeContent(file); }, drawing.fonts());
+        const std::uint64_t bytes = output.position();
+        return {output.commit(mayReplace), notPrintable, bytes, 1};
     }
-    PaginatedPages pages = layOutPages(source, settings);
+    PaginatedPages pages = layOutPages(source, settings, choose);
+    // The fonts are named before the pages, so they must know every
+    // character first.
+    if (drawing.fonts()) pages.readAheadAllPages();
+    const std::uint64_t notPrintable = drawing.notPrintable();
     TextFileWriter output(outputPath);
-    writePageTreePdf(output, settings, pages);
-    if (facts) *facts = {true, {}, output.position(), pages.pageCount()};
-    return output.commit(mayReplace);
+    writePageTreePdf(output, settings, pages, drawing.fonts());
+    const std::uint64_t bytes = output.position();
+    return {output.commit(mayReplace), notPrintable, bytes, pages.pageCount()};
+}
+
+}  // namespace
+
+ConversionOutcome convertSource(const std::string& sourcePath, const std::string& outputPath,
+                                ConversionSettings& settings, const ReplaceQuestion& mayReplace,
+                                FontProvider* fonts) {
+    try {
+        return convertWithDrawing(sourcePath, outputPath, settings, mayReplace, fonts);
+    } catch (const FontUnavailable& error) {
+        throw FileError(sourcePath, error.what());
+    }
+}
+
+bool convertFile(const std::string& sourcePath, const std::string& outputPath,
+                 ConversionSettings& settings, const ReplaceQuestion& mayReplace) {
+    return convertSource(sourcePath, outputPath, settings, mayReplace, nullptr).placed;
+}
+
+std::string notPrintableWarning(std::uint64_t count) {
+    return std::to_string(count) + " characters could not be printed (shown as ?)";
 }
 
 void runConversion(const std::vector<std::string>& sources, ConversionSettings& settings,
@@ -51,14 +87,22 @@ void runConversion(const std::vector<std::string>& sources, ConversionSettings& 
 }
 
 FileRunSteps conversionSteps(ConversionSettings& settings) {
+    // One provider for the steps, so each face and fallback is looked up once
+    // a run (and only when a document needs embedded fonts).
+    auto fonts = std::make_shared<SystemFontProvider>();
     FileRunSteps steps;
-    steps.outputPathOf = [&](const std::string& source) {
+    steps.outputPathOf = [&settings](const std::string& source) {
         return outputPathFor(source, settings.outputFolder);
     };
-    steps.convertOne = [&](const std::string& source, const std::string& output,
-                           const ReplaceQuestion& mayReplace) {
+    steps.convertOne = [&settings, fonts](const std::string& source, const std::string& output,
+                                          const ReplaceQuestion& mayReplace) {
+        const ConversionOutcome outcome =
+            convertSource(source, output, settings, mayReplace, fonts.get());
         FileRunStepResult result;
-        result.placed = convertFile(source, output, settings, mayReplace, &result);
+        result.placed = outcome.placed;
+        if (outcome.notPrintable > 0) result.warning = notPrintableWarning(outcome.notPrintable);
+        result.bytes = outcome.bytes;
+        result.pages = outcome.pages;
         return result;
     };
     return steps;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,8 @@
 #include "core/settings/conversion_settings.h"
 
 namespace leafwright {
+
+class FontProvider;
 
 // The output path of a source: its last three characters replaced by "pdf",
 // or, when outputFolder is not "Default Path", the output folder followed by
@@ -22,10 +25,30 @@ std::string outputPathFor(const std::string& sourcePath, const std::string& outp
 // page on which no line fits; nothing is written then. An entry found at
 // outputPath when the PDF is complete is replaced only when mayReplace says
 // so (an empty question replaces); returns false when it was kept.
-// When facts is given, it receives the document's pages and size.
 bool convertFile(const std::string& sourcePath, const std::string& outputPath,
-                 ConversionSettings& settings, const ReplaceQuestion& mayReplace = {},
-                 FileRunStepResult* facts = nullptr);
+                 ConversionSettings& settings, const ReplaceQuestion& mayReplace = {});
+
+// What converting one source came to.
+struct ConversionOutcome {
+    bool placed = true;  // as convertFile returns
+    // Characters no installed face could print, shown as "?".
+    std::uint64_t notPrintable = 0;
+    // The size of the document and its pages.
+    std::uint64_t bytes = 0;
+    std::uint64_t pages = 0;
+};
+
+// The same, with the faces for documents that need embedded fonts taken
+// from fonts (nullptr: the installed faces, looked up only when needed).
+// A source whose characters all have a code in MacRomanEncoding and that
+// holds no tab is written with the standard font exactly as always; one with
+// tabs moves them to tab stops; any other is drawn with embedded fonts.
+ConversionOutcome convertSource(const std::string& sourcePath, const std::string& outputPath,
+                                ConversionSettings& settings, const ReplaceQuestion& mayReplace,
+                                FontProvider* fonts);
+
+// The warning for a document with characters shown as "?".
+std::string notPrintableWarning(std::uint64_t count);
 
 // The run reports to a handler shared with the other file runs.
 using ConversionRunHandler = FileRunHandler;
@@ -37,7 +60,8 @@ void runConversion(const std::vector<std::string>& sources, ConversionSettings& 
 
 // The steps of that loop, for a run of another shape (sources read from a
 // list, several at once). They work on the settings given, which must live
-// as long as the steps.
+// as long as the steps, and have installed faces of their own, looked up
+// once per run of steps (so each job of a parallel run has its own).
 FileRunSteps conversionSteps(ConversionSettings& settings);
 
 }  // namespace leafwright

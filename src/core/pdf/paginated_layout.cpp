@@ -8,13 +8,31 @@
 namespace leafwright {
 
 PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings& settings,
-                               std::int64_t capacity, std::size_t heldPageLimit)
+                               std::int64_t capacity, std::size_t heldPageLimit,
+                               const LineDrawingChoice& chooseDrawing)
     : source_(source, SourceText::Measures::LineCount),
       frame_(settings),
+      shown_(chooseDrawing ? chooseDrawing(source_.summary()) : nullptr),
       capacity_(static_cast<std::uint64_t>(capacity)),
       heldPageLimit_(heldPageLimit) {
     std::uint64_t lines = source_.summary().lineCount;
     pageCount_ = lines == 0 ? 1 : static_cast<std::size_t>((lines + capacity_ - 1) / capacity_);
+}
+
+void PaginatedPages::readAheadAllPages() {
+    const SourceText::Position start = source_.position();
+    std::string discarded;
+    auto discard = [](std::string_view) { return true; };
+    const std::uint64_t lines = source_.summary().lineCount;
+    if (shown_) shown_->setPlanning(true);
+    for (std::uint64_t placed = 0; placed < lines; placed += capacity_) {
+        if (shown_) shown_->beginPage();
+        produceLines(source_, std::min(capacity_, lines - placed), discarded, kContentPieceBytes,
+                     discard, shown_);
+        discarded.clear();
+    }
+    if (shown_) shown_->setPlanning(false);
+    source_.returnTo(start);
 }
 
 std::uint64_t PaginatedPages::nextStreamLength() {
@@ -24,8 +42,9 @@ std::uint64_t PaginatedPages::nextStreamLength() {
     pageStart_ = source_.position();
 
     // Most pages are small: they are made once and held until written.
-    held_ = produceContent(frame_, source_, pageLines_, page_.bytes, heldPageLimit_,
-                           [](std::string_view) { return false; });
+    held_ = produceContent(
+        frame_, source_, pageLines_, page_.bytes, heldPageLimit_,
+        [](std::string_view) { return false; }, shown_);
     if (held_) {
         page_.streamLength = page_.bytes.size() - 2;
         return page_.streamLength;
@@ -36,7 +55,7 @@ std::uint64_t PaginatedPages::nextStreamLength() {
         total += bytes.size();
         return true;
     };
-    produceContent(frame_, source_, pageLines_, page_.bytes, kContentPieceBytes, count);
+    produceContent(frame_, source_, pageLines_, page_.bytes, kContentPieceBytes, count, shown_);
     count(page_.bytes);
     page_.streamLength = total - 2;
     return page_.streamLength;
@@ -52,17 +71,19 @@ void PaginatedPages::writeContent(TextFileWriter& out) {
             out.writeRaw(bytes);
             return true;
         };
-        produceContent(frame_, source_, pageLines_, page_.bytes, kContentPieceBytes, write);
+        produceContent(frame_, source_, pageLines_, page_.bytes, kContentPieceBytes, write, shown_);
         out.writeRaw(page_.bytes);
         source_.expectWritten(out.position() - start, page_.streamLength + 2);
     }
     if (++pagesMade_ == pageCount_) source_.expectEnd();
 }
 
-PaginatedPages layOutPages(TextFileReader& source, const ConversionSettings& settings) {
+PaginatedPages layOutPages(TextFileReader& source, const ConversionSettings& settings,
+                           const LineDrawingChoice& chooseDrawing) {
     std::int64_t capacity = lineCapacity(settings);
     if (capacity <= 0) throw FileError(source.path(), "No line fits on the page");
-    return PaginatedPages(source, settings, capacity);
+    return PaginatedPages(source, settings, capacity, PaginatedPages::kHeldPageLimit,
+                          chooseDrawing);
 }
 
 }  // namespace leafwright

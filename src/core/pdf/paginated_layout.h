@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "core/pdf/page_content.h"
 #include "core/pdf/pdf_writer.h"
@@ -11,6 +12,13 @@
 #include "core/settings/line_capacity.h"
 
 namespace leafwright {
+
+class ShownLines;
+
+// Decides from a source's first pass how its lines are drawn: nullptr for
+// plain strings of the standard font, else the ShownLines to use (it must
+// outlive the layout).
+using LineDrawingChoice = std::function<ShownLines*(const SourceSummary&)>;
 
 // The pages of a source on fixed pages, made one at a time from the
 // source's second pass: the document never stands whole in memory. A page
@@ -22,7 +30,13 @@ class PaginatedPages : public PageSequence {
     static constexpr std::size_t kHeldPageLimit = 4 << 20;
 
     PaginatedPages(TextFileReader& source, const ConversionSettings& settings,
-                   std::int64_t capacity, std::size_t heldPageLimit = kHeldPageLimit);
+                   std::int64_t capacity, std::size_t heldPageLimit = kHeldPageLimit,
+                   const LineDrawingChoice& chooseDrawing = {});
+
+    // Reads every page once without writing, as writing will: embedded fonts
+    // then know every character, in order of first use, before the fonts
+    // (named before the pages) are written.
+    void readAheadAllPages();
 
     std::size_t pageCount() const override { return pageCount_; }
     std::uint64_t nextStreamLength() override;
@@ -33,6 +47,7 @@ class PaginatedPages : public PageSequence {
   private:
     SourceText source_;
     ContentFrame frame_;
+    ShownLines* shown_;
     std::uint64_t capacity_;
     std::size_t heldPageLimit_;
     std::size_t pageCount_;
@@ -50,6 +65,7 @@ class PaginatedPages : public PageSequence {
 // empty source gives one empty page. Reads the source once to count; the
 // pages read it again. Throws FileError naming the source when no line fits
 // on the page, before anything is read.
-PaginatedPages layOutPages(TextFileReader& source, const ConversionSettings& settings);
+PaginatedPages layOutPages(TextFileReader& source, const ConversionSettings& settings,
+                           const LineDrawingChoice& chooseDrawing = {});
 
 }  // namespace leafwright

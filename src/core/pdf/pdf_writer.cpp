@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <stdexcept>
 #include <string>
 
+#include "core/fonts/document_fonts.h"
+#include "core/fonts/font_objects.h"
 #include "core/pdf/document_info.h"
 
 namespace leafwright {
@@ -33,6 +36,80 @@ std::string fontObject(int object, const ConversionSettings& s) {
     return number(object) + " 0 obj\n<<\n/Type /Font\n/Subtype /Type1\n/Name /F1\n/BaseFont /" +
            s.baseFont + "\n/Encoding /MacRomanEncoding\n>>\nendobj\n";
 }
+
+// The document's fonts: the standard font as /F1, or the embedded fonts,
+// /F1 at the standard font's number and every other object after the
+// document's last one, before the cross-reference table.
+class FontObjects {
+  public:
+    FontObjects(const ConversionSettings& s, const DocumentFonts* fonts, std::uint64_t f1Number,
+                std::uint64_t lastObject)
+        : settings_(s), fonts_(fonts), f1Number_(f1Number), firstAfter_(lastObject + 1) {
+        if (!fonts_) return;
+        f1Text_ = firstFontObjects().front().text;
+    }
+
+    // The /Font dictionary's entries of the page resources.
+    std::string resources() const {
+        std::string entries = "/F1 " + number(f1Number_) + " 0 R";
+        for (std::size_t k = 1; fonts_ && k < fonts_->fonts().size(); ++k)
+            entries += " /F" + number(k + 1) + " " + number(type0Number(k)) + " 0 R";
+        return entries;
+    }
+
+    std::string f1Object() const {
+        if (!fonts_) return fontObject(static_cast<int>(f1Number_), settings_);
+        return f1Text_;
+    }
+
+    // Objects written after the document's own.
+    std::uint64_t count() const {
+        if (!fonts_) return 0;
+        return kObjectsPerEmbeddedFont - 1 + kObjectsPerEmbeddedFont * (fonts_->fonts().size() - 1);
+    }
+
+    // Writes them in number order; their offsets are kept for the table.
+    void writeRest(TextFileWriter& out) {
+        if (!fonts_) return;
+        offsets_.reserve(count());
+        auto writeObject = [&](const std::string& text) {
+            offsets_.push_back(out.position());
+            out.write(text);
+        };
+        // Made again now that the pages are written: codes for characters
+        // that draw nothing may have joined the first font meanwhile. Its
+        // glyphs, and so its name written before the pages, cannot change.
+        const std::vector<FontObject> first = firstFontObjects();
+        if (first.front().text != f1Text_)
+            throw std::logic_error("the first font changed while the pages were written");
+        for (std::size_t i = 1; i < first.size(); ++i) writeObject(first[i].text);
+        for (std::size_t k = 1; k < fonts_->fonts().size(); ++k) {
+            const int type0 = static_cast<int>(type0Number(k));
+            for (const FontObject& object :
+                 embeddedFontObjects(fonts_->fonts()[k], type0, type0 + 1))
+                writeObject(object.text);
+        }
+    }
+
+    std::uint64_t offsetOf(std::uint64_t object) const { return offsets_.at(object - firstAfter_); }
+
+  private:
+    std::vector<FontObject> firstFontObjects() const {
+        return embeddedFontObjects(fonts_->fonts().front(), static_cast<int>(f1Number_),
+                                   static_cast<int>(firstAfter_));
+    }
+
+    std::uint64_t type0Number(std::size_t k) const {
+        return firstAfter_ + kObjectsPerEmbeddedFont - 1 + kObjectsPerEmbeddedFont * (k - 1);
+    }
+
+    const ConversionSettings& settings_;
+    const DocumentFonts* fonts_;
+    std::uint64_t f1Number_;
+    std::uint64_t firstAfter_;
+    std::string f1Text_;
+    std::vector<std::uint64_t> offsets_;
+};
 
 std::string infoObject(int object, const ConversionSettings& s) {
     return number(object) + " 0 obj\n<<\n/Title (" + documentInfoString(s.docTitle) +
@@ -92,11 +169,13 @@ std::string pageTreeNode(const PageObjects& o) {
            number(o.page) + " 0 R ]\n>>\nendobj\n";
 }
 
-std::string pageObject(const PageObjects& o, const ConversionSettings& s) {
+std::string pageObject(const PageObjects& o, const ConversionSettings& s,
+                       const std::string& fontResources) {
     return number(o.page) + " 0 obj\n<<\n/Type /Page\n/Parent " + number(o.node) +
-           " 0 R\n/Resources << /Font << /F1 4 0 R >> /ProcSet 3 0 R>>\n/MediaBox [0 0 " +
-           s.pageWidth + " " + s.pageHeight + " ]\n/Rotate " + s.rotateText + "\n/Contents " +
-           number(o.content) + " 0 R\n>>\nendobj\n";
+           " 0 R\n/Resources << /Font << " + fontResources +
+           " >> /ProcSet 3 0 R>>\n/MediaBox [0 0 " + s.pageWidth + " " + s.pageHeight +
+           " ]\n/Rotate " + s.rotateText + "\n/Contents " + number(o.content) +
+           " 0 R\n>>\nendobj\n";
 }
 
 void writeRootOfPageTree(TextFileWriter& out, std::uint64_t pageCount) {
@@ -119,8 +198,10 @@ void writeRootOfPageTree(TextFileWriter& out, std::uint64_t pageCount) {
 
 void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& s,
                         std::uint64_t streamLength,
-                        const std::function<void(TextFileWriter&)>& writeContent) {
+                        const std::function<void(TextFileWriter&)>& writeContent,
+                        const DocumentFonts* fonts) {
     std::array<std::uint64_t, 9> offsets{};
+    FontObjects fontObjects(s, fonts, 7, 8);
     out.write(kHeader);
     offsets[1] = out.position();
     out.write("1 0 obj\n<<\n/Type /Catalog\n/Pages 3 0 R\n/Outlines 2 0 R\n>>\nendobj\n");
@@ -129,11 +210,10 @@ void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& s,
     offsets[3] = out.position();
     out.write("3 0 obj\n<<\n/Type /Pages\n/Count 1\n/Kids [4 0 R ]\n>>\nendobj\n");
     offsets[4] = out.position();
-    out.write(
-        "4 0 obj\n<<\n/Type /Page\n/Parent 3 0 R\n/Resources << /Font << /F1 7 0 R >> /ProcSet 6 "
-        "0 R>>\n/MediaBox [0 0 " +
-        s.pageWidth + " " + s.pageHeight + " ]\n/Rotate " + s.rotateText +
-        "\n/Contents 5 0 R\n>>\nendobj\n");
+    out.write("4 0 obj\n<<\n/Type /Page\n/Parent 3 0 R\n/Resources << /Font << " +
+              fontObjects.resources() + " >> /ProcSet 6 0 R>>\n/MediaBox [0 0 " + s.pageWidth +
+              " " + s.pageHeight + " ]\n/Rotate " + s.rotateText +
+              "\n/Contents 5 0 R\n>>\nendobj\n");
     offsets[5] = out.position();
     out.write(streamHead(5, streamLength));
     writeContent(out);
@@ -141,11 +221,16 @@ void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& s,
     offsets[6] = out.position();
     out.write(procSetObject(6));
     offsets[7] = out.position();
-    out.write(fontObject(7, s));
+    out.write(fontObjects.f1Object());
     offsets[8] = out.position();
     out.write(infoObject(8, s));
+    fontObjects.writeRest(out);
     writeXrefAndTrailer(
-        out, 8, [&](std::uint64_t object) { return offsets[object]; }, 8);
+        out, 8 + fontObjects.count(),
+        [&](std::uint64_t object) {
+            return object <= 8 ? offsets[object] : fontObjects.offsetOf(object);
+        },
+        8);
 }
 
 void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& settings,
@@ -154,8 +239,12 @@ void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& settings,
                        [&](TextFileWriter& file) { file.writeRaw(page.bytes); });
 }
 
-void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequence& pages) {
+void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequence& pages,
+                      const DocumentFonts* fonts) {
     const std::uint64_t pageCount = pages.pageCount();
+    const std::uint64_t lastObject = 6 + 3 * pageCount;
+    FontObjects fontObjects(s, fonts, 4, lastObject);
+    const std::string fontResources = fontObjects.resources();
     std::array<std::uint64_t, 7> fixedOffsets{};
     out.write(kHeader);
     fixedOffsets[1] = out.position();
@@ -165,7 +254,7 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
     fixedOffsets[3] = out.position();
     out.write(procSetObject(3));
     fixedOffsets[4] = out.position();
-    out.write(fontObject(4, s));
+    out.write(fontObjects.f1Object());
     fixedOffsets[5] = out.position();
     out.write(infoObject(5, s));
     fixedOffsets[6] = out.position();
@@ -181,7 +270,7 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
         PageObjects objects(k);
         nodeOffsets.push_back(out.position());
         out.write(pageTreeNode(objects));
-        out.write(pageObject(objects, s));
+        out.write(pageObject(objects, s, fontResources));
         out.write(streamHead(objects.content, streamLength));
         pages.writeContent(out);
         out.write(kStreamTail);
@@ -193,17 +282,19 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
     std::array<std::uint64_t, 3> cached{};
     auto offsetOf = [&](std::uint64_t object) -> std::uint64_t {
         if (object <= 6) return fixedOffsets[object];
+        if (object > lastObject) return fontObjects.offsetOf(object);
         std::uint64_t k = (object - 7) / 3;
         if (k != cachedPage) {
             PageObjects objects(k);
             cached[0] = nodeOffsets[k];
             cached[1] = cached[0] + diskSize(pageTreeNode(objects));
-            cached[2] = cached[1] + diskSize(pageObject(objects, s));
+            cached[2] = cached[1] + diskSize(pageObject(objects, s, fontResources));
             cachedPage = k;
         }
         return cached[(object - 7) % 3];
     };
-    writeXrefAndTrailer(out, 6 + 3 * pageCount, offsetOf, 5);
+    fontObjects.writeRest(out);
+    writeXrefAndTrailer(out, lastObject + fontObjects.count(), offsetOf, 5);
 }
 
 void writePageTreePdf(TextFileWriter& out, const ConversionSettings& settings,

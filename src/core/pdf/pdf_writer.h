@@ -11,6 +11,8 @@
 
 namespace leafwright {
 
+class DocumentFonts;
+
 // The pages of a page-tree document, handed out one at a time so that a long
 // document (or a long page) never has to be held whole.
 class PageSequence {
@@ -47,15 +49,21 @@ void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& settings,
 
 // The same with the content produced while it is written: writeContent must
 // write exactly streamLength + 2 bytes (the content bytes of PageContent).
+// With fonts, the document is drawn with those embedded fonts: font 0 is
+// /F1 at the standard font's number, the objects of the fonts follow the
+// document's own, and the page's resources name them all.
 void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& settings,
                         std::uint64_t streamLength,
-                        const std::function<void(TextFileWriter&)>& writeContent);
+                        const std::function<void(TextFileWriter&)>& writeContent,
+                        const DocumentFonts* fonts = nullptr);
 
 // Writes the page-tree document: catalog 1, outlines 2, procedure set 3,
 // font 4, information 5, root of the page tree 6, and for page k its own
 // page-tree node 7+3k, page 8+3k and content 9+3k; then the cross-reference
-// table and trailer. Any number of pages, at least one.
-void writePageTreePdf(TextFileWriter& out, const ConversionSettings& settings, PageSequence& pages);
+// table and trailer. Any number of pages, at least one. With fonts, drawn
+// with embedded fonts as above, every page naming them all.
+void writePageTreePdf(TextFileWriter& out, const ConversionSettings& settings, PageSequence& pages,
+                      const DocumentFonts* fonts = nullptr);
 void writePageTreePdf(TextFileWriter& out, const ConversionSettings& settings,
                       const std::vector<PageContent>& pages);
 

@@ -11,12 +11,12 @@ namespace {
 constexpr int kBottomMargin = 15;
 constexpr int kRightMargin = 60;
 
-const ConversionSettings& storePageSize(ConversionSettings& s, const SourceSummary& summary,
-                                        const TextMeasure& measure) {
-    auto lines = static_cast<double>(summary.lineCount);
+const ConversionSettings& storePageSize(ConversionSettings& s, std::uint64_t lineCount,
+                                        std::uint64_t widestLine, const TextMeasure& measure) {
+    auto lines = static_cast<double>(lineCount);
     std::int64_t height =
         static_cast<std::int64_t>(lines * s.leadingValue) + s.topMarginValue + kBottomMargin;
-    std::int64_t widest = summary.lineCount == 0 ? 0 : measure.widthInPoints(summary.widestLine);
+    std::int64_t widest = lineCount == 0 ? 0 : measure.widthInPoints(widestLine);
     std::int64_t width = widest + s.leftMarginValue + kRightMargin;
 
     s.pageHeightValue = static_cast<int>(height);
@@ -32,10 +32,33 @@ const ConversionSettings& storePageSize(ConversionSettings& s, const SourceSumma
 }  // namespace
 
 SinglePage::SinglePage(TextFileReader& source, ConversionSettings& settings,
-                       const TextMeasure& measure)
+                       const TextMeasure& measure, const LineDrawingChoice& chooseDrawing)
     : source_(source, SourceText::Measures::LineSizes),
-      frame_(storePageSize(settings, source_.summary(), measure)),
-      streamLength_(frame_.streamLength(source_.summary().lineCount, source_.summary().bodyBytes)) {
+      shown_(chooseDrawing ? chooseDrawing(source_.summary()) : nullptr),
+      measured_(measureLines()),
+      frame_(storePageSize(settings, lineCount(), measured_.widestLine, measure)),
+      streamLength_(frame_.opening().size() - 2 + measured_.linesBytes +
+                    ContentFrame::kClosing.size()) {}
+
+// Plain lines are measured by the first pass; others are read once more and
+// produced as they will be written, counting.
+SinglePage::Measured SinglePage::measureLines() {
+    const SourceSummary& summary = source_.summary();
+    if (!shown_)
+        return {summary.widestLine,
+                summary.lineCount * ContentFrame::kLineOverhead + summary.bodyBytes};
+    const SourceText::Position start = source_.position();
+    std::uint64_t bytes = 0;
+    std::string buffer;
+    auto count = [&](std::string_view piece) {
+        bytes += piece.size();
+        return true;
+    };
+    shown_->beginPage();
+    produceLines(source_, lineCount(), buffer, kContentPieceBytes, count, shown_);
+    bytes += buffer.size();
+    source_.returnTo(start);
+    return {shown_->widestColumns(), bytes};
 }
 
 void SinglePage::writeContent(TextFileWriter& out) {
@@ -45,7 +68,7 @@ void SinglePage::writeContent(TextFileWriter& out) {
         out.writeRaw(bytes);
         return true;
     };
-    produceContent(frame_, source_, lineCount(), buffer, kContentPieceBytes, write);
+    produceContent(frame_, source_, lineCount(), buffer, kContentPieceBytes, write, shown_);
     out.writeRaw(buffer);
     source_.expectEnd();
     // Same line count, other bytes: the length written first would be wrong.
@@ -53,8 +76,8 @@ void SinglePage::writeContent(TextFileWriter& out) {
 }
 
 SinglePage layOutSinglePage(TextFileReader& source, ConversionSettings& settings,
-                            const TextMeasure& measure) {
-    return SinglePage(source, settings, measure);
+                            const TextMeasure& measure, const LineDrawingChoice& chooseDrawing) {
+    return SinglePage(source, settings, measure, chooseDrawing);
 }
 
 }  // namespace leafwright

@@ -3,11 +3,12 @@
 #include <cstdint>
 
 #include "core/pdf/page_content.h"
-#include "core/text/source_text.h"
+#include "core/pdf/paginated_layout.h"
 #include "core/pdf/text_measure.h"
 #include "core/platform/text_file_reader.h"
 #include "core/platform/text_file_writer.h"
 #include "core/settings/conversion_settings.h"
+#include "core/text/source_text.h"
 
 namespace leafwright {
 
@@ -15,7 +16,8 @@ namespace leafwright {
 // produced from the source's second pass while it is written.
 class SinglePage {
   public:
-    SinglePage(TextFileReader& source, ConversionSettings& settings, const TextMeasure& measure);
+    SinglePage(TextFileReader& source, ConversionSettings& settings, const TextMeasure& measure,
+               const LineDrawingChoice& chooseDrawing = {});
 
     std::uint64_t streamLength() const noexcept { return streamLength_; }
     std::uint64_t lineCount() const noexcept { return source_.summary().lineCount; }
@@ -25,7 +27,15 @@ class SinglePage {
     void writeContent(TextFileWriter& out);
 
   private:
+    struct Measured {
+        std::uint64_t widestLine;  // in columns of the measuring model
+        std::uint64_t linesBytes;  // of the content between opening and closing
+    };
+    Measured measureLines();
+
     SourceText source_;
+    ShownLines* shown_;
+    Measured measured_;
     ContentFrame frame_;
     std::uint64_t streamLength_;
 };
@@ -33,8 +43,10 @@ class SinglePage {
 // Measures the source and stores the page it needs into the settings, where
 // the values stay: height trunc(lines * leadingValue) + topMarginValue + 15,
 // width (widest line in points) + leftMarginValue + 60, the text starting
-// topMarginValue below the top and leftMarginValue from the left edge.
+// topMarginValue below the top and leftMarginValue from the left edge. Lines
+// drawn by ShownLines are read once more to be measured in its columns.
 SinglePage layOutSinglePage(TextFileReader& source, ConversionSettings& settings,
-                            const TextMeasure& measure);
+                            const TextMeasure& measure,
+                            const LineDrawingChoice& chooseDrawing = {});
 
 }  // namespace leafwright

@@ -25,6 +25,10 @@ class LineSizeScan {
     bool isUtf8() const { return text_.isUtf8(); }
     bool startsWithByteOrderMark() const noexcept { return text_.startsWithByteOrderMark(); }
     bool isOnlyByteOrderMark() const noexcept { return text_.isOnlyByteOrderMark(); }
+    bool hasTab() const noexcept { return text_.hasTab(); }
+    bool isBeyondMacRoman(SourceEncoding encoding) const noexcept {
+        return text_.isBeyondMacRoman(encoding);
+    }
     std::uint64_t widestLine(SourceEncoding encoding) const noexcept;
     std::uint64_t bodyBytes(SourceEncoding encoding) const noexcept;
 

@@ -1,6 +1,11 @@
 #include "core/text/raw_text_scan.h"
 
 #include "core/text/byte_scan.h"
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "core/text/mac_roman_encode.h"
 #include "core/text/text_encoding.h"
 
 namespace leafwright {
@@ -15,6 +20,37 @@ bool isWellFormed(std::string_view bytes) {
     return isAscii(bytes) || countUtf8Characters(bytes) != kNotUtf8;
 }
 
+// Windows-1252 bytes whose character MacRomanEncoding has no code for.
+const std::array<bool, 256>& windows1252BeyondMacRoman() {
+    static const std::array<bool, 256> table = [] {
+        std::array<bool, 256> result{};
+        for (int byte = 0x80; byte < 0x100; ++byte)
+            result[byte] = isBeyondMacRoman(windows1252Character(static_cast<unsigned char>(byte)));
+        return result;
+    }();
+    return table;
+}
+
+bool holdsBeyondMacRoman1252(std::string_view bytes) {
+    const std::array<bool, 256>& beyond = windows1252BeyondMacRoman();
+    for (char byte : bytes)
+        if (beyond[static_cast<unsigned char>(byte)]) return true;
+    return false;
+}
+
+// Whole well-formed UTF-8 characters; a byte-order mark at the start of the
+// text only tells the encoding.
+bool holdsBeyondMacRomanUtf8(std::string_view bytes, bool atTextStart) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        char32_t character;
+        std::size_t length = decodeCharacter(bytes, i, SourceEncoding::Utf8, character);
+        if (isBeyondMacRoman(character) && !(atTextStart && i == 0 && character == 0xFEFF))
+            return true;
+        i += length;
+    }
+    return false;
+}
+
 }  // namespace
 
 void RawTextScan::add(std::string_view block) {
@@ -24,12 +60,19 @@ void RawTextScan::add(std::string_view block) {
     lineFeeds_ += countLineFeeds(block);
     if (head_.size() < kUtf8ByteOrderMark.size())
         head_.append(block.substr(0, kUtf8ByteOrderMark.size() - head_.size()));
+    if (!hasTab_) hasTab_ = std::memchr(block.data(), '\t', block.size()) != nullptr;
+    // Plain ASCII, the usual case, is cleared with one quick look.
+    if (!beyond1252_ && !isAscii(block)) beyond1252_ = holdsBeyondMacRoman1252(block);
     if (utf8_) checkUtf8(block);
 }
 
 void RawTextScan::checkUtf8(std::string_view block) {
     characters_.add(block, [this](std::string_view whole) {
-        if (utf8_) utf8_ = isWellFormed(whole);
+        const bool ascii = isAscii(whole);
+        if (utf8_ && !ascii) utf8_ = countUtf8Characters(whole) != kNotUtf8;
+        if (utf8_ && !ascii && !beyondUtf8_)
+            beyondUtf8_ = holdsBeyondMacRomanUtf8(whole, wholeBytes_ == 0);
+        wholeBytes_ += whole.size();
     });
 }
 

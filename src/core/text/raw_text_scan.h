@@ -25,6 +25,13 @@ class RawTextScan {
     bool startsWithByteOrderMark() const noexcept;
     // The text is a UTF-8 byte-order mark and nothing else.
     bool isOnlyByteOrderMark() const noexcept;
+    // A tab occurs somewhere.
+    bool hasTab() const noexcept { return hasTab_; }
+    // Read in the encoding given, the text holds a character that the PDF
+    // MacRomanEncoding cannot show (a leading UTF-8 byte-order mark aside).
+    bool isBeyondMacRoman(SourceEncoding encoding) const noexcept {
+        return encoding == SourceEncoding::Utf8 ? beyondUtf8_ : beyond1252_;
+    }
 
   private:
     void checkUtf8(std::string_view block);
@@ -35,6 +42,9 @@ class RawTextScan {
     std::string head_;  // the first bytes, up to the length of a byte-order mark
     bool utf8_ = true;
     Utf8Pieces characters_;
+    std::uint64_t wholeBytes_ = 0;  // bytes passed on whole by characters_
+    bool hasTab_ = false;
+    bool beyondUtf8_ = false, beyond1252_ = false;
 };
 
 }  // namespace leafwright

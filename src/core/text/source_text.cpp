@@ -32,6 +32,8 @@ void SourceText::firstPass(Measures measures) {
         summary_.encoding = scan.isUtf8() ? SourceEncoding::Utf8 : SourceEncoding::Windows1252;
         startsWithByteOrderMark = scan.startsWithByteOrderMark();
         onlyByteOrderMark = scan.isOnlyByteOrderMark();
+        summary_.hasTab = scan.hasTab();
+        summary_.beyondMacRoman = scan.isBeyondMacRoman(summary_.encoding);
     } else {
         // The lines are measured from the raw bytes, without splitting them.
         LineSizeScan scan;
@@ -43,6 +45,8 @@ void SourceText::firstPass(Measures measures) {
         summary_.bodyBytes = scan.bodyBytes(summary_.encoding);
         startsWithByteOrderMark = scan.startsWithByteOrderMark();
         onlyByteOrderMark = scan.isOnlyByteOrderMark();
+        summary_.hasTab = scan.hasTab();
+        summary_.beyondMacRoman = scan.isBeyondMacRoman(summary_.encoding);
     }
     // In UTF-8 the byte-order mark only tells the encoding: it is not shown,
     // and without anything after it the source is empty.
@@ -68,8 +72,16 @@ bool SourceText::startLine() {
 }
 
 bool SourceText::appendLinePiece(std::string& out) {
+    return appendPiece(out, false);
+}
+
+bool SourceText::appendRawLinePiece(std::string& out) {
+    return appendPiece(out, true);
+}
+
+bool SourceText::appendPiece(std::string& out, bool raw) {
     if (!havePiece_) return false;
-    appendBody(out, piece_, pieceEndsLine_);
+    appendBody(out, piece_, pieceEndsLine_, raw);
     if (pieceEndsLine_) {
         havePiece_ = false;
         return false;
@@ -81,13 +93,19 @@ bool SourceText::appendLinePiece(std::string& out) {
 
 // Windows-1252 turns byte by byte into its body; UTF-8 only whole characters
 // at a time, so a character cut by the end of a piece waits for the rest.
-void SourceText::appendBody(std::string& out, std::string_view piece, bool lastPiece) {
+void SourceText::appendBody(std::string& out, std::string_view piece, bool lastPiece, bool raw) {
     if (summary_.encoding == SourceEncoding::Windows1252) {
-        appendEncodedEscaped(out, piece, summary_.encoding);
+        if (raw)
+            out.append(piece);
+        else
+            appendEncodedEscaped(out, piece, summary_.encoding);
         return;
     }
     auto append = [&](std::string_view whole) {
-        appendEncodedEscaped(out, whole, SourceEncoding::Utf8);
+        if (raw)
+            out.append(whole);
+        else
+            appendEncodedEscaped(out, whole, SourceEncoding::Utf8);
     };
     characters_.add(piece, append);
     if (lastPiece) characters_.finish(append);

@@ -18,6 +18,11 @@ struct SourceSummary {
     // escaped).
     std::uint64_t widestLine = 0;
     std::uint64_t bodyBytes = 0;
+    // A tab occurs; a character has no code in MacRomanEncoding. Either one
+    // means the lines cannot all be written as plain strings of the standard
+    // font.
+    bool hasTab = false;
+    bool beyondMacRoman = false;
 };
 
 // A source text file read in two passes, so that a document can be written
@@ -48,6 +53,10 @@ class SourceText {
     // piece (perhaps nothing).
     bool appendLinePiece(std::string& out);
 
+    // The same with the piece's source bytes as they are, cut only between
+    // characters (decode them with summary().encoding).
+    bool appendRawLinePiece(std::string& out);
+
     // The next line whole: startLine, then all its pieces. Returns false at
     // the end. Only for lines known to be short.
     bool appendNextLine(std::string& out);
@@ -70,7 +79,8 @@ class SourceText {
   private:
     void firstPass(Measures measures);
     void startSecondPass();
-    void appendBody(std::string& out, std::string_view piece, bool lastPiece);
+    bool appendPiece(std::string& out, bool raw);
+    void appendBody(std::string& out, std::string_view piece, bool lastPiece, bool raw);
 
     TextFileReader& reader_;
     SourceSummary summary_;

@@ -193,6 +193,25 @@ void appendEncodedEscaped(std::string& out, std::string_view line, SourceEncodin
     out.resize(static_cast<std::size_t>(d - out.data()));
 }
 
+std::size_t decodeCharacter(std::string_view bytes, std::size_t at, SourceEncoding encoding,
+                            char32_t& character) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + at;
+    character = p[0];
+    if (character < 0x80) return 1;
+    if (encoding == SourceEncoding::Windows1252) {
+        character = windows1252Character(p[0]);
+        return 1;
+    }
+    std::size_t length = decodeSequence(p, bytes.size() - at, character);
+    if (length == 0) character = U'?';
+    return length == 0 ? 1 : length;
+}
+
+bool isBeyondMacRoman(char32_t character) {
+    // No character above 0x7F has the code of "?" itself.
+    return character >= 0x80 && macRomanCode(character) == '?';
+}
+
 std::u32string decodeText(std::string_view text) {
     std::u32string result;
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());

@@ -26,6 +26,16 @@ std::size_t countUtf8Characters(std::string_view bytes);
 // ")" preceded by a backslash. Malformed UTF-8 becomes "?" byte by byte.
 void appendEncodedEscaped(std::string& out, std::string_view line, SourceEncoding encoding);
 
+// Decodes the character that starts at bytes[at]: in UTF-8 a whole
+// sequence, "?" for one byte of a malformed one; in Windows-1252 one byte
+// (its undefined bytes as "?"). Returns the number of bytes it took.
+std::size_t decodeCharacter(std::string_view bytes, std::size_t at, SourceEncoding encoding,
+                            char32_t& character);
+
+// True when the character has no code in the PDF MacRomanEncoding and is not
+// below U+0080: only the embedded fonts can print it.
+bool isBeyondMacRoman(char32_t character);
+
 // Number of bytes of the line that escaping doubles: backslash, "(" and ")".
 std::size_t countEscapedBytes(std::string_view line);
 

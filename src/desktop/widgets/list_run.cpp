@@ -61,6 +61,9 @@ class ListRun::Forwarder : public FileRunHandler {
     void declined(const std::string&, const std::string&) override {
         onWindowThread(&run_, [&] { run_.onDeclined(); });
     }
+    void warned(const std::string& sourcePath, const std::string& message) override {
+        onWindowThread(&run_, [&] { run_.onWarned(sourcePath, message); });
+    }
     bool failed(const std::string&, const FileError& error) override {
         bool goOn = false;
         onWindowThread(&run_, [&] { goOn = run_.onFailed(error); });
@@ -91,6 +94,7 @@ void ListRun::run(const Loop& loop) {
     fileCount_ = static_cast<int>(sources.size());
     filesDone_ = 0;
     convertedCount_ = 0;
+    warnings_.clear();
 
     Forwarder forwarder(*this);
     QString failure;
@@ -139,6 +143,13 @@ void ListRun::run(const Loop& loop) {
     setBusy(false);
     control_ = nullptr;
     if (!failure.isEmpty()) showNotice(window_, failure);
+    // One notice after the run for every file that was done with a warning.
+    if (!warnings_.isEmpty()) showNotice(window_, warnings_.trimmed());
+}
+
+void ListRun::onWarned(const std::string& sourcePath, const std::string& message) {
+    warnings_ += QFile::decodeName(QByteArray::fromStdString(sourcePath)) + QStringLiteral(": ") +
+                 QString::fromStdString(message) + QLatin1Char('\n');
 }
 
 void ListRun::cancel() {

@@ -56,6 +56,7 @@ class ListRun : public QObject {
     Answer answerOverwrite(const std::string& outputPath);
     void onConverted(const std::string& outputPath);
     void onDeclined();
+    void onWarned(const std::string& sourcePath, const std::string& message);
     bool onFailed(const FileError& error);
     void fileDone();
 
@@ -72,6 +73,7 @@ class ListRun : public QObject {
     int filesDone_ = 0;
     int convertedCount_ = 0;
     std::vector<QWidget*> disabled_;
+    QString warnings_;  // "FILE: warning" lines of this run
 };
 
 }  // namespace leafwright

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "converted_text.h"
+#include "core/pdf/line_drawing.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/pdf_writer.h"
 #include "core/pdf/single_page_layout.h"
-#include "pdf_expectations.h"
 #include "core/platform/file_error.h"
 #include "core/platform/text_file_writer.h"
+#include "pdf_expectations.h"
 
 namespace leafwright {
 namespace {
@@ -25,9 +26,12 @@ std::string writePaged(const std::string& source, const std::string& output,
                        std::size_t heldPageLimit) {
     ConversionSettings settings;
     TextFileReader reader(source);
-    PaginatedPages pages(reader, settings, lineCapacity(settings), heldPageLimit);
+    LineDrawing drawing(settings, nullptr);
+    PaginatedPages pages(reader, settings, lineCapacity(settings), heldPageLimit,
+                         drawing.chooser());
+    if (drawing.fonts()) pages.readAheadAllPages();
     TextFileWriter out(output);
-    writePageTreePdf(out, settings, pages);
+    writePageTreePdf(out, settings, pages, drawing.fonts());
     out.commit();
     return testing::readBytes(output);
 }

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "core/fonts/document_fonts.h"
+#include "core/pdf/paginated_layout.h"
+#include "core/pdf/shown_lines.h"
+#include "core/settings/conversion_settings.h"
+
+namespace leafwright {
+
+class FontProvider;
+
+// How one document's lines are drawn, decided once its first pass has seen
+// every character: plain strings of the standard font when every character
+// has a MacRomanEncoding code and no tab occurs (the document is written as
+// it always was), the standard font with tab stops when only tabs are new,
+// and the embedded fonts for any other character.
+class LineDrawing {
+  public:
+    // provider: where embedded faces come from; nullptr looks for the
+    // installed faces, only once a document needs them.
+    LineDrawing(const ConversionSettings& settings, FontProvider* provider);
+    ~LineDrawing();
+    LineDrawing(const LineDrawing&) = delete;
+    LineDrawing& operator=(const LineDrawing&) = delete;
+
+    // Throws FontUnavailable when no face can stand in for the chosen font.
+    ShownLines* choose(const SourceSummary& summary);
+    // choose, for the layouts; valid while this object lives.
+    LineDrawingChoice chooser() {
+        return [this](const SourceSummary& summary) { return choose(summary); };
+    }
+
+    // The embedded fonts, or nullptr for the standard font.
+    const DocumentFonts* fonts() const { return fonts_ ? &*fonts_ : nullptr; }
+    std::uint64_t notPrintable() const { return lines_ ? lines_->notPrintable() : 0; }
+
+  private:
+    const ConversionSettings& settings_;
+    FontProvider* provider_;
+    std::unique_ptr<FontProvider> ownProvider_;
+    std::optional<DocumentFonts> fonts_;
+    std::optional<ShownLines> lines_;
+};
+
+}  // namespace leafwright

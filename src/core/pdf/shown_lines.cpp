@@ -1,0 +1,198 @@
+#include "core/pdf/shown_lines.h"
+
+#include <optional>
+
+#include "core/fonts/column_width.h"
+#include "core/fonts/document_fonts.h"
+#include "core/fonts/invisible_character.h"
+#include "core/fonts/standard_font_widths.h"
+#include "core/text/mac_roman_encode.h"
+
+namespace leafwright {
+
+namespace {
+
+constexpr std::int64_t kSpacesPerTabStop = 8;
+constexpr std::uint64_t kColumnsPerTabStop = 8;
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+void appendCode(std::string& out, std::uint16_t code) {
+    const char digits[4] = {kHexDigits[code >> 12], kHexDigits[(code >> 8) & 0xF],
+                            kHexDigits[(code >> 4) & 0xF], kHexDigits[code & 0xF]};
+    out.append(digits, 4);
+}
+
+std::uint64_t nextTabColumn(std::uint64_t columns) {
+    return (columns / kColumnsPerTabStop + 1) * kColumnsPerTabStop;
+}
+
+}  // namespace
+
+ShownLines::ShownLines(const StandardFontWidths& widths)
+    : standard_(&widths), tabStop_(kSpacesPerTabStop * widths.spaceWidth()) {}
+
+ShownLines::ShownLines(DocumentFonts& fonts, std::string fontSizeText, bool monospaced)
+    : fonts_(&fonts),
+      fontSizeText_(std::move(fontSizeText)),
+      monospaced_(monospaced),
+      open_('<'),
+      close_('>'),
+      tabStop_(kSpacesPerTabStop * fonts.spaceWidth()),
+      columnAdvance_(fonts.spaceWidth()) {}
+
+void ShownLines::beginLine(std::string& out) {
+    out.append("\r\n");
+    mode_ = Mode::Pending;
+    x_ = 0;
+    columns_ = 0;
+}
+
+void ShownLines::openString(std::string& out) {
+    if (mode_ != Mode::Pending) return;
+    out.push_back(open_);
+    mode_ = Mode::First;
+}
+
+void ShownLines::move(std::string& out, std::int64_t thousandths) {
+    if (thousandths == 0) return;
+    openString(out);
+    out.push_back(close_);
+    out.append(mode_ == Mode::First ? "' [" : " ");
+    out.append(std::to_string(thousandths));
+    out.push_back(' ');
+    out.push_back(open_);
+    mode_ = Mode::Array;
+}
+
+void ShownLines::switchFont(std::string& out, std::size_t font) {
+    if (mode_ == Mode::Pending) out.append("T*");
+    if (mode_ == Mode::First) out.append(">'");
+    if (mode_ == Mode::Array) out.append(">] TJ");
+    out.append(" /F");
+    out.append(std::to_string(font + 1));
+    out.push_back(' ');
+    out.append(fontSizeText_);
+    out.append(" Tf [<");
+    mode_ = Mode::Array;
+    currentFont_ = font;
+}
+
+void ShownLines::advanceToTabStop(std::string& out) {
+    const std::int64_t stop = tabStop_ > 0 ? (x_ / tabStop_ + 1) * tabStop_ : x_;
+    move(out, x_ - stop);
+    x_ = stop;
+    columns_ = nextTabColumn(columns_);
+}
+
+void ShownLines::add(std::string& out, std::string_view characters, SourceEncoding encoding) {
+    const auto* p = reinterpret_cast<const unsigned char*>(characters.data());
+    const std::size_t n = characters.size();
+    // Codes of characters already known go into a run of their own, handed
+    // to out in one piece.
+    char run[1024];
+    std::size_t used = 0;
+    for (std::size_t i = 0; i < n;) {
+        char32_t character;
+        // ASCII and the two-byte characters of the alphabets are decoded
+        // here; the rest, and anything malformed, by the full decoder.
+        if (p[i] < 0x80 && encoding == SourceEncoding::Utf8) {
+            character = p[i++];
+        } else if (p[i] >= 0xC2 && p[i] <= 0xDF && i + 1 < n && (p[i + 1] & 0xC0) == 0x80 &&
+                   encoding == SourceEncoding::Utf8) {
+            character = (char32_t{p[i] & 0x1Fu} << 6) | (p[i + 1] & 0x3Fu);
+            i += 2;
+        } else {
+            i += decodeCharacter(characters, i, encoding, character);
+        }
+        if (fonts_ && character < known_.size()) {
+            const Known& known = known_[character];
+            if (known.font == currentFont_ && known.move == 0 && mode_ != Mode::Pending) {
+                x_ += known.advance;
+                columns_ += static_cast<std::uint64_t>(known.columns);
+                if (planning_) continue;
+                const std::uint16_t code = known.code;
+                run[used] = kHexDigits[code >> 12];
+                run[used + 1] = kHexDigits[(code >> 8) & 0xF];
+                run[used + 2] = kHexDigits[(code >> 4) & 0xF];
+                run[used + 3] = kHexDigits[code & 0xF];
+                used += 4;
+                if (used == sizeof run) {
+                    out.append(run, used);
+                    used = 0;
+                }
+                continue;
+            }
+        }
+        out.append(run, used);
+        used = 0;
+        if (fonts_)
+            addEmbedded(out, character);
+        else
+            addStandard(out, character);
+    }
+    out.append(run, used);
+}
+
+void ShownLines::addStandard(std::string& out, char32_t character) {
+    const char byte = character < 0x80 ? static_cast<char>(character) : macRomanCode(character);
+    openString(out);
+    const bool escaped = byte == '\\' || byte == '(' || byte == ')';
+    if (escaped) out.push_back('\\');
+    out.push_back(byte);
+    x_ += standard_->width(static_cast<unsigned char>(byte));
+    if (character == U'\t')
+        advanceToTabStop(out);
+    else
+        columns_ += escaped ? 2 : 1;
+}
+
+int ShownLines::columnsOf(char32_t character) {
+    if (character >= 0x10000) return isInvisibleCharacter(character) ? 0 : columnWidth(character);
+    if (knownColumns_.empty()) knownColumns_.assign(0x10000, -1);
+    signed char& known = knownColumns_[character];
+    if (known < 0)
+        known =
+            static_cast<signed char>(isInvisibleCharacter(character) ? 0 : columnWidth(character));
+    return known;
+}
+
+void ShownLines::addEmbedded(std::string& out, char32_t character) {
+    std::optional<ShownCharacter> shown = fonts_->show(character, currentFont_);
+    if (!shown) {
+        ++notPrintable_;
+        character = U'?';
+        shown = fonts_->show(character, currentFont_);
+        if (!shown) return;
+    }
+    if (shown->font != currentFont_) switchFont(out, shown->font);
+    openString(out);
+    appendCode(out, shown->code);
+    if (character == U'\t') {
+        advanceToTabStop(out);
+        return;
+    }
+    const int columns = columnsOf(character);
+    columns_ += static_cast<std::uint64_t>(columns);
+    // In a monospaced font wide characters take two columns and marks none,
+    // as on a terminal, so that text set in columns stays aligned.
+    const std::int64_t advance = monospaced_ ? columns * columnAdvance_ : shown->width;
+    move(out, shown->width - advance);
+    x_ += advance;
+    // Visible characters are shown alike wherever they stand; characters
+    // that draw nothing take their code in the font at hand.
+    if (character < 0x10000 && !isInvisibleCharacter(character)) {
+        if (known_.empty()) known_.resize(0x10000);
+        known_[character] = {static_cast<std::uint16_t>(shown->font), shown->code,
+                             static_cast<std::int32_t>(advance),
+                             static_cast<std::int32_t>(shown->width - advance), columns};
+    }
+}
+
+void ShownLines::endLine(std::string& out) {
+    if (mode_ == Mode::Pending) out.push_back(open_);
+    out.push_back(close_);
+    out.append(mode_ == Mode::Array ? "] TJ" : "'");
+    if (columns_ > widestColumns_) widestColumns_ = columns_;
+}
+
+}  // namespace leafwright

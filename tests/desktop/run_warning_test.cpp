@@ -1,0 +1,41 @@
+// Files that convert with a warning (characters no installed font has, shown
+// as "?") are listed together in one notice after the run.
+#include <QTest>
+
+#include "desktop/app/command_ids.h"
+#include "desktop/widgets/file_list.h"
+#include "desktop_fixture.h"
+
+using namespace leafwright;
+using namespace leafwright::testing;
+
+class RunWarningTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void filesWithWarningsAreListedInOneNoticeAfterTheRun() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(dir));
+        // U+0378 is unassigned: no font has it.
+        dialog.sourceList()->appendRow(writeFile(dir.filePath("a.txt"), "x\u0378\u0378\n"));
+        dialog.sourceList()->appendRow(writeFile(dir.filePath("b.txt"), "plain\n"));
+        dialog.sourceList()->appendRow(writeFile(dir.filePath("c.txt"), "\u0378 \u20AC\n"));
+
+        dialog.sendCommand(kCmdConvertFiles);
+        QCOMPARE(dialog.resultList()->rowCount(), 3);
+        QCOMPARE(seams.notices.shown().size(), std::size_t(1));
+        const QString notice = seams.notices.shown().front();
+        QVERIFY2(notice.contains(dir.filePath("a.txt") +
+                                 ": 2 characters could not be printed (shown as ?)"),
+                 qPrintable(notice));
+        QVERIFY2(notice.contains(dir.filePath("c.txt") +
+                                 ": 1 characters could not be printed (shown as ?)"),
+                 qPrintable(notice));
+        QVERIFY2(!notice.contains(dir.filePath("b.txt")), qPrintable(notice));
+    }
+};
+
+QTEST_MAIN(RunWarningTest)
+#include "run_warning_test.moc"
