@@ -16,10 +16,10 @@
 #include "core/fonts/system_font_provider.h"
 #include "core/pdf/conversion_run.h"
 #include "core/pdf/page_content.h"
-#include "core/text/text_encoding.h"
 #include "core/plustools/unspool_filter.h"
 #include "core/plustools/unspool_run.h"
 #include "core/settings/conversion_settings.h"
+#include "core/text/text_encoding.h"
 
 namespace leafwright {
 namespace {

@@ -115,8 +115,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool embedded = pdf.find("/Subtype /Type0") != std::string::npos;
     const long fixed = chosen.selfAdaptation == 1 ? 8 : 6;
     const long rest = static_cast<long>(structure.objects) - fixed + (embedded ? 1 : 0);
-    const bool expected = chosen.selfAdaptation == 1 ? (embedded ? rest > 0 && rest % 6 == 0 : rest == 0)
-                                                     : rest > 0 && rest % 3 == 0;
+    const bool expected = chosen.selfAdaptation == 1
+                              ? (embedded ? rest > 0 && rest % 6 == 0 : rest == 0)
+                              : rest > 0 && rest % 3 == 0;
     if (!expected) fail("unexpected object count " + std::to_string(structure.objects));
     return 0;
 }

@@ -15,10 +15,10 @@
 #include <string_view>
 #include <vector>
 
-#include "core/text/mac_roman_decode.h"
-#include "core/plustools/unspool_filter.h"
-#include "core/plustools/reference_documents.h"
 #include "core/plustools/font_map_scan.h"
+#include "core/plustools/reference_documents.h"
+#include "core/plustools/unspool_filter.h"
+#include "core/text/mac_roman_decode.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "desktop/app/converter_app.h"
 #include "core/platform/signal_cleanup.h"
 #include "core/platform/write_limits.h"
 #include "core/version.h"
+#include "desktop/app/converter_app.h"
 
 namespace {
 

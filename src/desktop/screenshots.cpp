@@ -17,10 +17,10 @@
 #include <cstdio>
 
 #include "desktop/app/command_ids.h"
-#include "desktop/widgets/file_list.h"
 #include "desktop/app/main_dialog.h"
 #include "desktop/platform/modal_runner.h"
 #include "desktop/platform/program_folders.h"
+#include "desktop/widgets/file_list.h"
 
 namespace {
 

@@ -76,7 +76,7 @@ std::string configText(const std::vector<std::pair<int, std::string>>& changes) 
 }
 
 class ConvertTest : public ::testing::Test {
-protected:
+  protected:
     ProcessResult convert(std::vector<std::string> args) {
         args.insert(args.begin(), {LEAFWRIGHT_CLI, "convert"});
         return runProcess(args, dir.path());

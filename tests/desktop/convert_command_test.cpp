@@ -3,17 +3,15 @@
 // through the seams.
 #include <QTest>
 
+#include "core/settings/messages.h"
 #include "desktop/app/command_ids.h"
 #include "desktop/widgets/file_list.h"
 #include "desktop_fixture.h"
-#include "core/settings/messages.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 class ConvertCommandTest : public QObject {
     Q_OBJECT

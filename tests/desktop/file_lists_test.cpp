@@ -2,10 +2,10 @@
 // opening a listed file by double click.
 #include <QTest>
 
+#include "core/settings/messages.h"
 #include "desktop/app/command_ids.h"
 #include "desktop/widgets/file_list.h"
 #include "desktop_fixture.h"
-#include "core/settings/messages.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;

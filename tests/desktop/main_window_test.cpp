@@ -9,8 +9,8 @@
 #include <QToolButton>
 
 #include "desktop/app/command_ids.h"
-#include "desktop/widgets/file_list.h"
 #include "desktop/settings/settings_dialog.h"
+#include "desktop/widgets/file_list.h"
 #include "desktop_fixture.h"
 
 using namespace leafwright;

@@ -2,9 +2,9 @@
 #include <QTest>
 
 #include "desktop/app/command_ids.h"
+#include "desktop/plustools/unspool_dialog.h"
 #include "desktop/widgets/file_list.h"
 #include "desktop_fixture.h"
-#include "desktop/plustools/unspool_dialog.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;
@@ -21,9 +21,9 @@ class PlusToolsEntryTest : public QObject {
         dialog.sendCommand(kCmdUnspool);
         dialog.sendCommand(kCmdDropDownUnspool);
         dialog.sendCommand(kCmdToolbarTools);
-        QCOMPARE(seams.modal.ran(), (std::vector<QString>{"leafwright::UnspoolDialog",
-                                                          "leafwright::UnspoolDialog",
-                                                          "leafwright::PlusToolsDialog"}));
+        QCOMPARE(seams.modal.ran(),
+                 (std::vector<QString>{"leafwright::UnspoolDialog", "leafwright::UnspoolDialog",
+                                       "leafwright::PlusToolsDialog"}));
     }
 
     void everyOpeningStartsWithEmptyLists() {

@@ -8,12 +8,12 @@
 #include <QTest>
 #include <functional>
 
-#include "desktop/app/command_ids.h"
-#include "desktop_fixture.h"
-#include "core/settings/messages.h"
 #include "core/settings/config_file.h"
-#include "desktop/widgets/pick_list.h"
+#include "core/settings/messages.h"
+#include "desktop/app/command_ids.h"
 #include "desktop/settings/settings_dialog.h"
+#include "desktop/widgets/pick_list.h"
+#include "desktop_fixture.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;

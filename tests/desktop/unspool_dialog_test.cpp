@@ -6,12 +6,12 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "desktop/widgets/file_list.h"
-#include "desktop_fixture.h"
 #include "core/settings/messages.h"
 #include "desktop/plustools/plus_tools_commands.h"
 #include "desktop/plustools/plus_tools_dialog.h"
+#include "desktop/widgets/file_list.h"
 #include "desktop/widgets/notice_box.h"
+#include "desktop_fixture.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;

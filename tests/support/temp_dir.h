@@ -1,10 +1,10 @@
 #pragma once
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <algorithm>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -13,9 +13,10 @@ namespace leafwright::testing {
 // A fresh folder under the system's temporary folder, removed with its
 // contents when the object goes.
 class TempDir {
-public:
+  public:
     TempDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "leafwright-test-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "leafwright-test-XXXXXX").string();
         path_ = ::mkdtemp(pattern.data());
     }
     ~TempDir() {
@@ -30,7 +31,7 @@ public:
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
 
-private:
+  private:
     std::string path_;
 };
 

@@ -24,7 +24,7 @@ struct ShownCharacter {
 
 // No installed face can stand in for the chosen standard font.
 class FontUnavailable : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -32,7 +32,7 @@ public:
 // standing in for the chosen standard font; faces that supply characters it
 // lacks are added in order of first use.
 class DocumentFonts {
-public:
+  public:
     // Throws FontUnavailable when the provider has no face for the font.
     DocumentFonts(FontProvider& provider, std::string baseFont);
 
@@ -47,7 +47,7 @@ public:
 
     const std::vector<EmbeddedFont>& fonts() const { return fonts_; }
 
-private:
+  private:
     std::optional<ShownCharacter> showVisible(char32_t character);
     std::optional<ShownCharacter> place(const FontFace& face, GlyphId glyph, char32_t character,
                                         int width, std::optional<std::size_t> preferredFont);

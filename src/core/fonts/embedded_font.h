@@ -14,7 +14,7 @@ namespace leafwright {
 // glyph (the angstrom sign and A with ring) still map back to themselves.
 // Codes start at 1; code 0 stays unused.
 class EmbeddedFont {
-public:
+  public:
     // One code's meaning.
     struct Code {
         GlyphId glyph;
@@ -41,7 +41,7 @@ public:
     // Every code in order; entry i is code i + 1.
     const std::vector<Code>& codes() const { return codes_; }
 
-private:
+  private:
     static std::uint64_t key(GlyphId glyph, char32_t character) {
         return (std::uint64_t{glyph} << 32) | character;
     }

@@ -13,7 +13,7 @@ namespace leafwright {
 // characters it lacks. For tests and for runs that must not depend on the
 // fonts installed.
 class FixedFontProvider final : public FontProvider {
-public:
+  public:
     // Throws FileError when a file cannot be read or holds no face that can
     // be embedded.
     explicit FixedFontProvider(const std::vector<std::string>& fontFiles);
@@ -21,7 +21,7 @@ public:
     const FontFace* faceFor(std::string_view baseFont) override;
     const FontFace* fallbackFor(std::string_view baseFont, char32_t character) override;
 
-private:
+  private:
     std::vector<std::unique_ptr<FontFace>> faces_;
 };
 

@@ -10,7 +10,7 @@ namespace leafwright {
 // provider, so one provider serves every document of a run and its lookups
 // are made once per run.
 class FontProvider {
-public:
+  public:
     virtual ~FontProvider() = default;
 
     // The face standing in for a standard PDF font ("Times-Roman" is drawn

@@ -21,7 +21,7 @@ namespace leafwright {
 // built once per style and the answer for each character is kept, so a run
 // asks fontconfig at most once per style however long its documents are.
 class SystemFontProvider final : public FontProvider {
-public:
+  public:
     SystemFontProvider();
     ~SystemFontProvider() override;
     SystemFontProvider(const SystemFontProvider&) = delete;
@@ -30,7 +30,7 @@ public:
     const FontFace* faceFor(std::string_view baseFont) override;
     const FontFace* fallbackFor(std::string_view baseFont, char32_t character) override;
 
-private:
+  private:
     struct Candidate;
     struct Style;
 

@@ -6,10 +6,10 @@
 
 #include "core/pdf/page_content.h"
 #include "core/pdf/pdf_writer.h"
-#include "core/text/source_text.h"
 #include "core/platform/text_file_reader.h"
 #include "core/settings/conversion_settings.h"
 #include "core/settings/line_capacity.h"
+#include "core/text/source_text.h"
 
 namespace leafwright {
 

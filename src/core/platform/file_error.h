@@ -10,9 +10,11 @@ namespace leafwright {
 // written or replaced. It carries the file's path and the cause, so whoever
 // reports it can name both.
 class FileError : public std::runtime_error {
-public:
+  public:
     FileError(std::string path, std::string cause)
-        : std::runtime_error(path + ": " + cause), path_(std::move(path)), cause_(std::move(cause)) {}
+        : std::runtime_error(path + ": " + cause),
+          path_(std::move(path)),
+          cause_(std::move(cause)) {}
 
     const std::string& path() const noexcept { return path_; }
     const std::string& cause() const noexcept { return cause_; }
@@ -25,7 +27,7 @@ public:
     // names the exception, not the cause.
     static FileError fromException(const std::string& path, const std::exception& error);
 
-private:
+  private:
     std::string path_;
     std::string cause_;
 };

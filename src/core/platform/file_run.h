@@ -74,8 +74,7 @@ struct FileRunSteps {
     // source once the source is open (refuseOutputOverSource). Throws
     // FileError; any other exception is reported as a failure of the source
     // too.
-    std::function<FileRunStepResult(const std::string& sourcePath,
-                                    const std::string& outputPath,
+    std::function<FileRunStepResult(const std::string& sourcePath, const std::string& outputPath,
                                     const ReplaceQuestion& mayReplace)>
         convertOne;
 };

@@ -50,7 +50,9 @@ std::string randomSuffix() {
     return suffix;
 }
 
-std::string procPathOf(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+std::string procPathOf(int fd) {
+    return "/proc/self/fd/" + std::to_string(fd);
+}
 
 // The name of a user or group from the system's database, or its number.
 template <typename Entry, typename Id, typename Lookup>
@@ -58,14 +60,17 @@ std::string nameOf(Id id, Lookup lookup, char* Entry::*name) {
     std::vector<char> buffer(16384);
     Entry entry{};
     Entry* found = nullptr;
-    if (lookup(id, &entry, buffer.data(), buffer.size(), &found) == 0 && found)
-        return found->*name;
+    if (lookup(id, &entry, buffer.data(), buffer.size(), &found) == 0 && found) return found->*name;
     return std::to_string(id);
 }
 
-std::string userName(uid_t uid) { return nameOf<passwd>(uid, ::getpwuid_r, &passwd::pw_name); }
+std::string userName(uid_t uid) {
+    return nameOf<passwd>(uid, ::getpwuid_r, &passwd::pw_name);
+}
 
-std::string groupName(gid_t gid) { return nameOf<group>(gid, ::getgrgid_r, &group::gr_name); }
+std::string groupName(gid_t gid) {
+    return nameOf<group>(gid, ::getgrgid_r, &group::gr_name);
+}
 
 void flushFolder(int folderFd) {
     int folder = ::openat(folderFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -87,7 +92,8 @@ PendingOutput::PendingOutput(std::string targetPath) : targetPath_(std::move(tar
     std::size_t slash = targetPath_.rfind('/');
     folder_ = slash == std::string::npos ? "." : slash == 0 ? "/" : targetPath_.substr(0, slash);
     name_ = slash == std::string::npos ? targetPath_ : targetPath_.substr(slash + 1);
-    if (name_.empty() || name_ == "." || name_ == "..") throw FileError(targetPath_, "names no file");
+    if (name_.empty() || name_ == "." || name_ == "..")
+        throw FileError(targetPath_, "names no file");
 
     // Every later step names entries relative to this folder, so a folder
     // swapped for another (or for a link) meanwhile cannot redirect them.
@@ -106,7 +112,9 @@ PendingOutput::PendingOutput(std::string targetPath) : targetPath_(std::move(tar
     if (afterCreateHook) afterCreateHook(*this);
 }
 
-PendingOutput::~PendingOutput() { discard(); }
+PendingOutput::~PendingOutput() {
+    discard();
+}
 
 // An unnamed file gets the mode a new file gets in this folder (umask or
 // default ACL) from the kernel; no other user can open it, having no name.
@@ -173,8 +181,8 @@ void PendingOutput::closeNewFile() {
 
 // Gives the unnamed file the target's name; linkat never replaces an entry.
 bool PendingOutput::linkNew() {
-    if (::linkat(AT_FDCWD, procPathOf(fd_).c_str(), folderFd_, name_.c_str(),
-                 AT_SYMLINK_FOLLOW) == 0)
+    if (::linkat(AT_FDCWD, procPathOf(fd_).c_str(), folderFd_, name_.c_str(), AT_SYMLINK_FOLLOW) ==
+        0)
         return true;
     if (errno == EEXIST) return false;
     throw FileError::fromErrno(targetPath_, errno);
@@ -192,8 +200,7 @@ bool PendingOutput::renameNew() {
         return true;
     }
     if (errno == EEXIST) return false;
-    if (errno != EINVAL && errno != ENOSYS)
-        throw FileError::fromErrno(targetPath_, errno);
+    if (errno != EINVAL && errno != ENOSYS) throw FileError::fromErrno(targetPath_, errno);
     if (::linkat(folderFd_, from, folderFd_, to, 0) == 0) {
         ::unlinkat(folderFd_, from, 0);
         forgetTemporaryName();
@@ -307,7 +314,9 @@ bool PendingOutput::commit(const ReplaceQuestion& mayReplace) {
     return true;
 }
 
-ReplacedFolderFlush::ReplacedFolderFlush() : outer_(currentRun) { currentRun = this; }
+ReplacedFolderFlush::ReplacedFolderFlush() : outer_(currentRun) {
+    currentRun = this;
+}
 
 ReplacedFolderFlush::~ReplacedFolderFlush() {
     currentRun = outer_;

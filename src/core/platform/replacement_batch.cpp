@@ -20,13 +20,17 @@ ReplacementBatch::ReplacementBatch(std::size_t capacity)
     currentBatch = this;
 }
 
-ReplacementBatch::~ReplacementBatch() { currentBatch = outer_; }
+ReplacementBatch::~ReplacementBatch() {
+    currentBatch = outer_;
+}
 
 ReplacementBatch* ReplacementBatch::current() {
     return currentBatch != nullptr && !currentBatch->full() ? currentBatch : nullptr;
 }
 
-void ReplacementBatch::hold(PendingOutput&& output) { held_.push_back(std::move(output)); }
+void ReplacementBatch::hold(PendingOutput&& output) {
+    held_.push_back(std::move(output));
+}
 
 void ReplacementBatch::finish(
     const std::function<void(std::size_t index, const FileError* error)>& report) {

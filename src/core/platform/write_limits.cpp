@@ -4,6 +4,8 @@
 
 namespace leafwright {
 
-void failWritesPastFileSizeLimit() { std::signal(SIGXFSZ, SIG_IGN); }
+void failWritesPastFileSizeLimit() {
+    std::signal(SIGXFSZ, SIG_IGN);
+}
 
 }  // namespace leafwright

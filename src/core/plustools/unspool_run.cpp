@@ -5,8 +5,8 @@
 #include "core/platform/own_source.h"
 #include "core/platform/text_file_reader.h"
 #include "core/platform/text_file_writer.h"
-#include "core/plustools/unspool_filter.h"
 #include "core/plustools/font_map_scan.h"
+#include "core/plustools/unspool_filter.h"
 
 namespace leafwright {
 
@@ -158,8 +158,8 @@ FileRunSteps unspoolSteps() {
     steps.convertOne = [](const std::string& source, const std::string& output,
                           const ReplaceQuestion& mayReplace) {
         UnspoolOutcome outcome = unspoolFile(source, output, mayReplace);
-        return FileRunStepResult{outcome.placed, unspoolWarningFor(outcome),
-                                 outcome.bytesWritten, std::nullopt};
+        return FileRunStepResult{outcome.placed, unspoolWarningFor(outcome), outcome.bytesWritten,
+                                 std::nullopt};
     };
     return steps;
 }

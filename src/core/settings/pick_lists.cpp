@@ -8,7 +8,9 @@ namespace leafwright {
 
 namespace {
 
-char lowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool beginsWithIgnoringCase(std::string_view entry, std::string_view value) {
     if (value.size() > entry.size()) return false;

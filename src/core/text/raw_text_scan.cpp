@@ -1,10 +1,10 @@
 #include "core/text/raw_text_scan.h"
 
-#include "core/text/byte_scan.h"
 #include <algorithm>
 #include <array>
 #include <cstring>
 
+#include "core/text/byte_scan.h"
 #include "core/text/mac_roman_encode.h"
 #include "core/text/text_encoding.h"
 

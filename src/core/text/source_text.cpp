@@ -1,8 +1,8 @@
 #include "core/text/source_text.h"
 
+#include "core/platform/file_error.h"
 #include "core/text/line_size_scan.h"
 #include "core/text/raw_text_scan.h"
-#include "core/platform/file_error.h"
 
 namespace leafwright {
 

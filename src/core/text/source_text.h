@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/text/text_encoding.h"
 #include "core/platform/text_file_reader.h"
+#include "core/text/text_encoding.h"
 
 namespace leafwright {
 

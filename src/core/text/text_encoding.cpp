@@ -143,8 +143,7 @@ std::size_t countEscapedBytes(std::string_view line) {
     const std::size_t n = line.size();
     std::size_t count = 0;
     std::size_t i = 0;
-    for (; n - i >= 8; i += 8)
-        count += markedBytes(escapedBytes(load(p + i)));
+    for (; n - i >= 8; i += 8) count += markedBytes(escapedBytes(load(p + i)));
     for (; i < n; ++i) count += kByteClass[p[i]] == 1;
     return count;
 }

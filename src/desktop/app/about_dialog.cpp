@@ -6,11 +6,11 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "desktop/widgets/dialog_units.h"
-#include "desktop/widgets/pictures.h"
+#include "core/settings/product_info.h"
 #include "desktop/platform/desktop_opener.h"
 #include "desktop/platform/program_folders.h"
-#include "core/settings/product_info.h"
+#include "desktop/widgets/dialog_units.h"
+#include "desktop/widgets/pictures.h"
 
 namespace leafwright {
 

@@ -2,10 +2,10 @@
 
 #include <QTimer>
 
+#include "core/version.h"
 #include "desktop/app/main_dialog.h"
 #include "desktop/platform/modal_runner.h"
 #include "desktop/platform/program_folders.h"
-#include "core/version.h"
 
 namespace leafwright {
 

@@ -13,15 +13,15 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "core/settings/product_info.h"
+#include "core/version.h"
 #include "desktop/app/command_ids.h"
+#include "desktop/platform/window_memory.h"
 #include "desktop/widgets/dialog_units.h"
 #include "desktop/widgets/drop_down_button.h"
 #include "desktop/widgets/file_list.h"
-#include "desktop/widgets/pictures.h"
-#include "core/settings/product_info.h"
-#include "core/version.h"
 #include "desktop/widgets/list_run.h"
-#include "desktop/platform/window_memory.h"
+#include "desktop/widgets/pictures.h"
 #include "desktop/widgets/run_progress_panel.h"
 
 namespace leafwright {

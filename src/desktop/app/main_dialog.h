@@ -4,8 +4,8 @@
 #include <QHash>
 #include <QString>
 
-#include "desktop/platform/program_folders.h"
 #include "core/settings/conversion_settings.h"
+#include "desktop/platform/program_folders.h"
 
 class QAction;
 class QMenu;

@@ -3,12 +3,12 @@
 #include <utility>
 #include <vector>
 
-#include "desktop/widgets/file_list.h"
-#include "desktop/app/main_dialog.h"
 #include "core/pdf/conversion_run.h"
 #include "core/settings/messages.h"
-#include "desktop/widgets/list_run.h"
+#include "desktop/app/main_dialog.h"
 #include "desktop/platform/message_box.h"
+#include "desktop/widgets/file_list.h"
+#include "desktop/widgets/list_run.h"
 
 namespace leafwright {
 

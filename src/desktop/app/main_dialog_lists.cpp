@@ -1,13 +1,13 @@
 // The commands of the main window that work on its two file lists directly.
-#include "desktop/widgets/file_list.h"
 #include <QDragEnterEvent>
 #include <QDropEvent>
 
+#include "core/settings/messages.h"
 #include "desktop/app/main_dialog.h"
-#include "desktop/widgets/named_files.h"
 #include "desktop/platform/file_dialog.h"
 #include "desktop/platform/message_box.h"
-#include "core/settings/messages.h"
+#include "desktop/widgets/file_list.h"
+#include "desktop/widgets/named_files.h"
 
 namespace leafwright {
 

@@ -4,16 +4,16 @@
 #include <QFile>
 #include <string>
 
-#include "desktop/app/main_dialog.h"
-#include "desktop/platform/file_dialog.h"
 #include "core/platform/file_error.h"
-#include "desktop/platform/message_box.h"
 #include "core/settings/config_file.h"
 #include "core/settings/derivation.h"
+#include "core/settings/settings_refusal.h"
+#include "desktop/app/main_dialog.h"
+#include "desktop/platform/file_dialog.h"
+#include "desktop/platform/message_box.h"
+#include "desktop/settings/settings_dialog.h"
 #include "desktop/widgets/field_names.h"
 #include "desktop/widgets/notice_box.h"
-#include "desktop/settings/settings_dialog.h"
-#include "core/settings/settings_refusal.h"
 
 namespace leafwright {
 

@@ -9,8 +9,8 @@
 #include <QTimer>
 #include <memory>
 
-#include "desktop/platform/message_box.h"
 #include "core/settings/messages.h"
+#include "desktop/platform/message_box.h"
 
 namespace leafwright {
 

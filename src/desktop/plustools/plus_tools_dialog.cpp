@@ -9,12 +9,12 @@
 #include <algorithm>
 #include <iterator>
 
+#include "core/settings/messages.h"
+#include "desktop/platform/message_box.h"
+#include "desktop/plustools/plus_tools_commands.h"
 #include "desktop/widgets/dialog_units.h"
 #include "desktop/widgets/pictures.h"
-#include "desktop/platform/message_box.h"
-#include "core/settings/messages.h"
 #include "desktop/widgets/plus_tool_font.h"
-#include "desktop/plustools/plus_tools_commands.h"
 
 namespace leafwright {
 

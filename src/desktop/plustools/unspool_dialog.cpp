@@ -10,17 +10,17 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "desktop/widgets/dialog_units.h"
-#include "desktop/widgets/file_list.h"
-#include "desktop/widgets/pictures.h"
-#include "desktop/platform/desktop_opener.h"
 #include "core/plustools/unspool_run.h"
 #include "core/settings/messages.h"
-#include "desktop/widgets/list_run.h"
-#include "desktop/widgets/named_files.h"
+#include "desktop/platform/desktop_opener.h"
 #include "desktop/platform/file_dialog.h"
 #include "desktop/platform/message_box.h"
 #include "desktop/platform/window_memory.h"
+#include "desktop/widgets/dialog_units.h"
+#include "desktop/widgets/file_list.h"
+#include "desktop/widgets/list_run.h"
+#include "desktop/widgets/named_files.h"
+#include "desktop/widgets/pictures.h"
 #include "desktop/widgets/plus_tool_font.h"
 #include "desktop/widgets/run_progress_panel.h"
 

@@ -8,17 +8,17 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "desktop/widgets/dialog_units.h"
-#include "desktop/widgets/pictures.h"
-#include "desktop/platform/file_dialog.h"
 #include "core/platform/file_error.h"
+#include "core/settings/config_file.h"
+#include "core/settings/value_tables.h"
+#include "desktop/platform/file_dialog.h"
 #include "desktop/platform/folder_browser.h"
 #include "desktop/platform/modal_runner.h"
-#include "core/settings/config_file.h"
+#include "desktop/widgets/dialog_units.h"
 #include "desktop/widgets/limited_text_field.h"
 #include "desktop/widgets/notice_box.h"
 #include "desktop/widgets/pick_list.h"
-#include "core/settings/value_tables.h"
+#include "desktop/widgets/pictures.h"
 
 namespace leafwright {
 

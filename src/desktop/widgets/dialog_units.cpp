@@ -29,6 +29,8 @@ QFont dialogFont(const QString& family, int pointSize) {
     return font;
 }
 
-QFont mainDialogFont() { return dialogFont(QStringLiteral("MS Sans Serif"), 8); }
+QFont mainDialogFont() {
+    return dialogFont(QStringLiteral("MS Sans Serif"), 8);
+}
 
 }  // namespace leafwright

@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "core/platform/run_control.h"
-#include "desktop/widgets/file_list.h"
 #include "desktop/platform/message_box.h"
+#include "desktop/widgets/file_list.h"
 #include "desktop/widgets/notice_box.h"
 #include "desktop/widgets/run_progress_panel.h"
 

@@ -4,6 +4,8 @@
 
 namespace leafwright {
 
-QFont plusToolFont() { return dialogFont(QStringLiteral("Arial"), 10); }
+QFont plusToolFont() {
+    return dialogFont(QStringLiteral("Arial"), 10);
+}
 
 }  // namespace leafwright

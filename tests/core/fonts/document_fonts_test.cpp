@@ -97,23 +97,23 @@ TEST(DocumentFonts, InvisibleCharactersDrawNothingInTheCurrentFont) {
 // A face that draws every character with a glyph of its own number, to fill
 // a font's codes without a real font.
 class EveryCharacterFace final : public FontFace {
-public:
+  public:
     const std::string& postScriptName() const override { return name_; }
     GlyphId glyphFor(char32_t character) const override { return character; }
     int advanceWidth(GlyphId) const override { return 500; }
     FontMetrics metrics() const override { return {}; }
     FontSubset subset(const std::vector<GlyphId>&) const override { return {}; }
 
-private:
+  private:
     std::string name_ = "Every";
 };
 
 class EveryCharacterProvider final : public FontProvider {
-public:
+  public:
     const FontFace* faceFor(std::string_view) override { return &face_; }
     const FontFace* fallbackFor(std::string_view, char32_t) override { return nullptr; }
 
-private:
+  private:
     EveryCharacterFace face_;
 };
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "font_test_document.h"
 #include "core/fonts/fixed_font_provider.h"
 #include "core/fonts/system_font_provider.h"
+#include "font_test_document.h"
 #include "support/pdf_structure.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "support/recording_run_handler.h"
 #include "converted_text.h"
 #include "core/platform/file_error.h"
+#include "support/recording_run_handler.h"
 
 namespace leafwright {
 namespace {

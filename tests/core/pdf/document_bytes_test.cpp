@@ -5,8 +5,8 @@
 
 #include "converted_text.h"
 #include "core/pdf/page_content.h"
-#include "pdf_expectations.h"
 #include "core/settings/conversion_settings.h"
+#include "pdf_expectations.h"
 
 namespace leafwright {
 namespace {

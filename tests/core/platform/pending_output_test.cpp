@@ -3,8 +3,8 @@
 // by a signal, and a replaced file keeps its owner and mode.
 #include "core/platform/pending_output.h"
 
-#include <gtest/gtest.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>

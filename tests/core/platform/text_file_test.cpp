@@ -43,9 +43,13 @@ TEST(TextFileReader, EmptyFileHasNoLineAndFinalLineEndAddsNone) {
 
 TEST(TextFileReader, ByteOneAEndsTheInput) {
     TempDir dir;
-    testing::writeBytes(dir.file("eof.txt"), std::string("ab\ncd\x1A" "ef\ngh\n", 12));
+    testing::writeBytes(dir.file("eof.txt"), std::string("ab\ncd\x1A"
+                                                         "ef\ngh\n",
+                                                         12));
     EXPECT_EQ(readAllLines(dir.file("eof.txt")), (std::vector<std::string>{"ab", "cd"}));
-    testing::writeBytes(dir.file("first.txt"), std::string("\x1A" "abc", 4));
+    testing::writeBytes(dir.file("first.txt"), std::string("\x1A"
+                                                           "abc",
+                                                           4));
     EXPECT_TRUE(readAllLines(dir.file("first.txt")).empty());
 }
 
@@ -92,7 +96,8 @@ TEST(TextFileReader, DevicesPipesAndLinksToThemAreRefusedAtOnce) {
     TempDir dir;
     ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
     ASSERT_EQ(::symlink("/dev/zero", dir.file("zero.txt").c_str()), 0);
-    for (const std::string& path : {std::string("/dev/zero"), dir.file("fifo"), dir.file("zero.txt")}) {
+    for (const std::string& path :
+         {std::string("/dev/zero"), dir.file("fifo"), dir.file("zero.txt")}) {
         try {
             TextFileReader reader(path);
             FAIL() << path << " was opened";
@@ -110,8 +115,14 @@ TEST(TextFileReader, LinePiecesJoinIntoTheLinesAndSeekReadsThemAgain) {
     TempDir dir;
     const std::string filler((1 << 20) - 2, 'a');
     const std::vector<std::string> texts = {
-        "", "\n", "a", "\r", "a\r", "one\r\ntwo\r\rthree\n\nlast\r",
-        "ab\ncd\x1A" "ef\n",
+        "",
+        "\n",
+        "a",
+        "\r",
+        "a\r",
+        "one\r\ntwo\r\rthree\n\nlast\r",
+        "ab\ncd\x1A"
+        "ef\n",
         filler + "\r\n" + filler + "x\r\nz",
         filler + "bc\r\n" + std::string(3 << 20, 'q') + "\r",
         "x\n" + filler + "\r\r\n\x1A",

@@ -3,10 +3,10 @@
 #include <random>
 #include <string>
 
-#include "core/text/mac_roman_decode.h"
-#include "core/plustools/unspool_filter.h"
 #include "core/plustools/reference_documents.h"
 #include "core/plustools/todays_unspool_filter.h"
+#include "core/plustools/unspool_filter.h"
+#include "core/text/mac_roman_decode.h"
 
 namespace leafwright {
 namespace {

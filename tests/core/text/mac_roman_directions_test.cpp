@@ -3,8 +3,8 @@
 // converter may write a code.
 #include <gtest/gtest.h>
 
-#include "core/text/mac_roman_encode.h"
 #include "core/text/mac_roman_decode.h"
+#include "core/text/mac_roman_encode.h"
 
 namespace leafwright {
 namespace {

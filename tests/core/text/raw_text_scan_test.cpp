@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/text_file_reader.h"
 #include "core/text/source_text.h"
 #include "core/text/text_encoding.h"
-#include "core/platform/text_file_reader.h"
 #include "support/temp_dir.h"
 
 namespace leafwright {

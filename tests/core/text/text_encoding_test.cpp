@@ -8,10 +8,10 @@
 #include <vector>
 
 #include "../pdf/converted_text.h"
-#include "core/pdf/document_info.h"
-#include "core/text/mac_roman_encode.h"
-#include "core/pdf/page_content.h"
 #include "../pdf/pdf_expectations.h"
+#include "core/pdf/document_info.h"
+#include "core/pdf/page_content.h"
+#include "core/text/mac_roman_encode.h"
 
 namespace leafwright {
 namespace {
@@ -104,7 +104,7 @@ TEST(SourceEncoding, AsciiBytesAreKeptEvenControlCharacters) {
 TEST(Utf8Pieces, EncodePieceByPieceAsTheWholeLine) {
     const std::vector<std::string> lines = {
         "x\xE2\x82\xAC(\xC3\xA9)\xF0\x9F\x98\x80\\",
-        "\xF0\x9F\x98(\xE2\x82 \xC3",          // cut short by the next byte
+        "\xF0\x9F\x98(\xE2\x82 \xC3",            // cut short by the next byte
         "\x80\x80\xBF\xC3\xA9\x80\x80\x80\x80",  // stray continuation bytes
         "\xE2\x82\xAC\xAC\xAC\xAC\xC3",
         "\xED\xA0\x80\xF4\x90\x80\x80\xC0\xAF\xEF\xBB\xBF",
