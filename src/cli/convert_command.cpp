@@ -191,7 +191,11 @@ int runConvert(const std::vector<std::string>& args) {
         // Each job works on its own copy of the settings (the self-adapting
         // layout stores the page size it computes into them).
         auto own = std::make_shared<ConversionSettings>(settings);
+        // Both steps refer to that copy, so each keeps it alive.
         FileRunSteps steps = conversionSteps(*own);
+        steps.outputPathOf = [own, name = steps.outputPathOf](const std::string& source) {
+            return name(source);
+        };
         steps.convertOne = [own, convert = steps.convertOne](const std::string& source,
                                                              const std::string& output,
                                                              const ReplaceQuestion& mayReplace) {
