@@ -148,13 +148,6 @@ std::size_t countEscapedBytes(std::string_view line) {
     return count;
 }
 
-void escapeText(std::string& out, std::string_view bytes) {
-    for (char c : bytes) {
-        if (kByteClass[static_cast<unsigned char>(c)] == 1) out.push_back('\\');
-        out.push_back(c);
-    }
-}
-
 std::string escapeText(std::string_view bytes) {
     std::string escaped;
     escaped.reserve(bytes.size() + 8);
