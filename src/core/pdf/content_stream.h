@@ -62,10 +62,10 @@ template <typename Take>
 bool produceContent(const ContentFrame& frame, SourceText& source, std::uint64_t lineCount,
                     std::string& buffer, std::size_t spillAt, Take take,
                     ShownLines* shown = nullptr) {
-    buffer.assign(frame.opening());
+    frame.begin(buffer);
     if (shown) shown->beginPage();
     if (!produceLines(source, lineCount, buffer, spillAt, take, shown)) return false;
-    buffer.append(ContentFrame::kClosing);
+    ContentFrame::end(buffer);
     return true;
 }
 

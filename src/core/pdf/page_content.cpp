@@ -2,16 +2,6 @@
 
 namespace leafwright {
 
-std::string escapeText(std::string_view line) {
-    std::string escaped;
-    escaped.reserve(line.size() + 8);
-    for (char c : line) {
-        if (c == '\\' || c == '(' || c == ')') escaped.push_back('\\');
-        escaped.push_back(c);
-    }
-    return escaped;
-}
-
 ContentFrame::ContentFrame(const ConversionSettings& s) {
     std::string& o = opening_;
     o = "\r\nBT\r\n";
@@ -27,35 +17,33 @@ ContentFrame::ContentFrame(const ConversionSettings& s) {
     o += s.leadingText + " TL\r\n1 0 0 1 " + s.textLeft + " " + s.textTop + " Tm";
 }
 
-std::uint64_t ContentFrame::streamLength(std::uint64_t lineCount,
-                                         std::uint64_t bodyBytes) const noexcept {
-    // The first two bytes close the "stream" keyword's line and do not count.
-    return opening_.size() - 2 + lineCount * kLineOverhead + bodyBytes + kClosing.size();
+std::uint64_t ContentFrame::streamLength(std::uint64_t linesBytes) const noexcept {
+    return streamLengthOfContent(opening_.size() + linesBytes + kClosing.size());
+}
+
+void ContentFrame::addLine(std::string& bytes, std::string_view escapedLine) {
+    bytes.append(kLineStart);
+    bytes.append(escapedLine);
+    bytes.append(kLineEnd);
 }
 
 void ContentFrame::begin(PageContent& page) const {
-    page.bytes.assign(opening_);
+    begin(page.bytes);
     page.streamLength = 0;
 }
 
-void ContentFrame::addLine(PageContent& page, std::string_view escapedLine) {
-    page.bytes.append(kLineStart);
-    page.bytes.append(escapedLine);
-    page.bytes.append(kLineEnd);
-}
-
 void ContentFrame::end(PageContent& page) {
-    page.bytes.append(kClosing);
-    page.streamLength = page.bytes.size() - 2;
+    end(page.bytes);
+    page.streamLength = streamLengthOfContent(page.bytes.size());
 }
 
 PageContent buildPageContent(const ConversionSettings& settings,
                              const std::vector<std::string>& escapedLines) {
-    ContentFrame frame(settings);
     PageContent page;
-    frame.begin(page);
-    for (const std::string& line : escapedLines) ContentFrame::addLine(page, line);
-    ContentFrame::end(page);
+    buildPageContent(ContentFrame(settings), page, [&](std::string& bytes) {
+        for (const std::string& line : escapedLines) ContentFrame::addLine(bytes, line);
+        return true;
+    });
     return page;
 }
 

@@ -42,13 +42,13 @@ std::uint64_t PaginatedPages::nextStreamLength() {
     pageStart_ = source_.position();
 
     // Most pages are small: they are made once and held until written.
-    held_ = produceContent(
-        frame_, source_, pageLines_, page_.bytes, heldPageLimit_,
-        [](std::string_view) { return false; }, shown_);
-    if (held_) {
-        page_.streamLength = page_.bytes.size() - 2;
-        return page_.streamLength;
-    }
+    if (shown_) shown_->beginPage();
+    held_ = buildPageContent(frame_, page_, [&](std::string& bytes) {
+        return produceLines(
+            source_, pageLines_, bytes, heldPageLimit_, [](std::string_view) { return false; },
+            shown_);
+    });
+    if (held_) return page_.streamLength;
     source_.returnTo(pageStart_);
     std::uint64_t total = 0;
     auto count = [&](std::string_view bytes) {
@@ -57,7 +57,7 @@ std::uint64_t PaginatedPages::nextStreamLength() {
     };
     produceContent(frame_, source_, pageLines_, page_.bytes, kContentPieceBytes, count, shown_);
     count(page_.bytes);
-    page_.streamLength = total - 2;
+    page_.streamLength = streamLengthOfContent(total);
     return page_.streamLength;
 }
 
@@ -73,7 +73,7 @@ void PaginatedPages::writeContent(TextFileWriter& out) {
         };
         produceContent(frame_, source_, pageLines_, page_.bytes, kContentPieceBytes, write, shown_);
         out.writeRaw(page_.bytes);
-        source_.expectWritten(out.position() - start, page_.streamLength + 2);
+        source_.expectWritten(out.position() - start, contentBytesOfStream(page_.streamLength));
     }
     if (++pagesMade_ == pageCount_) source_.expectEnd();
 }

@@ -233,12 +233,6 @@ void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& s,
         8);
 }
 
-void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& settings,
-                        const PageContent& page) {
-    writeSinglePagePdf(out, settings, page.streamLength,
-                       [&](TextFileWriter& file) { file.writeRaw(page.bytes); });
-}
-
 void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequence& pages,
                       const DocumentFonts* fonts) {
     const std::uint64_t pageCount = pages.pageCount();
@@ -295,12 +289,6 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
     };
     fontObjects.writeRest(out);
     writeXrefAndTrailer(out, lastObject + fontObjects.count(), offsetOf, 5);
-}
-
-void writePageTreePdf(TextFileWriter& out, const ConversionSettings& settings,
-                      const std::vector<PageContent>& pages) {
-    PageList list(pages);
-    writePageTreePdf(out, settings, list);
 }
 
 }  // namespace leafwright

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <vector>
 
 #include "core/pdf/page_content.h"
 #include "core/platform/text_file_writer.h"
@@ -24,31 +23,14 @@ class PageSequence {
     // Moves on to the next page and returns the stream length of its
     // content. Called exactly pageCount() times.
     virtual std::uint64_t nextStreamLength() = 0;
-    // Writes the content bytes of that page (its stream length + 2 of them).
+    // Writes the content bytes of that page, as PageContent holds them.
     virtual void writeContent(TextFileWriter& out) = 0;
-};
-
-// Pages already held in memory.
-class PageList : public PageSequence {
-  public:
-    explicit PageList(const std::vector<PageContent>& pages) : pages_(pages) {}
-    std::size_t pageCount() const override { return pages_.size(); }
-    std::uint64_t nextStreamLength() override { return pages_.at(next_++).streamLength; }
-    void writeContent(TextFileWriter& out) override { out.writeRaw(pages_.at(next_ - 1).bytes); }
-
-  private:
-    const std::vector<PageContent>& pages_;
-    std::size_t next_ = 0;
 };
 
 // Writes the whole single-page document: catalog 1, outlines 2, pages 3,
 // page 4, content 5, procedure set 6, font 7, information 8, cross-reference
-// table and trailer.
-void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& settings,
-                        const PageContent& page);
-
-// The same with the content produced while it is written: writeContent must
-// write exactly streamLength + 2 bytes (the content bytes of PageContent).
+// table and trailer. writeContent writes the page's content bytes as
+// PageContent holds them: contentBytesOfStream(streamLength) of them.
 // With fonts, the document is drawn with those embedded fonts: font 0 is
 // /F1 at the standard font's number, the objects of the fonts follow the
 // document's own, and the page's resources name them all.
@@ -64,7 +46,5 @@ void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& settings,
 // with embedded fonts as above, every page naming them all.
 void writePageTreePdf(TextFileWriter& out, const ConversionSettings& settings, PageSequence& pages,
                       const DocumentFonts* fonts = nullptr);
-void writePageTreePdf(TextFileWriter& out, const ConversionSettings& settings,
-                      const std::vector<PageContent>& pages);
 
 }  // namespace leafwright

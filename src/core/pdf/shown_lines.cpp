@@ -6,6 +6,7 @@
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/invisible_character.h"
 #include "core/fonts/standard_font_widths.h"
+#include "core/pdf/page_content.h"
 #include "core/text/mac_roman_encode.h"
 
 namespace leafwright {
@@ -29,7 +30,10 @@ std::uint64_t nextTabColumn(std::uint64_t columns) {
 }  // namespace
 
 ShownLines::ShownLines(const StandardFontWidths& widths)
-    : standard_(&widths), tabStop_(kSpacesPerTabStop * widths.spaceWidth()) {}
+    : standard_(&widths),
+      open_(ContentFrame::kStringOpen),
+      close_(ContentFrame::kStringClose),
+      tabStop_(kSpacesPerTabStop * widths.spaceWidth()) {}
 
 ShownLines::ShownLines(DocumentFonts& fonts, std::string fontSizeText, bool monospaced)
     : fonts_(&fonts),
@@ -41,7 +45,7 @@ ShownLines::ShownLines(DocumentFonts& fonts, std::string fontSizeText, bool mono
       columnAdvance_(fonts.spaceWidth()) {}
 
 void ShownLines::beginLine(std::string& out) {
-    out.append("\r\n");
+    out.append(ContentFrame::kLineBreak);
     mode_ = Mode::Pending;
     x_ = 0;
     columns_ = 0;
@@ -136,14 +140,13 @@ void ShownLines::add(std::string& out, std::string_view characters, SourceEncodi
 void ShownLines::addStandard(std::string& out, char32_t character) {
     const char byte = character < 0x80 ? static_cast<char>(character) : macRomanCode(character);
     openString(out);
-    const bool escaped = byte == '\\' || byte == '(' || byte == ')';
-    if (escaped) out.push_back('\\');
-    out.push_back(byte);
+    const std::size_t before = out.size();
+    escapeText(out, std::string_view(&byte, 1));
     x_ += standard_->width(static_cast<unsigned char>(byte));
     if (character == U'\t')
         advanceToTabStop(out);
     else
-        columns_ += escaped ? 2 : 1;
+        columns_ += out.size() - before;  // escapes included
 }
 
 int ShownLines::columnsOf(char32_t character) {
@@ -191,7 +194,7 @@ void ShownLines::addEmbedded(std::string& out, char32_t character) {
 void ShownLines::endLine(std::string& out) {
     if (mode_ == Mode::Pending) out.push_back(open_);
     out.push_back(close_);
-    out.append(mode_ == Mode::Array ? "] TJ" : "'");
+    out.append(mode_ == Mode::Array ? "] TJ" : ContentFrame::kShowOnNextLine);
     if (columns_ > widestColumns_) widestColumns_ = columns_;
 }
 

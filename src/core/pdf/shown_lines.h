@@ -70,7 +70,7 @@ class ShownLines {
     std::string fontSizeText_;
     bool monospaced_ = false;
     bool planning_ = false;
-    char open_ = '(', close_ = ')';
+    char open_, close_;
     std::int64_t tabStop_;  // thousandths of the font size
     std::int64_t columnAdvance_ = 0;
 

@@ -37,8 +37,7 @@ SinglePage::SinglePage(TextFileReader& source, ConversionSettings& settings,
       shown_(chooseDrawing ? chooseDrawing(source_.summary()) : nullptr),
       measured_(measureLines()),
       frame_(storePageSize(settings, lineCount(), measured_.widestLine, measure)),
-      streamLength_(frame_.opening().size() - 2 + measured_.linesBytes +
-                    ContentFrame::kClosing.size()) {}
+      streamLength_(frame_.streamLength(measured_.linesBytes)) {}
 
 // Plain lines are measured by the first pass; others are read once more and
 // produced as they will be written, counting.
@@ -72,7 +71,7 @@ void SinglePage::writeContent(TextFileWriter& out) {
     out.writeRaw(buffer);
     source_.expectEnd();
     // Same line count, other bytes: the length written first would be wrong.
-    source_.expectWritten(out.position() - start, streamLength_ + 2);
+    source_.expectWritten(out.position() - start, contentBytesOfStream(streamLength_));
 }
 
 SinglePage layOutSinglePage(TextFileReader& source, ConversionSettings& settings,

@@ -22,7 +22,8 @@ class SinglePage {
     std::uint64_t streamLength() const noexcept { return streamLength_; }
     std::uint64_t lineCount() const noexcept { return source_.summary().lineCount; }
 
-    // Writes the content bytes (streamLength() + 2 of them). Throws FileError
+    // Writes the content bytes (contentBytesOfStream(streamLength()) of
+    // them). Throws FileError
     // naming the source when it changed since it was measured.
     void writeContent(TextFileWriter& out);
 

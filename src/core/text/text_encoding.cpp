@@ -17,7 +17,7 @@ constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
 // before it, 2 translation (a byte above 0x7F).
 constexpr std::array<unsigned char, 256> kByteClass = [] {
     std::array<unsigned char, 256> table{};
-    table['\\'] = table['('] = table[')'] = 1;
+    for (char c : kEscapedInStrings) table[static_cast<unsigned char>(c)] = 1;
     for (int b = 0x80; b < 0x100; ++b) table[b] = 2;
     return table;
 }();
@@ -30,18 +30,18 @@ constexpr std::uint64_t zeroBytes(std::uint64_t word) {
     return ~(((word & kLowBits) + kLowBits) | word | kLowBits);
 }
 
-// The high bit of each byte of the word that needs more than copying: a
-// backslash, a parenthesis or a byte above 0x7F. Lets plain text go eight
-// bytes a step.
-constexpr std::uint64_t workBytes(std::uint64_t word) {
-    return (word & kHighBits) | zeroBytes(word ^ (kOnes * '\\')) | zeroBytes(word ^ (kOnes * '(')) |
-           zeroBytes(word ^ (kOnes * ')'));
+// The high bit of each byte of the word that is one of kEscapedInStrings.
+constexpr std::uint64_t escapedBytes(std::uint64_t word) {
+    static_assert(kEscapedInStrings.size() == 3);
+    return zeroBytes(word ^ (kOnes * static_cast<unsigned char>(kEscapedInStrings[0]))) |
+           zeroBytes(word ^ (kOnes * static_cast<unsigned char>(kEscapedInStrings[1]))) |
+           zeroBytes(word ^ (kOnes * static_cast<unsigned char>(kEscapedInStrings[2])));
 }
 
-// Escaped bytes only: backslash and parentheses.
-constexpr std::uint64_t escapedBytes(std::uint64_t word) {
-    return zeroBytes(word ^ (kOnes * '\\')) | zeroBytes(word ^ (kOnes * '(')) |
-           zeroBytes(word ^ (kOnes * ')'));
+// The high bit of each byte of the word that needs more than copying: an
+// escaped byte or a byte above 0x7F. Lets plain text go eight bytes a step.
+constexpr std::uint64_t workBytes(std::uint64_t word) {
+    return (word & kHighBits) | escapedBytes(word);
 }
 
 // The number of bytes whose high bit is set in a word that has no other bits
@@ -146,6 +146,13 @@ std::size_t countEscapedBytes(std::string_view line) {
     for (; n - i >= 8; i += 8) count += markedBytes(escapedBytes(load(p + i)));
     for (; i < n; ++i) count += kByteClass[p[i]] == 1;
     return count;
+}
+
+std::string escapeText(std::string_view bytes) {
+    std::string escaped;
+    escaped.reserve(bytes.size() + 8);
+    escapeText(escaped, bytes);
+    return escaped;
 }
 
 void appendEncodedEscaped(std::string& out, std::string_view line, SourceEncoding encoding) {

@@ -21,9 +21,29 @@ bool isAscii(std::string_view bytes);
 // surrogates, nothing above U+10FFFF), or kNotUtf8.
 std::size_t countUtf8Characters(std::string_view bytes);
 
+// The bytes a PDF string body holds only after a backslash.
+inline constexpr std::string_view kEscapedInStrings = "\\()";
+
+constexpr bool isEscapedInStrings(char byte) noexcept {
+    for (char escaped : kEscapedInStrings)
+        if (byte == escaped) return true;
+    return false;
+}
+
+// The body of a PDF string for bytes: each byte of kEscapedInStrings preceded
+// by a backslash, every other byte kept. The appending form adds it to out
+// (inline: lines drawn character by character call it for each byte).
+inline void escapeText(std::string& out, std::string_view bytes) {
+    for (char c : bytes) {
+        if (isEscapedInStrings(c)) out.push_back('\\');
+        out.push_back(c);
+    }
+}
+std::string escapeText(std::string_view bytes);
+
 // Appends the line as the PDF string body shows it: each character turned
-// into its MacRomanEncoding byte (see mac_roman.h), then backslash, "(" and
-// ")" preceded by a backslash. Malformed UTF-8 becomes "?" byte by byte.
+// into its MacRomanEncoding byte (see mac_roman.h), then escaped as
+// escapeText does. Malformed UTF-8 becomes "?" byte by byte.
 void appendEncodedEscaped(std::string& out, std::string_view line, SourceEncoding encoding);
 
 // Decodes the character that starts at bytes[at]: in UTF-8 a whole

@@ -5,8 +5,11 @@
 
 #include "converted_text.h"
 #include "core/pdf/page_content.h"
+#include "core/platform/text_file_writer.h"
 #include "core/settings/conversion_settings.h"
 #include "pdf_expectations.h"
+#include "support/page_list.h"
+#include "support/temp_dir.h"
 
 namespace leafwright {
 namespace {
@@ -96,6 +99,31 @@ TEST(PaginatedDocument, EscapesParenthesesAndBackslash) {
     std::string pdf = convertText("a(b)c\\d\n", settings);
     EXPECT_NE(pdf.find("\r\n(a\\(b\\)c\\\\d)'\r\nET"), std::string::npos);
     EXPECT_EQ(pdf, expectedPageTreePdf(settings, {{"a\\(b\\)c\\\\d"}}));
+}
+
+// Pages framed in memory by buildPageContent and written by both writers
+// give the documents built straight from the templates.
+TEST(HeldPages, AreWrittenAsTheTemplatesSay) {
+    ConversionSettings settings;
+    settings.pageRgb = "0.5 1 1";
+    const std::vector<std::vector<std::string>> pages = {
+        {escapeText("a(b)"), "", escapeText("c\\")}, {}, {"last"}};
+    std::vector<PageContent> held;
+    for (const auto& lines : pages) held.push_back(buildPageContent(settings, lines));
+    testing::TempDir dir;
+    {
+        TextFileWriter out(dir.file("tree.pdf"));
+        testing::writePageTreePdf(out, settings, held);
+        out.commit();
+    }
+    EXPECT_EQ(testing::readBytes(dir.file("tree.pdf")), expectedPageTreePdf(settings, pages));
+    {
+        TextFileWriter out(dir.file("single.pdf"));
+        testing::writeSinglePagePdf(out, settings, held[0]);
+        out.commit();
+    }
+    EXPECT_EQ(testing::readBytes(dir.file("single.pdf")),
+              testing::expectedSinglePagePdf(settings, pages[0]));
 }
 
 TEST(PaginatedDocument, LandscapeLetterHoldsThirtyFourLinesAPage) {
