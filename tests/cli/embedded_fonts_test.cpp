@@ -8,11 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "support/plain_text.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
 namespace leafwright {
 namespace {
+
+using leafwright::testing::withoutWhiteSpace;
 
 using testing::readBytes;
 using testing::runProcess;
@@ -37,13 +40,6 @@ std::string withCrLf(const std::string& text) {
         if (c == '\n') out += '\r';
         out += c;
     }
-    return out;
-}
-
-std::string withoutWhiteSpace(const std::string& text) {
-    std::string out;
-    for (char c : text)
-        if (c != ' ' && c != '\t' && c != '\n' && c != '\r' && c != '\f') out += c;
     return out;
 }
 

@@ -8,11 +8,14 @@
 #include "core/fonts/system_font_provider.h"
 #include "font_test_document.h"
 #include "support/pdf_structure.h"
+#include "support/plain_text.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
 namespace leafwright {
 namespace {
+
+using leafwright::testing::withoutWhiteSpace;
 
 using testing::buildFontTestDocument;
 using testing::runProcess;
@@ -56,13 +59,6 @@ std::string visibleText(const std::u32string& line) {
     std::string out;
     for (char32_t c : line)
         if (c != U' ' && c != U'\t') out += utf8(c);
-    return out;
-}
-
-std::string withoutWhiteSpace(const std::string& text) {
-    std::string out;
-    for (char c : text)
-        if (c != ' ' && c != '\t' && c != '\n' && c != '\r' && c != '\f') out += c;
     return out;
 }
 
