@@ -7,7 +7,7 @@ LEAFWRIGHT_PACKAGES=(
   qt6-base-dev qt6-svg-dev libgl-dev
   libharfbuzz-dev libfontconfig-dev libfribidi-dev
   xvfb xauth xdotool imagemagick fonts-liberation2 fonts-dejavu-core fonts-droid-fallback
-  fonts-lohit-deva
+  fonts-dejavu-extra fonts-lohit-deva
   qpdf poppler-utils nlohmann-json3-dev parallel
   clang libclang-rt-14-dev clang-format-14
   desktop-file-utils appstream man-db groff-base util-linux acl
