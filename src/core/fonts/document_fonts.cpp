@@ -34,7 +34,8 @@ std::optional<ShownCharacter> DocumentFonts::show(char32_t character, std::size_
     if (!isCodePoint(character)) return std::nullopt;
     if (currentFont >= fonts_.size()) currentFont = 0;
     if (isInvisibleCharacter(character))
-        return place(fonts_[currentFont].face(), 0, character, 0, currentFont);
+        return place(fonts_[currentFont].face(), 0, std::u32string_view(&character, 1), 0,
+                     currentFont);
     const std::optional<ShownCharacter> shown = showVisible(character);
     // Fonts past the first 0xFFFD (never met in practice) are not remembered.
     if (character < 0x10000 && (!shown || shown->font < kNotPrintable)) {
@@ -60,36 +61,45 @@ std::optional<ShownCharacter> DocumentFonts::showVisible(char32_t character) {
     }
     const Choice& choice = known->second;
     if (!choice.face) return std::nullopt;
-    return place(*choice.face, choice.glyph, character, choice.face->advanceWidth(choice.glyph),
-                 std::nullopt);
+    return place(*choice.face, choice.glyph, std::u32string_view(&character, 1),
+                 choice.face->advanceWidth(choice.glyph), std::nullopt);
 }
 
-std::optional<ShownCharacter> DocumentFonts::place(const FontFace& face, GlyphId glyph,
-                                                   char32_t character, int width,
-                                                   std::optional<std::size_t> preferredFont) {
+ShownCharacter DocumentFonts::showGlyph(const FontFace& face, GlyphId glyph,
+                                        std::u32string_view text, int width,
+                                        std::size_t currentFont) {
+    if (currentFont >= fonts_.size()) currentFont = 0;
+    if (glyph == 0) return place(fonts_[currentFont].face(), 0, text, 0, currentFont);
+    return place(face, glyph, text, width, std::nullopt);
+}
+
+ShownCharacter DocumentFonts::place(const FontFace& face, GlyphId glyph, std::u32string_view text,
+                                    int width, std::optional<std::size_t> preferredFont) {
+    // The width a code was given first is the one the document's /W says,
+    // and so the one the pen moves by wherever the code stands.
+    auto shown = [this](std::size_t font, std::uint16_t code) {
+        return ShownCharacter{font, code, fonts_[font].codes()[code - 1].width};
+    };
     // A pair already coded keeps its code; the preferred font is asked first
     // so that an invisible character does not pull in a font change.
     if (preferredFont) {
-        if (const std::uint16_t code = fonts_[*preferredFont].existingCode(glyph, character))
-            return ShownCharacter{*preferredFont, code, width};
+        if (const std::uint16_t code = fonts_[*preferredFont].existingCode(glyph, text))
+            return shown(*preferredFont, code);
     }
     for (std::size_t i = 0; i < fonts_.size(); ++i) {
         if (&fonts_[i].face() != &face) continue;
-        if (const std::uint16_t code = fonts_[i].existingCode(glyph, character))
-            return ShownCharacter{i, code, width};
+        if (const std::uint16_t code = fonts_[i].existingCode(glyph, text)) return shown(i, code);
     }
-    if (preferredFont && !fonts_[*preferredFont].full()) {
-        return ShownCharacter{*preferredFont,
-                              fonts_[*preferredFont].codeFor(glyph, character, width), width};
-    }
+    if (preferredFont && !fonts_[*preferredFont].full())
+        return shown(*preferredFont, fonts_[*preferredFont].codeFor(glyph, text, width));
     for (std::size_t i = 0; i < fonts_.size(); ++i) {
         if (&fonts_[i].face() == &face && !fonts_[i].full())
-            return ShownCharacter{i, fonts_[i].codeFor(glyph, character, width), width};
+            return shown(i, fonts_[i].codeFor(glyph, text, width));
     }
     // Every font of this face has used all its codes: one more font object
     // for the same face.
     fonts_.emplace_back(face);
-    return ShownCharacter{fonts_.size() - 1, fonts_.back().codeFor(glyph, character, width), width};
+    return shown(fonts_.size() - 1, fonts_.back().codeFor(glyph, text, width));
 }
 
 }  // namespace leafwright

@@ -6,6 +6,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -42,6 +43,12 @@ class DocumentFonts {
     // in `currentFont`, so that writing them needs no font change.
     std::optional<ShownCharacter> show(char32_t character, std::size_t currentFont = 0);
 
+    // How to write one glyph of a shaped line: its face (one the provider
+    // gave), the text it carries (see EmbeddedFont) and its advance. Glyph 0,
+    // which draws nothing, is written in currentFont when it can be.
+    ShownCharacter showGlyph(const FontFace& face, GlyphId glyph, std::u32string_view text,
+                             int width, std::size_t currentFont);
+
     // The main face's advance of the space, for tab stops.
     int spaceWidth() const;
 
@@ -49,8 +56,8 @@ class DocumentFonts {
 
   private:
     std::optional<ShownCharacter> showVisible(char32_t character);
-    std::optional<ShownCharacter> place(const FontFace& face, GlyphId glyph, char32_t character,
-                                        int width, std::optional<std::size_t> preferredFont);
+    ShownCharacter place(const FontFace& face, GlyphId glyph, std::u32string_view text, int width,
+                         std::optional<std::size_t> preferredFont);
 
     FontProvider& provider_;
     std::string baseFont_;

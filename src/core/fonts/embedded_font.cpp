@@ -2,17 +2,21 @@
 
 namespace leafwright {
 
-std::uint16_t EmbeddedFont::existingCode(GlyphId glyph, char32_t character) const {
-    const auto found = codeOf_.find(key(glyph, character));
-    return found == codeOf_.end() ? 0 : found->second;
+std::uint16_t EmbeddedFont::existingCode(GlyphId glyph, std::u32string_view text) const {
+    if (text.size() == 1) return existingCode(glyph, text.front());
+    const auto found = clusterCodeOf_.find(std::pair<GlyphId, std::u32string>(glyph, text));
+    return found == clusterCodeOf_.end() ? 0 : found->second;
 }
 
-std::uint16_t EmbeddedFont::codeFor(GlyphId glyph, char32_t character, int width) {
-    if (const std::uint16_t code = existingCode(glyph, character)) return code;
+std::uint16_t EmbeddedFont::codeFor(GlyphId glyph, std::u32string_view text, int width) {
+    if (const std::uint16_t code = existingCode(glyph, text)) return code;
     if (full()) return 0;
-    codes_.push_back({glyph, character, width});
+    codes_.push_back({glyph, std::u32string(text), width});
     const auto code = static_cast<std::uint16_t>(codes_.size());
-    codeOf_.emplace(key(glyph, character), code);
+    if (text.size() == 1)
+        codeOf_.emplace(key(glyph, text.front()), code);
+    else
+        clusterCodeOf_.emplace(std::pair<GlyphId, std::u32string>(glyph, text), code);
     return code;
 }
 

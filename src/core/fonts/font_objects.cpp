@@ -1,8 +1,6 @@
 #include "core/fonts/font_objects.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <set>
 
 #include "core/fonts/hex_text.h"
@@ -15,17 +13,6 @@ constexpr std::size_t kMappingsPerBlock = 100;  // the most a bfchar block may h
 
 std::string ref(int number) {
     return std::to_string(number) + " 0 R";
-}
-
-// A number as plain decimal with at most two places ("-12", "-12.5").
-std::string decimal(double value) {
-    char text[32];
-    const auto end = std::to_chars(text, text + sizeof text, std::round(value * 100) / 100,
-                                   std::chars_format::fixed, 2);
-    std::string result(text, end.ptr);
-    while (result.back() == '0') result.pop_back();
-    if (result.back() == '.') result.pop_back();
-    return result == "-0" ? "0" : result;
 }
 
 // Like the page contents, a stream's /Length counts everything between the
@@ -96,10 +83,10 @@ std::string fontDescriptor(int number, const FontMetrics& m, const std::string& 
     return std::to_string(number) + " 0 obj\n<<\n/Type /FontDescriptor\n/FontName /" + baseFont +
            "\n/Flags " + std::to_string(flags) + "\n/FontBBox [" + std::to_string(m.bboxLeft) +
            " " + std::to_string(m.bboxBottom) + " " + std::to_string(m.bboxRight) + " " +
-           std::to_string(m.bboxTop) + "]\n/ItalicAngle " + decimal(m.italicAngle) + "\n/Ascent " +
-           std::to_string(m.ascent) + "\n/Descent " + std::to_string(m.descent) + "\n/CapHeight " +
-           std::to_string(m.capHeight) + "\n/StemV " + std::to_string(m.stemV) + "\n/FontFile2 " +
-           ref(fontFile) + "\n>>\nendobj\n";
+           std::to_string(m.bboxTop) + "]\n/ItalicAngle " + decimalNumber(m.italicAngle) +
+           "\n/Ascent " + std::to_string(m.ascent) + "\n/Descent " + std::to_string(m.descent) +
+           "\n/CapHeight " + std::to_string(m.capHeight) + "\n/StemV " + std::to_string(m.stemV) +
+           "\n/FontFile2 " + ref(fontFile) + "\n>>\nendobj\n";
 }
 
 std::string cidToGidMap(const EmbeddedFont& font, const FontSubset& subset) {
@@ -127,8 +114,10 @@ std::string toUnicodeCMap(const EmbeddedFont& font) {
         for (std::size_t i = first; i < first + count; ++i) {
             cmap += '<';
             appendHexCode(cmap, static_cast<std::uint16_t>(i + 1));
+            // A glyph that draws part of a cluster whose text went with its
+            // first glyph maps to no text at all.
             cmap += "> <";
-            appendUtf16Hex(cmap, codes[i].character);
+            for (const char32_t character : codes[i].text) appendUtf16Hex(cmap, character);
             cmap += ">\n";
         }
         cmap += "endbfchar\n";

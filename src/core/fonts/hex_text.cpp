@@ -1,6 +1,8 @@
 #include "core/fonts/hex_text.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 
 namespace leafwright {
 namespace {
@@ -15,6 +17,16 @@ void appendHexCode(std::string& out, std::uint16_t code) {
     out += kHexDigits[(code >> 8) & 0xF];
     out += kHexDigits[(code >> 4) & 0xF];
     out += kHexDigits[code & 0xF];
+}
+
+std::string decimalNumber(double value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, std::round(value * 100) / 100,
+                                   std::chars_format::fixed, 2);
+    std::string result(text, end.ptr);
+    while (result.back() == '0') result.pop_back();
+    if (result.back() == '.') result.pop_back();
+    return result == "-0" ? "0" : result;
 }
 
 std::string asciiHexStreamData(std::string_view bytes) {

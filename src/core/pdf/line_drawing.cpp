@@ -17,8 +17,11 @@ ShownLines* LineDrawing::choose(const SourceSummary& summary) {
             provider_ = ownProvider_.get();
         }
         fonts_.emplace(*provider_, settings_.baseFont);
+        shaper_.emplace(*provider_, settings_.baseFont,
+                        ShownLines::kSpacesPerTabStop * fonts_->spaceWidth());
         // Liberation Mono, like Courier, sets text in columns.
-        lines_.emplace(*fonts_, settings_.fontSizeText, settings_.baseFont.starts_with("Courier"));
+        lines_.emplace(*fonts_, &*shaper_, settings_.fontSizeText,
+                       settings_.baseFont.starts_with("Courier"));
     } else if (summary.hasTab) {
         const StandardFontWidths* widths = standardFontWidths(settings_.baseFont);
         lines_.emplace(widths ? *widths : kStandardFontWidths.front());

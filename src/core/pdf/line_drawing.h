@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "core/fonts/document_fonts.h"
+#include "core/fonts/line_shaper.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/shown_lines.h"
 #include "core/settings/conversion_settings.h"
@@ -17,7 +18,8 @@ class FontProvider;
 // every character: plain strings of the standard font when every character
 // has a MacRomanEncoding code and no tab occurs (the document is written as
 // it always was), the standard font with tab stops when only tabs are new,
-// and the embedded fonts for any other character.
+// and the embedded fonts for any other character, lines needing shaping
+// shaped.
 class LineDrawing {
   public:
     // provider: where embedded faces come from; nullptr looks for the
@@ -43,6 +45,7 @@ class LineDrawing {
     FontProvider* provider_;
     std::unique_ptr<FontProvider> ownProvider_;
     std::optional<DocumentFonts> fonts_;
+    std::optional<LineShaper> shaper_;
     std::optional<ShownLines> lines_;
 };
 

@@ -37,6 +37,10 @@ void ContentFrame::end(PageContent& page) {
     page.streamLength = streamLengthOfContent(page.bytes.size());
 }
 
+double textAreaWidth(const ConversionSettings& s) {
+    return static_cast<double>(s.pageWidthValue) - 2.0 * s.leftMarginValue;
+}
+
 PageContent buildPageContent(const ConversionSettings& settings,
                              const std::vector<std::string>& escapedLines) {
     PageContent page;

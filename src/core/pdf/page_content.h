@@ -67,6 +67,10 @@ class ContentFrame {
     std::string opening_;
 };
 
+// The width in points of the text area that lines right to left end at:
+// from the left margin to the right one, as far from the page's right edge.
+double textAreaWidth(const ConversionSettings& settings);
+
 // The content of a page held in memory: the frame's opening, the lines
 // addLines(bytes) appends, the closing. Returns false, the page unfinished,
 // when addLines does.

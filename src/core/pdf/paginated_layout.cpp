@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/pdf/content_stream.h"
+#include "core/pdf/shown_lines.h"
 #include "core/platform/file_error.h"
 
 namespace leafwright {
@@ -15,6 +16,7 @@ PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings&
       shown_(chooseDrawing ? chooseDrawing(source_.summary()) : nullptr),
       capacity_(static_cast<std::uint64_t>(capacity)),
       heldPageLimit_(heldPageLimit) {
+    if (shown_) shown_->setTextAreaWidth(textAreaWidth(settings));
     std::uint64_t lines = source_.summary().lineCount;
     pageCount_ = lines == 0 ? 1 : static_cast<std::size_t>((lines + capacity_ - 1) / capacity_);
 }

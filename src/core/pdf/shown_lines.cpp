@@ -1,10 +1,16 @@
 #include "core/pdf/shown_lines.h"
 
+#include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <optional>
 
 #include "core/fonts/column_width.h"
 #include "core/fonts/document_fonts.h"
+#include "core/fonts/hex_text.h"
 #include "core/fonts/invisible_character.h"
+#include "core/fonts/line_shaper.h"
+#include "core/fonts/shaping_need.h"
 #include "core/fonts/standard_font_widths.h"
 #include "core/pdf/page_content.h"
 #include "core/text/mac_roman_encode.h"
@@ -13,7 +19,6 @@ namespace leafwright {
 
 namespace {
 
-constexpr std::int64_t kSpacesPerTabStop = 8;
 constexpr std::uint64_t kColumnsPerTabStop = 8;
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
@@ -27,28 +32,48 @@ std::uint64_t nextTabColumn(std::uint64_t columns) {
     return (columns / kColumnsPerTabStop + 1) * kColumnsPerTabStop;
 }
 
+double parsedSize(const std::string& text) {
+    double size = 0;
+    std::from_chars(text.data(), text.data() + text.size(), size);
+    return size > 0 ? size : 1;
+}
+
 }  // namespace
 
 ShownLines::ShownLines(const StandardFontWidths& widths)
     : standard_(&widths),
       open_(ContentFrame::kStringOpen),
       close_(ContentFrame::kStringClose),
-      tabStop_(kSpacesPerTabStop * widths.spaceWidth()) {}
+      tabStop_(std::int64_t{kSpacesPerTabStop} * widths.spaceWidth()) {}
 
-ShownLines::ShownLines(DocumentFonts& fonts, std::string fontSizeText, bool monospaced)
+ShownLines::ShownLines(DocumentFonts& fonts, LineShaper* shaper, std::string fontSizeText,
+                       bool monospaced)
     : fonts_(&fonts),
+      shaper_(shaper),
       fontSizeText_(std::move(fontSizeText)),
+      fontSize_(parsedSize(fontSizeText_)),
       monospaced_(monospaced),
       open_('<'),
       close_('>'),
-      tabStop_(kSpacesPerTabStop * fonts.spaceWidth()),
+      tabStop_(std::int64_t{kSpacesPerTabStop} * fonts.spaceWidth()),
       columnAdvance_(fonts.spaceWidth()) {}
+
+void ShownLines::setTextAreaWidth(double points) {
+    rightEdge_ = points > 0 && fontSize_ > 0 ? std::llround(points * 1000 / fontSize_) : 0;
+}
+
+double ShownLines::widestShapedPoints() const noexcept {
+    return static_cast<double>(widestShaped_) * fontSize_ / 1000;
+}
 
 void ShownLines::beginLine(std::string& out) {
     out.append(ContentFrame::kLineBreak);
     mode_ = Mode::Pending;
     x_ = 0;
     columns_ = 0;
+    piece_.clear();
+    pieceShapes_ = false;
+    pieceWritten_ = false;
 }
 
 void ShownLines::openString(std::string& out) {
@@ -68,17 +93,24 @@ void ShownLines::move(std::string& out, std::int64_t thousandths) {
     mode_ = Mode::Array;
 }
 
-void ShownLines::switchFont(std::string& out, std::size_t font) {
+void ShownLines::interrupt(std::string& out, std::string_view operators) {
     if (mode_ == Mode::Pending) out.append("T*");
     if (mode_ == Mode::First) out.append(">'");
     if (mode_ == Mode::Array) out.append(">] TJ");
-    out.append(" /F");
-    out.append(std::to_string(font + 1));
     out.push_back(' ');
-    out.append(fontSizeText_);
-    out.append(" Tf [<");
+    out.append(operators);
+    out.append(" [<");
     mode_ = Mode::Array;
+}
+
+void ShownLines::switchFont(std::string& out, std::size_t font) {
+    interrupt(out, "/F" + std::to_string(font + 1) + " " + fontSizeText_ + " Tf");
     currentFont_ = font;
+}
+
+void ShownLines::setRise(std::string& out, int thousandths) {
+    interrupt(out, decimalNumber(thousandths * fontSize_ / 1000) + " Ts");
+    rise_ = thousandths;
 }
 
 void ShownLines::advanceToTabStop(std::string& out) {
@@ -91,10 +123,6 @@ void ShownLines::advanceToTabStop(std::string& out) {
 void ShownLines::add(std::string& out, std::string_view characters, SourceEncoding encoding) {
     const auto* p = reinterpret_cast<const unsigned char*>(characters.data());
     const std::size_t n = characters.size();
-    // Codes of characters already known go into a run of their own, handed
-    // to out in one piece.
-    char run[1024];
-    std::size_t used = 0;
     for (std::size_t i = 0; i < n;) {
         char32_t character;
         // ASCII and the two-byte characters of the alphabets are decoded
@@ -108,7 +136,43 @@ void ShownLines::add(std::string& out, std::string_view characters, SourceEncodi
         } else {
             i += decodeCharacter(characters, i, encoding, character);
         }
-        if (fonts_ && character < known_.size()) {
+        if (!fonts_) {
+            addStandard(out, character);
+            continue;
+        }
+        // Embedded lines wait until it is known whether they need shaping.
+        piece_.push_back(character);
+        if (character >= 0x300 && !pieceShapes_ && shaper_ && shapes(character))
+            pieceShapes_ = true;
+        if (piece_.size() >= kShapedPiece) flushPiece(out, false);
+    }
+}
+
+bool ShownLines::shapes(char32_t character) {
+    if (character >= 0x10000) return needsShaping(character);
+    if (shapes_.empty()) shapes_.assign(0x10000, 0);
+    std::uint8_t& known = shapes_[character];
+    if (known == 0) known = needsShaping(character) ? 2 : 1;
+    return known == 2;
+}
+
+void ShownLines::flushPiece(std::string& out, bool lineEnds) {
+    if (pieceShapes_)
+        writeShaped(out, lineEnds);
+    else
+        writeEmbedded(out, piece_);
+    piece_.clear();
+    pieceShapes_ = false;
+    pieceWritten_ = true;
+}
+
+void ShownLines::writeEmbedded(std::string& out, std::u32string_view characters) {
+    // Codes of characters already known go into a run of their own, handed
+    // to out in one piece.
+    char run[1024];
+    std::size_t used = 0;
+    for (const char32_t character : characters) {
+        if (character < known_.size()) {
             const Known& known = known_[character];
             if (known.font == currentFont_ && known.move == 0 && mode_ != Mode::Pending) {
                 x_ += known.advance;
@@ -129,12 +193,55 @@ void ShownLines::add(std::string& out, std::string_view characters, SourceEncodi
         }
         out.append(run, used);
         used = 0;
-        if (fonts_)
-            addEmbedded(out, character);
-        else
-            addStandard(out, character);
+        addEmbedded(out, character);
     }
     out.append(run, used);
+}
+
+void ShownLines::writeShaped(std::string& out, bool lineEnds) {
+    for (const char32_t character : piece_)
+        columns_ = character == U'\t' ? nextTabColumn(columns_)
+                                      : columns_ + static_cast<std::uint64_t>(columnsOf(character));
+    const ShapedLine shaped = shaper_->shape(piece_);
+    notPrintable_ += shaped.unprintable;
+    widestShaped_ = std::max(widestShaped_, x_ + shaped.advance);
+
+    // A whole right-to-left line ends at the right margin; one wider than
+    // the text area starts at the left margin like any long line.
+    std::int64_t start = x_;
+    if (shaped.direction == TextDirection::rightToLeft && lineEnds && !pieceWritten_) {
+        ++rightToLeftLines_;
+        if (shaped.advance < rightEdge_) start = rightEdge_ - shaped.advance;
+    }
+    // x_ follows the pen: each glyph moves from where the last one ended
+    // to its own place.
+    const std::vector<ShapedGlyph>& glyphs = shaped.glyphs;
+    for (std::size_t g = 0; g < glyphs.size(); ++g) {
+        const ShapedGlyph& glyph = glyphs[g];
+        // The glyph carrying a cluster of several glyphs is as wide as the
+        // whole cluster, so that text extractors see its text cover the
+        // cluster; the moves put the other glyphs back in their places.
+        int width = glyph.glyph == 0 ? 0 : glyph.face->advanceWidth(glyph.glyph);
+        if (glyph.glyph != 0 && !glyph.text.empty() && g + 1 < glyphs.size() &&
+            glyphs[g + 1].text.empty()) {
+            width = glyph.advance;
+            for (std::size_t k = g + 1; k < glyphs.size() && glyphs[k].text.empty(); ++k)
+                width += glyphs[k].advance;
+        }
+        const ShownCharacter shown =
+            fonts_->showGlyph(*glyph.face, glyph.glyph, glyph.text, width, currentFont_);
+        if (shown.font != currentFont_) switchFont(out, shown.font);
+        if (glyph.yOffset != rise_) setRise(out, glyph.yOffset);
+        const std::int64_t place = start + glyph.x;
+        move(out, x_ - place);
+        openString(out);
+        appendCode(out, shown.code);
+        x_ = place + shown.width;
+    }
+    if (rise_ != 0) setRise(out, 0);
+    const std::int64_t end = start + shaped.advance;
+    if (!lineEnds) move(out, x_ - end);
+    x_ = end;
 }
 
 void ShownLines::addStandard(std::string& out, char32_t character) {
@@ -192,6 +299,7 @@ void ShownLines::addEmbedded(std::string& out, char32_t character) {
 }
 
 void ShownLines::endLine(std::string& out) {
+    if (fonts_) flushPiece(out, true);
     if (mode_ == Mode::Pending) out.push_back(open_);
     out.push_back(close_);
     out.append(mode_ == Mode::Array ? "] TJ" : ContentFrame::kShowOnNextLine);

@@ -12,6 +12,7 @@
 namespace leafwright {
 
 class DocumentFonts;
+class LineShaper;
 struct StandardFontWidths;
 
 // Writes the lines of a document that plain strings of the standard font
@@ -24,6 +25,14 @@ struct StandardFontWidths;
 // or, in a monospaced font, what makes a character take its columns. The
 // characters themselves, tabs included, all stay in the strings, so the
 // text comes back whole.
+//
+// With embedded fonts, a line that holds a character needing shaping
+// (see shaping_need.h) is shaped whole: its glyphs are written in logical
+// order, the order the text was typed in, each moved to its visual place by
+// TJ numbers and raised or lowered by "Ts". A right-to-left line ends at
+// the right margin when it fits. A line is taken in pieces of at most
+// kShapedPiece characters, so that a line without end is never held whole;
+// such a line is shaped a piece at a time, from the left margin.
 class ShownLines {
   public:
     // The standard font: literal strings of MacRoman bytes, escaped as in
@@ -31,7 +40,17 @@ class ShownLines {
     explicit ShownLines(const StandardFontWidths& widths);
     // Embedded fonts: hex strings of 2-byte codes; "/F<n> <size> Tf" changes
     // font. A monospaced font gives each character columnWidth columns.
-    ShownLines(DocumentFonts& fonts, std::string fontSizeText, bool monospaced);
+    // shaper: how lines needing shaping are drawn; nullptr draws every line
+    // one glyph per character.
+    ShownLines(DocumentFonts& fonts, LineShaper* shaper, std::string fontSizeText, bool monospaced);
+
+    static constexpr std::size_t kShapedPiece = 1 << 16;
+    // Tab stops stand every so many spaces of the font.
+    static constexpr int kSpacesPerTabStop = 8;
+
+    // Where right-to-left lines end: the width of the text area in points,
+    // from the left margin to the right one. 0, the start, aligns nothing.
+    void setTextAreaWidth(double points);
 
     // Each page's content starts in font /F1.
     void beginPage() { currentFont_ = 0; }
@@ -46,9 +65,15 @@ class ShownLines {
     // that draws nothing 0 with embedded fonts, and a tab to the next
     // multiple of 8.
     std::uint64_t widestColumns() const noexcept { return widestColumns_; }
+    // The widest shaped line so far in points, as drawn (0 without any).
+    double widestShapedPoints() const noexcept;
+    // Shaped lines read right to left since the last reset.
+    std::uint64_t rightToLeftLines() const noexcept { return rightToLeftLines_; }
     // Characters no face could print (shown as "?") since the last reset.
     std::uint64_t notPrintable() const noexcept { return notPrintable_; }
-    void resetCounts() noexcept { widestColumns_ = notPrintable_ = 0; }
+    void resetCounts() noexcept {
+        widestColumns_ = notPrintable_ = widestShaped_ = rightToLeftLines_ = 0;
+    }
 
     // While planning, lines are read only for the fonts to learn every
     // character in order of first use: what is written then is incomplete.
@@ -57,9 +82,17 @@ class ShownLines {
   private:
     void addStandard(std::string& out, char32_t character);
     void addEmbedded(std::string& out, char32_t character);
+    void writeEmbedded(std::string& out, std::u32string_view characters);
+    void flushPiece(std::string& out, bool lineEnds);
+    void writeShaped(std::string& out, bool lineEnds);
+    bool shapes(char32_t character);
     void openString(std::string& out);
     void move(std::string& out, std::int64_t thousandths);
+    // Ends the strings shown so far, writes operators, and goes on with a
+    // new TJ array.
+    void interrupt(std::string& out, std::string_view operators);
     void switchFont(std::string& out, std::size_t font);
+    void setRise(std::string& out, int thousandths);
     void advanceToTabStop(std::string& out);
     int columnsOf(char32_t character);
 
@@ -67,7 +100,10 @@ class ShownLines {
 
     const StandardFontWidths* standard_ = nullptr;
     DocumentFonts* fonts_ = nullptr;
+    LineShaper* shaper_ = nullptr;
     std::string fontSizeText_;
+    double fontSize_ = 0;
+    std::int64_t rightEdge_ = 0;  // thousandths of the font size
     bool monospaced_ = false;
     bool planning_ = false;
     char open_, close_;
@@ -80,6 +116,17 @@ class ShownLines {
     std::uint64_t columns_ = 0;
     std::uint64_t widestColumns_ = 0;
     std::uint64_t notPrintable_ = 0;
+    // The line's characters not yet written, and whether one needs shaping.
+    std::u32string piece_;
+    bool pieceShapes_ = false;
+    bool pieceWritten_ = false;  // of the current line
+    bool lineShaped_ = false;
+    int rise_ = 0;                   // thousandths of the font size
+    std::int64_t widestShaped_ = 0;  // thousandths of the font size
+    std::uint64_t rightToLeftLines_ = 0;
+    // Whether each character of the Basic Multilingual Plane met needs
+    // shaping: 0 not known yet, 1 no, 2 yes.
+    std::vector<std::uint8_t> shapes_;
     // Columns of the characters of the Basic Multilingual Plane met so far,
     // -1 where not yet looked up.
     std::vector<signed char> knownColumns_;

@@ -1,8 +1,10 @@
 #include "core/pdf/single_page_layout.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/pdf/content_stream.h"
+#include "core/pdf/shown_lines.h"
 
 namespace leafwright {
 
@@ -12,11 +14,14 @@ constexpr int kBottomMargin = 15;
 constexpr int kRightMargin = 60;
 
 const ConversionSettings& storePageSize(ConversionSettings& s, std::uint64_t lineCount,
-                                        std::uint64_t widestLine, const TextMeasure& measure) {
+                                        std::uint64_t widestLine, double widestShapedLine,
+                                        const TextMeasure& measure) {
     auto lines = static_cast<double>(lineCount);
     std::int64_t height =
         static_cast<std::int64_t>(lines * s.leadingValue) + s.topMarginValue + kBottomMargin;
     std::int64_t widest = lineCount == 0 ? 0 : measure.widthInPoints(widestLine);
+    if (widestShapedLine > 0)
+        widest = std::max(widest, static_cast<std::int64_t>(widestShapedLine) + 1);
     std::int64_t width = widest + s.leftMarginValue + kRightMargin;
 
     s.pageHeightValue = static_cast<int>(height);
@@ -36,15 +41,22 @@ SinglePage::SinglePage(TextFileReader& source, ConversionSettings& settings,
     : source_(source, SourceText::Measures::LineSizes),
       shown_(chooseDrawing ? chooseDrawing(source_.summary()) : nullptr),
       measured_(measureLines()),
-      frame_(storePageSize(settings, lineCount(), measured_.widestLine, measure)),
-      streamLength_(frame_.streamLength(measured_.linesBytes)) {}
+      frame_(storePageSize(settings, lineCount(), measured_.widestLine, measured_.widestShapedLine,
+                           measure)),
+      streamLength_(frame_.streamLength(measured_.linesBytes)) {
+    if (shown_ && shown_->rightToLeftLines() > 0) {
+        shown_->setTextAreaWidth(textAreaWidth(settings));
+        measured_.linesBytes = measureLines().linesBytes;
+        streamLength_ = frame_.streamLength(measured_.linesBytes);
+    }
+}
 
 // Plain lines are measured by the first pass; others are read once more and
 // produced as they will be written, counting.
 SinglePage::Measured SinglePage::measureLines() {
     const SourceSummary& summary = source_.summary();
     if (!shown_)
-        return {summary.widestLine,
+        return {summary.widestLine, 0,
                 summary.lineCount * ContentFrame::kLineOverhead + summary.bodyBytes};
     const SourceText::Position start = source_.position();
     std::uint64_t bytes = 0;
@@ -57,7 +69,7 @@ SinglePage::Measured SinglePage::measureLines() {
     produceLines(source_, lineCount(), buffer, kContentPieceBytes, count, shown_);
     bytes += buffer.size();
     source_.returnTo(start);
-    return {shown_->widestColumns(), bytes};
+    return {shown_->widestColumns(), shown_->widestShapedPoints(), bytes};
 }
 
 void SinglePage::writeContent(TextFileWriter& out) {

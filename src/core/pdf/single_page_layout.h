@@ -30,6 +30,7 @@ class SinglePage {
   private:
     struct Measured {
         std::uint64_t widestLine;  // in columns of the measuring model
+        double widestShapedLine;   // in points, 0 without shaped lines
         std::uint64_t linesBytes;  // of the content between opening and closing
     };
     Measured measureLines();
@@ -45,7 +46,10 @@ class SinglePage {
 // the values stay: height trunc(lines * leadingValue) + topMarginValue + 15,
 // width (widest line in points) + leftMarginValue + 60, the text starting
 // topMarginValue below the top and leftMarginValue from the left edge. Lines
-// drawn by ShownLines are read once more to be measured in its columns.
+// drawn by ShownLines are read once more to be measured in its columns; a
+// shaped line is as wide as the larger of its columns and its drawn width
+// (+ 1 point). When lines run right to left, they are read once more still,
+// since where they end depends on the page's width.
 SinglePage layOutSinglePage(TextFileReader& source, ConversionSettings& settings,
                             const TextMeasure& measure,
                             const LineDrawingChoice& chooseDrawing = {});

@@ -73,7 +73,10 @@ void ToUnicodeMap::addRange(std::string_view low, std::string_view high, std::st
                             bool incrementing) {
     if (low.empty() || low.size() > kMaxCodeLength || low.size() != high.size()) return;
     std::size_t textLength = std::min(text.size() / 2, kMaxTextUnits);
-    if (textLength == 0 || ranges_.size() >= kMaxRanges || units_.size() + textLength > kMaxUnits)
+    // A code may stand for no text (a glyph drawing part of a cluster whose
+    // text another glyph carries); a range must count up from some text.
+    if ((textLength == 0 && incrementing) || ranges_.size() >= kMaxRanges ||
+        units_.size() + textLength > kMaxUnits)
         return;
     std::uint64_t lowKey = keyOf(low), highKey = keyOf(high);
     if (highKey < lowKey) return;

@@ -17,7 +17,7 @@ class ToUnicodeMap {
     static constexpr std::size_t kMaxCodeLength = 4;
 
     void addCodeSpace(std::string_view low, std::string_view high);
-    // One code and its text (UTF-16BE bytes).
+    // One code and its text (UTF-16BE bytes), which may be empty.
     void addCode(std::string_view code, std::string_view text);
     // Codes from low to high; the text of low + k is text with k added to its
     // last UTF-16 unit.

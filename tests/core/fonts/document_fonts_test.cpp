@@ -87,7 +87,7 @@ TEST(DocumentFonts, InvisibleCharactersDrawNothingInTheCurrentFont) {
         codes.insert(shown->code);
         const auto& code = fonts.fonts()[shown->font].codes()[shown->code - 1];
         EXPECT_EQ(code.glyph, 0u);
-        EXPECT_EQ(code.character, invisible);
+        EXPECT_EQ(code.text, std::u32string(1, invisible));
     }
     EXPECT_EQ(codes.size(), 6u);  // each comes back as itself
     EXPECT_EQ(fonts.show(U'\t', 0)->font, 0u);
