@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "converted_text.h"
+#include "core/fonts/font_provider.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/text_measure.h"
 #include "pdf_expectations.h"
@@ -13,6 +14,8 @@ namespace leafwright {
 namespace {
 
 using testing::convertText;
+using testing::TempDir;
+using testing::writeBytes;
 
 ConversionSettings selfAdapting() {
     ConversionSettings settings;
@@ -95,6 +98,52 @@ TEST(SelfAdaptingLayout, LeftMarginAndTopMarginPlaceTheText) {
     EXPECT_EQ(settings.pageHeightValue, 16 + 100 + 15);
     EXPECT_EQ(settings.pageWidthValue, 17 + 0 + 60);
     EXPECT_NE(pdf.find("1 0 0 1 0 31 Tm"), std::string::npos);
+}
+
+// A face without a font file whose Hebrew letters are 3 em wide and whose
+// other characters are half an em.
+class WideHebrewFace final : public FontFace {
+  public:
+    const std::string& postScriptName() const override { return name_; }
+    GlyphId glyphFor(char32_t c) const override { return c < 0x800 ? c : 0; }
+    int advanceWidth(GlyphId glyph) const override {
+        return glyph >= 0x5D0 && glyph <= 0x5EA ? 3000 : 500;
+    }
+    FontMetrics metrics() const override { return {}; }
+    FontSubset subset(const std::vector<GlyphId>&) const override { return {}; }
+
+  private:
+    std::string name_ = "WideHebrew";
+};
+
+class WideHebrewProvider final : public FontProvider {
+  public:
+    const FontFace* faceFor(std::string_view) override { return &face_; }
+    const FontFace* fallbackFor(std::string_view, char32_t) override { return nullptr; }
+
+  private:
+    WideHebrewFace face_;
+};
+
+// A shaped line is as wide as the larger of its columns and its drawn
+// width (+ 1 point); lines that are not shaped count their columns only.
+TEST(SelfAdaptingLayout, ShapedLineIsAsWideAsItIsDrawn) {
+    auto widthFor = [](const std::string& text) {
+        TempDir dir;
+        writeBytes(dir.file("source.txt"), text);
+        WideHebrewProvider provider;
+        ConversionSettings settings = selfAdapting();
+        convertSource(dir.file("source.txt"), dir.file("source.pdf"), settings, {}, &provider);
+        return settings.pageWidthValue;
+    };
+    // Two letters of 3 em at 14 points: 84 points drawn, in two columns.
+    EXPECT_EQ(widthFor("\u05D0\u05D1\n"), 84 + 1 + 36 + 60);
+    // Narrow shaped lines and lines without shaping go by their columns.
+    const std::string narrow = "\u0410\u0301\u0410\u0301\u0410\u0301\u0410";
+    EXPECT_EQ(widthFor(narrow + "\n"), TextMeasure(14).widthInPoints(4) + 96);
+    const std::string cyrillic(24, 'x');
+    EXPECT_EQ(widthFor("\u0416" + cyrillic + "\n\u05D0\u05D1\n"),
+              TextMeasure(14).widthInPoints(25) + 96);
 }
 
 TEST(PaginatedLayout, LineCapacity) {

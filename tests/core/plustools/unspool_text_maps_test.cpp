@@ -38,8 +38,9 @@ const std::string kTwoByteMap = crlf({
     "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def",
     "/CMapName /Adobe-Identity-UCS def /CMapType 2 def",
     "1 begincodespacerange <0000> <FFFF> endcodespacerange",
-    "4 beginbfchar",
+    "5 beginbfchar",
     "<0001> <0048>",
+    "<0004> <>",          // a glyph whose text another glyph carries
     "<0002> <D83DDE00>",  // a surrogate pair
     "<0003> <00660069>",  // a ligature: two characters
     "<0009> <0009>",
@@ -63,7 +64,7 @@ TEST(UnspoolTextMaps, CodesOfAFontWithAMapComeBackAsItsText) {
         "BT",
         "/F1 12 Tf",
         "<0001 0010 00110012> Tj",
-        "[<0003> -500 <0009>] TJ <0002>Tj",
+        "[<0003> -500 <00040009>] TJ <0002>Tj",
         "<00200021",
         "0022 0099>'",
         "/F2 12 Tf (plain \\(x\\) \\\\ \\101) Tj <8E>Tj",

@@ -1,0 +1,59 @@
+#pragma once
+
+// Converting with leafwright-cli and reading the result back, for the tests
+// that judge whole documents with outside tools.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/run_process.h"
+#include "support/temp_dir.h"
+
+namespace leafwright::testing {
+
+inline bool haveTool(const std::string& name) {
+    return runProcess({"sh", "-c", "command -v " + name}).exitStatus == 0;
+}
+
+// A settings file choosing the font (and the self-adapting page when asked).
+inline std::string configFor(const std::string& font, bool selfAdapting = false) {
+    return "A4  [595,842]\n" + font +
+           "\n14\nBlack\nWhite\n0\n36\n36\nFALSE\nFALSE\nDefault Path\n" +
+           (selfAdapting ? "TRUE" : "FALSE") + "\n";
+}
+
+inline std::string withCrLf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+// Converts source.txt with the settings file and unspools the PDF into
+// back/source.txt; returns what came back.
+inline std::string convertAndUnspool(const TempDir& dir, const std::string& config,
+                                     const std::string& name = "source") {
+    writeBytes(dir.file("settings.tcf"), config);
+    auto convert = runProcess({LEAFWRIGHT_CLI, "convert", "--force", "--config", "settings.tcf",
+                               "--output-dir", "back", name + ".txt"},
+                              dir.path());
+    EXPECT_EQ(convert.exitStatus, 0) << convert.err;
+    EXPECT_EQ(convert.err, "");
+    auto unspool =
+        runProcess({LEAFWRIGHT_CLI, "unspool", "--force", "back/" + name + ".pdf"}, dir.path());
+    EXPECT_EQ(unspool.exitStatus, 0) << unspool.err;
+    return readBytes(dir.file("back/" + name + ".txt"));
+}
+
+inline void expectQpdfFindsNothing(const std::string& pdf) {
+    if (!haveTool("qpdf")) return;
+    auto check = runProcess({"qpdf", "--check", pdf});
+    EXPECT_EQ(check.exitStatus, 0) << check.out << check.err;
+    EXPECT_EQ(check.out.find("WARNING"), std::string::npos) << check.out;
+    EXPECT_EQ(check.err, "");
+}
+
+}  // namespace leafwright::testing

@@ -1,0 +1,280 @@
+// Lines in scripts that must be shaped (Arabic, Hebrew, Devanagari, letters
+// with combining marks), judged by Unspool giving the source back and by
+// poppler's pdftotext finding the words where they are drawn.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "cli/converted_documents.h"
+#include "support/run_process.h"
+#include "support/temp_dir.h"
+
+namespace leafwright {
+namespace {
+
+using testing::configFor;
+using testing::convertAndUnspool;
+using testing::expectQpdfFindsNothing;
+using testing::haveTool;
+using testing::readBytes;
+using testing::runProcess;
+using testing::splitLines;
+using testing::TempDir;
+using testing::withCrLf;
+using testing::writeBytes;
+
+const std::string kArabic = "مرحبا بالعالم، لا بأس، هذه جملة عربية.";
+const std::string kHebrew = "שלום עולם, יש לי 123 תפוחים.";
+const std::string kDevanagari = "नमस्ते दुनिया, यह किताब है।";
+const std::string kCombining = "Cafe\u0301 re\u0301sume\u0301 n\u0303 o\u0308 a\u0323\u0302";
+const std::string kMixed = "Left to right with مرحبا and שלום 42 inside";
+const std::string kRightToLeftTabs = "\tتبويب\tنص";
+
+const std::string kShowcase = kArabic + "\n" + kHebrew + "\n" + kDevanagari + "\n" + kCombining +
+                              "\n" + kMixed + "\n" + kRightToLeftTabs + "\nPlain line\n";
+
+// The words of a text: runs between white space, without the punctuation
+// that pdftotext may set apart from a right-to-left word.
+std::vector<std::string> wordsOf(const std::string& text) {
+    static const std::regex punctuation("[.,]|،|।");
+    std::vector<std::string> words;
+    std::string word;
+    for (char c : text + " ") {
+        if (c == ' ' || c == '\t' || c == '\n') {
+            word = std::regex_replace(word, punctuation, "");
+            if (!word.empty()) words.push_back(word);
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    return words;
+}
+
+// pdftotext's text without the direction marks and embeddings it adds.
+std::string withoutDirectionMarks(std::string text) {
+    for (const std::string mark : {"\u200E", "\u200F", "\u202A", "\u202B", "\u202C", "\u202D",
+                                   "\u202E", "\u2066", "\u2067", "\u2068", "\u2069"})
+        for (std::size_t at; (at = text.find(mark)) != std::string::npos;)
+            text.erase(at, mark.size());
+    return text;
+}
+
+// The lines of the first page's content stream.
+std::vector<std::string> contentLines(const std::string& pdf) {
+    std::vector<std::string> lines;
+    const std::size_t start = pdf.find(" Tm\r\n");
+    const std::size_t end = pdf.find("\r\nET\r\n", start);
+    for (std::size_t at = start + 5; at < end;) {
+        const std::size_t lineEnd = std::min(pdf.find("\r\n", at), end);
+        lines.push_back(pdf.substr(at, lineEnd - at));
+        at = lineEnd + 2;
+    }
+    return lines;
+}
+
+// Where pdftotext found each word, by line (its top, rounded).
+struct WordBox {
+    double xMin, xMax;
+};
+struct PageBoxes {
+    double width = 0;
+    std::map<long, std::vector<WordBox>> lines;
+};
+
+PageBoxes wordBoxes(const std::string& pdf) {
+    auto boxes = runProcess({"pdftotext", "-bbox", pdf, "-"});
+    EXPECT_EQ(boxes.exitStatus, 0) << boxes.err;
+    PageBoxes page;
+    static const std::regex pageWidth("<page width=\"([0-9.]+)\"");
+    static const std::regex word(
+        "xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\"");
+    for (const std::string& line : splitLines(boxes.out)) {
+        std::smatch match;
+        if (page.width == 0 && std::regex_search(line, match, pageWidth))
+            page.width = std::stod(match[1]);
+        if (std::regex_search(line, match, word))
+            page.lines[std::lround(std::stod(match[2]))].push_back(
+                {std::stod(match[1]), std::stod(match[3])});
+    }
+    return page;
+}
+
+double leftEnd(const std::vector<WordBox>& words) {
+    double left = words.front().xMin;
+    for (const WordBox& box : words) left = std::min(left, box.xMin);
+    return left;
+}
+
+double rightEnd(const std::vector<WordBox>& words) {
+    double right = words.front().xMax;
+    for (const WordBox& box : words) right = std::max(right, box.xMax);
+    return right;
+}
+
+// Every script of the showcase comes back exactly from Unspool, in the order
+// typed, in both layouts and two families; qpdf finds nothing; pdftotext
+// finds every word of the right-to-left and Indic lines (it gives them in
+// typed order too); and no line leaves the text raised for the next.
+TEST(ShapedLines, ShowcaseComesBackExactlyAndEveryWordIsFound) {
+    TempDir dir;
+    writeBytes(dir.file("source.txt"), kShowcase);
+    std::filesystem::create_directory(dir.file("back"));
+    for (const std::string font : {"Times-Roman", "Helvetica"}) {
+        for (const bool selfAdapting : {false, true}) {
+            SCOPED_TRACE(font + (selfAdapting ? " self-adapting" : " paginated"));
+            EXPECT_EQ(convertAndUnspool(dir, configFor(font, selfAdapting)), withCrLf(kShowcase));
+            const std::string pdf = dir.file("back/source.pdf");
+            expectQpdfFindsNothing(pdf);
+
+            const std::vector<std::string> lines = contentLines(readBytes(pdf));
+            ASSERT_EQ(lines.size(), 7u);
+            static const std::regex rise("(-?[0-9.]+) Ts");
+            for (const std::string& line : lines) {
+                std::string lastRise = "0";
+                for (std::sregex_iterator it(line.begin(), line.end(), rise), end; it != end; ++it)
+                    lastRise = (*it)[1];
+                EXPECT_EQ(lastRise, "0") << line;
+            }
+
+            if (!haveTool("pdftotext")) continue;
+            auto text = runProcess({"pdftotext", "-enc", "UTF-8", pdf, "-"});
+            ASSERT_EQ(text.exitStatus, 0) << text.err;
+            const std::string found = withoutDirectionMarks(text.out);
+            for (const std::string& line : {kArabic, kHebrew, kDevanagari, kMixed}) {
+                for (std::string word : wordsOf(line)) {
+                    // pdftotext spreads a ligature's letters over its glyph
+                    // from left to right, so lam-alef, drawn right to left,
+                    // comes out as alef-lam.
+                    if (word == "لا") word = "ال";
+                    EXPECT_NE(found.find(word), std::string::npos) << word << "\n" << found;
+                }
+            }
+        }
+    }
+}
+
+// A right-to-left line ends at the right margin (the page width less the
+// left margin), a left-to-right one starts at the left margin, and a
+// right-to-left line wider than the text area starts at the left margin and
+// runs on past the right one; on the self-adapting page as on A4.
+TEST(ShapedLines, RightToLeftLinesEndAtTheRightMargin) {
+    if (!haveTool("pdftotext")) GTEST_SKIP() << "no pdftotext";
+    std::string longLine;
+    for (int i = 0; i < 40; ++i) longLine += "كلمة ";
+    longLine += "نهاية";
+    const std::string source = "مرحبا بالعالم\nשלום עולם 123\nLeft line\n" + longLine + "\n";
+    TempDir dir;
+    writeBytes(dir.file("source.txt"), source);
+    std::filesystem::create_directory(dir.file("back"));
+    for (const bool selfAdapting : {false, true}) {
+        SCOPED_TRACE(selfAdapting ? "self-adapting" : "A4");
+        EXPECT_EQ(convertAndUnspool(dir, configFor("Times-Roman", selfAdapting)), withCrLf(source));
+        const PageBoxes page = wordBoxes(dir.file("back/source.pdf"));
+        ASSERT_EQ(page.lines.size(), 4u);
+        const double rightMargin = page.width - 36;
+        if (!selfAdapting) EXPECT_EQ(page.width, 595);
+        auto line = page.lines.begin();
+        EXPECT_NEAR(rightEnd(line->second), rightMargin, 0.5);  // Arabic
+        ++line;
+        EXPECT_NEAR(rightEnd(line->second), rightMargin, 0.5);  // Hebrew with a number
+        ++line;
+        EXPECT_NEAR(leftEnd(line->second), 36, 0.5);  // Latin
+        ++line;
+        // The long Arabic line: the self-adapting page is made wide enough
+        // for it (its columns are wider still), so there it ends at the
+        // margin too.
+        if (selfAdapting) {
+            EXPECT_NEAR(rightEnd(line->second), rightMargin, 0.5);
+        } else {
+            EXPECT_NEAR(leftEnd(line->second), 36, 0.5);
+            EXPECT_GT(rightEnd(line->second), rightMargin);
+        }
+    }
+}
+
+// Lam and alef join into one glyph; its one code stands for both letters,
+// so extraction gives back both, in order.
+TEST(ShapedLines, LigatureGlyphMapsBackToBothLetters) {
+    TempDir dir;
+    const std::string source = "لا\n";
+    writeBytes(dir.file("source.txt"), source);
+    std::filesystem::create_directory(dir.file("back"));
+    EXPECT_EQ(convertAndUnspool(dir, configFor("Times-Roman")), withCrLf(source));
+    const std::string pdf = readBytes(dir.file("back/source.pdf"));
+    const std::vector<std::string> lines = contentLines(pdf);
+    ASSERT_EQ(lines.size(), 1u);
+    // One font change and one code: "... Tf [<> -N <XXXX>] TJ".
+    static const std::regex oneCode(R"(.* Tf \[<> -[0-9]+ <[0-9A-F]{4}>\] TJ)");
+    EXPECT_TRUE(std::regex_match(lines[0], oneCode)) << lines[0];
+    static const std::regex bothLetters("<[0-9A-F]{4}> <06440627>");
+    EXPECT_TRUE(std::regex_search(pdf, bothLetters));
+    if (haveTool("pdftotext")) {
+        auto text = runProcess({"pdftotext", "-enc", "UTF-8", dir.file("back/source.pdf"), "-"});
+        // Its letters spread over the glyph left to right (see above).
+        EXPECT_NE(withoutDirectionMarks(text.out).find("ال"), std::string::npos) << text.out;
+    }
+}
+
+// A shaped line far longer than any page is taken in pieces and still comes
+// back whole, with every other line around it.
+TEST(ShapedLines, EndlessShapedLineComesBackWhole) {
+    std::string endless;
+    while (endless.size() < 400000) endless += "سطر طويل جدا، ";
+    const std::string source = "before\n" + endless + "\nשלום\nafter\n";
+    TempDir dir;
+    writeBytes(dir.file("source.txt"), source);
+    std::filesystem::create_directory(dir.file("back"));
+    for (const bool selfAdapting : {false, true}) {
+        SCOPED_TRACE(selfAdapting ? "self-adapting" : "A4");
+        EXPECT_EQ(convertAndUnspool(dir, configFor("Helvetica", selfAdapting)), withCrLf(source));
+        expectQpdfFindsNothing(dir.file("back/source.pdf"));
+    }
+}
+
+// The streams of a document that no filter encodes (the page contents and
+// the text maps), each followed by "--\r\n": what the document draws and
+// what its codes mean, without the font programs of the installed faces.
+std::string unfilteredStreams(const std::string& pdf) {
+    std::string streams;
+    for (std::size_t at = 0; (at = pdf.find("stream\r\n", at)) != std::string::npos;) {
+        if (at >= 3 && pdf.compare(at - 3, 3, "end") == 0) {
+            at += 9;
+            continue;
+        }
+        const std::size_t object = pdf.rfind(" 0 obj", at);
+        const std::size_t end = pdf.find("endstream", at);
+        if (pdf.substr(object, at - object).find("/Filter") == std::string::npos)
+            streams += pdf.substr(at + 8, end - at - 8) + "--\r\n";
+        at = end + 9;
+    }
+    return streams;
+}
+
+// Lines that need no shaping (Cyrillic, Greek, Han and kana, box drawing,
+// tabs, characters that draw nothing, one glyph for two characters, a plane
+// 1 letter) are drawn exactly as before shaping came in, in both layouts:
+// the expected streams were written by the release before it.
+TEST(ShapedLines, LinesWithoutShapingNeedKeepTheirBytes) {
+    const std::string data = LEAFWRIGHT_CLI_TEST_DATA;
+    TempDir dir;
+    writeBytes(dir.file("source.txt"), readBytes(data + "/unshaped_lines.txt"));
+    std::filesystem::create_directory(dir.file("back"));
+    for (const auto& [font, selfAdapting, expected] :
+         {std::tuple{"Times-Roman", false, "times"}, std::tuple{"Courier", true, "courier"}}) {
+        SCOPED_TRACE(font);
+        convertAndUnspool(dir, configFor(font, selfAdapting));
+        EXPECT_EQ(unfilteredStreams(readBytes(dir.file("back/source.pdf"))),
+                  readBytes(data + "/unshaped_lines." + expected + ".streams"));
+    }
+}
+
+}  // namespace
+}  // namespace leafwright
