@@ -4,6 +4,8 @@
 #   1. a 50 MB Cyrillic text (words of Russian letters, spaces, full stops),
 #      paginated and on one self-adapting page;
 #   2. a 20 MB CJK text (Han and kana, ideographic full stops), paginated;
+#   3. a 20 MB Arabic text (words of Arabic letters, which join and form
+#      ligatures: every line is shaped and set right to left), paginated;
 # and, when installed, the same files through CUPS `texttopdf` with
 # CHARSET=utf-8 and through `paps | ps2pdf` (once each, on a 5 MB slice,
 # scaled to the full size). For each case: the median elapsed time of RUNS
@@ -35,15 +37,19 @@ WORK=$(mktemp -d "${TMPDIR:-/tmp}/leafwright-scripts-XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
 
 # Lines of words drawn from a fixed alphabet, cut at a line end once the
-# size is reached. Letters are given as Unicode code points.
+# size is reached. Letters are given as Unicode code points: FIRST to LAST,
+# or, with LAST "-", FIRST as ranges like "0621-063A,0641-064A".
 generate_words() {  # generate_words BYTES FILE FIRST LAST SEPARATOR END SEED
   python3 - "$@" <<'EOF'
 import random, sys
 limit, path = int(sys.argv[1]), sys.argv[2]
-first, last = int(sys.argv[3], 16), int(sys.argv[4], 16)
+if sys.argv[4] == '-':
+    ranges = [r.split('-') for r in sys.argv[3].split(',')]
+else:
+    ranges = [(sys.argv[3], sys.argv[4])]
 separator, end = sys.argv[5], sys.argv[6]
 random.seed(int(sys.argv[7]))
-letters = [chr(c) for c in range(first, last + 1)]
+letters = [chr(c) for first, last in ranges for c in range(int(first, 16), int(last, 16) + 1)]
 words = [''.join(random.choice(letters) for _ in range(random.randint(2, 9)))
          for _ in range(4000)]
 total, out = 0, []
@@ -61,6 +67,9 @@ EOF
 echo "Generating input in $WORK ..." >&2
 generate_words 50000000 "$WORK/cyrillic.txt" 0410 044F " " "." 1
 generate_words 20000000 "$WORK/cjk.txt" 4E00 5200 "" "。" 2
+# The Arabic letters of the basic alphabet (the rarer ones in between are
+# missing from common fonts).
+generate_words 20000000 "$WORK/arabic.txt" 0621-063A,0641-064A - " " "." 3
 printf '%s\r\n' "A4  [595,842]" "Times-Roman" "14" "Black" "White" "0" "36" "36" \
   "FALSE" "FALSE" "Default Path" "TRUE" >"$WORK/adapt.tcf"
 
@@ -132,11 +141,12 @@ peer_case() {  # peer_case NAME SOURCE COMMAND (reads $IN, writes $OUT)
 leafwright_case "leafwright, 50 MB Cyrillic" "$WORK/cyrillic.txt" 1
 leafwright_case "leafwright, 50 MB Cyrillic, 1 page" "$WORK/cyrillic.txt" 0 --config "$WORK/adapt.tcf"
 leafwright_case "leafwright, 20 MB CJK" "$WORK/cjk.txt" 1
+leafwright_case "leafwright, 20 MB Arabic" "$WORK/arabic.txt" 1
 
 if [ "$PEERS" = 1 ]; then
   texttopdf=/usr/lib/cups/filter/texttopdf
   if [ -x "$texttopdf" ]; then
-    for file in cyrillic cjk; do
+    for file in cyrillic cjk arabic; do
       peer_case "texttopdf CHARSET=utf-8, $file" "$WORK/$file.txt" \
         "CHARSET=utf-8 $texttopdf 1 user title 1 '' \"\$IN\" >\"\$OUT\""
     done
@@ -144,7 +154,7 @@ if [ "$PEERS" = 1 ]; then
     echo "texttopdf: not installed (Debian package cups-filters)"
   fi
   if command -v paps >/dev/null && command -v ps2pdf >/dev/null; then
-    for file in cyrillic cjk; do
+    for file in cyrillic cjk arabic; do
       peer_case "paps | ps2pdf, $file" "$WORK/$file.txt" \
         "paps \"\$IN\" | ps2pdf - \"\$OUT\""
     done

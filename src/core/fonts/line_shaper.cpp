@@ -194,8 +194,9 @@ ShapedLine LineShaper::Engine::shape(std::u32string_view line) {
         return result;
 
     // The text as drawn ("?" for what no face has), as given to HarfBuzz,
-    // and each character's face: a mark or an invisible character stays in
-    // the face of the character before it, so it is shaped with its letter.
+    // and each character's face: a mark, an invisible character or one
+    // common to all scripts stays in the face of the character before it
+    // when that face has it, so it is shaped with its neighbours.
     std::u32string drawn(line);
     std::u32string shaped(line);
     std::vector<const FontFace*> faces(length);
@@ -205,7 +206,10 @@ ShapedLine LineShaper::Engine::shape(std::u32string_view line) {
         if (isInvisibleCharacter(c)) {
             faces[i] = previous;
             if (isControl(c)) shaped[i] = kZeroWidthSpace;
-        } else if (isMark(unicode, c) && previous->glyphFor(c) != 0) {
+        } else if ((isMark(unicode, c) || hb_unicode_script(unicode, c) == HB_SCRIPT_COMMON) &&
+                   previous->glyphFor(c) != 0) {
+            // Marks stay with their letter; spaces, digits and punctuation
+            // with the text around them, which is then shaped in one run.
             faces[i] = previous;
         } else if (!(faces[i] = faceFor(c))) {
             drawn[i] = shaped[i] = U'?';

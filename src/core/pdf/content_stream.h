@@ -42,7 +42,7 @@ bool produceLines(SourceText& source, std::uint64_t lineCount, std::string& buff
                 piece.clear();
                 more = source.appendRawLinePiece(piece);
                 shown->add(buffer, piece, encoding);
-                if (!spillWhenFull()) return false;
+                if (!shown->holdsLine() && !spillWhenFull()) return false;
             } while (more);
             shown->endLine(buffer);
         } else {

@@ -74,6 +74,12 @@ void ShownLines::beginLine(std::string& out) {
     piece_.clear();
     pieceShapes_ = false;
     pieceWritten_ = false;
+    shaping_ = false;
+    lineStart_ = out.size();
+    lineStartFont_ = currentFont_;
+    lineStartNotPrintable_ = notPrintable_;
+    lineSeen_ = 0;
+    lineBytes_.clear();
 }
 
 void ShownLines::openString(std::string& out) {
@@ -120,32 +126,117 @@ void ShownLines::advanceToTabStop(std::string& out) {
     columns_ = nextTabColumn(columns_);
 }
 
-void ShownLines::add(std::string& out, std::string_view characters, SourceEncoding encoding) {
+namespace {
+
+// The character at i, i moved past it. ASCII and the two-byte characters of
+// the alphabets are decoded here; the rest, and anything malformed, by the
+// full decoder.
+inline char32_t nextCharacter(std::string_view characters, std::size_t& i,
+                              SourceEncoding encoding) {
     const auto* p = reinterpret_cast<const unsigned char*>(characters.data());
-    const std::size_t n = characters.size();
-    for (std::size_t i = 0; i < n;) {
-        char32_t character;
-        // ASCII and the two-byte characters of the alphabets are decoded
-        // here; the rest, and anything malformed, by the full decoder.
-        if (p[i] < 0x80 && encoding == SourceEncoding::Utf8) {
-            character = p[i++];
-        } else if (p[i] >= 0xC2 && p[i] <= 0xDF && i + 1 < n && (p[i + 1] & 0xC0) == 0x80 &&
-                   encoding == SourceEncoding::Utf8) {
-            character = (char32_t{p[i] & 0x1Fu} << 6) | (p[i + 1] & 0x3Fu);
+    if (encoding == SourceEncoding::Utf8) {
+        if (p[i] < 0x80) return p[i++];
+        if (p[i] >= 0xC2 && p[i] <= 0xDF && i + 1 < characters.size() &&
+            (p[i + 1] & 0xC0) == 0x80) {
+            const char32_t character = (char32_t{p[i] & 0x1Fu} << 6) | (p[i + 1] & 0x3Fu);
             i += 2;
-        } else {
-            i += decodeCharacter(characters, i, encoding, character);
+            return character;
         }
-        if (!fonts_) {
-            addStandard(out, character);
-            continue;
-        }
-        // Embedded lines wait until it is known whether they need shaping.
-        piece_.push_back(character);
-        if (character >= 0x300 && !pieceShapes_ && shaper_ && shapes(character))
-            pieceShapes_ = true;
-        if (piece_.size() >= kShapedPiece) flushPiece(out, false);
     }
+    char32_t character;
+    i += decodeCharacter(characters, i, encoding, character);
+    return character;
+}
+
+}  // namespace
+
+// Codes of characters already known go into a run of their own, handed to
+// out in one piece.
+struct ShownLines::CodeRun {
+    char bytes[1024];
+    std::size_t used = 0;
+    void flush(std::string& out) {
+        out.append(bytes, used);
+        used = 0;
+    }
+};
+
+inline bool ShownLines::addKnown(std::string& out, char32_t character, CodeRun& run) {
+    if (character >= known_.size()) return false;
+    const Known& known = known_[character];
+    if (known.font != currentFont_ || known.move != 0 || mode_ == Mode::Pending) return false;
+    x_ += known.advance;
+    columns_ += static_cast<std::uint64_t>(known.columns);
+    if (planning_) return true;
+    const std::uint16_t code = known.code;
+    run.bytes[run.used] = kHexDigits[code >> 12];
+    run.bytes[run.used + 1] = kHexDigits[(code >> 8) & 0xF];
+    run.bytes[run.used + 2] = kHexDigits[(code >> 4) & 0xF];
+    run.bytes[run.used + 3] = kHexDigits[code & 0xF];
+    run.used += 4;
+    if (run.used == sizeof run.bytes) run.flush(out);
+    return true;
+}
+
+void ShownLines::add(std::string& out, std::string_view characters, SourceEncoding encoding) {
+    const std::size_t n = characters.size();
+    if (!fonts_) {
+        for (std::size_t i = 0; i < n;) addStandard(out, nextCharacter(characters, i, encoding));
+        return;
+    }
+    if (shaping_) {
+        for (std::size_t i = 0; i < n;) addToPiece(out, nextCharacter(characters, i, encoding));
+        return;
+    }
+    // Most lines need no shaping: they are written as they come, and their
+    // first bytes kept so that the line can be taken back and shaped whole
+    // when a character needing it turns up. A character with a known code
+    // never needs it: codes are only given to characters written one by one.
+    CodeRun run;
+    for (std::size_t i = 0; i < n;) {
+        const std::size_t start = i;
+        const char32_t character = nextCharacter(characters, i, encoding);
+        if (addKnown(out, character, run)) continue;
+        run.flush(out);
+        if (character >= 0x300 && shaper_ && shapes(character)) {
+            startShaping(out, characters, start, encoding);
+            return;
+        }
+        addEmbedded(out, character);
+    }
+    run.flush(out);
+    if (lineSeen_ < kTakeBackLimit)
+        lineBytes_.append(characters.substr(0, std::min<std::uint64_t>(n, kTakeBackLimit - lineSeen_)));
+    lineSeen_ += n;
+}
+
+void ShownLines::startShaping(std::string& out, std::string_view characters, std::size_t from,
+                              SourceEncoding encoding) {
+    shaping_ = true;
+    piece_.clear();
+    std::string_view rest = characters.substr(from);
+    if (lineSeen_ + from < kTakeBackLimit) {
+        // Take back what the line wrote and shape it from its start.
+        lineBytes_.append(characters);
+        rest = lineBytes_;
+        out.resize(lineStart_);
+        mode_ = Mode::Pending;
+        x_ = 0;
+        columns_ = 0;
+        currentFont_ = lineStartFont_;
+        notPrintable_ = lineStartNotPrintable_;
+    } else {
+        // A line this long is shaped from where shaping starts.
+        pieceWritten_ = true;
+    }
+    lineSeen_ += characters.size();
+    for (std::size_t i = 0; i < rest.size();) addToPiece(out, nextCharacter(rest, i, encoding));
+}
+
+void ShownLines::addToPiece(std::string& out, char32_t character) {
+    piece_.push_back(character);
+    if (character >= 0x300 && !pieceShapes_ && shapes(character)) pieceShapes_ = true;
+    if (piece_.size() >= kShapedPiece) flushPiece(out, false);
 }
 
 bool ShownLines::shapes(char32_t character) {
@@ -157,45 +248,20 @@ bool ShownLines::shapes(char32_t character) {
 }
 
 void ShownLines::flushPiece(std::string& out, bool lineEnds) {
-    if (pieceShapes_)
+    if (pieceShapes_) {
         writeShaped(out, lineEnds);
-    else
-        writeEmbedded(out, piece_);
+    } else {
+        CodeRun run;
+        for (const char32_t character : piece_) {
+            if (addKnown(out, character, run)) continue;
+            run.flush(out);
+            addEmbedded(out, character);
+        }
+        run.flush(out);
+    }
     piece_.clear();
     pieceShapes_ = false;
     pieceWritten_ = true;
-}
-
-void ShownLines::writeEmbedded(std::string& out, std::u32string_view characters) {
-    // Codes of characters already known go into a run of their own, handed
-    // to out in one piece.
-    char run[1024];
-    std::size_t used = 0;
-    for (const char32_t character : characters) {
-        if (character < known_.size()) {
-            const Known& known = known_[character];
-            if (known.font == currentFont_ && known.move == 0 && mode_ != Mode::Pending) {
-                x_ += known.advance;
-                columns_ += static_cast<std::uint64_t>(known.columns);
-                if (planning_) continue;
-                const std::uint16_t code = known.code;
-                run[used] = kHexDigits[code >> 12];
-                run[used + 1] = kHexDigits[(code >> 8) & 0xF];
-                run[used + 2] = kHexDigits[(code >> 4) & 0xF];
-                run[used + 3] = kHexDigits[code & 0xF];
-                used += 4;
-                if (used == sizeof run) {
-                    out.append(run, used);
-                    used = 0;
-                }
-                continue;
-            }
-        }
-        out.append(run, used);
-        used = 0;
-        addEmbedded(out, character);
-    }
-    out.append(run, used);
 }
 
 void ShownLines::writeShaped(std::string& out, bool lineEnds) {
@@ -299,7 +365,7 @@ void ShownLines::addEmbedded(std::string& out, char32_t character) {
 }
 
 void ShownLines::endLine(std::string& out) {
-    if (fonts_) flushPiece(out, true);
+    if (shaping_) flushPiece(out, true);
     if (mode_ == Mode::Pending) out.push_back(open_);
     out.push_back(close_);
     out.append(mode_ == Mode::Array ? "] TJ" : ContentFrame::kShowOnNextLine);

@@ -30,9 +30,13 @@ struct StandardFontWidths;
 // (see shaping_need.h) is shaped whole: its glyphs are written in logical
 // order, the order the text was typed in, each moved to its visual place by
 // TJ numbers and raised or lowered by "Ts". A right-to-left line ends at
-// the right margin when it fits. A line is taken in pieces of at most
-// kShapedPiece characters, so that a line without end is never held whole;
-// such a line is shaped a piece at a time, from the left margin.
+// the right margin when it fits. Lines are written as they come and taken
+// back when a character needing shaping turns up; a line being shaped is
+// held in pieces of at most kShapedPiece characters, so that a line without
+// end is never held whole: such a line is shaped a piece at a time, from
+// where shaping started. Every decision depends on the line's characters
+// alone, never on how it reaches add(), so that every pass over a document
+// draws it alike (the fonts are written from the first).
 class ShownLines {
   public:
     // The standard font: literal strings of MacRoman bytes, escaped as in
@@ -45,6 +49,9 @@ class ShownLines {
     ShownLines(DocumentFonts& fonts, LineShaper* shaper, std::string fontSizeText, bool monospaced);
 
     static constexpr std::size_t kShapedPiece = 1 << 16;
+    // A line is taken back to be shaped whole when a character needing
+    // shaping starts within its first so many bytes.
+    static constexpr std::uint64_t kTakeBackLimit = 4 * kShapedPiece;
     // Tab stops stand every so many spaces of the font.
     static constexpr int kSpacesPerTabStop = 8;
 
@@ -58,6 +65,12 @@ class ShownLines {
     // Whole characters of the line, in the source's encoding.
     void add(std::string& out, std::string_view characters, SourceEncoding encoding);
     void endLine(std::string& out);
+    // Whether what the current line wrote so far must stay in out (it may
+    // yet be taken back to be shaped whole): out must not be handed on then.
+    // Holds for at most the line's first kTakeBackLimit bytes.
+    bool holdsLine() const noexcept {
+        return fonts_ && shaper_ && !shaping_ && lineSeen_ < kTakeBackLimit;
+    }
 
     // The widest line so far in columns of the page-measuring model: one a
     // character (a string byte in the standard font, escapes included), an
@@ -82,7 +95,11 @@ class ShownLines {
   private:
     void addStandard(std::string& out, char32_t character);
     void addEmbedded(std::string& out, char32_t character);
-    void writeEmbedded(std::string& out, std::u32string_view characters);
+    struct CodeRun;
+    bool addKnown(std::string& out, char32_t character, CodeRun& run);
+    void startShaping(std::string& out, std::string_view characters, std::size_t from,
+                      SourceEncoding encoding);
+    void addToPiece(std::string& out, char32_t character);
     void flushPiece(std::string& out, bool lineEnds);
     void writeShaped(std::string& out, bool lineEnds);
     bool shapes(char32_t character);
@@ -116,7 +133,16 @@ class ShownLines {
     std::uint64_t columns_ = 0;
     std::uint64_t widestColumns_ = 0;
     std::uint64_t notPrintable_ = 0;
-    // The line's characters not yet written, and whether one needs shaping.
+    // The current line as it began, to take it back when it turns out to
+    // need shaping: where it starts in out, in which font, and its bytes.
+    std::size_t lineStart_ = 0;
+    std::size_t lineStartFont_ = 0;
+    std::uint64_t lineStartNotPrintable_ = 0;
+    std::uint64_t lineSeen_ = 0;  // bytes of the line so far
+    std::string lineBytes_;       // the first kTakeBackLimit of them
+    // Once a line is being shaped: its characters not yet written, and
+    // whether one needs shaping.
+    bool shaping_ = false;
     std::u32string piece_;
     bool pieceShapes_ = false;
     bool pieceWritten_ = false;  // of the current line
