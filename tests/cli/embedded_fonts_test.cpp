@@ -119,15 +119,20 @@ TEST(EmbeddedFonts, CourierKeepsColumnsAligned) {
 // Generated sources over Latin with the euro sign, Greek, Cyrillic, box
 // drawing, Han and kana, combining accents, tabs, the characters PDF strings
 // and older extraction treated specially, and characters that share a glyph
-// (the angstrom sign and A with ring): each comes back exactly, in both
-// layouts, and every file passes qpdf.
+// (the angstrom sign and A with ring), and pieces of lines that need
+// shaping: each comes back exactly, in both layouts, and every file passes
+// qpdf.
 TEST(EmbeddedFonts, GeneratedSourcesComeBackExactly) {
     const std::vector<std::string> pieces = {
-        "a",      "Z",      " ",      "\t",     "\\",     "(",      ")",      "#$%",    "#$&",
-        "BT",     " ET ",   "GET",    "\u20AC", "\u00E9", "\u00DF", "\u0161", "\u0142", "\u03A9",
-        "\u03B1", "\u0416", "\u044F", "\u2500", "\u2502", "\u250C", "\u4E2D", "\u6587", "\u3072",
-        "\u30AB", "\u0301", "\u0308", "\u212B", "\u00C5", "'",      "<41>",   "[x] TJ", "\u2014",
-        "%",      "\u00A0", "\u200B", "\x01",   "\u00BD", "\u2603", "\uFF21", "/F2",    "\r"};
+        "a", "Z", " ", "\t", "\\", "(", ")", "#$%", "#$&", "BT", " ET ", "GET", "\u20AC", "\u00E9",
+        "\u00DF", "\u0161", "\u0142", "\u03A9", "\u03B1", "\u0416", "\u044F", "\u2500", "\u2502",
+        "\u250C", "\u4E2D", "\u6587", "\u3072", "\u30AB", "\u0301", "\u0308", "\u212B", "\u00C5",
+        "'", "<41>", "[x] TJ", "\u2014", "%", "\u00A0", "\u200B", "\x01", "\u00BD", "\u2603",
+        "\uFF21", "/F2", "\r",
+        // Lines that need shaping: Arabic (lam-alef), Hebrew, Devanagari,
+        // a direction override.
+        "\u0644\u0627", "\u0645\u0631\u062D\u0628\u0627", "\u05E9\u05DC\u05D5\u05DD",
+        "\u0915\u093F", "\u202E", "123"};
     std::mt19937 random(1414);
     TempDir dir;
     std::filesystem::create_directory(dir.file("back"));

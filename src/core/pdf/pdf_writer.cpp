@@ -47,6 +47,7 @@ class FontObjects {
         : settings_(s), fonts_(fonts), f1Number_(f1Number), firstAfter_(lastObject + 1) {
         if (!fonts_) return;
         f1Text_ = firstFontObjects().front().text;
+        fontCount_ = fonts_->fonts().size();
     }
 
     // The /Font dictionary's entries of the page resources.
@@ -82,6 +83,9 @@ class FontObjects {
         const std::vector<FontObject> first = firstFontObjects();
         if (first.front().text != f1Text_)
             throw std::logic_error("the first font changed while the pages were written");
+        // The page resources, written first, name every font.
+        if (fonts_->fonts().size() != fontCount_)
+            throw std::logic_error("a font was added while the pages were written");
         for (std::size_t i = 1; i < first.size(); ++i) writeObject(first[i].text);
         for (std::size_t k = 1; k < fonts_->fonts().size(); ++k) {
             const int type0 = static_cast<int>(type0Number(k));
@@ -108,6 +112,7 @@ class FontObjects {
     std::uint64_t f1Number_;
     std::uint64_t firstAfter_;
     std::string f1Text_;
+    std::size_t fontCount_ = 0;
     std::vector<std::uint64_t> offsets_;
 };
 

@@ -206,7 +206,8 @@ void ShownLines::add(std::string& out, std::string_view characters, SourceEncodi
     }
     run.flush(out);
     if (lineSeen_ < kTakeBackLimit)
-        lineBytes_.append(characters.substr(0, std::min<std::uint64_t>(n, kTakeBackLimit - lineSeen_)));
+        lineBytes_.append(
+            characters.substr(0, std::min<std::uint64_t>(n, kTakeBackLimit - lineSeen_)));
     lineSeen_ += n;
 }
 

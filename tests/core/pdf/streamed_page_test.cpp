@@ -51,6 +51,12 @@ TEST(StreamedPage, IsWrittenByteForByteAsAHeldPage) {
     for (std::size_t shift = 1; shift <= 4; ++shift)
         texts.push_back("x\n" + filler.substr(shift) + "\xF0\x9F\x98\x80(\xC3\xA9\r\n" + filler +
                         "\\\n\xE2\x82\xAC");
+    // Lines that need shaping: from their start, after a long prefix (taken
+    // back whole), after a longer one (shaped from there on), and long
+    // enough to be shaped in pieces.
+    const std::string arabic = "\u0645\u0631\u062D\u0628\u0627 \u0644\u0627 ";
+    texts.push_back(arabic + std::string(100000, 'b') + "\n\u05D0 123\n\u0915\u093F\tx\n");
+    texts.push_back(filler.substr(0, 200000) + arabic + "\n" + filler + arabic + "\n" + arabic);
     for (const std::string& text : texts) {
         SCOPED_TRACE(text.size());
         testing::writeBytes(dir.file("s.txt"), text);
