@@ -48,7 +48,7 @@ class ShownLines {
     // one glyph per character.
     ShownLines(DocumentFonts& fonts, LineShaper* shaper, std::string fontSizeText, bool monospaced);
 
-    static constexpr std::size_t kShapedPiece = 1 << 16;
+    static constexpr std::size_t kShapedPiece = 1 << 14;
     // A line is taken back to be shaped whole when a character needing
     // shaping starts within its first so many bytes.
     static constexpr std::uint64_t kTakeBackLimit = 4 * kShapedPiece;
