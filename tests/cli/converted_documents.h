@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "support/plain_text.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
@@ -21,15 +22,6 @@ inline std::string configFor(const std::string& font, bool selfAdapting = false)
     return "A4  [595,842]\n" + font +
            "\n14\nBlack\nWhite\n0\n36\n36\nFALSE\nFALSE\nDefault Path\n" +
            (selfAdapting ? "TRUE" : "FALSE") + "\n";
-}
-
-inline std::string withCrLf(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
 }
 
 // Converts source.txt with the settings file and unspools the PDF into

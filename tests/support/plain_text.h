@@ -13,4 +13,16 @@ inline std::string withoutWhiteSpace(const std::string& text) {
     return out;
 }
 
+// The text with each "\n" written as CR LF, as the PDF writer and Unspool
+// end their lines.
+inline std::string withCrLf(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 20);
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
 }  // namespace leafwright::testing

@@ -8,6 +8,7 @@
 #include "core/fonts/fixed_font_provider.h"
 #include "core/fonts/font_objects.h"
 #include "core/platform/file_error.h"
+#include "support/fileless_face.h"
 
 namespace leafwright {
 namespace {
@@ -94,31 +95,9 @@ TEST(DocumentFonts, InvisibleCharactersDrawNothingInTheCurrentFont) {
     EXPECT_GT(fonts.spaceWidth(), 0);
 }
 
-// A face that draws every character with a glyph of its own number, to fill
-// a font's codes without a real font.
-class EveryCharacterFace final : public FontFace {
-  public:
-    const std::string& postScriptName() const override { return name_; }
-    GlyphId glyphFor(char32_t character) const override { return character; }
-    int advanceWidth(GlyphId) const override { return 500; }
-    FontMetrics metrics() const override { return {}; }
-    FontSubset subset(const std::vector<GlyphId>&) const override { return {}; }
-
-  private:
-    std::string name_ = "Every";
-};
-
-class EveryCharacterProvider final : public FontProvider {
-  public:
-    const FontFace* faceFor(std::string_view) override { return &face_; }
-    const FontFace* fallbackFor(std::string_view, char32_t) override { return nullptr; }
-
-  private:
-    EveryCharacterFace face_;
-};
-
 TEST(DocumentFonts, AFontWhoseCodesRunOutContinuesInAnotherFontOfTheSameFace) {
-    EveryCharacterProvider provider;
+    // A glyph for every character, to fill a font's codes without a real font.
+    testing::FilelessProvider provider(testing::FilelessFace(0x110000));
     DocumentFonts fonts(provider, "Courier");
     const char32_t count = 70000;
     for (char32_t c = 0x20000; c < 0x20000 + count; ++c) ASSERT_TRUE(fonts.show(c));

@@ -12,6 +12,7 @@
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/font_objects.h"
 #include "core/fonts/hex_text.h"
+#include "support/plain_text.h"
 
 namespace leafwright::testing {
 
@@ -19,16 +20,6 @@ struct FontTestDocument {
     std::string pdf;               // the file's bytes, CR LF line ends
     std::size_t notPrintable = 0;  // characters shown as "?"
 };
-
-inline std::string withCrLf(const std::string& text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 20);
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
 
 inline FontTestDocument buildFontTestDocument(FontProvider& provider, const std::string& baseFont,
                                               const std::vector<std::u32string>& lines) {

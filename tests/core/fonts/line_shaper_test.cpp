@@ -7,6 +7,7 @@
 
 #include "core/fonts/fixed_font_provider.h"
 #include "core/fonts/shaping_need.h"
+#include "support/fileless_face.h"
 
 namespace leafwright {
 namespace {
@@ -196,31 +197,8 @@ TEST_F(LineShaperTest, EveryLineComesBackInTypedOrderFromItsGlyphs) {
     EXPECT_TRUE(shaper.shape(U"").glyphs.empty());
 }
 
-// A face with no font file: every letter below U+0800 has a glyph (its code
-// point) 500 wide.
-class FilelessFace final : public FontFace {
-  public:
-    const std::string& postScriptName() const override { return name_; }
-    GlyphId glyphFor(char32_t c) const override { return c < 0x800 ? c : 0; }
-    int advanceWidth(GlyphId) const override { return 500; }
-    FontMetrics metrics() const override { return {}; }
-    FontSubset subset(const std::vector<GlyphId>&) const override { return {}; }
-
-  private:
-    std::string name_ = "Fileless";
-};
-
-class FilelessProvider final : public FontProvider {
-  public:
-    const FontFace* faceFor(std::string_view) override { return &face_; }
-    const FontFace* fallbackFor(std::string_view, char32_t) override { return nullptr; }
-
-  private:
-    FilelessFace face_;
-};
-
 TEST(LineShaperWithoutFontFile, DrawsOneGlyphPerCharacterInBidirectionalOrder) {
-    FilelessProvider provider;
+    testing::FilelessProvider provider;  // every letter below U+0800, 500 wide
     LineShaper shaper(provider, "Courier", kTabStop);
     const ShapedLine line = shaper.shape(U"\u05D0\u05D1 ab");
     ASSERT_EQ(line.glyphs.size(), 5u);

@@ -5,10 +5,10 @@
 #include <thread>
 
 #include "converted_text.h"
-#include "core/fonts/font_provider.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/text_measure.h"
 #include "pdf_expectations.h"
+#include "support/fileless_face.h"
 
 namespace leafwright {
 namespace {
@@ -100,38 +100,15 @@ TEST(SelfAdaptingLayout, LeftMarginAndTopMarginPlaceTheText) {
     EXPECT_NE(pdf.find("1 0 0 1 0 31 Tm"), std::string::npos);
 }
 
-// A face without a font file whose Hebrew letters are 3 em wide and whose
-// other characters are half an em.
-class WideHebrewFace final : public FontFace {
-  public:
-    const std::string& postScriptName() const override { return name_; }
-    GlyphId glyphFor(char32_t c) const override { return c < 0x800 ? c : 0; }
-    int advanceWidth(GlyphId glyph) const override {
-        return glyph >= 0x5D0 && glyph <= 0x5EA ? 3000 : 500;
-    }
-    FontMetrics metrics() const override { return {}; }
-    FontSubset subset(const std::vector<GlyphId>&) const override { return {}; }
-
-  private:
-    std::string name_ = "WideHebrew";
-};
-
-class WideHebrewProvider final : public FontProvider {
-  public:
-    const FontFace* faceFor(std::string_view) override { return &face_; }
-    const FontFace* fallbackFor(std::string_view, char32_t) override { return nullptr; }
-
-  private:
-    WideHebrewFace face_;
-};
-
 // A shaped line is as wide as the larger of its columns and its drawn
 // width (+ 1 point); lines that are not shaped count their columns only.
 TEST(SelfAdaptingLayout, ShapedLineIsAsWideAsItIsDrawn) {
     auto widthFor = [](const std::string& text) {
         TempDir dir;
         writeBytes(dir.file("source.txt"), text);
-        WideHebrewProvider provider;
+        // Hebrew letters 3 em wide, the other characters half an em.
+        testing::FilelessProvider provider(testing::FilelessFace(
+            0x800, [](GlyphId glyph) { return glyph >= 0x5D0 && glyph <= 0x5EA ? 3000 : 500; }));
         ConversionSettings settings = selfAdapting();
         convertSource(dir.file("source.txt"), dir.file("source.pdf"), settings, {}, &provider);
         return settings.pageWidthValue;

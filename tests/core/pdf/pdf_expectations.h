@@ -12,17 +12,9 @@
 
 #include "core/settings/conversion_settings.h"
 #include "support/pdf_structure.h"
+#include "support/plain_text.h"
 
 namespace leafwright::testing {
-
-inline std::string crlf(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
 
 // The content stream text (with "\n" line ends) of one page.
 inline std::string expectedContent(const ConversionSettings& s,
@@ -44,7 +36,7 @@ inline std::size_t expectedStreamLength(const ConversionSettings& s, const std::
 
 class ExpectedDocument {
   public:
-    void add(const std::string& text) { bytes_ += crlf(text); }
+    void add(const std::string& text) { bytes_ += withCrLf(text); }
     void object(const std::string& text) {
         offsets_.push_back(bytes_.size());
         add(text);
