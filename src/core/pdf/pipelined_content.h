@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "core/pdf/content_pipe.h"
+#include "core/pdf/page_content.h"
+#include "core/pdf/paginated_layout.h"
+#include "core/pdf/pdf_writer.h"
+#include "core/platform/text_file_reader.h"
+#include "core/platform/text_file_writer.h"
+
+namespace leafwright {
+
+// Page contents made on a thread of their own while the calling thread
+// writes the document around them, so that a large source keeps two cores
+// busy. The making runs exactly as it would on the calling thread (same
+// reads, same checks, same bytes), for the run of the calling thread: a
+// cancelled run stops it too. Destroying the object before the making is
+// done stops it and waits for it.
+class PipelinedContent {
+  public:
+    // make(pipe) puts every length and content byte, in order.
+    explicit PipelinedContent(std::function<void(ContentPipe&)> make,
+                              std::size_t batchBytes = ContentPipe::kBatchBytes);
+    ~PipelinedContent();
+    PipelinedContent(const PipelinedContent&) = delete;
+    PipelinedContent& operator=(const PipelinedContent&) = delete;
+
+    std::uint64_t takeLength() { return pipe_.takeLength(); }
+    // Writes the next `count` content bytes.
+    void writeBytes(TextFileWriter& out, std::uint64_t count);
+    // Waits for the making to end and throws what it failed with: the
+    // checks it makes after its last bytes (a source that changed) must
+    // hold before the document may be finished.
+    void finish() { pipe_.awaitClose(); }
+
+  private:
+    ContentPipe pipe_;
+    std::thread thread_;
+};
+
+// The pages of a PaginatedPages made on a thread of their own (see
+// PipelinedContent), handed out as it would hand them out itself.
+class PipelinedPages : public PageSequence {
+  public:
+    // made must outlive this object and be used by nothing else meanwhile.
+    explicit PipelinedPages(PaginatedPages& made,
+                            std::size_t batchBytes = ContentPipe::kBatchBytes);
+
+    std::size_t pageCount() const override { return pageCount_; }
+    std::uint64_t nextStreamLength() override;
+    void writeContent(TextFileWriter& out) override;
+
+  private:
+    std::size_t pageCount_;
+    std::size_t pagesWritten_ = 0;
+    std::uint64_t streamLength_ = 0;
+    PipelinedContent content_;
+};
+
+// The pages of a PaginatedPages made by two threads, each through a reader
+// of its own: the calling thread makes the first run of pagesPerRun pages
+// and writes it while the other thread makes the second, and so on, each
+// moving past the other's runs. Both make their pages as one thread would
+// and check the source the same way, so the bytes are those of one thread.
+class AlternatingPages : public PageSequence {
+  public:
+    // mine must outlive this object and be used by nothing else meanwhile;
+    // it must not draw with ShownLines (its pages are plain strings).
+    AlternatingPages(PaginatedPages& mine, std::unique_ptr<TextFileReader> otherReader,
+                     std::size_t pagesPerRun, std::size_t batchBytes = ContentPipe::kBatchBytes);
+
+    std::size_t pageCount() const override { return pageCount_; }
+    std::uint64_t nextStreamLength() override;
+    void writeContent(TextFileWriter& out) override;
+
+  private:
+    bool madeByOther(std::size_t page) const { return page / pagesPerRun_ % 2 == 1; }
+
+    PaginatedPages& mine_;
+    std::unique_ptr<TextFileReader> otherReader_;
+    PaginatedPages other_;
+    std::size_t pageCount_;
+    std::size_t pagesPerRun_;
+    std::size_t pagesWritten_ = 0;
+    std::uint64_t streamLength_ = 0;
+    PipelinedContent content_;  // last: its thread ends before the rest goes
+};
+
+}  // namespace leafwright

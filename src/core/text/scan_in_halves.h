@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string_view>
+
+#include "core/platform/text_file_reader.h"
+
+namespace leafwright {
+
+// The offset right after the first line feed at or after `from`, read
+// through reader; 0 when there is none.
+std::uint64_t lineStartAfter(TextFileReader& reader, std::uint64_t from);
+
+// Runs work on a thread of its own for the run of the calling thread (a
+// cancelled run stops it too) until join(), which throws what it failed
+// with. Destroying it waits for the work.
+class WorkAlongside {
+  public:
+    explicit WorkAlongside(std::function<void()> work);
+    ~WorkAlongside();
+    WorkAlongside(const WorkAlongside&) = delete;
+    WorkAlongside& operator=(const WorkAlongside&) = delete;
+    void join();
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+// Scans the bytes of a file as one scan of all of them would (a Scan has
+// add, startAfterALine and merge, as RawTextScan), on two threads: the part
+// up to the first line start past the middle on this one, the rest on
+// another through a second reader of the file. Returns false, having read
+// nothing, when reader.scanThreads() is one, the file has no such line start
+// or no second reader can be had.
+template <typename Scan>
+bool scanInHalves(TextFileReader& reader, Scan& scan) {
+    if (reader.scanThreads() < 2) return false;
+    std::unique_ptr<TextFileReader> other = reader.openAgain();
+    if (!other) return false;
+    const std::uint64_t cut = lineStartAfter(*other, reader.size() / 2);
+    if (cut == 0) return false;
+    other->seek(cut);
+    Scan rest;
+    rest.startAfterALine();
+    WorkAlongside far([&] {
+        std::string_view block;
+        while (other->readBlock(block)) rest.add(block);
+    });
+    reader.rewind();
+    std::uint64_t scanned = 0;
+    std::string_view block;
+    while (scanned < cut && reader.readBlock(block)) {
+        block = block.substr(0, cut - scanned);
+        scan.add(block);
+        scanned += block.size();
+    }
+    far.join();
+    // A text that ends before the cut (at a 0x1A) has no rest.
+    if (scanned == cut) scan.merge(rest);
+    return true;
+}
+
+}  // namespace leafwright
