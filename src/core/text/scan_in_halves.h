@@ -9,9 +9,9 @@
 
 namespace leafwright {
 
-// The offset right after the first line feed at or after `from`, read
-// through reader; 0 when there is none.
-std::uint64_t lineStartAfter(TextFileReader& reader, std::uint64_t from);
+// The offset right after the first line feed at or after `from` and before
+// `before`, read through reader; 0 when there is none.
+std::uint64_t lineStartAfter(TextFileReader& reader, std::uint64_t from, std::uint64_t before);
 
 // Runs work on a thread of its own for the run of the calling thread (a
 // cancelled run stops it too) until join(), which throws what it failed
@@ -33,14 +33,16 @@ class WorkAlongside {
 // add, startAfterALine and merge, as RawTextScan), on two threads: the part
 // up to the first line start past the middle on this one, the rest on
 // another through a second reader of the file. Returns false, having read
-// nothing, when reader.scanThreads() is one, the file has no such line start
-// or no second reader can be had.
+// nothing through reader, when reader.scanThreads() is one, no line starts
+// in the third quarter of the file (a text of a few long lines is scanned
+// on one thread) or no second reader can be had.
 template <typename Scan>
 bool scanInHalves(TextFileReader& reader, Scan& scan) {
     if (reader.scanThreads() < 2) return false;
     std::unique_ptr<TextFileReader> other = reader.openAgain();
     if (!other) return false;
-    const std::uint64_t cut = lineStartAfter(*other, reader.size() / 2);
+    const std::uint64_t size = reader.size();
+    const std::uint64_t cut = lineStartAfter(*other, size / 2, size / 2 + size / 4);
     if (cut == 0) return false;
     other->seek(cut);
     Scan rest;
