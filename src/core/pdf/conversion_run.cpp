@@ -39,12 +39,13 @@ bool pipelines(const SourceThreads& threads, const TextFileReader& source,
 }
 
 // The pages of about threads.runBytes of the source, when there are enough
-// for two runs, else 0.
+// for the second thread to make a run, else 0.
 std::size_t pagesPerRun(const SourceThreads& threads, const TextFileReader& source,
                         std::size_t pageCount) {
     const std::uint64_t size = std::max<std::uint64_t>(source.size(), 1);
     const std::uint64_t perRun = std::max<std::uint64_t>(1, threads.runBytes * pageCount / size);
-    return perRun * 2 <= pageCount ? static_cast<std::size_t>(perRun) : 0;
+    const bool runsForBoth = perRun * (AlternatingPages::kRunsMine + 1) <= pageCount;
+    return runsForBoth ? static_cast<std::size_t>(perRun) : 0;
 }
 
 void writePagesOnTwoThreads(TextFileWriter& output, const ConversionSettings& settings,

@@ -40,8 +40,8 @@ struct ConversionOutcome {
 
 // How many threads converting one source may use. With two or more, a
 // source of at least pipelineFrom bytes written with the standard font is
-// made on two: on fixed pages, each thread makes every other run of pages of
-// about runBytes of the source (AlternatingPages); on one page, or pages too
+// made on two: on fixed pages, the threads make runs of pages of about
+// runBytes of the source in turn (AlternatingPages); on one page, or pages too
 // few for two runs, the second thread makes the content while the first
 // writes the document (PipelinedContent). The bytes are those of one
 // thread. A run that converts several files at once gives each one thread.

@@ -63,12 +63,17 @@ class PipelinedPages : public PageSequence {
 };
 
 // The pages of a PaginatedPages made by two threads, each through a reader
-// of its own: the calling thread makes the first run of pagesPerRun pages
-// and writes it while the other thread makes the second, and so on, each
-// moving past the other's runs. Both make their pages as one thread would
-// and check the source the same way, so the bytes are those of one thread.
+// of its own, in runs of pagesPerRun pages: of every kRunsInTurn runs, the
+// calling thread makes the first kRunsMine and writes them, the other
+// thread makes the rest meanwhile, and each moves past the other's runs.
+// The calling thread also writes the whole document, so it takes fewer.
+// Both make their pages as one thread would and check the source the same
+// way, so the bytes are those of one thread.
 class AlternatingPages : public PageSequence {
   public:
+    static constexpr std::size_t kRunsInTurn = 5;
+    static constexpr std::size_t kRunsMine = 2;
+
     // mine must outlive this object and be used by nothing else meanwhile;
     // it must not draw with ShownLines (its pages are plain strings).
     AlternatingPages(PaginatedPages& mine, std::unique_ptr<TextFileReader> otherReader,
@@ -79,7 +84,9 @@ class AlternatingPages : public PageSequence {
     void writeContent(TextFileWriter& out) override;
 
   private:
-    bool madeByOther(std::size_t page) const { return page / pagesPerRun_ % 2 == 1; }
+    bool madeByOther(std::size_t page) const {
+        return page / pagesPerRun_ % kRunsInTurn >= kRunsMine;
+    }
 
     PaginatedPages& mine_;
     std::unique_ptr<TextFileReader> otherReader_;

@@ -34,15 +34,17 @@ class WorkAlongside {
 // up to the first line start past the middle on this one, the rest on
 // another through a second reader of the file. Returns false, having read
 // nothing through reader, when reader.scanThreads() is one, no line starts
-// in the third quarter of the file (a text of a few long lines is scanned
-// on one thread) or no second reader can be had.
+// in the few MB past the middle (a text of very long lines is scanned on
+// one thread) or no second reader can be had.
+inline constexpr std::uint64_t kLineStartSearch = 4 << 20;
+
 template <typename Scan>
 bool scanInHalves(TextFileReader& reader, Scan& scan) {
     if (reader.scanThreads() < 2) return false;
     std::unique_ptr<TextFileReader> other = reader.openAgain();
     if (!other) return false;
-    const std::uint64_t size = reader.size();
-    const std::uint64_t cut = lineStartAfter(*other, size / 2, size / 2 + size / 4);
+    const std::uint64_t middle = reader.size() / 2;
+    const std::uint64_t cut = lineStartAfter(*other, middle, middle + kLineStartSearch);
     if (cut == 0) return false;
     other->seek(cut);
     Scan rest;
