@@ -82,7 +82,7 @@ void RawTextScan::merge(const RawTextScan& rest) {
     lineFeeds_ += rest.lineFeeds_;
     bytes_ += rest.bytes_;
     if (rest.bytes_ > 0) endsWithLineFeed_ = rest.endsWithLineFeed_;
-    utf8_ = utf8_ && isWellFormed(characters_.waiting()) && rest.utf8_;
+    utf8_ = utf8_ && rest.utf8_;
     characters_ = rest.characters_;
     wholeBytes_ += rest.wholeBytes_;
     hasTab_ = hasTab_ || rest.hasTab_;
