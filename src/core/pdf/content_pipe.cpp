@@ -10,8 +10,8 @@ ContentPipe::ContentPipe(std::size_t batchBytes, std::size_t batchesWaiting)
     : batchBytes_(std::max<std::size_t>(batchBytes, 1)),
       batchesWaiting_(std::max<std::size_t>(batchesWaiting, 1)) {}
 
-void ContentPipe::putLength(std::uint64_t streamLength) {
-    filling_.lengths.push_back(streamLength);
+void ContentPipe::putNumber(std::uint64_t number) {
+    filling_.numbers.push_back(number);
 }
 
 // A batch never grows past batchBytes: longer bytes are cut across batches.
@@ -26,7 +26,7 @@ void ContentPipe::putBytes(std::string_view bytes) {
 }
 
 void ContentPipe::flush() {
-    if (!filling_.bytes.empty() || !filling_.lengths.empty()) handOver();
+    if (!filling_.bytes.empty() || !filling_.numbers.empty()) handOver();
 }
 
 void ContentPipe::handOver() {
@@ -46,7 +46,7 @@ void ContentPipe::handOver() {
 
 void ContentPipe::close(std::exception_ptr failure) noexcept {
     std::lock_guard lock(mutex_);
-    if (!filling_.bytes.empty() || !filling_.lengths.empty())
+    if (!filling_.bytes.empty() || !filling_.numbers.empty())
         waiting_.push_back(std::move(filling_));
     failure_ = std::move(failure);
     closed_ = true;
@@ -62,26 +62,27 @@ void ContentPipe::takeNextBatch() {
         throw std::logic_error("page contents ended before they were all written");
     }
     current_.bytes.clear();
-    current_.lengths.clear();
+    current_.numbers.clear();
     if (spare_.size() < 2) spare_.push_back(std::move(current_));
     current_ = std::move(waiting_.front());
     waiting_.pop_front();
-    bytesTaken_ = lengthsTaken_ = 0;
+    bytesTaken_ = numbersTaken_ = 0;
     changed_.notify_all();
 }
 
-std::uint64_t ContentPipe::takeLength() {
-    // A length is put before the bytes it measures, so a batch whose lengths
-    // are taken holds no bytes still wanted, unless the making side handed
-    // over other bytes than it measured; its failure follows them then.
-    while (lengthsTaken_ == current_.lengths.size()) {
+std::uint64_t ContentPipe::takeNumber() {
+    // A number is put before the bytes that follow it (a length before the
+    // content it measures), so a batch whose numbers are taken holds no bytes
+    // still wanted, unless the making side handed over other bytes than it
+    // measured; its failure follows them then.
+    while (numbersTaken_ == current_.numbers.size()) {
         if (bytesTaken_ != current_.bytes.size()) {
             awaitClose();
             throw std::logic_error("page contents do not match their lengths");
         }
         takeNextBatch();
     }
-    return current_.lengths[lengthsTaken_++];
+    return current_.numbers[numbersTaken_++];
 }
 
 void ContentPipe::takeBytes(std::uint64_t count,

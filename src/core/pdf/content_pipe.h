@@ -14,14 +14,15 @@
 namespace leafwright {
 
 // Carries page contents from the thread that makes them to the thread that
-// writes them: each page's stream length, then its content bytes, all in
-// the order made. They travel in batches of about batchBytes, and the
+// writes them: numbers (each page's stream length before its content, and
+// whatever else the two sides agree on) and content bytes, all in the order
+// made. They travel in batches of about batchBytes, and the
 // making side waits while batchesWaiting full batches are not yet taken, so
 // the memory used stays the same however long the source.
 class ContentPipe {
   public:
     static constexpr std::size_t kBatchBytes = 1 << 18;
-    static constexpr std::size_t kBatchesWaiting = 8;
+    static constexpr std::size_t kBatchesWaiting = 16;
 
     // Thrown on the making side once the writing side gave up.
     struct Abandoned {};
@@ -32,7 +33,7 @@ class ContentPipe {
     ContentPipe& operator=(const ContentPipe&) = delete;
 
     // The making side. Both throw Abandoned once the writing side gave up.
-    void putLength(std::uint64_t streamLength);
+    void putNumber(std::uint64_t number);
     void putBytes(std::string_view bytes);
     // Hands over what was put so far without waiting for a full batch, when
     // the making side turns to other work for a while.
@@ -41,10 +42,10 @@ class ContentPipe {
     // thrown on the writing side once it has taken everything before it.
     void close(std::exception_ptr failure = nullptr) noexcept;
 
-    // The writing side: the next stream length, and the next `count` bytes,
+    // The writing side: the next number, and the next `count` bytes,
     // handed to write in pieces. Each waits for what it needs; it throws the
     // making side's failure when that side ended without handing it over.
-    std::uint64_t takeLength();
+    std::uint64_t takeNumber();
     void takeBytes(std::uint64_t count, const std::function<void(std::string_view)>& write);
     // Waits until the making side is done, dropping whatever it still
     // hands over, and throws its failure, if any.
@@ -55,7 +56,7 @@ class ContentPipe {
   private:
     struct Batch {
         std::string bytes;
-        std::vector<std::uint64_t> lengths;
+        std::vector<std::uint64_t> numbers;
     };
 
     void handOver();
@@ -76,7 +77,7 @@ class ContentPipe {
     Batch filling_;
     Batch current_;
     std::size_t bytesTaken_ = 0;
-    std::size_t lengthsTaken_ = 0;
+    std::size_t numbersTaken_ = 0;
 };
 
 }  // namespace leafwright

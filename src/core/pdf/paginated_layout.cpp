@@ -100,6 +100,12 @@ void PaginatedPages::skipPage() {
     if (++pagesMade_ == pageCount_) source_.expectEnd();
 }
 
+void PaginatedPages::moveToPage(std::size_t page, SourceText::Position start) {
+    source_.returnTo(start);
+    pagesMade_ = page;
+    if (pagesMade_ == pageCount_) source_.expectEnd();
+}
+
 PaginatedPages layOutPages(TextFileReader& source, const ConversionSettings& settings,
                            const LineDrawingChoice& chooseDrawing) {
     std::int64_t capacity = lineCapacity(settings);

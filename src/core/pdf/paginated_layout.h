@@ -51,6 +51,10 @@ class PaginatedPages : public PageSequence {
     // Moves past the next page without making it, for a reader that makes
     // only some of the pages; throws like writeContent.
     void skipPage();
+    // Where the next page starts in the source, and the move to a later
+    // page found to start there by another reader of the same file.
+    SourceText::Position nextPageStart() const { return source_.position(); }
+    void moveToPage(std::size_t page, SourceText::Position start);
     std::uint64_t lineCount() const noexcept { return source_.summary().lineCount; }
 
   private:

@@ -39,14 +39,14 @@ PipelinedPages::PipelinedPages(PaginatedPages& made, std::size_t batchBytes)
           [&made](ContentPipe& pipe) {
               const auto put = [&](std::string_view bytes) { pipe.putBytes(bytes); };
               for (std::size_t page = 0; page < made.pageCount(); ++page) {
-                  pipe.putLength(made.nextStreamLength());
+                  pipe.putNumber(made.nextStreamLength());
                   made.handContent(put);
               }
           },
           batchBytes) {}
 
 std::uint64_t PipelinedPages::nextStreamLength() {
-    streamLength_ = content_.takeLength();
+    streamLength_ = content_.takeNumber();
     return streamLength_;
 }
 
@@ -71,30 +71,36 @@ AlternatingPages::AlternatingPages(PaginatedPages& mine,
                       other_.skipPage();
                       continue;
                   }
-                  pipe.putLength(other_.nextStreamLength());
+                  pipe.putNumber(other_.nextStreamLength());
                   other_.handContent(put);
-                  // The end of a run: the writing side needs it before this
-                  // thread comes back from skipping the next one.
-                  if (madeByOther(page + 1) != madeByOther(page)) pipe.flush();
+                  if (!endsOthersRun(page)) continue;
+                  // Where the next run starts; and the writing side needs
+                  // this run before this thread comes back from the next.
+                  const SourceText::Position next = other_.nextPageStart();
+                  pipe.putNumber(next.offset);
+                  pipe.putNumber(next.lines);
+                  pipe.flush();
               }
           },
           batchBytes) {}
 
 std::uint64_t AlternatingPages::nextStreamLength() {
-    if (madeByOther(pagesWritten_)) {
-        mine_.skipPage();
-        streamLength_ = content_.takeLength();
-    } else {
-        streamLength_ = mine_.nextStreamLength();
-    }
+    streamLength_ = madeByOther(pagesWritten_) ? content_.takeNumber() : mine_.nextStreamLength();
     return streamLength_;
 }
 
 void AlternatingPages::writeContent(TextFileWriter& out) {
-    if (madeByOther(pagesWritten_))
+    if (madeByOther(pagesWritten_)) {
         content_.writeBytes(out, contentBytesOfStream(streamLength_));
-    else
+        if (endsOthersRun(pagesWritten_)) {
+            SourceText::Position next;
+            next.offset = content_.takeNumber();
+            next.lines = content_.takeNumber();
+            mine_.moveToPage(pagesWritten_ + 1, next);
+        }
+    } else {
         mine_.writeContent(out);
+    }
     if (++pagesWritten_ == pageCount_) content_.finish();
 }
 

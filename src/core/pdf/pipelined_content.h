@@ -30,7 +30,7 @@ class PipelinedContent {
     PipelinedContent(const PipelinedContent&) = delete;
     PipelinedContent& operator=(const PipelinedContent&) = delete;
 
-    std::uint64_t takeLength() { return pipe_.takeLength(); }
+    std::uint64_t takeNumber() { return pipe_.takeNumber(); }
     // Writes the next `count` content bytes.
     void writeBytes(TextFileWriter& out, std::uint64_t count);
     // Waits for the making to end and throws what it failed with: the
@@ -62,18 +62,16 @@ class PipelinedPages : public PageSequence {
     PipelinedContent content_;
 };
 
-// The pages of a PaginatedPages made by two threads, each through a reader
-// of its own, in runs of pagesPerRun pages: of every kRunsInTurn runs, the
-// calling thread makes the first kRunsMine and writes them, the other
-// thread makes the rest meanwhile, and each moves past the other's runs.
-// The calling thread also writes the whole document, so it takes fewer.
-// Both make their pages as one thread would and check the source the same
-// way, so the bytes are those of one thread.
+// The pages of a PaginatedPages made by two threads in turn, each through a
+// reader of its own, in runs of pagesPerRun pages: the calling thread makes
+// the first run and writes it while the other thread makes the second, and
+// so on. The other thread reads past the runs of the calling thread; the
+// calling thread, which also writes the whole document, moves straight to
+// where the other thread found its next run to start. Both make their
+// pages as one thread would and check the source the same way, so the bytes
+// are those of one thread.
 class AlternatingPages : public PageSequence {
   public:
-    static constexpr std::size_t kRunsInTurn = 5;
-    static constexpr std::size_t kRunsMine = 2;
-
     // mine must outlive this object and be used by nothing else meanwhile;
     // it must not draw with ShownLines (its pages are plain strings).
     AlternatingPages(PaginatedPages& mine, std::unique_ptr<TextFileReader> otherReader,
@@ -84,8 +82,10 @@ class AlternatingPages : public PageSequence {
     void writeContent(TextFileWriter& out) override;
 
   private:
-    bool madeByOther(std::size_t page) const {
-        return page / pagesPerRun_ % kRunsInTurn >= kRunsMine;
+    bool madeByOther(std::size_t page) const { return page / pagesPerRun_ % 2 == 1; }
+    // The last page of one of the other thread's runs.
+    bool endsOthersRun(std::size_t page) const {
+        return madeByOther(page) && (page + 1 == pageCount_ || !madeByOther(page + 1));
     }
 
     PaginatedPages& mine_;
