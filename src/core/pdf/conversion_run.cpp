@@ -44,7 +44,7 @@ std::size_t pagesPerRun(const SourceThreads& threads, const TextFileReader& sour
                         std::size_t pageCount) {
     const std::uint64_t size = std::max<std::uint64_t>(source.size(), 1);
     const std::uint64_t perRun = std::max<std::uint64_t>(1, threads.runBytes * pageCount / size);
-    const bool runsForBoth = perRun * 2 <= pageCount;
+    const bool runsForBoth = perRun * (AlternatingPages::kRunsMine + 1) <= pageCount;
     return runsForBoth ? static_cast<std::size_t>(perRun) : 0;
 }
 

@@ -74,8 +74,9 @@ AlternatingPages::AlternatingPages(PaginatedPages& mine,
                   pipe.putNumber(other_.nextStreamLength());
                   other_.handContent(put);
                   if (!endsOthersRun(page)) continue;
-                  // Where the next run starts; and the writing side needs
-                  // this run before this thread comes back from the next.
+                  // Where the calling thread's next run starts; and the
+                  // writing side needs these runs before this thread comes
+                  // back from reading past that one.
                   const SourceText::Position next = other_.nextPageStart();
                   pipe.putNumber(next.offset);
                   pipe.putNumber(next.lines);

@@ -63,15 +63,19 @@ class PipelinedPages : public PageSequence {
 };
 
 // The pages of a PaginatedPages made by two threads in turn, each through a
-// reader of its own, in runs of pagesPerRun pages: the calling thread makes
-// the first run and writes it while the other thread makes the second, and
-// so on. The other thread reads past the runs of the calling thread; the
-// calling thread, which also writes the whole document, moves straight to
-// where the other thread found its next run to start. Both make their
-// pages as one thread would and check the source the same way, so the bytes
-// are those of one thread.
+// reader of its own, in runs of pagesPerRun pages: of every kRunsInTurn
+// runs, the calling thread makes the first kRunsMine and writes them while
+// the other thread makes the rest. The other thread reads past the runs of
+// the calling thread; the calling thread, which also writes the whole
+// document and so takes fewer runs, moves straight to where the other
+// thread found its next run to start. Both make their pages as one thread
+// would and check the source the same way, so the bytes are those of one
+// thread.
 class AlternatingPages : public PageSequence {
   public:
+    static constexpr std::size_t kRunsInTurn = 7;
+    static constexpr std::size_t kRunsMine = 3;
+
     // mine must outlive this object and be used by nothing else meanwhile;
     // it must not draw with ShownLines (its pages are plain strings).
     AlternatingPages(PaginatedPages& mine, std::unique_ptr<TextFileReader> otherReader,
@@ -82,8 +86,10 @@ class AlternatingPages : public PageSequence {
     void writeContent(TextFileWriter& out) override;
 
   private:
-    bool madeByOther(std::size_t page) const { return page / pagesPerRun_ % 2 == 1; }
-    // The last page of one of the other thread's runs.
+    bool madeByOther(std::size_t page) const {
+        return page / pagesPerRun_ % kRunsInTurn >= kRunsMine;
+    }
+    // The last page of the other thread's runs before the calling thread's.
     bool endsOthersRun(std::size_t page) const {
         return madeByOther(page) && (page + 1 == pageCount_ || !madeByOther(page + 1));
     }
