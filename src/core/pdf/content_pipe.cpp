@@ -63,7 +63,9 @@ void ContentPipe::takeNextBatch() {
     }
     current_.bytes.clear();
     current_.numbers.clear();
-    if (spare_.size() < 2) spare_.push_back(std::move(current_));
+    // Every batch is used again: no more are ever made than can wait at
+    // once, and fresh memory costs a page fault a page.
+    spare_.push_back(std::move(current_));
     current_ = std::move(waiting_.front());
     waiting_.pop_front();
     bytesTaken_ = numbersTaken_ = 0;
