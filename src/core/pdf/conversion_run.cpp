@@ -6,6 +6,7 @@
 
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/system_font_provider.h"
+#include "core/pdf/alternating_pages.h"
 #include "core/pdf/line_drawing.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/pdf_writer.h"

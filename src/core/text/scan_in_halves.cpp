@@ -2,12 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <exception>
-#include <optional>
-#include <thread>
-#include <utility>
-
-#include "core/platform/run_control.h"
 
 namespace leafwright {
 
@@ -23,33 +17,6 @@ std::uint64_t lineStartAfter(TextFileReader& reader, std::uint64_t from, std::ui
                    static_cast<std::uint64_t>(static_cast<const char*>(lf) - block.data()) + 1;
     }
     return 0;
-}
-
-struct WorkAlongside::State {
-    std::exception_ptr failure;
-    std::thread thread;
-};
-
-WorkAlongside::WorkAlongside(std::function<void()> work) : state_(std::make_unique<State>()) {
-    state_->thread =
-        std::thread([state = state_.get(), work = std::move(work), control = currentRunControl()] {
-            std::optional<RunControlScope> scope;
-            if (control != nullptr) scope.emplace(*control);
-            try {
-                work();
-            } catch (...) {
-                state->failure = std::current_exception();
-            }
-        });
-}
-
-WorkAlongside::~WorkAlongside() {
-    if (state_->thread.joinable()) state_->thread.join();
-}
-
-void WorkAlongside::join() {
-    state_->thread.join();
-    if (state_->failure) std::rethrow_exception(state_->failure);
 }
 
 }  // namespace leafwright

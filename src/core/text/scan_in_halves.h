@@ -1,33 +1,17 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string_view>
 
 #include "core/platform/text_file_reader.h"
+#include "core/platform/work_alongside.h"
 
 namespace leafwright {
 
 // The offset right after the first line feed at or after `from` and before
 // `before`, read through reader; 0 when there is none.
 std::uint64_t lineStartAfter(TextFileReader& reader, std::uint64_t from, std::uint64_t before);
-
-// Runs work on a thread of its own for the run of the calling thread (a
-// cancelled run stops it too) until join(), which throws what it failed
-// with. Destroying it waits for the work.
-class WorkAlongside {
-  public:
-    explicit WorkAlongside(std::function<void()> work);
-    ~WorkAlongside();
-    WorkAlongside(const WorkAlongside&) = delete;
-    WorkAlongside& operator=(const WorkAlongside&) = delete;
-    void join();
-
-  private:
-    struct State;
-    std::unique_ptr<State> state_;
-};
 
 // Scans the bytes of a file as one scan of all of them would (a Scan has
 // add, startAfterALine and merge, as RawTextScan), on two threads: the part

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "converted_text.h"
+#include "core/pdf/alternating_pages.h"
 #include "core/pdf/conversion_run.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/pipelined_content.h"
