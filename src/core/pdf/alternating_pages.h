@@ -27,7 +27,8 @@ class AlternatingPages : public PageSequence {
     static constexpr std::size_t kRunsMine = 3;
 
     // mine must outlive this object and be used by nothing else meanwhile;
-    // it must not draw with ShownLines (its pages are plain strings).
+    // its pages must be plain strings (drawn with no ShownLines): the other
+    // reader makes those only.
     AlternatingPages(PaginatedPages& mine, std::unique_ptr<TextFileReader> otherReader,
                      std::size_t pagesPerRun, std::size_t batchBytes = ContentPipe::kBatchBytes);
 

@@ -49,10 +49,13 @@ std::size_t pagesPerRun(const SourceThreads& threads, const TextFileReader& sour
     return runsForBoth ? static_cast<std::size_t>(perRun) : 0;
 }
 
+// Pages of plain strings are made by two readers in turn; others (tab stops)
+// by one thread while this one writes, since their ShownLines is one.
 void writePagesOnTwoThreads(TextFileWriter& output, const ConversionSettings& settings,
-                            PaginatedPages& pages, TextFileReader& source,
+                            PaginatedPages& pages, bool plainStrings, TextFileReader& source,
                             const SourceThreads& threads) {
-    if (const std::size_t perRun = pagesPerRun(threads, source, pages.pageCount()); perRun > 0) {
+    const std::size_t perRun = pagesPerRun(threads, source, pages.pageCount());
+    if (plainStrings && perRun > 0) {
         if (std::unique_ptr<TextFileReader> other = source.openAgain()) {
             AlternatingPages alternating(pages, std::move(other), perRun);
             writePageTreePdf(output, settings, alternating);
@@ -74,7 +77,12 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
     refuseOutputOverSource(sourcePath, outputPath, source.device(), source.inode());
 
     LineDrawing drawing(settings, fonts);
-    const LineDrawingChoice choose = drawing.chooser();
+    bool plainStrings = true;
+    const LineDrawingChoice choose = [&, chosen = drawing.chooser()](const SourceSummary& summary) {
+        ShownLines* shown = chosen(summary);
+        plainStrings = shown == nullptr;
+        return shown;
+    };
     if (settings.chosen.selfAdaptation == 1) {
         TextMeasure measure(settings.fontSizeValue);
         SinglePage page = layOutSinglePage(source, settings, measure, choose);
@@ -103,7 +111,7 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
     const std::uint64_t notPrintable = drawing.notPrintable();
     TextFileWriter output(outputPath);
     if (pipelines(threads, source, drawing)) {
-        writePagesOnTwoThreads(output, settings, pages, source, threads);
+        writePagesOnTwoThreads(output, settings, pages, plainStrings, source, threads);
     } else {
         writePageTreePdf(output, settings, pages, drawing.fonts());
     }

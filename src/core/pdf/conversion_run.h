@@ -39,12 +39,13 @@ struct ConversionOutcome {
 };
 
 // How many threads converting one source may use. With two or more, a
-// source of at least pipelineFrom bytes written with the standard font is
-// made on two: on fixed pages, the threads make runs of pages of about
-// runBytes of the source in turn (AlternatingPages); on one page, or pages too
-// few for two runs, the second thread makes the content while the first
-// writes the document (PipelinedContent). The bytes are those of one
-// thread. A run that converts several files at once gives each one thread.
+// source of at least pipelineFrom bytes is scanned first on two
+// (scanInHalves), and one written with the standard font is made on two:
+// fixed pages of plain strings in runs of about runBytes of the source, the
+// threads taking turns (AlternatingPages); a single page, pages with tab
+// stops or too few for the runs by one thread while the other writes the
+// document (PipelinedContent). The bytes are those of one thread. A run
+// that converts several files at once gives each one thread.
 struct SourceThreads {
     static constexpr std::uint64_t kPipelineFrom = 4 << 20;
     static constexpr std::uint64_t kRunBytes = 1 << 20;

@@ -29,9 +29,9 @@ using testing::TempDir;
 using testing::writeBytes;
 
 // A text of about `size` bytes of lines of varied length and line ends, in
-// one of several encodings, now and then with a byte-order mark, a line
-// longer than the reader's buffer, a tab or a character beyond Mac OS Roman
-// at its end, or a 0x1A that ends the text early.
+// one of several encodings, now and then with a byte-order mark, tabs, a
+// line longer than the reader's buffer, a tab or a character beyond Mac OS
+// Roman at its end only, or a 0x1A that ends the text early.
 std::string generatedText(std::mt19937& random, std::size_t size) {
     static const std::vector<std::string> ascii = {"word", " ", "(", ")", "\\", "x", "12"};
     static const std::vector<std::string> latin = {"caf\xE9", "\x80", "\x93q\x94", "\xFF"};
@@ -39,12 +39,14 @@ std::string generatedText(std::mt19937& random, std::size_t size) {
     static const std::vector<std::string> lineEnds = {"\n", "\r\n", "\r", "\n\n"};
     const int kind = static_cast<int>(random() % 3);
     const std::vector<std::string>& extra = kind == 1 ? latin : utf8;
+    const bool tabs = random() % 4 == 0;  // drawn with tab stops throughout
     std::string text = kind == 2 && random() % 2 ? "\xEF\xBB\xBF" : "";
     while (text.size() < size) {
         const std::size_t length = random() % 20 == 0 ? random() % 3000 : random() % 90;
         for (std::size_t at = text.size() + length; text.size() < at;) {
             const bool plain = kind == 0 || random() % 8 != 0;
             text += plain ? ascii[random() % ascii.size()] : extra[random() % extra.size()];
+            if (tabs && random() % 50 == 0) text += '\t';
         }
         text += lineEnds[random() % lineEnds.size()];
     }
