@@ -59,8 +59,11 @@ run_case() {
   local times=() cpus=() peak=0
   for ((run = 1; run <= RUNS; run++)); do
     rm -f "$folder"/*.pdf "$folder"/*.copy
-    /usr/bin/time -o "$WORK/time.out" -f '%e %U %S %M' ${COMMAND:-"$CLI" convert} "$@" >/dev/null
-    read -r seconds user system kilobytes <"$WORK/time.out"
+    local start=$EPOCHREALTIME
+    /usr/bin/time -o "$WORK/time.out" -f '%U %S %M' ${COMMAND:-"$CLI" convert} "$@" >/dev/null
+    local end=$EPOCHREALTIME
+    read -r user system kilobytes <"$WORK/time.out"
+    seconds=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f", b - a }')
     times+=("$seconds")
     cpus+=("$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.2f", u + s }')")
     if ((kilobytes > peak)); then peak=$kilobytes; fi

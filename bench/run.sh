@@ -253,7 +253,8 @@ mkdir -p "$ROOT/docs"
   echo "Made by \`bench/run.sh\` on $(date -u '+%Y-%m-%d %H:%M UTC'):" \
     "$(nproc) cores ($(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //')," \
     "$(awk '/MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo)), Linux $(uname -r)."
-  echo "Each case is the whole process, timed with \`/usr/bin/time\`; \"Median s\" is the median"
+  echo "Each case is the whole process, timed with \`/usr/bin/time\` (and its elapsed time to the"
+  echo "microsecond around it); \"Median s\" is the median"
   echo "elapsed time of its runs, \"CPU s\" the median user + system time, \"Peak memory\" the"
   echo "largest peak resident set of its runs (for a pipeline: its largest member)."
   echo "\"× Leafwright\" is the tool's elapsed time over Leafwright's in the same section."
@@ -280,8 +281,9 @@ mkdir -p "$ROOT/docs"
       tool = $2; gsub(/\|/, "\\|", tool)
       ratio = base[group] > 0 ? sprintf("%.2f", seconds / base[group]) : "-"
       note = $6 != 1 ? " (scaled)" : ""
-      printf "| %s | %s | %d | %.2f%s | %.2f | %s | %s | %s |\n",
-             tool, $3, $5, seconds, note, cpu, rate, mb($9), ratio
+      shown = sprintf(seconds < 1 ? "%.3f" : "%.2f", seconds)
+      printf "| %s | %s | %d | %s%s | %.2f | %s | %s | %s |\n",
+             tool, $3, $5, shown, note, cpu, rate, mb($9), ratio
     }' "$RESULTS"
   echo
   echo "## Goals"
@@ -310,7 +312,7 @@ mkdir -p "$ROOT/docs"
       k = t["convert/cp of the text"]
       if (k > 0)
         printf "- the 50 MB text, paginated, takes %.1f× as long as a plain cp of it on two " \
-               "threads, %.1f× on one (cp: %.2f s)\n", p / k, p1 / k, k
+               "threads, %.1f× on one (cp: %.3f s)\n", p / k, p1 / k, k
       s = t["small/Leafwright, new PDFs, -j 1"]; s2 = t["small/Leafwright, new PDFs, -j 2"]
       check(sprintf("1,000 files of 2 KB in one call under 0.5 s (%.2f s with -j 1)", s), s < 0.5)
       check(sprintf("1,000 new files of 2 KB with -j 2 under 0.1 s (%.2f s)", s2), s2 < 0.1)
