@@ -22,7 +22,7 @@ namespace leafwright {
 class ContentPipe {
   public:
     static constexpr std::size_t kBatchBytes = 1 << 18;
-    static constexpr std::size_t kBatchesWaiting = 20;
+    static constexpr std::size_t kBatchesWaiting = 8;
 
     // Thrown on the making side once the writing side gave up.
     struct Abandoned {};

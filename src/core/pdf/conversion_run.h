@@ -48,7 +48,7 @@ struct ConversionOutcome {
 // that converts several files at once gives each one thread.
 struct SourceThreads {
     static constexpr std::uint64_t kPipelineFrom = 4 << 20;
-    static constexpr std::uint64_t kRunBytes = 1 << 20;
+    static constexpr std::uint64_t kRunBytes = 1 << 18;
     unsigned threads = 1;
     std::uint64_t pipelineFrom = kPipelineFrom;
     std::uint64_t runBytes = kRunBytes;
