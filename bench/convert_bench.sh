@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Times `leafwright-cli convert` as a user runs it (the whole process):
-#   1. one 50 MB text file, paginated (the start-up settings);
-#   2. the same file on one self-adapting page (a configuration with line 12 TRUE);
+#   1. one 50 MB text file, paginated (the start-up settings), on two threads
+#      (-j 2) and on one (-j 1), beside a plain cp of the file;
+#   2. the same file on one self-adapting page (a configuration with line 12 TRUE),
+#      on two threads and on one;
 #   3. 1,000 files of 2 KB in one call;
 #   4. with LONG_LINE=1, one run each of both layouts on a single line of
 #      1 GB: peak memory must stay under 64 MB, however long a line is.
@@ -50,14 +52,18 @@ small_size=$(cat "$WORK"/small/*.txt | wc -c)
 # Elapsed time is what the targets are about; the CPU time (user + system)
 # is shown beside it because it barely changes when other work shares the
 # machine.
+# COMMAND is leafwright-cli convert unless set.
 run_case() {
   local name=$1 input=$2 folder=$3
   shift 3
   local times=() cpus=() peak=0
   for ((run = 1; run <= RUNS; run++)); do
-    rm -f "$folder"/*.pdf
-    /usr/bin/time -o "$WORK/time.out" -f '%e %U %S %M' "$CLI" convert "$@" >/dev/null
-    read -r seconds user system kilobytes <"$WORK/time.out"
+    rm -f "$folder"/*.pdf "$folder"/*.copy
+    local start=$EPOCHREALTIME
+    /usr/bin/time -o "$WORK/time.out" -f '%U %S %M' ${COMMAND:-"$CLI" convert} "$@" >/dev/null
+    local end=$EPOCHREALTIME
+    read -r user system kilobytes <"$WORK/time.out"
+    seconds=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f", b - a }')
     times+=("$seconds")
     cpus+=("$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.2f", u + s }')")
     if ((kilobytes > peak)); then peak=$kilobytes; fi
@@ -69,15 +75,20 @@ run_case() {
     -v all="${times[*]}" 'BEGIN {
     mb = bytes / 1e6
     rate = (t > 0) ? sprintf("%.0f MB/s", mb / t) : "(too fast)"
-    printf "%-22s elapsed %5.2f s (%s)  cpu %5.2f s  peak RSS %5.1f MB (%.2f x input)  runs: %s\n",
+    printf "%-26s elapsed %5.2f s (%s)  cpu %5.2f s  peak RSS %5.1f MB (%.2f x input)  runs: %s\n",
            name, t, rate, c, kb / 1024, kb * 1024 / bytes, all
   }'
 }
 
 echo "leafwright-cli convert, $RUNS runs each, $(nproc 2>/dev/null || echo '?') cores ($CLI)"
-run_case "50 MB paginated" "$large_size" "$WORK/large" "$WORK/large/big.txt"
-run_case "50 MB self-adapting" "$large_size" "$WORK/large" \
-  --config "$WORK/adapt.tcf" "$WORK/large/big.txt"
+run_case "50 MB paginated, -j 2" "$large_size" "$WORK/large" -j 2 "$WORK/large/big.txt"
+run_case "50 MB paginated, -j 1" "$large_size" "$WORK/large" -j 1 "$WORK/large/big.txt"
+COMMAND=cp run_case "50 MB cp" "$large_size" "$WORK/large" \
+  "$WORK/large/big.txt" "$WORK/large/big.copy"
+run_case "50 MB self-adapting, -j 2" "$large_size" "$WORK/large" \
+  -j 2 --config "$WORK/adapt.tcf" "$WORK/large/big.txt"
+run_case "50 MB self-adapting, -j 1" "$large_size" "$WORK/large" \
+  -j 1 --config "$WORK/adapt.tcf" "$WORK/large/big.txt"
 run_case "1,000 files, -j 1" "$small_size" "$WORK/small" -j 1 "$WORK"/small/*.txt
 run_case "1,000 files, -j 2" "$small_size" "$WORK/small" -j 2 "$WORK"/small/*.txt
 if [ "${LONG_LINE:-0}" = 1 ]; then

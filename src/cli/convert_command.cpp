@@ -187,12 +187,14 @@ int runConvert(const std::vector<std::string>& args) {
     FileCommand command;
     command.activity = "converting";
     command.outputExtension = "pdf";
-    command.makeSteps = [&settings] {
+    command.makeSteps = [&settings](unsigned threadsPerFile) {
         // Each job works on its own copy of the settings (the self-adapting
         // layout stores the page size it computes into them).
         auto own = std::make_shared<ConversionSettings>(settings);
         // Both steps refer to that copy, so each keeps it alive.
-        FileRunSteps steps = conversionSteps(*own);
+        SourceThreads threads;
+        threads.threads = threadsPerFile;
+        FileRunSteps steps = conversionSteps(*own, threads);
         steps.outputPathOf = [own, name = steps.outputPathOf](const std::string& source) {
             return name(source);
         };

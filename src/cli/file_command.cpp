@@ -48,15 +48,15 @@ int runWithStandardStreams(const RunOptions& options, const std::vector<std::str
         how.printPaths = false;
     }
 
-    const std::function<FileRunSteps()> makeSteps = [&] {
-        FileRunSteps steps = command.makeSteps();
+    const FileRunStepsMaker makeSteps = [&](unsigned threadsPerFile) {
+        FileRunSteps steps = command.makeSteps(threadsPerFile);
         if (!outputPath.empty())
             steps.outputPathOf = [outputPath](const std::string&) { return outputPath; };
         return steps;
     };
     std::unique_ptr<CommandLineRunHandler> handler;
     if (options.json) {
-        const FileRunSteps naming = makeSteps();
+        const FileRunSteps naming = makeSteps(1);
         handler = std::make_unique<JsonRunHandler>(how, naming.outputPathOf);
     } else {
         handler = std::make_unique<CommandLineRunHandler>(how);

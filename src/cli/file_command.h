@@ -17,7 +17,7 @@ struct FileCommand {
     std::string outputExtension;
     // Steps of the run; each call gives steps with their own copy of the
     // settings, so that files converted at once share nothing.
-    std::function<FileRunSteps()> makeSteps;
+    FileRunStepsMaker makeSteps;
 };
 
 // Runs a file command over the FILE arguments and the --files-from list as

@@ -100,7 +100,7 @@ int runUnspool(const std::vector<std::string>& args) {
     FileCommand command;
     command.activity = "extracting";
     command.outputExtension = "txt";
-    command.makeSteps = unspoolSteps;
+    command.makeSteps = [](unsigned) { return unspoolSteps(); };
     return runFileCommand(options.run, options.files, command);
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -121,6 +122,31 @@ TEST_F(ParallelTest, SourcesWithOneOutputAreDoneInOrder) {
 }
 
 // The recipes of the README's "Converting very many files", on this machine.
+// One large file uses both cores (two threads make its pages), unless -j 1
+// leaves it one; the document is the same byte for byte, in both layouts.
+TEST_F(ParallelTest, OneLargeFileOnTwoThreadsIsWrittenAsOnOne) {
+    std::string block;
+    for (int line = 0; block.size() < (1 << 20); ++line)
+        block += "line " + std::to_string(line) + std::string(line % 97, 'w') +
+                 (line % 5 ? " (x) \\ caf\xE9\r\n" : "\n");
+    {
+        std::ofstream big(dir.file("big.txt"), std::ios::binary);
+        for (int copy = 0; copy < 200; ++copy) big << block << copy << '\n';
+    }
+    writeBytes(dir.file("adapt.tcf"),
+               "A4  [595,842]\r\nCourier\r\n10\r\nBlack\r\nWhite\r\n0\r\n36\r\n36\r\nFALSE\r\n"
+               "FALSE\r\nDefault Path\r\nTRUE\r\n");
+    for (const std::string config : {"", "--config adapt.tcf "}) {
+        ProcessResult run =
+            shell("\"$CLI\" convert " + config + "-j 1 -o one.pdf big.txt && " +
+                  "\"$CLI\" convert " + config + "-j 2 -o two.pdf big.txt && " +
+                  "test $(stat -c %s one.pdf) -gt 200000000 && cmp one.pdf two.pdf");
+        EXPECT_EQ(run.exitStatus, 0) << config << run.err << run.out;
+        fs::remove(dir.file("one.pdf"));
+        fs::remove(dir.file("two.pdf"));
+    }
+}
+
 TEST_F(ParallelTest, ParallelAndXargsRecipesMatchOneProcess) {
     if (runProcess({"parallel", "--version"}).exitStatus != 0)
         GTEST_SKIP() << "GNU parallel is not installed";

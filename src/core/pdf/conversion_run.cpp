@@ -1,12 +1,16 @@
 #include "core/pdf/conversion_run.h"
 
+#include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/system_font_provider.h"
+#include "core/pdf/alternating_pages.h"
 #include "core/pdf/line_drawing.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/pdf_writer.h"
+#include "core/pdf/pipelined_content.h"
 #include "core/pdf/single_page_layout.h"
 #include "core/pdf/text_measure.h"
 #include "core/platform/own_source.h"
@@ -28,24 +32,75 @@ std::string outputPathFor(const std::string& sourcePath, const std::string& outp
 
 namespace {
 
+// Embedded fonts learn their characters while the pages are made and are
+// written after them, so their documents are made on one thread.
+bool pipelines(const SourceThreads& threads, const TextFileReader& source,
+               const LineDrawing& drawing) {
+    return threads.threads >= 2 && source.size() >= threads.pipelineFrom && !drawing.fonts();
+}
+
+// The pages of about threads.runBytes of the source, when there are enough
+// for the second thread to make a run, else 0.
+std::size_t pagesPerRun(const SourceThreads& threads, const TextFileReader& source,
+                        std::size_t pageCount) {
+    const std::uint64_t size = std::max<std::uint64_t>(source.size(), 1);
+    const std::uint64_t perRun = std::max<std::uint64_t>(1, threads.runBytes * pageCount / size);
+    const bool runsForBoth = perRun * (AlternatingPages::kRunsMine + 1) <= pageCount;
+    return runsForBoth ? static_cast<std::size_t>(perRun) : 0;
+}
+
+// Pages of plain strings are made by two readers in turn; others (tab stops)
+// by one thread while this one writes, since their ShownLines is one.
+void writePagesOnTwoThreads(TextFileWriter& output, const ConversionSettings& settings,
+                            PaginatedPages& pages, bool plainStrings, TextFileReader& source,
+                            const SourceThreads& threads) {
+    const std::size_t perRun = pagesPerRun(threads, source, pages.pageCount());
+    if (plainStrings && perRun > 0) {
+        if (std::unique_ptr<TextFileReader> other = source.openAgain()) {
+            AlternatingPages alternating(pages, std::move(other), perRun);
+            writePageTreePdf(output, settings, alternating);
+            return;
+        }
+    }
+    PipelinedPages pipelined(pages);
+    writePageTreePdf(output, settings, pipelined);
+}
+
 ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::string& outputPath,
                                      ConversionSettings& settings,
-                                     const ReplaceQuestion& mayReplace, FontProvider* fonts) {
+                                     const ReplaceQuestion& mayReplace, FontProvider* fonts,
+                                     const SourceThreads& threads) {
     TextFileReader source(sourcePath);
+    if (threads.threads >= 2 && source.size() >= threads.pipelineFrom) source.setScanThreads(2);
     // Linux lets a file be replaced while it is open, so a source whose output
     // name is its own name (or a link to it) would be destroyed.
     refuseOutputOverSource(sourcePath, outputPath, source.device(), source.inode());
 
     LineDrawing drawing(settings, fonts);
-    const LineDrawingChoice choose = drawing.chooser();
+    bool plainStrings = true;
+    const LineDrawingChoice choose = [&, chosen = drawing.chooser()](const SourceSummary& summary) {
+        ShownLines* shown = chosen(summary);
+        plainStrings = shown == nullptr;
+        return shown;
+    };
     if (settings.chosen.selfAdaptation == 1) {
         TextMeasure measure(settings.fontSizeValue);
         SinglePage page = layOutSinglePage(source, settings, measure, choose);
         const std::uint64_t notPrintable = drawing.notPrintable();
         TextFileWriter output(outputPath);
-        writeSinglePagePdf(
-            output, settings, page.streamLength(),
-            [&](TextFileWriter& file) { page.writeContent(file); }, drawing.fonts());
+        if (pipelines(threads, source, drawing)) {
+            PipelinedContent content([&page](ContentPipe& pipe) {
+                page.handContent([&](std::string_view bytes) { pipe.putBytes(bytes); });
+            });
+            writeSinglePagePdf(output, settings, page.streamLength(), [&](TextFileWriter& file) {
+                content.writeBytes(file, contentBytesOfStream(page.streamLength()));
+                content.finish();
+            });
+        } else {
+            writeSinglePagePdf(
+                output, settings, page.streamLength(),
+                [&](TextFileWriter& file) { page.writeContent(file); }, drawing.fonts());
+        }
         const std::uint64_t bytes = output.position();
         return {output.commit(mayReplace), notPrintable, bytes, 1};
     }
@@ -55,7 +110,11 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
     if (drawing.fonts()) pages.readAheadAllPages();
     const std::uint64_t notPrintable = drawing.notPrintable();
     TextFileWriter output(outputPath);
-    writePageTreePdf(output, settings, pages, drawing.fonts());
+    if (pipelines(threads, source, drawing)) {
+        writePagesOnTwoThreads(output, settings, pages, plainStrings, source, threads);
+    } else {
+        writePageTreePdf(output, settings, pages, drawing.fonts());
+    }
     const std::uint64_t bytes = output.position();
     return {output.commit(mayReplace), notPrintable, bytes, pages.pageCount()};
 }
@@ -64,9 +123,9 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
 
 ConversionOutcome convertSource(const std::string& sourcePath, const std::string& outputPath,
                                 ConversionSettings& settings, const ReplaceQuestion& mayReplace,
-                                FontProvider* fonts) {
+                                FontProvider* fonts, const SourceThreads& threads) {
     try {
-        return convertWithDrawing(sourcePath, outputPath, settings, mayReplace, fonts);
+        return convertWithDrawing(sourcePath, outputPath, settings, mayReplace, fonts, threads);
     } catch (const FontUnavailable& error) {
         throw FileError(sourcePath, error.what());
     }
@@ -86,7 +145,7 @@ void runConversion(const std::vector<std::string>& sources, ConversionSettings& 
     runOverFiles(sources, conversionSteps(settings), handler);
 }
 
-FileRunSteps conversionSteps(ConversionSettings& settings) {
+FileRunSteps conversionSteps(ConversionSettings& settings, const SourceThreads& threads) {
     // One provider for the steps, so each face and fallback is looked up once
     // a run (and only when a document needs embedded fonts).
     auto fonts = std::make_shared<SystemFontProvider>();
@@ -94,10 +153,11 @@ FileRunSteps conversionSteps(ConversionSettings& settings) {
     steps.outputPathOf = [&settings](const std::string& source) {
         return outputPathFor(source, settings.outputFolder);
     };
-    steps.convertOne = [&settings, fonts](const std::string& source, const std::string& output,
-                                          const ReplaceQuestion& mayReplace) {
+    steps.convertOne = [&settings, fonts, threads](const std::string& source,
+                                                   const std::string& output,
+                                                   const ReplaceQuestion& mayReplace) {
         const ConversionOutcome outcome =
-            convertSource(source, output, settings, mayReplace, fonts.get());
+            convertSource(source, output, settings, mayReplace, fonts.get(), threads);
         FileRunStepResult result;
         result.placed = outcome.placed;
         if (outcome.notPrintable > 0) result.warning = notPrintableWarning(outcome.notPrintable);

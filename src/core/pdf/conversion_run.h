@@ -38,6 +38,22 @@ struct ConversionOutcome {
     std::uint64_t pages = 0;
 };
 
+// How many threads converting one source may use. With two or more, a
+// source of at least pipelineFrom bytes is scanned first on two
+// (scanInHalves), and one written with the standard font is made on two:
+// fixed pages of plain strings in runs of about runBytes of the source, the
+// threads taking turns (AlternatingPages); a single page, pages with tab
+// stops or too few for the runs by one thread while the other writes the
+// document (PipelinedContent). The bytes are those of one thread. A run
+// that converts several files at once gives each one thread.
+struct SourceThreads {
+    static constexpr std::uint64_t kPipelineFrom = 4 << 20;
+    static constexpr std::uint64_t kRunBytes = 1 << 18;
+    unsigned threads = 1;
+    std::uint64_t pipelineFrom = kPipelineFrom;
+    std::uint64_t runBytes = kRunBytes;
+};
+
 // The same, with the faces for documents that need embedded fonts taken
 // from fonts (nullptr: the installed faces, looked up only when needed).
 // A source whose characters all have a code in MacRomanEncoding and that
@@ -45,7 +61,7 @@ struct ConversionOutcome {
 // tabs moves them to tab stops; any other is drawn with embedded fonts.
 ConversionOutcome convertSource(const std::string& sourcePath, const std::string& outputPath,
                                 ConversionSettings& settings, const ReplaceQuestion& mayReplace,
-                                FontProvider* fonts);
+                                FontProvider* fonts, const SourceThreads& threads = {});
 
 // The warning for a document with characters shown as "?".
 std::string notPrintableWarning(std::uint64_t count);
@@ -61,7 +77,8 @@ void runConversion(const std::vector<std::string>& sources, ConversionSettings& 
 // The steps of that loop, for a run of another shape (sources read from a
 // list, several at once). They work on the settings given, which must live
 // as long as the steps, and have installed faces of their own, looked up
-// once per run of steps (so each job of a parallel run has its own).
-FileRunSteps conversionSteps(ConversionSettings& settings);
+// once per run of steps (so each job of a parallel run has its own). Each
+// source may use the threads given.
+FileRunSteps conversionSteps(ConversionSettings& settings, const SourceThreads& threads = {});
 
 }  // namespace leafwright

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +10,9 @@
 #include "core/text/text_encoding.h"
 
 namespace leafwright {
+
+// Takes a page's content bytes, piece by piece, in order.
+using TakeContent = std::function<void(std::string_view bytes)>;
 
 // The content stream of one page: its bytes exactly as they go into the file
 // after the "stream" keyword (line ends already CR LF, starting with the line

@@ -21,6 +21,14 @@ PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings&
     pageCount_ = lines == 0 ? 1 : static_cast<std::size_t>((lines + capacity_ - 1) / capacity_);
 }
 
+PaginatedPages::PaginatedPages(TextFileReader& source, const PaginatedPages& measured)
+    : source_(source, measured.source_),
+      frame_(measured.frame_),
+      shown_(nullptr),
+      capacity_(measured.capacity_),
+      heldPageLimit_(measured.heldPageLimit_),
+      pageCount_(measured.pageCount_) {}
+
 void PaginatedPages::readAheadAllPages() {
     const SourceText::Position start = source_.position();
     std::string discarded;
@@ -37,10 +45,14 @@ void PaginatedPages::readAheadAllPages() {
     source_.returnTo(start);
 }
 
-std::uint64_t PaginatedPages::nextStreamLength() {
+std::uint64_t PaginatedPages::linesOfNextPage() const {
     std::uint64_t lines = source_.summary().lineCount;
     std::uint64_t placed = static_cast<std::uint64_t>(pagesMade_) * capacity_;
-    pageLines_ = placed >= lines ? 0 : std::min(capacity_, lines - placed);
+    return placed >= lines ? 0 : std::min(capacity_, lines - placed);
+}
+
+std::uint64_t PaginatedPages::nextStreamLength() {
+    pageLines_ = linesOfNextPage();
     pageStart_ = source_.position();
 
     // Most pages are small: they are made once and held until written.
@@ -64,20 +76,36 @@ std::uint64_t PaginatedPages::nextStreamLength() {
 }
 
 void PaginatedPages::writeContent(TextFileWriter& out) {
+    handContent([&](std::string_view bytes) { out.writeRaw(bytes); });
+}
+
+void PaginatedPages::handContent(const TakeContent& take) {
     if (held_) {
-        out.writeRaw(page_.bytes);
+        take(page_.bytes);
     } else {
         source_.returnTo(pageStart_);
-        const std::uint64_t start = out.position();
-        auto write = [&](std::string_view bytes) {
-            out.writeRaw(bytes);
+        std::uint64_t handed = 0;
+        auto hand = [&](std::string_view bytes) {
+            handed += bytes.size();
+            take(bytes);
             return true;
         };
-        produceContent(frame_, source_, pageLines_, page_.bytes, kContentPieceBytes, write, shown_);
-        out.writeRaw(page_.bytes);
-        source_.expectWritten(out.position() - start, contentBytesOfStream(page_.streamLength));
+        produceContent(frame_, source_, pageLines_, page_.bytes, kContentPieceBytes, hand, shown_);
+        hand(page_.bytes);
+        source_.expectWritten(handed, contentBytesOfStream(page_.streamLength));
     }
     if (++pagesMade_ == pageCount_) source_.expectEnd();
+}
+
+void PaginatedPages::skipPage() {
+    source_.skipLines(linesOfNextPage());
+    if (++pagesMade_ == pageCount_) source_.expectEnd();
+}
+
+void PaginatedPages::moveToPage(std::size_t page, SourceText::Position start) {
+    source_.returnTo(start);
+    pagesMade_ = page;
+    if (pagesMade_ == pageCount_) source_.expectEnd();
 }
 
 PaginatedPages layOutPages(TextFileReader& source, const ConversionSettings& settings,

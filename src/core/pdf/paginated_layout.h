@@ -32,6 +32,10 @@ class PaginatedPages : public PageSequence {
     PaginatedPages(TextFileReader& source, const ConversionSettings& settings,
                    std::int64_t capacity, std::size_t heldPageLimit = kHeldPageLimit,
                    const LineDrawingChoice& chooseDrawing = {});
+    // The same pages read again through another reader of the same file
+    // (TextFileReader::openAgain), without a first pass, drawn as plain
+    // strings of the standard font.
+    PaginatedPages(TextFileReader& source, const PaginatedPages& measured);
 
     // Reads every page once without writing, as writing will: embedded fonts
     // then know every character, in order of first use, before the fonts
@@ -42,9 +46,20 @@ class PaginatedPages : public PageSequence {
     std::uint64_t nextStreamLength() override;
     // Throws FileError naming the source when it changed since it was read.
     void writeContent(TextFileWriter& out) override;
+    // The same, handing the bytes to take instead.
+    void handContent(const TakeContent& take);
+    // Moves past the next page without making it, for a reader that makes
+    // only some of the pages; throws like writeContent.
+    void skipPage();
+    // Where the next page starts in the source, and the move to a later
+    // page found to start there by another reader of the same file.
+    SourceText::Position nextPageStart() const { return source_.position(); }
+    void moveToPage(std::size_t page, SourceText::Position start);
     std::uint64_t lineCount() const noexcept { return source_.summary().lineCount; }
 
   private:
+    std::uint64_t linesOfNextPage() const;
+
     SourceText source_;
     ContentFrame frame_;
     ShownLines* shown_;

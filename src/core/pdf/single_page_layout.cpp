@@ -73,17 +73,22 @@ SinglePage::Measured SinglePage::measureLines() {
 }
 
 void SinglePage::writeContent(TextFileWriter& out) {
-    const std::uint64_t start = out.position();
+    handContent([&](std::string_view bytes) { out.writeRaw(bytes); });
+}
+
+void SinglePage::handContent(const TakeContent& take) {
+    std::uint64_t handed = 0;
     std::string buffer;
-    auto write = [&](std::string_view bytes) {
-        out.writeRaw(bytes);
+    auto hand = [&](std::string_view bytes) {
+        handed += bytes.size();
+        take(bytes);
         return true;
     };
-    produceContent(frame_, source_, lineCount(), buffer, kContentPieceBytes, write, shown_);
-    out.writeRaw(buffer);
+    produceContent(frame_, source_, lineCount(), buffer, kContentPieceBytes, hand, shown_);
+    hand(buffer);
     source_.expectEnd();
     // Same line count, other bytes: the length written first would be wrong.
-    source_.expectWritten(out.position() - start, contentBytesOfStream(streamLength_));
+    source_.expectWritten(handed, contentBytesOfStream(streamLength_));
 }
 
 SinglePage layOutSinglePage(TextFileReader& source, ConversionSettings& settings,

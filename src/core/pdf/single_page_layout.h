@@ -26,6 +26,8 @@ class SinglePage {
     // them). Throws FileError
     // naming the source when it changed since it was measured.
     void writeContent(TextFileWriter& out);
+    // The same, handing the bytes to take instead.
+    void handContent(const TakeContent& take);
 
   private:
     struct Measured {

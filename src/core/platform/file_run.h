@@ -79,6 +79,11 @@ struct FileRunSteps {
         convertOne;
 };
 
+// Makes the steps for one worker of a run, whose conversions may each use
+// threadsPerFile threads (more than one only when the worker is the run's
+// only one, so that the cores are not taken twice over).
+using FileRunStepsMaker = std::function<FileRunSteps(unsigned threadsPerFile)>;
+
 // The one loop over a list of sources, for every front end: for each source
 // in order, its output path; an output that would replace the source is
 // refused before any question (answering could not help); an existing file

@@ -71,7 +71,7 @@ std::string outputIdentity(const std::string& output) {
 class ParallelRun {
   public:
     ParallelRun(const SourceFeed& feed, std::deque<std::string> firstSources,
-                const std::function<FileRunSteps()>& makeSteps, FileRunHandler& handler)
+                const FileRunStepsMaker& makeSteps, FileRunHandler& handler)
         : feed_(feed),
           firstSources_(std::move(firstSources)),
           makeSteps_(makeSteps),
@@ -159,7 +159,7 @@ class ParallelRun {
         // ends.
         ReplacedFolderFlush flushFoldersAtEnd;
         try {
-            const FileRunSteps steps = makeSteps_();
+            const FileRunSteps steps = makeSteps_(1);
             std::unique_lock lock(mutex_);
             Taken* slot = nullptr;
             std::string identity;
@@ -189,7 +189,7 @@ class ParallelRun {
 
     const SourceFeed& feed_;
     std::deque<std::string> firstSources_;
-    const std::function<FileRunSteps()>& makeSteps_;
+    const FileRunStepsMaker& makeSteps_;
     FileRunHandler& handler_;
 
     std::mutex mutex_;
@@ -219,9 +219,8 @@ unsigned usableCpuCount() {
     return cpus;
 }
 
-void runOverFilesInParallel(const SourceFeed& sources,
-                            const std::function<FileRunSteps()>& makeSteps, FileRunHandler& handler,
-                            unsigned jobs) {
+void runOverFilesInParallel(const SourceFeed& sources, const FileRunStepsMaker& makeSteps,
+                            FileRunHandler& handler, unsigned jobs) {
     // Never more workers than sources: the first few are read to count them.
     std::deque<std::string> firstSources;
     if (jobs > 1 && handler.reportsMayWait()) {
@@ -235,7 +234,8 @@ void runOverFilesInParallel(const SourceFeed& sources,
             firstSources.pop_front();
             return true;
         };
-        runOverFiles(rest, makeSteps(), handler);
+        // One file at a time: each may use the cores the workers would have.
+        runOverFiles(rest, makeSteps(jobs), handler);
         return;
     }
     const auto workers = static_cast<unsigned>(firstSources.size());

@@ -17,7 +17,8 @@ unsigned usableCpuCount();
 // of each source are those of one job at a time, and the reports come in
 // the sources' order, from the calling thread:
 // - worker threads take the sources in order and convert them, each with
-//   its own steps from makeSteps (and so its own copy of the settings);
+//   its own steps from makeSteps (and so its own copy of the settings),
+//   one thread a file; a run of one job at a time gives each file `jobs`;
 // - sources whose outputs name the same file (the same folder, reached by
 //   any path, and name) are converted one after another, in order;
 // - a worker's replacement is flushed to disk on its own before its rename
@@ -25,8 +26,7 @@ unsigned usableCpuCount();
 //   and the folders it replaced files in are flushed when it ends.
 // Sources are read from the feed as the workers need them, a bounded number
 // ahead of the reports.
-void runOverFilesInParallel(const SourceFeed& sources,
-                            const std::function<FileRunSteps()>& makeSteps, FileRunHandler& handler,
-                            unsigned jobs);
+void runOverFilesInParallel(const SourceFeed& sources, const FileRunStepsMaker& makeSteps,
+                            FileRunHandler& handler, unsigned jobs);
 
 }  // namespace leafwright

@@ -14,6 +14,10 @@ RunControlScope::~RunControlScope() {
     currentControl = outer_;
 }
 
+RunControl* currentRunControl() noexcept {
+    return currentControl;
+}
+
 void throwIfRunCancelled() {
     if (currentControl != nullptr && currentControl->cancelRequested()) throw RunCancelled();
 }

@@ -59,6 +59,10 @@ class RunControlScope {
     RunControl* outer_;
 };
 
+// The control of this thread's run, or nullptr: a thread that works for
+// the run takes it on with a RunControlScope of its own.
+RunControl* currentRunControl() noexcept;
+
 // A cancellation point: throws RunCancelled when this thread's run was asked
 // to stop.
 void throwIfRunCancelled();

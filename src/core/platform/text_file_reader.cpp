@@ -21,10 +21,13 @@ constexpr std::size_t kSmallestBuffer = 1 << 12;
 constexpr char kEndOfText = 0x1A;
 }  // namespace
 
-TextFileReader::TextFileReader(std::string path) : path_(std::move(path)) {
+TextFileReader::TextFileReader(std::string path) : TextFileReader(path, path, true) {}
+
+TextFileReader::TextFileReader(std::string path, const std::string& openPath, bool newSource)
+    : path_(std::move(path)) {
     // Without O_NONBLOCK, opening a pipe waits for a writer; the flag is
     // cleared again once the file is known to be a regular one.
-    fd_ = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    fd_ = ::open(openPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd_ < 0) throw FileError::fromErrno(path_, errno);
     auto refuse = [this](FileError error) {
         close();
@@ -39,7 +42,8 @@ TextFileReader::TextFileReader(std::string path) : path_(std::move(path)) {
         refuse(FileError::fromErrno(path_, errno));
     device_ = static_cast<std::uint64_t>(info.st_dev);
     inode_ = static_cast<std::uint64_t>(info.st_ino);
-    noteSourceOpened(static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0)));
+    size_ = static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0));
+    if (newSource) noteSourceOpened(size_);
     std::size_t size = kBufferSize;
     if (info.st_size >= 0 && static_cast<std::uint64_t>(info.st_size) < kBufferSize)
         size = std::max(static_cast<std::size_t>(info.st_size) + 1, kSmallestBuffer);
@@ -48,6 +52,20 @@ TextFileReader::TextFileReader(std::string path) : path_(std::move(path)) {
 
 TextFileReader::~TextFileReader() {
     close();
+}
+
+// The descriptor's entry under /proc opens the file itself, wherever its
+// path leads by now; its own file offset lets both readers read at once.
+std::unique_ptr<TextFileReader> TextFileReader::openAgain() const {
+    if (fd_ < 0) return nullptr;
+    std::unique_ptr<TextFileReader> again;
+    try {
+        again.reset(new TextFileReader(path_, "/proc/self/fd/" + std::to_string(fd_), false));
+    } catch (const FileError&) {
+        return nullptr;
+    }
+    if (again->device_ != device_ || again->inode_ != inode_) return nullptr;
+    return again;
 }
 
 void TextFileReader::close() {
@@ -149,6 +167,26 @@ bool TextFileReader::readLine(std::string_view& line) {
             return true;
         }
     }
+}
+
+std::uint64_t TextFileReader::skipLines(std::uint64_t count) {
+    std::uint64_t skipped = 0;
+    bool inLine = false;
+    while (skipped < count) {
+        const char* start = buffer_.data() + begin_;
+        const std::size_t available = end_ - begin_;
+        if (const void* lf = std::memchr(start, '\n', available)) {
+            begin_ += static_cast<std::size_t>(static_cast<const char*>(lf) - start) + 1;
+            ++skipped;
+            inLine = false;
+            continue;
+        }
+        if (available > 0) inLine = true;
+        begin_ = end_;
+        // End of input: a last line without a line end.
+        if (!fill()) return skipped + (inLine ? 1 : 0);
+    }
+    return skipped;
 }
 
 // Hands out what the buffer holds of the current line, reading more only

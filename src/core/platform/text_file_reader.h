@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,11 @@ class TextFileReader {
     // without a writer can hold the caller up.
     explicit TextFileReader(std::string path);
     ~TextFileReader();
+    // A reader of its own of the very file this one has open (not of what
+    // its path names now), from the start, for a second thread; it takes
+    // no part in the run's progress as an opened source. nullptr when the
+    // system offers none (no /proc).
+    std::unique_ptr<TextFileReader> openAgain() const;
     TextFileReader(const TextFileReader&) = delete;
     TextFileReader& operator=(const TextFileReader&) = delete;
 
@@ -33,6 +39,11 @@ class TextFileReader {
     // The view stays valid until the next call. Returns false once the input
     // is exhausted. Throws FileError on a read error.
     bool readLinePiece(std::string_view& piece, bool& endsLine);
+
+    // Moves past the next `count` lines without handing them out, from
+    // where a line starts; returns how many there were (fewer at the end).
+    // Throws FileError on a read error.
+    std::uint64_t skipLines(std::uint64_t count);
 
     // The next unread bytes as they are, line ends included, for a caller
     // that only scans the text. Stops at a 0x1A like readLine. The view stays
@@ -52,10 +63,18 @@ class TextFileReader {
     // Device and inode of the open file, to tell whether another path names it.
     std::uint64_t device() const noexcept { return device_; }
     std::uint64_t inode() const noexcept { return inode_; }
+    // The file's size when it was opened.
+    std::uint64_t size() const noexcept { return size_; }
+    // How many threads a first pass over the file may use (more than one
+    // only where the caller has the cores to spare); see scanInHalves.
+    unsigned scanThreads() const noexcept { return scanThreads_; }
+    void setScanThreads(unsigned threads) noexcept { scanThreads_ = threads; }
 
     void close();
 
   private:
+    // Opens openPath, reporting errors under path.
+    TextFileReader(std::string path, const std::string& openPath, bool newSource);
     bool fill();
 
     std::string path_;
@@ -64,6 +83,8 @@ class TextFileReader {
     bool inLine_ = false;      // readLinePiece has handed out part of a line
     std::uint64_t device_ = 0;
     std::uint64_t inode_ = 0;
+    std::uint64_t size_ = 0;
+    unsigned scanThreads_ = 1;
     std::vector<char> buffer_;
     std::size_t begin_ = 0;          // first unread byte in buffer_
     std::size_t end_ = 0;            // one past the last valid byte in buffer_

@@ -65,6 +65,21 @@ void LineSizeScan::measureLine(std::uint64_t bytes, std::string_view rest) {
     widestUtf8_ = std::max(widestUtf8_, sizeUtf8);
 }
 
+// This scan ends with a line end, so no line is cut between the two.
+void LineSizeScan::merge(const LineSizeScan& rest) {
+    text_.merge(rest.text_);
+    lines_ += rest.lines_;
+    lineBytesTotal_ += rest.lineBytesTotal_;
+    escapes_ += rest.escapes_;
+    continuations_ += rest.continuations_;
+    lineBytes_ = rest.lineBytes_;
+    lineEscapes_ = rest.lineEscapes_;
+    lineContinuations_ = rest.lineContinuations_;
+    lastWasCr_ = rest.lastWasCr_;
+    widestUtf8_ = std::max(widestUtf8_, rest.widestUtf8_);
+    widest1252_ = std::max(widest1252_, rest.widest1252_);
+}
+
 void LineSizeScan::finish() {
     if (lineBytes_ == 0) return;
     measureLine(lineBytes_, {});

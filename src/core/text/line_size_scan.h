@@ -17,6 +17,11 @@ namespace leafwright {
 class LineSizeScan {
   public:
     void add(std::string_view block);
+    // As RawTextScan's: call before adding.
+    void startAfterALine() noexcept { text_.startAfterALine(); }
+    // As RawTextScan's, before finish().
+    void merge(const LineSizeScan& rest);
+    std::uint64_t bytes() const noexcept { return text_.bytes(); }
     // Measures the last line when it has no line end; call once, after the
     // last block.
     void finish();

@@ -71,9 +71,23 @@ void RawTextScan::checkUtf8(std::string_view block) {
         const bool ascii = isAscii(whole);
         if (utf8_ && !ascii) utf8_ = countUtf8Characters(whole) != kNotUtf8;
         if (utf8_ && !ascii && !beyondUtf8_)
-            beyondUtf8_ = holdsBeyondMacRomanUtf8(whole, wholeBytes_ == 0);
+            beyondUtf8_ = holdsBeyondMacRomanUtf8(whole, wholeBytes_ == 0 && !afterALine_);
         wholeBytes_ += whole.size();
     });
+}
+
+// The rest starts a line, so no character and no CR LF is cut between the
+// two.
+void RawTextScan::merge(const RawTextScan& rest) {
+    lineFeeds_ += rest.lineFeeds_;
+    bytes_ += rest.bytes_;
+    if (rest.bytes_ > 0) endsWithLineFeed_ = rest.endsWithLineFeed_;
+    utf8_ = utf8_ && rest.utf8_;
+    characters_ = rest.characters_;
+    wholeBytes_ += rest.wholeBytes_;
+    hasTab_ = hasTab_ || rest.hasTab_;
+    beyondUtf8_ = beyondUtf8_ || rest.beyondUtf8_;
+    beyond1252_ = beyond1252_ || rest.beyond1252_;
 }
 
 std::uint64_t RawTextScan::lineCount() const noexcept {
@@ -85,7 +99,7 @@ bool RawTextScan::isUtf8() const {
 }
 
 bool RawTextScan::startsWithByteOrderMark() const noexcept {
-    return head_ == kUtf8ByteOrderMark;
+    return !afterALine_ && head_ == kUtf8ByteOrderMark;
 }
 
 bool RawTextScan::isOnlyByteOrderMark() const noexcept {

@@ -17,12 +17,21 @@ class RawTextScan {
   public:
     void add(std::string_view block);
 
+    // For a scan of the text from the start of a line after its first:
+    // nothing there is the start of the text. Call before adding.
+    void startAfterALine() noexcept { afterALine_ = true; }
+    // Takes in the scan of the rest of the text (see startAfterALine),
+    // this one having been handed all of it before that line.
+    void merge(const RawTextScan& rest);
+
     // Lines as TextFileReader::readLine would hand them out: one per LF, and
     // one more for bytes after the last LF.
     std::uint64_t lineCount() const noexcept;
     // Call once all blocks are added.
     bool isUtf8() const;
     bool startsWithByteOrderMark() const noexcept;
+    // Bytes added.
+    std::uint64_t bytes() const noexcept { return bytes_; }
     // The text is a UTF-8 byte-order mark and nothing else.
     bool isOnlyByteOrderMark() const noexcept;
     // A tab occurs somewhere.
@@ -45,6 +54,7 @@ class RawTextScan {
     std::uint64_t wholeBytes_ = 0;  // bytes passed on whole by characters_
     bool hasTab_ = false;
     bool beyondUtf8_ = false, beyond1252_ = false;
+    bool afterALine_ = false;
 };
 
 }  // namespace leafwright

@@ -3,6 +3,7 @@
 #include "core/platform/file_error.h"
 #include "core/text/line_size_scan.h"
 #include "core/text/raw_text_scan.h"
+#include "core/text/scan_in_halves.h"
 
 namespace leafwright {
 
@@ -12,6 +13,7 @@ constexpr const char* kChangedWhileRead = "changed while it was being converted"
 
 template <typename Scan>
 void scanBlocks(TextFileReader& reader, Scan& scan) {
+    if (scanInHalves(reader, scan)) return;
     std::string_view block;
     while (reader.readBlock(block)) scan.add(block);
 }
@@ -21,6 +23,9 @@ void scanBlocks(TextFileReader& reader, Scan& scan) {
 SourceText::SourceText(TextFileReader& reader, Measures measures) : reader_(reader) {
     firstPass(measures);
 }
+
+SourceText::SourceText(TextFileReader& reader, const SourceText& measured)
+    : reader_(reader), summary_(measured.summary_), textStart_(measured.textStart_) {}
 
 void SourceText::firstPass(Measures measures) {
     bool startsWithByteOrderMark = false, onlyByteOrderMark = false;
@@ -69,6 +74,14 @@ bool SourceText::startLine() {
     }
     if (++linesHandedOut_ > summary_.lineCount) throw FileError(path(), kChangedWhileRead);
     return true;
+}
+
+void SourceText::skipLines(std::uint64_t count) {
+    if (!secondPassStarted_) startSecondPass();
+    const std::uint64_t skipped = reader_.skipLines(count);
+    linesHandedOut_ += skipped;
+    if (skipped != count || linesHandedOut_ > summary_.lineCount)
+        throw FileError(path(), kChangedWhileRead);
 }
 
 bool SourceText::appendLinePiece(std::string& out) {

@@ -36,6 +36,10 @@ class SourceText {
 
     // Runs the first pass. Throws FileError on a read error.
     SourceText(TextFileReader& reader, Measures measures);
+    // Another second pass over the source `measured` read, through another
+    // reader of the same file (TextFileReader::openAgain): the first pass
+    // is not run again.
+    SourceText(TextFileReader& reader, const SourceText& measured);
     SourceText(const SourceText&) = delete;
     SourceText& operator=(const SourceText&) = delete;
 
@@ -47,6 +51,9 @@ class SourceText {
     // holds more or fewer lines than the first pass counted (it was changed
     // in between).
     bool startLine();
+    // Moves past the next `count` lines without handing them out, between
+    // lines; throws like startLine when fewer lines are left than counted.
+    void skipLines(std::uint64_t count);
     // Appends the next piece of the started line as PDF string body (without
     // the parentheses): a piece of about a reader's buffer at most. Returns
     // true while more of the line follows, false once it appended the last

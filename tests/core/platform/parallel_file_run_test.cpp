@@ -13,6 +13,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "support/recording_run_handler.h"
@@ -30,9 +31,13 @@ struct PatientHandler : testing::RecordingRunHandler {
 // output was written.
 class FakeConversions {
   public:
-    std::function<FileRunSteps()> maker() {
-        return [this] {
+    FileRunStepsMaker maker() {
+        return [this](unsigned threadsPerFile) {
             ++stepsMade;
+            {
+                std::lock_guard lock(mutex);
+                threadsGiven.push_back(threadsPerFile);
+            }
             FileRunSteps steps;
             steps.outputPathOf = [](const std::string& source) {
                 return "o" + std::to_string(std::stoi(source.substr(1)) % 2);
@@ -59,6 +64,7 @@ class FakeConversions {
     }
 
     std::atomic<int> stepsMade{0};
+    std::vector<unsigned> threadsGiven;
     std::mutex mutex;
     std::set<std::string> busy;
     bool overlapped = false;
@@ -86,6 +92,8 @@ TEST(ParallelFileRun, ReportsInOrderWithOneWriterPerOutput) {
     }
     EXPECT_EQ(handler.events, expected);
     EXPECT_EQ(conversions.stepsMade, 3);
+    // Workers side by side convert one file each on one thread.
+    EXPECT_EQ(conversions.threadsGiven, std::vector<unsigned>(3, 1));
     EXPECT_FALSE(conversions.overlapped);
     for (const auto& [output, numbers] : conversions.writers)
         EXPECT_TRUE(std::is_sorted(numbers.begin(), numbers.end())) << output;
@@ -105,6 +113,19 @@ TEST(ParallelFileRun, NeverMoreWorkersThanSourcesAndAListThatFailsEndsTheRun) {
         conversions.maker(), handler, 8);
     EXPECT_EQ(conversions.stepsMade, 2);
     EXPECT_EQ(handler.events.size(), 2u);
+
+    // A single source has the run's cores to itself.
+    FakeConversions single;
+    PatientHandler alone;
+    bool fed = false;
+    runOverFilesInParallel(
+        [&](std::string& source) {
+            source = "s1";
+            return !std::exchange(fed, true);
+        },
+        single.maker(), alone, 8);
+    EXPECT_EQ(single.threadsGiven, std::vector<unsigned>{8});
+    EXPECT_EQ(alone.events.size(), 1u);
 
     // The sources read before the list failed are reported; then the error.
     PatientHandler cut;
