@@ -305,7 +305,9 @@ void ShownLines::writeShaped(std::string& out, bool lineEnds) {
         appendCode(out, shown.code);
         x_ = place + shown.width;
     }
-    if (rise_ != 0) setRise(out, 0);
+    // The rise is text state: it must not outlast the line (endLine sets it
+    // back after the last string).
+    if (rise_ != 0 && !lineEnds) setRise(out, 0);
     const std::int64_t end = start + shaped.advance;
     if (!lineEnds) move(out, x_ - end);
     x_ = end;
@@ -370,6 +372,10 @@ void ShownLines::endLine(std::string& out) {
     if (mode_ == Mode::Pending) out.push_back(open_);
     out.push_back(close_);
     out.append(mode_ == Mode::Array ? "] TJ" : ContentFrame::kShowOnNextLine);
+    if (rise_ != 0) {
+        out.append(" 0 Ts");
+        rise_ = 0;
+    }
     if (columns_ > widestColumns_) widestColumns_ = columns_;
 }
 

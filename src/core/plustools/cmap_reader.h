@@ -14,7 +14,7 @@ namespace leafwright {
 // both forms (an incrementing destination or an array of destinations).
 // Everything else in the program (its dictionaries, names, comments) is
 // skipped; what is not understood is ignored, never an error.
-class CMapReader : private PdfTokenizer::Events {
+class CMapReader final : private PdfTokenizer::Events {
   public:
     void feed(std::string_view bytes);
     // Ends the input and hands over the map read.

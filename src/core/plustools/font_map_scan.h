@@ -38,7 +38,7 @@ class FontTextMaps {
 // The maps can come after the fonts that name them or before; a map that was
 // passed before its font was seen is read by a second scan (secondScanNeeded,
 // then a new scanner made with the streams to read).
-class FontMapScan : private PdfTokenizer::Events {
+class FontMapScan final : private PdfTokenizer::Events {
   public:
     FontMapScan() = default;
     // For a second scan: read these streams whatever the order.

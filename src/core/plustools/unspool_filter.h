@@ -26,7 +26,7 @@ class ToUnicodeMap;
 //
 // One filter serves one source file, fed its lines in order. A line may be
 // fed in pieces of any size: only the filter's state is kept between them.
-class UnspoolFilter : private PdfTokenizer::Events {
+class UnspoolFilter final : private PdfTokenizer::Events {
   public:
     UnspoolFilter() = default;
     // The fonts' maps must outlive the filter.
