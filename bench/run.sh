@@ -140,6 +140,9 @@ run_case() {
   say "$tool on $label ($runs run(s)) ..."
   for ((run = 1; run <= runs; run++)); do
     if [ -n "$PREPARE" ]; then sh -c "$PREPARE"; fi
+    # What earlier runs wrote reaches the disk first, untimed, so that no
+    # run pays for another's writeback.
+    sync
     line=$(time_once "$WORK/time.out" "$command") || { say "$tool failed"; return 0; }
     read -r elapsed user system kb <<<"$line"
     times+=("$elapsed")
@@ -350,6 +353,8 @@ mkdir -p "$ROOT/docs"
   echo "- Load average (1, 5, 15 min): $LOAD_BEFORE before, $LOAD_AFTER after, on $(nproc)"
   echo "  cores. When other work shares the machine, elapsed times rise with the load while"
   echo "  CPU times barely move; the goals are judged on elapsed time."
+  echo "- Before each timed run, \`sync\` writes out what earlier runs left in the page"
+  echo "  cache, untimed, so that no run pays for another's writeback."
   echo "- Leafwright writes new PDFs in the timed runs (they are removed before each run),"
   echo "  except in \"replacing (--force)\": there each PDF replaces the old one through a"
   echo "  rename, and ext4 then writes the new file out at once (auto_da_alloc), so that"
