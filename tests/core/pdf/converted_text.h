@@ -1,9 +1,13 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
+#include <functional>
 #include <string>
 
 #include "core/pdf/conversion_run.h"
+#include "core/platform/file_error.h"
 #include "support/temp_dir.h"
 
 namespace leafwright::testing {
@@ -15,6 +19,19 @@ inline std::string convertText(const std::string& source, ConversionSettings& se
     writeBytes(dir.file("source.txt"), source);
     convertFile(dir.file("source.txt"), dir.file("source.pdf"), settings);
     return readBytes(dir.file("source.pdf"));
+}
+
+// Expects write to refuse a source that changed between the passes, naming
+// it.
+inline void expectChangedWhileConverted(const std::function<void()>& write,
+                                        const std::string& path) {
+    try {
+        write();
+        FAIL() << "a changed source was written";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), path);
+        EXPECT_EQ(error.cause(), "changed while it was being converted");
+    }
 }
 
 inline std::string numberedLines(int count) {

@@ -18,6 +18,8 @@
 namespace leafwright {
 namespace {
 
+using testing::expectChangedWhileConverted;
+
 using testing::TempDir;
 
 // The page-tree document of a source, no page of which is held when its
@@ -67,16 +69,6 @@ TEST(StreamedPage, IsWrittenByteForByteAsAHeldPage) {
         for (std::size_t limit : {std::size_t{0}, std::size_t{300}})
             EXPECT_EQ(writePaged(dir.file("s.txt"), dir.file("streamed.pdf"), limit), held)
                 << "pages over " << limit << " bytes streamed";
-    }
-}
-
-void expectChangedWhileConverted(const std::function<void()>& write, const std::string& path) {
-    try {
-        write();
-        FAIL() << "a changed source was written";
-    } catch (const FileError& error) {
-        EXPECT_EQ(error.path(), path);
-        EXPECT_EQ(error.cause(), "changed while it was being converted");
     }
 }
 

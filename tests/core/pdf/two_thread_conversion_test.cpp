@@ -24,6 +24,8 @@
 namespace leafwright {
 namespace {
 
+using testing::expectChangedWhileConverted;
+
 using testing::readBytes;
 using testing::TempDir;
 using testing::writeBytes;
@@ -122,16 +124,6 @@ TEST(TwoThreadConversion, WritesTheBytesOfOneThread) {
                             streamed)
                     << "pages over " << limit << " bytes streamed, runs of " << perRun;
         }
-    }
-}
-
-void expectChangedWhileConverted(const std::function<void()>& write, const std::string& path) {
-    try {
-        write();
-        FAIL() << "a changed source was written";
-    } catch (const FileError& error) {
-        EXPECT_EQ(error.path(), path);
-        EXPECT_EQ(error.cause(), "changed while it was being converted");
     }
 }
 
