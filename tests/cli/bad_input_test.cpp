@@ -18,10 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool haveProgram(const std::string& name) {
-    return runProcess({"sh", "-c", "command -v " + name}).exitStatus == 0;
-}
-
 bool qpdfAcceptsWithoutWarning(const std::string& pdf) {
     ProcessResult check = runProcess({"qpdf", "--check", pdf});
     return check.exitStatus == 0 && check.out.find("WARNING") == std::string::npos &&

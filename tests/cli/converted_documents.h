@@ -13,10 +13,6 @@
 
 namespace leafwright::testing {
 
-inline bool haveTool(const std::string& name) {
-    return runProcess({"sh", "-c", "command -v " + name}).exitStatus == 0;
-}
-
 // A settings file choosing the font (and the self-adapting page when asked).
 inline std::string configFor(const std::string& font, bool selfAdapting = false) {
     return "A4  [595,842]\n" + font +
@@ -41,7 +37,7 @@ inline std::string convertAndUnspool(const TempDir& dir, const std::string& conf
 }
 
 inline void expectQpdfFindsNothing(const std::string& pdf) {
-    if (!haveTool("qpdf")) return;
+    if (!haveProgram("qpdf")) return;
     auto check = runProcess({"qpdf", "--check", pdf});
     EXPECT_EQ(check.exitStatus, 0) << check.out << check.err;
     EXPECT_EQ(check.out.find("WARNING"), std::string::npos) << check.out;

@@ -21,7 +21,7 @@ using leafwright::testing::withoutWhiteSpace;
 using testing::configFor;
 using testing::convertAndUnspool;
 using testing::expectQpdfFindsNothing;
-using testing::haveTool;
+using testing::haveProgram;
 using testing::readBytes;
 using testing::runProcess;
 using testing::splitLines;
@@ -63,7 +63,7 @@ TEST(EmbeddedFonts, MixedDocumentInEachFamily) {
                 << "byte " << int(byte) << " at " << i;
         }
         expectQpdfFindsNothing(pdf);
-        if (haveTool("pdffonts")) {
+        if (haveProgram("pdffonts")) {
             auto fonts = runProcess({"pdffonts", pdf});
             ASSERT_EQ(fonts.exitStatus, 0) << fonts.err;
             const std::vector<std::string> rows = splitLines(fonts.out);
@@ -77,7 +77,7 @@ TEST(EmbeddedFonts, MixedDocumentInEachFamily) {
                 EXPECT_EQ(embedded + subset + unicode, "yesyesyes") << rows[i];
             }
         }
-        if (haveTool("pdftotext")) {
+        if (haveProgram("pdftotext")) {
             auto text = runProcess({"pdftotext", "-enc", "UTF-8", pdf, "-"});
             ASSERT_EQ(text.exitStatus, 0) << text.err;
             // pdftotext joins e + combining acute into one character.
@@ -96,7 +96,7 @@ TEST(EmbeddedFonts, MixedDocumentInEachFamily) {
 // so lines of as many columns end at the same place: pdftotext's word boxes
 // of "ab|", "中|" and "éx|" (e plus combining acute) end alike.
 TEST(EmbeddedFonts, CourierKeepsColumnsAligned) {
-    if (!haveTool("pdftotext")) GTEST_SKIP() << "no pdftotext";
+    if (!haveProgram("pdftotext")) GTEST_SKIP() << "no pdftotext";
     TempDir dir;
     writeBytes(dir.file("source.txt"), "abc|\n\u4E2Dz|\ne\u0301xy|\n");
     std::filesystem::create_directory(dir.file("back"));

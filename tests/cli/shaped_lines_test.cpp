@@ -23,7 +23,7 @@ namespace {
 using testing::configFor;
 using testing::convertAndUnspool;
 using testing::expectQpdfFindsNothing;
-using testing::haveTool;
+using testing::haveProgram;
 using testing::readBytes;
 using testing::runProcess;
 using testing::splitLines;
@@ -152,7 +152,7 @@ TEST(ShapedLines, ShowcaseComesBackExactlyAndEveryWordIsFound) {
                 EXPECT_EQ(line.substr(number, lastRise - number), "0") << line;
             }
 
-            if (!haveTool("pdftotext")) continue;
+            if (!haveProgram("pdftotext")) continue;
             auto text = runProcess({"pdftotext", "-enc", "UTF-8", pdf, "-"});
             ASSERT_EQ(text.exitStatus, 0) << text.err;
             const std::string found = withoutDirectionMarks(text.out);
@@ -174,7 +174,7 @@ TEST(ShapedLines, ShowcaseComesBackExactlyAndEveryWordIsFound) {
 // right-to-left line wider than the text area starts at the left margin and
 // runs on past the right one; on the self-adapting page as on A4.
 TEST(ShapedLines, RightToLeftLinesEndAtTheRightMargin) {
-    if (!haveTool("pdftotext")) GTEST_SKIP() << "no pdftotext";
+    if (!haveProgram("pdftotext")) GTEST_SKIP() << "no pdftotext";
     std::string longLine;
     for (int i = 0; i < 40; ++i) longLine += "كلمة ";
     longLine += "نهاية";
@@ -228,7 +228,7 @@ TEST(ShapedLines, LigatureGlyphMapsBackToBothLetters) {
     ASSERT_EQ(codes.size(), 10u) << lines[0];
     EXPECT_EQ(codes.substr(6), "] TJ") << lines[0];
     EXPECT_NE(pdf.find("<" + codes.substr(1, 4) + "> <06440627>"), std::string::npos);
-    if (haveTool("pdftotext")) {
+    if (haveProgram("pdftotext")) {
         auto text = runProcess({"pdftotext", "-enc", "UTF-8", dir.file("back/source.pdf"), "-"});
         // Its letters spread over the glyph left to right (see above).
         EXPECT_NE(withoutDirectionMarks(text.out).find("ال"), std::string::npos) << text.out;

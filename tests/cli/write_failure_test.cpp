@@ -21,10 +21,6 @@ ProcessResult runLimited(std::size_t bytes, const std::vector<std::string>& args
     return runProcess(command, folder);
 }
 
-bool havePrlimit() {
-    return runProcess({"sh", "-c", "command -v prlimit"}).exitStatus == 0;
-}
-
 std::string manyLines() {
     std::string text;
     for (int i = 0; i < 5000; ++i) text += "line number " + std::to_string(i) + "\n";
@@ -32,7 +28,7 @@ std::string manyLines() {
 }
 
 TEST(WriteFailure, ConvertKeepsTheOldPdfAndReportsTheFailure) {
-    if (!havePrlimit()) GTEST_SKIP() << "prlimit not installed";
+    if (!haveProgram("prlimit")) GTEST_SKIP() << "prlimit not installed";
     TempDir dir;
     writeBytes(dir.file("a.txt"), manyLines());
     writeBytes(dir.file("a.pdf"), "the PDF from before");
@@ -49,7 +45,7 @@ TEST(WriteFailure, ConvertKeepsTheOldPdfAndReportsTheFailure) {
 }
 
 TEST(WriteFailure, UnspoolKeepsTheOldTextAndReportsTheFailure) {
-    if (!havePrlimit()) GTEST_SKIP() << "prlimit not installed";
+    if (!haveProgram("prlimit")) GTEST_SKIP() << "prlimit not installed";
     TempDir dir;
     writeBytes(dir.file("doc.txt"), manyLines());
     ASSERT_EQ(runProcess({LEAFWRIGHT_CLI, "convert", "doc.txt"}, dir.path()).exitStatus, 0);

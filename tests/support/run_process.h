@@ -123,4 +123,10 @@ inline std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
+// Whether a program of that name is on the PATH (an outside judge such as
+// qpdf or pdftotext, or a tool such as prlimit); tests without it skip.
+inline bool haveProgram(const std::string& name) {
+    return runProcess({"sh", "-c", "command -v " + name}).exitStatus == 0;
+}
+
 }  // namespace leafwright::testing

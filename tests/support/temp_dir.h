@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -52,6 +54,14 @@ inline std::vector<std::string> listFolder(const std::string& folder) {
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// The permission bits of a file (setuid, setgid and sticky included), or
+// ~0 when it cannot be looked at.
+inline unsigned fileMode(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return ~0u;
+    return info.st_mode & 07777;
 }
 
 }  // namespace leafwright::testing

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/text/text_encoding.h"
+
 namespace leafwright {
 
 namespace {
@@ -16,26 +18,6 @@ constexpr std::size_t kMaxCodeSpaces = 64;
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
 }  // namespace
-
-void appendUtf8(char32_t code, std::string& out) {
-    if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
-        out.append(kReplacement);
-    } else if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
-}
 
 void appendUtf16AsUtf8(const char16_t* units, std::size_t count, std::string& out) {
     for (std::size_t at = 0; at < count; ++at) {

@@ -64,10 +64,6 @@ class ToUnicodeMap {
     std::size_t firstCodeLength_ = 0;  // of the first code added, for a map without code spaces
 };
 
-// Appends the UTF-8 form of a code point (U+FFFD for a surrogate or a value
-// beyond U+10FFFF).
-void appendUtf8(char32_t code, std::string& out);
-
 // Appends UTF-16 units as UTF-8; an unpaired surrogate becomes U+FFFD.
 void appendUtf16AsUtf8(const char16_t* units, std::size_t count, std::string& out);
 

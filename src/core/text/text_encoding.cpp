@@ -213,6 +213,26 @@ std::size_t decodeCharacter(std::string_view bytes, std::size_t at, SourceEncodi
     return length == 0 ? 1 : length;
 }
 
+void appendUtf8(char32_t code, std::string& out) {
+    if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
+        out.append("\xEF\xBF\xBD");  // U+FFFD
+    } else if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
 bool isBeyondMacRoman(char32_t character) {
     // No character above 0x7F has the code of "?" itself.
     return character >= 0x80 && macRomanCode(character) == '?';

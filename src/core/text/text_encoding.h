@@ -52,6 +52,10 @@ void appendEncodedEscaped(std::string& out, std::string_view line, SourceEncodin
 std::size_t decodeCharacter(std::string_view bytes, std::size_t at, SourceEncoding encoding,
                             char32_t& character);
 
+// Appends the UTF-8 form of a code point (U+FFFD for a surrogate or a value
+// beyond U+10FFFF).
+void appendUtf8(char32_t code, std::string& out);
+
 // True when the character has no code in the PDF MacRomanEncoding and is not
 // below U+0080: only the embedded fonts can print it.
 bool isBeyondMacRoman(char32_t character);

@@ -6,6 +6,7 @@
 
 #include "core/fonts/fixed_font_provider.h"
 #include "core/fonts/system_font_provider.h"
+#include "core/text/text_encoding.h"
 #include "font_test_document.h"
 #include "support/pdf_structure.h"
 #include "support/plain_text.h"
@@ -33,32 +34,12 @@ const std::vector<std::u32string> kMixedLines = {
     U"\u212B\u00C5 (\\) #$% BT ET \U0001D400",
 };
 
-std::string utf8(char32_t c) {
-    std::string out;
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-    return out;
-}
-
 // The line's visible characters as UTF-8, white space left out: what a text
 // extractor must give back whatever spacing it infers.
 std::string visibleText(const std::u32string& line) {
     std::string out;
     for (char32_t c : line)
-        if (c != U' ' && c != U'\t') out += utf8(c);
+        if (c != U' ' && c != U'\t') appendUtf8(c, out);
     return out;
 }
 

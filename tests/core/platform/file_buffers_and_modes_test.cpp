@@ -14,12 +14,6 @@ namespace {
 
 using testing::TempDir;
 
-mode_t modeOf(const std::string& path) {
-    struct stat info {};
-    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-    return info.st_mode & 07777;
-}
-
 // A small file gets a buffer of its own size; bytes appended after it was
 // opened (longer lines, more lines) must still come out whole.
 TEST(TextFileReader, SmallFileThatGrowsAfterOpeningIsReadWhole) {
@@ -57,7 +51,7 @@ TEST(TextFileWriter, NewFileGetsTheModeTheUmaskAllowsAndAReplacedFileKeepsItsMod
     TextFileWriter first(fresh);
     first.write("x\n");
     first.commit();
-    EXPECT_EQ(modeOf(fresh), 0640u);
+    EXPECT_EQ(testing::fileMode(fresh), 0640u);
 
     std::string kept = dir.file("kept.pdf");
     testing::writeBytes(kept, "old");
@@ -65,7 +59,7 @@ TEST(TextFileWriter, NewFileGetsTheModeTheUmaskAllowsAndAReplacedFileKeepsItsMod
     TextFileWriter second(kept);
     second.write("new\n");
     second.commit();
-    EXPECT_EQ(modeOf(kept), 0604u);
+    EXPECT_EQ(testing::fileMode(kept), 0604u);
     EXPECT_EQ(testing::readBytes(kept), "new\r\n");
     EXPECT_EQ(testing::listFolder(dir.path()), (std::vector<std::string>{"fresh.pdf", "kept.pdf"}));
 }

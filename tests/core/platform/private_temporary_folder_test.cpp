@@ -24,12 +24,6 @@ using testing::readBytes;
 using testing::TempDir;
 using testing::writeBytes;
 
-unsigned modeOf(const std::string& path) {
-    struct stat info {};
-    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
-    return info.st_mode & 07777;
-}
-
 TEST(PrivateTemporaryFolder, HoldsPrivateCopiesAndLeavesNothing) {
     TempDir dir;
     ::setenv("TMPDIR", dir.path().c_str(), 1);
@@ -40,8 +34,8 @@ TEST(PrivateTemporaryFolder, HoldsPrivateCopiesAndLeavesNothing) {
         const std::string copy = folder.copyIn("input", source, "-");
         ::close(source);
         EXPECT_EQ(readBytes(copy), readBytes(dir.file("source")));
-        EXPECT_EQ(modeOf(copy), 0600u);
-        EXPECT_EQ(modeOf(copy.substr(0, copy.rfind('/'))), 0700u);
+        EXPECT_EQ(testing::fileMode(copy), 0600u);
+        EXPECT_EQ(testing::fileMode(copy.substr(0, copy.rfind('/'))), 0700u);
         const std::string output = folder.entry("output.pdf");
         writeBytes(output, "document");
         EXPECT_EQ(listFolder(dir.path()).size(), 2u);

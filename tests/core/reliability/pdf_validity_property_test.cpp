@@ -63,10 +63,6 @@ std::vector<std::string> shownLines(const std::string& text) {
     return lines;
 }
 
-bool haveProgram(const std::string& name) {
-    return runProcess({"sh", "-c", "command -v " + name}).exitStatus == 0;
-}
-
 TEST(PdfValidityProperty, GeneratedDocumentsPassQpdfAndReadBack) {
     if (!haveProgram("qpdf") || !haveProgram("pdftotext"))
         GTEST_SKIP() << "qpdf or pdftotext not installed";
