@@ -18,10 +18,12 @@ AlternatingPages::AlternatingPages(PaginatedPages& mine,
           [this](ContentPipe& pipe) {
               const auto put = [&](std::string_view bytes) { pipe.putBytes(bytes); };
               for (std::size_t page = 0; page < pageCount_; ++page) {
-                  if (!madeByOther(page)) {
-                      other_.skipPage();
-                      continue;
-                  }
+                  if (!madeByOther(page)) continue;
+                  // The calling thread's runs are not read here: this
+                  // thread goes to its own run through the line starts
+                  // the first pass kept. Whoever makes the last page
+                  // checks that nothing follows it.
+                  if (page == 0 || !madeByOther(page - 1)) other_.skipToPage(page);
                   pipe.putNumber(other_.nextStreamLength());
                   other_.handContent(put);
                   if (!endsOthersRun(page)) continue;

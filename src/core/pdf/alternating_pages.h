@@ -15,10 +15,11 @@ namespace leafwright {
 // The pages of a PaginatedPages made by two threads in turn, each through a
 // reader of its own, in runs of pagesPerRun pages: of every kRunsInTurn
 // runs, the calling thread makes the first kRunsMine and writes them while
-// the other thread makes the rest. The other thread reads past the runs of
-// the calling thread; the calling thread, which also writes the whole
-// document and so takes fewer runs, moves straight to where the other
-// thread found its next run to start. Both make their pages as one thread
+// the other thread makes the rest. The other thread goes to each of its
+// runs through the line starts that the first pass kept, reading only a few
+// lines of the calling thread's runs; the calling thread, which also writes
+// the whole document and so takes fewer runs, moves straight to where the
+// other thread found its next run to start. Both make their pages as one thread
 // would and check the source the same way, so the bytes are those of one
 // thread.
 class AlternatingPages : public PageSequence {

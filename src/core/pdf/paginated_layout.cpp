@@ -102,6 +102,12 @@ void PaginatedPages::skipPage() {
     if (++pagesMade_ == pageCount_) source_.expectEnd();
 }
 
+void PaginatedPages::skipToPage(std::size_t page) {
+    source_.skipToLine(static_cast<std::uint64_t>(page) * capacity_);
+    pagesMade_ = page;
+    if (pagesMade_ == pageCount_) source_.expectEnd();
+}
+
 void PaginatedPages::moveToPage(std::size_t page, SourceText::Position start) {
     source_.returnTo(start);
     pagesMade_ = page;

@@ -51,6 +51,10 @@ class PaginatedPages : public PageSequence {
     // Moves past the next page without making it, for a reader that makes
     // only some of the pages; throws like writeContent.
     void skipPage();
+    // Moves past the pages up to `page` (a later one) without making them,
+    // reading only the lines after the nearest line start the first pass
+    // kept; throws like writeContent.
+    void skipToPage(std::size_t page);
     // Where the next page starts in the source, and the move to a later
     // page found to start there by another reader of the same file.
     SourceText::Position nextPageStart() const { return source_.position(); }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 
@@ -169,19 +171,52 @@ struct PageObjects {
     explicit PageObjects(std::uint64_t k) : node(7 + 3 * k), page(8 + 3 * k), content(9 + 3 * k) {}
 };
 
-std::string pageTreeNode(const PageObjects& o) {
-    return number(o.node) + " 0 obj\n<<\n/Type /Pages\n/Parent 6 0 R\n/Count 1\n/Kids [" +
-           number(o.page) + " 0 R ]\n>>\nendobj\n";
+void appendNumber(std::string& out, std::uint64_t value) {
+    char digits[20];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end);
 }
 
-std::string pageObject(const PageObjects& o, const ConversionSettings& s,
-                       const std::string& fontResources) {
-    return number(o.page) + " 0 obj\n<<\n/Type /Page\n/Parent " + number(o.node) +
-           " 0 R\n/Resources << /Font << " + fontResources +
-           " >> /ProcSet 3 0 R>>\n/MediaBox [0 0 " + s.pageWidth + " " + s.pageHeight +
-           " ]\n/Rotate " + s.rotateText + "\n/Contents " + number(o.content) +
-           " 0 R\n>>\nendobj\n";
+// A page's objects before its content go out as one text, built in a buffer
+// that every page uses again: a document has a page per few KB of source.
+void appendPageTreeNode(std::string& out, const PageObjects& o) {
+    appendNumber(out, o.node);
+    out += " 0 obj\n<<\n/Type /Pages\n/Parent 6 0 R\n/Count 1\n/Kids [";
+    appendNumber(out, o.page);
+    out += " 0 R ]\n>>\nendobj\n";
 }
+
+void appendPageObject(std::string& out, const PageObjects& o, const ConversionSettings& s,
+                      const std::string& fontResources) {
+    appendNumber(out, o.page);
+    out += " 0 obj\n<<\n/Type /Page\n/Parent ";
+    appendNumber(out, o.node);
+    out += " 0 R\n/Resources << /Font << ";
+    out += fontResources;
+    out += " >> /ProcSet 3 0 R>>\n/MediaBox [0 0 ";
+    out += s.pageWidth;
+    out += ' ';
+    out += s.pageHeight;
+    out += " ]\n/Rotate ";
+    out += s.rotateText;
+    out += "\n/Contents ";
+    appendNumber(out, o.content);
+    out += " 0 R\n>>\nendobj\n";
+}
+
+void appendStreamHead(std::string& out, std::uint64_t object, std::uint64_t streamLength) {
+    appendNumber(out, object);
+    out += " 0 obj\n<< /Length ";
+    appendNumber(out, streamLength);
+    out += " >>\nstream";
+}
+
+// Where a page's three objects start: the first in full, the other two as
+// the sizes of the objects before them.
+struct PageOffsets {
+    std::uint64_t node;
+    std::uint32_t nodeSize, pageSize;
+};
 
 void writeRootOfPageTree(TextFileWriter& out, std::uint64_t pageCount) {
     out.write("6 0 obj\n<<\n/Type /Pages\n/Count " + number(pageCount) + "\n/Kids [");
@@ -259,38 +294,41 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
     fixedOffsets[6] = out.position();
     writeRootOfPageTree(out, pageCount);
 
-    // Only the offset of each page's first object is kept; the other two
-    // follow from the sizes of the texts before them, which are cheap to
-    // build again for the table.
-    std::vector<std::uint64_t> nodeOffsets;
-    nodeOffsets.reserve(pageCount);
+    std::vector<PageOffsets> pageOffsets;
+    pageOffsets.reserve(pageCount);
+    std::string head;
     for (std::uint64_t k = 0; k < pageCount; ++k) {
         std::uint64_t streamLength = pages.nextStreamLength();
         PageObjects objects(k);
-        nodeOffsets.push_back(out.position());
-        out.write(pageTreeNode(objects));
-        out.write(pageObject(objects, s, fontResources));
-        out.write(streamHead(objects.content, streamLength));
+        PageOffsets offsets{out.position(), 0, 0};
+        head.clear();
+        appendPageTreeNode(head, objects);
+        const std::size_t nodeEnd = head.size();
+        appendPageObject(head, objects, s, fontResources);
+        const std::size_t pageEnd = head.size();
+        appendStreamHead(head, objects.content, streamLength);
+        const std::string_view text(head);
+        offsets.nodeSize = static_cast<std::uint32_t>(diskSize(text.substr(0, nodeEnd)));
+        offsets.pageSize =
+            static_cast<std::uint32_t>(diskSize(text.substr(nodeEnd, pageEnd - nodeEnd)));
+        pageOffsets.push_back(offsets);
+        out.write(head);
         pages.writeContent(out);
         out.write(kStreamTail);
     }
 
-    // Offsets are asked for in ascending object order, so the page last
-    // looked at is remembered.
-    std::uint64_t cachedPage = ~std::uint64_t{0};
-    std::array<std::uint64_t, 3> cached{};
     auto offsetOf = [&](std::uint64_t object) -> std::uint64_t {
         if (object <= 6) return fixedOffsets[object];
         if (object > lastObject) return fontObjects.offsetOf(object);
-        std::uint64_t k = (object - 7) / 3;
-        if (k != cachedPage) {
-            PageObjects objects(k);
-            cached[0] = nodeOffsets[k];
-            cached[1] = cached[0] + diskSize(pageTreeNode(objects));
-            cached[2] = cached[1] + diskSize(pageObject(objects, s, fontResources));
-            cachedPage = k;
+        const PageOffsets& page = pageOffsets[(object - 7) / 3];
+        switch ((object - 7) % 3) {
+            case 0:
+                return page.node;
+            case 1:
+                return page.node + page.nodeSize;
+            default:
+                return page.node + page.nodeSize + page.pageSize;
         }
-        return cached[(object - 7) % 3];
     };
     fontObjects.writeRest(out);
     writeXrefAndTrailer(out, lastObject + fontObjects.count(), offsetOf, 5);

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/platform/file_error.h"
 #include "core/platform/file_search.h"
 #include "core/platform/own_source.h"
 #include "core/platform/replacement_batch.h"
@@ -17,13 +18,19 @@ namespace leafwright {
 
 namespace {
 
-// Anything at the path that a finished output would replace: a file, a link
-// to one, a dangling link. A folder, or a link to one, is not: the writer
-// refuses it.
-bool outputWouldReplaceEntry(const std::string& path) {
+// Whether anything stands at the output path, and whether a finished output
+// would replace it: a file, a link to one, a dangling link would be; a
+// folder, or a link to one, would not (the writer refuses it).
+struct OutputEntry {
+    bool exists = false;
+    bool wouldBeReplaced = false;
+};
+
+OutputEntry lookAtOutput(const std::string& path) {
     struct stat entry {};
-    if (::lstat(path.c_str(), &entry) != 0 || S_ISDIR(entry.st_mode)) return false;
-    return !(S_ISLNK(entry.st_mode) && entryKind(path) == EntryKind::Directory);
+    if (::lstat(path.c_str(), &entry) != 0) return {};
+    if (S_ISDIR(entry.st_mode)) return {true, false};
+    return {true, !(S_ISLNK(entry.st_mode) && entryKind(path) == EntryKind::Directory)};
 }
 
 // How many replaced files a run holds back to flush them together.
@@ -117,9 +124,16 @@ FileRunOutcome runOneFile(const std::string& source, const FileRunSteps& steps,
         throwIfRunCancelled();
         outcome.output = steps.outputPathOf(source);
         const std::string& output = outcome.output;
-        refuseOutputOverSource(source, output);
+        // Nothing at the output path cannot be the source: the check by
+        // name is needed only when something is there.
+        const OutputEntry entry = lookAtOutput(output);
+        if (entry.exists) {
+            refuseOutputOverSource(source, output);
+        } else if (output == source) {
+            throw FileError(source, kOwnSourceCause);
+        }
         bool replaceGranted = false;
-        if (outputWouldReplaceEntry(output)) {
+        if (entry.wouldBeReplaced) {
             if (!handler.confirmOverwrite(source, output)) {
                 outcome.kind = FileRunOutcome::Kind::Declined;
                 return outcome;

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <random>
@@ -122,11 +123,15 @@ bool PendingOutput::createUnnamed() {
     fd_ = ::openat(folderFd_, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (fd_ < 0) return false;
     // It gets its name through /proc/self/fd; without procfs it never could.
+    // Once seen to be there, procfs is not looked for again for every file.
+    static std::atomic<bool> procFdSeen{false};
+    if (procFdSeen.load(std::memory_order_relaxed)) return true;
     if (::access(procPathOf(fd_).c_str(), F_OK) != 0) {
         ::close(fd_);
         fd_ = -1;
         return false;
     }
+    procFdSeen.store(true, std::memory_order_relaxed);
     return true;
 }
 

@@ -14,7 +14,8 @@
 namespace leafwright {
 
 namespace {
-constexpr std::size_t kBufferSize = 1 << 20;
+// Small enough that a block read stays in the cache while it is scanned.
+constexpr std::size_t kBufferSize = 256 << 10;
 // A regular file smaller than the buffer gets a buffer its own size (at least
 // this much), which is cheaper for a run over many small files.
 constexpr std::size_t kSmallestBuffer = 1 << 12;
@@ -37,9 +38,9 @@ TextFileReader::TextFileReader(std::string path, const std::string& openPath, bo
     if (::fstat(fd_, &info) != 0) refuse(FileError::fromErrno(path_, errno));
     if (S_ISDIR(info.st_mode)) refuse(FileError(path_, "Is a directory"));
     if (!S_ISREG(info.st_mode)) refuse(FileError(path_, "not a regular file"));
-    int flags = ::fcntl(fd_, F_GETFL);
-    if (flags < 0 || ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK) != 0)
-        refuse(FileError::fromErrno(path_, errno));
+    // None of the other flags that F_SETFL changes was asked for, so 0
+    // clears O_NONBLOCK alone.
+    if (::fcntl(fd_, F_SETFL, 0) != 0) refuse(FileError::fromErrno(path_, errno));
     device_ = static_cast<std::uint64_t>(info.st_dev);
     inode_ = static_cast<std::uint64_t>(info.st_ino);
     size_ = static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0));
@@ -47,7 +48,9 @@ TextFileReader::TextFileReader(std::string path, const std::string& openPath, bo
     std::size_t size = kBufferSize;
     if (info.st_size >= 0 && static_cast<std::uint64_t>(info.st_size) < kBufferSize)
         size = std::max(static_cast<std::size_t>(info.st_size) + 1, kSmallestBuffer);
-    buffer_.resize(size);
+    // Left uninitialised: reading fills it, and fresh pages are costly.
+    buffer_.reset(new char[size]);
+    bufferSize_ = size;
 }
 
 TextFileReader::~TextFileReader() {
@@ -89,17 +92,22 @@ void TextFileReader::seek(std::uint64_t offset) {
 bool TextFileReader::fill() {
     if (endOfInput_ || fd_ < 0) return false;
     if (begin_ > 0) {
-        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
         bufferStart_ += begin_;
         end_ -= begin_;
         begin_ = 0;
     }
-    if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+    if (end_ == bufferSize_) {
+        std::unique_ptr<char[]> larger(new char[bufferSize_ * 2]);
+        std::memcpy(larger.get(), buffer_.get(), end_);
+        buffer_ = std::move(larger);
+        bufferSize_ *= 2;
+    }
     // A cancelled run stops here even while a layout scans a large source.
     throwIfRunCancelled();
     ssize_t got;
     do {
-        got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+        got = ::read(fd_, buffer_.get() + end_, bufferSize_ - end_);
     } while (got < 0 && errno == EINTR);
     if (got < 0) throw FileError::fromErrno(path_, errno);
     if (got == 0) {
@@ -107,7 +115,7 @@ bool TextFileReader::fill() {
         return false;
     }
     noteSourceRead(static_cast<std::uint64_t>(got));
-    const char* fresh = buffer_.data() + end_;
+    const char* fresh = buffer_.get() + end_;
     const void* stop = std::memchr(fresh, kEndOfText, static_cast<std::size_t>(got));
     if (stop != nullptr) {
         got = static_cast<const char*>(stop) - fresh;
@@ -123,7 +131,7 @@ bool TextFileReader::readBlock(std::string_view& block) {
         begin_ = end_ = 0;
         if (!fill()) return false;
     }
-    block = std::string_view(buffer_.data() + begin_, end_ - begin_);
+    block = std::string_view(buffer_.get() + begin_, end_ - begin_);
     begin_ = end_;
     return true;
 }
@@ -132,7 +140,7 @@ bool TextFileReader::readLine(std::string_view& line) {
     spill_.clear();
     bool haveBytes = false;
     for (;;) {
-        const char* start = buffer_.data() + begin_;
+        const char* start = buffer_.get() + begin_;
         std::size_t available = end_ - begin_;
         const void* lf = std::memchr(start, '\n', available);
         if (lf != nullptr) {
@@ -153,7 +161,7 @@ bool TextFileReader::readLine(std::string_view& line) {
         // Small partial lines stay in the buffer (fill moves them to the
         // front); a line longer than half the buffer goes to the spill string
         // so the buffer does not grow with it.
-        if (available > buffer_.size() / 2) {
+        if (available > bufferSize_ / 2) {
             spill_.append(start, available);
             begin_ = end_;
         }
@@ -161,7 +169,7 @@ bool TextFileReader::readLine(std::string_view& line) {
             // End of input: what is left is the last line, without a line end.
             std::size_t rest = end_ - begin_;
             if (!haveBytes && rest == 0 && spill_.empty()) return false;
-            spill_.append(buffer_.data() + begin_, rest);
+            spill_.append(buffer_.get() + begin_, rest);
             begin_ = end_;
             line = spill_;
             return true;
@@ -173,7 +181,7 @@ std::uint64_t TextFileReader::skipLines(std::uint64_t count) {
     std::uint64_t skipped = 0;
     bool inLine = false;
     while (skipped < count) {
-        const char* start = buffer_.data() + begin_;
+        const char* start = buffer_.get() + begin_;
         const std::size_t available = end_ - begin_;
         if (const void* lf = std::memchr(start, '\n', available)) {
             begin_ += static_cast<std::size_t>(static_cast<const char*>(lf) - start) + 1;
@@ -194,7 +202,7 @@ std::uint64_t TextFileReader::skipLines(std::uint64_t count) {
 // the next byte shows whether it comes before an LF.
 bool TextFileReader::readLinePiece(std::string_view& piece, bool& endsLine) {
     for (;;) {
-        const char* start = buffer_.data() + begin_;
+        const char* start = buffer_.get() + begin_;
         std::size_t available = end_ - begin_;
         if (const void* lf = std::memchr(start, '\n', available)) {
             std::size_t length = static_cast<const char*>(lf) - start;
@@ -217,7 +225,7 @@ bool TextFileReader::readLinePiece(std::string_view& piece, bool& endsLine) {
             // End of input: a last line without a line end (perhaps only a CR).
             std::size_t rest = end_ - begin_;
             if (rest == 0 && !inLine_) return false;
-            piece = std::string_view(buffer_.data() + begin_, rest);
+            piece = std::string_view(buffer_.get() + begin_, rest);
             begin_ = end_;
             endsLine = true;
             inLine_ = false;

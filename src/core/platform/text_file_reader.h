@@ -4,7 +4,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace leafwright {
 
@@ -85,7 +84,8 @@ class TextFileReader {
     std::uint64_t inode_ = 0;
     std::uint64_t size_ = 0;
     unsigned scanThreads_ = 1;
-    std::vector<char> buffer_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t bufferSize_ = 0;
     std::size_t begin_ = 0;          // first unread byte in buffer_
     std::size_t end_ = 0;            // one past the last valid byte in buffer_
     std::uint64_t bufferStart_ = 0;  // the file offset of buffer_[0]

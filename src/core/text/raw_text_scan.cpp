@@ -55,15 +55,36 @@ bool holdsBeyondMacRomanUtf8(std::string_view bytes, bool atTextStart) {
 
 void RawTextScan::add(std::string_view block) {
     if (block.empty()) return;
+    countLinesKeepingStarts(block);
     bytes_ += block.size();
     endsWithLineFeed_ = block.back() == '\n';
-    lineFeeds_ += countLineFeeds(block);
     if (head_.size() < kUtf8ByteOrderMark.size())
         head_.append(block.substr(0, kUtf8ByteOrderMark.size() - head_.size()));
     if (!hasTab_) hasTab_ = std::memchr(block.data(), '\t', block.size()) != nullptr;
     // Plain ASCII, the usual case, is cleared with one quick look.
     if (!beyond1252_ && !isAscii(block)) beyond1252_ = holdsBeyondMacRoman1252(block);
     if (utf8_) checkUtf8(block);
+}
+
+// The line feeds are counted up to each line start kept, then on from
+// there, so that every byte is still counted once.
+void RawTextScan::countLinesKeepingStarts(std::string_view block) {
+    std::size_t counted = 0;
+    while (lineStarts_.wantedFrom() < bytes_ + block.size()) {
+        const std::size_t from = static_cast<std::size_t>(
+            lineStarts_.wantedFrom() > bytes_ ? lineStarts_.wantedFrom() - bytes_ : 0);
+        const void* lf = std::memchr(block.data() + from, '\n', block.size() - from);
+        if (lf == nullptr) {
+            lineStarts_.noneBefore(bytes_ + block.size());
+            break;
+        }
+        const std::size_t start =
+            static_cast<std::size_t>(static_cast<const char*>(lf) - block.data()) + 1;
+        lineFeeds_ += countLineFeeds(block.substr(counted, start - counted));
+        counted = start;
+        lineStarts_.keep({bytes_ + start, lineFeeds_});
+    }
+    lineFeeds_ += countLineFeeds(block.substr(counted));
 }
 
 void RawTextScan::checkUtf8(std::string_view block) {
@@ -79,6 +100,7 @@ void RawTextScan::checkUtf8(std::string_view block) {
 // The rest starts a line, so no character and no CR LF is cut between the
 // two.
 void RawTextScan::merge(const RawTextScan& rest) {
+    lineStarts_.append(rest.lineStarts_, bytes_, lineFeeds_);
     lineFeeds_ += rest.lineFeeds_;
     bytes_ += rest.bytes_;
     if (rest.bytes_ > 0) endsWithLineFeed_ = rest.endsWithLineFeed_;

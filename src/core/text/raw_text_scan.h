@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/text/line_starts.h"
 #include "core/text/text_encoding.h"
 
 namespace leafwright {
@@ -42,7 +43,12 @@ class RawTextScan {
         return encoding == SourceEncoding::Utf8 ? beyondUtf8_ : beyond1252_;
     }
 
+    // Line starts kept on the way, their offsets counted from the first
+    // byte added.
+    const LineStarts& lineStarts() const noexcept { return lineStarts_; }
+
   private:
+    void countLinesKeepingStarts(std::string_view block);
     void checkUtf8(std::string_view block);
 
     std::uint64_t lineFeeds_ = 0;
@@ -55,6 +61,7 @@ class RawTextScan {
     bool hasTab_ = false;
     bool beyondUtf8_ = false, beyond1252_ = false;
     bool afterALine_ = false;
+    LineStarts lineStarts_;
 };
 
 }  // namespace leafwright

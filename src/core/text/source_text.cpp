@@ -1,5 +1,7 @@
 #include "core/text/source_text.h"
 
+#include <stdexcept>
+
 #include "core/platform/file_error.h"
 #include "core/text/line_size_scan.h"
 #include "core/text/raw_text_scan.h"
@@ -25,7 +27,10 @@ SourceText::SourceText(TextFileReader& reader, Measures measures) : reader_(read
 }
 
 SourceText::SourceText(TextFileReader& reader, const SourceText& measured)
-    : reader_(reader), summary_(measured.summary_), textStart_(measured.textStart_) {}
+    : reader_(reader),
+      summary_(measured.summary_),
+      textStart_(measured.textStart_),
+      lineStarts_(measured.lineStarts_) {}
 
 void SourceText::firstPass(Measures measures) {
     bool startsWithByteOrderMark = false, onlyByteOrderMark = false;
@@ -39,6 +44,7 @@ void SourceText::firstPass(Measures measures) {
         onlyByteOrderMark = scan.isOnlyByteOrderMark();
         summary_.hasTab = scan.hasTab();
         summary_.beyondMacRoman = scan.isBeyondMacRoman(summary_.encoding);
+        lineStarts_ = scan.lineStarts();
     } else {
         // The lines are measured from the raw bytes, without splitting them.
         LineSizeScan scan;
@@ -146,6 +152,19 @@ void SourceText::expectWritten(std::uint64_t written, std::uint64_t measured) co
 SourceText::Position SourceText::position() const {
     if (!secondPassStarted_) return {textStart_, 0};
     return {reader_.offset(), linesHandedOut_};
+}
+
+SourceText::Position SourceText::nearestLineStart(std::uint64_t line) const {
+    LineStarts::Start start;
+    if (!lineStarts_.nearestAtOrBefore(line, start)) return {textStart_, 0};
+    return {start.offset, start.line};
+}
+
+void SourceText::skipToLine(std::uint64_t line) {
+    const Position known = nearestLineStart(line);
+    if (!secondPassStarted_ || known.lines > linesHandedOut_) returnTo(known);
+    if (line < linesHandedOut_) throw std::logic_error("skipToLine cannot go back");
+    skipLines(line - linesHandedOut_);
 }
 
 void SourceText::returnTo(Position position) {

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/platform/text_file_reader.h"
+#include "core/text/line_starts.h"
 #include "core/text/text_encoding.h"
 
 namespace leafwright {
@@ -82,6 +83,11 @@ class SourceText {
     };
     Position position() const;
     void returnTo(Position position);
+    // The nearest line start before `line` (or at it) that the first pass
+    // kept, and the move to `line` through it: only the lines after that
+    // start are read. With a line count only (Measures::LineCount).
+    Position nearestLineStart(std::uint64_t line) const;
+    void skipToLine(std::uint64_t line);
 
   private:
     void firstPass(Measures measures);
@@ -100,6 +106,7 @@ class SourceText {
     std::string_view piece_;
     bool pieceEndsLine_ = false;
     Utf8Pieces characters_;  // a character cut by the end of a piece
+    LineStarts lineStarts_;
 };
 
 }  // namespace leafwright
