@@ -89,6 +89,7 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
         const std::uint64_t notPrintable = drawing.notPrintable();
         TextFileWriter output(outputPath);
         if (pipelines(threads, source, drawing)) {
+            output.writeOnCallingThread();
             PipelinedContent content([&page](ContentPipe& pipe) {
                 page.handContent([&](std::string_view bytes) { pipe.putBytes(bytes); });
             });
@@ -111,6 +112,7 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
     const std::uint64_t notPrintable = drawing.notPrintable();
     TextFileWriter output(outputPath);
     if (pipelines(threads, source, drawing)) {
+        output.writeOnCallingThread();
         writePagesOnTwoThreads(output, settings, pages, plainStrings, source, threads);
     } else {
         writePageTreePdf(output, settings, pages, drawing.fonts());

@@ -14,8 +14,9 @@
 namespace leafwright {
 
 namespace {
-// Small enough that a block read stays in the cache while it is scanned.
-constexpr std::size_t kBufferSize = 256 << 10;
+// Small enough that a block read stays in the cache while it is scanned,
+// and that a reader moving on to a run far ahead has read little in vain.
+constexpr std::size_t kBufferSize = 64 << 10;
 // A regular file smaller than the buffer gets a buffer its own size (at least
 // this much), which is cheaper for a run over many small files.
 constexpr std::size_t kSmallestBuffer = 1 << 12;

@@ -39,7 +39,7 @@ void TextFileWriter::fail(int errorNumber) {
 }
 
 void TextFileWriter::flush() {
-    if (!background_ && backgroundWrites && used_ == kBufferSize &&
+    if (!background_ && backgroundWrites && mayWriteInBackground_ && used_ == kBufferSize &&
         ++fullFlushes_ >= kFlushesBeforeBackground)
         background_ = std::make_unique<BackgroundWriter>(output_.fd());
     if (background_) {

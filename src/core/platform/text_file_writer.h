@@ -45,6 +45,12 @@ class TextFileWriter {
 
     const std::string& path() const noexcept { return targetPath_; }
 
+    // A long output is written on a thread of its own while the calling
+    // thread makes what follows; a document already made on other threads
+    // keeps all its writing here instead: one more thread would only take
+    // a core from those making it.
+    void writeOnCallingThread() noexcept { mayWriteInBackground_ = false; }
+
     // For tests: false writes every output on the calling thread.
     static inline bool backgroundWrites = true;
 
@@ -55,6 +61,7 @@ class TextFileWriter {
     std::string targetPath_;
     PendingOutput output_;
     bool open_ = true;
+    bool mayWriteInBackground_ = true;
     std::vector<char> buffer_;
     std::size_t used_ = 0;
     std::uint64_t position_ = 0;
