@@ -1,6 +1,7 @@
 #include "core/pdf/alternating_pages.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <string_view>
 #include <utility>
 
@@ -14,47 +15,54 @@ AlternatingPages::AlternatingPages(PaginatedPages& mine,
       other_(*otherReader_, mine),
       pageCount_(mine.pageCount()),
       pagesPerRun_(std::max<std::size_t>(pagesPerRun, 1)),
-      content_(
-          [this](ContentPipe& pipe) {
-              const auto put = [&](std::string_view bytes) { pipe.putBytes(bytes); };
-              for (std::size_t page = 0; page < pageCount_; ++page) {
-                  if (!madeByOther(page)) continue;
-                  // The calling thread's runs are not read here: this
-                  // thread goes to its own run through the line starts
-                  // the first pass kept. Whoever makes the last page
-                  // checks that nothing follows it.
-                  if (page == 0 || !madeByOther(page - 1)) other_.skipToPage(page);
-                  pipe.putNumber(other_.nextStreamLength());
-                  other_.handContent(put);
-                  if (!endsOthersRun(page)) continue;
-                  // Where the calling thread's next run starts; and the
-                  // writing side needs these runs before this thread comes
-                  // back from reading past that one.
-                  const SourceText::Position next = other_.nextPageStart();
-                  pipe.putNumber(next.offset);
-                  pipe.putNumber(next.lines);
-                  pipe.flush();
-              }
-          },
-          batchBytes) {}
+      runCount_((pageCount_ + pagesPerRun_ - 1) / pagesPerRun_),
+      claims_(new std::atomic<unsigned char>[runCount_]()),
+      content_([this](ContentPipe& pipe) { makeOthersRuns(pipe); }, batchBytes) {}
+
+// The runs go out in order, each after its number. A run left for the
+// calling thread is one it has not reached yet, so it can still claim it.
+void AlternatingPages::makeOthersRuns(ContentPipe& pipe) {
+    const auto put = [&](std::string_view bytes) { pipe.putBytes(bytes); };
+    for (std::size_t run = 0; run < runCount_; ++run) {
+        if (runWanted_.exchange(false) || !claim(run, kOthers)) continue;
+        const std::size_t first = run * pagesPerRun_;
+        const std::size_t end = std::min(first + pagesPerRun_, pageCount_);
+        other_.skipToPages(first, end);
+        pipe.putNumber(run);
+        for (std::size_t page = first; page < end; ++page) {
+            pipe.putNumber(other_.nextStreamLength());
+            other_.handContent(put);
+        }
+        // The writing side may be waiting for this run.
+        pipe.flush();
+    }
+}
+
+// A run not claimed yet is made here; one of the other's is taken from the
+// pipe, and when it is not there yet, the other thread is asked to leave the
+// next run it comes to, which this thread then makes instead of waiting.
+void AlternatingPages::startRun(std::size_t run) {
+    makingRun_ = claim(run, kMine);
+    if (makingRun_) {
+        const std::size_t first = run * pagesPerRun_;
+        mine_.skipToPages(first, std::min(first + pagesPerRun_, pageCount_));
+        return;
+    }
+    if (!content_.numberReady()) runWanted_.store(true);
+    if (content_.takeNumber() != run) throw std::logic_error("the runs of pages came out of order");
+}
 
 std::uint64_t AlternatingPages::nextStreamLength() {
-    streamLength_ = madeByOther(pagesWritten_) ? content_.takeNumber() : mine_.nextStreamLength();
+    if (pagesWritten_ % pagesPerRun_ == 0) startRun(pagesWritten_ / pagesPerRun_);
+    streamLength_ = makingRun_ ? mine_.nextStreamLength() : content_.takeNumber();
     return streamLength_;
 }
 
 void AlternatingPages::writeContent(TextFileWriter& out) {
-    if (madeByOther(pagesWritten_)) {
-        content_.writeBytes(out, contentBytesOfStream(streamLength_));
-        if (endsOthersRun(pagesWritten_)) {
-            SourceText::Position next;
-            next.offset = content_.takeNumber();
-            next.lines = content_.takeNumber();
-            mine_.moveToPage(pagesWritten_ + 1, next);
-        }
-    } else {
+    if (makingRun_)
         mine_.writeContent(out);
-    }
+    else
+        content_.writeBytes(out, contentBytesOfStream(streamLength_));
     if (++pagesWritten_ == pageCount_) content_.finish();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -12,21 +13,21 @@
 
 namespace leafwright {
 
-// The pages of a PaginatedPages made by two threads in turn, each through a
-// reader of its own, in runs of pagesPerRun pages: of every kRunsInTurn
-// runs, the calling thread makes the first kRunsMine and writes them while
-// the other thread makes the rest. The other thread goes to each of its
-// runs through the line starts that the first pass kept, reading only a few
-// lines of the calling thread's runs; the calling thread, which also writes
-// the whole document and so takes fewer runs, moves straight to where the
-// other thread found its next run to start. Both make their pages as one thread
-// would and check the source the same way, so the bytes are those of one
-// thread.
+// The pages of a PaginatedPages made by two threads, in runs of pagesPerRun
+// pages, each thread through a reader of its own. The calling thread writes
+// every page in order and makes the runs it claims; the other thread claims
+// the others one after another and hands them over through a pipe. When
+// the calling thread is about to wait for a run of the other's, it asks for
+// one: the other thread leaves its next run unclaimed, and the calling
+// thread makes that one while the other makes the run after it. So the runs
+// share out by themselves between the two threads, however fast each is.
+// Each thread goes to a run it claimed through the line starts that the
+// first pass kept, reading only a few lines before it. Both make their pages
+// as one thread would and check the source the same way, and whichever
+// makes the last page checks that nothing follows it, so the bytes are
+// those of one thread.
 class AlternatingPages : public PageSequence {
   public:
-    static constexpr std::size_t kRunsInTurn = 7;
-    static constexpr std::size_t kRunsMine = 3;
-
     // mine must outlive this object and be used by nothing else meanwhile;
     // its pages must be plain strings (drawn with no ShownLines): the other
     // reader makes those only.
@@ -38,19 +39,25 @@ class AlternatingPages : public PageSequence {
     void writeContent(TextFileWriter& out) override;
 
   private:
-    bool madeByOther(std::size_t page) const {
-        return page / pagesPerRun_ % kRunsInTurn >= kRunsMine;
+    enum Claim : unsigned char { kUnclaimed, kOthers, kMine };
+
+    bool claim(std::size_t run, Claim by) {
+        unsigned char unclaimed = kUnclaimed;
+        return claims_[run].compare_exchange_strong(unclaimed, by);
     }
-    // The last page of the other thread's runs before the calling thread's.
-    bool endsOthersRun(std::size_t page) const {
-        return madeByOther(page) && (page + 1 == pageCount_ || !madeByOther(page + 1));
-    }
+    void makeOthersRuns(ContentPipe& pipe);
+    void startRun(std::size_t run);
 
     PaginatedPages& mine_;
     std::unique_ptr<TextFileReader> otherReader_;
     PaginatedPages other_;
     std::size_t pageCount_;
     std::size_t pagesPerRun_;
+    std::size_t runCount_;
+    std::unique_ptr<std::atomic<unsigned char>[]> claims_;  // a Claim for each run
+    // The calling thread asks the other to leave it a run.
+    std::atomic<bool> runWanted_{false};
+    bool makingRun_ = false;  // the calling thread makes the run being written
     std::size_t pagesWritten_ = 0;
     std::uint64_t streamLength_ = 0;
     PipelinedContent content_;  // last: its thread ends before the rest goes

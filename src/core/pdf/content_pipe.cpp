@@ -87,6 +87,12 @@ std::uint64_t ContentPipe::takeNumber() {
     return current_.numbers[numbersTaken_++];
 }
 
+bool ContentPipe::numberReady() {
+    if (numbersTaken_ < current_.numbers.size()) return true;
+    std::lock_guard lock(mutex_);
+    return !waiting_.empty() || closed_;
+}
+
 void ContentPipe::takeBytes(std::uint64_t count,
                             const std::function<void(std::string_view)>& write) {
     while (count > 0) {

@@ -46,6 +46,8 @@ class ContentPipe {
     // handed to write in pieces. Each waits for what it needs; it throws the
     // making side's failure when that side ended without handing it over.
     std::uint64_t takeNumber();
+    // Whether takeNumber would return without waiting for the making side.
+    bool numberReady();
     void takeBytes(std::uint64_t count, const std::function<void(std::string_view)>& write);
     // Waits until the making side is done, dropping whatever it still
     // hands over, and throws its failure, if any.

@@ -13,9 +13,11 @@
 #include "core/pdf/pipelined_content.h"
 #include "core/pdf/single_page_layout.h"
 #include "core/pdf/text_measure.h"
+#include "core/platform/file_error.h"
 #include "core/platform/own_source.h"
 #include "core/platform/text_file_reader.h"
 #include "core/platform/text_file_writer.h"
+#include "core/text/source_text.h"
 
 namespace leafwright {
 
@@ -45,8 +47,17 @@ std::size_t pagesPerRun(const SourceThreads& threads, const TextFileReader& sour
                         std::size_t pageCount) {
     const std::uint64_t size = std::max<std::uint64_t>(source.size(), 1);
     const std::uint64_t perRun = std::max<std::uint64_t>(1, threads.runBytes * pageCount / size);
-    const bool runsForBoth = perRun * (AlternatingPages::kRunsMine + 1) <= pageCount;
+    const bool runsForBoth = 2 * perRun <= pageCount;
     return runsForBoth ? static_cast<std::size_t>(perRun) : 0;
+}
+
+// The passes and the threads read the source at different times (two
+// threads go to their pages by where lines started in the first pass), so
+// a source written to meanwhile could give a document of two versions:
+// such a source fails instead. The written size and time tell; the passes'
+// own checks catch most changes before.
+void expectUnchanged(const TextFileReader& source) {
+    if (source.changedSinceOpened()) throw FileError(source.path(), kChangedWhileRead);
 }
 
 // Pages of plain strings are made by two readers in turn; others (tab stops)
@@ -102,6 +113,7 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
                 output, settings, page.streamLength(),
                 [&](TextFileWriter& file) { page.writeContent(file); }, drawing.fonts());
         }
+        expectUnchanged(source);
         const std::uint64_t bytes = output.position();
         return {output.commit(mayReplace), notPrintable, bytes, 1};
     }
@@ -117,6 +129,7 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
     } else {
         writePageTreePdf(output, settings, pages, drawing.fonts());
     }
+    expectUnchanged(source);
     const std::uint64_t bytes = output.position();
     return {output.commit(mayReplace), notPrintable, bytes, pages.pageCount()};
 }

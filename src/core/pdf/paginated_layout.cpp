@@ -97,19 +97,13 @@ void PaginatedPages::handContent(const TakeContent& take) {
     if (++pagesMade_ == pageCount_) source_.expectEnd();
 }
 
-void PaginatedPages::skipPage() {
-    source_.skipLines(linesOfNextPage());
-    if (++pagesMade_ == pageCount_) source_.expectEnd();
+void PaginatedPages::skipToPages(std::size_t page, std::size_t end) {
+    source_.readAboutUpToLine(static_cast<std::uint64_t>(end) * capacity_);
+    skipToPage(page);
 }
 
 void PaginatedPages::skipToPage(std::size_t page) {
     source_.skipToLine(static_cast<std::uint64_t>(page) * capacity_);
-    pagesMade_ = page;
-    if (pagesMade_ == pageCount_) source_.expectEnd();
-}
-
-void PaginatedPages::moveToPage(std::size_t page, SourceText::Position start) {
-    source_.returnTo(start);
     pagesMade_ = page;
     if (pagesMade_ == pageCount_) source_.expectEnd();
 }

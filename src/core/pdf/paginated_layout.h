@@ -48,17 +48,12 @@ class PaginatedPages : public PageSequence {
     void writeContent(TextFileWriter& out) override;
     // The same, handing the bytes to take instead.
     void handContent(const TakeContent& take);
-    // Moves past the next page without making it, for a reader that makes
-    // only some of the pages; throws like writeContent.
-    void skipPage();
-    // Moves past the pages up to `page` (a later one) without making them,
-    // reading only the lines after the nearest line start the first pass
-    // kept; throws like writeContent.
+    // Moves on to a later page without making the pages before it, reading
+    // only the lines after the nearest line start the first pass kept, for
+    // a reader that makes only some of the pages; throws like writeContent.
     void skipToPage(std::size_t page);
-    // Where the next page starts in the source, and the move to a later
-    // page found to start there by another reader of the same file.
-    SourceText::Position nextPageStart() const { return source_.position(); }
-    void moveToPage(std::size_t page, SourceText::Position start);
+    // The same, for a reader that will make the pages before `end` only.
+    void skipToPages(std::size_t page, std::size_t end);
     std::uint64_t lineCount() const noexcept { return source_.summary().lineCount; }
 
   private:

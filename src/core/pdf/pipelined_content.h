@@ -29,6 +29,7 @@ class PipelinedContent {
     PipelinedContent& operator=(const PipelinedContent&) = delete;
 
     std::uint64_t takeNumber() { return pipe_.takeNumber(); }
+    bool numberReady() { return pipe_.numberReady(); }
     // Writes the next `count` content bytes.
     void writeBytes(TextFileWriter& out, std::uint64_t count);
     // Waits for the making to end and throws what it failed with: the

@@ -45,6 +45,8 @@ TextFileReader::TextFileReader(std::string path, const std::string& openPath, bo
     device_ = static_cast<std::uint64_t>(info.st_dev);
     inode_ = static_cast<std::uint64_t>(info.st_ino);
     size_ = static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0));
+    modifiedSeconds_ = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+    modifiedNanoseconds_ = info.st_mtim.tv_nsec;
     if (newSource) noteSourceOpened(size_);
     std::size_t size = kBufferSize;
     if (info.st_size >= 0 && static_cast<std::uint64_t>(info.st_size) < kBufferSize)
@@ -70,6 +72,14 @@ std::unique_ptr<TextFileReader> TextFileReader::openAgain() const {
     }
     if (again->device_ != device_ || again->inode_ != inode_) return nullptr;
     return again;
+}
+
+bool TextFileReader::changedSinceOpened() const {
+    struct stat info {};
+    if (fd_ < 0 || ::fstat(fd_, &info) != 0) return false;
+    return static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0)) != size_ ||
+           static_cast<std::int64_t>(info.st_mtim.tv_sec) != modifiedSeconds_ ||
+           info.st_mtim.tv_nsec != modifiedNanoseconds_;
 }
 
 void TextFileReader::close() {
@@ -106,9 +116,13 @@ bool TextFileReader::fill() {
     }
     // A cancelled run stops here even while a layout scans a large source.
     throwIfRunCancelled();
+    std::size_t wanted = bufferSize_ - end_;
+    const std::uint64_t readUpTo = bufferStart_ + end_;
+    if (readUpTo < readLimit_)
+        wanted = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, readLimit_ - readUpTo));
     ssize_t got;
     do {
-        got = ::read(fd_, buffer_.get() + end_, bufferSize_ - end_);
+        got = ::read(fd_, buffer_.get() + end_, wanted);
     } while (got < 0 && errno == EINTR);
     if (got < 0) throw FileError::fromErrno(path_, errno);
     if (got == 0) {

@@ -55,6 +55,11 @@ class TextFileReader {
     // Goes on reading from a byte offset, as a line or block reading would
     // after that many bytes.
     void seek(std::uint64_t offset);
+    // Reads stop at this offset while they are short of it, so that a
+    // reader that will soon move elsewhere reads little past what it
+    // needs; what lies beyond is still read when it is asked for. Kept
+    // across seeks.
+    void readNoFurtherThan(std::uint64_t offset) noexcept { readLimit_ = offset; }
     // The offset of the next unread byte.
     std::uint64_t offset() const noexcept { return bufferStart_ + begin_; }
 
@@ -62,6 +67,10 @@ class TextFileReader {
     // Device and inode of the open file, to tell whether another path names it.
     std::uint64_t device() const noexcept { return device_; }
     std::uint64_t inode() const noexcept { return inode_; }
+    // Whether the file was written to since it was opened: its size or its
+    // modification time moved. Reads of a file written meanwhile may come
+    // from different versions of it.
+    bool changedSinceOpened() const;
     // The file's size when it was opened.
     std::uint64_t size() const noexcept { return size_; }
     // How many threads a first pass over the file may use (more than one
@@ -83,13 +92,16 @@ class TextFileReader {
     std::uint64_t device_ = 0;
     std::uint64_t inode_ = 0;
     std::uint64_t size_ = 0;
+    std::int64_t modifiedSeconds_ = 0;
+    long modifiedNanoseconds_ = 0;
     unsigned scanThreads_ = 1;
     std::unique_ptr<char[]> buffer_;
     std::size_t bufferSize_ = 0;
     std::size_t begin_ = 0;          // first unread byte in buffer_
     std::size_t end_ = 0;            // one past the last valid byte in buffer_
     std::uint64_t bufferStart_ = 0;  // the file offset of buffer_[0]
-    std::string spill_;              // a line that crosses the buffer's end
+    std::uint64_t readLimit_ = ~std::uint64_t{0};
+    std::string spill_;  // a line that crosses the buffer's end
 };
 
 }  // namespace leafwright

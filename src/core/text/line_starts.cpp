@@ -35,4 +35,13 @@ bool LineStarts::nearestAtOrBefore(std::uint64_t line, Start& start) const {
     return true;
 }
 
+bool LineStarts::nearestAtOrAfter(std::uint64_t line, Start& start) const {
+    auto atOrAfter = std::lower_bound(
+        starts_.begin(), starts_.end(), line,
+        [](const Start& kept, std::uint64_t wanted) { return kept.line < wanted; });
+    if (atOrAfter == starts_.end()) return false;
+    start = *atOrAfter;
+    return true;
+}
+
 }  // namespace leafwright

@@ -10,16 +10,16 @@ namespace leafwright {
 // later pass can go straight to a line far ahead: it moves to the nearest
 // kept start before that line and skips only the lines in between. A start
 // is kept about every `spacing` bytes; past kMostKept starts every other one
-// is dropped and the spacing doubles, so a text of any length keeps a few
-// tens of KB.
+// is dropped and the spacing doubles, so a text of any length keeps at most
+// a few hundred KB.
 class LineStarts {
   public:
     struct Start {
         std::uint64_t offset = 0;  // bytes into the scanned text
         std::uint64_t line = 0;    // lines before it
     };
-    static constexpr std::size_t kMostKept = 4096;
-    static constexpr std::uint64_t kFirstSpacing = 64 << 10;
+    static constexpr std::size_t kMostKept = 16384;
+    static constexpr std::uint64_t kFirstSpacing = 16 << 10;
 
     // The offset from which the next start is wanted: the first line start
     // at or after it is the one to keep.
@@ -35,6 +35,9 @@ class LineStarts {
     // The last kept start with at most `line` lines before it; false when
     // there is none.
     bool nearestAtOrBefore(std::uint64_t line, Start& start) const;
+    // The first kept start with at least `line` lines before it; false when
+    // there is none.
+    bool nearestAtOrAfter(std::uint64_t line, Start& start) const;
     std::size_t size() const noexcept { return starts_.size(); }
 
   private:

@@ -11,8 +11,6 @@ namespace leafwright {
 
 namespace {
 
-constexpr const char* kChangedWhileRead = "changed while it was being converted";
-
 template <typename Scan>
 void scanBlocks(TextFileReader& reader, Scan& scan) {
     if (scanInHalves(reader, scan)) return;
@@ -165,6 +163,12 @@ void SourceText::skipToLine(std::uint64_t line) {
     if (!secondPassStarted_ || known.lines > linesHandedOut_) returnTo(known);
     if (line < linesHandedOut_) throw std::logic_error("skipToLine cannot go back");
     skipLines(line - linesHandedOut_);
+}
+
+void SourceText::readAboutUpToLine(std::uint64_t line) {
+    LineStarts::Start start;
+    reader_.readNoFurtherThan(lineStarts_.nearestAtOrAfter(line, start) ? start.offset
+                                                                        : ~std::uint64_t{0});
 }
 
 void SourceText::returnTo(Position position) {

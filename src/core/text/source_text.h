@@ -10,6 +10,9 @@
 
 namespace leafwright {
 
+// The cause given for a source found changed during its conversion.
+inline constexpr const char* kChangedWhileRead = "changed while it was being converted";
+
 // What the first pass over a source learns.
 struct SourceSummary {
     SourceEncoding encoding = SourceEncoding::Utf8;
@@ -88,6 +91,9 @@ class SourceText {
     // start are read. With a line count only (Measures::LineCount).
     Position nearestLineStart(std::uint64_t line) const;
     void skipToLine(std::uint64_t line);
+    // Reads no further than the first kept line start at or after `line`
+    // while lines before it are read (see TextFileReader::readNoFurtherThan).
+    void readAboutUpToLine(std::uint64_t line);
 
   private:
     void firstPass(Measures measures);

@@ -17,6 +17,7 @@
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/pipelined_content.h"
 #include "core/platform/file_error.h"
+#include "core/platform/pending_output.h"
 #include "core/platform/run_control.h"
 #include "core/platform/text_file_writer.h"
 #include "pdf_expectations.h"
@@ -167,6 +168,33 @@ TEST(TwoThreadConversion, FailuresOnEitherThreadFailTheFile) {
         EXPECT_THROW(convertedWith(source, dir.file("cancelled.pdf"), selfAdapting, {2, 0, 1000}),
                      RunCancelled);
         EXPECT_FALSE(std::filesystem::exists(dir.file("cancelled.pdf")));
+    }
+}
+
+// Two threads go to their pages by where lines started in the first pass:
+// a source rewritten in between with as many lines and bytes, its line ends
+// moved, would give a document of two versions. It fails instead, in both
+// layouts, and leaves no document.
+TEST(TwoThreadConversion, ASourceRewrittenBetweenThePassesFails) {
+    TempDir dir;
+    const std::string source = dir.file("s.txt");
+    std::string before, after;
+    for (int i = 0; i < 40'000; ++i) {
+        before += i % 2 ? "long line\n" : "ab\n";
+        after += i % 2 ? "ab\n" : "long line\n";
+    }
+    for (bool selfAdapting : {false, true}) {
+        writeBytes(source, before);
+        PendingOutput::afterCreateHook = [&](const PendingOutput&) { writeBytes(source, after); };
+        ConversionSettings settings;
+        settings.chosen.selfAdaptation = selfAdapting ? 1 : 0;
+        expectChangedWhileConverted(
+            [&] {
+                convertSource(source, dir.file("s.pdf"), settings, {}, nullptr, {2, 0, 3000});
+            },
+            source);
+        PendingOutput::afterCreateHook = nullptr;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("s.pdf")));
     }
 }
 

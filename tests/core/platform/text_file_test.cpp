@@ -159,6 +159,36 @@ TEST(TextFileReader, LinePiecesJoinIntoTheLinesAndSeekReadsThemAgain) {
     }
 }
 
+// A read limit only shortens reads: the lines are the same wherever it
+// stands and however often it moves.
+TEST(TextFileReader, ReadLimitsLeaveTheLinesAsTheyAre) {
+    TempDir dir;
+    std::string text;
+    for (int i = 0; i < 30'000; ++i) text += std::string(i % 97, 'x') + (i % 5 ? "\n" : "\r\n");
+    testing::writeBytes(dir.file("l.txt"), text);
+    const std::vector<std::string> lines = readAllLines(dir.file("l.txt"));
+    TextFileReader reader(dir.file("l.txt"));
+    std::string_view line;
+    for (std::size_t i = 0; reader.readLine(line); ++i) {
+        ASSERT_LT(i, lines.size());
+        ASSERT_EQ(line, lines[i]);
+        if (i % 1000 == 0) reader.readNoFurtherThan(reader.offset() + i % 7 * 3);
+    }
+}
+
+TEST(TextFileReader, TellsAFileWrittenToSinceItWasOpened) {
+    TempDir dir;
+    const std::string path = dir.file("c.txt");
+    testing::writeBytes(path, "one\ntwo\n");
+    TextFileReader reader(path);
+    std::string_view line;
+    while (reader.readLine(line)) {
+    }
+    EXPECT_FALSE(reader.changedSinceOpened());
+    testing::writeBytes(path, "two\none\n");  // the same file, the same size
+    EXPECT_TRUE(reader.changedSinceOpened());
+}
+
 TEST(TextFileWriter, TurnsLineEndsIntoCrLfAndCountsBytesOnDisk) {
     TempDir dir;
     TextFileWriter writer(dir.file("out.pdf"));

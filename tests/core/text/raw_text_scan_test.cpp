@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "core/platform/text_file_reader.h"
+#include "core/text/line_starts.h"
 #include "core/text/source_text.h"
 #include "core/text/text_encoding.h"
 #include "support/temp_dir.h"
@@ -104,6 +107,70 @@ TEST(RawTextScan, AgreesWithLineByLineReadingHoweverTheBytesAreCut) {
                 EXPECT_EQ(scanInBlocks(input, {first, second}), expected)
                     << "cut at " << first << " and " << second;
     }
+}
+
+// Every line start a scan keeps must be one, with the right number of lines
+// before it, however the blocks fall and when the text is scanned in two
+// parts; and there must be about one per spacing of text.
+void expectTrueLineStarts(std::string_view text, const LineStarts& starts) {
+    std::size_t kept = 0;
+    LineStarts::Start start;
+    for (std::uint64_t line = 0; starts.nearestAtOrAfter(line, start); line = start.line + 1) {
+        ASSERT_GT(start.offset, 0u);
+        ASSERT_LE(start.offset, text.size());
+        ASSERT_EQ(text[start.offset - 1], '\n') << "offset " << start.offset;
+        ASSERT_EQ(std::count(text.begin(), text.begin() + static_cast<long>(start.offset), '\n'),
+                  static_cast<long>(start.line));
+        LineStarts::Start before;
+        ASSERT_TRUE(starts.nearestAtOrBefore(start.line, before));
+        EXPECT_EQ(before.offset, start.offset);
+        ++kept;
+    }
+    EXPECT_EQ(kept, starts.size());
+    EXPECT_GE(kept, text.size() / LineStarts::kFirstSpacing / 4);
+}
+
+TEST(RawTextScan, KeptLineStartsAreLineStartsHoweverTheTextIsCut) {
+    std::mt19937 random(5);
+    for (int round = 0; round < 6; ++round) {
+        std::string text;
+        while (text.size() < 600'000) {
+            const std::size_t length = random() % 40 == 0 ? random() % 50'000 : random() % 120;
+            text.append(length, static_cast<char>('a' + random() % 26));
+            text += random() % 3 ? "\n" : "\r\n";
+        }
+        SCOPED_TRACE(round);
+        RawTextScan whole;
+        for (std::size_t at = 0; at < text.size();) {
+            const std::size_t size = 1 + random() % (round % 2 ? 100'000 : 5'000);
+            whole.add(std::string_view(text).substr(at, size));
+            at += size;
+        }
+        expectTrueLineStarts(text, whole.lineStarts());
+
+        const std::size_t cut = text.find('\n', random() % text.size()) + 1;
+        RawTextScan first, rest;
+        first.add(std::string_view(text).substr(0, cut));
+        rest.startAfterALine();
+        rest.add(std::string_view(text).substr(cut));
+        first.merge(rest);
+        EXPECT_EQ(first.lineCount(), whole.lineCount());
+        expectTrueLineStarts(text, first.lineStarts());
+    }
+}
+
+// However long a text, the starts kept stay few, spread over all of it.
+TEST(LineStarts, AVeryLongTextKeepsFewStartsSpreadOverIt) {
+    LineStarts starts;
+    std::uint64_t line = 0;
+    for (int i = 0; i < 200'000; ++i) starts.keep({starts.wantedFrom() + 10, line += 7});
+    EXPECT_LE(starts.size(), LineStarts::kMostKept);
+    EXPECT_GE(starts.size(), LineStarts::kMostKept / 2);
+    LineStarts::Start found;
+    ASSERT_TRUE(starts.nearestAtOrBefore(line, found));
+    EXPECT_GT(found.line, line - line / 1000);
+    EXPECT_FALSE(starts.nearestAtOrBefore(6, found));
+    EXPECT_FALSE(starts.nearestAtOrAfter(line + 1, found));
 }
 
 // The counting first pass and the measuring one (which reads line by line)
