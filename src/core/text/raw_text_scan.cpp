@@ -12,10 +12,6 @@ namespace leafwright {
 
 namespace {
 
-std::uint64_t countLineFeeds(std::string_view block) {
-    return countBytes(block, [](unsigned char b) { return b == '\n'; })[0];
-}
-
 bool isWellFormed(std::string_view bytes) {
     return isAscii(bytes) || countUtf8Characters(bytes) != kNotUtf8;
 }
@@ -55,20 +51,33 @@ bool holdsBeyondMacRomanUtf8(std::string_view bytes, bool atTextStart) {
 
 void RawTextScan::add(std::string_view block) {
     if (block.empty()) return;
-    countLinesKeepingStarts(block);
+    const bool ascii = countKeepingStarts(block);
     bytes_ += block.size();
     endsWithLineFeed_ = block.back() == '\n';
     if (head_.size() < kUtf8ByteOrderMark.size())
         head_.append(block.substr(0, kUtf8ByteOrderMark.size() - head_.size()));
-    if (!hasTab_) hasTab_ = std::memchr(block.data(), '\t', block.size()) != nullptr;
-    // Plain ASCII, the usual case, is cleared with one quick look.
-    if (!beyond1252_ && !isAscii(block)) beyond1252_ = holdsBeyondMacRoman1252(block);
-    if (utf8_) checkUtf8(block);
+    // Plain ASCII, the usual case, needs no closer look.
+    if (!beyond1252_ && !ascii) beyond1252_ = holdsBeyondMacRoman1252(block);
+    if (!utf8_) return;
+    if (ascii && characters_.waiting().empty())
+        wholeBytes_ += block.size();
+    else
+        checkUtf8(block);
 }
 
-// The line feeds are counted up to each line start kept, then on from
-// there, so that every byte is still counted once.
-void RawTextScan::countLinesKeepingStarts(std::string_view block) {
+// Line feeds, tabs and bytes above 0x7F are counted in one pass over the
+// bytes, up to each line start kept and then on from there, so that every
+// byte is counted once. Returns whether the block is plain ASCII.
+bool RawTextScan::countKeepingStarts(std::string_view block) {
+    std::uint64_t high = 0;
+    auto count = [&](std::string_view bytes) {
+        const auto counts = countBytes(
+            bytes, [](unsigned char b) { return b == '\n'; },
+            [](unsigned char b) { return b == '\t'; }, [](unsigned char b) { return b >= 0x80; });
+        lineFeeds_ += counts[0];
+        hasTab_ = hasTab_ || counts[1] > 0;
+        high += counts[2];
+    };
     std::size_t counted = 0;
     while (lineStarts_.wantedFrom() < bytes_ + block.size()) {
         const std::size_t from = static_cast<std::size_t>(
@@ -80,11 +89,12 @@ void RawTextScan::countLinesKeepingStarts(std::string_view block) {
         }
         const std::size_t start =
             static_cast<std::size_t>(static_cast<const char*>(lf) - block.data()) + 1;
-        lineFeeds_ += countLineFeeds(block.substr(counted, start - counted));
+        count(block.substr(counted, start - counted));
         counted = start;
         lineStarts_.keep({bytes_ + start, lineFeeds_});
     }
-    lineFeeds_ += countLineFeeds(block.substr(counted));
+    count(block.substr(counted));
+    return high == 0;
 }
 
 void RawTextScan::checkUtf8(std::string_view block) {

@@ -48,7 +48,7 @@ class RawTextScan {
     const LineStarts& lineStarts() const noexcept { return lineStarts_; }
 
   private:
-    void countLinesKeepingStarts(std::string_view block);
+    bool countKeepingStarts(std::string_view block);
     void checkUtf8(std::string_view block);
 
     std::uint64_t lineFeeds_ = 0;
