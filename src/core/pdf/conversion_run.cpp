@@ -6,6 +6,7 @@
 
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/system_font_provider.h"
+#include "core/pdf/alternating_lines.h"
 #include "core/pdf/alternating_pages.h"
 #include "core/pdf/line_drawing.h"
 #include "core/pdf/paginated_layout.h"
@@ -41,14 +42,13 @@ bool pipelines(const SourceThreads& threads, const TextFileReader& source,
     return threads.threads >= 2 && source.size() >= threads.pipelineFrom && !drawing.fonts();
 }
 
-// The pages of about threads.runBytes of the source, when there are enough
-// for the second thread to make a run, else 0.
-std::size_t pagesPerRun(const SourceThreads& threads, const TextFileReader& source,
-                        std::size_t pageCount) {
+// The pages (or lines) of about threads.runBytes of the source, when there
+// are enough for a run on each thread, else 0.
+std::uint64_t perRun(const SourceThreads& threads, const TextFileReader& source,
+                     std::uint64_t count) {
     const std::uint64_t size = std::max<std::uint64_t>(source.size(), 1);
-    const std::uint64_t perRun = std::max<std::uint64_t>(1, threads.runBytes * pageCount / size);
-    const bool runsForBoth = 2 * perRun <= pageCount;
-    return runsForBoth ? static_cast<std::size_t>(perRun) : 0;
+    const std::uint64_t inRun = std::max<std::uint64_t>(1, threads.runBytes * count / size);
+    return 2 * inRun <= count ? inRun : 0;
 }
 
 // The passes and the threads read the source at different times (two
@@ -65,10 +65,10 @@ void expectUnchanged(const TextFileReader& source) {
 void writePagesOnTwoThreads(TextFileWriter& output, const ConversionSettings& settings,
                             PaginatedPages& pages, bool plainStrings, TextFileReader& source,
                             const SourceThreads& threads) {
-    const std::size_t perRun = pagesPerRun(threads, source, pages.pageCount());
-    if (plainStrings && perRun > 0) {
+    const auto pagesPerRun = static_cast<std::size_t>(perRun(threads, source, pages.pageCount()));
+    if (plainStrings && pagesPerRun > 0) {
         if (std::unique_ptr<TextFileReader> other = source.openAgain()) {
-            AlternatingPages alternating(pages, std::move(other), perRun);
+            AlternatingPages alternating(pages, std::move(other), pagesPerRun);
             writePageTreePdf(output, settings, alternating);
             return;
         }
@@ -99,7 +99,16 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
         SinglePage page = layOutSinglePage(source, settings, measure, choose);
         const std::uint64_t notPrintable = drawing.notPrintable();
         TextFileWriter output(outputPath);
-        if (pipelines(threads, source, drawing)) {
+        const std::uint64_t linesPerRun = perRun(threads, source, page.lineCount());
+        std::unique_ptr<TextFileReader> other;
+        if (pipelines(threads, source, drawing) && plainStrings && linesPerRun > 0)
+            other = source.openAgain();
+        if (other) {
+            output.writeOnCallingThread();
+            AlternatingLines lines(page, std::move(other), linesPerRun);
+            writeSinglePagePdf(output, settings, page.streamLength(),
+                               [&](TextFileWriter& file) { lines.writeContent(file); });
+        } else if (pipelines(threads, source, drawing)) {
             output.writeOnCallingThread();
             PipelinedContent content([&page](ContentPipe& pipe) {
                 page.handContent([&](std::string_view bytes) { pipe.putBytes(bytes); });

@@ -1,6 +1,7 @@
 #include "core/pdf/single_page_layout.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 
 #include "core/pdf/content_stream.h"
@@ -51,6 +52,13 @@ SinglePage::SinglePage(TextFileReader& source, ConversionSettings& settings,
     }
 }
 
+SinglePage::SinglePage(TextFileReader& source, const SinglePage& measured)
+    : source_(source, measured.source_),
+      shown_(nullptr),
+      measured_(measured.measured_),
+      frame_(measured.frame_),
+      streamLength_(measured.streamLength_) {}
+
 // Plain lines are measured by the first pass; others are read once more and
 // produced as they will be written, counting.
 SinglePage::Measured SinglePage::measureLines() {
@@ -88,6 +96,35 @@ void SinglePage::handContent(const TakeContent& take) {
     hand(buffer);
     source_.expectEnd();
     // Same line count, other bytes: the length written first would be wrong.
+    source_.expectWritten(handed, contentBytesOfStream(streamLength_));
+}
+
+void SinglePage::handOpening(const TakeContent& take) const {
+    std::string opening;
+    frame_.begin(opening);
+    take(opening);
+}
+
+void SinglePage::handLines(std::uint64_t first, std::uint64_t count, const TakeContent& take) {
+    if (shown_) throw std::logic_error("lines drawn with tab stops or embedded fonts are one");
+    source_.readAboutUpToLine(first + count);
+    source_.skipToLine(first);
+    std::string buffer;
+    produceLines(source_, count, buffer, kContentPieceBytes, [&](std::string_view bytes) {
+        take(bytes);
+        return true;
+    });
+    take(buffer);
+    if (first + count == lineCount()) source_.expectEnd();
+}
+
+void SinglePage::handClosing(const TakeContent& take) {
+    std::string closing;
+    ContentFrame::end(closing);
+    take(closing);
+}
+
+void SinglePage::expectWritten(std::uint64_t handed) const {
     source_.expectWritten(handed, contentBytesOfStream(streamLength_));
 }
 

@@ -19,6 +19,11 @@ class SinglePage {
     SinglePage(TextFileReader& source, ConversionSettings& settings, const TextMeasure& measure,
                const LineDrawingChoice& chooseDrawing = {});
 
+    // The same page read again through another reader of the same file
+    // (TextFileReader::openAgain), without a first pass, for a page of plain
+    // strings.
+    SinglePage(TextFileReader& source, const SinglePage& measured);
+
     std::uint64_t streamLength() const noexcept { return streamLength_; }
     std::uint64_t lineCount() const noexcept { return source_.summary().lineCount; }
 
@@ -28,6 +33,17 @@ class SinglePage {
     void writeContent(TextFileWriter& out);
     // The same, handing the bytes to take instead.
     void handContent(const TakeContent& take);
+
+    // The content in parts, for a page of plain strings made by several
+    // readers: what comes before the lines, `count` lines from line `first`
+    // on (each reader's in increasing order; reading only a few lines before
+    // them, through the line starts the first pass kept), what comes after
+    // them, and the check that the parts took the bytes measured. The part
+    // that ends with the last line checks that nothing follows it.
+    void handOpening(const TakeContent& take) const;
+    void handLines(std::uint64_t first, std::uint64_t count, const TakeContent& take);
+    static void handClosing(const TakeContent& take);
+    void expectWritten(std::uint64_t handed) const;
 
   private:
     struct Measured {

@@ -35,6 +35,7 @@ class LineSizeScan {
         return text_.isBeyondMacRoman(encoding);
     }
     std::uint64_t widestLine(SourceEncoding encoding) const noexcept;
+    const LineStarts& lineStarts() const noexcept { return text_.lineStarts(); }
     std::uint64_t bodyBytes(SourceEncoding encoding) const noexcept;
 
   private:

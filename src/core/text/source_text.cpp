@@ -56,6 +56,7 @@ void SourceText::firstPass(Measures measures) {
         onlyByteOrderMark = scan.isOnlyByteOrderMark();
         summary_.hasTab = scan.hasTab();
         summary_.beyondMacRoman = scan.isBeyondMacRoman(summary_.encoding);
+        lineStarts_ = scan.lineStarts();
     }
     // In UTF-8 the byte-order mark only tells the encoding: it is not shown,
     // and without anything after it the source is empty.

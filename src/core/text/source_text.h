@@ -88,7 +88,7 @@ class SourceText {
     void returnTo(Position position);
     // The nearest line start before `line` (or at it) that the first pass
     // kept, and the move to `line` through it: only the lines after that
-    // start are read. With a line count only (Measures::LineCount).
+    // start are read.
     Position nearestLineStart(std::uint64_t line) const;
     void skipToLine(std::uint64_t line);
     // Reads no further than the first kept line start at or after `line`

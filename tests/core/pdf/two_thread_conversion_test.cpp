@@ -12,10 +12,13 @@
 #include <vector>
 
 #include "converted_text.h"
+#include "core/pdf/alternating_lines.h"
 #include "core/pdf/alternating_pages.h"
 #include "core/pdf/conversion_run.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/pipelined_content.h"
+#include "core/pdf/single_page_layout.h"
+#include "core/pdf/text_measure.h"
 #include "core/platform/file_error.h"
 #include "core/platform/pending_output.h"
 #include "core/platform/run_control.h"
@@ -155,6 +158,23 @@ TEST(TwoThreadConversion, FailuresOnEitherThreadFailTheFile) {
                         writePageTreePdf(out, settings, alternating);
                     }
                 },
+                source);
+        }
+    }
+    // The same on one self-adapting page, in runs of lines.
+    ConversionSettings adapting = settings;
+    adapting.chosen.selfAdaptation = 1;
+    for (std::uint64_t perRun : {1, 7, 1000}) {
+        for (const std::string& after : {split, lines + "one more\n", lines.substr(90)}) {
+            SCOPED_TRACE(std::to_string(perRun) + " lines a run, " + std::to_string(after.size()) +
+                         " bytes after");
+            writeBytes(source, lines);
+            TextFileReader reader(source);
+            SinglePage page = layOutSinglePage(reader, adapting, TextMeasure(12));
+            writeBytes(source, after);
+            TextFileWriter out(dir.file("single.pdf"));
+            expectChangedWhileConverted(
+                [&] { AlternatingLines(page, reader.openAgain(), perRun, 64).writeContent(out); },
                 source);
         }
     }
