@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/plustools/pdf_characters.h"
+#include "core/text/byte_scan.h"
 
 namespace leafwright {
 
@@ -16,14 +17,6 @@ constexpr std::array<bool, 256> makeRegular() {
     return regular;
 }
 constexpr std::array<bool, 256> kRegular = makeRegular();
-
-// The bytes that end a run of a literal string's text.
-constexpr std::array<bool, 256> makeLiteralSpecial() {
-    std::array<bool, 256> special{};
-    special['\\'] = special['('] = special[')'] = true;
-    return special;
-}
-constexpr std::array<bool, 256> kLiteralSpecial = makeLiteralSpecial();
 
 }  // namespace
 
@@ -160,8 +153,7 @@ std::size_t PdfTokenizer::literal(std::string_view bytes, std::size_t at, Events
             events.onEscapedByte(static_cast<unsigned char>(bytes[at++]));
             continue;
         }
-        std::size_t run = at;
-        while (run < n && !kLiteralSpecial[static_cast<unsigned char>(bytes[run])]) ++run;
+        const std::size_t run = findAnyOf(bytes, at, '\\', '(', ')');
         if (run > at) {
             events.onLiteralBytes(bytes.substr(at, run - at));
             at = run;

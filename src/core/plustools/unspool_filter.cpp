@@ -2,6 +2,7 @@
 
 #include "core/plustools/font_map_scan.h"
 #include "core/plustools/to_unicode_map.h"
+#include "core/text/byte_scan.h"
 #include "core/text/mac_roman_decode.h"
 
 namespace leafwright {
@@ -111,8 +112,7 @@ void UnspoolFilter::onLiteralBytes(std::string_view bytes) {
     // Roman.
     std::string& out = *out_;
     while (!bytes.empty()) {
-        std::size_t run = 0;
-        while (run < bytes.size() && static_cast<unsigned char>(bytes[run]) < 0x80) ++run;
+        const std::size_t run = findHighByte(bytes, 0);
         out.append(bytes.substr(0, run));
         if (run == bytes.size()) return;
         appendMacRomanAsUtf8(static_cast<unsigned char>(bytes[run]), out);
