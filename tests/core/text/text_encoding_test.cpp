@@ -11,6 +11,7 @@
 #include "../pdf/pdf_expectations.h"
 #include "core/pdf/document_info.h"
 #include "core/pdf/page_content.h"
+#include "core/text/byte_scan.h"
 #include "core/text/mac_roman_encode.h"
 
 namespace leafwright {
@@ -156,6 +157,23 @@ TEST(EncodedEscaping, FindsEverySpecialByteWhereverItStands) {
             appendEncodedEscaped(out, line, SourceEncoding::Utf8);
             EXPECT_EQ(out, expected);
             EXPECT_EQ(countUtf8Characters(line), length);
+        }
+    }
+}
+
+// The byte finders look at sixteen bytes a step: a byte sought at every
+// position, from every starting point, is found where it stands.
+TEST(ByteScan, FindersFindTheFirstByteSoughtWhereverItStands) {
+    for (std::size_t length = 0; length <= 40; ++length) {
+        for (std::size_t at = 0; at <= length; ++at) {
+            for (std::size_t from = 0; from <= length; ++from) {
+                std::string text(length, 'x');
+                if (at < length) text[at] = ')';
+                const std::size_t expected = at < length && at >= from ? at : length;
+                EXPECT_EQ(findAnyOf(text, from, '\\', '(', ')'), expected);
+                if (at < length) text[at] = '\x80';
+                EXPECT_EQ(findHighByte(text, from), expected);
+            }
         }
     }
 }
