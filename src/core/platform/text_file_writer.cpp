@@ -83,6 +83,19 @@ void TextFileWriter::writeRaw(std::string_view bytes) {
 }
 
 void TextFileWriter::write(std::string_view text) {
+    // Most texts (a page's objects, say) fit in the buffer's room even
+    // with every LF doubled: they are turned into CR LF right there.
+    if (open_ && 2 * text.size() <= buffer_.size() - used_) {
+        char* out = buffer_.data() + used_;
+        for (char c : text) {
+            if (c == '\n') *out++ = '\r';
+            *out++ = c;
+        }
+        const auto written = static_cast<std::size_t>(out - (buffer_.data() + used_));
+        used_ += written;
+        position_ += written;
+        return;
+    }
     for (;;) {
         std::size_t lf = text.find('\n');
         if (lf == std::string_view::npos) {

@@ -177,7 +177,6 @@ std::string escapeText(std::string_view bytes) {
 void appendEncodedEscaped(std::string& out, std::string_view line, SourceEncoding encoding) {
     const auto* p = reinterpret_cast<const unsigned char*>(line.data());
     const std::size_t n = line.size();
-    const std::array<char, 256>& cp1252 = windows1252ToMacRoman();
     // No byte becomes more than two, so the room is made once and filled
     // through a pointer; plain text goes in eight bytes a store (the room
     // left is always at least twice the bytes left).
@@ -222,7 +221,7 @@ void appendEncodedEscaped(std::string& out, std::string_view line, SourceEncodin
             *d++ = '\\';
             *d++ = static_cast<char>(p[i++]);
         } else if (encoding == SourceEncoding::Windows1252) {
-            *d++ = cp1252[p[i++]];
+            *d++ = windows1252ToMacRoman()[p[i++]];
         } else {
             char32_t character;
             std::size_t length = decodeSequence(p + i, n - i, character);
