@@ -33,6 +33,14 @@ bool produceLines(SourceText& source, std::uint64_t lineCount, std::string& buff
     std::string piece;
     const SourceEncoding encoding = source.summary().encoding;
     for (std::uint64_t i = 0; i < lineCount; ++i) {
+        if (!shown) {
+            // Plain ASCII lines read whole go at once; the one they stop
+            // at, if any, goes piece by piece below.
+            i += source.appendAsciiLines(buffer, lineCount - i, spillAt, ContentFrame::kLineStart,
+                                         ContentFrame::kLineEnd);
+            if (!spillWhenFull()) return false;
+            if (i == lineCount) break;
+        }
         // Fewer lines than counted throw; this is only a guard.
         if (!source.startLine()) return false;
         if (shown) {

@@ -50,6 +50,14 @@ class TextFileReader {
     // Throws FileError on a read error.
     bool readBlock(std::string_view& block);
 
+    // The bytes read and not handed out yet, for a caller that takes whole
+    // lines straight from them, from where a line starts (consume marks
+    // what it took); empty when none are read ahead.
+    std::string_view buffered() const noexcept {
+        return std::string_view(buffer_.get() + begin_, end_ - begin_);
+    }
+    void consume(std::size_t count) noexcept { begin_ += count; }
+
     // Starts again from the first byte, for a second pass over the same file.
     void rewind() { seek(0); }
     // Goes on reading from a byte offset, as a line or block reading would

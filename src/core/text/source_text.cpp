@@ -81,6 +81,33 @@ bool SourceText::startLine() {
     return true;
 }
 
+// A CR right before the line feed is dropped, as the reader drops it.
+std::uint64_t SourceText::appendAsciiLines(std::string& out, std::uint64_t count,
+                                           std::size_t spillAt, std::string_view start,
+                                           std::string_view end) {
+    if (!secondPassStarted_) startSecondPass();
+    if (havePiece_) return 0;
+    const std::string_view bytes = reader_.buffered();
+    std::size_t at = 0;
+    std::uint64_t appended = 0;
+    while (appended < count && out.size() < spillAt) {
+        const std::size_t mark = out.size();
+        out.append(start);
+        const std::size_t lineFeed = appendEscapedAsciiLine(out, bytes.substr(at));
+        if (lineFeed == kNotAnAsciiLine) {
+            out.resize(mark);
+            break;
+        }
+        if (lineFeed > 0 && bytes[at + lineFeed - 1] == '\r') out.pop_back();
+        out.append(end);
+        if (++linesHandedOut_ > summary_.lineCount) throw FileError(path(), kChangedWhileRead);
+        at += lineFeed + 1;
+        ++appended;
+    }
+    reader_.consume(at);
+    return appended;
+}
+
 void SourceText::skipLines(std::uint64_t count) {
     if (!secondPassStarted_) startSecondPass();
     const std::uint64_t skipped = reader_.skipLines(count);

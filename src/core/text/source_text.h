@@ -64,6 +64,14 @@ class SourceText {
     // piece (perhaps nothing).
     bool appendLinePiece(std::string& out);
 
+    // Between lines: appends the next lines, at most `count`, that are
+    // ASCII and already read whole, each as start, body and end, while out
+    // holds fewer than spillAt bytes; returns how many. It stops at a line
+    // it cannot take so (a byte above 0x7F, its end not read yet), which
+    // startLine and appendLinePiece then hand out. Throws like startLine.
+    std::uint64_t appendAsciiLines(std::string& out, std::uint64_t count, std::size_t spillAt,
+                                   std::string_view start, std::string_view end);
+
     // The same with the piece's source bytes as they are, cut only between
     // characters (decode them with summary().encoding).
     bool appendRawLinePiece(std::string& out);

@@ -1,5 +1,6 @@
 #include "core/text/text_encoding.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -230,6 +231,64 @@ void appendEncodedEscaped(std::string& out, std::string_view line, SourceEncodin
         }
     }
     out.resize(static_cast<std::size_t>(d - out.data()));
+}
+
+// Room is made 64 bytes of input at a time (a line is short as a rule, and
+// the bytes given may run far past its end), each at most doubling.
+std::size_t appendEscapedAsciiLine(std::string& out, std::string_view bytes) {
+    constexpr std::size_t kWindow = 64;
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    const std::size_t mark = out.size();
+    std::size_t written = mark;
+    for (std::size_t i = 0; i < n;) {
+        // Room for the window doubled, and for one whole store past it.
+        out.resize(written + 2 * kWindow + 16);
+        char* const base = out.data();
+        char* d = base + written;
+        const std::size_t windowEnd = std::min(n, i + kWindow);
+        while (i < windowEnd) {
+            unsigned char byte;
+#if defined(__SSE2__)
+            if (n - i >= 16) {
+                const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+                const unsigned work =
+                    workBytes16(block) | static_cast<unsigned>(_mm_movemask_epi8(
+                                             _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'))));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(d), block);
+                if (work == 0) {
+                    d += 16;
+                    i += 16;
+                    continue;
+                }
+                const auto plain = static_cast<std::size_t>(std::countr_zero(work));
+                d += plain;
+                i += plain;
+                byte = p[i];
+            } else
+#endif
+            {
+                byte = p[i];
+                if (byte != '\n' && kByteClass[byte] == 0) {
+                    *d++ = static_cast<char>(byte);
+                    ++i;
+                    continue;
+                }
+            }
+            if (byte == '\n') {
+                out.resize(static_cast<std::size_t>(d - base));
+                return i;
+            }
+            if (kByteClass[byte] == 2) break;
+            *d++ = '\\';
+            *d++ = static_cast<char>(byte);
+            ++i;
+        }
+        written = static_cast<std::size_t>(d - base);
+        if (i < windowEnd) break;  // a byte above 0x7F
+    }
+    out.resize(mark);
+    return kNotAnAsciiLine;
 }
 
 std::size_t decodeCharacter(std::string_view bytes, std::size_t at, SourceEncoding encoding,

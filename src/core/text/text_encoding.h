@@ -46,6 +46,13 @@ std::string escapeText(std::string_view bytes);
 // escapeText does. Malformed UTF-8 becomes "?" byte by byte.
 void appendEncodedEscaped(std::string& out, std::string_view line, SourceEncoding encoding);
 
+// The same for the bytes of a line up to its line feed, when they are all
+// ASCII (as either encoding reads them alike): returns the line feed's
+// index, or kNotAnAsciiLine, out left as it was, at a byte above 0x7F or
+// when no line feed comes. The line feed itself is not appended.
+inline constexpr std::size_t kNotAnAsciiLine = ~std::size_t{0};
+std::size_t appendEscapedAsciiLine(std::string& out, std::string_view bytes);
+
 // Decodes the character that starts at bytes[at]: in UTF-8 a whole
 // sequence, "?" for one byte of a malformed one; in Windows-1252 one byte
 // (its undefined bytes as "?"). Returns the number of bytes it took.

@@ -3,11 +3,17 @@
 #include <random>
 #include <string>
 
+#include "core/pdf/content_stream.h"
+#include "core/platform/text_file_reader.h"
 #include "core/text/mac_roman_encode.h"
+#include "core/text/source_text.h"
 #include "core/text/text_encoding.h"
+#include "support/temp_dir.h"
 
 namespace leafwright {
 namespace {
+
+using testing::TempDir;
 
 // Byte by byte, the plain way: what the word-at-a-time code must match.
 std::string referenceEncoding(std::string_view line, SourceEncoding encoding) {
@@ -58,6 +64,49 @@ TEST(EncodedEscaping, MatchesTheByteByByteReadingOnRandomLines) {
         std::size_t escapes = 0;
         for (char c : line) escapes += c == '\\' || c == '(' || c == ')';
         ASSERT_EQ(countEscapedBytes(line), escapes) << line;
+    }
+}
+
+// Whole ASCII lines go from the reader's buffer in one pass; every other line
+// piece by piece. On random texts (line ends of every kind, lines longer than
+// the buffer, bytes above 0x7F now and then, a 0x1A), the content must be
+// what reading the lines one by one gives, wherever the buffer is spilled.
+TEST(EncodedEscaping, WholeLinesAtOnceMatchTheLineByLineReading) {
+    TempDir dir;
+    const std::string pieces[] = {"word ", "(",    ")",  "\\", "\n",   "\r\n",
+                                  "\r",    "\n\n", "\t", "42", "\xE9", "\xC3\xA9"};
+    std::mt19937 random(7);
+    for (int round = 0; round < 60; ++round) {
+        std::string text;
+        const bool ascii = round % 3 != 0;
+        while (text.size() < 200'000) {
+            const std::string& piece = pieces[random() % (ascii ? 10 : std::size(pieces))];
+            text += random() % 400 == 0 ? std::string(70'000, 'L') : piece;
+        }
+        if (round % 7 == 0) text.insert(random() % text.size(), "\x1A");
+        testing::writeBytes(dir.file("t.txt"), text);
+        SCOPED_TRACE(round);
+
+        TextFileReader byLine(dir.file("t.txt"));
+        SourceText lines(byLine, SourceText::Measures::LineCount);
+        std::string expected, line;
+        while (lines.appendNextLine(line)) {
+            expected +=
+                std::string(ContentFrame::kLineStart) + line + std::string(ContentFrame::kLineEnd);
+            line.clear();
+        }
+        TextFileReader atOnce(dir.file("t.txt"));
+        SourceText source(atOnce, SourceText::Measures::LineCount);
+        std::string produced, buffer;
+        const std::size_t spillAt = 1 + random() % 100'000;
+        ASSERT_TRUE(produceLines(source, source.summary().lineCount, buffer, spillAt,
+                                 [&](std::string_view bytes) {
+                                     produced += bytes;
+                                     return true;
+                                 }));
+        produced += buffer;
+        ASSERT_EQ(produced, expected);
+        source.expectEnd();
     }
 }
 
