@@ -69,6 +69,19 @@ unsigned workBytes16(__m128i bytes) {
     // ones) and for a byte above 0x7F.
     return static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(escaped, bytes)));
 }
+
+// Stores the sixteen bytes at p to d (the caller has the room) and returns
+// how many come before the first that needs work, or, with stopAtLineFeed,
+// is a line feed: 16 when none does.
+std::size_t copyPlainBytes16(const unsigned char* p, char* d, bool stopAtLineFeed) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    unsigned work = workBytes16(bytes);
+    if (stopAtLineFeed)
+        work |=
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), bytes);
+    return work == 0 ? 16 : static_cast<std::size_t>(std::countr_zero(work));
+}
 #endif
 
 std::uint64_t load(const unsigned char* p) {
@@ -188,17 +201,10 @@ void appendEncodedEscaped(std::string& out, std::string_view line, SourceEncodin
     while (i < n) {
 #if defined(__SSE2__)
         if (n - i >= 16) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-            const unsigned work = workBytes16(bytes);
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(d), bytes);
-            if (work == 0) {
-                d += 16;
-                i += 16;
-                continue;
-            }
-            const auto plain = static_cast<std::size_t>(std::countr_zero(work));
+            const std::size_t plain = copyPlainBytes16(p + i, d, false);
             d += plain;
             i += plain;
+            if (plain == 16) continue;
         } else
 #endif
             if (n - i >= 8) {
@@ -251,19 +257,10 @@ std::size_t appendEscapedAsciiLine(std::string& out, std::string_view bytes) {
             unsigned char byte;
 #if defined(__SSE2__)
             if (n - i >= 16) {
-                const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-                const unsigned work =
-                    workBytes16(block) | static_cast<unsigned>(_mm_movemask_epi8(
-                                             _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'))));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(d), block);
-                if (work == 0) {
-                    d += 16;
-                    i += 16;
-                    continue;
-                }
-                const auto plain = static_cast<std::size_t>(std::countr_zero(work));
+                const std::size_t plain = copyPlainBytes16(p + i, d, true);
                 d += plain;
                 i += plain;
+                if (plain == 16) continue;
                 byte = p[i];
             } else
 #endif
