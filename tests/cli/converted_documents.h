@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "support/plain_text.h"
@@ -21,9 +22,10 @@ inline std::string configFor(const std::string& font, bool selfAdapting = false)
 }
 
 // Converts source.txt with the settings file and unspools the PDF into
-// back/source.txt; returns what came back.
+// back/source.txt (the folder made when missing); returns what came back.
 inline std::string convertAndUnspool(const TempDir& dir, const std::string& config,
                                      const std::string& name = "source") {
+    std::filesystem::create_directories(dir.file("back"));
     writeBytes(dir.file("settings.tcf"), config);
     auto convert = runProcess({LEAFWRIGHT_CLI, "convert", "--force", "--config", "settings.tcf",
                                "--output-dir", "back", name + ".txt"},

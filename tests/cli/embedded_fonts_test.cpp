@@ -47,7 +47,6 @@ const std::string kMixedDocument =
 TEST(EmbeddedFonts, MixedDocumentInEachFamily) {
     TempDir dir;
     writeBytes(dir.file("source.txt"), kMixedDocument);
-    std::filesystem::create_directory(dir.file("back"));
     for (const std::string font : {"Times-Roman", "Helvetica-Bold", "Courier-Oblique"}) {
         SCOPED_TRACE(font);
         EXPECT_EQ(convertAndUnspool(dir, configFor(font)), withCrLf(kMixedDocument));
@@ -99,7 +98,6 @@ TEST(EmbeddedFonts, CourierKeepsColumnsAligned) {
     if (!haveProgram("pdftotext")) GTEST_SKIP() << "no pdftotext";
     TempDir dir;
     writeBytes(dir.file("source.txt"), "abc|\n\u4E2Dz|\ne\u0301xy|\n");
-    std::filesystem::create_directory(dir.file("back"));
     convertAndUnspool(dir, configFor("Courier"));
     auto boxes = runProcess({"pdftotext", "-bbox", dir.file("back/source.pdf"), "-"});
     ASSERT_EQ(boxes.exitStatus, 0) << boxes.err;
@@ -135,7 +133,6 @@ TEST(EmbeddedFonts, GeneratedSourcesComeBackExactly) {
         "\u0915\u093F", "\u202E", "123"};
     std::mt19937 random(1414);
     TempDir dir;
-    std::filesystem::create_directory(dir.file("back"));
     for (int document = 0; document < 8; ++document) {
         SCOPED_TRACE(document);
         std::string source, expected;

@@ -135,7 +135,6 @@ double rightEnd(const std::vector<WordBox>& words) {
 TEST(ShapedLines, ShowcaseComesBackExactlyAndEveryWordIsFound) {
     TempDir dir;
     writeBytes(dir.file("source.txt"), kShowcase);
-    std::filesystem::create_directory(dir.file("back"));
     for (const std::string font : {"Times-Roman", "Helvetica"}) {
         for (const bool selfAdapting : {false, true}) {
             SCOPED_TRACE(font + (selfAdapting ? " self-adapting" : " paginated"));
@@ -181,7 +180,6 @@ TEST(ShapedLines, RightToLeftLinesEndAtTheRightMargin) {
     const std::string source = "مرحبا بالعالم\nשלום עולם 123\nLeft line\n" + longLine + "\n";
     TempDir dir;
     writeBytes(dir.file("source.txt"), source);
-    std::filesystem::create_directory(dir.file("back"));
     for (const bool selfAdapting : {false, true}) {
         SCOPED_TRACE(selfAdapting ? "self-adapting" : "A4");
         EXPECT_EQ(convertAndUnspool(dir, configFor("Times-Roman", selfAdapting)), withCrLf(source));
@@ -216,7 +214,6 @@ TEST(ShapedLines, LigatureGlyphMapsBackToBothLetters) {
     TempDir dir;
     const std::string source = "لا\n";
     writeBytes(dir.file("source.txt"), source);
-    std::filesystem::create_directory(dir.file("back"));
     EXPECT_EQ(convertAndUnspool(dir, configFor("Times-Roman")), withCrLf(source));
     const std::string pdf = readBytes(dir.file("back/source.pdf"));
     const std::vector<std::string> lines = contentLines(pdf);
@@ -246,7 +243,6 @@ TEST(ShapedLines, EndlessShapedLineComesBackWhole) {
     const std::string source = "before\n" + endless + "\n" + lateShaping + "\nשלום\nafter\n";
     TempDir dir;
     writeBytes(dir.file("source.txt"), source);
-    std::filesystem::create_directory(dir.file("back"));
     for (const bool selfAdapting : {false, true}) {
         SCOPED_TRACE(selfAdapting ? "self-adapting" : "A4");
         EXPECT_EQ(convertAndUnspool(dir, configFor("Helvetica", selfAdapting)), withCrLf(source));
@@ -281,7 +277,6 @@ TEST(ShapedLines, LinesWithoutShapingNeedKeepTheirBytes) {
     const std::string data = LEAFWRIGHT_CLI_TEST_DATA;
     TempDir dir;
     writeBytes(dir.file("source.txt"), readBytes(data + "/unshaped_lines.txt"));
-    std::filesystem::create_directory(dir.file("back"));
     for (const auto& [font, selfAdapting, expected] :
          {std::tuple{"Times-Roman", false, "times"}, std::tuple{"Courier", true, "courier"}}) {
         SCOPED_TRACE(font);

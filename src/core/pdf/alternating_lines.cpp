@@ -39,8 +39,7 @@ void AlternatingLines::writeContent(TextFileWriter& out) {
     };
     mine_.handOpening(write);
     PipelinedContent& content = runs_.content();
-    const auto runCount = static_cast<std::size_t>((lineCount_ + linesPerRun_ - 1) / linesPerRun_);
-    for (std::size_t run = 0; run < runCount; ++run) {
+    for (std::size_t run = 0; run < runs_.runCount(); ++run) {
         if (runs_.startRun(run)) {
             mine_.handLines(firstLine(run), linesIn(run), write);
             continue;

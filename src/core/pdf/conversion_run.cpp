@@ -60,7 +60,7 @@ void expectUnchanged(const TextFileReader& source) {
     if (source.changedSinceOpened()) throw FileError(source.path(), kChangedWhileRead);
 }
 
-// Pages of plain strings are made by two readers in turn; others (tab stops)
+// Pages of plain strings are made in runs shared by two readers; others (tab stops)
 // by one thread while this one writes, since their ShownLines is one.
 void writePagesOnTwoThreads(TextFileWriter& output, const ConversionSettings& settings,
                             PaginatedPages& pages, bool plainStrings, TextFileReader& source,
@@ -75,6 +75,28 @@ void writePagesOnTwoThreads(TextFileWriter& output, const ConversionSettings& se
     }
     PipelinedPages pipelined(pages);
     writePageTreePdf(output, settings, pipelined);
+}
+
+// The same for one self-adapting page, in runs of lines.
+void writeSinglePageOnTwoThreads(TextFileWriter& output, const ConversionSettings& settings,
+                                 SinglePage& page, bool plainStrings, TextFileReader& source,
+                                 const SourceThreads& threads) {
+    const std::uint64_t linesPerRun = perRun(threads, source, page.lineCount());
+    if (plainStrings && linesPerRun > 0) {
+        if (std::unique_ptr<TextFileReader> other = source.openAgain()) {
+            AlternatingLines lines(page, std::move(other), linesPerRun);
+            writeSinglePagePdf(output, settings, page.streamLength(),
+                               [&](TextFileWriter& file) { lines.writeContent(file); });
+            return;
+        }
+    }
+    PipelinedContent content([&page](ContentPipe& pipe) {
+        page.handContent([&](std::string_view bytes) { pipe.putBytes(bytes); });
+    });
+    writeSinglePagePdf(output, settings, page.streamLength(), [&](TextFileWriter& file) {
+        content.writeBytes(file, contentBytesOfStream(page.streamLength()));
+        content.finish();
+    });
 }
 
 ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::string& outputPath,
@@ -99,24 +121,9 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
         SinglePage page = layOutSinglePage(source, settings, measure, choose);
         const std::uint64_t notPrintable = drawing.notPrintable();
         TextFileWriter output(outputPath);
-        const std::uint64_t linesPerRun = perRun(threads, source, page.lineCount());
-        std::unique_ptr<TextFileReader> other;
-        if (pipelines(threads, source, drawing) && plainStrings && linesPerRun > 0)
-            other = source.openAgain();
-        if (other) {
+        if (pipelines(threads, source, drawing)) {
             output.writeOnCallingThread();
-            AlternatingLines lines(page, std::move(other), linesPerRun);
-            writeSinglePagePdf(output, settings, page.streamLength(),
-                               [&](TextFileWriter& file) { lines.writeContent(file); });
-        } else if (pipelines(threads, source, drawing)) {
-            output.writeOnCallingThread();
-            PipelinedContent content([&page](ContentPipe& pipe) {
-                page.handContent([&](std::string_view bytes) { pipe.putBytes(bytes); });
-            });
-            writeSinglePagePdf(output, settings, page.streamLength(), [&](TextFileWriter& file) {
-                content.writeBytes(file, contentBytesOfStream(page.streamLength()));
-                content.finish();
-            });
+            writeSinglePageOnTwoThreads(output, settings, page, plainStrings, source, threads);
         } else {
             writeSinglePagePdf(
                 output, settings, page.streamLength(),

@@ -98,12 +98,8 @@ void PaginatedPages::handContent(const TakeContent& take) {
 }
 
 void PaginatedPages::skipToPages(std::size_t page, std::size_t end) {
-    source_.readAboutUpToLine(static_cast<std::uint64_t>(end) * capacity_);
-    skipToPage(page);
-}
-
-void PaginatedPages::skipToPage(std::size_t page) {
-    source_.skipToLine(static_cast<std::uint64_t>(page) * capacity_);
+    source_.moveToLines(static_cast<std::uint64_t>(page) * capacity_,
+                        static_cast<std::uint64_t>(end) * capacity_);
     pagesMade_ = page;
     if (pagesMade_ == pageCount_) source_.expectEnd();
 }

@@ -48,11 +48,9 @@ class PaginatedPages : public PageSequence {
     void writeContent(TextFileWriter& out) override;
     // The same, handing the bytes to take instead.
     void handContent(const TakeContent& take);
-    // Moves on to a later page without making the pages before it, reading
-    // only the lines after the nearest line start the first pass kept, for
-    // a reader that makes only some of the pages; throws like writeContent.
-    void skipToPage(std::size_t page);
-    // The same, for a reader that will make the pages before `end` only.
+    // Moves on to a later page without making the pages before it, for a
+    // reader that makes only the pages from `page` to before `end` next
+    // (SourceText::moveToLines); throws like writeContent.
     void skipToPages(std::size_t page, std::size_t end);
     std::uint64_t lineCount() const noexcept { return source_.summary().lineCount; }
 

@@ -126,9 +126,6 @@ std::string infoObject(int object, const ConversionSettings& s) {
            ")\n/CreationDate (10-5-2001)\n>>\nendobj\n";
 }
 
-std::string streamHead(std::uint64_t object, std::uint64_t streamLength) {
-    return number(object) + " 0 obj\n<< /Length " + number(streamLength) + " >>\nstream";
-}
 constexpr std::string_view kStreamTail = "endstream\nendobj\n";
 
 // One cross-reference entry, 20 bytes on disk: the offset in ten digits.
@@ -255,7 +252,9 @@ void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& s,
               " " + s.pageHeight + " ]\n/Rotate " + s.rotateText +
               "\n/Contents 5 0 R\n>>\nendobj\n");
     offsets[5] = out.position();
-    out.write(streamHead(5, streamLength));
+    std::string head;
+    appendStreamHead(head, 5, streamLength);
+    out.write(head);
     writeContent(out);
     out.write(kStreamTail);
     offsets[6] = out.position();

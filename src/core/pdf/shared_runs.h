@@ -32,6 +32,7 @@ class SharedRuns {
     // calling thread makes the run itself, false when it comes from the
     // pipe, its number taken.
     bool startRun(std::size_t run);
+    std::size_t runCount() const noexcept { return runCount_; }
     PipelinedContent& content() noexcept { return content_; }
 
   private:

@@ -107,8 +107,7 @@ void SinglePage::handOpening(const TakeContent& take) const {
 
 void SinglePage::handLines(std::uint64_t first, std::uint64_t count, const TakeContent& take) {
     if (shown_) throw std::logic_error("lines drawn with tab stops or embedded fonts are one");
-    source_.readAboutUpToLine(first + count);
-    source_.skipToLine(first);
+    source_.moveToLines(first, first + count);
     std::string buffer;
     produceLines(source_, count, buffer, kContentPieceBytes, [&](std::string_view bytes) {
         take(bytes);

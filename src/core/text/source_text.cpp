@@ -180,23 +180,15 @@ SourceText::Position SourceText::position() const {
     return {reader_.offset(), linesHandedOut_};
 }
 
-SourceText::Position SourceText::nearestLineStart(std::uint64_t line) const {
+void SourceText::moveToLines(std::uint64_t first, std::uint64_t end) {
     LineStarts::Start start;
-    if (!lineStarts_.nearestAtOrBefore(line, start)) return {textStart_, 0};
-    return {start.offset, start.line};
-}
-
-void SourceText::skipToLine(std::uint64_t line) {
-    const Position known = nearestLineStart(line);
+    reader_.readNoFurtherThan(lineStarts_.nearestAtOrAfter(end, start) ? start.offset
+                                                                       : ~std::uint64_t{0});
+    Position known{textStart_, 0};
+    if (lineStarts_.nearestAtOrBefore(first, start)) known = {start.offset, start.line};
     if (!secondPassStarted_ || known.lines > linesHandedOut_) returnTo(known);
-    if (line < linesHandedOut_) throw std::logic_error("skipToLine cannot go back");
-    skipLines(line - linesHandedOut_);
-}
-
-void SourceText::readAboutUpToLine(std::uint64_t line) {
-    LineStarts::Start start;
-    reader_.readNoFurtherThan(lineStarts_.nearestAtOrAfter(line, start) ? start.offset
-                                                                        : ~std::uint64_t{0});
+    if (first < linesHandedOut_) throw std::logic_error("moveToLines cannot go back");
+    skipLines(first - linesHandedOut_);
 }
 
 void SourceText::returnTo(Position position) {

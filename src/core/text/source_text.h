@@ -94,14 +94,12 @@ class SourceText {
     };
     Position position() const;
     void returnTo(Position position);
-    // The nearest line start before `line` (or at it) that the first pass
-    // kept, and the move to `line` through it: only the lines after that
-    // start are read.
-    Position nearestLineStart(std::uint64_t line) const;
-    void skipToLine(std::uint64_t line);
-    // Reads no further than the first kept line start at or after `line`
-    // while lines before it are read (see TextFileReader::readNoFurtherThan).
-    void readAboutUpToLine(std::uint64_t line);
+    // Between lines, moves on to line `first` (not back), for a reader that
+    // will read the lines before `end` only: it goes through the nearest
+    // line start before `first` that the first pass kept, reading only the
+    // lines after it, and reads little past the kept start at or after `end`
+    // (see TextFileReader::readNoFurtherThan). Throws like skipLines.
+    void moveToLines(std::uint64_t first, std::uint64_t end);
 
   private:
     void firstPass(Measures measures);
