@@ -12,13 +12,6 @@ constexpr std::size_t kHexLineLength = 80;
 
 }  // namespace
 
-void appendHexCode(std::string& out, std::uint16_t code) {
-    out += kHexDigits[(code >> 12) & 0xF];
-    out += kHexDigits[(code >> 8) & 0xF];
-    out += kHexDigits[(code >> 4) & 0xF];
-    out += kHexDigits[code & 0xF];
-}
-
 std::string decimalNumber(double value) {
     char text[32];
     const auto end = std::to_chars(text, text + sizeof text, std::round(value * 100) / 100,

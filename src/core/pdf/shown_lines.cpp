@@ -20,14 +20,6 @@ namespace leafwright {
 namespace {
 
 constexpr std::uint64_t kColumnsPerTabStop = 8;
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-void appendCode(std::string& out, std::uint16_t code) {
-    const char digits[4] = {kHexDigits[code >> 12], kHexDigits[(code >> 8) & 0xF],
-                            kHexDigits[(code >> 4) & 0xF], kHexDigits[code & 0xF]};
-    out.append(digits, 4);
-}
-
 std::uint64_t nextTabColumn(std::uint64_t columns) {
     return (columns / kColumnsPerTabStop + 1) * kColumnsPerTabStop;
 }
@@ -168,11 +160,7 @@ inline bool ShownLines::addKnown(std::string& out, char32_t character, CodeRun& 
     x_ += known.advance;
     columns_ += static_cast<std::uint64_t>(known.columns);
     if (planning_) return true;
-    const std::uint16_t code = known.code;
-    run.bytes[run.used] = kHexDigits[code >> 12];
-    run.bytes[run.used + 1] = kHexDigits[(code >> 8) & 0xF];
-    run.bytes[run.used + 2] = kHexDigits[(code >> 4) & 0xF];
-    run.bytes[run.used + 3] = kHexDigits[code & 0xF];
+    putHexCode(run.bytes + run.used, known.code);
     run.used += 4;
     if (run.used == sizeof run.bytes) run.flush(out);
     return true;
@@ -302,7 +290,7 @@ void ShownLines::writeShaped(std::string& out, bool lineEnds) {
         const std::int64_t place = start + glyph.x;
         move(out, x_ - place);
         openString(out);
-        appendCode(out, shown.code);
+        appendHexCode(out, shown.code);
         x_ = place + shown.width;
     }
     // The rise is text state: it must not outlast the line (endLine sets it
@@ -345,7 +333,7 @@ void ShownLines::addEmbedded(std::string& out, char32_t character) {
     }
     if (shown->font != currentFont_) switchFont(out, shown->font);
     openString(out);
-    appendCode(out, shown->code);
+    appendHexCode(out, shown->code);
     if (character == U'\t') {
         advanceToTabStop(out);
         return;

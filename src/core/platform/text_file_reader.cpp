@@ -45,8 +45,7 @@ TextFileReader::TextFileReader(std::string path, const std::string& openPath, bo
     device_ = static_cast<std::uint64_t>(info.st_dev);
     inode_ = static_cast<std::uint64_t>(info.st_ino);
     size_ = static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0));
-    modifiedSeconds_ = static_cast<std::int64_t>(info.st_mtim.tv_sec);
-    modifiedNanoseconds_ = info.st_mtim.tv_nsec;
+    modified_ = info.st_mtim;
     if (newSource) noteSourceOpened(size_);
     std::size_t size = kBufferSize;
     if (info.st_size >= 0 && static_cast<std::uint64_t>(info.st_size) < kBufferSize)
@@ -78,8 +77,7 @@ bool TextFileReader::changedSinceOpened() const {
     struct stat info {};
     if (fd_ < 0 || ::fstat(fd_, &info) != 0) return false;
     return static_cast<std::uint64_t>(std::max<off_t>(info.st_size, 0)) != size_ ||
-           static_cast<std::int64_t>(info.st_mtim.tv_sec) != modifiedSeconds_ ||
-           info.st_mtim.tv_nsec != modifiedNanoseconds_;
+           info.st_mtim.tv_sec != modified_.tv_sec || info.st_mtim.tv_nsec != modified_.tv_nsec;
 }
 
 void TextFileReader::close() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <time.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -100,8 +102,7 @@ class TextFileReader {
     std::uint64_t device_ = 0;
     std::uint64_t inode_ = 0;
     std::uint64_t size_ = 0;
-    std::int64_t modifiedSeconds_ = 0;
-    long modifiedNanoseconds_ = 0;
+    struct timespec modified_ {};  // when the file was last written, at opening
     unsigned scanThreads_ = 1;
     std::unique_ptr<char[]> buffer_;
     std::size_t bufferSize_ = 0;
