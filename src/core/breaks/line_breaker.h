@@ -25,9 +25,10 @@ struct BreakWindow {
     std::string_view text;
     // Where text[0] stands in the line.
     std::uint64_t start = 0;
-    // True when the text before `start` cannot change the answers: `start`
-    // is the line's start, or a piece end (or cluster boundary) that this
-    // breaker gave for the same line. Otherwise the window's first
+    // True when `start` is the line's start, or a piece end (or cluster
+    // boundary) that this breaker gave for the same line: the text from
+    // there is broken as if it began the line (after a cut inside a word,
+    // the rest of the word is a word). Otherwise the window's first
     // kEdgeContext bytes only give context and nothing in them is reported.
     bool startsAtBoundary = true;
     // True when the text runs to the end of the line. Otherwise what follows

@@ -19,6 +19,22 @@ std::vector<std::uint64_t> breaksOfLine(LineBreaker& breaker, std::string_view l
     return breaksOf(breaker);
 }
 
+// Where each of the parts of a text ends.
+std::vector<std::uint64_t> endsOf(const std::vector<std::string>& parts) {
+    std::vector<std::uint64_t> ends;
+    for (const std::string& part : parts)
+        ends.push_back((ends.empty() ? 0 : ends.back()) + part.size());
+    return ends;
+}
+
+std::string joined(const std::vector<std::string>& parts) {
+    return std::accumulate(parts.begin(), parts.end(), std::string());
+}
+
+bool holds(const std::vector<std::uint64_t>& positions, std::uint64_t position) {
+    return std::find(positions.begin(), positions.end(), position) != positions.end();
+}
+
 // The ends of the words a reader of these scripts finds in text written
 // without spaces.
 TEST(LineBreaker, ScriptsWithoutSpacesBreakBetweenDictionaryWords) {
@@ -29,13 +45,8 @@ TEST(LineBreaker, ScriptsWithoutSpacesBreakBetweenDictionaryWords) {
         {"မြန်မာဘာသာ", "သည်", "လှပ", "သော", "ဘာသာ", "ဖြစ်သည်"},
     };
     LineBreaker breaker;
-    for (const auto& words : sentences) {
-        std::vector<std::uint64_t> ends;
-        for (const std::string& word : words)
-            ends.push_back((ends.empty() ? 0 : ends.back()) + word.size());
-        const std::string line = std::accumulate(words.begin(), words.end(), std::string());
-        EXPECT_EQ(breaksOfLine(breaker, line), ends) << line;
-    }
+    for (const auto& words : sentences)
+        EXPECT_EQ(breaksOfLine(breaker, joined(words)), endsOf(words)) << joined(words);
 }
 
 TEST(LineBreaker, BreaksFollowEachScriptsRules) {
@@ -52,10 +63,7 @@ TEST(LineBreaker, BreaksFollowEachScriptsRules) {
     const std::string& latin = kSentences[0];
     const auto latinBreaks = breaksOfLine(breaker, latin);
     for (const std::string_view before : {"well-", "e-", "https://", "re-"})
-        EXPECT_NE(
-            std::find(latinBreaks.begin(), latinBreaks.end(), latin.find(before) + before.size()),
-            latinBreaks.end())
-            << before;
+        EXPECT_TRUE(holds(latinBreaks, latin.find(before) + before.size())) << before;
 
     // Japanese and Chinese break between characters, never before a full
     // stop, a comma or a closing bracket, nor after an opening one.
@@ -95,15 +103,11 @@ TEST(LineBreaker, EmojiSequencesAndMarkedLettersStayWhole) {
         "y",
         "a\U0001F3FD",
         " "};
-    std::vector<std::uint64_t> ends;
-    for (const std::string& cluster : clusters)
-        ends.push_back((ends.empty() ? 0 : ends.back()) + cluster.size());
-    const std::string line = std::accumulate(clusters.begin(), clusters.end(), std::string());
+    const std::string line = joined(clusters);
     LineBreaker breaker;
     breaker.setWindow(wholeLine(line));
-    EXPECT_EQ(clustersOf(breaker), ends);
-    for (const std::uint64_t at : breaksOf(breaker))
-        EXPECT_NE(std::find(ends.begin(), ends.end(), at), ends.end()) << at;
+    EXPECT_EQ(clustersOf(breaker), endsOf(clusters));
+    for (const std::uint64_t at : breaksOf(breaker)) EXPECT_TRUE(holds(endsOf(clusters), at)) << at;
 }
 
 // Breaks of a long line of every script: on cluster boundaries, never
