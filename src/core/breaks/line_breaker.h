@@ -79,8 +79,8 @@ class LineBreaker {
     // cut between its code points by nextCluster, so that every cut is
     // found in bounded text.
     static constexpr std::size_t kLongestCluster = 1024;
-    // The largest window ICU can take.
-    static constexpr std::size_t kLargestWindow = 0x7FFFFFFF;
+    // The longest window taken (ICU counts a text's positions in 32 bits).
+    static constexpr std::size_t kLargestWindow = std::size_t{1} << 30;
 
     // Throws BreakRulesUnavailable.
     LineBreaker();
@@ -118,9 +118,9 @@ class LineBreaker {
     // before the white space (tabs and spaces other than the no-break ones)
     // that hangs at the piece's end. Not before the window's start.
     std::uint64_t hangingStart(std::uint64_t pieceEnd) const noexcept;
-    // Where the white space from `from` ends (`from` itself when none
-    // follows); nothing when it runs to the window's end short of the line's
-    // end, so that it goes on in the next window.
+    // Where the white space from `from` (in the window) ends: `from` itself
+    // when none follows; nothing when it runs to the window's end short of
+    // the line's end, so that it goes on in the next window.
     std::optional<std::uint64_t> hangingEnd(std::uint64_t from) const noexcept;
 
   private:
