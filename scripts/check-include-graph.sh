@@ -3,6 +3,7 @@
 #  - src/core includes nothing of the front ends (desktop/, cli/) and no Qt
 #    header;
 #  - only src/core/fonts includes HarfBuzz or fontconfig;
+#  - only the sources of src/core/breaks include ICU (not its headers);
 #  - src/cli includes nothing of the desktop;
 #  - the folders of src/desktop (app, settings, plustools, platform, widgets)
 #    include one another without a cycle.
@@ -35,6 +36,13 @@ while IFS= read -r line; do
   case $line in "$src/core/fonts/"*) continue ;; esac
   [ -n "$line" ] && fault "HarfBuzz or fontconfig outside core/fonts: ${line#"$src/"}"
 done < <(includes_matching "$src" '<(hb[a-z-]*\.h|harfbuzz/|fontconfig/)')
+
+# ICU's headers (<unicode/...>) stay inside the sources of core/breaks, so
+# that its headers show no ICU type.
+while IFS= read -r line; do
+  case $line in "$src/core/breaks/"*.cpp:*) continue ;; esac
+  [ -n "$line" ] && fault "ICU outside core/breaks: ${line#"$src/"}"
+done < <(includes_matching "$src" '<unicode/')
 
 while IFS= read -r line; do
   [ -n "$line" ] && fault "the command line includes the desktop: ${line#"$src/"}"
