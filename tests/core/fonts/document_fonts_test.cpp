@@ -5,13 +5,15 @@
 #include <set>
 #include <string>
 
-#include "core/fonts/fixed_font_provider.h"
 #include "core/fonts/font_objects.h"
 #include "core/platform/file_error.h"
 #include "support/fileless_face.h"
+#include "support/fixed_font_provider.h"
 
 namespace leafwright {
 namespace {
+
+using testing::FixedFontProvider;
 
 const std::string kFontFolder = "/usr/share/fonts/truetype/";
 const std::string kLiberationSerif = kFontFolder + "liberation2/LiberationSerif-Regular.ttf";

@@ -24,10 +24,12 @@ ConversionSettings selfAdapting() {
 }
 
 TEST(TextMeasure, ModelsCourierNewOnAScreen) {
-    TextMeasure size14(14);
-    EXPECT_EQ(size14.fontHeight(), 20);
-    EXPECT_EQ(size14.pixelsPerEm(), 19);
+    TextMeasure size14(14);  // height 20, 19 pixels per em
     EXPECT_EQ(size14.advance(), 11);
+    // Height 13, 12 pixels per em: 7.2 pixels, rounded down.
+    EXPECT_EQ(TextMeasure(9).advance(), 7);
+    // Height 34, 33 pixels per em: 19.8 pixels, rounded up.
+    EXPECT_EQ(TextMeasure(24).advance(), 20);
     EXPECT_EQ(size14.extent(2), 23);
     EXPECT_EQ(size14.widthInPoints(2), 17);
     EXPECT_EQ(size14.widthInPoints(0), 1);
