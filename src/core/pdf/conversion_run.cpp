@@ -119,7 +119,7 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
     if (settings.chosen.selfAdaptation == 1) {
         TextMeasure measure(settings.fontSizeValue);
         SinglePage page = layOutSinglePage(source, settings, measure, choose);
-        const std::uint64_t notPrintable = drawing.notPrintable();
+        const std::uint64_t notPrintable = page.notPrintable();
         TextFileWriter output(outputPath);
         if (pipelines(threads, source, drawing)) {
             output.writeOnCallingThread();
@@ -137,7 +137,7 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
     // The fonts are named before the pages, so they must know every
     // character first.
     if (drawing.fonts()) pages.readAheadAllPages();
-    const std::uint64_t notPrintable = drawing.notPrintable();
+    const std::uint64_t notPrintable = pages.notPrintable();
     TextFileWriter output(outputPath);
     if (pipelines(threads, source, drawing)) {
         output.writeOnCallingThread();

@@ -125,6 +125,26 @@ TEST(SelfAdaptingLayout, ShapedLineIsAsWideAsItIsDrawn) {
               TextMeasure(14).widthInPoints(25) + 96);
 }
 
+// The warning counts each character no face has once, in either layout,
+// however often the page's lines are read: a self-adapting page with lines
+// right to left measures them twice.
+TEST(NotPrintableCharacters, CountOnceInEitherLayout) {
+    auto countFor = [](int selfAdaptation) {
+        TempDir dir;
+        // A shaped right-to-left line and a line without shaping, each with
+        // a character past the face's glyphs.
+        writeBytes(dir.file("source.txt"), "\u05D0\u4E00\u05D1\n\u0416\u4E01 \u4E01\n");
+        testing::FilelessProvider provider(testing::FilelessFace(0x800));
+        ConversionSettings settings;
+        settings.chosen.selfAdaptation = selfAdaptation;
+        return convertSource(dir.file("source.txt"), dir.file("source.pdf"), settings, {},
+                             &provider)
+            .notPrintable;
+    };
+    EXPECT_EQ(countFor(1), 3u);
+    EXPECT_EQ(countFor(0), 3u);
+}
+
 TEST(PaginatedLayout, LineCapacity) {
     ConversionSettings settings;
     EXPECT_EQ(lineCapacity(settings), 49);
