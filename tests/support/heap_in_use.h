@@ -13,7 +13,9 @@
 #endif
 
 #ifdef LEAFWRIGHT_SANITIZER_HEAP
-#include <sanitizer/allocator_interface.h>
+// The sanitizers' allocator counts for itself (declared here: not every
+// compiler ships sanitizer/allocator_interface.h).
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace leafwright::testing {
