@@ -9,6 +9,7 @@
 #include "cli/convert_options.h"
 #include "cli/file_command.h"
 #include "cli/terminal_name.h"
+#include "core/fonts/tab_stops.h"
 #include "core/pdf/conversion_run.h"
 #include "core/platform/file_error.h"
 #include "core/settings/config_file.h"
@@ -38,7 +39,9 @@ void printConvertHelp() {
                  "for Times, Helvetica and Courier, other installed TrueType faces for what\n"
                  "they lack). A character no installed font has prints as \"?\", and the\n"
                  "file gets the warning \"N characters could not be printed (shown as ?)\".\n"
-                 "A tab moves to the next stop, every 8 spaces from the line's start.\n"
+                 "A tab moves to the next stop, every "
+              << kSpacesPerTabStop
+              << " spaces from the line's start.\n"
                  "\n"
                  "Options:\n"
                  "  --config FILE.tcf   take the settings from a configuration file (twelve\n"

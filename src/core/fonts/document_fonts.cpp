@@ -1,5 +1,9 @@
 #include "core/fonts/document_fonts.h"
 
+#include <cstdint>
+#include <stdexcept>
+
+#include "core/fonts/compact_text.h"
 #include "core/fonts/invisible_character.h"
 
 namespace leafwright {
@@ -18,6 +22,7 @@ DocumentFonts::DocumentFonts(FontProvider& provider, std::string baseFont)
     const FontFace* primary = provider_.faceFor(baseFont_);
     if (!primary) throw FontUnavailable("no TrueType font is installed to draw " + baseFont_);
     fonts_.emplace_back(*primary);
+    openFont_.emplace(primary, 0);
 }
 
 int DocumentFonts::spaceWidth() const {
@@ -34,8 +39,7 @@ std::optional<ShownCharacter> DocumentFonts::show(char32_t character, std::size_
     if (!isCodePoint(character)) return std::nullopt;
     if (currentFont >= fonts_.size()) currentFont = 0;
     if (isInvisibleCharacter(character))
-        return place(fonts_[currentFont].face(), 0, std::u32string_view(&character, 1), 0,
-                     currentFont);
+        return place(fonts_[currentFont].face(), 0, std::u32string_view(&character, 1), 0);
     const std::optional<ShownCharacter> shown = showVisible(character);
     // Fonts past the first 0xFFFD (never met in practice) are not remembered.
     if (character < 0x10000 && (!shown || shown->font < kNotPrintable)) {
@@ -62,44 +66,69 @@ std::optional<ShownCharacter> DocumentFonts::showVisible(char32_t character) {
     const Choice& choice = known->second;
     if (!choice.face) return std::nullopt;
     return place(*choice.face, choice.glyph, std::u32string_view(&character, 1),
-                 choice.face->advanceWidth(choice.glyph), std::nullopt);
+                 choice.face->advanceWidth(choice.glyph));
 }
 
 ShownCharacter DocumentFonts::showGlyph(const FontFace& face, GlyphId glyph,
                                         std::u32string_view text, int width,
                                         std::size_t currentFont) {
     if (currentFont >= fonts_.size()) currentFont = 0;
-    if (glyph == 0) return place(fonts_[currentFont].face(), 0, text, 0, currentFont);
-    return place(face, glyph, text, width, std::nullopt);
+    if (glyph == 0) return place(fonts_[currentFont].face(), 0, text, 0);
+    return place(face, glyph, text, width);
 }
 
 ShownCharacter DocumentFonts::place(const FontFace& face, GlyphId glyph, std::u32string_view text,
-                                    int width, std::optional<std::size_t> preferredFont) {
+                                    int width) {
     // The width a code was given first is the one the document's /W says,
     // and so the one the pen moves by wherever the code stands.
     auto shown = [this](std::size_t font, std::uint16_t code) {
-        return ShownCharacter{font, code, fonts_[font].codes()[code - 1].width};
+        return ShownCharacter{font, code, fonts_[font].width(code)};
     };
-    // A pair already coded keeps its code; the preferred font is asked first
-    // so that an invisible character does not pull in a font change.
-    if (preferredFont) {
-        if (const std::uint16_t code = fonts_[*preferredFont].existingCode(glyph, text))
-            return shown(*preferredFont, code);
+    textBytes_.clear();
+    appendCompactText(textBytes_, text);
+    const std::uint64_t hash = hashOf(face, glyph, textBytes_);
+    const std::uint32_t found = codes_.find(hash, [&](std::uint32_t entry) {
+        const EmbeddedFont& font = fonts_[entry >> 16];
+        const auto code = static_cast<std::uint16_t>(entry & 0xFFFF);
+        return &font.face() == &face && font.glyph(code) == glyph &&
+               font.textBytes(code) == textBytes_;
+    });
+    if (found != 0) return shown(found >> 16, static_cast<std::uint16_t>(found & 0xFFFF));
+
+    // A new pair: in the face's open font, or, once that has used all its
+    // codes (or room for texts), in one more font object for the same face.
+    auto open = openFont_.find(&face);
+    if (open == openFont_.end() || fonts_[open->second].full())
+        open = openFont_.insert_or_assign(&face, addFont(face)).first;
+    std::size_t font = open->second;
+    std::uint16_t code = fonts_[font].add(glyph, text, width);
+    if (code == 0) {
+        font = open->second = addFont(face);
+        code = fonts_[font].add(glyph, text, width);
     }
-    for (std::size_t i = 0; i < fonts_.size(); ++i) {
-        if (&fonts_[i].face() != &face) continue;
-        if (const std::uint16_t code = fonts_[i].existingCode(glyph, text)) return shown(i, code);
-    }
-    if (preferredFont && !fonts_[*preferredFont].full())
-        return shown(*preferredFont, fonts_[*preferredFont].codeFor(glyph, text, width));
-    for (std::size_t i = 0; i < fonts_.size(); ++i) {
-        if (&fonts_[i].face() == &face && !fonts_[i].full())
-            return shown(i, fonts_[i].codeFor(glyph, text, width));
-    }
-    // Every font of this face has used all its codes: one more font object
-    // for the same face.
+    codes_.insert(hash, static_cast<std::uint32_t>(font << 16 | code), [this](std::uint32_t entry) {
+        const EmbeddedFont& owner = fonts_[entry >> 16];
+        const auto kept = static_cast<std::uint16_t>(entry & 0xFFFF);
+        return hashOf(owner.face(), owner.glyph(kept), owner.textBytes(kept));
+    });
+    return shown(font, code);
+}
+
+std::size_t DocumentFonts::addFont(const FontFace& face) {
+    // The code index holds a font's index in 16 bits.
+    if (fonts_.size() > 0xFFFF) throw std::length_error("a document uses too many fonts");
     fonts_.emplace_back(face);
-    return shown(fonts_.size() - 1, fonts_.back().codeFor(glyph, text, width));
+    return fonts_.size() - 1;
+}
+
+std::uint64_t DocumentFonts::hashOf(const FontFace& face, GlyphId glyph,
+                                    std::string_view textBytes) {
+    std::uint64_t hash = (reinterpret_cast<std::uintptr_t>(&face) * 0x9E3779B97F4A7C15ULL) ^ glyph;
+    for (const char byte : textBytes)
+        hash = (hash ^ static_cast<unsigned char>(byte)) * 0x100000001B3ULL;
+    hash ^= hash >> 31;
+    hash *= 0xBF58476D1CE4E5B9ULL;
+    return hash ^ (hash >> 29);
 }
 
 }  // namespace leafwright

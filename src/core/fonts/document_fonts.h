@@ -10,6 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/fonts/code_index.h"
 #include "core/fonts/embedded_font.h"
 #include "core/fonts/font_provider.h"
 
@@ -56,12 +57,21 @@ class DocumentFonts {
 
   private:
     std::optional<ShownCharacter> showVisible(char32_t character);
-    ShownCharacter place(const FontFace& face, GlyphId glyph, std::u32string_view text, int width,
-                         std::optional<std::size_t> preferredFont);
+    ShownCharacter place(const FontFace& face, GlyphId glyph, std::u32string_view text, int width);
+    std::size_t addFont(const FontFace& face);
+    static std::uint64_t hashOf(const FontFace& face, GlyphId glyph, std::string_view textBytes);
 
     FontProvider& provider_;
     std::string baseFont_;
     std::vector<EmbeddedFont> fonts_;
+    // Every code of the document by face, glyph and text: entries are the
+    // font's index times 0x10000 plus the code. Each pair of glyph and text
+    // of a face has one code in all the face's fonts.
+    CodeIndex codes_;
+    // The font of each face that takes its new codes (its last; the
+    // others are full).
+    std::unordered_map<const FontFace*, std::size_t> openFont_;
+    std::string textBytes_;  // the text being placed, as the fonts hold it
     // The face and glyph chosen for each character met, null face for one
     // no face has.
     struct Choice {

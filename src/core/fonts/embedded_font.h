@@ -1,7 +1,7 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <map>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -13,58 +13,56 @@
 namespace leafwright {
 
 // One composite font of a document: a face and the 2-byte codes the
-// document's text uses in it. Each distinct pair of glyph and text gets its
-// own code, in order of first use, so that characters drawn with one glyph
-// (the angstrom sign and A with ring) still map back to themselves. The
-// text of a code is mostly one character; a ligature's glyph carries all
-// the characters it draws, and the further glyphs of a shaped cluster carry
-// none. Codes start at 1; code 0 stays unused.
+// document's text uses in it, in order of first use. A code is a glyph, its
+// advance, and the text it stands for: mostly one character; a ligature's
+// glyph carries all the characters it draws, and the further glyphs of a
+// shaped cluster carry none. Codes start at 1; code 0 stays unused.
+// DocumentFonts decides which pair of glyph and text gets which code.
+//
+// A document may give a code to every cluster it shapes, and the text maps
+// written after the pages need every code's text, so the codes are held
+// compactly: a text costs its UTF-8 bytes and a little over one byte more,
+// a glyph and advance four bytes together.
 class EmbeddedFont {
   public:
-    // One code's meaning.
-    struct Code {
-        GlyphId glyph;
-        std::u32string text;
-        int width;  // thousandths of the font size
-    };
-
     static constexpr std::size_t kMaxCodes = 0xFFFF;
 
     explicit EmbeddedFont(const FontFace& face) : face_(&face) {}
 
     const FontFace& face() const { return *face_; }
 
-    // The code of a glyph showing a text, assigned if new; 0 when the font
-    // has no code left (the caller then opens another font for the same
-    // face).
-    std::uint16_t codeFor(GlyphId glyph, std::u32string_view text, int width);
-    std::uint16_t codeFor(GlyphId glyph, char32_t character, int width) {
-        return codeFor(glyph, std::u32string_view(&character, 1), width);
-    }
+    // The next code, for a glyph showing a text with the advance width
+    // (thousandths of the font size); 0 when the font has no code left.
+    std::uint16_t add(GlyphId glyph, std::u32string_view text, int width);
 
-    // The code already given to the pair, or 0.
-    std::uint16_t existingCode(GlyphId glyph, std::u32string_view text) const;
-    std::uint16_t existingCode(GlyphId glyph, char32_t character) const {
-        const auto found = codeOf_.find(key(glyph, character));
-        return found == codeOf_.end() ? 0 : found->second;
-    }
+    std::size_t codeCount() const { return textLengths_.size(); }
+    bool full() const { return codeCount() >= kMaxCodes; }
 
-    bool full() const { return codes_.size() >= kMaxCodes; }
-
-    // Every code in order; entry i is code i + 1.
-    const std::vector<Code>& codes() const { return codes_; }
+    // A code's meaning; code is from 1 to codeCount().
+    GlyphId glyph(std::uint16_t code) const;
+    int width(std::uint16_t code) const;
+    // Its text as UTF-8 (see compact_text.h), and as characters.
+    std::string_view textBytes(std::uint16_t code) const;
+    std::u32string text(std::uint16_t code) const;
 
   private:
-    static std::uint64_t key(GlyphId glyph, char32_t character) {
-        return (std::uint64_t{glyph} << 32) | character;
-    }
-
     const FontFace* face_;
-    std::vector<Code> codes_;
-    // Codes of one character, the common case, by glyph and character.
-    std::unordered_map<std::uint64_t, std::uint16_t> codeOf_;
-    // Codes of any other text, from shaped lines.
-    std::map<std::pair<GlyphId, std::u32string>, std::uint16_t, std::less<>> clusterCodeOf_;
+    // Per code: the glyph in the high 16 bits and the width in the low 16,
+    // or kUnusual for a pair that does not fit, kept in unusual_.
+    std::vector<std::uint32_t> glyphWidths_;
+    static constexpr std::uint32_t kUnusual = 0xFFFFFFFF;
+    std::unordered_map<std::uint16_t, std::pair<GlyphId, int>> unusual_;
+    // The texts one after the other; each one's length in bytes (kLong for
+    // one of kLong bytes or more, kept in longLengths_), and where the texts
+    // of every kBlock codes start.
+    std::string texts_;
+    std::vector<std::uint8_t> textLengths_;
+    static constexpr std::uint8_t kLong = 0xFF;
+    std::unordered_map<std::uint16_t, std::uint32_t> longLengths_;
+    static constexpr std::size_t kBlock = 16;
+    std::vector<std::uint32_t> blockStarts_;
+
+    std::uint32_t textLength(std::size_t index) const;
 };
 
 }  // namespace leafwright

@@ -30,8 +30,9 @@ std::string hexStreamObject(int number, const std::string& extraEntries, const s
 
 std::vector<GlyphId> usedGlyphs(const EmbeddedFont& font) {
     std::set<GlyphId> glyphs;
-    for (const EmbeddedFont::Code& code : font.codes())
-        if (code.glyph != 0) glyphs.insert(code.glyph);
+    for (std::size_t code = 1; code <= font.codeCount(); ++code)
+        if (const GlyphId glyph = font.glyph(static_cast<std::uint16_t>(code)))
+            glyphs.insert(glyph);
     return {glyphs.begin(), glyphs.end()};
 }
 
@@ -54,14 +55,14 @@ std::string type0Font(int number, const std::string& baseFont, int cidFont, int 
 std::string cidFont(int number, const EmbeddedFont& font, const std::string& baseFont,
                     int descriptor, int cidToGidMap) {
     std::string widths = "/W [";
-    if (!font.codes().empty()) {
+    if (font.codeCount() > 0) {
         widths += "1 [";
-        for (std::size_t i = 0; i < font.codes().size(); ++i) {
+        for (std::size_t i = 0; i < font.codeCount(); ++i) {
             if (i % kWidthsPerLine == 0)
                 widths += '\n';
             else
                 widths += ' ';
-            widths += std::to_string(font.codes()[i].width);
+            widths += std::to_string(font.width(static_cast<std::uint16_t>(i + 1)));
         }
         widths += "\n]";
     }
@@ -90,9 +91,9 @@ std::string fontDescriptor(int number, const FontMetrics& m, const std::string& 
 }
 
 std::string cidToGidMap(const EmbeddedFont& font, const FontSubset& subset) {
-    std::string bytes(2 * (font.codes().size() + 1), '\0');  // code 0 -> glyph 0
-    for (std::size_t i = 0; i < font.codes().size(); ++i) {
-        const GlyphId old = font.codes()[i].glyph;
+    std::string bytes(2 * (font.codeCount() + 1), '\0');  // code 0 -> glyph 0
+    for (std::size_t i = 0; i < font.codeCount(); ++i) {
+        const GlyphId old = font.glyph(static_cast<std::uint16_t>(i + 1));
         const auto mapped = subset.newGlyphIds.find(old);
         const GlyphId glyph = old == 0 || mapped == subset.newGlyphIds.end() ? 0 : mapped->second;
         bytes[2 * (i + 1)] = static_cast<char>((glyph >> 8) & 0xFF);
@@ -107,17 +108,18 @@ std::string toUnicodeCMap(const EmbeddedFont& font) {
         "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
         "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
         "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
-    const auto& codes = font.codes();
-    for (std::size_t first = 0; first < codes.size(); first += kMappingsPerBlock) {
-        const std::size_t count = std::min(kMappingsPerBlock, codes.size() - first);
+    const std::size_t codes = font.codeCount();
+    for (std::size_t first = 0; first < codes; first += kMappingsPerBlock) {
+        const std::size_t count = std::min(kMappingsPerBlock, codes - first);
         cmap += std::to_string(count) + " beginbfchar\n";
         for (std::size_t i = first; i < first + count; ++i) {
+            const auto code = static_cast<std::uint16_t>(i + 1);
             cmap += '<';
-            appendHexCode(cmap, static_cast<std::uint16_t>(i + 1));
+            appendHexCode(cmap, code);
             // A glyph that draws part of a cluster whose text went with its
             // first glyph maps to no text at all.
             cmap += "> <";
-            for (const char32_t character : codes[i].text) appendUtf16Hex(cmap, character);
+            for (const char32_t character : font.text(code)) appendUtf16Hex(cmap, character);
             cmap += ">\n";
         }
         cmap += "endbfchar\n";

@@ -47,8 +47,8 @@ struct ShapedLine {
 //
 // Tab, the C0 controls, DEL and default-ignorable characters draw nothing
 // (glyph 0 with no advance) but keep their text; a tab moves on to the next
-// multiple of `tabStop` counted from the line's start edge, the right end
-// of a right-to-left line.
+// tab stop (tab_stops.h), stops standing `tabStop` thousandths apart from
+// the line's start edge, the right end of a right-to-left line.
 class LineShaper {
   public:
     // Throws FontUnavailable (document_fonts.h) when the provider has no

@@ -15,6 +15,7 @@
 #include "core/pdf/single_page_layout.h"
 #include "core/pdf/text_measure.h"
 #include "core/platform/file_error.h"
+#include "core/platform/output_name.h"
 #include "core/platform/own_source.h"
 #include "core/platform/text_file_reader.h"
 #include "core/platform/text_file_writer.h"
@@ -23,8 +24,7 @@
 namespace leafwright {
 
 std::string outputPathFor(const std::string& sourcePath, const std::string& outputFolder) {
-    std::size_t keep = sourcePath.size() >= 3 ? sourcePath.size() - 3 : 0;
-    std::string path = sourcePath.substr(0, keep) + "pdf";
+    std::string path = outputBeside(sourcePath, "pdf");
     if (outputFolder == kDefaultPath) return path;
 
     std::size_t slash = path.rfind('/');
@@ -119,7 +119,7 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
     if (settings.chosen.selfAdaptation == 1) {
         TextMeasure measure(settings.fontSizeValue);
         SinglePage page = layOutSinglePage(source, settings, measure, choose);
-        const std::uint64_t notPrintable = drawing.notPrintable();
+        const std::uint64_t notPrintable = page.notPrintable();
         TextFileWriter output(outputPath);
         if (pipelines(threads, source, drawing)) {
             output.writeOnCallingThread();
@@ -137,7 +137,7 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
     // The fonts are named before the pages, so they must know every
     // character first.
     if (drawing.fonts()) pages.readAheadAllPages();
-    const std::uint64_t notPrintable = drawing.notPrintable();
+    const std::uint64_t notPrintable = pages.notPrintable();
     TextFileWriter output(outputPath);
     if (pipelines(threads, source, drawing)) {
         output.writeOnCallingThread();
@@ -172,7 +172,7 @@ std::string notPrintableWarning(std::uint64_t count) {
 }
 
 void runConversion(const std::vector<std::string>& sources, ConversionSettings& settings,
-                   ConversionRunHandler& handler) {
+                   FileRunHandler& handler) {
     runOverFiles(sources, conversionSteps(settings), handler);
 }
 

@@ -12,9 +12,9 @@ namespace leafwright {
 
 class FontProvider;
 
-// The output path of a source: its last three characters replaced by "pdf",
-// or, when outputFolder is not "Default Path", the output folder followed by
-// the source's name from its last "/" on.
+// The output path of a source: beside it with "pdf" for its last three
+// characters (outputBeside), or, when outputFolder is not "Default Path",
+// the output folder followed by that name from its last "/" on.
 std::string outputPathFor(const std::string& sourcePath, const std::string& outputFolder);
 
 // Converts one source file into a PDF at outputPath with the layout that
@@ -66,13 +66,10 @@ ConversionOutcome convertSource(const std::string& sourcePath, const std::string
 // The warning for a document with characters shown as "?".
 std::string notPrintableWarning(std::uint64_t count);
 
-// The run reports to a handler shared with the other file runs.
-using ConversionRunHandler = FileRunHandler;
-
 // Converts the sources in order: output path, overwrite question, layout,
 // report. This one loop serves the window and the command line.
 void runConversion(const std::vector<std::string>& sources, ConversionSettings& settings,
-                   ConversionRunHandler& handler);
+                   FileRunHandler& handler);
 
 // The steps of that loop, for a run of another shape (sources read from a
 // list, several at once). They work on the settings given, which must live

@@ -2,6 +2,7 @@
 
 #include "core/fonts/standard_font_widths.h"
 #include "core/fonts/system_font_provider.h"
+#include "core/fonts/tab_stops.h"
 
 namespace leafwright {
 
@@ -18,7 +19,7 @@ ShownLines* LineDrawing::choose(const SourceSummary& summary) {
         }
         fonts_.emplace(*provider_, settings_.baseFont);
         shaper_.emplace(*provider_, settings_.baseFont,
-                        ShownLines::kSpacesPerTabStop * fonts_->spaceWidth());
+                        static_cast<int>(tabStopDistance(fonts_->spaceWidth())));
         // Liberation Mono, like Courier, sets text in columns.
         lines_.emplace(*fonts_, &*shaper_, settings_.fontSizeText,
                        settings_.baseFont.starts_with("Courier"));

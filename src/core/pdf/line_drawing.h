@@ -38,7 +38,6 @@ class LineDrawing {
 
     // The embedded fonts, or nullptr for the standard font.
     const DocumentFonts* fonts() const { return fonts_ ? &*fonts_ : nullptr; }
-    std::uint64_t notPrintable() const { return lines_ ? lines_->notPrintable() : 0; }
 
   private:
     const ConversionSettings& settings_;

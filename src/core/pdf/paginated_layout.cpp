@@ -30,18 +30,21 @@ PaginatedPages::PaginatedPages(TextFileReader& source, const PaginatedPages& mea
       pageCount_(measured.pageCount_) {}
 
 void PaginatedPages::readAheadAllPages() {
+    if (!shown_) return;  // plain strings name no fonts
     const SourceText::Position start = source_.position();
     std::string discarded;
     auto discard = [](std::string_view) { return true; };
     const std::uint64_t lines = source_.summary().lineCount;
-    if (shown_) shown_->setPlanning(true);
+    const std::uint64_t notPrintableBefore = shown_->notPrintable();
+    shown_->setPlanning(true);
     for (std::uint64_t placed = 0; placed < lines; placed += capacity_) {
-        if (shown_) shown_->beginPage();
+        shown_->beginPage();
         produceLines(source_, std::min(capacity_, lines - placed), discarded, kContentPieceBytes,
                      discard, shown_);
         discarded.clear();
     }
-    if (shown_) shown_->setPlanning(false);
+    shown_->setPlanning(false);
+    notPrintable_ = shown_->notPrintable() - notPrintableBefore;
     source_.returnTo(start);
 }
 

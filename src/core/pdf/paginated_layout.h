@@ -41,6 +41,9 @@ class PaginatedPages : public PageSequence {
     // then know every character, in order of first use, before the fonts
     // (named before the pages) are written.
     void readAheadAllPages();
+    // The characters of the source no face could print (shown as "?"), as
+    // that reading counted them; 0 before it.
+    std::uint64_t notPrintable() const noexcept { return notPrintable_; }
 
     std::size_t pageCount() const override { return pageCount_; }
     std::uint64_t nextStreamLength() override;
@@ -70,6 +73,7 @@ class PaginatedPages : public PageSequence {
     bool held_ = true;
     SourceText::Position pageStart_;
     std::uint64_t pageLines_ = 0;
+    std::uint64_t notPrintable_ = 0;
 };
 
 // Lays the source out on pages of the chosen size, as many lines a page as

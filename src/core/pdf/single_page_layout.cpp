@@ -65,8 +65,9 @@ SinglePage::Measured SinglePage::measureLines() {
     const SourceSummary& summary = source_.summary();
     if (!shown_)
         return {summary.widestLine, 0,
-                summary.lineCount * ContentFrame::kLineOverhead + summary.bodyBytes};
+                summary.lineCount * ContentFrame::kLineOverhead + summary.bodyBytes, 0};
     const SourceText::Position start = source_.position();
+    const std::uint64_t notPrintableBefore = shown_->notPrintable();
     std::uint64_t bytes = 0;
     std::string buffer;
     auto count = [&](std::string_view piece) {
@@ -77,7 +78,8 @@ SinglePage::Measured SinglePage::measureLines() {
     produceLines(source_, lineCount(), buffer, kContentPieceBytes, count, shown_);
     bytes += buffer.size();
     source_.returnTo(start);
-    return {shown_->widestColumns(), shown_->widestShapedPoints(), bytes};
+    return {shown_->widestColumns(), shown_->widestShapedPoints(), bytes,
+            shown_->notPrintable() - notPrintableBefore};
 }
 
 void SinglePage::writeContent(TextFileWriter& out) {

@@ -26,6 +26,9 @@ class SinglePage {
 
     std::uint64_t streamLength() const noexcept { return streamLength_; }
     std::uint64_t lineCount() const noexcept { return source_.summary().lineCount; }
+    // The characters of the source no face could print (shown as "?"),
+    // each counted once however often the page is measured.
+    std::uint64_t notPrintable() const noexcept { return measured_.notPrintable; }
 
     // Writes the content bytes (contentBytesOfStream(streamLength()) of
     // them). Throws FileError
@@ -50,6 +53,7 @@ class SinglePage {
         std::uint64_t widestLine;  // in columns of the measuring model
         double widestShapedLine;   // in points, 0 without shaped lines
         std::uint64_t linesBytes;  // of the content between opening and closing
+        std::uint64_t notPrintable;
     };
     Measured measureLines();
 

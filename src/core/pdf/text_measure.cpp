@@ -8,10 +8,11 @@ constexpr int kCourierAdvance = 1229;  // font units per glyph
 constexpr int kUnitsPerEm = 2048;
 }  // namespace
 
-TextMeasure::TextMeasure(int fontSizeValue)
-    : height_(25 * fontSizeValue / 18 + 1),
-      pixelsPerEm_((height_ * kScreenDpi + 50) / 100),
-      advance_((pixelsPerEm_ * kCourierAdvance + kUnitsPerEm / 2) / kUnitsPerEm) {}
+TextMeasure::TextMeasure(int fontSizeValue) {
+    const int height = 25 * fontSizeValue / 18 + 1;  // hundredths of an inch
+    const int pixelsPerEm = (height * kScreenDpi + 50) / 100;
+    advance_ = (pixelsPerEm * kCourierAdvance + kUnitsPerEm / 2) / kUnitsPerEm;
+}
 
 std::int64_t TextMeasure::extent(std::uint64_t byteCount) const noexcept {
     std::int64_t pixels = static_cast<std::int64_t>(byteCount) * advance_;

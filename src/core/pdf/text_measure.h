@@ -19,13 +19,10 @@ class TextMeasure {
     // Its width in points, rounded up by one whole point even when exact.
     std::int64_t widthInPoints(std::uint64_t byteCount) const noexcept;
 
-    int fontHeight() const noexcept { return height_; }
-    int pixelsPerEm() const noexcept { return pixelsPerEm_; }
+    // The pixels each character advances.
     int advance() const noexcept { return advance_; }
 
   private:
-    int height_;
-    int pixelsPerEm_;
     int advance_;
 };
 

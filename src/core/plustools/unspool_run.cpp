@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "core/platform/output_name.h"
 #include "core/platform/own_source.h"
 #include "core/platform/text_file_reader.h"
 #include "core/platform/text_file_writer.h"
@@ -116,11 +117,6 @@ class LineFeeder {
 
 }  // namespace
 
-std::string unspoolOutputPathFor(const std::string& sourcePath) {
-    std::size_t keep = sourcePath.size() < 3 ? 0 : sourcePath.size() - 3;
-    return sourcePath.substr(0, keep) + "txt";
-}
-
 std::string unspoolWarningFor(const UnspoolOutcome& outcome) {
     if (outcome.bytesWritten == 0 && outcome.sawFilteredStream) return kCompressedWarning;
     return {};
@@ -148,13 +144,13 @@ UnspoolOutcome unspoolFile(const std::string& sourcePath, const std::string& out
     return outcome;
 }
 
-void unspoolFiles(const std::vector<std::string>& sources, UnspoolRunHandler& handler) {
+void unspoolFiles(const std::vector<std::string>& sources, FileRunHandler& handler) {
     runOverFiles(sources, unspoolSteps(), handler);
 }
 
 FileRunSteps unspoolSteps() {
     FileRunSteps steps;
-    steps.outputPathOf = unspoolOutputPathFor;
+    steps.outputPathOf = [](const std::string& source) { return outputBeside(source, "txt"); };
     steps.convertOne = [](const std::string& source, const std::string& output,
                           const ReplaceQuestion& mayReplace) {
         UnspoolOutcome outcome = unspoolFile(source, output, mayReplace);

@@ -9,11 +9,6 @@
 
 namespace leafwright {
 
-// The text file a PDF is extracted into: the source path with its last three
-// characters dropped (whatever they are) and "txt" appended, so it always
-// lies beside its source.
-std::string unspoolOutputPathFor(const std::string& sourcePath);
-
 // What one extraction found.
 struct UnspoolOutcome {
     // False when the finished text met an entry at its path that the
@@ -39,16 +34,15 @@ std::string unspoolWarningFor(const UnspoolOutcome& outcome);
 UnspoolOutcome unspoolFile(const std::string& sourcePath, const std::string& outputPath,
                            const ReplaceQuestion& mayReplace = {});
 
-// The run reports to a handler shared with the other file runs.
-using UnspoolRunHandler = FileRunHandler;
-
 // Extracts the sources in order: output path, overwrite question,
 // extraction, report (and a warning after it when nothing came out of a PDF
 // whose content seems compressed). This one loop serves the window and the
 // command line.
-void unspoolFiles(const std::vector<std::string>& sources, UnspoolRunHandler& handler);
+void unspoolFiles(const std::vector<std::string>& sources, FileRunHandler& handler);
 
-// The steps of that loop, for a run of another shape.
+// The steps of that loop, for a run of another shape. The text file a PDF is
+// extracted into lies beside it, "txt" for its last three characters
+// (outputBeside).
 FileRunSteps unspoolSteps();
 
 }  // namespace leafwright

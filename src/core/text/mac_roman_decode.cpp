@@ -36,10 +36,6 @@ constexpr std::array<Utf8Form, 256> kUtf8Forms = makeUtf8Forms();
 
 }  // namespace
 
-char32_t macRomanToUnicode(unsigned char byte) {
-    return macRomanCharacter(byte);
-}
-
 std::string_view macRomanAsUtf8(unsigned char byte) {
     const Utf8Form& form = kUtf8Forms[byte];
     return std::string_view(form.bytes, form.length);

@@ -156,13 +156,6 @@ void SourceText::appendBody(std::string& out, std::string_view piece, bool lastP
     if (lastPiece) characters_.finish(append);
 }
 
-bool SourceText::appendNextLine(std::string& out) {
-    if (!startLine()) return false;
-    while (appendLinePiece(out)) {
-    }
-    return true;
-}
-
 void SourceText::expectEnd() {
     std::string rest;
     while (havePiece_ || startLine()) {

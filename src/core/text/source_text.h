@@ -76,9 +76,6 @@ class SourceText {
     // characters (decode them with summary().encoding).
     bool appendRawLinePiece(std::string& out);
 
-    // The next line whole: startLine, then all its pieces. Returns false at
-    // the end. Only for lines known to be short.
-    bool appendNextLine(std::string& out);
     // Ends the second pass; throws FileError like startLine when lines are
     // left that the first pass did not count.
     void expectEnd();

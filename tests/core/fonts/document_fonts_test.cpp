@@ -2,16 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <set>
 #include <string>
 
-#include "core/fonts/fixed_font_provider.h"
 #include "core/fonts/font_objects.h"
 #include "core/platform/file_error.h"
 #include "support/fileless_face.h"
+#include "support/fixed_font_provider.h"
+#include "support/heap_in_use.h"
 
 namespace leafwright {
 namespace {
+
+using testing::FixedFontProvider;
 
 const std::string kFontFolder = "/usr/share/fonts/truetype/";
 const std::string kLiberationSerif = kFontFolder + "liberation2/LiberationSerif-Regular.ttf";
@@ -86,9 +90,9 @@ TEST(DocumentFonts, InvisibleCharactersDrawNothingInTheCurrentFont) {
         EXPECT_EQ(shown->font, han->font);
         EXPECT_EQ(shown->width, 0);
         codes.insert(shown->code);
-        const auto& code = fonts.fonts()[shown->font].codes()[shown->code - 1];
-        EXPECT_EQ(code.glyph, 0u);
-        EXPECT_EQ(code.text, std::u32string(1, invisible));
+        const EmbeddedFont& font = fonts.fonts()[shown->font];
+        EXPECT_EQ(font.glyph(shown->code), 0u);
+        EXPECT_EQ(font.text(shown->code), std::u32string(1, invisible));
     }
     EXPECT_EQ(codes.size(), 6u);  // each comes back as itself
     EXPECT_EQ(fonts.show(U'\t', 0)->font, 0u);
@@ -102,13 +106,54 @@ TEST(DocumentFonts, AFontWhoseCodesRunOutContinuesInAnotherFontOfTheSameFace) {
     const char32_t count = 70000;
     for (char32_t c = 0x20000; c < 0x20000 + count; ++c) ASSERT_TRUE(fonts.show(c));
     ASSERT_EQ(fonts.fonts().size(), 2u);
-    EXPECT_EQ(fonts.fonts()[0].codes().size(), EmbeddedFont::kMaxCodes);
-    EXPECT_EQ(fonts.fonts()[1].codes().size(), count - EmbeddedFont::kMaxCodes);
+    EXPECT_EQ(fonts.fonts()[0].codeCount(), EmbeddedFont::kMaxCodes);
+    EXPECT_EQ(fonts.fonts()[1].codeCount(), count - EmbeddedFont::kMaxCodes);
     EXPECT_EQ(&fonts.fonts()[1].face(), &fonts.fonts()[0].face());
     // A character met before keeps its font and code.
     const auto again = fonts.show(0x20000);
     EXPECT_EQ(again->font, 0u);
     EXPECT_EQ(again->code, 1);
+}
+
+// A shaped text may give every cluster a code of its own, and the document
+// holds them all until its text maps are written after the pages: they cost
+// about what their text does, not a map node and a string each.
+TEST(DocumentFonts, DistinctClustersCostAboutTheirText) {
+    testing::FilelessProvider provider(testing::FilelessFace(0x800));
+    DocumentFonts fonts(provider, "Times-Roman");
+    const FontFace& face = fonts.fonts().front().face();
+    // A letter and three combining marks, a different cluster for each n:
+    // 7 bytes in UTF-8, 16 as characters.
+    auto cluster = [](std::size_t n) {
+        std::u32string text(1, U'a' + static_cast<char32_t>(n % 26));
+        for (std::size_t rest = n / 26, k = 0; k < 3; ++k, rest /= 112)
+            text += static_cast<char32_t>(0x300 + rest % 112);
+        return text;
+    };
+    const std::size_t count = 3 * EmbeddedFont::kMaxCodes;
+    const std::size_t before = testing::heapBytesInUse();
+    for (std::size_t n = 0; n < count; ++n) {
+        const ShownCharacter shown =
+            fonts.showGlyph(face, static_cast<GlyphId>(1 + n % 26), cluster(n), 500, 0);
+        ASSERT_EQ(shown.font, n / EmbeddedFont::kMaxCodes);
+        ASSERT_EQ(shown.code, n % EmbeddedFont::kMaxCodes + 1);
+    }
+    const std::size_t held = testing::heapBytesInUse() - before;
+    EXPECT_LT(held, count * 2 * 16) << held / count << " bytes a cluster";
+    std::cout << held / count << " bytes a cluster\n";
+    ASSERT_EQ(fonts.fonts().size(), 3u);
+
+    // Every cluster met again keeps its font, code and width, whichever
+    // font it is in; the same text with another glyph is another code.
+    for (std::size_t n = 0; n < count; n += 997) {
+        const ShownCharacter again =
+            fonts.showGlyph(face, static_cast<GlyphId>(1 + n % 26), cluster(n), 700, 2);
+        EXPECT_EQ(again.font, n / EmbeddedFont::kMaxCodes);
+        EXPECT_EQ(again.code, n % EmbeddedFont::kMaxCodes + 1);
+        EXPECT_EQ(again.width, 500);
+        EXPECT_EQ(fonts.fonts()[again.font].text(again.code), cluster(n));
+    }
+    EXPECT_EQ(fonts.showGlyph(face, 30, cluster(0), 500, 0).font, 3u);
 }
 
 TEST(DocumentFonts, FontFileThatCannotBeEmbeddedIsAFileError) {

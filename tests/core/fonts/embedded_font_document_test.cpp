@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "core/fonts/fixed_font_provider.h"
 #include "core/fonts/system_font_provider.h"
 #include "core/text/text_encoding.h"
 #include "font_test_document.h"

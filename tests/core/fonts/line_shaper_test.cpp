@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <string>
 
-#include "core/fonts/fixed_font_provider.h"
 #include "core/fonts/shaping_need.h"
 #include "support/fileless_face.h"
+#include "support/fixed_font_provider.h"
 
 namespace leafwright {
 namespace {
@@ -39,7 +39,7 @@ const ShapedGlyph& clusterOf(const ShapedLine& line, std::u32string_view text) {
 
 class LineShaperTest : public ::testing::Test {
   protected:
-    FixedFontProvider provider{kFaces};
+    testing::FixedFontProvider provider{kFaces};
     LineShaper shaper{provider, "Times-Roman", kTabStop};
 };
 

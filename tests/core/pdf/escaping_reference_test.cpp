@@ -8,6 +8,7 @@
 #include "core/text/mac_roman_encode.h"
 #include "core/text/source_text.h"
 #include "core/text/text_encoding.h"
+#include "support/source_lines.h"
 #include "support/temp_dir.h"
 
 namespace leafwright {
@@ -90,7 +91,7 @@ TEST(EncodedEscaping, WholeLinesAtOnceMatchTheLineByLineReading) {
         TextFileReader byLine(dir.file("t.txt"));
         SourceText lines(byLine, SourceText::Measures::LineCount);
         std::string expected, line;
-        while (lines.appendNextLine(line)) {
+        while (testing::appendNextLine(lines, line)) {
             expected +=
                 std::string(ContentFrame::kLineStart) + line + std::string(ContentFrame::kLineEnd);
             line.clear();

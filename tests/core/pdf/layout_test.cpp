@@ -24,10 +24,12 @@ ConversionSettings selfAdapting() {
 }
 
 TEST(TextMeasure, ModelsCourierNewOnAScreen) {
-    TextMeasure size14(14);
-    EXPECT_EQ(size14.fontHeight(), 20);
-    EXPECT_EQ(size14.pixelsPerEm(), 19);
+    TextMeasure size14(14);  // height 20, 19 pixels per em
     EXPECT_EQ(size14.advance(), 11);
+    // Height 13, 12 pixels per em: 7.2 pixels, rounded down.
+    EXPECT_EQ(TextMeasure(9).advance(), 7);
+    // Height 34, 33 pixels per em: 19.8 pixels, rounded up.
+    EXPECT_EQ(TextMeasure(24).advance(), 20);
     EXPECT_EQ(size14.extent(2), 23);
     EXPECT_EQ(size14.widthInPoints(2), 17);
     EXPECT_EQ(size14.widthInPoints(0), 1);
@@ -121,6 +123,26 @@ TEST(SelfAdaptingLayout, ShapedLineIsAsWideAsItIsDrawn) {
     const std::string cyrillic(24, 'x');
     EXPECT_EQ(widthFor("\u0416" + cyrillic + "\n\u05D0\u05D1\n"),
               TextMeasure(14).widthInPoints(25) + 96);
+}
+
+// The warning counts each character no face has once, in either layout,
+// however often the page's lines are read: a self-adapting page with lines
+// right to left measures them twice.
+TEST(NotPrintableCharacters, CountOnceInEitherLayout) {
+    auto countFor = [](int selfAdaptation) {
+        TempDir dir;
+        // A shaped right-to-left line and a line without shaping, each with
+        // a character past the face's glyphs.
+        writeBytes(dir.file("source.txt"), "\u05D0\u4E00\u05D1\n\u0416\u4E01 \u4E01\n");
+        testing::FilelessProvider provider(testing::FilelessFace(0x800));
+        ConversionSettings settings;
+        settings.chosen.selfAdaptation = selfAdaptation;
+        return convertSource(dir.file("source.txt"), dir.file("source.pdf"), settings, {},
+                             &provider)
+            .notPrintable;
+    };
+    EXPECT_EQ(countFor(1), 3u);
+    EXPECT_EQ(countFor(0), 3u);
 }
 
 TEST(PaginatedLayout, LineCapacity) {

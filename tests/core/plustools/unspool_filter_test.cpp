@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/text/mac_roman_decode.h"
+#include "core/text/mac_roman_table.h"
 
 namespace leafwright {
 namespace {
@@ -182,18 +183,18 @@ TEST(UnspoolFilter, ReadsEveryPositionOfALongString) {
 TEST(MacRoman, UpperHalfIsOneToOneAndKeepsAscii) {
     std::set<char32_t> seen;
     for (int byte = 0x80; byte <= 0xFF; ++byte) {
-        char32_t code = macRomanToUnicode(static_cast<unsigned char>(byte));
+        char32_t code = macRomanCharacter(static_cast<unsigned char>(byte));
         EXPECT_GE(static_cast<std::uint32_t>(code), 0xA0u) << byte;
         EXPECT_TRUE(seen.insert(code).second) << "byte " << byte << " repeats a code point";
     }
-    EXPECT_EQ(static_cast<std::uint32_t>(macRomanToUnicode('A')), static_cast<std::uint32_t>(U'A'));
-    EXPECT_EQ(static_cast<std::uint32_t>(macRomanToUnicode(0x80)),
+    EXPECT_EQ(static_cast<std::uint32_t>(macRomanCharacter('A')), static_cast<std::uint32_t>(U'A'));
+    EXPECT_EQ(static_cast<std::uint32_t>(macRomanCharacter(0x80)),
               static_cast<std::uint32_t>(U'\u00C4'));
-    EXPECT_EQ(static_cast<std::uint32_t>(macRomanToUnicode(0xCA)),
+    EXPECT_EQ(static_cast<std::uint32_t>(macRomanCharacter(0xCA)),
               static_cast<std::uint32_t>(U'\u00A0'));
-    EXPECT_EQ(static_cast<std::uint32_t>(macRomanToUnicode(0xDB)),
+    EXPECT_EQ(static_cast<std::uint32_t>(macRomanCharacter(0xDB)),
               static_cast<std::uint32_t>(U'\u00A4'));
-    EXPECT_EQ(static_cast<std::uint32_t>(macRomanToUnicode(0xFF)),
+    EXPECT_EQ(static_cast<std::uint32_t>(macRomanCharacter(0xFF)),
               static_cast<std::uint32_t>(U'\u02C7'));
     std::string out;
     appendMacRomanAsUtf8(0xA7, out);  // two UTF-8 bytes

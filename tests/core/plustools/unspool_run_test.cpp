@@ -24,13 +24,6 @@ const std::string kText = "Hello (world)\r\nfirst partsecond part\r\n";
 
 using RecordingHandler = testing::RecordingRunHandler;
 
-TEST(UnspoolOutputPath, DropsLastThreeCharactersWhateverTheyAre) {
-    EXPECT_EQ(unspoolOutputPathFor("/docs/report.pdf"), "/docs/report.txt");
-    EXPECT_EQ(unspoolOutputPathFor("/docs/REPORT.PDF"), "/docs/REPORT.txt");
-    EXPECT_EQ(unspoolOutputPathFor("/docs/a.ps"), "/docs/atxt");
-    EXPECT_EQ(unspoolOutputPathFor("ab"), "txt");
-}
-
 TEST(UnspoolFile, WritesTheWorkedExampleByteForByte) {
     TempDir dir;
     writeBytes(dir.file("a.pdf"), kPdf);

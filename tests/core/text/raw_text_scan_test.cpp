@@ -11,6 +11,7 @@
 #include "core/text/line_starts.h"
 #include "core/text/source_text.h"
 #include "core/text/text_encoding.h"
+#include "support/source_lines.h"
 #include "support/temp_dir.h"
 
 namespace leafwright {
@@ -201,8 +202,8 @@ TEST(RawTextScan, SourceTextCountsAsTheMeasuringPassDoes) {
         // The second pass hands out the same lines, the byte-order mark
         // dropped alike.
         std::string countedLines, measuredLines;
-        while (byCount.appendNextLine(countedLines)) countedLines += '\n';
-        while (bySize.appendNextLine(measuredLines)) measuredLines += '\n';
+        while (testing::appendNextLine(byCount, countedLines)) countedLines += '\n';
+        while (testing::appendNextLine(bySize, measuredLines)) measuredLines += '\n';
         EXPECT_EQ(countedLines, measuredLines);
     }
 }

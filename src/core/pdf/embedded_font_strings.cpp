@@ -1,0 +1,139 @@
+#include "core/pdf/embedded_font_strings.h"
+
+#include <charconv>
+#include <optional>
+
+#include "core/fonts/column_width.h"
+#include "core/fonts/document_fonts.h"
+#include "core/fonts/invisible_character.h"
+#include "core/fonts/line_shaper.h"
+
+namespace leafwright {
+
+namespace {
+
+double parsedSize(const std::string& text) {
+    double size = 0;
+    std::from_chars(text.data(), text.data() + text.size(), size);
+    return size > 0 ? size : 1;
+}
+
+}  // namespace
+
+EmbeddedFontStrings::EmbeddedFontStrings(DocumentFonts& fonts, std::string fontSizeText,
+                                         bool monospaced)
+    : strings_(TabbedStrings::hex(fonts.spaceWidth())),
+      fonts_(&fonts),
+      fontSizeText_(std::move(fontSizeText)),
+      fontSize_(parsedSize(fontSizeText_)),
+      monospaced_(monospaced),
+      columnAdvance_(fonts.spaceWidth()) {}
+
+void EmbeddedFontStrings::switchFont(std::string& out, std::size_t font) {
+    strings_.interrupt(out, "/F" + std::to_string(font + 1) + " " + fontSizeText_ + " Tf");
+    currentFont_ = font;
+}
+
+void EmbeddedFontStrings::setRise(std::string& out, int thousandths) {
+    strings_.interrupt(out, decimalNumber(thousandths * fontSize_ / 1000) + " Ts");
+    rise_ = thousandths;
+}
+
+void EmbeddedFontStrings::endLine(std::string& out) {
+    strings_.endLine(out);
+    // The rise is text state: it must not outlast the line.
+    if (rise_ != 0) {
+        out.append(" 0 Ts");
+        rise_ = 0;
+    }
+}
+
+int EmbeddedFontStrings::columnsOf(char32_t character) {
+    if (character >= 0x10000) return isInvisibleCharacter(character) ? 0 : columnWidth(character);
+    if (knownColumns_.empty()) knownColumns_.assign(0x10000, -1);
+    signed char& known = knownColumns_[character];
+    if (known < 0)
+        known =
+            static_cast<signed char>(isInvisibleCharacter(character) ? 0 : columnWidth(character));
+    return known;
+}
+
+void EmbeddedFontStrings::add(std::string& out, char32_t character) {
+    std::optional<ShownCharacter> shown = fonts_->show(character, currentFont_);
+    if (!shown) {
+        ++notPrintable_;
+        character = U'?';
+        shown = fonts_->show(character, currentFont_);
+        if (!shown) return;
+    }
+    if (shown->font != currentFont_) switchFont(out, shown->font);
+    strings_.openString(out);
+    appendHexCode(out, shown->code);
+    if (character == U'\t') {
+        strings_.advanceToTabStop(out);
+        return;
+    }
+    const int columns = columnsOf(character);
+    strings_.addColumns(static_cast<std::uint64_t>(columns));
+    // In a monospaced font wide characters take two columns and marks none,
+    // as on a terminal, so that text set in columns stays aligned.
+    const std::int64_t advance = monospaced_ ? columns * columnAdvance_ : shown->width;
+    strings_.move(out, shown->width - advance);
+    strings_.advance(advance);
+    // Visible characters are shown alike wherever they stand; characters
+    // that draw nothing take their code in the font at hand.
+    if (character < 0x10000 && !isInvisibleCharacter(character)) {
+        if (known_.empty()) known_.resize(0x10000);
+        known_[character] = {static_cast<std::uint16_t>(shown->font), shown->code,
+                             static_cast<std::int32_t>(advance),
+                             static_cast<std::int32_t>(shown->width - advance), columns};
+    }
+}
+
+void EmbeddedFontStrings::addAll(std::string& out, std::u32string_view characters) {
+    CodeRun run;
+    for (const char32_t character : characters) {
+        if (addKnown(out, character, run)) continue;
+        run.flush(out);
+        add(out, character);
+    }
+    run.flush(out);
+}
+
+void EmbeddedFontStrings::drawShaped(std::string& out, const ShapedLine& shaped, std::int64_t start,
+                                     bool lineEnds) {
+    // The pen follows the glyphs: each glyph moves from where the last one
+    // ended to its own place.
+    const std::vector<ShapedGlyph>& glyphs = shaped.glyphs;
+    for (std::size_t g = 0; g < glyphs.size(); ++g) {
+        const ShapedGlyph& glyph = glyphs[g];
+        // The glyph carrying a cluster of several glyphs is as wide as the
+        // whole cluster, so that text extractors see its text cover the
+        // cluster; the moves put the other glyphs back in their places.
+        int width = glyph.glyph == 0 ? 0 : glyph.face->advanceWidth(glyph.glyph);
+        if (glyph.glyph != 0 && !glyph.text.empty() && g + 1 < glyphs.size() &&
+            glyphs[g + 1].text.empty()) {
+            width = glyph.advance;
+            for (std::size_t k = g + 1; k < glyphs.size() && glyphs[k].text.empty(); ++k)
+                width += glyphs[k].advance;
+        }
+        const ShownCharacter shown =
+            fonts_->showGlyph(*glyph.face, glyph.glyph, glyph.text, width, currentFont_);
+        if (shown.font != currentFont_) switchFont(out, shown.font);
+        if (glyph.yOffset != rise_) setRise(out, glyph.yOffset);
+        strings_.moveTo(out, start + glyph.x);
+        strings_.openString(out);
+        appendHexCode(out, shown.code);
+        strings_.advance(shown.width);
+    }
+    // A line that ends here sets the rise back after its last string.
+    const std::int64_t end = start + shaped.advance;
+    if (lineEnds) {
+        strings_.placeAt(end);
+        return;
+    }
+    if (rise_ != 0) setRise(out, 0);
+    strings_.moveTo(out, end);
+}
+
+}  // namespace leafwright

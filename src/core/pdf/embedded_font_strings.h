@@ -1,0 +1,122 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/fonts/hex_text.h"
+#include "core/pdf/tabbed_strings.h"
+
+namespace leafwright {
+
+class DocumentFonts;
+struct ShapedLine;
+
+// The strings of lines drawn with the embedded fonts of a document: hex
+// strings of the fonts' 2-byte codes, "/F<n> <size> Tf" where the font
+// changes and "Ts" where a shaped glyph is raised or lowered. In a
+// monospaced font each character takes its columns (a wide character two,
+// a mark none): a TJ number after it makes up the difference to its glyph.
+class EmbeddedFontStrings {
+  public:
+    EmbeddedFontStrings(DocumentFonts& fonts, std::string fontSizeText, bool monospaced);
+
+    TabbedStrings& strings() noexcept { return strings_; }
+    const TabbedStrings& strings() const noexcept { return strings_; }
+    double fontSize() const noexcept { return fontSize_; }
+
+    // Each page's content starts in font /F1.
+    void beginPage() noexcept { currentFont_ = 0; }
+    void beginLine(std::string& out) { strings_.beginLine(out); }
+    void endLine(std::string& out);
+
+    // What a line changed besides its strings, to take the line back.
+    struct Mark {
+        std::size_t font;
+        std::uint64_t notPrintable;
+    };
+    Mark mark() const noexcept { return {currentFont_, notPrintable_}; }
+    void returnTo(const Mark& mark) noexcept {
+        strings_.restartLine();
+        currentFont_ = mark.font;
+        notPrintable_ = mark.notPrintable;
+    }
+
+    // Codes of characters already known go into a run of their own, handed
+    // to out in one piece.
+    struct CodeRun {
+        char bytes[1024];
+        std::size_t used = 0;
+        void flush(std::string& out) {
+            out.append(bytes, used);
+            used = 0;
+        }
+    };
+    // Writes a character shown before in the current font with no move
+    // after it into the run; false, writing nothing, for any other.
+    bool addKnown(std::string& out, char32_t character, CodeRun& run);
+    // Writes any character ("?" for one no face has).
+    void add(std::string& out, char32_t character);
+    void addAll(std::string& out, std::u32string_view characters);
+
+    // Draws a shaped line's glyphs in logical order, each moved to its
+    // place from start (thousandths of the font size from the line's start
+    // edge). Unless the line ends with them, the pen then stands at the
+    // shaped text's end with no rise.
+    void drawShaped(std::string& out, const ShapedLine& shaped, std::int64_t start, bool lineEnds);
+    void countNotPrintable(std::size_t count) noexcept { notPrintable_ += count; }
+
+    // Columns of a character in the page-measuring model.
+    int columnsOf(char32_t character);
+
+    // Characters no face could print (shown as "?").
+    std::uint64_t notPrintable() const noexcept { return notPrintable_; }
+    // While planning, known characters are counted but not written.
+    void setPlanning(bool planning) noexcept { planning_ = planning; }
+
+  private:
+    void switchFont(std::string& out, std::size_t font);
+    void setRise(std::string& out, int thousandths);
+
+    TabbedStrings strings_;
+    DocumentFonts* fonts_;
+    std::string fontSizeText_;
+    double fontSize_;
+    bool monospaced_;
+    std::int64_t columnAdvance_;
+    bool planning_ = false;
+    std::size_t currentFont_ = 0;
+    std::uint64_t notPrintable_ = 0;
+    int rise_ = 0;  // thousandths of the font size
+    // Columns of the characters of the Basic Multilingual Plane met so far,
+    // -1 where not yet looked up.
+    std::vector<signed char> knownColumns_;
+    // How each visible character of the Basic Multilingual Plane met so far
+    // is shown, so that most characters cost one look-up.
+    struct Known {
+        std::uint16_t font = kUnknown;
+        std::uint16_t code = 0;
+        std::int32_t advance = 0;  // thousandths of the font size
+        std::int32_t move = 0;     // the TJ number after it
+        std::int32_t columns = 0;
+    };
+    static constexpr std::uint16_t kUnknown = 0xFFFF;
+    std::vector<Known> known_;
+};
+
+inline bool EmbeddedFontStrings::addKnown(std::string& out, char32_t character, CodeRun& run) {
+    if (character >= known_.size()) return false;
+    const Known& known = known_[character];
+    if (known.font != currentFont_ || known.move != 0 || !strings_.stringOpen()) return false;
+    strings_.advance(known.advance);
+    strings_.addColumns(static_cast<std::uint64_t>(known.columns));
+    if (planning_) return true;
+    putHexCode(run.bytes + run.used, known.code);
+    run.used += 4;
+    if (run.used == sizeof run.bytes) run.flush(out);
+    return true;
+}
+
+}  // namespace leafwright
