@@ -44,7 +44,7 @@ install_packages() {
 }
 
 # configure_and_build PRESET [extra cmake arguments...]
-# PRESET is one of CMakePresets.json: release (build/), debug, asan.
+# PRESET is one of CMakePresets.json: release (build/), debug, asan, tsan.
 configure_and_build() {
   local preset=$1
   shift

@@ -3,7 +3,7 @@
 #include <map>
 #include <string>
 
-#include "core/platform/file_run.h"
+#include "core/run/file_run.h"
 
 namespace leafwright::cli {
 

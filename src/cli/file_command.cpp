@@ -13,9 +13,10 @@
 #include "cli/source_list.h"
 #include "cli/standard_output.h"
 #include "cli/terminal_name.h"
+#include "core/platform/cpu_count.h"
 #include "core/platform/file_error.h"
-#include "core/platform/parallel_file_run.h"
 #include "core/platform/private_temporary_folder.h"
+#include "core/run/parallel_file_run.h"
 
 namespace leafwright::cli {
 

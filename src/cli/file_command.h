@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/run_options.h"
-#include "core/platform/file_run.h"
+#include "core/run/file_run.h"
 
 namespace leafwright::cli {
 

@@ -2,6 +2,7 @@
 // xargs -P): the outputs and what is said about them are those of a
 // single-process run.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -119,6 +120,36 @@ TEST_F(ParallelTest, SourcesWithOneOutputAreDoneInOrder) {
         fs::remove_all(dir.file("two"));
         fs::remove(dir.file("alias"));
     }
+}
+
+// A thread that cannot be started means fewer workers, never a failed run:
+// with the user's threads limited to four, sixteen jobs convert and report
+// every file as one job does. The limit counts the threads of a user, so the
+// converter runs as a user of its own (which needs root).
+TEST_F(ParallelTest, JobsBeyondTheThreadLimitMeanFewerWorkers) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to run as a user of its own";
+    const std::string asLimitedUser =
+        "prlimit --nproc=4:4 setpriv --reuid=64713 --regid=64713 --clear-groups ";
+    // The limit holds for that user: a fifth process cannot start.
+    EXPECT_NE(
+        shell(asLimitedUser + "sh -c 'sleep 1 & sleep 1 & sleep 1 & sleep 1 & wait'").exitStatus,
+        0);
+    makeSources(200);
+    fs::create_directory(dir.file("one"));
+    fs::create_directory(dir.file("many"));
+    fs::permissions(dir.path(), fs::perms::all);
+    fs::permissions(dir.file("many"), fs::perms::all);
+    ProcessResult one = shell("\"$CLI\" convert -j 1 --output-dir one --files-from list");
+    ProcessResult many =
+        shell(asLimitedUser + "\"$CLI\" convert -j 16 --output-dir many " + "--files-from list");
+    EXPECT_EQ(many.exitStatus, 0) << many.err;
+    EXPECT_EQ(many.err, "");
+    std::string manyOut = many.out;
+    for (std::size_t at = 0; (at = manyOut.find("many/", at)) != std::string::npos;)
+        manyOut.replace(at, 5, "one/");
+    EXPECT_EQ(manyOut, one.out);
+    EXPECT_EQ(splitLines(one.out).size(), 200u);
+    EXPECT_TRUE(folderContent(dir.file("one")) == folderContent(dir.file("many")));
 }
 
 // The recipes of the README's "Converting very many files", on this machine.

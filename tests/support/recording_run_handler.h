@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/platform/file_run.h"
+#include "core/run/file_run.h"
 
 namespace leafwright::testing {
 

@@ -6,14 +6,14 @@
 
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/system_font_provider.h"
-#include "core/pdf/alternating_lines.h"
-#include "core/pdf/alternating_pages.h"
 #include "core/pdf/line_drawing.h"
+#include "core/pdf/line_stretches.h"
+#include "core/pdf/page_stretches.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/pdf_writer.h"
-#include "core/pdf/pipelined_content.h"
 #include "core/pdf/single_page_layout.h"
 #include "core/pdf/text_measure.h"
+#include "core/platform/cpu_count.h"
 #include "core/platform/file_error.h"
 #include "core/platform/output_name.h"
 #include "core/platform/own_source.h"
@@ -35,20 +35,26 @@ std::string outputPathFor(const std::string& sourcePath, const std::string& outp
 
 namespace {
 
-// Embedded fonts learn their characters while the pages are made and are
-// written after them, so their documents are made on one thread.
-bool pipelines(const SourceThreads& threads, const TextFileReader& source,
-               const LineDrawing& drawing) {
-    return threads.threads >= 2 && source.size() >= threads.pipelineFrom && !drawing.fonts();
+// How many of a document's `count` pages (or lines) make a stretch when a
+// second thread shares out the making (about threads.stretchBytes of the
+// source each), or 0 when one thread makes it all: one thread given, a
+// small source, too few pages or lines for a stretch on each thread, or
+// lines drawn by a ShownLines, which is one (tab stops; embedded fonts also
+// learn their characters while the pages are made and are written after
+// them).
+std::uint64_t perStretch(const SourceThreads& threads, const TextFileReader& source,
+                         bool plainStrings, std::uint64_t count) {
+    if (threads.threads < 2 || source.size() < threads.twoThreadsFrom || !plainStrings) return 0;
+    const std::uint64_t size = std::max<std::uint64_t>(source.size(), 1);
+    const std::uint64_t inStretch = std::max<std::uint64_t>(1, threads.stretchBytes * count / size);
+    return 2 * inStretch <= count ? inStretch : 0;
 }
 
-// The pages (or lines) of about threads.runBytes of the source, when there
-// are enough for a run on each thread, else 0.
-std::uint64_t perRun(const SourceThreads& threads, const TextFileReader& source,
-                     std::uint64_t count) {
-    const std::uint64_t size = std::max<std::uint64_t>(source.size(), 1);
-    const std::uint64_t inRun = std::max<std::uint64_t>(1, threads.runBytes * count / size);
-    return 2 * inRun <= count ? inRun : 0;
+// The helper thread's own reader, for a document whose making is shared
+// out (else, or when the system gives none, nullptr).
+std::unique_ptr<TextFileReader> helperReader(const TextFileReader& source,
+                                             std::uint64_t perStretch) {
+    return perStretch > 0 ? source.openAgain() : nullptr;
 }
 
 // The passes and the threads read the source at different times (two
@@ -60,51 +66,12 @@ void expectUnchanged(const TextFileReader& source) {
     if (source.changedSinceOpened()) throw FileError(source.path(), kChangedWhileRead);
 }
 
-// Pages of plain strings are made in runs shared by two readers; others (tab stops)
-// by one thread while this one writes, since their ShownLines is one.
-void writePagesOnTwoThreads(TextFileWriter& output, const ConversionSettings& settings,
-                            PaginatedPages& pages, bool plainStrings, TextFileReader& source,
-                            const SourceThreads& threads) {
-    const auto pagesPerRun = static_cast<std::size_t>(perRun(threads, source, pages.pageCount()));
-    if (plainStrings && pagesPerRun > 0) {
-        if (std::unique_ptr<TextFileReader> other = source.openAgain()) {
-            AlternatingPages alternating(pages, std::move(other), pagesPerRun);
-            writePageTreePdf(output, settings, alternating);
-            return;
-        }
-    }
-    PipelinedPages pipelined(pages);
-    writePageTreePdf(output, settings, pipelined);
-}
-
-// The same for one self-adapting page, in runs of lines.
-void writeSinglePageOnTwoThreads(TextFileWriter& output, const ConversionSettings& settings,
-                                 SinglePage& page, bool plainStrings, TextFileReader& source,
-                                 const SourceThreads& threads) {
-    const std::uint64_t linesPerRun = perRun(threads, source, page.lineCount());
-    if (plainStrings && linesPerRun > 0) {
-        if (std::unique_ptr<TextFileReader> other = source.openAgain()) {
-            AlternatingLines lines(page, std::move(other), linesPerRun);
-            writeSinglePagePdf(output, settings, page.streamLength(),
-                               [&](TextFileWriter& file) { lines.writeContent(file); });
-            return;
-        }
-    }
-    PipelinedContent content([&page](ContentPipe& pipe) {
-        page.handContent([&](std::string_view bytes) { pipe.putBytes(bytes); });
-    });
-    writeSinglePagePdf(output, settings, page.streamLength(), [&](TextFileWriter& file) {
-        content.writeBytes(file, contentBytesOfStream(page.streamLength()));
-        content.finish();
-    });
-}
-
 ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::string& outputPath,
                                      ConversionSettings& settings,
                                      const ReplaceQuestion& mayReplace, FontProvider* fonts,
                                      const SourceThreads& threads) {
     TextFileReader source(sourcePath);
-    if (threads.threads >= 2 && source.size() >= threads.pipelineFrom) source.setScanThreads(2);
+    if (threads.threads >= 2 && source.size() >= threads.twoThreadsFrom) source.setScanThreads(2);
     // Linux lets a file be replaced while it is open, so a source whose output
     // name is its own name (or a link to it) would be destroyed.
     refuseOutputOverSource(sourcePath, outputPath, source.device(), source.inode());
@@ -121,9 +88,13 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
         SinglePage page = layOutSinglePage(source, settings, measure, choose);
         const std::uint64_t notPrintable = page.notPrintable();
         TextFileWriter output(outputPath);
-        if (pipelines(threads, source, drawing)) {
-            output.writeOnCallingThread();
-            writeSinglePageOnTwoThreads(output, settings, page, plainStrings, source, threads);
+        const std::uint64_t linesPer = perStretch(threads, source, plainStrings, page.lineCount());
+        bool shared = false;
+        if (std::unique_ptr<TextFileReader> helpers = helperReader(source, linesPer)) {
+            LineStretches stretches(page, std::move(helpers), linesPer);
+            writeSinglePagePdf(output, settings, page.streamLength(),
+                               [&](TextFileWriter& file) { stretches.writeContent(file); });
+            shared = stretches.onTwoThreads();
         } else {
             writeSinglePagePdf(
                 output, settings, page.streamLength(),
@@ -131,7 +102,7 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
         }
         expectUnchanged(source);
         const std::uint64_t bytes = output.position();
-        return {output.commit(mayReplace), notPrintable, bytes, 1};
+        return {output.commit(mayReplace), notPrintable, bytes, 1, shared};
     }
     PaginatedPages pages = layOutPages(source, settings, choose);
     // The fonts are named before the pages, so they must know every
@@ -139,15 +110,19 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
     if (drawing.fonts()) pages.readAheadAllPages();
     const std::uint64_t notPrintable = pages.notPrintable();
     TextFileWriter output(outputPath);
-    if (pipelines(threads, source, drawing)) {
-        output.writeOnCallingThread();
-        writePagesOnTwoThreads(output, settings, pages, plainStrings, source, threads);
+    const auto pagesPer =
+        static_cast<std::size_t>(perStretch(threads, source, plainStrings, pages.pageCount()));
+    bool shared = false;
+    if (std::unique_ptr<TextFileReader> helpers = helperReader(source, pagesPer)) {
+        PageStretches stretches(pages, std::move(helpers), pagesPer);
+        writePageTreePdf(output, settings, stretches);
+        shared = stretches.onTwoThreads();
     } else {
         writePageTreePdf(output, settings, pages, drawing.fonts());
     }
     expectUnchanged(source);
     const std::uint64_t bytes = output.position();
-    return {output.commit(mayReplace), notPrintable, bytes, pages.pageCount()};
+    return {output.commit(mayReplace), notPrintable, bytes, pages.pageCount(), shared};
 }
 
 }  // namespace
@@ -173,7 +148,9 @@ std::string notPrintableWarning(std::uint64_t count) {
 
 void runConversion(const std::vector<std::string>& sources, ConversionSettings& settings,
                    FileRunHandler& handler) {
-    runOverFiles(sources, conversionSteps(settings), handler);
+    // One file at a time, as the command line converts a list by default:
+    // a large source may take every core.
+    runOverFiles(sources, conversionSteps(settings, SourceThreads{usableCpuCount()}), handler);
 }
 
 FileRunSteps conversionSteps(ConversionSettings& settings, const SourceThreads& threads) {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/platform/file_error.h"
-#include "core/platform/file_run.h"
+#include "core/run/file_run.h"
 #include "core/settings/conversion_settings.h"
 
 namespace leafwright {
@@ -36,22 +36,25 @@ struct ConversionOutcome {
     // The size of the document and its pages.
     std::uint64_t bytes = 0;
     std::uint64_t pages = 0;
+    // Whether the making of the content was shared out between two
+    // threads, each with a reader of its own.
+    bool madeOnTwoThreads = false;
 };
 
 // How many threads converting one source may use. With two or more, a
-// source of at least pipelineFrom bytes is scanned first on two
-// (scanInHalves), and one written with the standard font is made on two:
-// fixed pages of plain strings in runs of about runBytes of the source, the
-// threads taking turns (AlternatingPages); a single page, pages with tab
-// stops or too few for the runs by one thread while the other writes the
-// document (PipelinedContent). The bytes are those of one thread. A run
-// that converts several files at once gives each one thread.
+// source of at least twoThreadsFrom bytes is scanned first on two
+// (scanInHalves), and one of plain strings of the standard font is made on
+// two, in stretches of pages or lines of about stretchBytes of the source
+// each (PageStretches, LineStretches), when there are enough for a stretch
+// on each thread. Lines with tab stops or embedded fonts are made on one.
+// The bytes are those of one thread. A run that converts several files at
+// once gives each one thread.
 struct SourceThreads {
-    static constexpr std::uint64_t kPipelineFrom = 4 << 20;
-    static constexpr std::uint64_t kRunBytes = 1 << 18;
+    static constexpr std::uint64_t kTwoThreadsFrom = 4 << 20;
+    static constexpr std::uint64_t kStretchBytes = 1 << 18;
     unsigned threads = 1;
-    std::uint64_t pipelineFrom = kPipelineFrom;
-    std::uint64_t runBytes = kRunBytes;
+    std::uint64_t twoThreadsFrom = kTwoThreadsFrom;
+    std::uint64_t stretchBytes = kStretchBytes;
 };
 
 // The same, with the faces for documents that need embedded fonts taken
@@ -67,7 +70,8 @@ ConversionOutcome convertSource(const std::string& sourcePath, const std::string
 std::string notPrintableWarning(std::uint64_t count);
 
 // Converts the sources in order: output path, overwrite question, layout,
-// report. This one loop serves the window and the command line.
+// report, each source on as many threads as the process may use. This one
+// loop serves the window and the command line.
 void runConversion(const std::vector<std::string>& sources, ConversionSettings& settings,
                    FileRunHandler& handler);
 

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "core/platform/file_error.h"
-#include "core/platform/run_control.h"
+#include "core/platform/run_watch.h"
 
 namespace leafwright {
 

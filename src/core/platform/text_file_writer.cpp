@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "core/platform/file_error.h"
-#include "core/platform/run_control.h"
+#include "core/platform/run_watch.h"
 
 namespace leafwright {
 
@@ -17,10 +17,6 @@ constexpr std::size_t kBufferSize = 1 << 18;
 // The buffer starts small and grows up to kBufferSize, so a small file does
 // not pay for clearing a large buffer.
 constexpr std::size_t kFirstBufferSize = 1 << 13;
-// An output that has filled the large buffer this often is long: its later
-// blocks are written on a thread of their own. Short outputs (most files of
-// a large batch) never start one.
-constexpr std::size_t kFlushesBeforeBackground = 4;
 
 }  // namespace
 
@@ -33,20 +29,11 @@ TextFileWriter::~TextFileWriter() = default;
 
 void TextFileWriter::fail(int errorNumber) {
     open_ = false;
-    background_.reset();
     output_.discard();
     throw FileError::fromErrno(targetPath_, errorNumber);
 }
 
 void TextFileWriter::flush() {
-    if (!background_ && backgroundWrites && mayWriteInBackground_ && used_ == kBufferSize &&
-        ++fullFlushes_ >= kFlushesBeforeBackground)
-        background_ = std::make_unique<BackgroundWriter>(output_.fd());
-    if (background_) {
-        if (int error = background_->hand(buffer_, used_); error != 0) fail(error);
-        used_ = 0;
-        return;
-    }
     std::size_t done = 0;
     while (done < used_) {
         ssize_t wrote = ::write(output_.fd(), buffer_.data() + done, used_ - done);
@@ -115,10 +102,6 @@ void TextFileWriter::commit() {
 bool TextFileWriter::commit(const ReplaceQuestion& mayReplace) {
     if (!open_) throw FileError(targetPath_, "is not open for writing");
     flush();
-    if (background_) {
-        if (int error = background_->finish(); error != 0) fail(error);
-        background_.reset();
-    }
     open_ = false;
     return output_.commit(mayReplace);
 }

@@ -6,7 +6,6 @@
 #include <string_view>
 #include <vector>
 
-#include "core/platform/background_writer.h"
 #include "core/platform/pending_output.h"
 
 namespace leafwright {
@@ -45,15 +44,6 @@ class TextFileWriter {
 
     const std::string& path() const noexcept { return targetPath_; }
 
-    // A long output is written on a thread of its own while the calling
-    // thread makes what follows; a document already made on other threads
-    // keeps all its writing here instead: one more thread would only take
-    // a core from those making it.
-    void writeOnCallingThread() noexcept { mayWriteInBackground_ = false; }
-
-    // For tests: false writes every output on the calling thread.
-    static inline bool backgroundWrites = true;
-
   private:
     void flush();
     [[noreturn]] void fail(int errorNumber);
@@ -61,14 +51,9 @@ class TextFileWriter {
     std::string targetPath_;
     PendingOutput output_;
     bool open_ = true;
-    bool mayWriteInBackground_ = true;
     std::vector<char> buffer_;
     std::size_t used_ = 0;
     std::uint64_t position_ = 0;
-    std::size_t fullFlushes_ = 0;
-    // Writes a long output's blocks while the next ones are made; destroyed
-    // (and so finished) before the output.
-    std::unique_ptr<BackgroundWriter> background_;
 };
 
 }  // namespace leafwright

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/platform/file_error.h"
-#include "core/platform/file_run.h"
+#include "core/run/file_run.h"
 
 namespace leafwright {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "core/platform/text_file_reader.h"
-#include "core/platform/work_alongside.h"
+#include "core/run/helper_thread.h"
 
 namespace leafwright {
 
@@ -19,7 +19,7 @@ std::uint64_t lineStartAfter(TextFileReader& reader, std::uint64_t from, std::ui
 // another through a second reader of the file. Returns false, having read
 // nothing through reader, when reader.scanThreads() is one, no line starts
 // in the few MB past the middle (a text of very long lines is scanned on
-// one thread) or no second reader can be had.
+// one thread), or no second reader or thread can be had.
 inline constexpr std::uint64_t kLineStartSearch = 4 << 20;
 
 template <typename Scan>
@@ -33,10 +33,11 @@ bool scanInHalves(TextFileReader& reader, Scan& scan) {
     other->seek(cut);
     Scan rest;
     rest.startAfterALine();
-    WorkAlongside far([&] {
+    HelperThread far([&] {
         std::string_view block;
         while (other->readBlock(block)) rest.add(block);
     });
+    if (!far.started()) return false;
     reader.rewind();
     std::uint64_t scanned = 0;
     std::string_view block;

@@ -10,7 +10,7 @@
 #include <exception>
 #include <memory>
 
-#include "core/platform/run_control.h"
+#include "core/run/run_control.h"
 #include "desktop/platform/message_box.h"
 #include "desktop/widgets/file_list.h"
 #include "desktop/widgets/notice_box.h"

@@ -1,8 +1,8 @@
-// A large source is converted on two threads: runs of pages made by two
-// readers in turn, or the content made on one thread while the other writes.
-// Whatever the text, the layout, the size of the runs and of the batches
-// between the threads, the bytes must be those of one thread, and a failure
-// on either thread must fail the file as it does on one.
+// A large source is converted on two threads: stretches of pages or lines
+// made by two readers. Whatever the text, the layout, the size of the
+// stretches and of the batches between the threads, the bytes must be those
+// of one thread, and a failure on either thread must fail the file as it
+// does on one.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,17 +12,17 @@
 #include <vector>
 
 #include "converted_text.h"
-#include "core/pdf/alternating_lines.h"
-#include "core/pdf/alternating_pages.h"
 #include "core/pdf/conversion_run.h"
+#include "core/pdf/line_stretches.h"
+#include "core/pdf/page_stretches.h"
 #include "core/pdf/paginated_layout.h"
-#include "core/pdf/pipelined_content.h"
 #include "core/pdf/single_page_layout.h"
 #include "core/pdf/text_measure.h"
 #include "core/platform/file_error.h"
 #include "core/platform/pending_output.h"
-#include "core/platform/run_control.h"
 #include "core/platform/text_file_writer.h"
+#include "core/run/helper_thread.h"
+#include "core/run/run_control.h"
 #include "pdf_expectations.h"
 
 namespace leafwright {
@@ -66,19 +66,20 @@ std::string generatedText(std::mt19937& random, std::size_t size) {
 }
 
 std::string convertedWith(const std::string& source, const std::string& output, bool selfAdapting,
-                          const SourceThreads& threads) {
+                          const SourceThreads& threads, bool* onTwoThreads = nullptr) {
     ConversionSettings settings;
     settings.chosen.selfAdaptation = selfAdapting ? 1 : 0;
     std::filesystem::remove(output);  // a new file is not flushed to disk
-    convertSource(source, output, settings, {}, nullptr, threads);
+    const ConversionOutcome outcome = convertSource(source, output, settings, {}, nullptr, threads);
+    if (onTwoThreads != nullptr) *onTwoThreads = outcome.madeOnTwoThreads;
     return readBytes(output);
 }
 
 // The page-tree document of plain strings, none of its pages held over
-// heldPageLimit bytes, made on one thread (threads 1) or on two with runs of
-// perRun pages (0: one thread makes the contents, the other writes).
+// heldPageLimit bytes, made on one thread (threads 1) or on two with
+// stretches of perStretch pages.
 std::string pagedOnThreads(unsigned threads, const std::string& source, const std::string& output,
-                           std::size_t heldPageLimit, std::size_t perRun = 0,
+                           std::size_t heldPageLimit, std::size_t perStretch = 1,
                            std::size_t batchBytes = 1) {
     ConversionSettings settings;
     TextFileReader reader(source);
@@ -87,12 +88,10 @@ std::string pagedOnThreads(unsigned threads, const std::string& source, const st
     TextFileWriter out(output);
     if (threads == 1) {
         writePageTreePdf(out, settings, pages);
-    } else if (perRun == 0) {
-        PipelinedPages pipelined(pages, batchBytes);
-        writePageTreePdf(out, settings, pipelined);
     } else {
-        AlternatingPages alternating(pages, reader.openAgain(), perRun, batchBytes);
-        writePageTreePdf(out, settings, alternating);
+        PageStretches stretches(pages, reader.openAgain(), perStretch, batchBytes);
+        writePageTreePdf(out, settings, stretches);
+        EXPECT_TRUE(stretches.onTwoThreads());
     }
     out.commit();
     return readBytes(output);
@@ -103,32 +102,43 @@ TEST(TwoThreadConversion, WritesTheBytesOfOneThread) {
     const std::string source = dir.file("s.txt");
     std::mt19937 random(17);
     const std::vector<std::size_t> sizes = {0, 1, 40, 3000, 70'000, 400'000, 2'500'000};
+    // Conversions of each layout shared out between two threads, each
+    // with its own reader: a second reader that cannot be had, or a helper
+    // that never starts, would leave them all to one.
+    int onTwoThreads[2] = {0, 0};
     for (int round = 0; round < 24; ++round) {
         const std::string text = generatedText(random, sizes[round % sizes.size()]);
         writeBytes(source, text);
+        ASSERT_NE(TextFileReader(source).openAgain(), nullptr);
         SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(text.size()) +
                      " bytes");
         for (bool selfAdapting : {false, true}) {
             const std::string one = convertedWith(source, dir.file("one.pdf"), selfAdapting, {});
             if (round < 8) testing::checkStructure(one);
             SourceThreads two{2, 0, 0};
-            for (std::uint64_t runBytes :
+            for (std::uint64_t stretchBytes :
                  {std::uint64_t{1}, std::uint64_t{5000}, std::uint64_t{1} << 40}) {
-                two.runBytes = runBytes;
-                EXPECT_TRUE(convertedWith(source, dir.file("two.pdf"), selfAdapting, two) == one)
-                    << "self-adapting " << selfAdapting << ", runs of " << runBytes << " bytes";
+                two.stretchBytes = stretchBytes;
+                bool both = false;
+                EXPECT_TRUE(convertedWith(source, dir.file("two.pdf"), selfAdapting, two, &both) ==
+                            one)
+                    << "self-adapting " << selfAdapting << ", stretches of " << stretchBytes
+                    << " bytes";
+                onTwoThreads[selfAdapting] += both;
             }
             if (selfAdapting) continue;
             // Pages measured and then streamed, batches cut anywhere.
             const std::size_t limit = round % 2 ? 0 : 300;
             const std::string streamed = pagedOnThreads(1, source, dir.file("one.pdf"), limit);
             const std::size_t batch = (text.size() < 100'000 ? 1 : 4000) + random() % 700;
-            for (std::size_t perRun : {0, 1, 3})
-                EXPECT_TRUE(pagedOnThreads(2, source, dir.file("two.pdf"), limit, perRun, batch) ==
-                            streamed)
-                    << "pages over " << limit << " bytes streamed, runs of " << perRun;
+            for (std::size_t perStretch : {1, 3, 8})
+                EXPECT_TRUE(pagedOnThreads(2, source, dir.file("two.pdf"), limit, perStretch,
+                                           batch) == streamed)
+                    << "pages over " << limit << " bytes streamed, stretches of " << perStretch;
         }
     }
+    EXPECT_GT(onTwoThreads[0], 0);
+    EXPECT_GT(onTwoThreads[1], 0);
 }
 
 TEST(TwoThreadConversion, FailuresOnEitherThreadFailTheFile) {
@@ -139,10 +149,10 @@ TEST(TwoThreadConversion, FailuresOnEitherThreadFailTheFile) {
     // A line more or fewer, at the end or in the run of either thread.
     std::string split = lines;
     split.insert(split.size() / 2, "\n");
-    for (std::size_t perRun : {0, 1, 2}) {
+    for (std::size_t perStretch : {1, 2, 5}) {
         for (const std::string& after : {split, lines + "one more\n", lines.substr(90)}) {
-            SCOPED_TRACE(std::to_string(perRun) + " pages a run, " + std::to_string(after.size()) +
-                         " bytes after");
+            SCOPED_TRACE(std::to_string(perStretch) + " pages a stretch, " +
+                         std::to_string(after.size()) + " bytes after");
             writeBytes(source, lines);
             TextFileReader reader(source);
             PaginatedPages pages(reader, settings, lineCapacity(settings), 0);
@@ -150,31 +160,26 @@ TEST(TwoThreadConversion, FailuresOnEitherThreadFailTheFile) {
             TextFileWriter out(dir.file("paged.pdf"));
             expectChangedWhileConverted(
                 [&] {
-                    if (perRun == 0) {
-                        PipelinedPages pipelined(pages, 64);
-                        writePageTreePdf(out, settings, pipelined);
-                    } else {
-                        AlternatingPages alternating(pages, reader.openAgain(), perRun, 64);
-                        writePageTreePdf(out, settings, alternating);
-                    }
+                    PageStretches stretches(pages, reader.openAgain(), perStretch, 64);
+                    writePageTreePdf(out, settings, stretches);
                 },
                 source);
         }
     }
-    // The same on one self-adapting page, in runs of lines.
+    // The same on one self-adapting page, in stretches of lines.
     ConversionSettings adapting = settings;
     adapting.chosen.selfAdaptation = 1;
-    for (std::uint64_t perRun : {1, 7, 1000}) {
+    for (std::uint64_t perStretch : {1, 7, 1000}) {
         for (const std::string& after : {split, lines + "one more\n", lines.substr(90)}) {
-            SCOPED_TRACE(std::to_string(perRun) + " lines a run, " + std::to_string(after.size()) +
-                         " bytes after");
+            SCOPED_TRACE(std::to_string(perStretch) + " lines a stretch, " +
+                         std::to_string(after.size()) + " bytes after");
             writeBytes(source, lines);
             TextFileReader reader(source);
             SinglePage page = layOutSinglePage(reader, adapting, TextMeasure(12));
             writeBytes(source, after);
             TextFileWriter out(dir.file("single.pdf"));
             expectChangedWhileConverted(
-                [&] { AlternatingLines(page, reader.openAgain(), perRun, 64).writeContent(out); },
+                [&] { LineStretches(page, reader.openAgain(), perStretch, 64).writeContent(out); },
                 source);
         }
     }
@@ -188,6 +193,30 @@ TEST(TwoThreadConversion, FailuresOnEitherThreadFailTheFile) {
         EXPECT_THROW(convertedWith(source, dir.file("cancelled.pdf"), selfAdapting, {2, 0, 1000}),
                      RunCancelled);
         EXPECT_FALSE(std::filesystem::exists(dir.file("cancelled.pdf")));
+    }
+}
+
+// A second thread that cannot be started leaves the work to the calling
+// thread: the first pass, or the pages, or both are made on one thread, and
+// the document is the same.
+TEST(TwoThreadConversion, WithoutASecondThreadTheDocumentIsMadeOnOne) {
+    TempDir dir;
+    const std::string source = dir.file("s.txt");
+    writeBytes(source, testing::numberedLines(20'000));
+    for (bool selfAdapting : {false, true}) {
+        const std::string one = convertedWith(source, dir.file("one.pdf"), selfAdapting, {});
+        bool shared = false;
+        EXPECT_TRUE(
+            convertedWith(source, dir.file("two.pdf"), selfAdapting, {2, 0, 1000}, &shared) == one);
+        EXPECT_TRUE(shared);
+        // No thread at all, then one for the first pass but none for the pages.
+        for (unsigned starts : {0u, 1u}) {
+            ThreadStartLimit limit(starts);
+            EXPECT_TRUE(convertedWith(source, dir.file("two.pdf"), selfAdapting, {2, 0, 1000},
+                                      &shared) == one)
+                << "self-adapting " << selfAdapting << ", " << starts << " threads";
+            EXPECT_FALSE(shared);
+        }
     }
 }
 

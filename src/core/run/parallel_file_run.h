@@ -2,14 +2,9 @@
 
 #include <functional>
 
-#include "core/platform/file_run.h"
+#include "core/run/file_run.h"
 
 namespace leafwright {
-
-// The number of files a run converts at once by default: the CPUs this
-// process may run on, fewer when its control group's CPU quota allows less
-// (at least 1).
-unsigned usableCpuCount();
 
 // The run over files with `jobs` files converted at once, for a handler that
 // asks no one (reportsMayWait()); any other handler, a single job or fewer
@@ -19,6 +14,10 @@ unsigned usableCpuCount();
 // - worker threads take the sources in order and convert them, each with
 //   its own steps from makeSteps (and so its own copy of the settings),
 //   one thread a file; a run of one job at a time gives each file `jobs`;
+// - when the system cannot start as many threads as jobs, the run goes on
+//   with the workers it has, and with none, on the calling thread alone,
+//   one file at a time: never is a file left unconverted or unreported
+//   for want of a thread;
 // - sources whose outputs name the same file (the same folder, reached by
 //   any path, and name) are converted one after another, in order;
 // - a worker's replacement is flushed to disk on its own before its rename

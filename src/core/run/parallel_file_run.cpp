@@ -1,22 +1,18 @@
-#include "core/platform/parallel_file_run.h"
+#include "core/run/parallel_file_run.h"
 
-#include <sched.h>
 #include <stdlib.h>
 
-#include <algorithm>
 #include <condition_variable>
-#include <cstdint>
 #include <deque>
 #include <exception>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "core/platform/pending_output.h"
+#include "core/run/helper_thread.h"
 
 namespace leafwright {
 
@@ -26,34 +22,6 @@ namespace {
 // enough to keep every worker busy while a slow report is given, few enough
 // that the outcomes waiting stay small.
 constexpr std::size_t kSourcesAhead = 256;
-
-// The CPUs the control group's quota allows (cgroup v2 "cpu.max", the
-// tightest along the path to the root), or 0 when none is set.
-unsigned cgroupCpuLimit() {
-    std::ifstream membership("/proc/self/cgroup");
-    std::string line;
-    std::string group;
-    while (std::getline(membership, line)) {
-        if (line.rfind("0::", 0) == 0) group = line.substr(3);
-    }
-    if (group.empty()) return 0;
-    unsigned limit = 0;
-    for (;;) {
-        std::ifstream maximum("/sys/fs/cgroup" + group + "/cpu.max");
-        std::string quota;
-        std::uint64_t period = 0;
-        if (maximum >> quota >> period && quota != "max" && period > 0) {
-            const std::uint64_t cpus = (std::stoull(quota) + period - 1) / period;
-            const auto capped = static_cast<unsigned>(std::max<std::uint64_t>(1, cpus));
-            limit = limit == 0 ? capped : std::min(limit, capped);
-        }
-        if (group.empty() || group == "/") break;
-        const std::size_t slash = group.rfind('/');
-        group = slash == 0 || slash == std::string::npos ? "/" : group.substr(0, slash);
-        if (group == "/") group.clear();
-    }
-    return limit;
-}
 
 // Two outputs are the same file when their folders resolve to the same
 // folder and their names are equal; a folder that cannot be resolved is
@@ -70,21 +38,29 @@ std::string outputIdentity(const std::string& output) {
 
 class ParallelRun {
   public:
-    ParallelRun(const SourceFeed& feed, std::deque<std::string> firstSources,
-                const FileRunStepsMaker& makeSteps, FileRunHandler& handler)
-        : feed_(feed),
-          firstSources_(std::move(firstSources)),
-          makeSteps_(makeSteps),
-          handler_(handler) {}
+    ParallelRun(const SourceFeed& feed, const FileRunStepsMaker& makeSteps, FileRunHandler& handler)
+        : feed_(feed), makeSteps_(makeSteps), handler_(handler) {}
 
     ~ParallelRun() { stop(); }
 
-    void start(unsigned workers) {
+    // Starts up to `workers` workers, fewer when the system runs out of
+    // threads; returns how many started.
+    unsigned start(unsigned workers) {
         for (unsigned i = 0; i < workers; ++i) {
-            std::lock_guard lock(mutex_);
-            ++workersRunning_;
-            threads_.emplace_back([this] { work(); });
+            {
+                std::lock_guard lock(mutex_);
+                ++workersRunning_;
+            }
+            auto worker = std::make_unique<HelperThread>([this] { work(); });
+            if (!worker->started()) {
+                std::lock_guard lock(mutex_);
+                --workersRunning_;
+                changed_.notify_all();
+                break;
+            }
+            threads_.push_back(std::move(worker));
         }
+        return static_cast<unsigned>(threads_.size());
     }
 
     // The next outcome in the sources' order, once it is there; false after
@@ -122,8 +98,7 @@ class ParallelRun {
             stopped_ = true;
         }
         changed_.notify_all();
-        for (std::thread& thread : threads_) thread.join();
-        threads_.clear();
+        threads_.clear();  // each waits for its worker
     }
 
     // Takes the next source with its place in the window (under the lock).
@@ -133,10 +108,7 @@ class ParallelRun {
         if (stopped_ || feedEnded_) return false;
         std::string source;
         try {
-            if (!firstSources_.empty()) {
-                source = std::move(firstSources_.front());
-                firstSources_.pop_front();
-            } else if (!feed_(source)) {
+            if (!feed_(source)) {
                 feedEnded_ = true;
                 return false;
             }
@@ -188,7 +160,6 @@ class ParallelRun {
     }
 
     const SourceFeed& feed_;
-    std::deque<std::string> firstSources_;
     const FileRunStepsMaker& makeSteps_;
     FileRunHandler& handler_;
 
@@ -204,20 +175,10 @@ class ParallelRun {
     bool feedEnded_ = false;
     bool stopped_ = false;
     std::exception_ptr failure_;
-    std::vector<std::thread> threads_;
+    std::vector<std::unique_ptr<HelperThread>> threads_;
 };
 
 }  // namespace
-
-unsigned usableCpuCount() {
-    unsigned cpus = std::max(1u, std::thread::hardware_concurrency());
-    cpu_set_t allowed;
-    CPU_ZERO(&allowed);
-    if (::sched_getaffinity(0, sizeof allowed, &allowed) == 0)
-        cpus = std::max(1, CPU_COUNT(&allowed));
-    if (const unsigned limit = cgroupCpuLimit(); limit != 0) cpus = std::min(cpus, limit);
-    return cpus;
-}
 
 void runOverFilesInParallel(const SourceFeed& sources, const FileRunStepsMaker& makeSteps,
                             FileRunHandler& handler, unsigned jobs) {
@@ -227,22 +188,27 @@ void runOverFilesInParallel(const SourceFeed& sources, const FileRunStepsMaker& 
         std::string source;
         while (firstSources.size() < jobs && sources(source)) firstSources.push_back(source);
     }
-    if (firstSources.size() < 2) {
-        SourceFeed rest = [&](std::string& source) {
-            if (firstSources.empty()) return sources(source);
-            source = std::move(firstSources.front());
-            firstSources.pop_front();
-            return true;
-        };
-        // One file at a time: each may use the cores the workers would have.
-        runOverFiles(rest, makeSteps(jobs), handler);
+    const auto workers = static_cast<unsigned>(firstSources.size());
+    const SourceFeed feed = [&](std::string& source) {
+        if (firstSources.empty()) return sources(source);
+        source = std::move(firstSources.front());
+        firstSources.pop_front();
+        return true;
+    };
+    if (workers >= 2) {
+        ParallelRun run(feed, makeSteps, handler);
+        if (run.start(workers) > 0) {
+            reportOutcomes([&](FileRunOutcome& outcome) { return run.next(outcome); }, handler);
+            run.finish();
+            return;
+        }
+        // Not one thread could be started: the files are converted here,
+        // one at a time, each on this thread alone.
+        runOverFiles(feed, makeSteps(1), handler);
         return;
     }
-    const auto workers = static_cast<unsigned>(firstSources.size());
-    ParallelRun run(sources, std::move(firstSources), makeSteps, handler);
-    run.start(workers);
-    reportOutcomes([&](FileRunOutcome& outcome) { return run.next(outcome); }, handler);
-    run.finish();
+    // One file at a time: each may use the cores the workers would have.
+    runOverFiles(feed, makeSteps(jobs), handler);
 }
 
 }  // namespace leafwright

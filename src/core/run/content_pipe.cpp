@@ -1,4 +1,4 @@
-#include "core/pdf/content_pipe.h"
+#include "core/run/content_pipe.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,6 +1,6 @@
 // The run with several workers, on steps whose speed differs from source to
 // source: reports in order, one output at a time, steps of their own.
-#include "core/platform/parallel_file_run.h"
+#include "core/run/parallel_file_run.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/run/helper_thread.h"
 #include "support/recording_run_handler.h"
 
 namespace leafwright {
@@ -71,26 +72,32 @@ class FakeConversions {
     std::map<std::string, std::vector<int>> writers;
 };
 
-TEST(ParallelFileRun, ReportsInOrderWithOneWriterPerOutput) {
-    std::vector<std::string> sources;
-    for (int i = 0; i < 400; ++i) sources.push_back("s" + std::to_string(i));
-    std::size_t next = 0;
-    const SourceFeed feed = [&](std::string& source) {
-        if (next == sources.size()) return false;
-        source = sources[next++];
+// The sources s0 to s<count - 1>, one at a time.
+SourceFeed numberedSources(int count) {
+    return [count, next = 0](std::string& source) mutable {
+        if (next == count) return false;
+        source = "s" + std::to_string(next++);
         return true;
     };
-    FakeConversions conversions;
-    PatientHandler handler;
-    runOverFilesInParallel(feed, conversions.maker(), handler, 3);
+}
 
+// What a run over those sources reports, in order.
+std::vector<std::string> expectedReports(int count) {
     std::vector<std::string> expected;
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; i < count; ++i) {
         const std::string output = "o" + std::to_string(i % 2);
         expected.push_back(i % 7 == 3 ? "failed s" + std::to_string(i)
                                       : "converted s" + std::to_string(i) + " -> " + output);
     }
-    EXPECT_EQ(handler.events, expected);
+    return expected;
+}
+
+TEST(ParallelFileRun, ReportsInOrderWithOneWriterPerOutput) {
+    FakeConversions conversions;
+    PatientHandler handler;
+    runOverFilesInParallel(numberedSources(400), conversions.maker(), handler, 3);
+
+    EXPECT_EQ(handler.events, expectedReports(400));
     EXPECT_EQ(conversions.stepsMade, 3);
     // Workers side by side convert one file each on one thread.
     EXPECT_EQ(conversions.threadsGiven, std::vector<unsigned>(3, 1));
@@ -140,6 +147,24 @@ TEST(ParallelFileRun, NeverMoreWorkersThanSourcesAndAListThatFailsEndsTheRun) {
                  FileError);
     EXPECT_EQ(cut.events.size(), 50u);
     EXPECT_EQ(cut.events.back(), "converted s344 -> o0");
+}
+
+// A worker whose thread cannot be started is one worker fewer, down to the
+// calling thread alone: every source is still converted and reported, in
+// order, each on one thread.
+TEST(ParallelFileRun, ThreadsThatCannotStartMeanFewerWorkers) {
+    for (unsigned starts : {0u, 1u, 2u}) {
+        SCOPED_TRACE(std::to_string(starts) + " threads may start");
+        FakeConversions conversions;
+        PatientHandler handler;
+        {
+            ThreadStartLimit limit(starts);
+            runOverFilesInParallel(numberedSources(120), conversions.maker(), handler, 8);
+        }
+        EXPECT_EQ(handler.events, expectedReports(120));
+        EXPECT_EQ(conversions.threadsGiven, std::vector<unsigned>(std::max(starts, 1u), 1));
+        EXPECT_FALSE(conversions.overlapped);
+    }
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "core/platform/file_run.h"
+#include "core/run/file_run.h"
 
 #include <sys/stat.h>
 
@@ -12,7 +12,7 @@
 #include "core/platform/file_search.h"
 #include "core/platform/own_source.h"
 #include "core/platform/replacement_batch.h"
-#include "core/platform/run_control.h"
+#include "core/run/run_control.h"
 
 namespace leafwright {
 

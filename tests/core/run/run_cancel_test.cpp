@@ -7,7 +7,7 @@
 
 #include "core/pdf/conversion_run.h"
 #include "core/platform/pending_output.h"
-#include "core/platform/run_control.h"
+#include "core/run/run_control.h"
 #include "support/recording_run_handler.h"
 #include "support/temp_dir.h"
 
