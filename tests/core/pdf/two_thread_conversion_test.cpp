@@ -21,6 +21,7 @@
 #include "core/pdf/text_measure.h"
 #include "core/platform/file_error.h"
 #include "core/platform/pending_output.h"
+#include "core/platform/pending_output_seam.h"
 #include "core/platform/run_control.h"
 #include "core/platform/text_file_writer.h"
 #include "pdf_expectations.h"
@@ -205,7 +206,7 @@ TEST(TwoThreadConversion, ASourceRewrittenBetweenThePassesFails) {
     }
     for (bool selfAdapting : {false, true}) {
         writeBytes(source, before);
-        PendingOutput::afterCreateHook = [&](const PendingOutput&) { writeBytes(source, after); };
+        PendingOutputSeam seam([&](const PendingOutput&) { writeBytes(source, after); });
         ConversionSettings settings;
         settings.chosen.selfAdaptation = selfAdapting ? 1 : 0;
         expectChangedWhileConverted(
@@ -213,7 +214,6 @@ TEST(TwoThreadConversion, ASourceRewrittenBetweenThePassesFails) {
                 convertSource(source, dir.file("s.pdf"), settings, {}, nullptr, {2, 0, 3000});
             },
             source);
-        PendingOutput::afterCreateHook = nullptr;
         EXPECT_FALSE(std::filesystem::exists(dir.file("s.pdf")));
     }
 }
