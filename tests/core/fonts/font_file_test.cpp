@@ -35,7 +35,7 @@ const std::string kSerif = "/usr/share/fonts/truetype/liberation2/LiberationSeri
 int inChild(const std::function<int()>& body) {
     const pid_t child = ::fork();
     if (child == 0) {
-        ::alarm(60);
+        ::alarm(20);
         ::_exit(body());
     }
     int status = 0;
