@@ -49,8 +49,12 @@ int runWithStandardStreams(const RunOptions& options, const std::vector<std::str
     const bool readsStandardInput = std::count(files.begin(), files.end(), kStandardStream) > 0;
     const bool writesStandardOutput = options.output && *options.output == kStandardStream;
 
-    RunReporting how{options.force, options.skipExisting,          command.activity, {},
-                     true,          options.filesFrom.value_or("")};
+    RunReporting how{.force = options.force,
+                     .skipExisting = options.skipExisting,
+                     .activity = command.activity,
+                     .shownNames = {},
+                     .printPaths = true,
+                     .listName = options.filesFrom.value_or("")};
     std::optional<InputSpool> input;
     std::string inputPath;
     if (readsStandardInput) {

@@ -149,8 +149,8 @@ std::string runOptionsHelp(const std::string& outputKind) {
            outputKind +
            ")\n"
            "  --max-input SIZE    read at most SIZE bytes of standard input (K, M or G\n"
-           "                      for KiB, MiB or GiB); it stops anyway before its\n"
-           "                      spool leaves less than 1 % or 256 MB of $TMPDIR free\n"
+           "                      for KiB, MiB or GiB); it stops anyway when less than\n"
+           "                      1 % of $TMPDIR's file system (256 MB at most) is free\n"
            "  --json              print one JSON object a FILE on standard output instead\n"
            "                      of the written paths\n";
 }

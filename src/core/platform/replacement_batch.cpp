@@ -30,7 +30,7 @@ std::size_t boundedByOpenFiles(std::size_t capacity) {
 
 ReplacementBatch::ReplacementBatch(std::size_t capacity)
     : capacity_(boundedByOpenFiles(capacity)), outer_(currentBatch) {
-    held_.reserve(capacity);
+    held_.reserve(capacity_);
     currentBatch = this;
 }
 
