@@ -1,12 +1,15 @@
 #include "cli/command_line_run_handler.h"
 
 #include "cli/commands.h"
+#include "cli/source_list.h"
 #include "cli/standard_output.h"
 #include "cli/terminal_name.h"
+#include "core/platform/file_search.h"
 
 namespace leafwright::cli {
 
 const std::string& CommandLineRunHandler::shown(const std::string& path) const {
+    if (emptyEntryOf(path)) return how_.listName;
     const auto found = how_.shownNames.find(path);
     return found == how_.shownNames.end() ? path : found->second;
 }
@@ -16,12 +19,21 @@ void CommandLineRunHandler::converted(const std::string&, const std::string& out
     if (how_.printPaths) printOutputLine(terminalName(shown(outputPath)));
 }
 
+const char* CommandLineRunHandler::notDoneCause(const std::string& outputPath) const {
+    if (!how_.skipExisting) return " already exists (--force replaces it)";
+    // With --skip-existing an existing output is the work of an earlier run.
+    if (isDanglingLink(outputPath))
+        return " exists as a link that leads nowhere, not as a finished output (--force "
+               "replaces it)";
+    return nullptr;
+}
+
 void CommandLineRunHandler::declined(const std::string& sourcePath, const std::string& outputPath) {
-    // With --skip-existing an existing output is the work of an earlier run:
-    // done, and nothing to say.
-    if (how_.skipExisting) return;
+    // A done source has nothing to say.
+    const char* cause = notDoneCause(outputPath);
+    if (cause == nullptr) return;
     printError(terminalName(shown(sourcePath)) + ": skipped, " + terminalName(shown(outputPath)) +
-               kAlreadyExists);
+               cause);
     noteNotDone();
 }
 

@@ -19,6 +19,8 @@ struct RunReporting {
     std::map<std::string, std::string> shownNames;
     // False when standard output carries the document itself.
     bool printPaths = true;
+    // The --files-from list as given, which an empty name in it is shown as.
+    std::string listName;
 };
 
 // Answers a run's questions without asking anyone: an existing output is
@@ -60,7 +62,10 @@ class CommandLineRunHandler : public FileRunHandler {
             text += " (" + how_.activity + " " + nameOf(shown(sourcePath)) + ")";
         return text;
     }
-    static constexpr const char* kAlreadyExists = " already exists (--force replaces it)";
+    // Why a declined source is not done, after the output's name; nullptr
+    // when it is done (--skip-existing, and a finished output stands there:
+    // a link that leads nowhere is no finished output).
+    const char* notDoneCause(const std::string& outputPath) const;
 
   private:
     RunReporting how_;

@@ -6,6 +6,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "cli/command_line_run_handler.h"
 #include "cli/commands.h"
@@ -15,6 +16,7 @@
 #include "cli/terminal_name.h"
 #include "core/platform/cpu_count.h"
 #include "core/platform/file_error.h"
+#include "core/platform/input_spool.h"
 #include "core/platform/private_temporary_folder.h"
 #include "core/run/parallel_file_run.h"
 
@@ -25,25 +27,49 @@ namespace {
 // The name standing for standard input or output.
 const std::string kStandardStream = "-";
 
-// The run proper; the temporary folder for standard input and output lives
-// as long as it.
+// An empty name of the list has no output and fails in its place, named by
+// the list and its entry.
+FileRunSteps withEmptyListEntries(FileRunSteps steps, const std::string& listName) {
+    steps.outputPathOf = [outputPathOf = std::move(steps.outputPathOf)](const std::string& source) {
+        return emptyEntryOf(source) ? std::string() : outputPathOf(source);
+    };
+    steps.convertOne = [convertOne = std::move(steps.convertOne), listName](
+                           const std::string& source, const std::string& output,
+                           const ReplaceQuestion& mayReplace) {
+        if (const auto entry = emptyEntryOf(source))
+            throw FileError(listName, emptyEntryCause(*entry));
+        return convertOne(source, output, mayReplace);
+    };
+    return steps;
+}
+
+// The run proper; standard input's spool and the temporary folder for
+// standard output live as long as it.
 int runWithStandardStreams(const RunOptions& options, const std::vector<std::string>& files,
                            const FileCommand& command) {
     const bool readsStandardInput = std::count(files.begin(), files.end(), kStandardStream) > 0;
     const bool writesStandardOutput = options.output && *options.output == kStandardStream;
 
-    RunReporting how{options.force, options.skipExisting, command.activity, {}, true};
-    std::optional<PrivateTemporaryFolder> spool;
-    if (readsStandardInput || writesStandardOutput) spool.emplace();
+    RunReporting how{.force = options.force,
+                     .skipExisting = options.skipExisting,
+                     .activity = command.activity,
+                     .shownNames = {},
+                     .printPaths = true,
+                     .listName = options.filesFrom.value_or("")};
+    std::optional<InputSpool> input;
     std::string inputPath;
     if (readsStandardInput) {
         // A file, so that a source can be read twice and memory stays flat.
-        inputPath = spool->copyIn("input", STDIN_FILENO, kStandardStream);
+        SpoolLimits limits{options.maxInput, "--max-input " + options.maxInputText};
+        input.emplace(STDIN_FILENO, kStandardStream, limits);
+        inputPath = input->path();
         how.shownNames[inputPath] = kStandardStream;
     }
+    std::optional<PrivateTemporaryFolder> spool;
     std::string outputPath = options.output.value_or("");
     if (writesStandardOutput) {
         // The document goes to standard output only once it is complete.
+        spool.emplace();
         outputPath = spool->entry("output." + command.outputExtension);
         how.shownNames[outputPath] = kStandardStream;
         how.printPaths = false;
@@ -53,7 +79,7 @@ int runWithStandardStreams(const RunOptions& options, const std::vector<std::str
         FileRunSteps steps = command.makeSteps(threadsPerFile);
         if (!outputPath.empty())
             steps.outputPathOf = [outputPath](const std::string&) { return outputPath; };
-        return steps;
+        return withEmptyListEntries(std::move(steps), how.listName);
     };
     std::unique_ptr<CommandLineRunHandler> handler;
     if (options.json) {

@@ -61,12 +61,12 @@ void JsonRunHandler::declined(const std::string& sourcePath, const std::string& 
     Json object;
     putName(object, "source", shown(sourcePath));
     putName(object, "output", shown(outputPath));
-    if (how().skipExisting) {
-        object["status"] = "exists";
-    } else {
+    if (const char* cause = notDoneCause(outputPath)) {
         object["status"] = "skipped";
-        object["message"] = shown(outputPath) + kAlreadyExists;
+        object["message"] = shown(outputPath) + cause;
         noteNotDone();
+    } else {
+        object["status"] = "exists";
     }
     print(object);
 }
@@ -75,9 +75,10 @@ bool JsonRunHandler::failed(const std::string& sourcePath, const FileError& erro
     Json object;
     putName(object, "source", shown(sourcePath));
     try {
-        putName(object, "output", shown(outputPathOf_(sourcePath)));
-    } catch (const std::exception&) {
         // A source without an output name says so by leaving it out.
+        if (const std::string output = outputPathOf_(sourcePath); !output.empty())
+            putName(object, "output", shown(output));
+    } catch (const std::exception&) {
     }
     object["status"] = "failed";
     object["message"] =

@@ -1,8 +1,10 @@
 #include "cli/run_options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <limits>
+#include <utility>
 
 #include "cli/commands.h"
 
@@ -17,6 +19,25 @@ std::optional<std::uint64_t> wholeNumber(const std::string& text) {
     const auto [stop, problem] = std::from_chars(text.data(), end, value);
     if (text.empty() || problem != std::errc() || stop != end) return std::nullopt;
     return value;
+}
+
+// A number of bytes, with K, M or G (either case) for 1024, 1024² or 1024³
+// of them; at least 1.
+std::optional<std::uint64_t> byteSize(const std::string& text) {
+    static constexpr std::pair<char, int> kSuffixes[] = {{'K', 10}, {'M', 20}, {'G', 30}};
+    std::string digits = text;
+    int shift = 0;
+    const char last =
+        text.empty() ? '\0'
+                     : static_cast<char>(std::toupper(static_cast<unsigned char>(text.back())));
+    for (const auto& [letter, bits] : kSuffixes) {
+        if (last == letter) shift = bits;
+    }
+    if (shift != 0) digits.pop_back();
+    const auto count = wholeNumber(digits);
+    if (!count || *count == 0 || *count > (std::numeric_limits<std::uint64_t>::max() >> shift))
+        return std::nullopt;
+    return *count << shift;
 }
 
 std::optional<Shard> parseShard(const std::string& text) {
@@ -52,7 +73,8 @@ bool readRunOption(const std::vector<std::string>& args, std::size_t& i, RunOpti
         value = arg.substr(2);
     }
     const bool known = name == "-o" || name == "--output" || name == "--files-from" ||
-                       name == "-j" || name == "--jobs" || name == "--shard";
+                       name == "-j" || name == "--jobs" || name == "--shard" ||
+                       name == "--max-input";
     if (!known) return false;
     if (!value) {
         if (i + 1 >= args.size()) {
@@ -76,6 +98,11 @@ bool readRunOption(const std::vector<std::string>& args, std::size_t& i, RunOpti
             error = name + ": '" + *value + "' is not a number of jobs (1 or more)";
         else
             options.jobs = static_cast<unsigned>(*jobs);
+    } else if (name == "--max-input") {
+        options.maxInput = byteSize(*value);
+        options.maxInputText = *value;
+        if (!options.maxInput)
+            error = "--max-input: '" + *value + "' is not a size (a number of bytes, K, M or G)";
     } else {
         options.shard = parseShard(*value);
         if (!options.shard || options.shard->index >= options.shard->count)
@@ -108,7 +135,8 @@ std::string runOptionsHelp(const std::string& outputKind) {
            " of the single FILE to PATH; \"-o -\"\n"
            "                      writes it to standard output once it is complete\n"
            "  --files-from LIST   read more FILE names from LIST (\"-\": standard input),\n"
-           "                      one a line, after the FILE arguments\n"
+           "                      one a line, after the FILE arguments; an empty name\n"
+           "                      is reported with its entry, 1000 in a row end the list\n"
            "  -0, --null          names in LIST end with a NUL byte instead of a newline\n"
            "  -j, --jobs N        convert N files at once (default: the CPUs this process\n"
            "                      may use); outputs and messages are those of -j 1\n"
@@ -116,7 +144,13 @@ std::string runOptionsHelp(const std::string& outputKind) {
            "                      is INDEX, for one of COUNT workers sharing a list\n"
            "  --skip-existing     count an existing " +
            outputKind +
-           " as done (exit status 0)\n"
+           " as done (exit status 0; a link\n"
+           "                      that leads nowhere is no " +
+           outputKind +
+           ")\n"
+           "  --max-input SIZE    read at most SIZE bytes of standard input (K, M or G\n"
+           "                      for KiB, MiB or GiB); it stops anyway when less than\n"
+           "                      1 % of $TMPDIR's file system (256 MB at most) is free\n"
            "  --json              print one JSON object a FILE on standard output instead\n"
            "                      of the written paths\n";
 }

@@ -27,6 +27,8 @@ struct RunOptions {
     std::optional<std::string> filesFrom;  // "-" is standard input
     std::optional<unsigned> jobs;          // unset: the CPUs this process may use
     std::optional<Shard> shard;
+    std::optional<std::uint64_t> maxInput;  // --max-input: the most bytes of standard input
+    std::string maxInputText;               // its value as given, for messages
 };
 
 // Reads the run option at args[i], moving i past its value. Returns false

@@ -17,6 +17,19 @@ constexpr std::size_t kBlockSize = 1 << 16;
 
 }  // namespace
 
+std::string emptyEntrySource(std::uint64_t entry) {
+    return std::string(1, '\0') + std::to_string(entry);
+}
+
+std::optional<std::uint64_t> emptyEntryOf(const std::string& source) {
+    if (source.size() < 2 || source[0] != '\0') return std::nullopt;
+    return std::stoull(source.substr(1));
+}
+
+std::string emptyEntryCause(std::uint64_t entry) {
+    return "empty name at entry " + std::to_string(entry);
+}
+
 SourceList::SourceList(std::vector<std::string> files, const RunOptions& options,
                        std::string standardInputPath)
     : files_(std::move(files)),
@@ -47,8 +60,20 @@ SourceList::~SourceList() {
 
 bool SourceList::next(std::string& source) {
     std::string name;
-    while (nextName(name)) {
-        if (name.empty()) continue;
+    bool listed = false;
+    while (nextName(name, listed)) {
+        if (listed && name.empty()) {
+            if (++emptyInARow_ == kMostEmptyNamesInARow)
+                throw FileError(listName_, "holds " + std::to_string(kMostEmptyNamesInARow) +
+                                               " empty names in a row; it is read no further");
+            // Empty names take no place among the sources: with or without
+            // them, the shards share the same files.
+            const std::uint64_t entry = listEntries_;
+            if (shard_ && (entry - 1) % shard_->count != shard_->index) continue;
+            source = emptyEntrySource(entry);
+            return true;
+        }
+        if (listed) emptyInARow_ = 0;
         const std::uint64_t position = position_++;
         if (shard_ && position % shard_->count != shard_->index) continue;
         source = std::move(name);
@@ -57,14 +82,17 @@ bool SourceList::next(std::string& source) {
     return false;
 }
 
-bool SourceList::nextName(std::string& name) {
-    if (nextFile_ < files_.size()) {
+bool SourceList::nextName(std::string& name, bool& listed) {
+    listed = nextFile_ >= files_.size();
+    if (!listed) {
         // The FILE "-" is standard input; a "-" in the list is a file's name.
         name = files_[nextFile_++];
         if (name == "-") name = standardInputPath_;
         return true;
     }
-    return nextListedName(name);
+    if (!nextListedName(name)) return false;
+    ++listEntries_;
+    return true;
 }
 
 bool SourceList::nextListedName(std::string& name) {

@@ -9,10 +9,25 @@
 
 namespace leafwright::cli {
 
+// A source standing for the empty name at an entry of the list (counted
+// from 1): it holds a NUL byte, as no path can, so it names no file, and its
+// conversion fails with the message emptyEntryCause gives.
+std::string emptyEntrySource(std::uint64_t entry);
+// The entry an emptyEntrySource stands for; nullopt for any other source.
+std::optional<std::uint64_t> emptyEntryOf(const std::string& source);
+std::string emptyEntryCause(std::uint64_t entry);
+
+// How many empty names in a row make a list refused: no list of names looks
+// like that, while an endless source of them (a device) would keep the run
+// busy for ever.
+inline constexpr std::uint64_t kMostEmptyNamesInARow = 1000;
+
 // The sources of a run in order: the FILE arguments, then the names read from
-// the --files-from list, empty names skipped, and of those only the ones of
-// this process's shard. The list is read in blocks as names are needed, so a
-// list of millions of names takes no more memory than one.
+// the --files-from list, and of those only the ones of this process's shard.
+// An empty name in the list comes as an emptyEntrySource, so that it is
+// reported in its place, by one shard only. The list is read in blocks as
+// names are needed, so a list of millions of names takes no more memory than
+// one.
 class SourceList {
   public:
     // `standardInputPath` stands for the FILE "-" (standard input spooled to
@@ -24,11 +39,12 @@ class SourceList {
     SourceList& operator=(const SourceList&) = delete;
 
     // The next source; false after the last one. Throws FileError naming the
-    // list when it cannot be read or holds a name too long to be a path.
+    // list when it cannot be read, holds a name too long to be a path, or
+    // kMostEmptyNamesInARow empty names in a row.
     bool next(std::string& source);
 
   private:
-    bool nextName(std::string& name);
+    bool nextName(std::string& name, bool& listed);
     bool nextListedName(std::string& name);
 
     std::vector<std::string> files_;
@@ -44,6 +60,8 @@ class SourceList {
     bool listEnded_ = false;
     std::optional<Shard> shard_;
     std::uint64_t position_ = 0;
+    std::uint64_t listEntries_ = 0;  // entries read from the list
+    std::uint64_t emptyInARow_ = 0;
 };
 
 }  // namespace leafwright::cli

@@ -24,6 +24,10 @@ void printOutputLine(const std::string& line) {
     errno = 0;
     std::cout << line << '\n';
     if (!std::cout || std::ferror(stdout)) noteFailure(errno);
+    // Each line goes out at once, also into a pipe or a file: a signal that
+    // ends the run (right after a file was replaced, say) must not take the
+    // list of the files written before it along.
+    flushStandardOutput();
 }
 
 void flushStandardOutput() {

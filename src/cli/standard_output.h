@@ -4,9 +4,9 @@
 
 namespace leafwright::cli {
 
-// Writes one line to standard output (a path written, say). A write that
-// fails there (a full disk, a closed pipe) is remembered, not ignored: the
-// output the user relies on is incomplete.
+// Writes one line to standard output (a path written, say) and hands it to
+// the system at once. A write that fails there (a full disk, a closed pipe)
+// is remembered, not ignored: the output the user relies on is incomplete.
 void printOutputLine(const std::string& line);
 
 // Hands what is buffered for standard output to the system, remembering a

@@ -92,15 +92,20 @@ TEST_F(PipelineTest, StandardInputAndOutputCarryWholeDocumentsOnly) {
     // Nothing of it stays in the temporary folder.
     EXPECT_EQ(listFolder(tmp()), std::vector<std::string>{});
 
-    // Ended by a signal while standard input is still being read: the
-    // private folder goes too, and the process ends by that signal.
-    ProcessResult killed = shell(
-        "mkfifo in; \"$CLI\" convert - -o killed.pdf < in & pid=$!; exec 3>in; echo partial >&3; "
-        "until [ -n \"$(ls -A \"$TMPDIR\")\" ]; do sleep 0.01; done; "
-        "kill -TERM $pid; wait $pid; status=$?; exec 3>&-; echo $status");
-    EXPECT_EQ(killed.out, "143\n") << killed.err;
-    EXPECT_EQ(listFolder(tmp()), std::vector<std::string>{});
-    EXPECT_FALSE(fs::exists(path("killed.pdf")));
+    // Ended by a signal while standard input is still being read (its spool
+    // open under $TMPDIR), SIGKILL included: nothing of it stays, and the
+    // process ends by that signal.
+    for (const char* signalName : {"TERM", "KILL"}) {
+        ProcessResult killed = shell(
+            "rm -f in; mkfifo in; \"$CLI\" convert - -o killed.pdf < in & pid=$!; exec 3>in; "
+            "echo partial >&3; "
+            "until ls -l /proc/$pid/fd 2>/dev/null | grep -qF \"$TMPDIR/\"; do sleep 0.01; done; "
+            "kill -" +
+            std::string(signalName) + " $pid; wait $pid; status=$?; exec 3>&-; echo $status");
+        EXPECT_EQ(killed.out, signalName == std::string("TERM") ? "143\n" : "137\n") << killed.err;
+        EXPECT_EQ(listFolder(tmp()), std::vector<std::string>{}) << signalName;
+        EXPECT_FALSE(fs::exists(path("killed.pdf")));
+    }
 
     // Usage errors: exit 2, nothing on standard output, nothing written.
     const std::vector<std::vector<std::string>> usage{
@@ -141,10 +146,17 @@ TEST_F(PipelineTest, FileListsTakeAnyNamesAndShardsCoverThemOnce) {
     list += '\0';
     put("list0", list);
 
+    // The empty entry (the fifth of the list) fails in its place; the others
+    // are written.
     ProcessResult listed = cli({"convert", "--json", "first.txt", "--files-from", "list0", "-0"});
-    ASSERT_EQ(listed.exitStatus, 0) << listed.err;
+    EXPECT_EQ(listed.exitStatus, 1) << listed.err;
+    std::vector<Json> objects = jsonLines(listed.out);
+    ASSERT_EQ(objects.size(), names.size() + 1) << listed.out;
+    EXPECT_EQ(objects.back(), Json::parse(R"({"source": "list0", "status": "failed",
+                                              "message": "list0: empty name at entry 5"})"));
+    objects.pop_back();
     std::vector<std::string> sources;
-    for (const Json& object : jsonLines(listed.out)) {
+    for (const Json& object : objects) {
         sources.push_back(object["source"]);
         EXPECT_EQ(object["status"], "written");
         EXPECT_TRUE(fs::is_regular_file(path(object["output"])));
@@ -175,6 +187,73 @@ TEST_F(PipelineTest, FileListsTakeAnyNamesAndShardsCoverThemOnce) {
     ProcessResult missing = cli({"convert", "--files-from", "no-list"});
     EXPECT_EQ(missing.exitStatus, 1);
     EXPECT_NE(missing.err.find("no-list"), std::string::npos) << missing.err;
+}
+
+// Empty names are each reported once, in their place, by one shard; an
+// endless run of them (a device as the list) is refused, the files before it
+// done.
+TEST_F(PipelineTest, EmptyNamesInAListAreReportedAndAnEndlessRunOfThemIsRefused) {
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) put(name, "text\n");
+    put("list", "a.txt\n\nb.txt\n\n");
+    const std::string expectedErr =
+        "leafwright-cli: list: empty name at entry 2\n"
+        "leafwright-cli: list: empty name at entry 4\n";
+    for (const char* jobs : {"1", "2"}) {
+        ProcessResult run = cli({"convert", "--force", "-j", jobs, "--files-from", "list"});
+        EXPECT_EQ(run.exitStatus, 1) << jobs;
+        EXPECT_EQ(run.out, "a.pdf\nb.pdf\n") << jobs;
+        EXPECT_EQ(run.err, expectedErr) << jobs;
+    }
+    std::string acrossShards;
+    for (const char* shard : {"0/2", "1/2"})
+        acrossShards += cli({"convert", "--force", "--shard", shard, "--files-from", "list"}).err;
+    EXPECT_EQ(acrossShards.size(), expectedErr.size()) << acrossShards;
+
+    std::string endless = "a.txt";
+    endless += std::string(1500, '\0') + "c.txt";
+    endless += '\0';
+    put("zeros", endless);
+    for (const char* jobs : {"1", "2"}) {
+        ProcessResult run = cli({"convert", "--force", "-0", "-j", jobs, "--files-from", "zeros"});
+        EXPECT_EQ(run.exitStatus, 1) << jobs;
+        EXPECT_EQ(run.out, "a.pdf\n") << jobs;
+        const std::vector<std::string> messages = splitLines(run.err);
+        ASSERT_EQ(messages.size(), 1000u) << jobs;
+        EXPECT_EQ(messages[998], "leafwright-cli: zeros: empty name at entry 1000");
+        EXPECT_EQ(messages[999],
+                  "leafwright-cli: zeros: holds 1000 empty names in a row; it is read no further");
+        EXPECT_FALSE(fs::exists(path("c.pdf")));
+    }
+}
+
+// --max-input bounds standard input; a spool that passes it is removed.
+TEST_F(PipelineTest, StandardInputStopsAtItsBound) {
+    put("x.txt", std::string(5000, 'x') + "\n");
+    ProcessResult bounded = shell("\"$CLI\" convert - -o x.pdf --max-input 4k < x.txt");
+    EXPECT_EQ(bounded.exitStatus, 1);
+    EXPECT_EQ(bounded.err, "leafwright-cli: -: not read whole: more than --max-input 4k\n");
+    EXPECT_FALSE(fs::exists(path("x.pdf")));
+    EXPECT_EQ(listFolder(tmp()), std::vector<std::string>{});
+
+    ProcessResult roomy = shell("\"$CLI\" convert - -o x.pdf --max-input=1M < x.txt");
+    EXPECT_EQ(roomy.exitStatus, 0) << roomy.err;
+    EXPECT_TRUE(fs::exists(path("x.pdf")));
+    for (const char* size : {"0", "4x", "K", "99999999999G"})
+        EXPECT_EQ(cli({"convert", "-", "-o", "y.pdf", "--max-input", size}).exitStatus, 2) << size;
+}
+
+// The written paths reach a pipe as each file is done: a signal that ends the
+// run later does not take them along. The run waits for more names of its
+// list when the test reads the first path and then ends it (the read gives
+// up after a while only where the path never comes).
+TEST_F(PipelineTest, WrittenPathsReachAPipeBeforeASignalEndsTheRun) {
+    put("a.txt", "a\n");
+    ProcessResult run = shell(
+        "mkfifo list out; \"$CLI\" convert -j 1 --files-from list > out & pid=$!; "
+        "exec 4<out 3>list; echo a.txt >&3; read -r -t 60 line <&4; "
+        "kill -TERM $pid; wait $pid; status=$?; exec 3>&- 4<&-; echo \"$status $line\"");
+    EXPECT_EQ(run.out, "143 a.pdf\n") << run.err;
+    EXPECT_TRUE(fs::exists(path("a.pdf")));
 }
 
 TEST_F(PipelineTest, JsonStatusDescribesEachFile) {
@@ -219,6 +298,17 @@ TEST_F(PipelineTest, JsonStatusDescribesEachFile) {
     ProcessResult quiet = cli({"convert", "--skip-existing", "a.txt", "b.txt"});
     EXPECT_EQ(quiet.exitStatus, 0);
     EXPECT_EQ(quiet.out + quiet.err, "");
+    // A link that leads nowhere is no finished output.
+    fs::create_symlink("nowhere.pdf", path("b.pdf.link"));
+    fs::rename(path("b.pdf.link"), path("b.pdf"));
+    ProcessResult dangling = cli({"convert", "--skip-existing", "b.txt"});
+    EXPECT_EQ(dangling.exitStatus, 1);
+    EXPECT_EQ(dangling.err,
+              "leafwright-cli: b.txt: skipped, b.pdf exists as a link that leads nowhere, not as "
+              "a finished output (--force replaces it)\n");
+    ProcessResult danglingJson = cli({"convert", "--json", "--skip-existing", "b.txt"});
+    EXPECT_EQ(danglingJson.exitStatus, 1);
+    EXPECT_EQ(jsonLines(danglingJson.out).at(0)["status"], "skipped");
 
     // Unspool's warning travels inside its object.
     put("packed.pdf", "1 0 obj << /Filter /FlateDecode /Length 3 >> stream\nxyz\nendstream\n");

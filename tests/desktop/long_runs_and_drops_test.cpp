@@ -10,6 +10,7 @@
 #include <atomic>
 
 #include "core/platform/pending_output.h"
+#include "core/platform/pending_output_seam.h"
 #include "core/settings/messages.h"
 #include "desktop/app/command_ids.h"
 #include "desktop/plustools/unspool_dialog.h"
@@ -53,14 +54,13 @@ class LongRunsAndDropsTest : public QObject {
         for (const char* name : {"a.txt", "b.txt", "c.txt"})
             dialog.sourceList()->appendRow(writeFile(path(name)));
         std::atomic<bool> offTheWindowThread{false};
-        PendingOutput::afterCreateHook = [&](const PendingOutput&) {
+        PendingOutputSeam outputs([&](const PendingOutput&) {
             offTheWindowThread = QThread::currentThread() != qApp->thread();
-        };
+        });
         // Cancel once the first file is listed as converted.
         connect(dialog.resultList()->model(), &QAbstractItemModel::rowsInserted, &dialog,
                 [&] { dialog.runProgressPanel()->cancelButton()->click(); });
         dialog.sendCommand(kCmdConvertFiles);
-        PendingOutput::afterCreateHook = nullptr;
 
         QVERIFY(offTheWindowThread);
         QCOMPARE(dialog.resultList()->rowTexts(), QStringList{path("a.pdf")});

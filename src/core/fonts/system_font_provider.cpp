@@ -1,15 +1,46 @@
 #include "core/fonts/system_font_provider.h"
 
 #include <fontconfig/fontconfig.h>
+#include <sys/stat.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 
 #include "core/fonts/truetype_face.h"
 
 namespace leafwright {
 
+namespace {
+
+// fontconfig reads the configuration file it is pointed at, whatever it is: a
+// device or a pipe named by FONTCONFIG_FILE would hold the program for ever.
+// The file it would read is looked up first (without reading it) and must be
+// a regular one.
+void refuseConfigurationThatIsNoFile() {
+    FcConfig* blank = FcConfigCreate();
+    if (blank == nullptr) return;
+    FcChar8* found = FcConfigGetFilename(blank, nullptr);
+    FcConfigDestroy(blank);
+    if (found == nullptr) return;
+    const std::string path = reinterpret_cast<const char*>(found);
+    FcStrFree(found);
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        throw std::runtime_error("the font configuration " + path +
+                                 (std::getenv("FONTCONFIG_FILE") ? " (FONTCONFIG_FILE)" : "") +
+                                 " is not a regular file");
+}
+
+FcConfig* loadConfiguration() {
+    refuseConfigurationThatIsNoFile();
+    return FcInitLoadConfigAndFonts();
+}
+
+}  // namespace
+
 struct SystemFontProvider::Fontconfig {
-    FcConfig* config = FcInitLoadConfigAndFonts();
+    FcConfig* config = loadConfiguration();
     // Opened faces by file and face index; nullptr for one that cannot be
     // embedded, so it is not opened twice.
     std::map<std::pair<std::string, int>, std::unique_ptr<FontFace>> faces;

@@ -8,6 +8,9 @@
 #include <memory>
 #include <stdexcept>
 #include <string_view>
+#include <utility>
+
+#include "core/fonts/font_file.h"
 
 namespace leafwright {
 namespace {
@@ -83,16 +86,24 @@ bool hasColourGlyphs(hb_face_t* face) {
            Table(face, 'C', 'O', 'L', 'R').present() || Table(face, 'S', 'V', 'G', ' ').present();
 }
 
+// A name of the face from its name table, or empty.
+std::string faceName(hb_face_t* face, hb_ot_name_id_t id) {
+    char name[128] = {};
+    unsigned size = sizeof name;
+    hb_ot_name_get_utf8(face, id, HB_LANGUAGE_INVALID, &size, name);
+    return name;
+}
+
 class TrueTypeFace final : public FontFace {
   public:
-    TrueTypeFace(Face face, Font font, Blob file, unsigned index)
-        : face_(std::move(face)), font_(std::move(font)), file_(std::move(file)), index_(index) {
+    TrueTypeFace(Face face, Font font, Blob file, unsigned index, std::string path)
+        : face_(std::move(face)),
+          font_(std::move(font)),
+          file_(std::move(file)),
+          index_(index),
+          path_(std::move(path)) {
         unitsPerEm_ = hb_face_get_upem(face_.get());
-        char name[128] = {};
-        unsigned size = sizeof name;
-        hb_ot_name_get_utf8(face_.get(), HB_OT_NAME_ID_POSTSCRIPT_NAME, HB_LANGUAGE_INVALID, &size,
-                            name);
-        postScriptName_ = pdfSafeName(name);
+        postScriptName_ = pdfSafeName(faceName(face_.get(), HB_OT_NAME_ID_POSTSCRIPT_NAME));
     }
 
     const std::string& postScriptName() const override { return postScriptName_; }
@@ -161,10 +172,9 @@ class TrueTypeFace final : public FontFace {
 
         std::unique_ptr<hb_subset_plan_t, PlanDeleter> plan(
             hb_subset_plan_create_or_fail(face_.get(), input.get()));
-        if (!plan) throw std::runtime_error("font " + postScriptName_ + " could not be subset");
+        if (!plan) throw notSubset();
         Face subsetFace(hb_subset_plan_execute_or_fail(plan.get()));
-        if (!subsetFace)
-            throw std::runtime_error("font " + postScriptName_ + " could not be subset");
+        if (!subsetFace) throw notSubset();
 
         FontSubset result;
         const hb_map_t* oldToNew = hb_subset_plan_old_to_new_glyph_mapping(plan.get());
@@ -186,6 +196,15 @@ class TrueTypeFace final : public FontFace {
     }
 
   private:
+    // Names the file and the family, so that the user can tell which of the
+    // installed fonts it is.
+    std::runtime_error notSubset() const {
+        const std::string family = faceName(face_.get(), HB_OT_NAME_ID_FONT_FAMILY);
+        return std::runtime_error("font " + path_ + " (" +
+                                  (family.empty() ? postScriptName_ : family) +
+                                  ") could not be subset");
+    }
+
     int thousandths(hb_position_t fontUnits) const {
         return static_cast<int>(std::lround(fontUnits * 1000.0 / unitsPerEm_));
     }
@@ -194,15 +213,25 @@ class TrueTypeFace final : public FontFace {
     Font font_;
     Blob file_;
     unsigned index_ = 0;
+    std::string path_;
     unsigned unitsPerEm_ = 1000;
     std::string postScriptName_;
 };
 
+// The blob of a font file's bytes, which it owns from then on.
+Blob blobOf(FontFileBytes bytes) {
+    auto* owned = new FontFileBytes(std::move(bytes));
+    return Blob(hb_blob_create(owned->data.get(), static_cast<unsigned>(owned->size),
+                               HB_MEMORY_MODE_READONLY, owned,
+                               [](void* data) { delete static_cast<FontFileBytes*>(data); }));
+}
+
 }  // namespace
 
 std::unique_ptr<FontFace> openTrueTypeFace(const std::string& path, unsigned index) {
-    Blob blob(hb_blob_create_from_file_or_fail(path.c_str()));
-    if (!blob) return nullptr;
+    FontFileBytes bytes;
+    if (!readFontFile(path, bytes)) return nullptr;
+    Blob blob = blobOf(std::move(bytes));
     Face face(hb_face_create(blob.get(), index));
     if (hb_face_get_glyph_count(face.get()) == 0) return nullptr;
     if (!Table(face.get(), 'g', 'l', 'y', 'f').present() || hasColourGlyphs(face.get()) ||
@@ -210,7 +239,8 @@ std::unique_ptr<FontFace> openTrueTypeFace(const std::string& path, unsigned ind
         return nullptr;
     if (hb_face_get_upem(face.get()) == 0) return nullptr;
     Font font(hb_font_create(face.get()));
-    return std::make_unique<TrueTypeFace>(std::move(face), std::move(font), std::move(blob), index);
+    return std::make_unique<TrueTypeFace>(std::move(face), std::move(font), std::move(blob), index,
+                                          path);
 }
 
 }  // namespace leafwright

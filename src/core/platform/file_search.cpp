@@ -40,6 +40,12 @@ EntryKind entryKind(const std::string& path) {
     return S_ISDIR(info.st_mode) ? EntryKind::Directory : EntryKind::File;
 }
 
+bool isDanglingLink(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode) &&
+           entryKind(path) == EntryKind::None;
+}
+
 bool namesFile(const std::string& path, std::uint64_t device, std::uint64_t inode) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) return false;

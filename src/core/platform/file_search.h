@@ -20,6 +20,10 @@ std::vector<FoundEntry> findEntries(const std::string& pattern);
 enum class EntryKind { None, File, Directory };
 EntryKind entryKind(const std::string& path);
 
+// True when the path is a symbolic link that leads to nothing (or cannot be
+// followed).
+bool isDanglingLink(const std::string& path);
+
 // True when the path names the file with this device and inode number: the
 // same file under another name, through a link or a hard link.
 bool namesFile(const std::string& path, std::uint64_t device, std::uint64_t inode);

@@ -16,6 +16,7 @@
 
 #include "core/platform/file_error.h"
 #include "core/platform/new_file_mode.h"
+#include "core/platform/pending_output_seam.h"
 #include "core/platform/replacement_batch.h"
 #include "core/platform/signal_cleanup.h"
 
@@ -104,13 +105,14 @@ PendingOutput::PendingOutput(std::string targetPath) : targetPath_(std::move(tar
         discard();
         throw FileError(targetPath_, "Is a directory");
     }
+    PendingOutputSeam* seam = PendingOutputSeam::active();
     try {
-        if (forceNamedTemporary || !createUnnamed()) createNamed();
+        if ((seam != nullptr && seam->namedTemporary) || !createUnnamed()) createNamed();
     } catch (...) {
         discard();
         throw;
     }
-    if (afterCreateHook) afterCreateHook(*this);
+    if (seam != nullptr && seam->afterCreate) seam->afterCreate(*this);
 }
 
 PendingOutput::~PendingOutput() {
@@ -246,7 +248,8 @@ void PendingOutput::keepOwnerAndMode() {
     if (::fchmod(fd_, old.st_mode & 01777) != 0) throw FileError::fromErrno(targetPath_, errno);
 }
 
-// The unnamed file needs a name before rename() can put it in place.
+// The unnamed file needs a name before rename() can put it in place; it gets
+// one only right before the rename.
 std::string PendingOutput::linkUnderHiddenName() {
     std::string procPath = procPathOf(fd_);
     std::string base = name_.size() > kLongestNameInTemporaryName ? "leafwright" : name_;
@@ -266,10 +269,10 @@ std::string PendingOutput::linkUnderHiddenName() {
 void PendingOutput::prepareReplacement() {
     if (isFolder(folderFd_, name_)) throw FileError(targetPath_, "Is a directory");
     keepOwnerAndMode();
-    if (temporaryName_.empty()) linkUnderHiddenName();
 }
 
 void PendingOutput::finishReplacement() {
+    if (temporaryName_.empty()) linkUnderHiddenName();
     if (::renameat(folderFd_, temporaryName_.c_str(), folderFd_, name_.c_str()) != 0)
         throw FileError::fromErrno(targetPath_, errno);
     forgetTemporaryName();

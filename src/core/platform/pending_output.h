@@ -36,9 +36,6 @@ class PendingOutput {
     // The descriptor to write the content to.
     int fd() const noexcept { return fd_; }
     const std::string& targetPath() const noexcept { return targetPath_; }
-    // The temporary file's name in the target's folder; empty while it has
-    // none (an unnamed file).
-    const std::string& temporaryName() const noexcept { return temporaryName_; }
 
     // Gives the complete file the target's name. Returns false when an entry
     // stood at the target and the question declined to replace it: the
@@ -50,14 +47,10 @@ class PendingOutput {
     void discard() noexcept;
 
     // The last step of a replacement held back by a ReplacementBatch, once
-    // its content is on disk: the rename over the target.
+    // its content is on disk: an unnamed file gets its hidden name only now,
+    // right before the rename over the target, so that a SIGKILL while the
+    // batch waits leaves nothing beside the target.
     void finishReplacement();
-
-    // For tests: called right after the temporary file was created; and a
-    // switch that makes every later output use a named temporary file, as on
-    // a file system without unnamed ones.
-    static inline std::function<void(const PendingOutput&)> afterCreateHook;
-    static inline bool forceNamedTemporary = false;
 
   private:
     bool createUnnamed();

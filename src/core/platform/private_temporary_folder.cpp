@@ -7,22 +7,16 @@
 #include <cerrno>
 #include <cstdlib>
 #include <random>
-#include <vector>
 
 #include "core/platform/file_error.h"
 #include "core/platform/signal_cleanup.h"
+#include "core/platform/stream_copy.h"
 
 namespace leafwright {
 
 namespace {
 
 constexpr int kNameAttempts = 100;
-constexpr std::size_t kBlockSize = 1 << 17;
-
-std::string temporaryRoot() {
-    const char* root = std::getenv("TMPDIR");
-    return root != nullptr && root[0] != '\0' ? root : "/tmp";
-}
 
 std::string randomFolderName() {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
@@ -32,38 +26,12 @@ std::string randomFolderName() {
     return name;
 }
 
-// Writes all of [data, data + size) to fd, going on after short writes.
-// Returns 0, or the errno of the write that failed.
-int writeAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t wrote = ::write(fd, data, size);
-        if (wrote < 0) {
-            if (errno == EINTR) continue;
-            return errno;
-        }
-        data += wrote;
-        size -= static_cast<std::size_t>(wrote);
-    }
-    return 0;
-}
-
-// Copies from `from` to `to` until the end; throws FileError naming the side
-// that failed.
-void copyAll(int from, const std::string& fromName, int to, const std::string& toName) {
-    std::vector<char> block(kBlockSize);
-    for (;;) {
-        const ssize_t got = ::read(from, block.data(), block.size());
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            throw FileError::fromErrno(fromName, errno);
-        }
-        if (got == 0) return;
-        if (int error = writeAll(to, block.data(), static_cast<std::size_t>(got)); error != 0)
-            throw FileError::fromErrno(toName, error);
-    }
-}
-
 }  // namespace
+
+std::string temporaryRoot() {
+    const char* root = std::getenv("TMPDIR");
+    return root != nullptr && root[0] != '\0' ? root : "/tmp";
+}
 
 PrivateTemporaryFolder::PrivateTemporaryFolder() {
     const std::string root = temporaryRoot();
@@ -111,27 +79,30 @@ std::string PrivateTemporaryFolder::entry(const std::string& name) {
     return path_ + "/" + name;
 }
 
-std::string PrivateTemporaryFolder::copyIn(const std::string& name, int fd,
-                                           const std::string& shownSource) {
+int PrivateTemporaryFolder::create(const std::string& name) {
     const std::string path = entry(name);
-    const int file = ::openat(folderFd_, name.c_str(),
-                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int file =
+        ::openat(folderFd_, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (file < 0) throw FileError::fromErrno(path, errno);
-    try {
-        copyAll(fd, shownSource, file, path);
-    } catch (...) {
-        ::close(file);
-        throw;
+    return file;
+}
+
+void PrivateTemporaryFolder::remove(const std::string& name) {
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (entries_[i] != name) continue;
+        ::unlinkat(folderFd_, name.c_str(), 0);
+        SignalCleanup::forget(entrySlots_[i]);
+        entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(i));
+        entrySlots_.erase(entrySlots_.begin() + static_cast<std::ptrdiff_t>(i));
+        return;
     }
-    if (::close(file) != 0) throw FileError::fromErrno(path, errno);
-    return path;
 }
 
 void copyFileTo(const std::string& path, int fd, const std::string& shownTarget) {
     const int file = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (file < 0) throw FileError::fromErrno(path, errno);
     try {
-        copyAll(file, path, fd, shownTarget);
+        copyStream(file, path, fd, shownTarget);
     } catch (...) {
         ::close(file);
         throw;

@@ -5,14 +5,18 @@
 
 namespace leafwright {
 
+// The folder under which the program's temporary files go: $TMPDIR, else
+// /tmp.
+std::string temporaryRoot();
+
 // A folder of this process's own for files that need a name only the program
-// uses: standard input spooled to a file (so that it can be read twice and
-// memory stays flat), a document kept until it is complete before it goes to
-// standard output. It is made under $TMPDIR (else /tmp) with mode 0700, so no
-// other user can open what it holds, and its files are created with mode
-// 0600. The folder and each entry are listed for removal before they exist,
-// so a signal that ends the program leaves none of them; destroying the
-// object removes them all.
+// uses: a document kept until it is complete before it goes to standard
+// output, and standard input spooled where a file system has no unnamed
+// files. It is made under temporaryRoot() with mode 0700, so no other user can
+// open what it holds, and its files are created with mode 0600. The folder
+// and each entry are listed for removal before they exist, so a signal that
+// ends the program leaves none of them; destroying the object removes them
+// all.
 class PrivateTemporaryFolder {
   public:
     // Throws FileError naming the temporary folder when it cannot be made.
@@ -25,10 +29,14 @@ class PrivateTemporaryFolder {
     // removal; the entry itself is created by whoever writes it.
     std::string entry(const std::string& name);
 
-    // Creates the entry `name` with mode 0600 and copies everything that can
-    // be read from `fd` into it, in blocks. Returns its path. Throws FileError
-    // naming `shownSource` for a read that fails, or the entry for a write.
-    std::string copyIn(const std::string& name, int fd, const std::string& shownSource);
+    // Creates the entry `name` with mode 0600 and returns it open for reading
+    // and writing (the caller closes the descriptor). Throws FileError naming
+    // the entry.
+    int create(const std::string& name);
+
+    // Removes the entry `name` now; a descriptor open on it keeps the file
+    // until it is closed.
+    void remove(const std::string& name);
 
   private:
     int rootFd_ = -1;

@@ -1,8 +1,10 @@
 #include "core/platform/replacement_batch.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <set>
 
@@ -11,12 +13,24 @@
 namespace leafwright {
 
 namespace {
+
 thread_local ReplacementBatch* currentBatch = nullptr;
+
+// The descriptor limit allows a quarter of its descriptors, two for each held
+// replacement (its file and its folder), and at least one replacement.
+std::size_t boundedByOpenFiles(std::size_t capacity) {
+    struct rlimit limit {};
+    if (capacity == 0 || ::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return capacity;
+    const auto room = static_cast<std::size_t>(std::max<rlim_t>(limit.rlim_cur / 8, 1));
+    return std::min(capacity, room);
 }
 
+}  // namespace
+
 ReplacementBatch::ReplacementBatch(std::size_t capacity)
-    : capacity_(capacity), outer_(currentBatch) {
-    held_.reserve(capacity);
+    : capacity_(boundedByOpenFiles(capacity)), outer_(currentBatch) {
+    held_.reserve(capacity_);
     currentBatch = this;
 }
 

@@ -14,10 +14,14 @@ class FileError;
 // batch of them durable, instead of a flush per file (which costs a journal
 // commit each: seconds for a thousand small files). While a batch with room
 // is current in a thread, a replacement committed by that thread is prepared
-// (owner, mode, hidden name) and handed to it instead of being flushed and
-// renamed at once.
+// (owner, mode) and handed to it instead of being flushed and renamed at once.
+// A held unnamed file stays unnamed (its open descriptor) until the flush;
+// each takes a hidden name only right before its rename.
 class ReplacementBatch {
   public:
+    // Holds up to `capacity` replacements, fewer when the process may open
+    // few files: a held replacement keeps two descriptors open, and the
+    // batch takes at most a quarter of the descriptors the process may have.
     explicit ReplacementBatch(std::size_t capacity);
     ~ReplacementBatch();
     ReplacementBatch(const ReplacementBatch&) = delete;

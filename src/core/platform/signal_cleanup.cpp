@@ -65,7 +65,7 @@ void SignalCleanup::forget(int slot) noexcept {
 }
 
 void removeTemporaryFilesOnSignals() {
-    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+    for (int signalNumber : kEndingSignals) {
         struct sigaction current {};
         if (::sigaction(signalNumber, nullptr, &current) != 0) continue;
         if (current.sa_handler == SIG_IGN) continue;
@@ -73,7 +73,7 @@ void removeTemporaryFilesOnSignals() {
         handler.sa_handler = removeAndReraise;
         sigemptyset(&handler.sa_mask);
         // The other signals of the set wait while the files are removed.
-        for (int other : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) sigaddset(&handler.sa_mask, other);
+        for (int other : kEndingSignals) sigaddset(&handler.sa_mask, other);
         handler.sa_flags = SA_RESETHAND;
         ::sigaction(signalNumber, &handler, nullptr);
     }

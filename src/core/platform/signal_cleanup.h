@@ -1,5 +1,7 @@
 #pragma once
 
+#include <signal.h>
+
 namespace leafwright {
 
 // Temporary files that carry a name on disk are listed here while they exist,
@@ -17,10 +19,18 @@ class SignalCleanup {
     static void forget(int slot) noexcept;
 };
 
-// Installs the handler for SIGINT, SIGTERM, SIGHUP and SIGPIPE (a signal the
-// process inherited as ignored stays ignored). The handler removes every
-// listed temporary file, restores the signal's default action and raises it
-// again, so the caller sees the process ended by that signal.
+// The signals that a user, a timer or a resource limit sends and whose
+// default action ends the process (SIGKILL cannot be caught; the faults of a
+// crash are left to end it at once).
+inline constexpr int kEndingSignals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGPIPE,   SIGQUIT,
+                                         SIGUSR1, SIGUSR2, SIGALRM, SIGVTALRM, SIGPROF,
+                                         SIGXCPU, SIGXFSZ, SIGPWR,  SIGIO};
+
+// Installs the handler for each of kEndingSignals (a signal the process
+// inherited as ignored stays ignored). The handler removes every listed
+// temporary file, restores the signal's default action and raises it again,
+// so the caller sees the process ended by that signal (with a core dump
+// where that is its default).
 void removeTemporaryFilesOnSignals();
 
 }  // namespace leafwright

@@ -184,8 +184,9 @@ void reportOutcomes(const std::function<bool(FileRunOutcome& outcome)>& nextOutc
                 break;
             }
         }
-    } catch (const RunCancelled&) {
-        // The reports held back so far are given before the run ends.
+    } catch (...) {
+        // The reports held back so far are given before the run ends, when
+        // it is cancelled or its list of sources cannot be read further.
         reports.finish();
         throw;
     }

@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "desktop/platform/active_seam.h"
+#include "core/platform/active_seam.h"
 
 class QObject;
 class QWidget;

@@ -5,7 +5,7 @@
 #include <deque>
 #include <vector>
 
-#include "desktop/platform/active_seam.h"
+#include "core/platform/active_seam.h"
 
 class QWidget;
 

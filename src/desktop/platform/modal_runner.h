@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "desktop/platform/active_seam.h"
+#include "core/platform/active_seam.h"
 
 class QDialog;
 

@@ -20,6 +20,7 @@
 #include "core/pdf/text_measure.h"
 #include "core/platform/file_error.h"
 #include "core/platform/pending_output.h"
+#include "core/platform/pending_output_seam.h"
 #include "core/platform/text_file_writer.h"
 #include "core/run/helper_thread.h"
 #include "core/run/run_control.h"
@@ -234,7 +235,7 @@ TEST(TwoThreadConversion, ASourceRewrittenBetweenThePassesFails) {
     }
     for (bool selfAdapting : {false, true}) {
         writeBytes(source, before);
-        PendingOutput::afterCreateHook = [&](const PendingOutput&) { writeBytes(source, after); };
+        PendingOutputSeam seam([&](const PendingOutput&) { writeBytes(source, after); });
         ConversionSettings settings;
         settings.chosen.selfAdaptation = selfAdapting ? 1 : 0;
         expectChangedWhileConverted(
@@ -242,7 +243,6 @@ TEST(TwoThreadConversion, ASourceRewrittenBetweenThePassesFails) {
                 convertSource(source, dir.file("s.pdf"), settings, {}, nullptr, {2, 0, 3000});
             },
             source);
-        PendingOutput::afterCreateHook = nullptr;
         EXPECT_FALSE(std::filesystem::exists(dir.file("s.pdf")));
     }
 }

@@ -6,6 +6,7 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,6 +18,8 @@
 
 #include "core/pdf/conversion_run.h"
 #include "core/platform/file_error.h"
+#include "core/platform/pending_output_seam.h"
+#include "core/platform/replacement_batch.h"
 #include "core/platform/signal_cleanup.h"
 #include "core/platform/text_file_writer.h"
 #include "support/recording_run_handler.h"
@@ -34,11 +37,9 @@ using testing::writeBytes;
 // one that file systems without O_TMPFILE get.
 class PendingOutputTest : public ::testing::TestWithParam<bool> {
   protected:
-    void SetUp() override { PendingOutput::forceNamedTemporary = GetParam(); }
-    void TearDown() override {
-        PendingOutput::forceNamedTemporary = false;
-        PendingOutput::afterCreateHook = nullptr;
-    }
+    void SetUp() override { seam.namedTemporary = GetParam(); }
+
+    PendingOutputSeam seam;
 };
 
 INSTANTIATE_TEST_SUITE_P(Temporary, PendingOutputTest, ::testing::Values(false, true),
@@ -57,7 +58,7 @@ TEST_P(PendingOutputTest, AFileThatAppearsWhileAnotherRunWritesIsAskedAboutAtCom
     testing::RecordingRunHandler first, second;
     first.overwrite = false;
     bool planted = false;
-    PendingOutput::afterCreateHook = [&](const PendingOutput&) {
+    seam.afterCreate = [&](const PendingOutput&) {
         if (std::exchange(planted, true)) return;
         ConversionSettings other = settings;
         runConversion({dir.file("d2/x.txt")}, other, second);
@@ -74,9 +75,7 @@ TEST_P(PendingOutputTest, CommitKeepsOrReplacesAnEntryAsTheQuestionSays) {
     TempDir dir;
     const std::string target = dir.file("out.txt");
     for (bool replace : {false, true}) {
-        PendingOutput::afterCreateHook = [&](const PendingOutput&) {
-            writeBytes(target, "planted");
-        };
+        seam.afterCreate = [&](const PendingOutput&) { writeBytes(target, "planted"); };
         TextFileWriter writer(target);
         writer.write("new\n");
         int asked = 0;
@@ -117,7 +116,7 @@ TEST_P(PendingOutputTest, TheTemporaryFileIsPrivateAndANewFileGetsTheUmaskMode) 
     mode_t previous = ::umask(027);
     std::vector<std::string> seen;
     mode_t temporaryMode = 0;
-    PendingOutput::afterCreateHook = [&](const PendingOutput& output) {
+    seam.afterCreate = [&](const PendingOutput& output) {
         seen = listFolder(dir.path());
         struct stat info {};
         ASSERT_EQ(::fstat(output.fd(), &info), 0);
@@ -154,19 +153,23 @@ TEST_P(PendingOutputTest, ANewFileInAFolderWithADefaultAclGetsTheModeTheAclGives
     EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 
-// A signal that arrives while the output is written ends the process by that
-// signal, removes the temporary file and leaves the old output as it was.
+// Any signal whose default action ends the process, arriving while the
+// output is written, ends the process by that signal, removes the temporary
+// file and leaves the old output as it was.
 TEST_P(PendingOutputTest, ASignalMidWriteLeavesNoTemporaryFileAndTheOldOutput) {
-    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+    for (int signalNumber : kEndingSignals) {
         TempDir dir;
         writeBytes(dir.file("a.txt"), "text\n");
         writeBytes(dir.file("a.pdf"), "old output");
         pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
+            // Signals that dump core by default dump none here.
+            const struct rlimit noCore {};
+            ::setrlimit(RLIMIT_CORE, &noCore);
             ::signal(signalNumber, SIG_DFL);
             removeTemporaryFilesOnSignals();
-            PendingOutput::afterCreateHook = [&](const PendingOutput&) { ::raise(signalNumber); };
+            seam.afterCreate = [&](const PendingOutput&) { ::raise(signalNumber); };
             ConversionSettings settings;
             try {
                 convertFile(dir.file("a.txt"), dir.file("a.pdf"), settings);
@@ -221,6 +224,65 @@ TEST_P(PendingOutputTest, ARunThatHoldsReplacementsBackReportsInFileOrder) {
         EXPECT_EQ(pdf == "old", i % 10 == 3) << i;
     }
     EXPECT_EQ(listFolder(dir.path()).size(), 150u + 135u) << "no temporary file is left";
+}
+
+// A replacement held back for the batch's flush keeps no name until its
+// rename: a SIGKILL while the batch waits leaves nothing beside the target.
+TEST_P(PendingOutputTest, AHeldReplacementTakesAHiddenNameOnlyAtItsRename) {
+    TempDir dir;
+    const std::string target = dir.file("out.txt");
+    writeBytes(target, "old");
+    ReplacementBatch batch(64);
+    TextFileWriter writer(target);
+    writer.write("new");
+    writer.commit();
+    ASSERT_EQ(batch.size(), 1u);
+    if (GetParam()) {
+        EXPECT_EQ(listFolder(dir.path()).size(), 2u) << "the named temporary file waits";
+    } else {
+        EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"out.txt"});
+    }
+    EXPECT_EQ(readBytes(target), "old");
+    std::vector<std::string> faults;
+    batch.finish([&](std::size_t, const FileError* error) {
+        if (error != nullptr) faults.push_back(error->what());
+    });
+    EXPECT_EQ(faults, std::vector<std::string>{});
+    EXPECT_EQ(readBytes(target), "new");
+    EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"out.txt"});
+}
+
+// Held replacements keep two descriptors open each: under a low limit of
+// open files the batch holds fewer, and every file is still replaced.
+TEST_P(PendingOutputTest, ABatchStaysWithinTheLimitOfOpenFiles) {
+    struct PatientHandler : testing::RecordingRunHandler {
+        bool reportsMayWait() const override { return true; }
+    };
+    TempDir dir;
+    std::vector<std::string> sources;
+    for (int i = 0; i < 80; ++i) {
+        const std::string name = dir.file(std::string("f") + std::to_string(i));
+        writeBytes(name + ".txt", "text\n");
+        writeBytes(name + ".pdf", "old");
+        sources.push_back(name + ".txt");
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const struct rlimit few { 64, 64 };
+        if (::setrlimit(RLIMIT_NOFILE, &few) != 0) ::_exit(3);
+        PatientHandler handler;
+        ConversionSettings settings;
+        runConversion(sources, settings, handler);
+        ::_exit(handler.errors.empty() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "a file failed for want of descriptors";
+    for (const std::string& source : sources)
+        EXPECT_NE(readBytes(source.substr(0, source.size() - 3) + "pdf"), "old") << source;
+    EXPECT_EQ(listFolder(dir.path()).size(), 160u);
 }
 
 // Replacing as root must not hand another user's file to root, nor keep a

@@ -8,6 +8,7 @@
 #include "core/pdf/conversion_run.h"
 #include "core/platform/pending_output.h"
 #include "core/run/run_control.h"
+#include "core/platform/pending_output_seam.h"
 #include "support/recording_run_handler.h"
 #include "support/temp_dir.h"
 
@@ -57,13 +58,10 @@ TEST(RunCancel, AbandonsAFileBeingWrittenAndKeepsTheOldOutput) {
         ConversionSettings settings;
         RunControl control;
         RunControlScope scope(control);
-        PendingOutput::forceNamedTemporary = named;
         // The stop request comes once the output has begun.
-        PendingOutput::afterCreateHook = [&](const PendingOutput&) { control.cancel(); };
+        PendingOutputSeam seam([&](const PendingOutput&) { control.cancel(); }, named);
         testing::RecordingRunHandler handler;
         EXPECT_THROW(runConversion({dir.file("long.txt")}, settings, handler), RunCancelled);
-        PendingOutput::afterCreateHook = nullptr;
-        PendingOutput::forceNamedTemporary = false;
         EXPECT_EQ(handler.events, std::vector<std::string>{"ask long.txt"});
         EXPECT_EQ(readBytes(dir.file("long.pdf")), "old");
         EXPECT_EQ(listFolder(dir.path()), (std::vector<std::string>{"long.pdf", "long.txt"}));

@@ -3,9 +3,11 @@
 namespace leafwright {
 
 // The shared mechanics of a test seam: while an object of the derived class
-// lives, it is the active one, and the platform service it stands in for
-// asks it instead of opening a window. The newest object wins; destroying
-// the active one leaves no seam active.
+// lives, it is the active one, and the service it stands in for asks it
+// instead of doing its real work (opening a window, say, or choosing how a
+// temporary file is made). The newest object wins; destroying the active one
+// leaves no seam active. A seam is installed before the work it watches
+// starts (threads included) and removed after it ends.
 template <typename Seam>
 class ActiveSeam {
   public:

@@ -1,0 +1,78 @@
+#include "core/fonts/font_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+#include <utility>
+
+namespace leafwright {
+
+namespace {
+
+class OpenFile {
+  public:
+    explicit OpenFile(int fd) : fd_(fd) {}
+    ~OpenFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int fd() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+[[noreturn]] void fail(const std::string& path, const std::string& cause) {
+    throw std::runtime_error("font " + path + " " + cause);
+}
+
+bool sameVersion(const struct stat& before, const struct stat& after) {
+    return before.st_size == after.st_size && before.st_mtim.tv_sec == after.st_mtim.tv_sec &&
+           before.st_mtim.tv_nsec == after.st_mtim.tv_nsec;
+}
+
+// Reads [0, size) into data; false when the file ends sooner.
+bool readAll(int fd, char* data, std::size_t size, const std::string& path) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::pread(fd, data + done, size - done, static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) fail(path, std::string("could not be read: ") + std::strerror(errno));
+        if (got == 0) return false;
+        done += static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool readFontFile(const std::string& path, FontFileBytes& bytes) {
+    const OpenFile file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.fd() < 0) return false;
+    struct stat before {};
+    if (::fstat(file.fd(), &before) != 0) return false;
+    if (!S_ISREG(before.st_mode)) fail(path, "is not a regular file");
+    if (before.st_size < 0 || static_cast<std::uint64_t>(before.st_size) > kLargestFontFile)
+        fail(path, "is larger than " + std::to_string(kLargestFontFile >> 20) + " MB");
+    const auto size = static_cast<std::size_t>(before.st_size);
+    // Left uninitialised: the read fills it.
+    std::unique_ptr<char[]> data(new char[size + 1]);
+    // One byte past the size seen shows a file that grew meanwhile.
+    char past = 0;
+    struct stat after {};
+    if (!readAll(file.fd(), data.get(), size, path) ||
+        ::pread(file.fd(), &past, 1, before.st_size) != 0 || ::fstat(file.fd(), &after) != 0 ||
+        !sameVersion(before, after))
+        fail(path, "changed while it was read");
+    bytes.data = std::move(data);
+    bytes.size = size;
+    return true;
+}
+
+}  // namespace leafwright

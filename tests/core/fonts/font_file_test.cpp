@@ -1,0 +1,139 @@
+// Font files read safely: a face keeps its own copy of its file, only regular
+// files are read (a pipe in a font's place never holds the program up), a
+// file that changes while it is read fails with its name, and neither a
+// configuration that is no file nor a face that cannot be cut down leaves
+// the user guessing which file it was.
+#include "core/fonts/font_file.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "core/fonts/system_font_provider.h"
+#include "core/fonts/truetype_face.h"
+#include "support/temp_dir.h"
+
+namespace leafwright {
+namespace {
+
+using testing::readBytes;
+using testing::TempDir;
+using testing::writeBytes;
+
+const std::string kSerif = "/usr/share/fonts/truetype/liberation2/LiberationSerif-Regular.ttf";
+
+// Runs `body` in a child process, so that a signal (a bus error, a hang
+// ended by an alarm) fails the test instead of ending the test program. The
+// child's exit status is the body's: 0 when it held.
+int inChild(const std::function<int()>& body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::alarm(20);
+        ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// The message of the runtime_error `open` throws, or "" when it throws none.
+std::string failureOf(const std::function<void()>& open) {
+    try {
+        open();
+    } catch (const std::runtime_error& error) {
+        return error.what();
+    }
+    return "";
+}
+
+TEST(FontFile, AFaceCutShortOnDiskAfterOpeningIsStillWholeInMemory) {
+    TempDir dir;
+    const std::string copy = dir.file("serif.ttf");
+    std::filesystem::copy_file(kSerif, copy);
+    EXPECT_EQ(inChild([&] {
+                  const auto face = openTrueTypeFace(copy);
+                  if (!face) return 2;
+                  if (::truncate(copy.c_str(), 0) != 0) return 3;
+                  const FontSubset subset = face->subset({face->glyphFor(U'A')});
+                  return subset.program.empty() || face->file().bytes.size() < 1000 ? 4 : 0;
+              }),
+              0);
+}
+
+TEST(FontFile, OnlyARegularFileIsReadAndAChangeWhileReadingNamesTheFont) {
+    TempDir dir;
+    const std::string pipe = dir.file("pipe.ttf");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(inChild([&] {
+                  return failureOf([&] { openTrueTypeFace(pipe); }) ==
+                                 "font " + pipe + " is not a regular file"
+                             ? 0
+                             : 1;
+              }),
+              0);
+
+    // Files whose size says otherwise than what reading them gives: one
+    // grows while it is read, one ends before its size.
+    for (const char* changing :
+         {"/proc/self/status", "/sys/kernel/mm/transparent_hugepage/enabled"}) {
+        if (!std::filesystem::exists(changing)) continue;
+        FontFileBytes bytes;
+        EXPECT_EQ(failureOf([&] { readFontFile(changing, bytes); }),
+                  std::string("font ") + changing + " changed while it was read");
+    }
+
+    FontFileBytes bytes;
+    ASSERT_TRUE(readFontFile(kSerif, bytes));
+    EXPECT_EQ(std::string(bytes.data.get(), bytes.size), readBytes(kSerif));
+    EXPECT_FALSE(readFontFile(dir.file("missing.ttf"), bytes));
+}
+
+TEST(FontFile, AConfigurationThatIsNoFileIsRefusedBeforeFontconfigReadsIt) {
+    EXPECT_EQ(inChild([] {
+                  ::setenv("FONTCONFIG_FILE", "/dev/zero", 1);
+                  SystemFontProvider provider;
+                  return failureOf([&] { provider.faceFor("Times-Roman"); }) ==
+                                 "the font configuration /dev/zero (FONTCONFIG_FILE) is not a "
+                                 "regular file"
+                             ? 0
+                             : 1;
+              }),
+              0);
+}
+
+// A face whose tables are damaged may still be opened and drawn, yet not cut
+// down: the message names its file and family.
+TEST(FontFile, AFaceThatCannotBeSubsetIsNamedByFileAndFamily) {
+    std::string font = readBytes(kSerif);
+    // The table directory: 16 bytes a table from byte 12; a 'post' table four
+    // bytes long is too short to be read.
+    const auto u16 = [&](std::size_t at) {
+        return (static_cast<unsigned char>(font[at]) << 8) |
+               static_cast<unsigned char>(font[at + 1]);
+    };
+    bool damaged = false;
+    for (int table = 0; table < u16(4); ++table) {
+        const std::size_t record = 12 + 16 * static_cast<std::size_t>(table);
+        if (font.compare(record, 4, "post") != 0) continue;
+        font.replace(record + 12, 4, std::string("\0\0\0\4", 4));
+        damaged = true;
+    }
+    ASSERT_TRUE(damaged);
+    TempDir dir;
+    const std::string path = dir.file("damaged.ttf");
+    writeBytes(path, font);
+    const auto face = openTrueTypeFace(path);
+    ASSERT_NE(face, nullptr);
+    EXPECT_EQ(failureOf([&] { face->subset({face->glyphFor(U'A')}); }),
+              "font " + path + " (Liberation Serif) could not be subset");
+}
+
+}  // namespace
+}  // namespace leafwright
