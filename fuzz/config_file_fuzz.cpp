@@ -1,5 +1,6 @@
 // Reads arbitrary bytes as a configuration file, checks that writing the
-// values and reading them again gives the same values, and feeds the twelve
+// values and reading them again gives the same values (the settings after
+// the twelve lines included), and feeds the twelve
 // lines to the settings derivation, which must either reject them with one
 // of its messages or give values a document can be written with.
 
@@ -45,7 +46,7 @@ bool sameValues(const leafwright::ChosenValues& a, const leafwright::ChosenValue
            a.textColor == b.textColor && a.pageColor == b.pageColor && a.rotation == b.rotation &&
            a.topMargin == b.topMargin && a.leftMargin == b.leftMargin &&
            a.landscape == b.landscape && a.customFolder == b.customFolder && a.folder == b.folder &&
-           a.selfAdaptation == b.selfAdaptation;
+           a.selfAdaptation == b.selfAdaptation && a.more == b.more;
 }
 
 }  // namespace

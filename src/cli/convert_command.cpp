@@ -1,24 +1,16 @@
-#include <exception>
 #include <iostream>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/commands.h"
 #include "cli/convert_options.h"
+#include "cli/convert_settings.h"
 #include "cli/file_command.h"
-#include "cli/terminal_name.h"
+#include "cli/more_setting_options.h"
 #include "core/fonts/tab_stops.h"
 #include "core/pdf/conversion_run.h"
-#include "core/platform/file_error.h"
-#include "core/settings/config_file.h"
 #include "core/settings/conversion_settings.h"
-#include "core/settings/derivation.h"
-#include "core/settings/messages.h"
-#include "core/settings/pick_lists.h"
-#include "core/settings/settings_refusal.h"
-#include "core/settings/window_rules.h"
 
 namespace leafwright::cli {
 
@@ -56,11 +48,13 @@ void printConvertHelp() {
                  "  --keywords K        document keywords\n"
                  "  --creator C         document producer (default: the program's own name;\n"
                  "                      an empty C leaves it empty)\n"
-                 "  --force             replace PDFs that already exist (default: skip them)\n"
+              << "  --force             replace PDFs that already exist (default: skip them)\n"
               << runOptionsHelp("PDF")
               << "  -h, --help          show this help\n"
                  "  --                  end of options: every later argument is a FILE\n"
                  "\n"
+              << moreSettingOptionsHelp()
+              << "\n"
                  "An option's value may also be given as --title=T.\n"
                  "The FILE \"-\" is standard input (it needs -o); a file called \"-\" is\n"
                  "named ./- instead. Standard input is first copied to a file without a\n"
@@ -75,90 +69,6 @@ void printConvertHelp() {
                  "  0  every FILE was converted (or, with --skip-existing, its PDF exists)\n"
                  "  1  a FILE was skipped (its PDF exists) or failed\n"
                  "  2  usage error or rejected settings (nothing converted)\n";
-}
-
-// The window picks the font, size and rotation from fixed lists: a file's
-// value selects the first entry that begins with it, ignoring case, and a
-// value that begins no entry selects nothing. The command line reads the file
-// the same way, and refuses a file whose font, size or rotation selects
-// nothing, rather than convert with settings the user did not choose.
-// Returns the name of the first such line.
-const char* unlistedValue(const ChosenValues& shown) {
-    if (shown.font.empty()) return "font";
-    if (shown.fontSize.empty()) return "font size";
-    if (shown.rotation.empty()) return "rotation";
-    return nullptr;
-}
-
-// Reports rejected settings as "NAME: message", NAME being the file or
-// folder they come from (the start-up settings come from none). The
-// string-table messages end in blanks meant for a message box; a terminal
-// line drops them.
-void printSettingsError(const std::optional<std::string>& source, std::string message) {
-    while (!message.empty() && message.back() == ' ') message.pop_back();
-    printError(source ? terminalName(*source) + ": " + message : message);
-}
-
-// Fills the settings as a confirmed settings window would: the twelve values
-// of the configuration file (or the defaults, which derive to exactly the
-// start-up settings), the document information and folder from the options.
-// Returns the exit status for a rejection, or kExitOk.
-int prepareSettings(const ConvertOptions& options, ConversionSettings& settings) {
-    ChosenValues chosen;
-    if (options.configPath) {
-        try {
-            chosen = readConfigFile(*options.configPath);
-        } catch (const std::exception& exception) {
-            // Settings that cannot be read are rejected settings, whatever
-            // stopped the reading (memory running out on a huge line, say).
-            const FileError error = FileError::fromException(*options.configPath, exception);
-            printError(terminalName(error.path()) + ": " + error.cause());
-            return kExitUsage;
-        }
-        applyFolderRule(chosen);
-        // The window will not take a longer margin from the file; the command
-        // line refuses it alike, so both accept the same files.
-        for (const std::string* margin : {&chosen.topMargin, &chosen.leftMargin}) {
-            if (margin->size() > kMarginFieldLength) {
-                printError(terminalName(*options.configPath) + ": a margin holds more than " +
-                           std::to_string(kMarginFieldLength) + " characters");
-                return kExitUsage;
-            }
-        }
-        chosen = asShownInPickLists(chosen);
-        if (const char* line = unlistedValue(chosen)) {
-            printError(terminalName(*options.configPath) + ": the " + line +
-                       " line holds a value not offered");
-            return kExitUsage;
-        }
-    } else {
-        chosen = defaultConfigValues();
-    }
-
-    if (options.outputDir) {
-        chosen.customFolder = 1;
-        // The shell has already expanded any wildcards the user meant.
-        chosen.folder = exactSearchPattern(*options.outputDir);
-    }
-    chosen.title = options.title;
-    chosen.author = options.author;
-    chosen.subject = options.subject;
-    chosen.keywords = options.keywords;
-    chosen.creator = options.creator.value_or(ConversionSettings::startUpProducer());
-
-    if (int rejected = deriveSettings(settings, chosen)) {
-        // The window shows these messages beside the field at fault; here
-        // the file or folder they come from is named instead.
-        const bool folderAtFault = rejected == kPathDoesNotExist && options.outputDir;
-        printSettingsError(folderAtFault ? options.outputDir : options.configPath,
-                           messageText(rejected));
-        return kExitUsage;
-    }
-    if (const char* refusal = settingsRefusal(settings)) {
-        printSettingsError(options.configPath, refusal);
-        return kExitUsage;
-    }
-    return kExitOk;
 }
 
 }  // namespace

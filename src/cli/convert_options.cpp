@@ -21,6 +21,7 @@ std::optional<std::string>* optionalValueSlot(ConvertOptions& options, std::stri
     if (name == "--config") return &options.configPath;
     if (name == "--output-dir") return &options.outputDir;
     if (name == "--creator") return &options.creator;
+    if (name == "--font-file") return &options.fontFile;
     return nullptr;
 }
 
@@ -50,7 +51,8 @@ ParsedConvertOptions parseConvertOptions(const std::vector<std::string>& args) {
             options.help = true;
             continue;
         }
-        if (readRunOption(args, i, options.run, parsed.error)) {
+        if (readRunOption(args, i, options.run, parsed.error) ||
+            readMoreSettingOption(args, i, options.settingOverrides, parsed.error)) {
             if (!parsed.error.empty()) return parsed;
             continue;
         }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/more_setting_options.h"
 #include "cli/run_options.h"
 
 namespace leafwright::cli {
@@ -19,7 +20,9 @@ struct ConvertOptions {
     std::string subject;
     std::string keywords;
     std::optional<std::string> creator;  // unset: the start-up producer text
-    std::vector<std::string> files;      // "-" is standard input
+    std::optional<std::string> fontFile;
+    std::vector<SettingOverride> settingOverrides;  // in the order given
+    std::vector<std::string> files;                 // "-" is standard input
 };
 
 // The outcome of reading the arguments: the options, or the reason they

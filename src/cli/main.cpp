@@ -77,11 +77,3 @@ int main(int argc, char** argv) {
     }
     return status;
 }
-
-namespace leafwright::cli {
-
-void printError(const std::string& text) {
-    std::cerr << "leafwright-cli: " << text << "\n";
-}
-
-}  // namespace leafwright::cli

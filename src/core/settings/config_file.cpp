@@ -1,17 +1,23 @@
 #include "core/settings/config_file.h"
 
 #include <array>
+#include <cstdint>
 #include <string_view>
 
+#include "core/platform/file_error.h"
 #include "core/platform/file_search.h"
 #include "core/platform/text_file_reader.h"
 #include "core/platform/text_file_writer.h"
+#include "core/settings/more_settings.h"
 
 namespace leafwright {
 
 namespace {
 
 constexpr int kConfigLines = 12;
+// A file of many unknown names (one of another program, say) gives a few
+// warnings and a count of the rest, not a flood.
+constexpr std::size_t kWarningsShown = 5;
 constexpr std::string_view kTrue = "TRUE";
 constexpr std::string_view kFalse = "FALSE";
 
@@ -41,6 +47,40 @@ std::string literalPattern(std::string_view text) {
     return pattern;
 }
 
+// A name from a file, fit to be shown in a message or on a terminal: at
+// most 40 bytes, anything but printable ASCII shown as "?".
+std::string shownName(std::string_view name) {
+    constexpr std::size_t kLongest = 40;
+    std::string shown;
+    for (char c : name.substr(0, kLongest)) shown += c >= ' ' && c <= '~' ? c : '?';
+    if (name.size() > kLongest) shown += "...";
+    return shown;
+}
+
+// Reads a line after the twelfth: a setting as name=value, the name being
+// everything before the first "=" (a line without one is a name with an
+// empty value). Empty lines are skipped. Returns the warning for a line of
+// an unknown name, otherwise an empty text.
+std::string readMoreSettingLine(const std::string& path, std::string_view line,
+                                std::uint64_t number, MoreSettings& more) {
+    if (line.empty()) return {};
+    const std::size_t equals = line.find('=');
+    const std::string_view name = line.substr(0, equals);
+    const std::string_view value =
+        equals == std::string_view::npos ? std::string_view() : line.substr(equals + 1);
+    const std::string where = "line " + std::to_string(number) + ": ";
+    switch (setMoreSetting(more, name, value)) {
+        case MoreSettingCheck::Taken:
+            break;
+        case MoreSettingCheck::BadValue:
+            throw FileError(path, where + moreSettingRefusal(name));
+        case MoreSettingCheck::UnknownName:
+            return where + "unknown setting \"" + shownName(name) +
+                   "\" ignored; the known settings are " + knownMoreSettingNames();
+    }
+    return {};
+}
+
 std::string pathInFolder(const std::string& folder, const char* name) {
     if (folder.empty()) return name;
     return folder.back() == '/' ? folder + name : folder + "/" + name;
@@ -68,10 +108,11 @@ ChosenValues defaultConfigValues() {
         .subject = {},
         .keywords = {},
         .creator = {},
+        .more = {},
     };
 }
 
-ChosenValues readConfigFile(const std::string& path) {
+ChosenValues readConfigFile(const std::string& path, std::vector<std::string>* warnings) {
     TextFileReader reader(path);
     std::array<std::string, kConfigLines> lines;
     std::string_view line;
@@ -79,9 +120,27 @@ ChosenValues readConfigFile(const std::string& path) {
         if (!reader.readLine(line)) break;
         stored.assign(line);
     }
-    reader.close();
-
     ChosenValues values;
+    std::vector<std::string> shown;
+    std::uint64_t unshown = 0;
+    for (std::uint64_t number = kConfigLines + 1; reader.readLine(line); ++number) {
+        std::string warning = readMoreSettingLine(path, line, number, values.more);
+        if (warning.empty()) continue;
+        if (shown.size() < kWarningsShown) {
+            shown.push_back(std::move(warning));
+        } else {
+            ++unshown;
+        }
+    }
+    reader.close();
+    if (warnings) {
+        warnings->insert(warnings->end(), shown.begin(), shown.end());
+        if (unshown > 0)
+            warnings->push_back(std::to_string(unshown) +
+                                (unshown == 1 ? " more line" : " more lines") +
+                                " of unknown settings ignored");
+    }
+
     values.pageStyle = std::move(lines[0]);
     values.font = std::move(lines[1]);
     values.fontSize = std::move(lines[2]);
@@ -114,6 +173,15 @@ void writeConfigFile(const std::string& path, const ChosenValues& values) {
     };
     TextFileWriter writer(path);
     for (std::string_view value : lines) {
+        writer.writeRaw(asOneLine(value));
+        writer.write("\n");
+    }
+    const MoreSettings defaults;
+    for (std::string_view name : moreSettingNames()) {
+        const std::string value = moreSettingText(values.more, name);
+        if (value == moreSettingText(defaults, name)) continue;
+        writer.writeRaw(name);
+        writer.writeRaw("=");
         writer.writeRaw(asOneLine(value));
         writer.write("\n");
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "core/settings/conversion_settings.h"
 
@@ -13,11 +14,18 @@ inline constexpr const char* kDefaultConfigName = "default.tcf";
 ChosenValues defaultConfigValues();
 
 // Reads the twelve lines of a configuration file (LF or CR LF line ends,
-// missing lines empty, flags on exactly for "TRUE"). The document
-// information is left empty. Throws FileError when it cannot be read.
-ChosenValues readConfigFile(const std::string& path);
+// missing lines empty, flags on exactly for "TRUE"), then the name=value
+// lines after them into `more` (a setting not named keeps its default). The
+// document information is left empty. Throws FileError when the file cannot
+// be read, and when a line after the twelfth gives a setting a value it does
+// not take (the cause names the line and the values it takes). A line whose
+// name is unknown is skipped; when `warnings` is given, it gets a text for
+// it naming the line and the known names ("line 14: ...").
+ChosenValues readConfigFile(const std::string& path, std::vector<std::string>* warnings = nullptr);
 
-// Writes the twelve values, each ended by CR LF, flags as "TRUE"/"FALSE".
+// Writes the twelve values, each ended by CR LF, flags as "TRUE"/"FALSE",
+// then one "name=value" line for each setting of `more` that is not at its
+// default (none for the defaults: such a file is the twelve lines alone).
 // Replaces an existing file safely. Throws FileError.
 void writeConfigFile(const std::string& path, const ChosenValues& values);
 

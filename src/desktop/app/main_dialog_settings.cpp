@@ -2,6 +2,7 @@
 // File and Default Configuration File, and the settings edit they share.
 #include <QDir>
 #include <QFile>
+#include <optional>
 #include <string>
 
 #include "core/platform/file_error.h"
@@ -11,6 +12,7 @@
 #include "desktop/app/main_dialog.h"
 #include "desktop/platform/file_dialog.h"
 #include "desktop/platform/message_box.h"
+#include "desktop/settings/config_file_reporting.h"
 #include "desktop/settings/settings_dialog.h"
 #include "desktop/widgets/field_names.h"
 #include "desktop/widgets/notice_box.h"
@@ -57,12 +59,9 @@ void MainDialog::EditSettings(const QString& sourcePath) {
     // keeps it.
     SettingsDialog dialog(programFolder(), this);
     nameFieldsByTheirLabels(&dialog);
-    try {
-        dialog.setFileValues(readConfigFile(toPath(sourcePath)));
-    } catch (const FileError& error) {
-        showFileError(this, error);
-        return;
-    }
+    const std::optional<ChosenValues> fileValues = readConfigFileReporting(this, sourcePath);
+    if (!fileValues) return;
+    dialog.setFileValues(*fileValues);
 
     // A rejection reopens the same dialog, which still holds the values the
     // user confirmed, the faulty one included, for correction.

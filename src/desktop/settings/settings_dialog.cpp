@@ -14,7 +14,9 @@
 #include "desktop/platform/file_dialog.h"
 #include "desktop/platform/folder_browser.h"
 #include "desktop/platform/modal_runner.h"
-#include "desktop/widgets/dialog_units.h"
+#include "desktop/settings/config_file_reporting.h"
+#include "desktop/settings/dialog_layout.h"
+#include "desktop/settings/more_settings_dialog.h"
 #include "desktop/widgets/limited_text_field.h"
 #include "desktop/widgets/notice_box.h"
 #include "desktop/widgets/pick_list.h"
@@ -57,91 +59,56 @@ Widget* SettingsDialog::add(int id, Widget* widget) {
     return widget;
 }
 
-// Positions are given in dialog units from the dialog's top left corner,
-// whatever group the widget sits in.
-void SettingsDialog::place(QWidget* widget, int left, int top, int width, int height) {
-    const DialogUnits units(font());
-    QRect where = units.rect(left, top, width, height);
-    if (QWidget* parent = widget->parentWidget(); parent && parent != this)
-        where.translate(-parent->mapTo(this, QPoint(0, 0)));
-    widget->setGeometry(where);
-}
-
 void SettingsDialog::buildControls() {
-    const DialogUnits units(font());
-    setFixedSize(units.x(kWidthUnits), units.y(kHeightUnits));
+    const DialogLayout layout(this);
+    layout.fixSize(kWidthUnits, kHeightUnits);
 
-    auto label = [this](QWidget* parent, const char* text, int left, int top, int width) {
-        auto* shown = new QLabel(QString::fromLatin1(text), parent);
-        place(shown, left, top, width, 8);
-        return shown;
-    };
-    auto group = [this](QWidget* parent, const char* title, int left, int top, int width,
-                        int height) {
-        auto* box = new QGroupBox(QString::fromLatin1(title), parent);
-        place(box, left, top, width, height);
-        return box;
-    };
-    auto pickList = [this](QWidget* parent, PickList::Order order, int left, int top, int width) {
+    auto pickList = [&layout](QWidget* parent, PickList::Order order, int left, int top,
+                              int width) {
         auto* list = new PickList(order, parent);
-        place(list, left, top, width, 12);
+        layout.place(list, left, top, width, DialogLayout::kFieldHeight);
         return list;
     };
-    auto checkBox = [this](QWidget* parent, const char* text, int left, int top, int width) {
-        auto* box = new QCheckBox(QString::fromLatin1(text), parent);
-        place(box, left, top, width, 10);
-        return box;
-    };
-    auto textField = [this](QWidget* parent, int left, int top, int width) {
-        auto* field = new QLineEdit(parent);
-        place(field, left, top, width, 12);
-        return field;
-    };
-    auto marginField = [this](QWidget* parent, int left, int top) {
+    auto marginField = [&layout](QWidget* parent, int left, int top) {
         auto* field = new LimitedTextField(parent);
         field->setTypingLimit(kMarginLimit);
-        place(field, left, top, 30, 12);
+        layout.place(field, left, top, 30, DialogLayout::kFieldHeight);
         return field;
-    };
-    auto button = [this](QWidget* parent, const char* text, int left, int top) {
-        auto* pushed = new QPushButton(QString::fromLatin1(text), parent);
-        pushed->setAutoDefault(false);
-        place(pushed, left, top, 50, 14);
-        return pushed;
     };
 
     // "Page Mode" with the inner "Custom page mode" group.
-    QGroupBox* pageMode = group(this, "Page Mode", 7, 7, 196, 118);
+    QGroupBox* pageMode = layout.group(this, "Page Mode", 7, 7, 196, 118);
     customPageModeGroup_ =
-        add(kCustomPageModeGroup, group(pageMode, "Custom page mode", 14, 18, 182, 64));
-    add(kPageStyleLabel, label(customPageModeGroup_, "Page style", 21, 31, 38));
+        add(kCustomPageModeGroup, layout.group(pageMode, "Custom page mode", 14, 18, 182, 64));
+    add(kPageStyleLabel, layout.label(customPageModeGroup_, "Page style", 21, 31, 38));
     pageStyleList_ =
         add(kPageStyleList, pickList(customPageModeGroup_, PickList::Order::AsGiven, 60, 29, 128));
     for (const PageStyle& style : pageStyles()) pageStyleList_->addEntry(fromStd(style.label));
-    landscapeBox_ = add(kLandscapeBox, checkBox(customPageModeGroup_, "Landscape", 21, 46, 80));
-    add(kLeftMarginLabel, label(customPageModeGroup_, "Left margin", 21, 64, 38));
+    landscapeBox_ =
+        add(kLandscapeBox, layout.checkBox(customPageModeGroup_, "Landscape", 21, 46, 80));
+    add(kLeftMarginLabel, layout.label(customPageModeGroup_, "Left margin", 21, 64, 38));
     leftMarginField_ = add(kLeftMarginField, marginField(customPageModeGroup_, 60, 62));
-    add(kTopMarginLabel, label(customPageModeGroup_, "Top margin", 108, 64, 38));
+    add(kTopMarginLabel, layout.label(customPageModeGroup_, "Top margin", 108, 64, 38));
     topMarginField_ = add(kTopMarginField, marginField(customPageModeGroup_, 150, 62));
-    selfAdaptationBox_ =
-        add(kSelfAdaptationBox, checkBox(pageMode, "Self-adaptation page mode", 14, 88, 130));
-    label(pageMode, "Rotate", 14, 106, 40);
+    selfAdaptationBox_ = add(kSelfAdaptationBox,
+                             layout.checkBox(pageMode, "Self-adaptation page mode", 14, 88, 130));
+    layout.label(pageMode, "Rotate", 14, 106, 40);
     rotationList_ = add(kRotationList, pickList(pageMode, PickList::Order::AsGiven, 60, 104, 50));
     for (std::string_view rotation : rotations()) rotationList_->addEntry(fromStd(rotation));
 
-    QGroupBox* fontGroup = group(this, "Font", 210, 7, 119, 54);
-    label(fontGroup, "Font style", 217, 21, 38);
+    QGroupBox* fontGroup = layout.group(this, "Font", 210, 7, 119, 54);
+    layout.label(fontGroup, "Font style", 217, 21, 38);
     fontList_ = add(kFontList, pickList(fontGroup, PickList::Order::AsGiven, 256, 19, 66));
     for (std::string_view name : fontNames()) fontList_->addEntry(fromStd(name));
-    label(fontGroup, "Font size", 217, 40, 38);
+    layout.label(fontGroup, "Font size", 217, 40, 38);
     fontSizeList_ = add(kFontSizeList, pickList(fontGroup, PickList::Order::AsGiven, 256, 38, 66));
     for (const FontSizeRow& size : fontSizes()) fontSizeList_->addEntry(fromStd(size.sizeText));
 
-    QGroupBox* colorGroup = group(this, "Color", 210, 66, 119, 59);
-    label(colorGroup, "Text color", 217, 82, 38);
+    QGroupBox* colorGroup = layout.group(this, "Color", 210, 66, 119, 59);
+    layout.label(colorGroup, "Text color", 217, 82, 38);
     textColorList_ =
         add(kTextColorList, pickList(colorGroup, PickList::Order::Sorted, 256, 80, 66));
-    label(colorGroup, "Page color", 217, 101, 38);
+    layout.label(colorGroup, "Page color", 217, 101, 38);
     pageColorList_ =
         add(kPageColorList, pickList(colorGroup, PickList::Order::Sorted, 256, 99, 66));
     for (const NamedColour& colour : colours()) {
@@ -149,28 +116,31 @@ void SettingsDialog::buildControls() {
         pageColorList_->addEntry(fromStd(colour.name));
     }
 
-    QGroupBox* docInfo = group(this, "Doc Infomation", 7, 130, 322, 62);
-    label(docInfo, "Author", 14, 144, 34);
-    authorField_ = add(kAuthorField, textField(docInfo, 50, 142, 112));
-    label(docInfo, "Title", 172, 144, 32);
-    titleField_ = add(kTitleField, textField(docInfo, 212, 142, 110));
-    label(docInfo, "Subject", 14, 160, 34);
-    subjectField_ = add(kSubjectField, textField(docInfo, 50, 158, 112));
-    label(docInfo, "Keywords", 172, 160, 32);
-    keywordsField_ = add(kKeywordsField, textField(docInfo, 212, 158, 110));
-    label(docInfo, "Creater", 14, 176, 34);
-    creatorField_ = add(kCreatorField, textField(docInfo, 50, 174, 112));
+    QGroupBox* docInfo = layout.group(this, "Doc Infomation", 7, 130, 322, 62);
+    layout.label(docInfo, "Author", 14, 144, 34);
+    authorField_ = add(kAuthorField, layout.textField(docInfo, 50, 142, 112));
+    layout.label(docInfo, "Title", 172, 144, 32);
+    titleField_ = add(kTitleField, layout.textField(docInfo, 212, 142, 110));
+    layout.label(docInfo, "Subject", 14, 160, 34);
+    subjectField_ = add(kSubjectField, layout.textField(docInfo, 50, 158, 112));
+    layout.label(docInfo, "Keywords", 172, 160, 32);
+    keywordsField_ = add(kKeywordsField, layout.textField(docInfo, 212, 158, 110));
+    layout.label(docInfo, "Creater", 14, 176, 34);
+    creatorField_ = add(kCreatorField, layout.textField(docInfo, 50, 174, 112));
 
-    QGroupBox* pdfPath = group(this, "PDF Path:", 7, 197, 322, 33);
-    customizeBox_ = add(kCustomizeBox, checkBox(pdfPath, "Customize", 14, 211, 50));
-    folderField_ = add(kFolderField, textField(pdfPath, 66, 209, 200));
-    QPushButton* browse = add(kBrowseButton, button(pdfPath, "Browse...", 272, 208));
+    QGroupBox* pdfPath = layout.group(this, "PDF Path:", 7, 197, 322, 33);
+    customizeBox_ = add(kCustomizeBox, layout.checkBox(pdfPath, "Customize", 14, 211, 50));
+    folderField_ = add(kFolderField, layout.textField(pdfPath, 66, 209, 200));
+    QPushButton* browse = add(kBrowseButton, layout.button(pdfPath, "Browse...", 272, 208));
 
-    QPushButton* save = add(kSaveButton, button(this, "Save ...", 7, 237));
-    QPushButton* load = add(kLoadButton, button(this, "Load ...", 61, 237));
-    QPushButton* defaults = add(kDefaultsButton, button(this, "Defaults", 115, 237));
-    QPushButton* ok = add(kOkButton, button(this, "OK", 225, 237));
-    QPushButton* cancel = add(kCancelButton, button(this, "Cancel", 279, 237));
+    QPushButton* save = add(kSaveButton, layout.button(this, "Save ...", 7, 237));
+    QPushButton* load = add(kLoadButton, layout.button(this, "Load ...", 61, 237));
+    QPushButton* defaults = add(kDefaultsButton, layout.button(this, "Defaults", 115, 237));
+    // An addition to the row, in the gap between Defaults and OK.
+    QPushButton* more =
+        add(kMoreSettingsButton, layout.button(this, "More settings...", 169, 237, 52));
+    QPushButton* ok = add(kOkButton, layout.button(this, "OK", 225, 237));
+    QPushButton* cancel = add(kCancelButton, layout.button(this, "Cancel", 279, 237));
     ok->setDefault(true);
 
     connect(customizeBox_, &QCheckBox::clicked, this, [this] { OnCustomize(); });
@@ -179,6 +149,7 @@ void SettingsDialog::buildControls() {
     connect(save, &QPushButton::clicked, this, [this] { OnSave(); });
     connect(load, &QPushButton::clicked, this, [this] { OnLoad(); });
     connect(defaults, &QPushButton::clicked, this, [this] { OnDefaults(); });
+    connect(more, &QPushButton::clicked, this, [this] { OnMoreSettings(); });
     connect(ok, &QPushButton::clicked, this, [this] { OnOK(); });
     connect(cancel, &QPushButton::clicked, this, [this] { OnCancel(); });
 }
@@ -210,6 +181,7 @@ void SettingsDialog::buildBindings() {
 }
 
 void SettingsDialog::setFileValues(const ChosenValues& fileValues) {
+    values_.more = fileValues.more;
     values_.pageStyle = fileValues.pageStyle;
     values_.font = fileValues.font;
     values_.fontSize = fileValues.fontSize;
@@ -292,13 +264,9 @@ void SettingsDialog::chooseCustomFolder(bool custom) {
 }
 
 bool SettingsDialog::loadFileValues(const QString& path) {
-    try {
-        setFileValues(readConfigFile(toPath(path)));
-    } catch (const FileError& error) {
-        showFileError(this, error);
-        return false;
-    }
-    return true;
+    const std::optional<ChosenValues> read = readConfigFileReporting(this, path);
+    if (read) setFileValues(*read);
+    return read.has_value();
 }
 
 void SettingsDialog::OnInitDialog() {
@@ -358,6 +326,13 @@ void SettingsDialog::OnLoad() {
     const QString path = askOpenFileName(this, QString::fromLatin1(kConfigFilter));
     if (path.isEmpty() || !loadFileValues(path)) return;
     OnInitDialog();
+}
+
+// The settings of the second dialog change only when it ends with OK; they
+// then travel with the others, and Cancel here drops them with the rest.
+void SettingsDialog::OnMoreSettings() {
+    MoreSettingsDialog more(values_.more, this);
+    if (more.run() == QDialog::Accepted) values_.more = more.values();
 }
 
 void SettingsDialog::OnSave() {

@@ -20,9 +20,10 @@ class LimitedTextField;
 class PickList;
 
 // The modal "Setting Dialog" in which the user edits the seventeen chosen
-// values. It holds its own copy of them and never touches the settings of the
-// main window: a command creates it, puts the values of a configuration file
-// into it, runs it and, after OK, reads all values back.
+// values, and through "More settings..." the settings beyond them. It holds
+// its own copy of them and never touches the settings of the main window: a
+// command creates it, puts the values of a configuration file into it, runs
+// it and, after OK, reads all values back.
 //
 // Inside the dialog the user can save the values to a configuration file,
 // load one, fetch the defaults from default.tcf in the program folder and pick
@@ -60,6 +61,7 @@ class SettingsDialog : public QDialog {
         kLeftMarginLabel = 1081,
         kTopMarginLabel = 1082,
         kBrowseButton = 1087,
+        kMoreSettingsButton = 1088,
     };
 
     static constexpr int kMarginLimit = static_cast<int>(kMarginFieldLength);
@@ -72,11 +74,13 @@ class SettingsDialog : public QDialog {
     explicit SettingsDialog(QString programFolder, QWidget* parent = nullptr);
     ~SettingsDialog() override;
 
-    // Puts the twelve values a configuration file keeps into the dialog; the
-    // five document-information texts keep what they hold.
+    // Puts the values a configuration file keeps (the twelve and the settings
+    // after them) into the dialog; the five document-information texts keep
+    // what they hold.
     void setFileValues(const ChosenValues& fileValues);
     // All seventeen values, as last taken from the controls (after OK: as the
-    // user confirmed them).
+    // user confirmed them), and the settings of "More settings..." as its
+    // last OK left them.
     const ChosenValues& values() const { return values_; }
 
     // Shows the values, applies the enabling rules and runs the dialog
@@ -109,6 +113,7 @@ class SettingsDialog : public QDialog {
     void OnDefaults();
     void OnLoad();
     void OnSave();
+    void OnMoreSettings();
 
     // Enter, Escape and the close box reach OnOK and OnCancel through these.
     void accept() override { OnOK(); }
@@ -126,7 +131,6 @@ class SettingsDialog : public QDialog {
     void buildBindings();
     template <typename Widget>
     Widget* add(int id, Widget* widget);
-    void place(QWidget* widget, int left, int top, int width, int height);
 
     // Step 1 and 2 of opening: the folder field follows "Customize", the
     // custom page mode group follows "Self-adaptation page mode".
@@ -134,8 +138,8 @@ class SettingsDialog : public QDialog {
     void applyPageModeRule();
     // The folder field for "Customize" now checked or unchecked.
     void chooseCustomFolder(bool custom);
-    // Reads a configuration file into the twelve file values; reports a file
-    // error and returns false when it cannot be read.
+    // Reads a configuration file into the file values; reports a file error
+    // or a refused value and returns false when it cannot be read.
     bool loadFileValues(const QString& path);
 
     QString programFolder_;
