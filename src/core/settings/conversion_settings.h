@@ -2,10 +2,13 @@
 
 #include <string>
 
+#include "core/settings/more_settings.h"
+
 namespace leafwright {
 
 // The twelve chosen values that a configuration file keeps, in file order,
-// plus the five document-information texts that only the dialog holds.
+// plus the five document-information texts that only the dialog holds, and
+// the settings a file keeps after its twelve lines.
 struct ChosenValues {
     std::string pageStyle;
     std::string font;
@@ -25,6 +28,8 @@ struct ChosenValues {
     std::string subject;
     std::string keywords;
     std::string creator;  // the "Creater" field; becomes the PDF producer
+
+    MoreSettings more;
 };
 
 // The settings record the converter works with: the chosen values as the
