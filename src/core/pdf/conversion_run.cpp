@@ -4,6 +4,7 @@
 #include <memory>
 #include <utility>
 
+#include "core/encoding/source_decoding.h"
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/system_font_provider.h"
 #include "core/pdf/alternating_lines.h"
@@ -99,6 +100,20 @@ void writeSinglePageOnTwoThreads(TextFileWriter& output, const ConversionSetting
     });
 }
 
+ConversionOutcome outcomeOf(bool placed, std::uint64_t notPrintable, std::uint64_t bytes,
+                            std::uint64_t pages, const SourceDecoding& decoding,
+                            SourceEncoding firstPass, const TextFileReader& source) {
+    ConversionOutcome outcome;
+    outcome.placed = placed;
+    outcome.notPrintable = notPrintable;
+    outcome.bytes = bytes;
+    outcome.pages = pages;
+    outcome.encoding = encodingReadIn(decoding, firstPass);
+    outcome.readingWarnings =
+        decodingWarnings(decoding, outcome.encoding, source.invalidSequences());
+    return outcome;
+}
+
 ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::string& outputPath,
                                      ConversionSettings& settings,
                                      const ReplaceQuestion& mayReplace, FontProvider* fonts,
@@ -108,10 +123,13 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
     // Linux lets a file be replaced while it is open, so a source whose output
     // name is its own name (or a link to it) would be destroyed.
     refuseOutputOverSource(sourcePath, outputPath, source.device(), source.inode());
+    const SourceDecoding decoding = decodeSource(source, settings.chosen.more.encoding);
 
     LineDrawing drawing(settings, fonts);
     bool plainStrings = true;
+    SourceEncoding firstPass = SourceEncoding::Utf8;
     const LineDrawingChoice choose = [&, chosen = drawing.chooser()](const SourceSummary& summary) {
+        firstPass = summary.encoding;
         ShownLines* shown = chosen(summary);
         plainStrings = shown == nullptr;
         return shown;
@@ -131,7 +149,8 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
         }
         expectUnchanged(source);
         const std::uint64_t bytes = output.position();
-        return {output.commit(mayReplace), notPrintable, bytes, 1};
+        return outcomeOf(output.commit(mayReplace), notPrintable, bytes, 1, decoding, firstPass,
+                         source);
     }
     PaginatedPages pages = layOutPages(source, settings, choose);
     // The fonts are named before the pages, so they must know every
@@ -147,7 +166,8 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
     }
     expectUnchanged(source);
     const std::uint64_t bytes = output.position();
-    return {output.commit(mayReplace), notPrintable, bytes, pages.pageCount()};
+    return outcomeOf(output.commit(mayReplace), notPrintable, bytes, pages.pageCount(), decoding,
+                     firstPass, source);
 }
 
 }  // namespace
@@ -171,6 +191,17 @@ std::string notPrintableWarning(std::uint64_t count) {
     return std::to_string(count) + " characters could not be printed (shown as ?)";
 }
 
+std::string conversionWarning(const ConversionOutcome& outcome) {
+    std::string warning;
+    auto add = [&warning](const std::string& one) {
+        if (!warning.empty()) warning += "; ";
+        warning += one;
+    };
+    for (const std::string& one : outcome.readingWarnings) add(one);
+    if (outcome.notPrintable > 0) add(notPrintableWarning(outcome.notPrintable));
+    return warning;
+}
+
 void runConversion(const std::vector<std::string>& sources, ConversionSettings& settings,
                    ConversionRunHandler& handler) {
     runOverFiles(sources, conversionSteps(settings), handler);
@@ -191,7 +222,8 @@ FileRunSteps conversionSteps(ConversionSettings& settings, const SourceThreads& 
             convertSource(source, output, settings, mayReplace, fonts.get(), threads);
         FileRunStepResult result;
         result.placed = outcome.placed;
-        if (outcome.notPrintable > 0) result.warning = notPrintableWarning(outcome.notPrintable);
+        result.warning = conversionWarning(outcome);
+        result.encoding = outcome.encoding;
         result.bytes = outcome.bytes;
         result.pages = outcome.pages;
         return result;

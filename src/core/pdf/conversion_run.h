@@ -36,6 +36,10 @@ struct ConversionOutcome {
     // The size of the document and its pages.
     std::uint64_t bytes = 0;
     std::uint64_t pages = 0;
+    // The encoding the source was read in, and what deserves a word about
+    // its reading (a guessed encoding, invalid byte sequences).
+    std::string encoding;
+    std::vector<std::string> readingWarnings;
 };
 
 // How many threads converting one source may use. With two or more, a
@@ -56,6 +60,9 @@ struct SourceThreads {
 
 // The same, with the faces for documents that need embedded fonts taken
 // from fonts (nullptr: the installed faces, looked up only when needed).
+// The source is read in the encoding settings.chosen.more.encoding names
+// (see decodeSource: empty for UTF-8 or else Windows-1252, "auto" for a
+// guess); a source read through a converter is read on one thread.
 // A source whose characters all have a code in MacRomanEncoding and that
 // holds no tab is written with the standard font exactly as always; one with
 // tabs moves them to tab stops; any other is drawn with embedded fonts.
@@ -65,6 +72,9 @@ ConversionOutcome convertSource(const std::string& sourcePath, const std::string
 
 // The warning for a document with characters shown as "?".
 std::string notPrintableWarning(std::uint64_t count);
+
+// All the warnings of an outcome, in one text.
+std::string conversionWarning(const ConversionOutcome& outcome);
 
 // The run reports to a handler shared with the other file runs.
 using ConversionRunHandler = FileRunHandler;
