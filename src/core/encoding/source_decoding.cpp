@@ -1,7 +1,6 @@
 #include "core/encoding/source_decoding.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -10,6 +9,7 @@
 #include "core/encoding/encoding_guess.h"
 #include "core/encoding/iconv_converter.h"
 #include "core/platform/file_error.h"
+#include "core/text/unicode_units.h"
 #include "core/text/utf8_repair.h"
 
 namespace leafwright {
@@ -33,26 +33,17 @@ constexpr ByteOrderMark kByteOrderMarks[] = {
     {"\xFF\xFE"sv, "UTF-16LE"},     {"\xFE\xFF"sv, "UTF-16BE"},
 };
 
-// The name with letters in upper case and without "-" and "_", as iconv
-// compares names.
-std::string comparable(std::string_view name) {
-    std::string result;
-    for (char c : name)
-        if (c != '-' && c != '_')
-            result += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return result;
-}
-
 // A guess the usual rule reads as well: the bytes as they are.
 bool isReadAsTheyAre(std::string_view guess) {
-    const std::string plain = comparable(guess);
+    const std::string plain = comparableEncodingName(guess);
     return plain.empty() || plain == "UTF8" || plain == "ASCII" || plain == "USASCII";
 }
 
-// UTF-8 goes through the program's own check, every other encoding
-// through iconv.
+// UTF-8, UTF-16 and UTF-32 go through the program's own converters, every
+// other encoding through iconv.
 std::unique_ptr<TextConverter> converterFor(const std::string& name) {
-    if (comparable(name) == "UTF8") return std::make_unique<Utf8Repair>();
+    if (comparableEncodingName(name) == "UTF8") return std::make_unique<Utf8Repair>();
+    if (std::unique_ptr<TextConverter> units = unicodeUnitsConverter(name)) return units;
     return iconvConverter(name);
 }
 
@@ -71,7 +62,8 @@ std::string guessFromStart(const TextFileReader& reader) {
 }  // namespace
 
 bool isKnownEncoding(const std::string& name) {
-    return name.empty() || comparable(name) == comparable(kGuessedEncoding) ||
+    return name.empty() ||
+           comparableEncodingName(name) == comparableEncodingName(kGuessedEncoding) ||
            converterFor(name) != nullptr;
 }
 
@@ -91,7 +83,7 @@ SourceDecoding decodeSource(TextFileReader& reader, const std::string& encoding)
     }
     if (encoding.empty()) return {};
     SourceDecoding decoding{encoding, false};
-    if (comparable(encoding) == comparable(kGuessedEncoding)) {
+    if (comparableEncodingName(encoding) == comparableEncodingName(kGuessedEncoding)) {
         decoding = {guessFromStart(reader), true};
         if (isReadAsTheyAre(decoding.encoding)) return {};
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/encoding/iconv_converter.h"
+#include "core/text/unicode_units.h"
 #include "core/text/utf8_repair.h"
 #include "support/encoded_text.h"
 
@@ -131,13 +132,18 @@ TEST(DecodingInput, SeeksAnywhereAndReadsWhatAReadingFromTheStartWould) {
         cases.push_back({encoding, testing::encodedAs(text, encoding), text});
     }
     const std::string shifted = shiftedAcrossLines(150 << 10, random);
+    const std::string native = randomText(wide, 150 << 10, random);
+    cases.push_back({"UTF-16BE native", testing::encodedAs(native, "UTF-16BE"), native});
     cases.push_back({"ISO-2022-JP", shifted, testing::decodedFrom(shifted, "ISO-2022-JP")});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.encoding);
         ASSERT_FALSE(c.bytes.empty());
         const std::string& bytes = c.bytes;
         const std::string& text = c.text;
-        DecodingInput input(iconvConverter(c.encoding), 0, readingOf(bytes), 4096);
+        const bool isNative = c.encoding.ends_with(" native");
+        DecodingInput input(
+            isNative ? unicodeUnitsConverter(c.encoding.substr(0, 8)) : iconvConverter(c.encoding),
+            0, readingOf(bytes), 4096);
         ASSERT_EQ(readUpTo(input, text.size() + 1), text);
         std::uniform_int_distribution<std::size_t> offsetOf(0, text.size() + 8), sizeOf(1, 20000);
         for (int i = 0; i < 200; ++i) {
@@ -166,6 +172,41 @@ TEST(DecodingInput, CountsInvalidSequencesOnceAcrossReadings) {
     input.seek(0);
     EXPECT_EQ(readUpTo(input, bytes.size() * 2), text);
     EXPECT_EQ(input.invalidSequences(), 40000u);
+}
+
+// The program's own UTF-16 and UTF-32 converters read any bytes as iconv
+// does, invalid ones included: unpaired surrogates in every order, units
+// beyond U+10FFFF, a unit cut short at the end.
+TEST(UnicodeUnits, ReadsAnyBytesAsIconvDoes) {
+    std::mt19937 random(16);
+    // Units of each kind, as numbers; written in the byte order asked for.
+    const std::vector<std::uint32_t> kinds = {0x41,   0x0A,    0xE9,     0x416,    0x65E5,
+                                              0xD83D, 0xDE00,  0xDBFF,   0xDC00,   0xFFFF,
+                                              0xFEFF, 0x10000, 0x10FFFF, 0x110000, 0xFFFFFFFF};
+    std::uniform_int_distribution<std::size_t> pick(0, kinds.size() - 1);
+    for (const char* encoding : {"UTF-16LE", "UTF-16BE", "UTF-32LE", "UTF-32BE"}) {
+        SCOPED_TRACE(encoding);
+        const std::size_t size = encoding[4] == '1' ? 2 : 4;
+        const bool big = encoding[6] == 'B';
+        for (int round = 0; round < 20; ++round) {
+            std::string bytes;
+            for (int i = 0; i < 3000; ++i) {
+                std::uint32_t unit = kinds[pick(random)];
+                if (size == 2) unit &= 0xFFFF;
+                for (std::size_t k = 0; k < size; ++k) {
+                    const std::size_t shift = 8 * (big ? size - 1 - k : k);
+                    bytes += static_cast<char>((unit >> shift) & 0xFF);
+                }
+            }
+            bytes.resize(bytes.size() - round % size);  // a unit cut short
+            DecodingInput ours(unicodeUnitsConverter(encoding), 0, readingOf(bytes), 997);
+            DecodingInput theirs(iconvConverter(encoding), 0, readingOf(bytes), 997);
+            const std::string text = readUpTo(theirs, bytes.size() * 2);
+            ASSERT_EQ(readUpTo(ours, bytes.size() * 2), text) << "round " << round;
+            EXPECT_EQ(ours.invalidSequences(), theirs.invalidSequences());
+            EXPECT_GT(ours.invalidSequences(), 0u);
+        }
+    }
 }
 
 }  // namespace
