@@ -52,6 +52,7 @@ void JsonRunHandler::convertedWithFacts(const std::string& sourcePath,
     if (facts.pages) object["pages"] = *facts.pages;
     object["bytes"] = facts.bytes;
     object["seconds"] = facts.seconds;
+    if (!facts.encoding.empty()) object["encoding"] = facts.encoding;
     object["warnings"] = Json::array();
     if (!facts.warning.empty()) object["warnings"].push_back(facts.warning);
     print(object);

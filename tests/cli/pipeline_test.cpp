@@ -319,5 +319,34 @@ TEST_F(PipelineTest, JsonStatusDescribesEachFile) {
     EXPECT_EQ(unspoolObjects[0].count("pages"), 0u);
 }
 
+// Each written file tells the encoding it was read in; a word about the
+// reading (here a lone surrogate in UTF-16) goes with the warnings, and to
+// standard error without --json.
+TEST_F(PipelineTest, JsonStatusTellsTheEncodingOfEachSource) {
+    put("plain.txt", "plain\n");
+    put("latin.txt", "caf\xe9\n");
+    put("wide.txt", std::string("\xFF\xFE"
+                                "a\0\0\xDC"
+                                "b\0\n\0",
+                                10));
+
+    ProcessResult run = cli({"convert", "--json", "plain.txt", "latin.txt", "wide.txt"});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const std::vector<Json> objects = jsonLines(run.out);
+    ASSERT_EQ(objects.size(), 3u) << run.out;
+    EXPECT_EQ(objects[0]["encoding"], "UTF-8");
+    EXPECT_EQ(objects[1]["encoding"], "Windows-1252");
+    EXPECT_EQ(objects[2]["encoding"], "UTF-16LE");
+    EXPECT_EQ(objects[0]["warnings"], Json::array());
+    EXPECT_EQ(objects[2]["warnings"],
+              Json::array({"1 byte sequence not valid in UTF-16LE (shown as U+FFFD)"}));
+
+    ProcessResult plain = cli({"convert", "--force", "wide.txt"});
+    EXPECT_EQ(plain.exitStatus, 0);
+    EXPECT_EQ(
+        plain.err,
+        "leafwright-cli: wide.txt: 1 byte sequence not valid in UTF-16LE (shown as U+FFFD)\n");
+}
+
 }  // namespace
 }  // namespace leafwright::testing

@@ -4,6 +4,7 @@
 #include <memory>
 #include <utility>
 
+#include "core/encoding/source_decoding.h"
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/system_font_provider.h"
 #include "core/pdf/line_drawing.h"
@@ -66,6 +67,22 @@ void expectUnchanged(const TextFileReader& source) {
     if (source.changedSinceOpened()) throw FileError(source.path(), kChangedWhileRead);
 }
 
+ConversionOutcome outcomeOf(bool placed, std::uint64_t notPrintable, std::uint64_t bytes,
+                            std::uint64_t pages, const SourceDecoding& decoding,
+                            SourceEncoding firstPass, const TextFileReader& source,
+                            bool madeOnTwoThreads) {
+    ConversionOutcome outcome;
+    outcome.placed = placed;
+    outcome.notPrintable = notPrintable;
+    outcome.bytes = bytes;
+    outcome.pages = pages;
+    outcome.madeOnTwoThreads = madeOnTwoThreads;
+    outcome.encoding = encodingReadIn(decoding, firstPass);
+    outcome.readingWarnings =
+        decodingWarnings(decoding, outcome.encoding, source.invalidSequences());
+    return outcome;
+}
+
 ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::string& outputPath,
                                      ConversionSettings& settings,
                                      const ReplaceQuestion& mayReplace, FontProvider* fonts,
@@ -75,10 +92,13 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
     // Linux lets a file be replaced while it is open, so a source whose output
     // name is its own name (or a link to it) would be destroyed.
     refuseOutputOverSource(sourcePath, outputPath, source.device(), source.inode());
+    const SourceDecoding decoding = decodeSource(source, settings.chosen.more.encoding);
 
     LineDrawing drawing(settings, fonts);
     bool plainStrings = true;
+    SourceEncoding firstPass = SourceEncoding::Utf8;
     const LineDrawingChoice choose = [&, chosen = drawing.chooser()](const SourceSummary& summary) {
+        firstPass = summary.encoding;
         ShownLines* shown = chosen(summary);
         plainStrings = shown == nullptr;
         return shown;
@@ -102,7 +122,8 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
         }
         expectUnchanged(source);
         const std::uint64_t bytes = output.position();
-        return {output.commit(mayReplace), notPrintable, bytes, 1, shared};
+        return outcomeOf(output.commit(mayReplace), notPrintable, bytes, 1, decoding, firstPass,
+                         source, shared);
     }
     PaginatedPages pages = layOutPages(source, settings, choose);
     // The fonts are named before the pages, so they must know every
@@ -122,7 +143,8 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
     }
     expectUnchanged(source);
     const std::uint64_t bytes = output.position();
-    return {output.commit(mayReplace), notPrintable, bytes, pages.pageCount(), shared};
+    return outcomeOf(output.commit(mayReplace), notPrintable, bytes, pages.pageCount(), decoding,
+                     firstPass, source, shared);
 }
 
 }  // namespace
@@ -144,6 +166,17 @@ bool convertFile(const std::string& sourcePath, const std::string& outputPath,
 
 std::string notPrintableWarning(std::uint64_t count) {
     return std::to_string(count) + " characters could not be printed (shown as ?)";
+}
+
+std::string conversionWarning(const ConversionOutcome& outcome) {
+    std::string warning;
+    auto add = [&warning](const std::string& one) {
+        if (!warning.empty()) warning += "; ";
+        warning += one;
+    };
+    for (const std::string& one : outcome.readingWarnings) add(one);
+    if (outcome.notPrintable > 0) add(notPrintableWarning(outcome.notPrintable));
+    return warning;
 }
 
 void runConversion(const std::vector<std::string>& sources, ConversionSettings& settings,
@@ -168,7 +201,8 @@ FileRunSteps conversionSteps(ConversionSettings& settings, const SourceThreads& 
             convertSource(source, output, settings, mayReplace, fonts.get(), threads);
         FileRunStepResult result;
         result.placed = outcome.placed;
-        if (outcome.notPrintable > 0) result.warning = notPrintableWarning(outcome.notPrintable);
+        result.warning = conversionWarning(outcome);
+        result.encoding = outcome.encoding;
         result.bytes = outcome.bytes;
         result.pages = outcome.pages;
         return result;

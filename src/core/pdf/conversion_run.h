@@ -39,6 +39,10 @@ struct ConversionOutcome {
     // Whether the making of the content was shared out between two
     // threads, each with a reader of its own.
     bool madeOnTwoThreads = false;
+    // The encoding the source was read in, and what deserves a word about
+    // its reading (a guessed encoding, invalid byte sequences).
+    std::string encoding;
+    std::vector<std::string> readingWarnings;
 };
 
 // How many threads converting one source may use. With two or more, a
@@ -59,6 +63,9 @@ struct SourceThreads {
 
 // The same, with the faces for documents that need embedded fonts taken
 // from fonts (nullptr: the installed faces, looked up only when needed).
+// The source is read in the encoding settings.chosen.more.encoding names
+// (see decodeSource: empty for UTF-8 or else Windows-1252, "auto" for a
+// guess); a source read through a converter is read on one thread.
 // A source whose characters all have a code in MacRomanEncoding and that
 // holds no tab is written with the standard font exactly as always; one with
 // tabs moves them to tab stops; any other is drawn with embedded fonts.
@@ -68,6 +75,9 @@ ConversionOutcome convertSource(const std::string& sourcePath, const std::string
 
 // The warning for a document with characters shown as "?".
 std::string notPrintableWarning(std::uint64_t count);
+
+// All the warnings of an outcome, in one text.
+std::string conversionWarning(const ConversionOutcome& outcome);
 
 // Converts the sources in order: output path, overwrite question, layout,
 // report, each source on as many threads as the process may use. This one

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/platform/decoding_input.h"
 #include "core/platform/file_error.h"
 #include "core/platform/run_watch.h"
 
@@ -62,7 +63,7 @@ TextFileReader::~TextFileReader() {
 // The descriptor's entry under /proc opens the file itself, wherever its
 // path leads by now; its own file offset lets both readers read at once.
 std::unique_ptr<TextFileReader> TextFileReader::openAgain() const {
-    if (fd_ < 0) return nullptr;
+    if (fd_ < 0 || decoding_) return nullptr;
     std::unique_ptr<TextFileReader> again;
     try {
         again.reset(new TextFileReader(path_, "/proc/self/fd/" + std::to_string(fd_), false));
@@ -87,7 +88,9 @@ void TextFileReader::close() {
 
 void TextFileReader::seek(std::uint64_t offset) {
     if (fd_ < 0) throw FileError(path_, "cannot be read a second time");
-    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
+    if (decoding_)
+        decoding_->seek(offset);
+    else if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
         throw FileError::fromErrno(path_, errno);
     begin_ = end_ = 0;
     bufferStart_ = offset;
@@ -119,15 +122,19 @@ bool TextFileReader::fill() {
     if (readUpTo < readLimit_)
         wanted = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, readLimit_ - readUpTo));
     ssize_t got;
-    do {
-        got = ::read(fd_, buffer_.get() + end_, wanted);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0) throw FileError::fromErrno(path_, errno);
+    if (decoding_) {
+        got = static_cast<ssize_t>(decoding_->read(buffer_.get() + end_, wanted));
+    } else {
+        do {
+            got = ::read(fd_, buffer_.get() + end_, wanted);
+        } while (got < 0 && errno == EINTR);
+        if (got < 0) throw FileError::fromErrno(path_, errno);
+        if (got > 0) noteSourceRead(static_cast<std::uint64_t>(got));
+    }
     if (got == 0) {
         endOfInput_ = true;
         return false;
     }
-    noteSourceRead(static_cast<std::uint64_t>(got));
     const char* fresh = buffer_.get() + end_;
     const void* stop = std::memchr(fresh, kEndOfText, static_cast<std::size_t>(got));
     if (stop != nullptr) {
@@ -136,6 +143,35 @@ bool TextFileReader::fill() {
     }
     end_ += static_cast<std::size_t>(got);
     return got > 0;
+}
+
+void TextFileReader::decodeWith(std::unique_ptr<TextConverter> converter, std::uint64_t textStart) {
+    decoding_ =
+        std::make_unique<DecodingInput>(std::move(converter), textStart,
+                                        [this](std::uint64_t offset, char* into, std::size_t size) {
+                                            const std::size_t got = readBytesAt(offset, into, size);
+                                            noteSourceRead(got);
+                                            return got;
+                                        });
+    seek(0);
+}
+
+std::uint64_t TextFileReader::invalidSequences() const noexcept {
+    return decoding_ ? decoding_->invalidSequences() : 0;
+}
+
+std::size_t TextFileReader::readBytesAt(std::uint64_t offset, char* into, std::size_t size) const {
+    if (fd_ < 0) throw FileError(path_, "cannot be read a second time");
+    std::size_t total = 0;
+    while (total < size) {
+        const ssize_t got =
+            ::pread(fd_, into + total, size - total, static_cast<off_t>(offset + total));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) throw FileError::fromErrno(path_, errno);
+        if (got == 0) break;
+        total += static_cast<std::size_t>(got);
+    }
+    return total;
 }
 
 bool TextFileReader::readBlock(std::string_view& block) {

@@ -9,10 +9,15 @@
 
 namespace leafwright {
 
+class DecodingInput;
+class TextConverter;
+
 // Reads a regular file as text, one line at a time: a line ends at LF, a CR
 // right before the LF is dropped, and a byte 0x1A ends the input as if the
 // file ended there. The last line needs no line end. Lines may be of any
-// length.
+// length. A file in another encoding than UTF-8 or Windows-1252 is read
+// through a converter (decodeWith): its text is then the UTF-8 the
+// converter makes, and offsets count that text's bytes.
 class TextFileReader {
   public:
     // Opens the file for reading; throws FileError when it cannot be opened
@@ -24,7 +29,9 @@ class TextFileReader {
     // A reader of its own of the very file this one has open (not of what
     // its path names now), from the start, for a second thread; it takes
     // no part in the run's progress as an opened source. nullptr when the
-    // system offers none (no /proc).
+    // system offers none (no /proc), and for a reader that decodes: its
+    // offsets are those of a text another reader could reach only by
+    // decoding everything before them.
     std::unique_ptr<TextFileReader> openAgain() const;
     TextFileReader(const TextFileReader&) = delete;
     TextFileReader& operator=(const TextFileReader&) = delete;
@@ -88,6 +95,19 @@ class TextFileReader {
     unsigned scanThreads() const noexcept { return scanThreads_; }
     void setScanThreads(unsigned threads) noexcept { scanThreads_ = threads; }
 
+    // From now on hands out the UTF-8 that converter makes of the file's
+    // bytes from the offset textStart on (after a byte-order mark), from
+    // the text's start.
+    void decodeWith(std::unique_ptr<TextConverter> converter, std::uint64_t textStart);
+    bool decodes() const noexcept { return decoding_ != nullptr; }
+    // The byte sequences the converter found invalid (shown as U+FFFD), in
+    // as much of the file as was read.
+    std::uint64_t invalidSequences() const noexcept;
+    // The file's bytes as they are at an offset, for a look at them before
+    // the text is read: no 0x1A ends them, and no read moves. Returns how
+    // many it read (fewer only at the end of the file).
+    std::size_t readBytesAt(std::uint64_t offset, char* into, std::size_t size) const;
+
     void close();
 
   private:
@@ -111,6 +131,7 @@ class TextFileReader {
     std::uint64_t bufferStart_ = 0;  // the file offset of buffer_[0]
     std::uint64_t readLimit_ = ~std::uint64_t{0};
     std::string spill_;  // a line that crosses the buffer's end
+    std::unique_ptr<DecodingInput> decoding_;
 };
 
 }  // namespace leafwright

@@ -18,6 +18,7 @@ struct FileRunFacts {
     std::optional<std::uint64_t> pages;  // pages of a written document
     double seconds = 0;                  // the time the source took
     std::string warning;                 // a word for the user, or empty
+    std::string encoding;                // the encoding a text was read in, or empty
 };
 
 // What a front end answers and hears during a run that turns each file of a
@@ -65,6 +66,8 @@ struct FileRunStepResult {
     // The size of the written output, and its pages when it has any.
     std::uint64_t bytes = 0;
     std::optional<std::uint64_t> pages;
+    // The encoding the source was read in, when it is a text.
+    std::string encoding{};
 };
 
 struct FileRunSteps {

@@ -1,11 +1,10 @@
 #include "core/settings/more_settings.h"
 
-#include <iconv.h>
-
 #include <array>
 #include <charconv>
 #include <cstddef>
 
+#include "core/encoding/iconv_converter.h"
 #include "core/text/text_encoding.h"
 
 namespace leafwright {
@@ -78,11 +77,7 @@ bool isKnownEncoding(std::string_view name) {
     for (char c : name) {
         if (c <= ' ' || c > '~') return false;
     }
-    const std::string terminated(name);
-    iconv_t converter = ::iconv_open("UTF-8", terminated.c_str());
-    if (converter == reinterpret_cast<iconv_t>(-1)) return false;
-    ::iconv_close(converter);
-    return true;
+    return iconvKnowsEncoding(std::string(name));
 }
 
 bool readEncoding(std::string_view value, std::string& out) {

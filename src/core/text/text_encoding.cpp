@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 
@@ -132,6 +133,14 @@ std::size_t decodeSequence(const unsigned char* p, std::size_t available, char32
 }
 
 }  // namespace
+
+std::string comparableEncodingName(std::string_view name) {
+    std::string result;
+    for (char c : name)
+        if (c != '-' && c != '_')
+            result += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return result;
+}
 
 bool isAscii(std::string_view bytes) {
     const char* p = bytes.data();
@@ -303,23 +312,9 @@ std::size_t decodeCharacter(std::string_view bytes, std::size_t at, SourceEncodi
 }
 
 void appendUtf8(char32_t code, std::string& out) {
-    if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) {
-        out.append("\xEF\xBF\xBD");  // U+FFFD
-    } else if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
+    if ((code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) code = 0xFFFD;
+    char bytes[4];
+    out.append(bytes, static_cast<std::size_t>(writeUtf8(code, bytes) - bytes));
 }
 
 bool isBeyondMacRoman(char32_t character) {

@@ -14,6 +14,10 @@ enum class SourceEncoding { Utf8, Windows1252 };
 inline constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
 inline constexpr std::size_t kNotUtf8 = static_cast<std::size_t>(-1);
 
+// An encoding's name as iconv compares names: its letters in upper case,
+// without "-" and "_" ("utf-16le" and "UTF16LE" are one).
+std::string comparableEncodingName(std::string_view name);
+
 // True when no byte has its high bit set.
 bool isAscii(std::string_view bytes);
 
@@ -58,6 +62,27 @@ std::size_t appendEscapedAsciiLine(std::string& out, std::string_view bytes);
 // (its undefined bytes as "?"). Returns the number of bytes it took.
 std::size_t decodeCharacter(std::string_view bytes, std::size_t at, SourceEncoding encoding,
                             char32_t& character);
+
+// Writes the UTF-8 form of a code point that is neither a surrogate nor
+// beyond U+10FFFF (four bytes at most); returns the end of what it wrote.
+inline char* writeUtf8(char32_t code, char* out) {
+    if (code < 0x80) {
+        *out++ = static_cast<char>(code);
+    } else if (code < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (code >> 6));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | (code >> 12));
+        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | (code >> 18));
+        *out++ = static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return out;
+}
 
 // Appends the UTF-8 form of a code point (U+FFFD for a surrogate or a value
 // beyond U+10FFFF).

@@ -1,0 +1,190 @@
+#include "core/encoding/source_decoding.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/platform/file_error.h"
+#include "core/platform/text_file_reader.h"
+#include "core/text/source_text.h"
+#include "support/encoded_text.h"
+#include "support/temp_dir.h"
+
+namespace leafwright {
+namespace {
+
+using testing::encodedAs;
+using testing::TempDir;
+using testing::writeBytes;
+
+struct Reading {
+    SourceDecoding decoding;
+    std::string text;  // every line followed by "\n"
+    std::uint64_t invalid = 0;
+    std::string readIn;
+};
+
+// Reads a file as a conversion does: decodeSource, then the first pass and
+// the lines of the second.
+Reading readSource(const std::string& path, const std::string& encoding) {
+    Reading reading;
+    TextFileReader reader(path);
+    reading.decoding = decodeSource(reader, encoding);
+    SourceText source(reader, SourceText::Measures::LineSizes);
+    std::string line;
+    while (source.startLine()) {
+        while (source.appendRawLinePiece(line)) {
+        }
+        reading.text += line + "\n";
+        line.clear();
+    }
+    source.expectEnd();
+    reading.invalid = reader.invalidSequences();
+    reading.readIn = encodingReadIn(reading.decoding, source.summary().encoding);
+    return reading;
+}
+
+Reading readBytes(const std::string& bytes, const std::string& encoding) {
+    TempDir dir;
+    writeBytes(dir.file("source.txt"), bytes);
+    return readSource(dir.file("source.txt"), encoding);
+}
+
+// One case of each family: single-byte tables, double-byte with ASCII
+// second bytes, four-byte GB18030 (an emoji), 16- and 32-bit units in both
+// byte orders, told by a byte-order mark, named or guessed. "К" in UTF-16LE
+// holds the byte 0x1A, which ends the input only as a character.
+TEST(SourceDecoding, ReadsEachFamilyOfEncodingsAsUtf8) {
+    if (!testing::haveIconvProgram()) GTEST_SKIP() << "iconv not installed";
+    struct Case {
+        std::string text;
+        std::string bytesIn;  // the encoding the file is written in
+        std::string byteOrderMark;
+        std::string named;   // the encoding asked for
+        std::string readIn;  // the encoding reported
+        bool guessed;
+    };
+    const std::string mixed =
+        testing::kRussian + "Кадр 1A: К.\n" + testing::kJapanese + "Smile 😀, café.\n";
+    const std::vector<Case> cases = {
+        {testing::kRussian, "KOI8-R", "", "KOI8-R", "KOI8-R", false},
+        {testing::kCzechAndPolish, "ISO-8859-2", "", "iso-8859-2", "iso-8859-2", false},
+        {testing::kJapanese, "SHIFT_JIS", "", "Shift_JIS", "Shift_JIS", false},
+        {testing::kChinese, "GB18030", "", "GB18030", "GB18030", false},
+        {mixed, "UTF-16LE", "\xFF\xFE", "", "UTF-16LE", false},
+        // The mark wins over the name.
+        {mixed, "UTF-16BE", "\xFE\xFF", "KOI8-R", "UTF-16BE", false},
+        {mixed, "UTF-16LE", "", "auto", "UTF-16LE", true},
+        {mixed, "UTF-16LE", "", "UTF-16LE", "UTF-16LE", false},
+        {mixed, "UTF-32BE", std::string("\0\0\xFE\xFF", 4), "", "UTF-32BE", false},
+        {mixed, "UTF-32LE", std::string("\xFF\xFE\0\0", 4), "", "UTF-32LE", false},
+        {mixed, "UTF-8", "", "UTF-8", "UTF-8", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytesIn + " asked as \"" + c.named + "\"");
+        const Reading reading = readBytes(c.byteOrderMark + encodedAs(c.text, c.bytesIn), c.named);
+        EXPECT_EQ(reading.text, c.text);
+        EXPECT_EQ(reading.readIn, c.readIn);
+        EXPECT_EQ(reading.decoding.guessed, c.guessed);
+        EXPECT_EQ(reading.invalid, 0u);
+    }
+}
+
+// Without a mark or a name, a source reads as always: UTF-8 when it is
+// well-formed, otherwise Windows-1252; a UTF-8 mark is dropped.
+TEST(SourceDecoding, WithoutAMarkOrANameTheUsualRuleHolds) {
+    Reading utf8 = readBytes("caf\xC3\xA9\n", "");
+    EXPECT_EQ(utf8.text, "caf\xC3\xA9\n");
+    EXPECT_EQ(utf8.readIn, "UTF-8");
+    Reading latin = readBytes("caf\xE9\n", "");
+    EXPECT_EQ(latin.text, "caf\xE9\n");  // raw bytes, for the first pass to decode
+    EXPECT_EQ(latin.readIn, "Windows-1252");
+    Reading marked = readBytes(
+        "\xEF\xBB\xBF"
+        "caf\xC3\xA9\n",
+        "KOI8-R");
+    EXPECT_EQ(marked.text, "caf\xC3\xA9\n");
+    EXPECT_EQ(marked.readIn, "UTF-8");
+    // An ASCII text leads the guess nowhere else.
+    Reading plain = readBytes("plain words\n", "auto");
+    EXPECT_EQ(plain.readIn, "UTF-8");
+    EXPECT_FALSE(plain.decoding.guessed);
+}
+
+// Each invalid sequence is one U+FFFD, counted: a lead byte without its
+// second, a byte no character starts with, a sequence cut short by the end
+// of the file, a lone surrogate, an odd last byte in UTF-16. When an
+// encoding is named, a text that its mark declares UTF-8 stays UTF-8 when
+// it is not well-formed (without a name it reads as Windows-1252, as always).
+TEST(SourceDecoding, CountsInvalidSequencesAndShowsThemAsReplacementCharacters) {
+    const std::string replacement = "\xEF\xBF\xBD";
+    struct Case {
+        std::string bytes;
+        std::string named;
+        std::string text;
+        std::uint64_t invalid;
+    };
+    const std::vector<Case> cases = {
+        {"ab\x81 cd\n\x82\xA0\x81", "SHIFT_JIS",
+         "ab" + replacement + " cd\n\xE3\x81\x82" + replacement + "\n", 2},
+        {std::string("A\0\0\xD8"
+                     "B\0\n\0\x41",
+                     9),
+         "UTF-16LE", "A" + replacement + "B\n" + replacement + "\n", 2},
+        {"\xEF\xBB\xBF"
+         "caf\xE9 \xE2\x82 ok\n",
+         "KOI8-R", "caf" + replacement + " " + replacement + " ok\n", 2},
+        {"\xED\xA0\x80 \xC0\xAF \xF4\x90\x80\x80\n", "UTF-8",
+         replacement + replacement + replacement + " " + replacement + replacement + " " +
+             replacement + replacement + replacement + replacement + "\n",
+         9},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.named);
+        const Reading reading = readBytes(c.bytes, c.named);
+        EXPECT_EQ(reading.text, c.text);
+        EXPECT_EQ(reading.invalid, c.invalid);
+    }
+    const Reading marked = readBytes(
+        "\xEF\xBB\xBF"
+        "caf\xE9\n",
+        "auto");
+    EXPECT_EQ(marked.readIn, "UTF-8");
+    EXPECT_EQ(decodingWarnings(marked.decoding, marked.readIn, marked.invalid),
+              std::vector<std::string>{"1 byte sequence not valid in UTF-8 (shown as U+FFFD)"});
+}
+
+TEST(SourceDecoding, AnEncodingIconvDoesNotKnowIsRefusedNamingTheFile) {
+    TempDir dir;
+    writeBytes(dir.file("a.txt"), "text\n");
+    EXPECT_FALSE(isKnownEncoding("NO-SUCH-ENCODING-9"));
+    EXPECT_TRUE(isKnownEncoding("koi8-r"));
+    EXPECT_TRUE(isKnownEncoding("auto"));
+    EXPECT_TRUE(isKnownEncoding(""));
+    TextFileReader reader(dir.file("a.txt"));
+    try {
+        decodeSource(reader, "NO-SUCH-ENCODING-9");
+        FAIL() << "no error";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), dir.file("a.txt"));
+        EXPECT_EQ(error.cause(), "unknown encoding \"NO-SUCH-ENCODING-9\"");
+    }
+}
+
+// Guessing is statistics: a page of Russian in KOI8-R and of Japanese in
+// Shift_JIS are told apart from each other and from Windows-1252 text.
+TEST(SourceDecoding, GuessesKoi8rAndShiftJisFromAPageOfText) {
+    if (!testing::haveIconvProgram()) GTEST_SKIP() << "iconv not installed";
+    const Reading russian = readBytes(encodedAs(testing::kRussian, "KOI8-R"), "auto");
+    EXPECT_EQ(russian.text, testing::kRussian);
+    EXPECT_EQ(russian.readIn, "KOI8-R");
+    EXPECT_EQ(decodingWarnings(russian.decoding, russian.readIn, 0),
+              std::vector<std::string>{"read as KOI8-R (guessed)"});
+    const Reading japanese = readBytes(encodedAs(testing::kJapanese, "SHIFT_JIS"), "auto");
+    EXPECT_EQ(japanese.text, testing::kJapanese);
+    EXPECT_TRUE(japanese.decoding.guessed);
+}
+
+}  // namespace
+}  // namespace leafwright
