@@ -3,6 +3,7 @@
 #  - src/core includes nothing of the front ends (desktop/, cli/) and no Qt
 #    header;
 #  - only src/core/fonts includes HarfBuzz or fontconfig;
+#  - only src/core/compression includes zlib;
 #  - src/cli includes nothing of the desktop;
 #  - the folders of src/desktop (app, settings, plustools, platform, widgets)
 #    include one another without a cycle.
@@ -35,6 +36,11 @@ while IFS= read -r line; do
   case $line in "$src/core/fonts/"*) continue ;; esac
   [ -n "$line" ] && fault "HarfBuzz or fontconfig outside core/fonts: ${line#"$src/"}"
 done < <(includes_matching "$src" '<(hb[a-z-]*\.h|harfbuzz/|fontconfig/)')
+
+while IFS= read -r line; do
+  case $line in "$src/core/compression/"*) continue ;; esac
+  [ -n "$line" ] && fault "zlib outside core/compression: ${line#"$src/"}"
+done < <(includes_matching "$src" '<zlib\.h>')
 
 while IFS= read -r line; do
   [ -n "$line" ] && fault "the command line includes the desktop: ${line#"$src/"}"

@@ -16,6 +16,19 @@ void CommandLineRunHandler::converted(const std::string&, const std::string& out
     if (how_.printPaths) printOutputLine(terminalName(shown(outputPath)));
 }
 
+void CommandLineRunHandler::convertedWithFacts(const std::string& sourcePath,
+                                               const std::string& outputPath,
+                                               const FileRunFacts& facts) {
+    if (facts.parts.empty()) {
+        FileRunHandler::convertedWithFacts(sourcePath, outputPath, facts);
+        return;
+    }
+    noteConverted();
+    if (how_.printPaths)
+        for (const std::string& part : facts.parts) printOutputLine(terminalName(shown(part)));
+    if (!facts.warning.empty()) warned(sourcePath, facts.warning);
+}
+
 void CommandLineRunHandler::declined(const std::string& sourcePath, const std::string& outputPath) {
     // With --skip-existing an existing output is the work of an earlier run:
     // done, and nothing to say.

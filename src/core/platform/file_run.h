@@ -18,6 +18,9 @@ struct FileRunFacts {
     std::optional<std::uint64_t> pages;  // pages of a written document
     double seconds = 0;                  // the time the source took
     std::string warning;                 // a word for the user, or empty
+    // The files written, when a source gave several (a PDF split by its
+    // outline); the output path is then their folder.
+    std::vector<std::string> parts;
 };
 
 // What a front end answers and hears during a run that turns each file of a
@@ -65,6 +68,8 @@ struct FileRunStepResult {
     // The size of the written output, and its pages when it has any.
     std::uint64_t bytes = 0;
     std::optional<std::uint64_t> pages;
+    // The files written, when the source gave several.
+    std::vector<std::string> parts;
 };
 
 struct FileRunSteps {

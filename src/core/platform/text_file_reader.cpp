@@ -138,6 +138,22 @@ bool TextFileReader::fill() {
     return got > 0;
 }
 
+std::size_t TextFileReader::readAt(std::uint64_t offset, char* into, std::size_t count) {
+    if (fd_ < 0) throw FileError(path_, "cannot be read a second time");
+    throwIfRunCancelled();
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t got =
+            ::pread(fd_, into + done, count - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) throw FileError::fromErrno(path_, errno);
+        if (got == 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    noteSourceRead(done);
+    return done;
+}
+
 bool TextFileReader::readBlock(std::string_view& block) {
     if (begin_ == end_) {
         bufferStart_ += begin_;
