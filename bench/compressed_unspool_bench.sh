@@ -8,7 +8,9 @@
 # ratios and their goals: compressed at most 1.5 times the uncompressed
 # time, and at least 30 times faster than pdftotext on the compressed PDF
 # (which runs once). Then one PDF whose 10 MB stream inflates to 10 GB of
-# zeros: its time and peak memory (goal under 64 MB).
+# zeros: its time and peak memory (goal under 64 MB). The table goes to
+# standard output and to docs/benchmarks-unspool.md, which bench/run.sh
+# carries over into docs/benchmarks.md.
 #
 # Usage: bench/compressed_unspool_bench.sh [--runs N] [--no-bomb]
 #   LEAFWRIGHT_BUILD_DIR  build folder (default build/; leafwright-cli is
@@ -49,33 +51,53 @@ sed 's/$/\r/' "$W/text.txt" | cmp -s - "$W/plain.txt" || { echo "the text is not
 
 declare -A times cpus peaks
 run() {  # run CASE COMMAND
+  # A new text each run, and what the last run wrote on disk first, untimed.
+  rm -f "$W/out.txt"
+  sync
   read -r elapsed user system kb < <(time_once "$W/time.out" "$2")
   times[$1]+="$elapsed "
   cpus[$1]+="$(awk -v u="$user" -v s="$system" 'BEGIN { print u + s }') "
   if [ "${peaks[$1]:-0}" -lt "$kb" ]; then peaks[$1]=$kb; fi
 }
 for ((k = 0; k < RUNS; k++)); do
-  run uncompressed "exec '$CLI' unspool --force -o '$W/out.txt' '$W/plain.pdf'"
-  run compressed "exec '$CLI' unspool --force -o '$W/out.txt' '$W/compressed.pdf'"
+  run uncompressed "exec '$CLI' unspool -o '$W/out.txt' '$W/plain.pdf'"
+  run compressed "exec '$CLI' unspool -o '$W/out.txt' '$W/compressed.pdf'"
 done
 if command -v pdftotext >/dev/null; then
-  run pdftotext "exec pdftotext '$W/compressed.pdf' '$W/pdftotext.txt'"
+  run pdftotext "exec pdftotext '$W/compressed.pdf' '$W/out.txt'"
 fi
 
 med() { tr ' ' '\n' <<<"$1" | sed '/^$/d' | median; }
-printf '%-34s %9s %9s %9s\n' "PDF of the 50 MB text" "elapsed" "cpu" "peak MB"
-for case in uncompressed compressed pdftotext; do
-  [ -n "${times[$case]:-}" ] || continue
-  printf '%-34s %8.3fs %8.3fs %9.1f\n' "$case ($(stat -c %s "$W/$([ $case = uncompressed ] && echo plain || echo compressed).pdf" | awk '{ printf "%.1f MB", $1 / 1e6 }'))" \
-    "$(med "${times[$case]}")" "$(med "${cpus[$case]}")" "$(awk -v kb="${peaks[$case]}" 'BEGIN { print kb / 1024 }')"
-done
-u=$(med "${times[uncompressed]}"); c=$(med "${times[compressed]}")
-awk -v u="$u" -v c="$c" 'BEGIN { r = c / u; printf "compressed / uncompressed: %.2fx (goal at most 1.5x: %s)\n", r, r <= 1.5 ? "met" : "NOT met" }'
-if [ -n "${times[pdftotext]:-}" ]; then
-  p=$(med "${times[pdftotext]}")
-  awk -v p="$p" -v c="$c" 'BEGIN { r = p / c; printf "pdftotext / compressed Unspool: %.1fx (goal at least 30x: %s)\n", r, r >= 30 ? "met" : "NOT met" }'
-fi
-
+pdf_of() { [ "$1" = uncompressed ] && echo "$W/plain.pdf" || echo "$W/compressed.pdf"; }
+{
+  echo "## Unspool on compressed PDFs"
+  echo
+  echo "Made by \`bench/compressed_unspool_bench.sh\` on $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores,"
+  echo "load average $(cut -d' ' -f1 /proc/loadavg) (the cores are shared: the times are noisy, the"
+  echo "ratios of one run, taken from interleaved runs, less so). The PDF of a generated 50 MB"
+  echo "text as Leafwright writes it, and compressed by \`qpdf --compress-streams=y"
+  echo "--object-streams=disable\`; Unspool runs $RUNS times on each, in turn, pdftotext once."
+  echo
+  echo "| Tool | PDF | Median s | CPU s | Peak memory |"
+  echo "|---|---|---:|---:|---:|"
+  for case in uncompressed compressed pdftotext; do
+    [ -n "${times[$case]:-}" ] || continue
+    tool=$([ $case = pdftotext ] && echo pdftotext || echo "Leafwright Unspool")
+    printf '| %s | %s, %.1f MB | %.3f | %.3f | %.1f MB |\n' "$tool" \
+      "$([ $case = uncompressed ] && echo uncompressed || echo compressed)" \
+      "$(stat -c %s "$(pdf_of $case)" | awk '{ print $1 / 1e6 }')" \
+      "$(med "${times[$case]}")" "$(med "${cpus[$case]}")" \
+      "$(awk -v kb="${peaks[$case]}" 'BEGIN { print kb / 1024 }')"
+  done
+  echo
+  u=$(med "${times[uncompressed]}"); c=$(med "${times[compressed]}")
+  awk -v u="$u" -v c="$c" 'BEGIN { r = c / u
+    printf "- compressed over uncompressed: %.2f× (goal at most 1.5×: **%s**)\n", r, r <= 1.5 ? "met" : "not met" }'
+  if [ -n "${times[pdftotext]:-}" ]; then
+    p=$(med "${times[pdftotext]}")
+    awk -v p="$p" -v c="$c" 'BEGIN { r = p / c
+      printf "- pdftotext over Unspool on the compressed PDF: %.1f× (goal at least 30×: **%s**)\n", r, r >= 30 ? "met" : "not met" }'
+  fi
 if [ "$BOMB" = 1 ]; then
   echo "Making a PDF whose 10 MB stream inflates to 10 GB of zeros ..." >&2
   python3 - "$W/bomb.pdf" <<'PY'
@@ -113,9 +135,9 @@ with open(sys.argv[1], "wb") as out:
     out.write(b"trailer\n<< /Size 5 /Root 1 0 R >>\nstartxref\n%d\n%%%%EOF\n" % xref)
 PY
   read -r elapsed user system kb < <(time_once "$W/time.out" "'$CLI' unspool -o '$W/bomb.txt' '$W/bomb.pdf' 2>'$W/bomb.err' || true")
-  awk -v t="$elapsed" -v kb="$kb" -v size="$(stat -c %s "$W/bomb.pdf")" 'BEGIN {
-    printf "10 GB of zeros in a %.1f MB stream: %.1f s, peak RSS %.1f MB (goal under 64 MB: %s)\n",
-           size / 1e6, t, kb / 1024, kb / 1024 < 64 ? "met" : "NOT met" }'
+  awk -v t="$elapsed" -v u="$user" -v kb="$kb" -v size="$(stat -c %s "$W/bomb.pdf")" 'BEGIN {
+    printf "- a %.1f MB stream that inflates to 10 GB of zeros: %.1f s (%.1f s of CPU), peak memory %.1f MB (goal under 64 MB: **%s**)\n",
+           size / 1e6, t, u, kb / 1024, kb / 1024 < 64 ? "met" : "not met" }'
   sed 's/^/  /' "$W/bomb.err"
 fi
-echo "The machine's cores are shared: the figures are noisy; compare the ratios of one run."
+} | tee "$ROOT/docs/benchmarks-unspool.md"

@@ -37,8 +37,8 @@ void printUnspoolHelp() {
                  "Options:\n"
                  "  --force             replace text files that already exist (default: skip)\n"
                  "  --split             write one text file per top-level outline item\n"
-                 "                      (bookmark), named after its title (\".txt\" added when\n"
-                 "                      the title has no extension), holding the text of its\n"
+                 "                      (bookmark), named after its title (\".txt\" added unless\n"
+                 "                      it ends in \".txt\"), holding the text of its\n"
                  "                      pages up to the next item's first page; into the\n"
                  "                      PDF's folder, or the existing folder -o DIR\n"
               << runOptionsHelp("text file")
@@ -134,9 +134,11 @@ int runUnspool(const std::vector<std::string>& args) {
     command.activity = "extracting";
     command.outputExtension = "txt";
     if (options.split) {
-        command.makeSteps = [](unsigned) { return unspoolByOutlineSteps(std::nullopt); };
+        command.makeSteps = [](unsigned threads) {
+            return unspoolByOutlineSteps(std::nullopt, threads);
+        };
     } else {
-        command.makeSteps = [](unsigned) { return unspoolSteps(); };
+        command.makeSteps = [](unsigned threads) { return unspoolSteps(threads); };
     }
     return runFileCommand(options.run, options.files, command);
 }

@@ -12,6 +12,8 @@ namespace {
 
 // How deep a name tree and a chain of destinations may go.
 constexpr int kMaxDepth = 32;
+// Titles are cut here (a file name has at most 255 bytes).
+constexpr std::size_t kMaxTitleBytes = 1024;
 
 PdfObject entryOf(PdfDocument& document, const PdfObject& dictionary, std::string_view key) {
     const PdfObject* value = dictionary.find(key);
@@ -83,6 +85,8 @@ std::vector<OutlineItem> readOutline(PdfDocument& document) {
         if (!item.isDictionary()) break;
         OutlineItem outlineItem;
         outlineItem.title = pdfTextStringToUtf8(entryOf(document, item, "Title").text());
+        // Enough for any file name and for a message; no more is kept.
+        if (outlineItem.title.size() > kMaxTitleBytes) outlineItem.title.resize(kMaxTitleBytes);
         if (const PdfObject* destination = item.find("Dest")) {
             outlineItem.page = pageOf(document, catalog, *destination, 0);
         } else {

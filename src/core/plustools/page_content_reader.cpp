@@ -9,37 +9,48 @@
 
 namespace leafwright {
 
-PageContentReader::PageContentReader(PdfDocument& document, UnspoolFilter& filter,
-                                     LineFeeder& feeder)
-    : document_(document), filter_(filter), feeder_(feeder), maps_(document) {}
-
-void PageContentReader::readPage(const PdfPage& page, std::uint64_t pageNumber) {
+void FilterSink::beginPage(std::uint64_t index, std::shared_ptr<const FontTextMaps> fonts) {
+    if (beforePage_) beforePage_(index);
+    fonts_ = std::move(fonts);
     // A page's content starts with no font chosen.
-    filter_.useFonts(&maps_.forResources(page.resources));
+    filter_.useFonts(fonts_.get());
+}
+
+void FilterSink::content(std::string_view bytes) {
+    feeder_.block(bytes);
+}
+
+void FilterSink::endStream() {
+    feeder_.endStream();
+}
+
+PageContentReader::PageContentReader(PdfDocument& document, PageContentSink& sink)
+    : document_(document), sink_(sink), maps_(document) {}
+
+void PageContentReader::readPage(const PdfPage& page, std::uint64_t index) {
+    sink_.beginPage(index, maps_.forResources(page.resources));
     bool unread = false;
-    for (const PdfObject& content : document_.contentStreams(page)) {
-        const std::optional<PdfStream> stream = document_.stream(content);
-        if (!stream) continue;
-        const StreamEncoding encoding = streamEncodingOf(stream->dictionary, document_.resolver());
+    document_.forEachContentStream(page, [&](const PdfStream& stream) {
+        const StreamEncoding encoding = streamEncodingOf(stream.dictionary, document_.resolver());
         if (encoding.kind == StreamEncoding::Kind::Unreadable) {
             unread = true;
             if (unreadReason_.empty())
                 unreadReason_ = "its page content uses " + encoding.unreadable;
-            continue;
+            return;
         }
         try {
-            document_.decode(*stream, encoding, [this](std::string_view bytes) {
+            document_.decode(stream, encoding, [this](std::string_view bytes) {
                 throwIfRunCancelled();
-                feeder_.block(bytes);
+                sink_.content(bytes);
             });
         } catch (const CompressedDataError& error) {
             throw FileError(document_.file().path(), "the content of page " +
-                                                         std::to_string(pageNumber) + " (object " +
-                                                         std::to_string(stream->reference.number) +
+                                                         std::to_string(index + 1) + " (object " +
+                                                         std::to_string(stream.reference.number) +
                                                          ") cannot be decoded: " + error.what());
         }
-        feeder_.endStream();
-    }
+        sink_.endStream();
+    });
     if (unread) ++pagesUnread_;
 }
 

@@ -19,12 +19,12 @@ PdfObject fontsOf(PdfDocument& document, const PdfObject& resources) {
 
 }  // namespace
 
-const FontTextMaps& PageTextMaps::forResources(const PdfObject& resources) {
-    current_ = FontTextMaps();
+std::shared_ptr<const FontTextMaps> PageTextMaps::forResources(const PdfObject& resources) {
+    auto maps = std::make_shared<FontTextMaps>();
     const PdfObject fonts = fontsOf(document_, resources);
     for (const auto& [name, font] : fonts.entries())
-        if (std::shared_ptr<const ToUnicodeMap> map = mapOfFont(font)) current_.add(name, map);
-    return current_;
+        if (std::shared_ptr<const ToUnicodeMap> map = mapOfFont(font)) maps->add(name, map);
+    return maps;
 }
 
 std::shared_ptr<const ToUnicodeMap> PageTextMaps::mapOfFont(const PdfObject& font) {
@@ -67,16 +67,16 @@ std::shared_ptr<const ToUnicodeMap> PageTextMaps::readMap(const PdfObject& value
 
 bool pageContentIsFiltered(PdfDocument& document) {
     bool filtered = false;
-    auto hasFilter = [&](const PdfObject& value, bool hexIsPlain) {
-        std::optional<PdfStream> stream = document.stream(value);
-        if (!stream || stream->dictionary.find("Filter") == nullptr) return false;
-        return !(hexIsPlain && streamEncodingOf(stream->dictionary, document.resolver()).kind ==
+    auto hasFilter = [&](const PdfStream& stream, bool hexIsPlain) {
+        if (stream.dictionary.find("Filter") == nullptr) return false;
+        return !(hexIsPlain && streamEncodingOf(stream.dictionary, document.resolver()).kind ==
                                    StreamEncoding::Kind::AsciiHex);
     };
     std::set<std::uint32_t> fontsSeen;
     document.forEachPage([&](const PdfPage& page) {
-        for (const PdfObject& content : document.contentStreams(page))
+        document.forEachContentStream(page, [&](const PdfStream& content) {
             filtered = filtered || hasFilter(content, false);
+        });
         const PdfObject fonts = fontsOf(document, page.resources);
         for (const auto& [name, font] : fonts.entries()) {
             if (filtered) break;
@@ -84,7 +84,8 @@ bool pageContentIsFiltered(PdfDocument& document) {
                 continue;
             const PdfObject dictionary = document.resolve(font);
             if (const PdfObject* toUnicode = dictionary.find("ToUnicode"))
-                filtered = hasFilter(*toUnicode, true);
+                if (std::optional<PdfStream> map = document.stream(*toUnicode))
+                    filtered = hasFilter(*map, true);
         }
         return !filtered;
     });

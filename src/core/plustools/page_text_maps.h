@@ -21,10 +21,10 @@ class PageTextMaps {
   public:
     explicit PageTextMaps(PdfDocument& document) : document_(document) {}
 
-    // The maps by resource name; valid until the next call. Throws
-    // PdfStructureError, PdfSyntaxError or CompressedDataError when a font
-    // or its map cannot be read.
-    const FontTextMaps& forResources(const PdfObject& resources);
+    // The maps by resource name. Throws PdfStructureError, PdfSyntaxError
+    // or CompressedDataError when a font or its map cannot be read. The
+    // maps are never changed once read, so another thread may use them.
+    std::shared_ptr<const FontTextMaps> forResources(const PdfObject& resources);
 
   private:
     std::shared_ptr<const ToUnicodeMap> mapOfFont(const PdfObject& font);
@@ -34,7 +34,6 @@ class PageTextMaps {
     std::map<std::uint32_t, std::shared_ptr<const ToUnicodeMap>> byFont_;
     std::map<std::uint32_t, std::shared_ptr<const ToUnicodeMap>> byStream_;
     std::size_t entries_ = 0;
-    FontTextMaps current_;
 };
 
 // Whether reading the page content needs the document's structure: a

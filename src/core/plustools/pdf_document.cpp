@@ -66,12 +66,17 @@ void PdfDocument::decode(const PdfStream& stream, const StreamEncoding& encoding
     file_.decodeStreamData(stream.data, stream.length, decoder);
 }
 
-std::vector<PdfObject> PdfDocument::contentStreams(const PdfPage& page) {
+void PdfDocument::forEachContentStream(const PdfPage& page,
+                                       const std::function<void(const PdfStream& stream)>& visit) {
     const PdfObject* contents = page.dictionary.find("Contents");
-    if (contents == nullptr) return {};
-    if (contents->isReference() && stream(*contents)) return {*contents};
+    if (contents == nullptr) return;
+    if (std::optional<PdfStream> one = stream(*contents)) {
+        visit(*one);
+        return;
+    }
     const PdfObject list = resolve(*contents);
-    return list.isArray() ? list.items() : std::vector<PdfObject>{};
+    for (const PdfObject& item : list.items())
+        if (std::optional<PdfStream> each = stream(item)) visit(*each);
 }
 
 void PdfDocument::forEachPage(const std::function<bool(const PdfPage& page)>& visit) {

@@ -58,9 +58,11 @@ class PdfDocument {
     void decode(const PdfStream& stream, const StreamEncoding& encoding,
                 const StreamDecoder::Output& out);
 
-    // The values that name a page's content streams, in the order they are
-    // read: its /Contents stream, or the items of its /Contents array.
-    std::vector<PdfObject> contentStreams(const PdfPage& page);
+    // Visits a page's content streams in the order they are read: its
+    // /Contents stream, or those of its /Contents array (an item that names
+    // no stream left out).
+    void forEachContentStream(const PdfPage& page,
+                              const std::function<void(const PdfStream& stream)>& visit);
 
     // Visits the pages in order until the visitor returns false. Throws
     // PdfStructureError or PdfSyntaxError when the page tree cannot be read.

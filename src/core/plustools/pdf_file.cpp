@@ -11,7 +11,7 @@ namespace leafwright {
 
 namespace {
 
-constexpr std::size_t kFirstWindow = 4 << 10;
+constexpr std::size_t kFirstWindow = 1 << 10;
 constexpr std::size_t kDataPiece = 64 << 10;
 constexpr std::string_view kEndStream = "endstream";
 
@@ -23,11 +23,41 @@ const std::string& PdfFile::path() const noexcept {
     return reader_.path();
 }
 
+const PdfFile::Block& PdfFile::blockAt(std::uint64_t offset) {
+    const std::uint64_t start = offset - offset % kBlockBytes;
+    Block* oldest = &blocks_[0];
+    for (Block& block : blocks_) {
+        if (block.start == start) {
+            block.lastUse = ++uses_;
+            return block;
+        }
+        if (block.lastUse < oldest->lastUse) oldest = &block;
+    }
+    oldest->start = start;
+    oldest->bytes.resize(kBlockBytes);
+    oldest->bytes.resize(reader_.readAt(start, oldest->bytes.data(), kBlockBytes));
+    oldest->lastUse = ++uses_;
+    return *oldest;
+}
+
 std::string PdfFile::bytesAt(std::uint64_t offset, std::size_t count) {
     if (offset >= size_) return {};
     count = static_cast<std::size_t>(std::min<std::uint64_t>(count, size_ - offset));
-    std::string bytes(count, '\0');
-    bytes.resize(reader_.readAt(offset, bytes.data(), count));
+    std::string bytes;
+    if (count >= kBlockBytes) {
+        // Stream data, read once: past the kept blocks.
+        bytes.resize(count);
+        bytes.resize(reader_.readAt(offset, bytes.data(), count));
+        return bytes;
+    }
+    bytes.reserve(count);
+    while (bytes.size() < count) {
+        const std::uint64_t at = offset + bytes.size();
+        const Block& block = blockAt(at);
+        const std::size_t from = static_cast<std::size_t>(at - block.start);
+        if (from >= block.bytes.size()) break;  // the file ended (or shrank)
+        bytes.append(block.bytes, from, std::min(count - bytes.size(), block.bytes.size() - from));
+    }
     return bytes;
 }
 

@@ -15,7 +15,10 @@ class TextFileReader;
 
 // A PDF's bytes, read in any order from an open source, and the objects
 // that stand at byte offsets of it. Every read goes through the source's
-// reader, so a cancelled run stops it, and holds at most kMaxObjectBytes.
+// reader, so a cancelled run stops it; an object takes at most
+// kMaxObjectBytes. The last few blocks read are kept, so that the many small
+// objects that stand close together (a page, its content stream's
+// dictionary) cost one read between them.
 class PdfFile {
   public:
     // The most bytes one object may take; a larger one is refused.
@@ -48,6 +51,16 @@ class PdfFile {
                           StreamDecoder& decoder);
 
   private:
+    static constexpr std::size_t kBlockBytes = 64 << 10;
+    static constexpr std::size_t kKeptBlocks = 4;
+    struct Block {
+        std::uint64_t start = ~std::uint64_t{0};
+        std::string bytes;
+        std::uint64_t lastUse = 0;
+    };
+    // The kept block that holds the offset, read when it is not kept.
+    const Block& blockAt(std::uint64_t offset);
+
     // Parses with `parse` over a window from the offset that grows until
     // the object fits.
     template <typename Parse>
@@ -58,6 +71,8 @@ class PdfFile {
     TextFileReader& reader_;
     std::uint64_t size_;
     std::string window_;
+    Block blocks_[kKeptBlocks];
+    std::uint64_t uses_ = 0;
 };
 
 }  // namespace leafwright

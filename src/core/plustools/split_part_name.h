@@ -5,10 +5,11 @@
 namespace leafwright {
 
 // The file name that holds the text of an outline item when a document is
-// split by its outline: the item's title as it is, with ".txt" added when
-// it has no extension of its own (a dot and one to eight letters or digits
-// at its end), so that "notes.txt" stays "notes.txt" and "Chapter 1"
-// becomes "Chapter 1.txt".
+// split by its outline: the item's title with ".txt" added, unless it ends
+// in ".txt" already, so that "notes.txt" stays "notes.txt" and "Chapter 1"
+// becomes "Chapter 1.txt". A text file never takes the name of a file of
+// another kind ("report.pdf" gives "report.pdf.txt"), whatever a PDF's
+// titles say.
 struct SplitPartName {
     std::string name;     // empty when refused
     std::string refusal;  // why the title names no file of the folder

@@ -98,21 +98,18 @@ void readingDocument(const std::string& sourcePath, Read read) {
     }
 }
 
-// Feeds every page's content through the filter; notes what could not be
-// read. `beforePage` runs before each page with its index (from 0).
-template <typename BeforePage>
+// Feeds every page's content through the filter, on `threads` threads (one
+// or two); notes what could not be read. `beforePage` runs before each page
+// with its index (from 0).
 void readPages(PdfDocument& document, UnspoolFilter& filter, LineFeeder& feeder,
-               UnspoolOutcome& outcome, BeforePage beforePage) {
+               UnspoolOutcome& outcome, unsigned threads,
+               std::function<void(std::uint64_t)> beforePage = {}) {
     outcome.readByPages = true;
-    PageContentReader pages(document, filter, feeder);
-    document.forEachPage([&](const PdfPage& page) {
-        beforePage(outcome.pages);
-        pages.readPage(page, outcome.pages + 1);
-        ++outcome.pages;
-        return true;
-    });
-    outcome.pagesUnread = pages.pagesUnread();
-    if (outcome.unreadReason.empty()) outcome.unreadReason = pages.unreadReason();
+    FilterSink sink(filter, feeder, std::move(beforePage));
+    const PagesRead read = readAllPages(document, sink, threads);
+    outcome.pages = read.pages;
+    outcome.pagesUnread = read.pagesUnread;
+    if (outcome.unreadReason.empty()) outcome.unreadReason = read.unreadReason;
 }
 
 std::string folderOf(const std::string& path) {
@@ -212,7 +209,7 @@ std::string unspoolWarningFor(const UnspoolOutcome& outcome) {
 }
 
 UnspoolOutcome unspoolFile(const std::string& sourcePath, const std::string& outputPath,
-                           const ReplaceQuestion& mayReplace) {
+                           const ReplaceQuestion& mayReplace, unsigned threads) {
     TextFileReader reader(sourcePath);
     // Even with the safe replacement, the finished output would take the
     // source's place: the text read would be lost.
@@ -230,10 +227,12 @@ UnspoolOutcome unspoolFile(const std::string& sourcePath, const std::string& out
         document = openDocument(reader, outcome);
         if (document) {
             bool filtered = false;
+            // A page tree that cannot be read leaves the lines to read.
             try {
                 filtered = pageContentIsFiltered(*document);
-            } catch (const std::exception&) {
-                // A page tree that cannot be read leaves the lines to read.
+            } catch (const PdfStructureError&) {
+            } catch (const PdfSyntaxError&) {
+            } catch (const CompressedDataError&) {
             }
             if (!filtered) document.reset();
         }
@@ -243,9 +242,8 @@ UnspoolOutcome unspoolFile(const std::string& sourcePath, const std::string& out
     UnspoolFilter filter(&maps);
     LineFeeder feeder(filter, writer);
     if (document) {
-        readingDocument(sourcePath, [&] {
-            readPages(*document, filter, feeder, outcome, [](std::uint64_t) {});
-        });
+        readingDocument(sourcePath,
+                        [&] { readPages(*document, filter, feeder, outcome, threads); });
     } else if (outcome.unreadReason.empty()) {
         reader.rewind();
         std::string_view block;
@@ -258,7 +256,7 @@ UnspoolOutcome unspoolFile(const std::string& sourcePath, const std::string& out
 }
 
 UnspoolOutcome unspoolFileByOutline(const std::string& sourcePath, const std::string& folder,
-                                    const ReplaceQuestion& mayReplace) {
+                                    const ReplaceQuestion& mayReplace, unsigned threads) {
     TextFileReader reader(sourcePath);
     UnspoolOutcome outcome;
     outcome.sourceBytes = reader.size();
@@ -302,7 +300,7 @@ UnspoolOutcome unspoolFileByOutline(const std::string& sourcePath, const std::st
         outcome.parts.push_back(finished.path());
     };
     readingDocument(sourcePath, [&] {
-        readPages(*document, filter, feeder, outcome, [&](std::uint64_t page) {
+        readPages(*document, filter, feeder, outcome, threads, [&](std::uint64_t page) {
             while (next + 1 < parts.size() && parts[next + 1].firstPage == page) {
                 auto following = std::make_unique<TextFileWriter>(parts[++next].path);
                 feeder.switchWriter(*following);
@@ -334,24 +332,24 @@ FileRunStepResult resultOf(const UnspoolOutcome& outcome) {
 
 }  // namespace
 
-FileRunSteps unspoolSteps() {
+FileRunSteps unspoolSteps(unsigned threads) {
     FileRunSteps steps;
     steps.outputPathOf = unspoolOutputPathFor;
-    steps.convertOne = [](const std::string& source, const std::string& output,
-                          const ReplaceQuestion& mayReplace) {
-        return resultOf(unspoolFile(source, output, mayReplace));
+    steps.convertOne = [threads](const std::string& source, const std::string& output,
+                                 const ReplaceQuestion& mayReplace) {
+        return resultOf(unspoolFile(source, output, mayReplace, threads));
     };
     return steps;
 }
 
-FileRunSteps unspoolByOutlineSteps(std::optional<std::string> folder) {
+FileRunSteps unspoolByOutlineSteps(std::optional<std::string> folder, unsigned threads) {
     FileRunSteps steps;
     steps.outputPathOf = [folder](const std::string& source) {
         return folder ? *folder : folderOf(source);
     };
-    steps.convertOne = [](const std::string& source, const std::string& output,
-                          const ReplaceQuestion& mayReplace) {
-        return resultOf(unspoolFileByOutline(source, output, mayReplace));
+    steps.convertOne = [threads](const std::string& source, const std::string& output,
+                                 const ReplaceQuestion& mayReplace) {
+        return resultOf(unspoolFileByOutline(source, output, mayReplace, threads));
     };
     return steps;
 }

@@ -52,9 +52,10 @@ std::string unspoolWarningFor(const UnspoolOutcome& outcome);
 // them), and for an output path that names the source itself (the source
 // is then left untouched). An entry found at outputPath when the text is
 // complete is replaced only when mayReplace says so (an empty question
-// replaces).
+// replaces). With two threads, the pages of a compressed PDF are read and
+// inflated on a thread of their own while this one filters and writes.
 UnspoolOutcome unspoolFile(const std::string& sourcePath, const std::string& outputPath,
-                           const ReplaceQuestion& mayReplace = {});
+                           const ReplaceQuestion& mayReplace = {}, unsigned threads = 1);
 
 // Extracts the text of one PDF into one text file per top-level item of its
 // outline, in `folder`: each file named after its item's title (see
@@ -67,7 +68,7 @@ UnspoolOutcome unspoolFile(const std::string& sourcePath, const std::string& out
 // before it takes its name. A PDF without an outline gives one text file,
 // named as unspoolFile's, in the folder.
 UnspoolOutcome unspoolFileByOutline(const std::string& sourcePath, const std::string& folder,
-                                    const ReplaceQuestion& mayReplace = {});
+                                    const ReplaceQuestion& mayReplace = {}, unsigned threads = 1);
 
 // The run reports to a handler shared with the other file runs.
 using UnspoolRunHandler = FileRunHandler;
@@ -77,10 +78,11 @@ using UnspoolRunHandler = FileRunHandler;
 // could be read). This one loop serves the window and the command line.
 void unspoolFiles(const std::vector<std::string>& sources, UnspoolRunHandler& handler);
 
-// The steps of that loop, for a run of another shape.
-FileRunSteps unspoolSteps();
+// The steps of that loop, for a run of another shape; each file may use
+// `threads` threads (two help with compressed PDFs).
+FileRunSteps unspoolSteps(unsigned threads = 1);
 // The steps of a run that splits each PDF by its outline into `folder`, or,
 // without one, into the PDF's own folder.
-FileRunSteps unspoolByOutlineSteps(std::optional<std::string> folder);
+FileRunSteps unspoolByOutlineSteps(std::optional<std::string> folder, unsigned threads = 1);
 
 }  // namespace leafwright

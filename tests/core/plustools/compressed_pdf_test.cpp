@@ -64,10 +64,14 @@ PdfBuilder threePages(bool compressed) {
     return pdf;
 }
 
+// Each test runs with the pages read on one thread and on two.
+class CompressedPdf : public ::testing::TestWithParam<unsigned> {};
+
 std::string unspoolText(const TempDir& dir, const std::string& name, const std::string& pdf,
                         UnspoolOutcome* outcome = nullptr) {
     writeBytes(dir.file(name + ".pdf"), pdf);
-    UnspoolOutcome result = unspoolFile(dir.file(name + ".pdf"), dir.file(name + ".txt"));
+    UnspoolOutcome result = unspoolFile(dir.file(name + ".pdf"), dir.file(name + ".txt"), {},
+                                        CompressedPdf::GetParam());
     if (outcome != nullptr) *outcome = result;
     return readBytes(dir.file(name + ".txt"));
 }
@@ -75,7 +79,7 @@ std::string unspoolText(const TempDir& dir, const std::string& name, const std::
 // Compressed content and maps, found through the cross-reference table or
 // stream, give exactly what the same document gives uncompressed, where it
 // is read line by line.
-TEST(CompressedPdf, GivesTheTextOfTheSameDocumentUncompressed) {
+TEST_P(CompressedPdf, GivesTheTextOfTheSameDocumentUncompressed) {
     TempDir dir;
     UnspoolOutcome outcome;
     EXPECT_EQ(unspoolText(dir, "plain", threePages(false).build(1)), kText);
@@ -99,7 +103,7 @@ TEST(CompressedPdf, GivesTheTextOfTheSameDocumentUncompressed) {
 
 // What cannot be read is named, and never an empty text reported as a
 // success.
-TEST(CompressedPdf, WarnsNamingWhatCannotBeRead) {
+TEST_P(CompressedPdf, WarnsNamingWhatCannotBeRead) {
     TempDir dir;
     UnspoolOutcome outcome;
     // Object streams: nothing is read.
@@ -142,7 +146,7 @@ TEST(CompressedPdf, WarnsNamingWhatCannotBeRead) {
 
 // A corrupt or truncated stream fails its file, naming it and leaving no
 // text behind, and the run goes on with the next file.
-TEST(CompressedPdf, CorruptAndTruncatedStreamsFailTheirFile) {
+TEST_P(CompressedPdf, CorruptAndTruncatedStreamsFailTheirFile) {
     TempDir dir;
     std::string data = zlibCompress(kPage1);
     PdfBuilder corrupt = threePages(true);
@@ -156,8 +160,9 @@ TEST(CompressedPdf, CorruptAndTruncatedStreamsFailTheirFile) {
     writeBytes(dir.file("truncated.pdf"), truncated.build(1));
     writeBytes(dir.file("good.pdf"), threePages(true).build(1));
     testing::RecordingRunHandler handler;
-    unspoolFiles({dir.file("corrupt.pdf"), dir.file("truncated.pdf"), dir.file("good.pdf")},
-                 handler);
+    runOverFiles(std::vector<std::string>{dir.file("corrupt.pdf"), dir.file("truncated.pdf"),
+                                          dir.file("good.pdf")},
+                 unspoolSteps(GetParam()), handler);
     EXPECT_EQ(handler.events,
               (std::vector<std::string>{"failed corrupt.pdf", "failed truncated.pdf",
                                         "converted good.pdf -> good.txt"}));
@@ -177,7 +182,7 @@ TEST(CompressedPdf, CorruptAndTruncatedStreamsFailTheirFile) {
 // A stream that inflates a thousand times its size is read in pieces
 // while the run may be cancelled: a cancel stops it long before its end, and
 // leaves nothing. Ended, it gives what its data holds (here nothing).
-TEST(CompressedPdf, AStreamThatInflatesAThousandfoldCanBeCancelled) {
+TEST_P(CompressedPdf, AStreamThatInflatesAThousandfoldCanBeCancelled) {
     TempDir dir;
     const std::string small = testing::zeroBomb(40, true);
     PdfBuilder ended = threePages(true);
@@ -202,7 +207,7 @@ TEST(CompressedPdf, AStreamThatInflatesAThousandfoldCanBeCancelled) {
     {
         RunControlScope scope(control);
         try {
-            unspoolFile(dir.file("bomb.pdf"), dir.file("bomb.txt"));
+            unspoolFile(dir.file("bomb.pdf"), dir.file("bomb.txt"), {}, GetParam());
         } catch (const RunCancelled&) {
             cancelled = true;
         }
@@ -213,6 +218,8 @@ TEST(CompressedPdf, AStreamThatInflatesAThousandfoldCanBeCancelled) {
     EXPECT_LT(control.sourceBytesRead(), size + size / 2);
     EXPECT_FALSE(std::filesystem::exists(dir.file("bomb.txt")));
 }
+
+INSTANTIATE_TEST_SUITE_P(Threads, CompressedPdf, ::testing::Values(1u, 2u));
 
 }  // namespace
 }  // namespace leafwright

@@ -78,6 +78,7 @@ TEST(SplitByOutline, RefusesTitlesThatLeaveTheFolderOrCollideBeforeWriting) {
     struct Case {
         std::vector<std::string> titles;
         std::string cause;
+        std::string source = "book.pdf";
     };
     const Case cases[] = {
         {{"(a)", "(../escape)", "(c)", "(d)"}, "outline item 2 (\"../escape\") names no file"},
@@ -86,19 +87,28 @@ TEST(SplitByOutline, RefusesTitlesThatLeaveTheFolderOrCollideBeforeWriting) {
         {{"(a)", "(tab\\there)", "(c)", "(d)"}, "control character"},
         {{"(same)", "(b)", "(same.txt)", "(d)"},
          "outline items 1 and 3 would both be written to \"same.txt\""},
-        {{"(a)", "(b)", "(book.pdf)", "(d)"}, "own source"},
+        {{"(a)", "(b)", "(book.txt)", "(d)"}, "own source", "book.txt"},
     };
     for (const Case& c : cases) {
         TempDir dir;
-        writeBytes(dir.file("book.pdf"), outlinedDocument(c.titles));
+        writeBytes(dir.file(c.source), outlinedDocument(c.titles));
         try {
-            unspoolFileByOutline(dir.file("book.pdf"), dir.path());
-            ADD_FAILURE() << "not refused: " << c.titles[1];
+            unspoolFileByOutline(dir.file(c.source), dir.path());
+            ADD_FAILURE() << "not refused: " << c.cause;
         } catch (const FileError& error) {
             EXPECT_NE(error.cause().find(c.cause), std::string::npos) << error.cause();
         }
-        EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"book.pdf"}) << c.cause;
+        EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{c.source}) << c.cause;
     }
+
+    // A title of another kind of file gets ".txt" all the same.
+    TempDir other;
+    writeBytes(other.file("book.pdf"), outlinedDocument({"(a)", "(b)", "(book.pdf)", "(d)"}));
+    writeBytes(other.file("b.txt"), "older");
+    const UnspoolOutcome outcome =
+        unspoolFileByOutline(other.file("book.pdf"), other.path(), [] { return true; });
+    EXPECT_EQ(outcome.parts[2], other.file("book.pdf.txt"));
+    EXPECT_EQ(readBytes(other.file("b.txt")), "page 2\r\npage 3\r\n");
 
     // Items out of page order.
     TempDir dir;
