@@ -12,7 +12,7 @@
 # standard output and to docs/benchmarks-unspool.md, which bench/run.sh
 # carries over into docs/benchmarks.md.
 #
-# Usage: bench/compressed_unspool_bench.sh [--runs N] [--no-bomb]
+# Usage: bench/compressed_unspool_bench.sh [--runs N] [--no-bomb] [--no-pdftotext]
 #   LEAFWRIGHT_BUILD_DIR  build folder (default build/; leafwright-cli is
 #                         built there when missing)
 # Needs qpdf and /usr/bin/time; pdftotext (poppler-utils) when present.
@@ -22,10 +22,12 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${LEAFWRIGHT_BUILD_DIR:-$ROOT/build}
 RUNS=5
 BOMB=1
+PDFTOTEXT=1
 while [ $# -gt 0 ]; do
   case $1 in
     --runs) RUNS=$2; shift 2 ;;
     --no-bomb) BOMB=0; shift ;;
+    --no-pdftotext) PDFTOTEXT=0; shift ;;
     -h | --help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
     *) echo "compressed_unspool_bench.sh: unknown argument $1" >&2; exit 2 ;;
   esac
@@ -63,7 +65,7 @@ for ((k = 0; k < RUNS; k++)); do
   run uncompressed "exec '$CLI' unspool -o '$W/out.txt' '$W/plain.pdf'"
   run compressed "exec '$CLI' unspool -o '$W/out.txt' '$W/compressed.pdf'"
 done
-if command -v pdftotext >/dev/null; then
+if [ "$PDFTOTEXT" = 1 ] && command -v pdftotext >/dev/null; then
   run pdftotext "exec pdftotext '$W/compressed.pdf' '$W/out.txt'"
 fi
 
@@ -92,11 +94,11 @@ pdf_of() { [ "$1" = uncompressed ] && echo "$W/plain.pdf" || echo "$W/compressed
   echo
   u=$(med "${times[uncompressed]}"); c=$(med "${times[compressed]}")
   awk -v u="$u" -v c="$c" 'BEGIN { r = c / u
-    printf "- compressed over uncompressed: %.2f× (goal at most 1.5×: **%s**)\n", r, r <= 1.5 ? "met" : "not met" }'
+    printf "- compressed over uncompressed: %.2f× (goal at most 1.5×: **%s**)\n", r, (r <= 1.5 ? "met" : "not met") }'
   if [ -n "${times[pdftotext]:-}" ]; then
     p=$(med "${times[pdftotext]}")
     awk -v p="$p" -v c="$c" 'BEGIN { r = p / c
-      printf "- pdftotext over Unspool on the compressed PDF: %.1f× (goal at least 30×: **%s**)\n", r, r >= 30 ? "met" : "not met" }'
+      printf "- pdftotext over Unspool on the compressed PDF: %.1f× (goal at least 30×: **%s**)\n", r, (r >= 30 ? "met" : "not met") }'
   fi
 if [ "$BOMB" = 1 ]; then
   echo "Making a PDF whose 10 MB stream inflates to 10 GB of zeros ..." >&2
@@ -137,7 +139,7 @@ PY
   read -r elapsed user system kb < <(time_once "$W/time.out" "'$CLI' unspool -o '$W/bomb.txt' '$W/bomb.pdf' 2>'$W/bomb.err' || true")
   awk -v t="$elapsed" -v u="$user" -v kb="$kb" -v size="$(stat -c %s "$W/bomb.pdf")" 'BEGIN {
     printf "- a %.1f MB stream that inflates to 10 GB of zeros: %.1f s (%.1f s of CPU), peak memory %.1f MB (goal under 64 MB: **%s**)\n",
-           size / 1e6, t, u, kb / 1024, kb / 1024 < 64 ? "met" : "not met" }'
+           size / 1e6, t, u, kb / 1024, (kb / 1024 < 64 ? "met" : "not met") }'
   sed 's/^/  /' "$W/bomb.err"
 fi
 } | tee "$ROOT/docs/benchmarks-unspool.md"
