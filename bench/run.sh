@@ -412,6 +412,11 @@ mkdir -p "$ROOT/docs"
     echo
     cat "$ROOT/docs/benchmarks-scripts.md"
   fi
+  # So is the table of Unspool on compressed PDFs (bench/compressed_unspool_bench.sh).
+  if [ -f "$ROOT/docs/benchmarks-unspool.md" ]; then
+    echo
+    cat "$ROOT/docs/benchmarks-unspool.md"
+  fi
 } >"$OUT_MD"
 say "wrote $OUT_MD"
 

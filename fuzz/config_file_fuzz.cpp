@@ -4,6 +4,7 @@
 // lines to the settings derivation, which must either reject them with one
 // of its messages or give values a document can be written with.
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,15 +25,33 @@ namespace {
 const std::string& workFolder() {
     static const std::string& folder = []() -> const std::string& {
         const std::string& made = leafwright::fuzzing::workFolder("config");
-        // The folder line is searched relative to the current folder: give
-        // it a small, private tree to find (or miss) folders in.
         if (::mkdir((made + "/out").c_str(), 0700) != 0 ||
-            ::mkdir((made + "/out/deeper").c_str(), 0700) != 0 || ::chdir(made.c_str()) != 0)
+            ::mkdir((made + "/out/deeper").c_str(), 0700) != 0)
             std::abort();
         return made;
     }();
     return folder;
 }
+
+// The folder line is searched relative to the current folder: each input
+// runs in a small, private tree to find (or miss) folders in. The fuzzer's
+// own folder comes back after it, for the relative paths of its corpus,
+// which it reads between inputs.
+class InWorkFolder {
+  public:
+    InWorkFolder() : previous_(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        if (previous_ < 0 || ::chdir(workFolder().c_str()) != 0) std::abort();
+    }
+    ~InWorkFolder() {
+        if (::fchdir(previous_) != 0) std::abort();
+        ::close(previous_);
+    }
+    InWorkFolder(const InWorkFolder&) = delete;
+    InWorkFolder& operator=(const InWorkFolder&) = delete;
+
+  private:
+    int previous_;
+};
 
 void writeWhole(const std::string& path, const std::uint8_t* data, std::size_t size) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -52,6 +71,7 @@ bool sameValues(const leafwright::ChosenValues& a, const leafwright::ChosenValue
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const InWorkFolder inWorkFolder;
     const std::string input = workFolder() + "/input.tcf";
     const std::string copy = workFolder() + "/copy.tcf";
     writeWhole(input, data, size);

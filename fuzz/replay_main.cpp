@@ -56,6 +56,9 @@ int main(int argc, char** argv) {
     }
     try {
         const std::vector<fs::path> files = corpusFiles(argc, argv);
+        // libFuzzer reads its corpus between inputs, by the paths it was
+        // given: a target must leave the current folder as it found it.
+        const fs::path folder = fs::current_path();
         // An empty or mistyped corpus would replay nothing and pass.
         if (files.empty()) {
             std::fprintf(stderr, "replay: no corpus files found\n");
@@ -70,6 +73,10 @@ int main(int argc, char** argv) {
             const std::unique_ptr<std::uint8_t[]> input(new std::uint8_t[bytes.size()]);
             std::copy(bytes.begin(), bytes.end(), input.get());
             LLVMFuzzerTestOneInput(input.get(), bytes.size());
+            if (fs::current_path() != folder) {
+                std::fprintf(stderr, "replay: the target left the current folder changed\n");
+                return 1;
+            }
         }
         std::printf("replayed %zu inputs\n", files.size());
     } catch (const std::exception& error) {

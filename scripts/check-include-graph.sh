@@ -9,6 +9,7 @@
 #  - only src/core/fonts includes HarfBuzz, fontconfig or FriBidi;
 #  - only the sources of src/core/breaks include ICU (not its headers);
 #  - only src/core/encoding includes iconv or uchardet;
+#  - only src/core/compression includes zlib;
 #  - src/cli includes nothing of the desktop;
 #  - the folders of src/desktop (app, settings, plustools, platform, widgets)
 #    include one another without a cycle.
@@ -118,6 +119,11 @@ while IFS= read -r line; do
   case $line in "$src/core/encoding/"*) continue ;; esac
   [ -n "$line" ] && fault "iconv or uchardet outside core/encoding: ${line#"$src/"}"
 done < <(includes_matching "$src" '<(iconv\.h|uchardet/)')
+
+while IFS= read -r line; do
+  case $line in "$src/core/compression/"*) continue ;; esac
+  [ -n "$line" ] && fault "zlib outside core/compression: ${line#"$src/"}"
+done < <(includes_matching "$src" '<zlib\.h>')
 
 while IFS= read -r line; do
   [ -n "$line" ] && fault "the command line includes the desktop: ${line#"$src/"}"

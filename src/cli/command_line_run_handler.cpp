@@ -28,6 +28,19 @@ const char* CommandLineRunHandler::notDoneCause(const std::string& outputPath) c
     return nullptr;
 }
 
+void CommandLineRunHandler::convertedWithFacts(const std::string& sourcePath,
+                                               const std::string& outputPath,
+                                               const FileRunFacts& facts) {
+    if (facts.parts.empty()) {
+        FileRunHandler::convertedWithFacts(sourcePath, outputPath, facts);
+        return;
+    }
+    noteConverted();
+    if (how_.printPaths)
+        for (const std::string& part : facts.parts) printOutputLine(terminalName(shown(part)));
+    if (!facts.warning.empty()) warned(sourcePath, facts.warning);
+}
+
 void CommandLineRunHandler::declined(const std::string& sourcePath, const std::string& outputPath) {
     // A done source has nothing to say.
     const char* cause = notDoneCause(outputPath);

@@ -33,6 +33,9 @@ class CommandLineRunHandler : public FileRunHandler {
 
     bool confirmOverwrite(const std::string&, const std::string&) override { return how_.force; }
     void converted(const std::string& sourcePath, const std::string& outputPath) override;
+    // A source that gave several files prints each of them.
+    void convertedWithFacts(const std::string& sourcePath, const std::string& outputPath,
+                            const FileRunFacts& facts) override;
     void declined(const std::string& sourcePath, const std::string& outputPath) override;
     bool failed(const std::string& sourcePath, const FileError& error) override;
     void warned(const std::string& sourcePath, const std::string& message) override;

@@ -55,6 +55,10 @@ void JsonRunHandler::convertedWithFacts(const std::string& sourcePath,
     if (!facts.encoding.empty()) object["encoding"] = facts.encoding;
     object["warnings"] = Json::array();
     if (!facts.warning.empty()) object["warnings"].push_back(facts.warning);
+    if (!facts.parts.empty()) {
+        object["parts"] = Json::array();
+        for (const std::string& part : facts.parts) object["parts"].push_back(shown(part));
+    }
     print(object);
 }
 

@@ -18,7 +18,7 @@ void printUsage(std::ostream& out) {
            "\n"
            "Commands:\n"
            "  convert   turn text files into PDF 1.3 documents\n"
-           "  unspool   extract the text of uncompressed PDF files into .txt files\n"
+           "  unspool   extract the text of PDF files into .txt files\n"
            "\n"
            "  leafwright-cli COMMAND --help   describes a command\n"
            "  leafwright-cli -h, --help       shows this help\n"

@@ -7,6 +7,7 @@
 #include "cli/file_command.h"
 #include "cli/run_options.h"
 #include "core/platform/file_error.h"
+#include "core/platform/file_search.h"
 #include "core/plustools/unspool_run.h"
 
 namespace leafwright::cli {
@@ -18,16 +19,28 @@ void printUnspoolHelp() {
                  "       leafwright-cli unspool [OPTIONS] FILE...\n"
                  "       leafwright-cli unspool [OPTIONS] --files-from LIST [FILE...]\n"
                  "       leafwright-cli unspool [OPTIONS] - -o OUT.txt   (or -o - for stdout)\n"
+                 "       leafwright-cli unspool --split [-o DIR] [OPTIONS] FILE...\n"
                  "\n"
-                 "Extracts the text of each uncompressed PDF FILE into a text file beside\n"
-                 "it, named by the source path with its last three characters replaced by\n"
-                 "\"txt\" (report.pdf -> report.txt). The literal strings inside the text\n"
-                 "objects are copied out, one output line per string, each ended by CR LF;\n"
-                 "characters from the PDF's Mac OS Roman encoding come out in UTF-8.\n"
+                 "Extracts the text of each PDF FILE into a text file beside it, named by\n"
+                 "the source path with its last three characters replaced by \"txt\"\n"
+                 "(report.pdf -> report.txt). Every string shown inside a text object\n"
+                 "(literal or hex) is copied out; the strings of one line of the page\n"
+                 "content join one output line, and each output line ends with CR LF.\n"
+                 "A string in a font with a /ToUnicode map is decoded through it; other\n"
+                 "strings are read as Mac OS Roman. The text comes out in UTF-8.\n"
+                 "Compressed PDFs are read too: page content and maps under FlateDecode\n"
+                 "(with or without a PNG predictor), found through the cross-reference\n"
+                 "table. A PDF whose objects are in object streams, whose content uses\n"
+                 "another filter, or that is encrypted gives a warning naming the reason.\n"
                  "A FILE whose text file would be the FILE itself is refused.\n"
                  "\n"
                  "Options:\n"
                  "  --force             replace text files that already exist (default: skip)\n"
+                 "  --split             write one text file per top-level outline item\n"
+                 "                      (bookmark), named after its title (\".txt\" added unless\n"
+                 "                      it ends in \".txt\"), holding the text of its\n"
+                 "                      pages up to the next item's first page; into the\n"
+                 "                      PDF's folder, or the existing folder -o DIR\n"
               << runOptionsHelp("text file")
               << "  -h, --help          show this help\n"
                  "  --                  end of options: every later argument is a FILE\n"
@@ -39,7 +52,9 @@ void printUnspoolHelp() {
                  "Each written text file's path is printed on standard output, one per line\n"
                  "(with -o - standard output carries only the text); messages go to\n"
                  "standard error as \"leafwright-cli: FILE: cause\".\n"
-                 "A file that fails does not stop the others.\n"
+                 "A file that fails does not stop the others. With --split, titles that\n"
+                 "would leave the folder or name one file twice fail their PDF before\n"
+                 "anything is written.\n"
                  "\n"
                  "Exit status:\n"
                  "  0  every FILE was extracted (or, with --skip-existing, its text exists)\n"
@@ -49,6 +64,7 @@ void printUnspoolHelp() {
 
 struct UnspoolOptions {
     bool help = false;
+    bool split = false;
     RunOptions run;
     std::vector<std::string> files;  // "-" is standard input
     std::string error;               // why the arguments cannot be used; empty when they can
@@ -69,6 +85,8 @@ UnspoolOptions parseUnspoolOptions(const std::vector<std::string>& args) {
             optionsEnded = true;
         } else if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--split") {
+            options.split = true;
         } else if (readRunOption(args, i, options.run, options.error)) {
             if (!options.error.empty()) return options;
         } else {
@@ -97,10 +115,31 @@ int runUnspool(const std::vector<std::string>& args) {
         return kExitUsage;
     }
 
+    if (options.split) {
+        std::string problem;
+        if (options.run.skipExisting) {
+            problem = "--split cannot be used with --skip-existing";
+        } else if (options.run.output && *options.run.output == "-") {
+            problem = "--split writes files: -o names their folder, not standard output";
+        } else if (options.run.output && entryKind(*options.run.output) != EntryKind::Directory) {
+            problem = "--split: -o " + *options.run.output + " is no existing folder";
+        }
+        if (!problem.empty()) {
+            printError(problem + " (try 'leafwright-cli unspool --help')");
+            return kExitUsage;
+        }
+    }
+
     FileCommand command;
     command.activity = "extracting";
     command.outputExtension = "txt";
-    command.makeSteps = [](unsigned) { return unspoolSteps(); };
+    if (options.split) {
+        command.makeSteps = [](unsigned threads) {
+            return unspoolByOutlineSteps(std::nullopt, threads);
+        };
+    } else {
+        command.makeSteps = [](unsigned threads) { return unspoolSteps(threads); };
+    }
     return runFileCommand(options.run, options.files, command);
 }
 

@@ -174,6 +174,13 @@ std::size_t TextFileReader::readBytesAt(std::uint64_t offset, char* into, std::s
     return total;
 }
 
+std::size_t TextFileReader::readAt(std::uint64_t offset, char* into, std::size_t count) {
+    throwIfRunCancelled();
+    const std::size_t done = readBytesAt(offset, into, count);
+    noteSourceRead(done);
+    return done;
+}
+
 bool TextFileReader::readBlock(std::string_view& block) {
     if (begin_ == end_) {
         bufferStart_ += begin_;

@@ -67,6 +67,13 @@ class TextFileReader {
     }
     void consume(std::size_t count) noexcept { begin_ += count; }
 
+    // Reads up to `count` bytes from a byte offset as they are (a 0x1A is a
+    // byte like any other there), for a caller that reads the file's parts
+    // in any order; returns how many were read, fewer only at the end of the
+    // file. The line and block reading is not moved. Throws FileError on a
+    // read error.
+    std::size_t readAt(std::uint64_t offset, char* into, std::size_t count);
+
     // Starts again from the first byte, for a second pass over the same file.
     void rewind() { seek(0); }
     // Goes on reading from a byte offset, as a line or block reading would

@@ -27,7 +27,7 @@ void CMapReader::feed(std::string_view bytes) {
 }
 
 ToUnicodeMap CMapReader::finish() {
-    tokenizer_.feed(" ", *this);  // ends a last word
+    tokenizer_.endInput(*this);
     map_.finish();
     return std::move(map_);
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "core/plustools/pdf_characters.h"
+#include "core/plustools/text_map_limits.h"
 
 namespace leafwright {
 
@@ -14,10 +15,6 @@ constexpr std::string_view kEndStream = "endstream";
 // Bounds on what a hostile file can make the scan keep.
 constexpr std::size_t kMaxFontNames = 4096;
 constexpr std::size_t kMaxFonts = 4096;
-// Maps kept, and their entries together (some 25 bytes each): enough for a
-// document with a font for every script, and at most some 20 MB.
-constexpr std::size_t kMaxMaps = 64;
-constexpr std::size_t kMaxMapEntries = 400000;
 
 // One step of matching "endstream": the length of the longest prefix of it
 // that ends with this byte, given the length matched before it.
@@ -52,7 +49,7 @@ FontMapScan::FontMapScan(std::set<std::int64_t> streamsToRead)
     : streamsToRead_(std::move(streamsToRead)) {}
 
 bool FontMapScan::wanted(std::int64_t object) const {
-    if (object < 0 || maps_.size() >= kMaxMaps || mapEntries_ >= kMaxMapEntries ||
+    if (object < 0 || maps_.size() >= kMaxTextMaps || mapEntries_ >= kMaxTextMapEntries ||
         maps_.count(object) != 0)
         return false;
     return streamsToRead_.count(object) != 0;
@@ -78,7 +75,7 @@ void FontMapScan::finish() {
     if (inData_) {
         endStreamData();
     } else {
-        tokenizer_.feed(" ", *this);  // ends a last word
+        tokenizer_.endInput(*this);
     }
 }
 
@@ -87,6 +84,9 @@ void FontMapScan::startStreamData() {
     endMatched_ = 0;
     if (objectFilter_ != StreamFilter::None) sawFilteredStream_ = true;
     dataFilter_ = objectFilter_;
+    // A second scan would not read it either.
+    if (dataFilter_ == StreamFilter::Other && object_ >= 0 && unreadable_.size() < kMaxFonts)
+        unreadable_.insert(object_);
     collecting_ = dataFilter_ != StreamFilter::Other && wanted(object_);
     hexHalf_ = -1;
     hexEnded_ = false;
@@ -278,7 +278,7 @@ void FontMapScan::onStringBegin(PdfTokenizer::StringKind /*kind*/) {
 std::set<std::int64_t> FontMapScan::unreadStreams() const {
     std::set<std::int64_t> unread;
     for (const auto& [font, stream] : toUnicodeOf_)
-        if (maps_.count(stream) == 0) unread.insert(stream);
+        if (maps_.count(stream) == 0 && unreadable_.count(stream) == 0) unread.insert(stream);
     return unread;
 }
 

@@ -47,7 +47,8 @@ class FontMapScan final : private PdfTokenizer::Events {
     void feed(std::string_view bytes);
     void finish();
 
-    // ToUnicode streams named by fonts but passed before the font was seen.
+    // ToUnicode streams named by fonts but passed before the font was seen
+    // (a stream under a filter the scan cannot read is none of them).
     std::set<std::int64_t> unreadStreams() const;
     // Adds what this scan read to maps: every font name whose map is known
     // here or in `earlier` (the maps of a first scan).
@@ -98,6 +99,7 @@ class FontMapScan final : private PdfTokenizer::Events {
     std::unique_ptr<CMapReader> cmap_;
 
     std::set<std::int64_t> streamsToRead_;  // given, and named by the fonts seen so far
+    std::set<std::int64_t> unreadable_;     // streams under a filter the scan cannot read
     std::map<std::string, std::int64_t, std::less<>> fontObjects_;      // resource name -> font
     std::map<std::int64_t, std::int64_t> toUnicodeOf_;                  // font -> stream
     std::map<std::int64_t, std::shared_ptr<const ToUnicodeMap>> maps_;  // stream -> map

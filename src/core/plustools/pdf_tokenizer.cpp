@@ -18,6 +18,13 @@ constexpr std::array<bool, 256> makeRegular() {
 }
 constexpr std::array<bool, 256> kRegular = makeRegular();
 
+constexpr std::array<bool, 256> makeWhiteSpace() {
+    std::array<bool, 256> white{};
+    for (int c = 0; c < 256; ++c) white[c] = isPdfWhiteSpace(static_cast<unsigned char>(c));
+    return white;
+}
+constexpr std::array<bool, 256> kWhiteSpace = makeWhiteSpace();
+
 }  // namespace
 
 std::int64_t PdfTokenizer::openStrings() const noexcept {
@@ -79,11 +86,22 @@ std::size_t PdfTokenizer::feed(std::string_view bytes, Events& events) {
                 continue;  // the byte after the word is read between tokens
             }
             case State::Normal:
-                between(static_cast<unsigned char>(bytes[at++]), events);
+                // A run of white space is passed at once.
+                while (at < n && kWhiteSpace[static_cast<unsigned char>(bytes[at])]) ++at;
+                if (at < n) between(static_cast<unsigned char>(bytes[at++]), events);
                 continue;
         }
     }
     return at;
+}
+
+void PdfTokenizer::endInput(Events& events) {
+    if (state_ == State::Word || state_ == State::Name) {
+        endWord(events);
+    } else if (state_ == State::Hex && hexHalf_ >= 0) {
+        events.onHexByte(static_cast<unsigned char>(hexHalf_ << 4));
+        hexHalf_ = -1;
+    }
 }
 
 void PdfTokenizer::endWord(Events& events) {

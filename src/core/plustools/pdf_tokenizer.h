@@ -60,6 +60,10 @@ class PdfTokenizer {
     // Reads bytes and reports what they hold; returns how many it read: all
     // of them, unless the user called handOver.
     std::size_t feed(std::string_view bytes, Events& events);
+    // The end of the input: a word or name being read is reported, and so is
+    // the odd last digit of an open hexadecimal string (as its ">" would
+    // report it); the string itself stays open.
+    void endInput(Events& events);
     // Called from onWord: the tokenizer stops after the byte that ended the
     // word, which is read no further, and the user takes the bytes after it
     // (the data after "stream" is not PDF syntax).

@@ -1,6 +1,7 @@
 #include "core/plustools/to_unicode_map.h"
 
 #include <algorithm>
+#include <queue>
 
 #include "core/text/text_encoding.h"
 
@@ -81,9 +82,41 @@ void ToUnicodeMap::addIncrementingRange(std::string_view low, std::string_view h
 }
 
 void ToUnicodeMap::finish() {
-    // The first entry for a code wins, as in the map's own order.
-    std::stable_sort(ranges_.begin(), ranges_.end(),
-                     [](const Range& a, const Range& b) { return a.low < b.low; });
+    // The code line is cut at every range's ends; each stretch between two
+    // cuts belongs to the range added last of those that cover it (a later
+    // entry overrides an earlier one, as readers of PDF take it). A sweep
+    // from the lowest cut up keeps the ranges covering the stretch at hand
+    // in a heap, the latest on top; those that ended below it leave when
+    // they reach the top.
+    std::vector<std::uint32_t> byLow(ranges_.size());
+    for (std::uint32_t k = 0; k < byLow.size(); ++k) byLow[k] = k;
+    std::sort(byLow.begin(), byLow.end(),
+              [this](std::uint32_t a, std::uint32_t b) { return ranges_[a].low < ranges_[b].low; });
+    std::vector<std::uint64_t> cuts;
+    cuts.reserve(2 * ranges_.size());
+    for (const Range& range : ranges_) {
+        cuts.push_back(range.low);
+        cuts.push_back(range.high + 1);  // the key's length bits keep this from overflowing
+    }
+    std::sort(cuts.begin(), cuts.end());
+    cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
+
+    pieces_.clear();
+    std::priority_queue<std::uint32_t> covering;
+    std::size_t next = 0;
+    for (std::size_t cut = 0; cut + 1 < cuts.size(); ++cut) {
+        const std::uint64_t low = cuts[cut], high = cuts[cut + 1] - 1;
+        while (next < byLow.size() && ranges_[byLow[next]].low == low) covering.push(byLow[next++]);
+        while (!covering.empty() && ranges_[covering.top()].high < low) covering.pop();
+        if (covering.empty()) continue;
+        const std::uint32_t range = covering.top();
+        if (!pieces_.empty() && pieces_.back().range == range && pieces_.back().high + 1 == low) {
+            pieces_.back().high = high;
+        } else {
+            pieces_.push_back(Piece{low, high, range});
+        }
+    }
+    pieces_.shrink_to_fit();
     ranges_.shrink_to_fit();
     units_.shrink_to_fit();
 }
@@ -122,23 +155,29 @@ std::size_t ToUnicodeMap::codeLengthAt(std::string_view bytes) const {
 
 void ToUnicodeMap::appendText(std::string_view code, std::string& out) const {
     const std::uint64_t key = keyOf(code);
-    auto after = std::upper_bound(ranges_.begin(), ranges_.end(), key,
-                                  [](std::uint64_t k, const Range& r) { return k < r.low; });
-    // Ranges seldom overlap; a few steps back find a wider one that holds it.
-    for (int step = 0; step < 16 && after != ranges_.begin(); ++step) {
-        const Range& range = *--after;
-        if (key < range.low || key > range.high) continue;
-        const char16_t* text = units_.data() + range.text;
-        if (!range.incrementing || key == range.low) {
-            appendUtf16AsUtf8(text, range.textLength, out);
-            return;
-        }
-        std::u16string shifted(text, range.textLength);
-        shifted.back() = static_cast<char16_t>(shifted.back() + (key - range.low));
-        appendUtf16AsUtf8(shifted.data(), shifted.size(), out);
+    auto after =
+        std::upper_bound(pieces_.begin(), pieces_.end(), key,
+                         [](std::uint64_t k, const Piece& piece) { return k < piece.low; });
+    if (after == pieces_.begin() || (after - 1)->high < key) {
+        out.append(kReplacement);
         return;
     }
-    out.append(kReplacement);
+    const Range& range = ranges_[(after - 1)->range];
+    const char16_t* text = units_.data() + range.text;
+    if (!range.incrementing || key == range.low) {
+        appendUtf16AsUtf8(text, range.textLength, out);
+        return;
+    }
+    // The code's place in its range is added to the text's last unit; a
+    // text that would pass U+FFFF that way stands for no character.
+    const std::uint64_t last = text[range.textLength - 1] + (key - range.low);
+    if (last > 0xFFFF) {
+        out.append(kReplacement);
+        return;
+    }
+    std::u16string shifted(text, range.textLength);
+    shifted.back() = static_cast<char16_t>(last);
+    appendUtf16AsUtf8(shifted.data(), shifted.size(), out);
 }
 
 }  // namespace leafwright

@@ -22,7 +22,8 @@ class ToUnicodeMap {
     // Codes from low to high; the text of low + k is text with k added to its
     // last UTF-16 unit.
     void addIncrementingRange(std::string_view low, std::string_view high, std::string_view text);
-    // Sorts what was added, for look-ups. Call once after the last add.
+    // Makes what was added ready for look-ups; call once after the last add.
+    // Where entries overlap, the one added last gives a code its text.
     void finish();
 
     bool empty() const noexcept { return ranges_.empty(); }
@@ -51,6 +52,13 @@ class ToUnicodeMap {
         std::uint16_t textLength;
         bool incrementing;
     };
+    // A run of codes that one range gives its text: the runs do not overlap
+    // and are sorted, so that a code is found by a binary search.
+    struct Piece {
+        std::uint64_t low;
+        std::uint64_t high;
+        std::uint32_t range;  // in ranges_
+    };
 
     static std::uint64_t keyOf(std::string_view code);
     bool matchesCodeSpace(std::string_view bytes) const;
@@ -59,7 +67,8 @@ class ToUnicodeMap {
                   bool incrementing);
 
     std::vector<CodeSpace> codeSpaces_;
-    std::vector<Range> ranges_;
+    std::vector<Range> ranges_;  // in the order added
+    std::vector<Piece> pieces_;
     std::vector<char16_t> units_;
     std::size_t firstCodeLength_ = 0;  // of the first code added, for a map without code spaces
 };

@@ -199,10 +199,16 @@ void UnspoolFilter::endLine(std::string& out) {
         // comment, as it ends a line for PDF.)
         tokenizer_.feed("\n", *this);
     }
-    if (lineBreakDue_ && !tokenizer_.inString()) {
+    if (lineBreakDue_ && !(tokenizer_.inString() && visible_)) {
         out.append(kLineBreak);
         lineBreakDue_ = false;
     }
+}
+
+void UnspoolFilter::endInput(std::string& out) {
+    out_ = &out;
+    tokenizer_.endInput(*this);
+    if (stringMap_ != nullptr && visible_ && tokenizer_.inString()) flushCodes();
 }
 
 }  // namespace leafwright

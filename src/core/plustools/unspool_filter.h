@@ -32,12 +32,24 @@ class UnspoolFilter final : private PdfTokenizer::Events {
     // The fonts' maps must outlive the filter.
     explicit UnspoolFilter(const FontTextMaps* fonts) : fonts_(fonts) {}
 
+    // The fonts' maps from now on (those of a new page); no font is chosen
+    // until the next "Tf". The maps must outlive their use.
+    void useFonts(const FontTextMaps* fonts) noexcept {
+        fonts_ = fonts;
+        font_ = nullptr;
+    }
+
     // Passes the next piece of the current line through the filter and
     // appends what it yields to out (UTF-8).
     void filterPiece(std::string_view piece, std::string& out);
     // Ends the current line (its line end is not part of it): writes CR LF
-    // when a string ended on it and none is left open.
+    // when a string ended on it and no string that is written is left open
+    // (an open one goes on into the next line, and its line with it).
     void endLine(std::string& out);
+    // Ends the input, after its last line: a hexadecimal string left open
+    // gives its odd last digit as a closed one would. A string left open
+    // writes no line end of its own.
+    void endInput(std::string& out);
     // A whole line: its pieces, then its end.
     void filterLine(std::string_view line, std::string& out) {
         filterPiece(line, out);

@@ -155,6 +155,7 @@ FileRunOutcome runOneFile(const std::string& source, const FileRunSteps& steps,
         outcome.facts.pages = result.pages;
         outcome.facts.warning = std::move(result.warning);
         outcome.facts.encoding = std::move(result.encoding);
+        outcome.facts.parts = std::move(result.parts);
     } catch (const RunCancelled&) {
         // Not the file's failure: the run ends here, the file unreported.
         throw;

@@ -19,6 +19,9 @@ struct FileRunFacts {
     double seconds = 0;                  // the time the source took
     std::string warning;                 // a word for the user, or empty
     std::string encoding;                // the encoding a text was read in, or empty
+    // The files written, when a source gave several (a PDF split by its
+    // outline); the output path is then their folder.
+    std::vector<std::string> parts;
 };
 
 // What a front end answers and hears during a run that turns each file of a
@@ -68,6 +71,8 @@ struct FileRunStepResult {
     std::optional<std::uint64_t> pages;
     // The encoding the source was read in, when it is a text.
     std::string encoding{};
+    // The files written, when the source gave several.
+    std::vector<std::string> parts;
 };
 
 struct FileRunSteps {

@@ -89,6 +89,11 @@ void UnspoolDialog::buildControls() {
                        "files to text(.txt) format."),
         this);
     note->setObjectName(QStringLiteral("note"));
+    note->setToolTip(
+        QStringLiteral("Reads uncompressed PDFs and compressed ones (page content under "
+                       "FlateDecode).\nA PDF whose objects are in object streams, whose content "
+                       "uses another filter,\nor that is encrypted gets a warning naming the "
+                       "reason."));
     note->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     // A row is measured by its own path, so that a long path is never cut

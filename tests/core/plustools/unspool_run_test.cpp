@@ -49,6 +49,18 @@ TEST(UnspoolFile, LineEndsAndEndOfInput) {
                "c)'\n(d)'\nET\n");
     unspoolFile(dir.file("eof.pdf"), dir.file("eof.txt"));
     EXPECT_EQ(readBytes(dir.file("eof.txt")), "a\r\nb");
+    // A string opened outside text objects and never closed holds back no
+    // line end; a hex string open at the end gives its odd last digit as a
+    // closed one does.
+    writeBytes(dir.file("open.pdf"), "BT\n(x) Tj ET (y\n");
+    unspoolFile(dir.file("open.pdf"), dir.file("open.txt"));
+    EXPECT_EQ(readBytes(dir.file("open.txt")), "x\r\n");
+    writeBytes(dir.file("hex.pdf"), "BT\n<41 42> Tj <414");
+    unspoolFile(dir.file("hex.pdf"), dir.file("hex.txt"));
+    EXPECT_EQ(readBytes(dir.file("hex.txt")), "ABA@");
+    writeBytes(dir.file("hexline.pdf"), "BT\n<414\n");
+    unspoolFile(dir.file("hexline.pdf"), dir.file("hexline.txt"));
+    EXPECT_EQ(readBytes(dir.file("hexline.txt")), "A@");
     // An empty source, or one without text objects, gives an empty file.
     writeBytes(dir.file("empty.pdf"), "");
     unspoolFile(dir.file("empty.pdf"), dir.file("empty.txt"));

@@ -7,8 +7,8 @@
 
 #include "core/pdf/conversion_run.h"
 #include "core/platform/pending_output.h"
-#include "core/run/run_control.h"
 #include "core/platform/pending_output_seam.h"
+#include "core/run/run_control.h"
 #include "support/recording_run_handler.h"
 #include "support/temp_dir.h"
 

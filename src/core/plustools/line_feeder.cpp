@@ -1,0 +1,96 @@
+#include "core/plustools/line_feeder.h"
+
+#include "core/platform/text_file_writer.h"
+#include "core/plustools/unspool_filter.h"
+
+namespace leafwright {
+
+namespace {
+
+// Output is handed to the writer in pieces of about this size.
+constexpr std::size_t kPieceSize = 64 * 1024;
+// The filter is fed at most this much at a time, so that what one feed
+// yields stays small even when a font's map gives long texts for short codes.
+constexpr std::size_t kFeedSize = 4 * 1024;
+
+}  // namespace
+
+LineFeeder::LineFeeder(UnspoolFilter& filter, TextFileWriter& writer)
+    : filter_(filter), writer_(&writer) {
+    pending_.reserve(kPieceSize + 4096);
+}
+
+void LineFeeder::block(std::string_view bytes) {
+    while (!bytes.empty()) {
+        std::size_t lf = bytes.find('\n');
+        std::string_view part = bytes.substr(0, lf);
+        if (crHeld_) {
+            // The CR that ended the last block is text unless an LF follows.
+            crHeld_ = false;
+            if (lf != 0) piece("\r");
+        }
+        if (lf == std::string_view::npos) {
+            if (!part.empty() && part.back() == '\r') {
+                part.remove_suffix(1);
+                crHeld_ = true;
+                lineOpen_ = true;
+            }
+            piece(part);
+            return;
+        }
+        if (!part.empty() && part.back() == '\r') part.remove_suffix(1);
+        piece(part);
+        filter_.endLine(pending_);
+        lineOpen_ = false;
+        flushIfFull();
+        bytes.remove_prefix(lf + 1);
+    }
+}
+
+void LineFeeder::releaseCr() {
+    if (crHeld_) piece("\r");
+    crHeld_ = false;
+}
+
+void LineFeeder::endStream() {
+    releaseCr();
+    if (lineOpen_) filter_.endLine(pending_);
+    lineOpen_ = false;
+    flushIfFull();
+}
+
+void LineFeeder::switchWriter(TextFileWriter& next) {
+    flush();
+    writer_ = &next;
+}
+
+std::uint64_t LineFeeder::finish() {
+    releaseCr();
+    if (lineOpen_) filter_.endLine(pending_);
+    lineOpen_ = false;
+    filter_.endInput(pending_);
+    flush();
+    return written_;
+}
+
+void LineFeeder::piece(std::string_view part) {
+    if (!part.empty()) lineOpen_ = true;
+    while (!part.empty()) {
+        std::string_view now = part.substr(0, kFeedSize);
+        filter_.filterPiece(now, pending_);
+        part.remove_prefix(now.size());
+        flushIfFull();
+    }
+}
+
+void LineFeeder::flushIfFull() {
+    if (pending_.size() >= kPieceSize) flush();
+}
+
+void LineFeeder::flush() {
+    written_ += pending_.size();
+    writer_->writeRaw(pending_);
+    pending_.clear();
+}
+
+}  // namespace leafwright
