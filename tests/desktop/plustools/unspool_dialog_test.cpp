@@ -7,11 +7,11 @@
 #include <QTreeWidget>
 
 #include "core/settings/messages.h"
+#include "desktop/desktop_fixture.h"
 #include "desktop/plustools/plus_tools_commands.h"
 #include "desktop/plustools/plus_tools_dialog.h"
 #include "desktop/widgets/file_list.h"
 #include "desktop/widgets/notice_box.h"
-#include "desktop_fixture.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;

@@ -4,8 +4,8 @@
 #include <QTest>
 
 #include "core/settings/messages.h"
+#include "desktop/desktop_fixture.h"
 #include "desktop/platform/window_memory.h"
-#include "desktop_fixture.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;

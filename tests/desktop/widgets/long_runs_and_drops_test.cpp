@@ -12,10 +12,10 @@
 #include "core/platform/pending_output.h"
 #include "core/settings/messages.h"
 #include "desktop/app/command_ids.h"
+#include "desktop/desktop_fixture.h"
 #include "desktop/plustools/unspool_dialog.h"
 #include "desktop/widgets/file_list.h"
 #include "desktop/widgets/run_progress_panel.h"
-#include "desktop_fixture.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;

@@ -5,8 +5,8 @@
 
 #include "core/settings/messages.h"
 #include "desktop/app/command_ids.h"
+#include "desktop/desktop_fixture.h"
 #include "desktop/widgets/file_list.h"
-#include "desktop_fixture.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;

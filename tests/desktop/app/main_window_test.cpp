@@ -9,9 +9,9 @@
 #include <QToolButton>
 
 #include "desktop/app/command_ids.h"
+#include "desktop/desktop_fixture.h"
 #include "desktop/settings/settings_dialog.h"
 #include "desktop/widgets/file_list.h"
-#include "desktop_fixture.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;
