@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QKeyEvent>
 #include <QPushButton>
+#include <QStringList>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
@@ -94,7 +96,9 @@ void ListRun::run(const Loop& loop) {
     fileCount_ = static_cast<int>(sources.size());
     filesDone_ = 0;
     convertedCount_ = 0;
+    tally_ = {};
     warnings_.clear();
+    failures_.clear();
 
     Forwarder forwarder(*this);
     QString failure;
@@ -138,13 +142,28 @@ void ListRun::run(const Loop& loop) {
         control.cancel();
         QCoreApplication::processEvents();
     }
+    const bool showedProgress = panel_->isVisible();
     progress.stop();
     panelDelay.stop();
     setBusy(false);
+    tally_.cancelled = control.cancelRequested();
+    tally_.left = fileCount_ - filesDone_ - tally_.failed;
     control_ = nullptr;
-    if (!failure.isEmpty()) showNotice(window_, failure);
-    // One notice after the run for every file that was done with a warning.
-    if (!warnings_.isEmpty()) showNotice(window_, warnings_.trimmed());
+    // One notice after the run: how it went, what stopped it, and every
+    // file that was done with a warning. It does not wait for the user.
+    QStringList parts;
+    if (runDeservesSummary(tally_, showedProgress)) parts << runSummaryText(tally_);
+    if (!failures_.isEmpty()) parts << failures_.trimmed();
+    if (!failure.isEmpty()) parts << failure;
+    if (!warnings_.isEmpty()) parts << warnings_.trimmed();
+    if (!parts.isEmpty()) postNotice(window_, parts.join(QStringLiteral("\n\n")));
+}
+
+bool ListRun::takesEscape(QKeyEvent* event) {
+    if (!isRunning() || event->key() != Qt::Key_Escape) return false;
+    event->accept();
+    cancel();
+    return true;
 }
 
 void ListRun::onWarned(const std::string& sourcePath, const std::string& message) {
@@ -177,6 +196,7 @@ ListRun::Answer ListRun::answerOverwrite(const std::string& outputPath) {
 }
 
 void ListRun::onConverted(const std::string& outputPath) {
+    ++tally_.converted;
     sources_.deleteRow(0);
     // An ascending list places the row by its text; the index only says
     // where it goes in.
@@ -185,6 +205,7 @@ void ListRun::onConverted(const std::string& outputPath) {
 }
 
 void ListRun::onDeclined() {
+    ++tally_.skipped;
     sources_.deleteRow(0);
     fileDone();
 }
@@ -198,7 +219,8 @@ void ListRun::fileDone() {
 bool ListRun::onFailed(const FileError& error) {
     // The failing row and every row after it stay listed, so the next run
     // starts again at the same file.
-    showFileError(window_, error);
+    ++tally_.failed;
+    failures_ += fileErrorNotice(error) + QLatin1Char('\n');
     return false;
 }
 

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "core/platform/file_run.h"
+#include "desktop/widgets/run_summary.h"
 
+class QKeyEvent;
 class QWidget;
 
 namespace leafwright {
@@ -46,6 +48,9 @@ class ListRun : public QObject {
     // Stops the run at the next file, or at once within the file at hand
     // unless it is already taking its place.
     void cancel();
+    // During a run Escape cancels it and does nothing else: true when
+    // `event` was that key and has been taken.
+    bool takesEscape(QKeyEvent* event);
 
   private:
     class Forwarder;
@@ -72,8 +77,10 @@ class ListRun : public QObject {
     int fileCount_ = 0;
     int filesDone_ = 0;
     int convertedCount_ = 0;
+    RunTally tally_;
     std::vector<QWidget*> disabled_;
     QString warnings_;  // "FILE: warning" lines of this run
+    QString failures_;  // the file errors of this run, a line each
 };
 
 }  // namespace leafwright

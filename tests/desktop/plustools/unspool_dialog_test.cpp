@@ -6,10 +6,12 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "core/platform/pending_output.h"
 #include "core/settings/messages.h"
 #include "desktop/desktop_fixture.h"
 #include "desktop/plustools/plus_tools_commands.h"
 #include "desktop/plustools/plus_tools_dialog.h"
+#include "desktop/widgets/dialog_units.h"
 #include "desktop/widgets/file_list.h"
 #include "desktop/widgets/notice_box.h"
 
@@ -119,7 +121,8 @@ class UnspoolDialogTest : public QObject {
         QCOMPARE(dialog.textList()->rowTexts(), QStringList({path("twice.txt")}));
         QCOMPARE(dialog.pdfList()->rowCount(), 0);
         QCOMPARE(readAll(path("twice.txt")), kExtracted);
-        QVERIFY(errors.shown().empty());
+        // No error; the run's summary counts the file answered No.
+        QCOMPARE(errors.shown(), std::vector<QString>{"1 converted, 1 skipped, 0 failed"});
     }
 
     void yesReplacesAnExistingOutput() {
@@ -195,6 +198,51 @@ class UnspoolDialogTest : public QObject {
         QTest::keyClick(&dialog, Qt::Key_Escape);
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    }
+
+    // During a run Escape cancels it and the window stays: here it comes
+    // while the second text is being written (a text this short has no
+    // point left at which to stop, so it may still be finished).
+    void escapeDuringARunKeepsTheWindow() {
+        PlatformSeams seams;
+        UnspoolDialog dialog;
+        dialog.show();
+        fill(dialog.pdfList(),
+             {writeFile(path("esc1.pdf"), kPdf), writeFile(path("esc2.pdf"), kPdf),
+              writeFile(path("esc3.pdf"), kPdf)});
+        PendingOutput::afterCreateHook = [&](const PendingOutput& output) {
+            if (output.targetPath() == path("esc2.txt").toStdString())
+                QMetaObject::invokeMethod(
+                    &dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); },
+                    Qt::BlockingQueuedConnection);
+        };
+        dialog.OnConvert();
+        PendingOutput::afterCreateHook = nullptr;
+        QVERIFY(dialog.isVisible());
+        QVERIFY(dialog.pdfList()->isEnabled());
+        QCOMPARE(seams.notices.shown().size(), std::size_t(1));
+        QVERIFY2(seams.notices.shown().front().contains("cancelled"),
+                 qPrintable(seams.notices.shown().front()));
+        QCOMPARE(dialog.pdfList()->rowCount() + dialog.textList()->rowCount(), 3);
+        for (const QString& text : dialog.textList()->rowTexts()) QVERIFY(QFile::exists(text));
+    }
+
+    // The buttons have their template's size in dialog units at least, and
+    // room around their captions.
+    void buttonsHaveTheirSizeInDialogUnits() {
+        UnspoolDialog dialog;
+        const DialogUnits units(dialog.font());
+        for (int control : {UnspoolDialog::kAddFilesButton, UnspoolDialog::kRemoveButton,
+                            UnspoolDialog::kClearListButton, UnspoolDialog::kConvertButton,
+                            UnspoolDialog::kQuitButton}) {
+            const QPushButton* button = dialog.button(control);
+            QVERIFY(button->minimumHeight() >= units.y(12));
+            QVERIFY(button->minimumWidth() >= units.x(45));
+            QVERIFY2(button->sizeHint().height() >= button->fontMetrics().height() + 6,
+                     qPrintable(button->text()));
+            QVERIFY(button->sizeHint().width() >=
+                    button->fontMetrics().horizontalAdvance(button->text()) + 12);
+        }
     }
 
     void everyOpeningStartsWithEmptyLists() {
