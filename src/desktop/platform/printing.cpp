@@ -5,6 +5,7 @@
 #include <QPageRanges>
 #include <QPointer>
 #include <QPrintDialog>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -42,6 +43,35 @@ PrintChoice::Sides sidesOf(QPrinter::DuplexMode duplex) {
             break;
     }
     return PrintChoice::Sides::OneSided;
+}
+
+// What the dialog chose beyond printer, copies, pages and sides, as options
+// of lp. Qt keeps the print system's own options (page set, pages per
+// sheet, banners, priority) in a property of the print engine that it names
+// in its CUPS support (PPK_CupsOptions): pairs of name and value.
+QStringList furtherOptions(QPrinter& printer) {
+    constexpr auto kCupsOptions = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+    QStringList options;
+    options << QStringLiteral("collate=%1").arg(printer.collateCopies() ? "true" : "false");
+    if (printer.pageOrder() == QPrinter::LastPageFirst)
+        options << QStringLiteral("outputorder=reverse");
+    const QStringList pairs = printer.printEngine()->property(kCupsOptions).toStringList();
+    static const QStringList kPassedApart = {
+        QStringLiteral("copies"), QStringLiteral("page-ranges"), QStringLiteral("sides"),
+        QStringLiteral("collate"), QStringLiteral("outputorder")};
+    for (qsizetype i = 0; i + 1 < pairs.size(); i += 2) {
+        if (pairs[i + 1].isEmpty() || kPassedApart.contains(pairs[i])) continue;
+        options << pairs[i] + QLatin1Char('=') + pairs[i + 1];
+    }
+    return options;
+}
+
+// Qt 6.4's dialog refuses every text in its "Pages" field (it checks the
+// pages it has already handed to the print system); "Pages from ... to"
+// works, so only that is offered.
+void hideBrokenPagesField(QPrintDialog& dialog) {
+    for (const char* name : {"pagesRadioButton", "pagesLineEdit"})
+        if (auto* field = dialog.findChild<QWidget*>(QString::fromLatin1(name))) field->hide();
 }
 
 QString pagesOf(const QPrinter& printer) {
@@ -106,6 +136,7 @@ PrintRequest askPrintChoice(QWidget* owner) {
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
     dialog.setMinMax(1, kLastPageOffered);
+    hideBrokenPagesField(dialog);
     if (dialog.exec() != QDialog::Accepted) return {PrintRequest::Outcome::Cancelled, {}};
 
     PrintChoice choice;
@@ -113,6 +144,7 @@ PrintRequest askPrintChoice(QWidget* owner) {
     choice.copies = std::max(1, printer.copyCount());
     choice.pages = pagesOf(printer);
     choice.sides = sidesOf(printer.duplex());
+    choice.options = furtherOptions(printer);
     return {PrintRequest::Outcome::Chosen, choice};
 }
 
@@ -122,6 +154,7 @@ QStringList lpArguments(const PrintChoice& choice, const QString& file) {
     arguments << QStringLiteral("-n") << QString::number(std::max(1, choice.copies));
     if (!choice.pages.isEmpty()) arguments << QStringLiteral("-P") << choice.pages;
     arguments << QStringLiteral("-o") << QString::fromLatin1(sidesOption(choice.sides));
+    for (const QString& option : choice.options) arguments << QStringLiteral("-o") << option;
     arguments << QFileInfo(file).absoluteFilePath();
     return arguments;
 }

@@ -19,6 +19,9 @@ struct PrintChoice {
     // Pages as CUPS takes them ("1-3,5"); empty for every page.
     QString pages;
     Sides sides = Sides::OneSided;
+    // Further choices of the dialog as options of lp ("page-set=odd",
+    // "collate=true"), each passed with -o.
+    QStringList options;
 };
 
 // What asking for a print came to.

@@ -12,7 +12,6 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "core/plustools/unspool_run.h"
 #include "core/settings/messages.h"
 #include "desktop/platform/desktop_opener.h"
 #include "desktop/platform/file_dialog.h"
@@ -24,6 +23,7 @@
 #include "desktop/widgets/pictures.h"
 #include "desktop/widgets/plus_tool_font.h"
 #include "desktop/widgets/run_progress_panel.h"
+#include "desktop/widgets/window_file_run.h"
 #include "desktop/widgets/window_size.h"
 
 namespace leafwright {
@@ -201,7 +201,7 @@ void UnspoolDialog::OnConvert() {
         showMessage(this, kPdfListEmpty);
         return;
     }
-    listRun_->run(unspoolFiles);
+    listRun_->run(windowUnspoolSteps());
     if (closeAfterRun_ >= 0) done(std::exchange(closeAfterRun_, -1));
 }
 

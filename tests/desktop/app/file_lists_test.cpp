@@ -246,20 +246,22 @@ class FileListsTest : public QObject {
         QCOMPARE(seams.printing.asked(), 0);
 
         select(dialog.resultList(), {0, 2});
-        seams.printing.nextChoice({"Office", 2, "1-3,5", PrintChoice::Sides::LongEdge});
+        seams.printing.nextChoice(
+            {"Office", 2, "1-3,5", PrintChoice::Sides::LongEdge, {"page-set=odd"}});
         dialog.resultListMenu()->actions().first()->trigger();
         QTRY_VERIFY(lpDone());
         QStringList got = QString::fromLocal8Bit(readAll(bin.filePath("lp.log"))).split('\n');
         got.removeAll(QString());
         got.sort();
-        QCOMPARE(got, QStringList({"-d Office -n 2 -P 1-3,5 -o sides=two-sided-long-edge " + a,
-                                   "-d Office -n 2 -P 1-3,5 -o sides=two-sided-long-edge " + c}));
+        const QString chosen =
+            "-d Office -n 2 -P 1-3,5 -o sides=two-sided-long-edge -o page-set=odd ";
+        QCOMPARE(got, QStringList({chosen + a, chosen + c}));
         QVERIFY(seams.notices.shown().empty());
 
         const QString refused = writeFile(dir.filePath("refused.pdf"));
         dialog.resultList()->appendRow(refused);
         select(dialog.resultList(), {3});
-        seams.printing.nextChoice({"Office", 1, "", PrintChoice::Sides::OneSided});
+        seams.printing.nextChoice({"Office", 1, "", PrintChoice::Sides::OneSided, {}});
         dialog.sendCommand(kCmdPrint);
         QTRY_COMPARE(seams.notices.shown(),
                      std::vector<QString>{"The file \"" + refused +
@@ -284,7 +286,7 @@ class FileListsTest : public QObject {
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", emptyBin.path().toLocal8Bit());
         seams.printing.setNoPrinter(false);
-        seams.printing.nextChoice({"Office", 1, "", PrintChoice::Sides::OneSided});
+        seams.printing.nextChoice({"Office", 1, "", PrintChoice::Sides::OneSided, {}});
         dialog.sendCommand(kCmdPrint);
         QCOMPARE(seams.notices.shown().size(), std::size_t(2));
         QCOMPARE(seams.notices.shown().back(), QStringLiteral("No printer is set up"));

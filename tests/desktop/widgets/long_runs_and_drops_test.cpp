@@ -1,12 +1,15 @@
 // Runs on a worker thread (Cancel, the overwrite question for all), files
 // dropped on the windows, and files named on the command line.
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
 #include <QUrl>
+#include <algorithm>
 #include <atomic>
 #include <functional>
 
@@ -51,32 +54,145 @@ class LongRunsAndDropsTest : public QObject {
         QVERIFY(dir_->isValid());
     }
 
-    void cancelStopsTheWorkerBetweenFilesAndLeavesNoPartialFile() {
+    // Cancel while a file is being written, from the worker that writes it:
+    // that file is abandoned and leaves nothing, no file is started after
+    // it, and every file finished by then is listed. Nothing is lost either
+    // way: each row is either still to convert, with no PDF, or converted,
+    // with its PDF.
+    void cancelAbandonsTheFilesAtHandAndListsTheFinishedOnes() {
         PlatformSeams seams;
         MainDialog dialog(foldersIn(*dir_));
-        for (const char* name : {"a.txt", "b.txt", "c.txt"})
-            dialog.sourceList()->appendRow(writeFile(path(name)));
-        std::atomic<bool> offTheWindowThread{false};
-        PendingOutput::afterCreateHook = [&](const PendingOutput&) {
-            offTheWindowThread = QThread::currentThread() != qApp->thread();
+        const int files = 12;
+        for (int i = 0; i < files; ++i)
+            dialog.sourceList()->appendRow(
+                writeFile(path(QString("%1.txt").arg(i, 2, 10, QChar('0')))));
+        std::atomic<bool> offTheWindowThread{true};
+        std::atomic<bool> cancelled{false};
+        std::atomic<int> begunAfterCancel{0};
+        PendingOutput::afterCreateHook = [&](const PendingOutput& output) {
+            offTheWindowThread = offTheWindowThread && QThread::currentThread() != qApp->thread();
+            if (cancelled) ++begunAfterCancel;
+            if (output.targetPath() != path("05.pdf").toStdString()) return;
+            QMetaObject::invokeMethod(dialog.runProgressPanel()->cancelButton(), "click",
+                                      Qt::BlockingQueuedConnection);
+            cancelled = true;
         };
-        // Cancel once the first file is listed as converted.
-        connect(dialog.resultList()->model(), &QAbstractItemModel::rowsInserted, &dialog,
-                [&] { dialog.runProgressPanel()->cancelButton()->click(); });
         dialog.sendCommand(kCmdConvertFiles);
         PendingOutput::afterCreateHook = nullptr;
 
         QVERIFY(offTheWindowThread);
-        QCOMPARE(dialog.resultList()->rowTexts(), QStringList{path("a.pdf")});
-        QCOMPARE(dialog.sourceList()->rowTexts(), QStringList({path("b.txt"), path("c.txt")}));
-        QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name),
-                 QStringList({"a.pdf", "a.txt", "b.txt", "c.txt"}));
+        QVERIFY(dialog.sourceList()->rowTexts().contains(path("05.txt")));
+        // No file is begun once the cancel has taken effect, but the one each
+        // other worker may have taken just before.
+        QVERIFY2(begunAfterCancel < QThread::idealThreadCount(),
+                 qPrintable(QString::number(begunAfterCancel)));
+        QStringList expected;
+        for (const QString& source : dialog.sourceList()->rowTexts()) {
+            QVERIFY(!QFile::exists(source.chopped(3) + "pdf"));
+            expected << QFileInfo(source).fileName();
+        }
+        for (const QString& output : dialog.resultList()->rowTexts()) {
+            QVERIFY(readAll(output).startsWith("%PDF-1.3"));
+            expected << QFileInfo(output).fileName()
+                     << QFileInfo(output).completeBaseName() + ".txt";
+        }
+        expected.sort();
+        // Nothing else in the folder: no temporary file left behind.
+        QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
         QVERIFY(seams.messages.shown().empty());
-        QCOMPARE(seams.notices.shown(),
-                 std::vector<QString>{"1 converted, 0 skipped, 0 failed; cancelled with 2 left"});
+        QCOMPARE(seams.notices.shown().size(), std::size_t(1));
+        QVERIFY2(seams.notices.shown().front().contains(
+                     QString("%1 converted, 0 skipped, 0 failed; cancelled with %2 left")
+                         .arg(dialog.resultList()->rowCount())
+                         .arg(dialog.sourceList()->rowCount())),
+                 qPrintable(seams.notices.shown().front()));
         // The window is usable again, the panel gone.
         QVERIFY(dialog.sourceList()->isEnabled());
         QVERIFY(!dialog.runProgressPanel()->isVisible());
+    }
+
+    // The workers never wait for the window: while its thread is kept busy
+    // in the middle of a run, files go on being written; once it is free
+    // again the rows move in groups.
+    void theRunGoesOnWhileTheWindowIsBusyAndRowsMoveInGroups() {
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(*dir_));
+        const int files = 400;
+        QStringList sources;
+        for (int i = 0; i < files; ++i) sources << writeFile(path(QString("n%1.txt").arg(i)));
+        dialog.sourceList()->insertRows(0, sources);
+        std::atomic<int> written{0};
+        PendingOutput::afterCreateHook = [&](const PendingOutput&) { ++written; };
+        // The rows of a group leave the source list in one go.
+        int groups = 0;
+        int writtenBefore = -1;
+        int writtenAfter = -1;
+        connect(dialog.sourceList()->model(), &QAbstractItemModel::rowsRemoved, &dialog, [&] {
+            ++groups;
+            if (writtenBefore >= 0) return;
+            writtenBefore = written;
+            QThread::msleep(300);
+            writtenAfter = written;
+        });
+        dialog.sendCommand(kCmdConvertFiles);
+        PendingOutput::afterCreateHook = nullptr;
+        QCOMPARE(dialog.resultList()->rowCount(), files);
+        QVERIFY2(writtenAfter > writtenBefore || writtenBefore == files,
+                 qPrintable(QString("%1 then %2").arg(writtenBefore).arg(writtenAfter)));
+        QVERIFY2(groups < files / 4, qPrintable(QString::number(groups)));
+    }
+
+    // A file that appears at an output's name while it is written is asked
+    // about when the output is ready, unless the question was answered for
+    // all files.
+    void aFileAppearingAtCommitIsAskedAboutUnlessAnsweredForAll() {
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(*dir_));
+        // The file is planted once the question about "early" is answered,
+        // which another worker may be asking just now.
+        PendingOutput::afterCreateHook = [&](const PendingOutput& output) {
+            if (output.targetPath() != path("late.pdf").toStdString()) return;
+            QDeadlineTimer safety(10000);
+            for (std::size_t asked = 0; asked == 0 && !safety.hasExpired(); QThread::msleep(2))
+                QMetaObject::invokeMethod(
+                    &dialog, [&] { asked = seams.messages.shown().size(); },
+                    Qt::BlockingQueuedConnection);
+            writeFile(path("late.pdf"), "planted");
+        };
+        auto runOver = [&](QMessageBox::StandardButton first) {
+            writeFile(path("early.pdf"), "old");
+            QFile::remove(path("late.pdf"));
+            dialog.sourceList()->appendRow(writeFile(path("early.txt")));
+            dialog.sourceList()->appendRow(writeFile(path("late.txt")));
+            seams.messages.clear();
+            seams.messages.answerNext(first);
+            seams.messages.answerNext(QMessageBox::Yes);
+            dialog.sendCommand(kCmdConvertFiles);
+        };
+        runOver(QMessageBox::YesToAll);
+        QCOMPARE(seams.messages.details(), std::vector<QString>{path("early.pdf")});
+        QVERIFY(readAll(path("late.pdf")).startsWith("%PDF-1.3"));
+        QCOMPARE(dialog.sourceList()->rowCount(), 0);
+
+        runOver(QMessageBox::Yes);
+        QCOMPARE(seams.messages.shown().size(), std::size_t(2));
+        QVERIFY(std::count(seams.messages.details().begin(), seams.messages.details().end(),
+                           path("late.pdf")) == 1);
+        QVERIFY(readAll(path("late.pdf")).startsWith("%PDF-1.3"));
+        PendingOutput::afterCreateHook = nullptr;
+    }
+
+    void theProgressTextCountsFilesAndBytes() {
+        RunProgressPanel panel;
+        panel.showProgress(2, 4, 12'500'000, 40'000'000);
+        QCOMPARE(panel.bar()->format(), QStringLiteral("2 of 4 files, 12.5 of 40 MB"));
+        QCOMPARE(panel.bar()->value(), panel.bar()->maximum() * 5 / 16);
+        QCOMPARE(bytesOfText(300, 900), QStringLiteral("300 of 900 bytes"));
+        QCOMPARE(bytesOfText(999, 2'500), QStringLiteral("1 of 2.5 kB"));
+        QCOMPARE(bytesOfText(3'000'000'000, 7'250'000'000), QStringLiteral("3 of 7.3 GB"));
+        // Empty sources: the bar follows the files.
+        panel.showProgress(1, 4, 0, 0);
+        QCOMPARE(panel.bar()->value(), panel.bar()->maximum() / 4);
     }
 
     // Escape during a run cancels it and keeps the window with its lists;
@@ -136,8 +252,10 @@ class LongRunsAndDropsTest : public QObject {
         seams.messages.answerNext(QMessageBox::YesToAll);
         dialog.sendCommand(kCmdConvertFiles);
         QCOMPARE(seams.messages.shown(), std::vector<int>{kOverwriteQuestion});
-        // The question names the file it is about.
-        QCOMPARE(seams.messages.details(), std::vector<QString>{path("a.pdf")});
+        // The question names the file it is about: the first a worker reached.
+        QCOMPARE(seams.messages.details().size(), std::size_t(1));
+        QVERIFY(QStringList({path("a.pdf"), path("b.pdf"), path("c.pdf")})
+                    .contains(seams.messages.details().front()));
         QCOMPARE(dialog.resultList()->rowCount(), 3);
         for (const char* name : {"a.pdf", "b.pdf", "c.pdf"})
             QVERIFY(readAll(path(name)).startsWith("%PDF-1.3"));
