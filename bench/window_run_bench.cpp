@@ -4,7 +4,9 @@
 // answering the overwrite question (when there is one) with Yes to All, and
 // prints the run's seconds. With --watch it also looks at the window every
 // 20 ms while the run lasts and prints how far the progress text was behind
-// the PDFs on disk at most, and how often a list with rows showed none.
+// the PDFs on disk at most, beside the largest step the text made at once
+// (a batch: what the window takes at a time, 100 ms of the run unless its
+// thread was kept from running), and how often a list with rows showed none.
 // bench/window_bench.sh runs it beside leafwright-cli on the same files.
 // Run it under a display (QT_QPA_PLATFORM=offscreen, or xvfb-run).
 #include <QApplication>
@@ -63,6 +65,8 @@ int main(int argc, char** argv) {
     leafwright::NoticeBoxSeam notices;
 
     int behindAtMost = 0;
+    int largestStep = 0;
+    int lastShown = 0;
     int blankLooks = 0;
     int looks = 0;
     QTimer look;
@@ -71,8 +75,12 @@ int main(int argc, char** argv) {
         const QString text = window.runProgressPanel()->bar()->format();
         const int onDisk = static_cast<int>(folder.entryList({QStringLiteral("*.pdf")}).size());
         const auto shown = QRegularExpression(QStringLiteral("^(\\d+) of")).match(text);
-        if (shown.hasMatch() && window.runProgressPanel()->isVisible())
-            behindAtMost = std::max(behindAtMost, onDisk - shown.captured(1).toInt());
+        if (shown.hasMatch() && window.runProgressPanel()->isVisible()) {
+            const int files = shown.captured(1).toInt();
+            behindAtMost = std::max(behindAtMost, onDisk - files);
+            largestStep = std::max(largestStep, files - lastShown);
+            lastShown = files;
+        }
         if (!showsARow(*window.sourceList()) || !showsARow(*window.resultList())) ++blankLooks;
     });
 
@@ -87,9 +95,9 @@ int main(int argc, char** argv) {
         std::printf("%.4f\n", seconds);
         if (watch)
             std::printf(
-                "progress behind the disk by at most %d files; a list blank in %d of %d "
-                "looks\n",
-                behindAtMost, blankLooks, looks);
+                "progress behind the disk by at most %d files, its largest step %d "
+                "files; a list blank in %d of %d looks\n",
+                behindAtMost, largestStep, blankLooks, looks);
         if (window.resultList()->rowCount() != sources.size()) {
             std::fprintf(stderr, "window_run_bench: %d of %d files listed as converted\n",
                          window.resultList()->rowCount(), static_cast<int>(sources.size()));

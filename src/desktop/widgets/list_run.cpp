@@ -8,6 +8,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -234,7 +235,11 @@ void ListRun::setBusy(bool busy) {
 
 void ListRun::showProgress() {
     if (fileRun_ == nullptr) return;
-    panel_->showProgress(reported_, fileCount_, fileRun_->bytesDone(), fileRun_->bytesTotal());
+    // The files the workers are done with, which the rows follow within a
+    // batch: a report may wait for a slower file before it.
+    const int done = std::max(reported_, static_cast<int>(fileRun_->filesDone()));
+    panel_->showProgress(std::min(done, fileCount_), fileCount_, fileRun_->bytesDone(),
+                         fileRun_->bytesTotal());
 }
 
 }  // namespace leafwright

@@ -23,6 +23,11 @@ const std::string kAbandonedCause = "abandoned when the run was cancelled";
 // one), so a file at hand counts half the bytes read from it.
 constexpr std::uint64_t kReadsPerSource = 2;
 
+// Set while a conversion asks whether its finished output may replace a file
+// that appeared at its name: an answer No then ends a conversion, which
+// counts itself as done.
+thread_local bool askedAtCommit = false;
+
 std::uint64_t sizeOf(const std::string& path) {
     struct stat entry {};
     return ::stat(path.c_str(), &entry) == 0 && S_ISREG(entry.st_mode)
@@ -78,27 +83,11 @@ class WindowFileRun::Handler : public FileRunHandler {
     Handler(WindowFileRun& run, Question ask) : run_(run), ask_(std::move(ask)) {}
 
     bool confirmOverwrite(const std::string& sourcePath, const std::string& outputPath) override {
-        std::lock_guard lock(questionMutex_);
-        // Another worker's question may have settled this one meanwhile.
-        if (run_.cancelled()) throw FileError(sourcePath, kAbandonedCause);
-        if (standing_ == Standing::ReplaceAll) return true;
-        if (standing_ == Standing::KeepAll) return false;
-        switch (ask_(outputPath)) {
-            case OverwriteAnswer::Replace:
-                return true;
-            case OverwriteAnswer::ReplaceAll:
-                standing_ = Standing::ReplaceAll;
-                return true;
-            case OverwriteAnswer::KeepAll:
-                standing_ = Standing::KeepAll;
-                return false;
-            case OverwriteAnswer::Cancel:
-                run_.cancel();
-                throw FileError(sourcePath, kAbandonedCause);
-            case OverwriteAnswer::Keep:
-                break;
-        }
-        return false;
+        const bool replace = answer(sourcePath, outputPath);
+        // A file kept before its conversion is done with here; one kept at
+        // its commit, when its conversion ends.
+        if (!replace && !askedAtCommit) run_.fileDone(sizeOf(sourcePath));
+        return replace;
     }
 
     void converted(const std::string& sourcePath, const std::string& outputPath) override {
@@ -138,6 +127,30 @@ class WindowFileRun::Handler : public FileRunHandler {
   private:
     enum class Standing { Ask, ReplaceAll, KeepAll };
 
+    bool answer(const std::string& sourcePath, const std::string& outputPath) {
+        std::lock_guard lock(questionMutex_);
+        // Another worker's question may have settled this one meanwhile.
+        if (run_.cancelled()) throw FileError(sourcePath, kAbandonedCause);
+        if (standing_ == Standing::ReplaceAll) return true;
+        if (standing_ == Standing::KeepAll) return false;
+        switch (ask_(outputPath)) {
+            case OverwriteAnswer::Replace:
+                return true;
+            case OverwriteAnswer::ReplaceAll:
+                standing_ = Standing::ReplaceAll;
+                return true;
+            case OverwriteAnswer::KeepAll:
+                standing_ = Standing::KeepAll;
+                return false;
+            case OverwriteAnswer::Cancel:
+                run_.cancel();
+                throw FileError(sourcePath, kAbandonedCause);
+            case OverwriteAnswer::Keep:
+                break;
+        }
+        return false;
+    }
+
     WindowFileRun& run_;
     Question ask_;
     std::mutex questionMutex_;
@@ -153,13 +166,8 @@ WindowFileRun::WindowFileRun(std::vector<std::string> sources, StepsMaker makeSt
 WindowFileRun::~WindowFileRun() = default;
 
 void WindowFileRun::run() {
-    sizes_.clear();
-    sizes_.reserve(sources_.size());
     std::uint64_t total = 0;
-    for (const std::string& source : sources_) {
-        sizes_.push_back(sizeOf(source));
-        total += sizes_.back();
-    }
+    for (const std::string& source : sources_) total += sizeOf(source);
     bytesTotal_.store(total, std::memory_order_relaxed);
     const SourceFeed feed = [this](std::string& source) { return nextSource(source); };
     const FileRunStepsMaker workerSteps = [this](unsigned threadsPerFile) {
@@ -183,7 +191,7 @@ std::vector<WindowRunReport> WindowFileRun::takeReports() {
 
 std::uint64_t WindowFileRun::bytesDone() const {
     return std::min(bytesTotal(),
-                    bytesReported_.load(std::memory_order_relaxed) + controls_->bytesAtHand());
+                    bytesDone_.load(std::memory_order_relaxed) + controls_->bytesAtHand());
 }
 
 bool WindowFileRun::nextSource(std::string& source) {
@@ -196,11 +204,12 @@ bool WindowFileRun::nextSource(std::string& source) {
 
 void WindowFileRun::report(WindowRunReport report) {
     std::lock_guard lock(mutex_);
-    // Reports come in the sources' order, one for each source taken.
-    if (reported_ < sizes_.size())
-        bytesReported_.fetch_add(sizes_[reported_], std::memory_order_relaxed);
-    ++reported_;
     reports_.push_back(std::move(report));
+}
+
+void WindowFileRun::fileDone(std::uint64_t sourceBytes) {
+    filesDone_.fetch_add(1, std::memory_order_relaxed);
+    bytesDone_.fetch_add(sourceBytes, std::memory_order_relaxed);
 }
 
 FileRunSteps WindowFileRun::stepsOfWorker(unsigned threadsPerFile) {
@@ -208,20 +217,37 @@ FileRunSteps WindowFileRun::stepsOfWorker(unsigned threadsPerFile) {
     RunControl& control = controls_->add();
     // Each conversion reports to this worker's control and stops when it is
     // cancelled; a file so abandoned leaves nothing and is reported as not
-    // done, while the run goes on to report the files already finished.
-    steps.convertOne = [convert = std::move(steps.convertOne), &control](
+    // done, while the run goes on to report the files already finished. A
+    // conversion that ends otherwise, however, is done with.
+    steps.convertOne = [this, convert = std::move(steps.convertOne), &control](
                            const std::string& source, const std::string& output,
                            const ReplaceQuestion& mayReplace) {
         RunControlScope scope(control);
-        struct Idle {
+        struct Ending {
+            WindowFileRun& run;
             RunControl& control;
-            ~Idle() { control.startSource(0); }
-        } idleAfterwards{control};
+            bool abandoned = false;
+            ~Ending() {
+                if (!abandoned) run.fileDone(control.sourceSize());
+                control.startSource(0);
+            }
+        } ending{*this, control};
+        const ReplaceQuestion atCommit = [&mayReplace] {
+            askedAtCommit = true;
+            struct Reset {
+                ~Reset() { askedAtCommit = false; }
+            } reset;
+            return !mayReplace || mayReplace();
+        };
         try {
             throwIfRunCancelled();
-            return convert(source, output, mayReplace);
+            return convert(source, output, atCommit);
         } catch (const RunCancelled&) {
+            ending.abandoned = true;
             throw FileError(source, kAbandonedCause);
+        } catch (const FileError& error) {
+            ending.abandoned = error.cause() == kAbandonedCause;
+            throw;
         }
     };
     return steps;

@@ -73,9 +73,13 @@ class WindowFileRun {
     // From any thread: the reports since the last call, in order.
     std::vector<WindowRunReport> takeReports();
 
+    // How many files the workers are done with, whether reported yet or not
+    // (reports wait for the files before them): never behind the files on
+    // disk.
+    std::size_t filesDone() const { return filesDone_.load(std::memory_order_relaxed); }
     // The bytes of every source, once run() has measured them (0 before),
-    // and how many of them are done: those of the files reported and the
-    // parts read of the files at hand.
+    // and how many of them are done: those of the files done and the parts
+    // read of the files at hand.
     std::uint64_t bytesTotal() const { return bytesTotal_.load(std::memory_order_relaxed); }
     std::uint64_t bytesDone() const;
 
@@ -86,6 +90,7 @@ class WindowFileRun {
     bool nextSource(std::string& source);
     FileRunSteps stepsOfWorker(unsigned threadsPerFile);
     void report(WindowRunReport report);
+    void fileDone(std::uint64_t sourceBytes);
 
     std::vector<std::string> sources_;
     StepsMaker makeSteps_;
@@ -94,11 +99,10 @@ class WindowFileRun {
 
     std::mutex mutex_;
     std::size_t nextSource_ = 0;            // under mutex_
-    std::size_t reported_ = 0;              // under mutex_
     std::vector<WindowRunReport> reports_;  // under mutex_
-    std::vector<std::uint64_t> sizes_;      // set before the workers start
+    std::atomic<std::size_t> filesDone_{0};
     std::atomic<std::uint64_t> bytesTotal_{0};
-    std::atomic<std::uint64_t> bytesReported_{0};
+    std::atomic<std::uint64_t> bytesDone_{0};
 };
 
 // The conversion steps for a window's run: each worker converts with its
