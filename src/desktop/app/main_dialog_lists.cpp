@@ -8,6 +8,7 @@
 #include "desktop/platform/file_dialog.h"
 #include "desktop/platform/message_box.h"
 #include "desktop/widgets/file_list.h"
+#include "desktop/widgets/list_run.h"
 #include "desktop/widgets/named_files.h"
 
 namespace leafwright {
@@ -68,9 +69,12 @@ void MainDialog::OnDblclkResultList() {
 void MainDialog::addNamedFiles(const QStringList& paths) {
     const FileKind kind = sourceFileKind();
     const NamedFiles named = sortNamedFiles(paths, kind);
-    sourceList_->insertRows(0, named.files);
-    reportNamedFiles(this, named, kind,
-                     [this](const QStringList& files) { sourceList_->insertRows(0, files); });
+    // During a run the rows wait for its end.
+    const auto add = [this](const QStringList& files) {
+        listRun_->whenIdle([this, files] { sourceList_->insertRows(0, files); });
+    };
+    add(named.files);
+    reportNamedFiles(this, named, kind, add);
 }
 
 void MainDialog::addStartFiles(const QStringList& names) {

@@ -249,9 +249,12 @@ void UnspoolDialog::dropEvent(QDropEvent* event) {
     QTimer::singleShot(0, this, [this, paths] {
         const FileKind kind = pdfFileKind();
         const NamedFiles named = sortNamedFiles(paths, kind);
-        pdfList_->insertRows(0, named.files);
-        reportNamedFiles(this, named, kind,
-                         [this](const QStringList& files) { pdfList_->insertRows(0, files); });
+        // During a run the rows wait for its end.
+        const auto add = [this](const QStringList& files) {
+            listRun_->whenIdle([this, files] { pdfList_->insertRows(0, files); });
+        };
+        add(named.files);
+        reportNamedFiles(this, named, kind, add);
     });
 }
 

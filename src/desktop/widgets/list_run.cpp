@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <exception>
+#include <utility>
 #include <vector>
 
 #include "desktop/platform/message_box.h"
@@ -123,7 +124,15 @@ std::string ListRun::run(const WindowFileRun::StepsMaker& makeSteps) {
     tally_.left = fileCount_ - tally_.converted - tally_.skipped - tally_.failed;
     fileRun_ = nullptr;
     tellHowItWent(showedProgress, failure);
+    for (const std::function<void()>& change : std::exchange(waiting_, {})) change();
     return lastOutput_;
+}
+
+void ListRun::whenIdle(std::function<void()> change) {
+    if (isRunning())
+        waiting_.push_back(std::move(change));
+    else
+        change();
 }
 
 bool ListRun::takesEscape(QKeyEvent* event) {

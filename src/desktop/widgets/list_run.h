@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -41,6 +42,10 @@ class ListRun : public QObject {
     std::string run(const WindowFileRun::StepsMaker& makeSteps);
 
     bool isRunning() const { return fileRun_ != nullptr; }
+    // Runs `change` (a change of the lists) now, or once the run is over:
+    // during a run the rows belong to it. Files dropped meanwhile, or the
+    // answer of an earlier notice, wait so.
+    void whenIdle(std::function<void()> change);
     // Stops the run: the files at hand are abandoned (unless already taking
     // their place) and no other is started.
     void cancel();
@@ -67,8 +72,9 @@ class ListRun : public QObject {
     RunTally tally_;
     std::string lastOutput_;
     std::vector<QWidget*> disabled_;
-    QStringList failures_;  // a line for each failed file
-    QStringList warnings_;  // "FILE: warning" lines of this run
+    std::vector<std::function<void()>> waiting_;  // changes for after the run
+    QStringList failures_;                        // a line for each failed file
+    QStringList warnings_;                        // "FILE: warning" lines of this run
 };
 
 }  // namespace leafwright

@@ -313,6 +313,27 @@ class LongRunsAndDropsTest : public QObject {
         QVERIFY(seams.notices.shown().front().contains(path("folder/paper.pdf")));
     }
 
+    // During a run its rows belong to it: a file dropped meanwhile (one that
+    // sorts first) joins the list once the run is over.
+    void aFileDroppedDuringARunJoinsTheListAfterIt() {
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(*dir_));
+        for (const char* name : {"a.txt", "b.txt", "c.txt"})
+            dialog.sourceList()->appendRow(writeFile(path(name)));
+        const QString early = writeFile(path("0.txt"));
+        PendingOutput::afterCreateHook = [&](const PendingOutput& output) {
+            if (output.targetPath() == path("b.pdf").toStdString())
+                QMetaObject::invokeMethod(
+                    &dialog, [&] { dropFiles(dialog, {early}); }, Qt::BlockingQueuedConnection);
+        };
+        dialog.sendCommand(kCmdConvertFiles);
+        PendingOutput::afterCreateHook = nullptr;
+        QCOMPARE(dialog.resultList()->rowTexts(),
+                 QStringList({path("a.pdf"), path("b.pdf"), path("c.pdf")}));
+        QCOMPARE(dialog.sourceList()->rowTexts(), QStringList{early});
+        QVERIFY(!QFile::exists(path("0.pdf")));
+    }
+
     void aPdfDroppedOnUnspoolJoinsItsPdfList() {
         PlatformSeams seams;
         UnspoolDialog dialog;
