@@ -14,8 +14,8 @@
 #include <cstdio>
 
 #include "desktop/app/command_ids.h"
-#include "desktop/app/file_list.h"
 #include "desktop/app/main_dialog.h"
+#include "desktop/widgets/file_list.h"
 #include "desktop/widgets/run_progress_panel.h"
 
 namespace {

@@ -11,6 +11,7 @@
 #include "desktop/platform/folder_browser.h"
 #include "desktop/platform/message_box.h"
 #include "desktop/platform/modal_runner.h"
+#include "desktop/platform/printing.h"
 #include "desktop/widgets/notice_box.h"
 
 namespace leafwright::testing {
@@ -23,6 +24,7 @@ struct PlatformSeams {
     FolderBrowserSeam folders;
     DesktopOpenerSeam opener;
     ModalDialogSeam modal;
+    PrintDialogSeam printing;
     // File errors and the other notices outside the string table.
     NoticeBoxSeam notices;
 };
@@ -110,6 +112,13 @@ inline QByteArray readAll(const QString& path) {
 inline QString writeFile(const QString& path, const QByteArray& bytes = "text\n") {
     QFile file(path);
     if (file.open(QIODevice::WriteOnly)) file.write(bytes);
+    return path;
+}
+
+// A shell script that stands in for a program on PATH.
+inline QString writeProgram(const QString& path, const QByteArray& script) {
+    writeFile(path, "#!/bin/sh\n" + script);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return path;
 }
 

@@ -32,6 +32,10 @@ enum CommandId : int {
     kCmdUnspool = 32802,
     kCmdDropDownUnspool = 32804,
     kCmdToolbarTools = 32805,
+
+    // Not among the classic commands: File > Print... and the result list's
+    // menu.
+    kCmdPrint = 32806,
 };
 
 }  // namespace leafwright

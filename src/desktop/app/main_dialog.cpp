@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QListWidgetItem>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -23,6 +24,8 @@
 #include "desktop/widgets/list_run.h"
 #include "desktop/widgets/pictures.h"
 #include "desktop/widgets/run_progress_panel.h"
+#include "desktop/widgets/window_font.h"
+#include "desktop/widgets/window_size.h"
 
 namespace leafwright {
 
@@ -36,7 +39,7 @@ struct ToolbarEntry {
     int command;
     const char* picture;
     const char* caption;
-    const char* shortcut;  // the key of the command, shown in the tooltip
+    const char* shortcut;  // the key of the command, shown in the tooltip; null for none
 };
 
 // Left to right; the last one carries the drop-down arrow.
@@ -46,7 +49,8 @@ constexpr ToolbarEntry kToolbar[] = {
     {kCmdToolbarClearList, "toolbar-clear-list", "Clear list", "Ctrl+Shift+Del"},
     {kCmdToolbarSettings, "toolbar-settings", "Settings", "Ctrl+,"},
     {kCmdToolbarConvert, "toolbar-convert", "Convert", "Ctrl+Return"},
-    {kCmdToolbarInfo, "toolbar-info", "Info", "F1"},
+    // F1 opens Help, so the Info button has no key of its own.
+    {kCmdToolbarInfo, "toolbar-info", "Info", nullptr},
     {kCmdToolbarTools, "toolbar-tools", "Tools", "Ctrl+T"},
 };
 
@@ -67,6 +71,7 @@ constexpr KeyEntry kKeys[] = {
     {"Ctrl+Return", kCmdToolbarConvert, kCmdConvertFiles},
     {"Ctrl+,", kCmdToolbarSettings, kCmdOptions},
     {"F1", kCmdShowHelp, kCmdShowHelp},
+    {"Ctrl+P", kCmdPrint, kCmdPrint},
     {"Ctrl+Q", kCmdExit, kCmdExit},
     {"Ctrl+T", kCmdToolbarTools, 0},
 };
@@ -97,6 +102,7 @@ const QHash<int, MainDialog::Handler>& MainDialog::routingTable() {
         {kCmdShowHelp, &MainDialog::OnShowHelp},
         {kCmdAbout, &MainDialog::OnAbout},
         {kCmdToolbarInfo, &MainDialog::OnAbout},
+        {kCmdPrint, &MainDialog::OnPrint},
     };
     return table;
 }
@@ -125,6 +131,8 @@ MainDialog::MainDialog(ProgramFolders folders, QWidget* parent)
     buildMenus();
     buildClientArea();
     buildShortcuts();
+    // Every menu, the toolbar's and the menu bar's overflow menus too.
+    for (QMenu* menu : findChildren<QMenu*>()) inheritWindowFont(menu);
     setAcceptDrops(true);
     // Keyboard focus starts in the source list.
     sourceList_->setFocus();
@@ -144,6 +152,7 @@ void MainDialog::buildMenus() {
     };
     auto addMenu = [this](const char* title) {
         QMenu* menu = menuBar_->addMenu(QString::fromLatin1(title));
+        inheritWindowFont(menu);
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { OnMenuSelect(menu); });
         return menu;
     };
@@ -155,6 +164,8 @@ void MainDialog::buildMenus() {
     addCommand(file, "Remove Files", kCmdRemoveFiles);
     file->addSeparator();
     addCommand(file, "Clear list", kCmdClearList);
+    file->addSeparator();
+    addCommand(file, "Print...", kCmdPrint);
     file->addSeparator();
     addCommand(file, "Exit", kCmdExit);
 
@@ -173,6 +184,7 @@ void MainDialog::buildMenus() {
     addCommand(help, "About", kCmdAbout);
 
     toolsDropDown_ = new QMenu(this);
+    inheritWindowFont(toolsDropDown_);
     QAction* unspool = toolsDropDown_->addAction(QStringLiteral("Unspool v1.0 Beta"));
     unspool->setData(int(kCmdDropDownUnspool));
     connect(unspool, &QAction::triggered, this, [this] { sendCommand(kCmdDropDownUnspool); });
@@ -214,6 +226,7 @@ void MainDialog::buildClientArea() {
     groupLayout->addWidget(resultList_);
     connect(sourceList_, &FileList::listDoubleClicked, this, [this] { OnDblclkSourceList(); });
     connect(resultList_, &FileList::listDoubleClicked, this, [this] { OnDblclkResultList(); });
+    buildResultListMenu();
 
     runPanel_ = new RunProgressPanel(this);
     layout->addWidget(runPanel_);
@@ -229,16 +242,42 @@ void MainDialog::buildClientArea() {
         previous = toolbarButtons_.value(entry.command);
     }
 
+    // It never gets so small that a toolbar button is cut off or a list
+    // shows fewer than a few rows.
+    toolbar_->setMinimumWidth(toolbar_->sizeHint().width());
+    for (FileList* list : {sourceList_, resultList_})
+        list->setMinimumHeight(list->heightForRows(3));
+
     // The window opens at its size in dialog units, or at the size it had
-    // when it was last closed; it can be resized and maximised, and the
-    // lists grow with it.
+    // when it was last closed, within the screen; it can be resized and
+    // maximised, and the lists grow with it.
     const QSize designed =
         units.rect(0, 0, 372, 224).size() + QSize(0, menuBar_->sizeHint().height());
-    resize(WindowMemory::windowSize(QStringLiteral("main"), designed));
+    restoreWindowSize(*this, QStringLiteral("main"), designed);
+}
+
+void MainDialog::buildResultListMenu() {
+    // The PDFs written can be printed from the list itself.
+    resultListMenu_ = new QMenu(this);
+    inheritWindowFont(resultListMenu_);
+    QAction* print = resultListMenu_->addAction(QStringLiteral("Print..."));
+    print->setShortcut(QKeySequence(QStringLiteral("Ctrl+P")));
+    connect(print, &QAction::triggered, this, [this] { sendCommand(kCmdPrint); });
+    resultList_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(resultList_, &QWidget::customContextMenuRequested, this, [this](const QPoint& where) {
+        // A click on a row that is not selected chooses that row, as a
+        // file manager does.
+        if (QListWidgetItem* row = resultList_->itemAt(where); row && !row->isSelected()) {
+            resultList_->clearSelection();
+            row->setSelected(true);
+        }
+        resultListMenu_->popup(resultList_->viewport()->mapToGlobal(where));
+    });
 }
 
 void MainDialog::buildToolbar(QWidget* band) {
     auto* toolbar = new QToolBar(band);
+    toolbar_ = toolbar;
     toolbar->setObjectName(QStringLiteral("toolbar"));
     toolbar->setAccessibleName(QStringLiteral("Toolbar"));
     toolbar->setMovable(false);
@@ -268,9 +307,11 @@ void MainDialog::buildToolbar(QWidget* band) {
         // which adds files.
         button->setFocusPolicy(Qt::TabFocus);
         button->setAccessibleName(QString::fromLatin1(entry.caption));
-        button->setToolTip(QStringLiteral("%1 (%2)").arg(
-            QString::fromLatin1(entry.caption),
-            QKeySequence(QString::fromLatin1(entry.shortcut)).toString(QKeySequence::NativeText)));
+        QString tip = QString::fromLatin1(entry.caption);
+        if (entry.shortcut != nullptr)
+            tip += QStringLiteral(" (%1)").arg(QKeySequence(QString::fromLatin1(entry.shortcut))
+                                                   .toString(QKeySequence::NativeText));
+        button->setToolTip(tip);
         connect(button, &QToolButton::clicked, this, [this, id] { sendCommand(id); });
         toolbar->addWidget(button);
         toolbarButtons_.insert(id, button);
@@ -377,6 +418,8 @@ void MainDialog::OnToolsDropDown() {
 }
 
 void MainDialog::keyPressEvent(QKeyEvent* event) {
+    // During a run Escape cancels it and the window stays.
+    if (listRun_->takesEscape(event)) return;
     // Enter anywhere in the window adds files. Qt's dialog would only press a
     // visible default button, and the one that adds files is hidden.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
@@ -412,10 +455,7 @@ void MainDialog::closeWith(int result) {
 }
 
 void MainDialog::done(int result) {
-    if (!isMaximized() && !isFullScreen())
-        WindowMemory::keepWindowSize(QStringLiteral("main"), size());
-    else
-        WindowMemory::keepWindowSize(QStringLiteral("main"), normalGeometry().size());
+    keepWindowSize(*this, QStringLiteral("main"));
     QDialog::done(result);
 }
 

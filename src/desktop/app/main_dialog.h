@@ -11,6 +11,7 @@ class QAction;
 class QMenu;
 class QMenuBar;
 class QPushButton;
+class QToolBar;
 class QToolButton;
 
 namespace leafwright {
@@ -43,8 +44,9 @@ class MainDialog : public QDialog {
 
     // Adds files named on the command line (or by the desktop's "Open
     // With") to the source list, each made absolute against the current
-    // folder; names that are not existing files are left out and named in
-    // one notice.
+    // folder, as a drop adds them: a folder gives its texts, and names that
+    // are not existing files, or are PDFs, are left out and named in one
+    // notice.
     void addStartFiles(const QStringList& names);
 
     FileList* sourceList() const { return sourceList_; }
@@ -59,11 +61,14 @@ class MainDialog : public QDialog {
     QMenuBar* menuBar() const { return menuBar_; }
     // The one-item menu under the arrow of the "Tools" button.
     QMenu* toolsDropDownMenu() const { return toolsDropDown_; }
+    // The menu a right click on the result list opens.
+    QMenu* resultListMenu() const { return resultListMenu_; }
+    QToolBar* toolbar() const { return toolbar_; }
     // The strip with the progress bar and Cancel that a long run shows.
     RunProgressPanel* runProgressPanel() const { return runPanel_; }
 
-    // While a run lasts, Escape, the close box and Exit cancel it first and
-    // close the window once it has stopped.
+    // While a run lasts, the close box and Exit cancel it first and close
+    // the window once it has stopped; Escape only cancels it.
     void reject() override;
     void accept() override;
     void done(int result) override;
@@ -84,6 +89,8 @@ class MainDialog : public QDialog {
     virtual void OnAbout();
     virtual void OnDblclkSourceList();
     virtual void OnDblclkResultList();
+    // Sends the PDFs selected in the result list to a printer.
+    virtual void OnPrint();
 
     // Shows the drop-down menu below the "Tools" button.
     void OnToolsDropDown();
@@ -108,8 +115,9 @@ class MainDialog : public QDialog {
     void buildToolbar(QWidget* band);
     void buildHiddenButtons(QWidget* client);
     void buildShortcuts();
-    // Adds the names that are files to the source list, as Add Files would;
-    // the rest are named in one notice.
+    void buildResultListMenu();
+    // Adds the names that are files, and the texts of named folders, to the
+    // source list, as Add Files would; the rest are named in one notice.
     void addNamedFiles(const QStringList& paths);
     // Ends the window with `result`, or, during a run, cancels it and ends
     // the window once it has stopped.
@@ -127,6 +135,8 @@ class MainDialog : public QDialog {
     ConversionSettings settings_;
     QMenuBar* menuBar_ = nullptr;
     QMenu* toolsDropDown_ = nullptr;
+    QMenu* resultListMenu_ = nullptr;
+    QToolBar* toolbar_ = nullptr;
     FileList* resultList_ = nullptr;
     FileList* sourceList_ = nullptr;
     QToolButton* toolsButton_ = nullptr;

@@ -1,14 +1,12 @@
 // The Convert Files command of the main window.
-#include <string>
 #include <utility>
-#include <vector>
 
-#include "core/pdf/conversion_run.h"
 #include "core/settings/messages.h"
 #include "desktop/app/main_dialog.h"
 #include "desktop/platform/message_box.h"
 #include "desktop/widgets/file_list.h"
 #include "desktop/widgets/list_run.h"
+#include "desktop/widgets/window_file_run.h"
 
 namespace leafwright {
 
@@ -17,13 +15,12 @@ void MainDialog::OnConvertFiles() {
         showMessage(this, kTextListEmpty);
         return;
     }
-    // The run works on a copy on its own thread and hands it back: the
-    // self-adapting layout leaves the last page size in the settings.
-    ConversionSettings running = settings_;
-    listRun_->run([&running](const std::vector<std::string>& sources, FileRunHandler& handler) {
-        runConversion(sources, running, handler);
-    });
-    settings_ = running;
+    // Each worker converts with its own copy of the settings; the
+    // self-adapting layout leaves the page size of the last file converted
+    // in the window's settings, as it does in one file's.
+    WindowConversionSteps steps(settings_);
+    const std::string lastOutput = listRun_->run(steps.maker());
+    if (auto after = steps.settingsAfter(lastOutput)) settings_ = std::move(*after);
     if (closeAfterRun_ >= 0) done(std::exchange(closeAfterRun_, -1));
 }
 

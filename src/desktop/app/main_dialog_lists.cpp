@@ -1,19 +1,35 @@
 // The commands of the main window that work on its two file lists directly.
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QTimer>
 
 #include "core/settings/messages.h"
 #include "desktop/app/main_dialog.h"
 #include "desktop/platform/file_dialog.h"
 #include "desktop/platform/message_box.h"
 #include "desktop/widgets/file_list.h"
+#include "desktop/widgets/list_run.h"
 #include "desktop/widgets/named_files.h"
 
 namespace leafwright {
 
 namespace {
+
 // The text files first; any file may be converted.
 const QString kTextFileFilter = QStringLiteral("Text file(*.txt)|*.txt;|All files (*)|*|");
+
+bool isPdfName(const QString& path) {
+    return path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
+}
+
+// What the source list takes from a folder: the files the Add Files dialog
+// would show with the filter last chosen there (its texts, or every file);
+// never a PDF, which would be its own output.
+FileKind sourceFileKind() {
+    return {lastChosenPatterns(kTextFileFilter),
+            [](const QString& path) { return !isPdfName(path); }, QStringLiteral("text files")};
+}
+
 }  // namespace
 
 void MainDialog::OnAddFiles() {
@@ -51,10 +67,14 @@ void MainDialog::OnDblclkResultList() {
 }
 
 void MainDialog::addNamedFiles(const QStringList& paths) {
-    const NamedFiles named = sortNamedFiles(paths);
-    int index = 0;
-    for (const QString& path : named.files) sourceList_->insertRow(index++, path);
-    reportLeftOut(this, named.leftOut, QStringLiteral("files"));
+    const FileKind kind = sourceFileKind();
+    const NamedFiles named = sortNamedFiles(paths, kind);
+    // During a run the rows wait for its end.
+    const auto add = [this](const QStringList& files) {
+        listRun_->whenIdle([this, files] { sourceList_->insertRows(0, files); });
+    };
+    add(named.files);
+    reportNamedFiles(this, named, kind, add);
 }
 
 void MainDialog::addStartFiles(const QStringList& names) {
@@ -66,12 +86,14 @@ void MainDialog::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 // Files dropped anywhere on the window, on either list, join the source
-// list as Add Files would add them.
+// list as Add Files would add them; a folder gives its texts. The drop is
+// taken at once and the names looked at afterwards, so that the program the
+// files were dragged from is not held while a large folder is read.
 void MainDialog::dropEvent(QDropEvent* event) {
     const QStringList paths = droppedPaths(event->mimeData());
     if (paths.isEmpty()) return;
     event->acceptProposedAction();
-    addNamedFiles(paths);
+    QTimer::singleShot(0, this, [this, paths] { addNamedFiles(paths); });
 }
 
 }  // namespace leafwright

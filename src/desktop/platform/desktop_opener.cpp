@@ -88,7 +88,7 @@ bool openFileWithDefaultProgram(const QString& path, QObject* context,
 }
 
 void openFileForUser(QWidget* owner, const QString& path) {
-    const auto cannotOpen = [owner] { showMessage(owner, kFileCannotBeOpened); };
+    const auto cannotOpen = [owner, path] { showMessageAbout(owner, kFileCannotBeOpened, path); };
     if (!openFileWithDefaultProgram(path, owner, cannotOpen)) cannotOpen();
 }
 

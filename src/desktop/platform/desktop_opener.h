@@ -29,8 +29,8 @@ bool openFileWithDefaultProgram(const QString& path, QObject* context = nullptr,
                                 std::function<void()> onFailure = {});
 
 // Opens a file for the user of a window: message 2 ("The file is unable to
-// be opened!") over `owner` when it cannot be, whether that is known at once
-// or only when the launcher gives up.
+// be opened!", with the path below it) over `owner` when it cannot be,
+// whether that is known at once or only when the launcher gives up.
 void openFileForUser(QWidget* owner, const QString& path);
 
 // Opens a web address in the user's default browser. Returns false when the

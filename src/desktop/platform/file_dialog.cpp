@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "desktop/platform/window_memory.h"
 
@@ -17,12 +18,13 @@ QString dialogKind(const QString& filterText) {
 }
 
 // The folder of the picked files becomes the current folder, and the one the
-// next dialog of this kind starts in.
-void moveCurrentFolderTo(const QStringList& picked, const QString& filterText) {
+// next dialog of this kind starts in, with the filter they were picked with.
+void moveCurrentFolderTo(const QStringList& picked, const QString& filterText, int filter) {
     if (picked.isEmpty()) return;
     const QString folder = QFileInfo(picked.first()).absolutePath();
     QDir::setCurrent(folder);
     WindowMemory::keepDialogFolder(dialogKind(filterText), folder);
+    WindowMemory::keepDialogFilter(dialogKind(filterText), filter);
 }
 
 // Where a dialog opens: the folder it last showed, or the user's home. Never
@@ -35,14 +37,18 @@ QString startFolder(const QString& filterText) {
 
 QStringList runDialog(QWidget* owner, FileDialogSeam::Form form, const QString& filterText) {
     if (FileDialogSeam* seam = FileDialogSeam::active()) {
-        const QStringList picked = seam->answer(form, filterText, startFolder(filterText));
-        moveCurrentFolderTo(picked, filterText);
-        return picked;
+        const FileDialogSeam::Answer picked =
+            seam->answer(form, filterText, startFolder(filterText));
+        moveCurrentFolderTo(picked.names, filterText, picked.filter);
+        return picked.names;
     }
 
     QFileDialog dialog(owner);
     dialog.setDirectory(startFolder(filterText));
-    dialog.setNameFilters(nameFiltersFrom(filterText));
+    const QStringList filters = nameFiltersFrom(filterText);
+    dialog.setNameFilters(filters);
+    const int lastFilter = WindowMemory::dialogFilter(dialogKind(filterText));
+    if (lastFilter < filters.size()) dialog.selectNameFilter(filters[lastFilter]);
     // The labels already name their patterns; do not repeat them.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     switch (form) {
@@ -61,26 +67,42 @@ QStringList runDialog(QWidget* owner, FileDialogSeam::Form form, const QString& 
     }
     if (dialog.exec() != QDialog::Accepted) return {};
     const QStringList picked = dialog.selectedFiles();
-    moveCurrentFolderTo(picked, filterText);
+    moveCurrentFolderTo(picked, filterText,
+                        std::max<int>(0, filters.indexOf(dialog.selectedNameFilter())));
     return picked;
 }
 
 }  // namespace
 
-QStringList nameFiltersFrom(const QString& filterText) {
+QList<QStringList> filterPatternsFrom(const QString& filterText) {
     const QStringList parts = filterText.split(QLatin1Char('|'));
-    QStringList filters;
+    QList<QStringList> filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        const QString& label = parts[i];
-        if (label.isEmpty()) break;  // the closing "||" or "|" of the text
+        if (parts[i].isEmpty()) break;  // the closing "||" or "|" of the text
         QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
         for (QString& pattern : patterns) pattern = pattern.trimmed();
         patterns.removeAll(QString());
         if (patterns.isEmpty()) patterns << QStringLiteral("*");
-        filters << label + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
-                       QLatin1Char(')');
+        filters << patterns;
     }
     return filters;
+}
+
+QStringList nameFiltersFrom(const QString& filterText) {
+    const QStringList labels = filterText.split(QLatin1Char('|'));
+    const QList<QStringList> patterns = filterPatternsFrom(filterText);
+    QStringList filters;
+    for (qsizetype i = 0; i < patterns.size(); ++i)
+        filters << labels[2 * i] + QStringLiteral(" (") + patterns[i].join(QLatin1Char(' ')) +
+                       QLatin1Char(')');
+    return filters;
+}
+
+QStringList lastChosenPatterns(const QString& filterText) {
+    const QList<QStringList> patterns = filterPatternsFrom(filterText);
+    if (patterns.isEmpty()) return {QStringLiteral("*")};
+    const int chosen = WindowMemory::dialogFilter(dialogKind(filterText));
+    return patterns.value(chosen, patterns.first());
 }
 
 QStringList askOpenFileNames(QWidget* owner, const QString& filterText) {
@@ -97,11 +119,11 @@ QString askSaveFileName(QWidget* owner, const QString& filterText) {
     return picked.isEmpty() ? QString() : picked.first();
 }
 
-QStringList FileDialogSeam::answer(Form form, const QString& filterText,
-                                   const QString& startFolder) {
+FileDialogSeam::Answer FileDialogSeam::answer(Form form, const QString& filterText,
+                                              const QString& startFolder) {
     requests_.push_back({form, filterText, startFolder});
     if (answers_.empty()) return {};
-    QStringList next = answers_.front();
+    Answer next = answers_.front();
     answers_.pop_front();
     return next;
 }

@@ -31,13 +31,19 @@ QString messageCaption() {
 
 namespace {
 
-QMessageBox::StandardButton showMessageWith(QWidget* owner, int id, const QString& detail) {
+// Where a message's detail goes: on a line of its own in the text, or
+// below it as the box's informative text.
+enum class DetailPlace { SecondLine, Informative };
+
+QMessageBox::StandardButton showMessageWith(QWidget* owner, int id, const QString& detail,
+                                            DetailPlace place = DetailPlace::SecondLine) {
     if (MessageBoxSeam* seam = MessageBoxSeam::active()) return seam->answer(id, detail);
 
     const MessageStyle style = messageStyle(id);
     QString text = QString::fromStdString(messageText(id));
-    if (!detail.isEmpty()) text += QLatin1Char('\n') + detail;
+    if (!detail.isEmpty() && place == DetailPlace::SecondLine) text += QLatin1Char('\n') + detail;
     QMessageBox box(style.icon, messageCaption(), text, style.buttons, owner);
+    if (place == DetailPlace::Informative) box.setInformativeText(detail);
     // Enter takes the first button, as the platform's own message boxes do.
     box.setDefaultButton(style.buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes
                                                                   : QMessageBox::Ok);
@@ -54,6 +60,10 @@ QMessageBox::StandardButton showMessageWith(QWidget* owner, int id, const QStrin
 
 QMessageBox::StandardButton showMessage(QWidget* owner, int id) {
     return showMessageWith(owner, id, {});
+}
+
+QMessageBox::StandardButton showMessageAbout(QWidget* owner, int id, const QString& path) {
+    return showMessageWith(owner, id, path, DetailPlace::Informative);
 }
 
 QMessageBox::StandardButton askOverwrite(QWidget* owner, const QString& outputPath) {

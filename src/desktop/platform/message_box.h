@@ -29,6 +29,10 @@ QString messageCaption();
 // button pressed: QMessageBox::Ok, or Yes / No for a question.
 QMessageBox::StandardButton showMessage(QWidget* owner, int id);
 
+// The string-table message `id` about one file: the message as it stands,
+// with the file's path as the box's informative text below it.
+QMessageBox::StandardButton showMessageAbout(QWidget* owner, int id, const QString& path);
+
 // Message 11, the overwrite question, with the existing output's path on a
 // second line. Returns Yes, No, YesToAll, NoToAll or Cancel.
 QMessageBox::StandardButton askOverwrite(QWidget* owner, const QString& outputPath);
@@ -40,7 +44,8 @@ class MessageBoxSeam : public ActiveSeam<MessageBoxSeam> {
   public:
     void answerNext(QMessageBox::StandardButton answer) { answers_.push_back(answer); }
     const std::vector<int>& shown() const { return shown_; }
-    // The second lines of the messages shown (empty for a message without).
+    // The second lines (or informative texts) of the messages shown, empty
+    // for a message without.
     const std::vector<QString>& details() const { return details_; }
     void clear() {
         shown_.clear();

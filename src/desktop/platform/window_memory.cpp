@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QSettings>
 #include <QVariant>
+#include <algorithm>
 #include <memory>
 
 #include "desktop/platform/program_folders.h"
@@ -34,10 +35,15 @@ QString sizeKey(const QString& window) {
     return QStringLiteral("windows/") + window;
 }
 
+// A filter label such as "Text file(*.txt)" holds characters a key cannot;
+// its hex spelling can.
+QString dialogKey(const char* group, const QString& dialog) {
+    return QString::fromLatin1(group) + QLatin1Char('/') +
+           QString::fromLatin1(dialog.toUtf8().toHex());
+}
+
 QString folderKey(const QString& dialog) {
-    // A filter label such as "Text file(*.txt)" holds characters a key
-    // cannot; its hex spelling can.
-    return QStringLiteral("folders/") + QString::fromLatin1(dialog.toUtf8().toHex());
+    return dialogKey("folders", dialog);
 }
 
 }  // namespace
@@ -66,6 +72,17 @@ QString WindowMemory::dialogFolder(const QString& dialog) {
 
 void WindowMemory::keepDialogFolder(const QString& dialog, const QString& folder) {
     if (const auto memory = openMemoryForWriting()) memory->setValue(folderKey(dialog), folder);
+}
+
+int WindowMemory::dialogFilter(const QString& dialog) {
+    const auto memory = openMemory();
+    if (!memory) return 0;
+    return std::max(0, memory->value(dialogKey("filters", dialog), 0).toInt());
+}
+
+void WindowMemory::keepDialogFilter(const QString& dialog, int filter) {
+    if (const auto memory = openMemoryForWriting())
+        memory->setValue(dialogKey("filters", dialog), filter);
 }
 
 }  // namespace leafwright

@@ -24,6 +24,11 @@ class WindowMemory {
     // The folder the file dialog for `dialog` last showed, or an empty text.
     static QString dialogFolder(const QString& dialog);
     static void keepDialogFolder(const QString& dialog, const QString& folder);
+
+    // The position of the filter last chosen in that dialog (0 when none
+    // was).
+    static int dialogFilter(const QString& dialog);
+    static void keepDialogFilter(const QString& dialog, int filter);
 };
 
 }  // namespace leafwright

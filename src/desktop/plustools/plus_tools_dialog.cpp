@@ -72,8 +72,8 @@ void PlusToolsDialog::buildControls() {
     runButton_ = new QPushButton(QStringLiteral("Run"), this);
     runButton_->setGeometry(units.rect(180, 11, 50, 14));
     runButton_->setDefault(true);
-    exitButton_ = new QPushButton(QStringLiteral("Exit"), this);
-    exitButton_->setGeometry(units.rect(180, 32, 50, 14));
+    auto* exitButton = new QPushButton(QStringLiteral("Exit"), this);
+    exitButton->setGeometry(units.rect(180, 32, 50, 14));
 
     toolList_ = new QTreeWidget(this);
     toolList_->setObjectName(QStringLiteral("toolList"));
@@ -117,7 +117,7 @@ void PlusToolsDialog::buildControls() {
     hint->setGeometry(units.rect(3, 11, 155, 10));
 
     connect(runButton_, &QPushButton::clicked, this, [this] { OnRun(); });
-    connect(exitButton_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(exitButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 bool PlusToolsDialog::eventFilter(QObject* watched, QEvent* event) {

@@ -18,7 +18,6 @@ class PlusToolsDialog : public QDialog {
 
     QTreeWidget* toolList() const { return toolList_; }
     QPushButton* runButton() const { return runButton_; }
-    QPushButton* exitButton() const { return exitButton_; }
 
     // Command handlers: the Run button and a double click in the tool list.
     void OnRun();
@@ -32,7 +31,6 @@ class PlusToolsDialog : public QDialog {
 
     QTreeWidget* toolList_ = nullptr;
     QPushButton* runButton_ = nullptr;
-    QPushButton* exitButton_ = nullptr;
 };
 
 }  // namespace leafwright

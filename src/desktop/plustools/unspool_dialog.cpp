@@ -5,17 +5,17 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <utility>
 
-#include "core/plustools/unspool_run.h"
 #include "core/settings/messages.h"
 #include "desktop/platform/desktop_opener.h"
 #include "desktop/platform/file_dialog.h"
 #include "desktop/platform/message_box.h"
-#include "desktop/platform/window_memory.h"
 #include "desktop/widgets/dialog_units.h"
 #include "desktop/widgets/file_list.h"
 #include "desktop/widgets/list_run.h"
@@ -23,6 +23,8 @@
 #include "desktop/widgets/pictures.h"
 #include "desktop/widgets/plus_tool_font.h"
 #include "desktop/widgets/run_progress_panel.h"
+#include "desktop/widgets/window_file_run.h"
+#include "desktop/widgets/window_size.h"
 
 namespace leafwright {
 
@@ -33,15 +35,34 @@ constexpr const char* kPdfFilter = "PDF file(*.pdf)|*.pdf;|All files (*)|*|";
 
 // A plain frame of one thin line instead of the raised bevel: the look of a
 // flat button, which Qt's own flat buttons lose entirely (they show no edge
-// until pressed).
+// until pressed). The padding keeps the caption off the frame, as in the
+// other windows' buttons.
 constexpr const char* kFlatButtonStyle =
     "QPushButton { border: 1px solid palette(dark); background: palette(button);"
-    " padding: 0px 2px; }"
+    " padding: 3px 8px; }"
     "QPushButton:default { border: 2px solid palette(shadow); }"
     "QPushButton:pressed { background: palette(mid); }";
 
+// The buttons' sizes in dialog units: at least this large, as the window's
+// template has them.
+struct ButtonSize {
+    int control;
+    int width;
+    int height;
+};
+constexpr ButtonSize kButtonSizes[] = {
+    {UnspoolDialog::kAddFilesButton, 45, 12},  {UnspoolDialog::kRemoveButton, 45, 12},
+    {UnspoolDialog::kClearListButton, 50, 12}, {UnspoolDialog::kConvertButton, 45, 12},
+    {UnspoolDialog::kQuitButton, 45, 12},
+};
+
 bool namesPdf(const QString& path) {
     return path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
+}
+
+// What the PDF list takes from a folder: its PDF files.
+FileKind pdfFileKind() {
+    return {{QStringLiteral("*.pdf")}, namesPdf, QStringLiteral("PDF files")};
 }
 
 }  // namespace
@@ -70,6 +91,8 @@ void UnspoolDialog::buildControls() {
     addButton(kClearListButton, QStringLiteral("Clear List"));
     addButton(kConvertButton, QStringLiteral("Convert -->"));
     addButton(kQuitButton, QStringLiteral("Quit"));
+    for (const ButtonSize& size : kButtonSizes)
+        button(size.control)->setMinimumSize(units.rect(0, 0, size.width, size.height).size());
 
     auto* group = new QGroupBox(QStringLiteral("File List"), this);
     pdfList_ = new FileList(FileList::Order::AsInserted,
@@ -98,9 +121,11 @@ void UnspoolDialog::buildControls() {
 
     // A row is measured by its own path, so that a long path is never cut
     // short; the scroll bar reaches its end, and the tooltip shows it whole.
+    // However small the window, a list shows a few rows.
     for (FileList* list : {pdfList_, textList_}) {
         list->setUniformItemSizes(false);
         list->setTextElideMode(Qt::ElideNone);
+        list->setMinimumHeight(list->heightForRows(3));
     }
 
     // The PDF list on the left, "Convert -->" between the lists, the text
@@ -133,8 +158,9 @@ void UnspoolDialog::buildControls() {
     layout->addLayout(buttons);
     layout->addWidget(runPanel_);
 
-    // It opens at its size in dialog units, or at the size it last had.
-    resize(WindowMemory::windowSize(QStringLiteral("unspool"), units.rect(0, 0, 258, 135).size()));
+    // It opens at its size in dialog units, or at the size it last had,
+    // within the screen.
+    restoreWindowSize(*this, QStringLiteral("unspool"), units.rect(0, 0, 258, 135).size());
 
     connect(addFiles, &QPushButton::clicked, this, [this] { OnAddFiles(); });
     connect(button(kRemoveButton), &QPushButton::clicked, this, [this] { OnRemove(); });
@@ -180,7 +206,7 @@ void UnspoolDialog::OnConvert() {
         showMessage(this, kPdfListEmpty);
         return;
     }
-    listRun_->run(unspoolFiles);
+    listRun_->run(windowUnspoolSteps());
     if (closeAfterRun_ >= 0) done(std::exchange(closeAfterRun_, -1));
 }
 
@@ -203,9 +229,14 @@ void UnspoolDialog::reject() {
 }
 
 void UnspoolDialog::done(int result) {
-    WindowMemory::keepWindowSize(QStringLiteral("unspool"),
-                                 isMaximized() ? normalGeometry().size() : size());
+    keepWindowSize(*this, QStringLiteral("unspool"));
     QDialog::done(result);
+}
+
+void UnspoolDialog::keyPressEvent(QKeyEvent* event) {
+    // During a run Escape cancels it and the window stays.
+    if (listRun_->takesEscape(event)) return;
+    QDialog::keyPressEvent(event);
 }
 
 void UnspoolDialog::dragEnterEvent(QDragEnterEvent* event) {
@@ -213,15 +244,23 @@ void UnspoolDialog::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 // PDFs dropped anywhere on the window join the PDF list on top, as Add Files
-// would add them.
+// would add them; a folder gives its PDFs, in name order. The drop is taken
+// at once and the names looked at afterwards, so that the program they were
+// dragged from is not held.
 void UnspoolDialog::dropEvent(QDropEvent* event) {
     const QStringList paths = droppedPaths(event->mimeData());
     if (paths.isEmpty()) return;
     event->acceptProposedAction();
-    const NamedFiles named = sortNamedFiles(paths, namesPdf);
-    int index = 0;
-    for (const QString& path : named.files) pdfList_->insertRow(index++, path);
-    reportLeftOut(this, named.leftOut, QStringLiteral("PDF files"));
+    QTimer::singleShot(0, this, [this, paths] {
+        const FileKind kind = pdfFileKind();
+        const NamedFiles named = sortNamedFiles(paths, kind);
+        // During a run the rows wait for its end.
+        const auto add = [this](const QStringList& files) {
+            listRun_->whenIdle([this, files] { pdfList_->insertRows(0, files); });
+        };
+        add(named.files);
+        reportNamedFiles(this, named, kind, add);
+    });
 }
 
 }  // namespace leafwright

@@ -45,12 +45,13 @@ class UnspoolDialog : public QDialog {
     void OnDblclkTextList();
 
     RunProgressPanel* runProgressPanel() const { return runPanel_; }
-    // Escape, Quit and the close box cancel a run first and close the
-    // window once it has stopped.
+    // Quit and the close box cancel a run first and close the window once
+    // it has stopped; Escape only cancels it.
     void reject() override;
     void done(int result) override;
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 

@@ -1,6 +1,7 @@
 #include "desktop/widgets/file_list.h"
 
 #include <QMouseEvent>
+#include <algorithm>
 
 #include "desktop/platform/desktop_opener.h"
 
@@ -72,8 +73,26 @@ void FileList::insertRow(int index, const QString& text) {
     insertItem(std::clamp(index, 0, count()), row);
 }
 
+void FileList::insertRows(int index, const QStringList& texts) {
+    if (texts.isEmpty()) return;
+    setUpdatesEnabled(false);
+    int at = std::clamp(index, 0, count());
+    for (const QString& text : texts) insertRow(at++, text);
+    setUpdatesEnabled(true);
+}
+
 void FileList::deleteRow(int row) {
     delete takeItem(row);
+}
+
+void FileList::deleteRows(int first, int count) {
+    if (count <= 0) return;
+    model()->removeRows(first, count);
+}
+
+int FileList::heightForRows(int rows) const {
+    const int row = std::max(iconSize().height(), fontMetrics().height()) + 2 * spacing() + 2;
+    return rows * row + 2 * frameWidth();
 }
 
 void FileList::deleteSelectedRows() {

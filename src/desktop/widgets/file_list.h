@@ -34,10 +34,18 @@ class FileList : public QListWidget {
     // it is shown.
     void insertRow(int index, const QString& text);
     void appendRow(const QString& text) { insertRow(count(), text); }
+    // Inserts many rows at once, from `index` on in the order given (in an
+    // ascending list each lands at its place), drawing the list once.
+    void insertRows(int index, const QStringList& texts);
     void deleteRow(int row);
+    // Deletes `count` rows from `first` on.
+    void deleteRows(int first, int count);
     void deleteAllRows() { clear(); }
     // Deletes every selected row; the other rows keep their order.
     void deleteSelectedRows();
+
+    // The height that shows `rows` rows whole.
+    int heightForRows(int rows) const;
 
     // Opens the file of the lowest selected row with the desktop's default
     // program (message 2 over `owner` when it cannot); nothing when no row is

@@ -3,14 +3,16 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
+#include <algorithm>
 #include <exception>
-#include <memory>
+#include <utility>
+#include <vector>
 
-#include "core/run/run_control.h"
 #include "desktop/platform/message_box.h"
 #include "desktop/widgets/file_list.h"
 #include "desktop/widgets/notice_box.h"
@@ -23,56 +25,25 @@ namespace {
 // How long a run goes on before its progress panel shows: a short run does
 // not flash it.
 constexpr int kPanelDelayMs = 500;
-constexpr int kProgressIntervalMs = 100;
-// A layout reads its source about twice (a measuring pass, then the writing
-// one), so the bytes read are set against twice the size.
-constexpr double kReadsPerSource = 2.0;
+// How often the window takes what the run reported: rows move and the
+// progress is shown at most this often.
+constexpr int kReportIntervalMs = 100;
+// The notice after a run names at most this many failed files, and as many
+// warnings.
+constexpr qsizetype kLinesNamed = 20;
 
 QString fromFileName(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
-// Runs `work` on the thread of `context` and waits for it.
-template <typename Work>
-void onWindowThread(QObject* context, Work work) {
-    QMetaObject::invokeMethod(context, work, Qt::BlockingQueuedConnection);
+QString linesNamed(const QStringList& lines) {
+    QStringList shown = lines.mid(0, kLinesNamed);
+    if (lines.size() > kLinesNamed)
+        shown << QStringLiteral("and %1 more").arg(lines.size() - kLinesNamed);
+    return shown.join(QLatin1Char('\n'));
 }
 
 }  // namespace
-
-// The handler the core's loop calls on the worker thread: hands every call
-// to the window's thread and waits for its answer.
-class ListRun::Forwarder : public FileRunHandler {
-  public:
-    explicit Forwarder(ListRun& run) : run_(run) {}
-
-    bool confirmOverwrite(const std::string&, const std::string& outputPath) override {
-        // A run that is stopping asks nothing more.
-        throwIfRunCancelled();
-        Answer answer = Answer::Keep;
-        onWindowThread(&run_, [&] { answer = run_.answerOverwrite(outputPath); });
-        // Cancel leaves the file unconverted and its row on top.
-        if (answer == Answer::Cancel) throw RunCancelled();
-        return answer == Answer::Replace;
-    }
-    void converted(const std::string&, const std::string& outputPath) override {
-        onWindowThread(&run_, [&] { run_.onConverted(outputPath); });
-    }
-    void declined(const std::string&, const std::string&) override {
-        onWindowThread(&run_, [&] { run_.onDeclined(); });
-    }
-    void warned(const std::string& sourcePath, const std::string& message) override {
-        onWindowThread(&run_, [&] { run_.onWarned(sourcePath, message); });
-    }
-    bool failed(const std::string&, const FileError& error) override {
-        bool goOn = false;
-        onWindowThread(&run_, [&] { goOn = run_.onFailed(error); });
-        return goOn;
-    }
-
-  private:
-    ListRun& run_;
-};
 
 ListRun::ListRun(QWidget* window, RunProgressPanel* panel, FileList& sources, FileList& results)
     : QObject(window), window_(window), panel_(panel), sources_(sources), results_(results) {
@@ -81,32 +52,37 @@ ListRun::ListRun(QWidget* window, RunProgressPanel* panel, FileList& sources, Fi
 
 ListRun::~ListRun() = default;
 
-void ListRun::run(const Loop& loop) {
-    if (isRunning()) return;
+std::string ListRun::run(const WindowFileRun::StepsMaker& makeSteps) {
+    if (isRunning()) return {};
     std::vector<std::string> sources;
     sources.reserve(static_cast<std::size_t>(sources_.rowCount()));
     for (const QString& row : sources_.rowTexts())
         sources.push_back(QFile::encodeName(row).toStdString());
 
-    RunControl control;
-    control_ = &control;
-    standing_ = Standing::Ask;
     fileCount_ = static_cast<int>(sources.size());
-    filesDone_ = 0;
-    convertedCount_ = 0;
+    reported_ = 0;
+    keptOnTop_ = 0;
+    tally_ = {};
+    lastOutput_.clear();
+    failures_.clear();
     warnings_.clear();
 
-    Forwarder forwarder(*this);
+    // The question is the one thing the workers wait for.
+    WindowFileRun fileRun(std::move(sources), makeSteps, [this](const std::string& outputPath) {
+        OverwriteAnswer answer = OverwriteAnswer::Cancel;
+        QMetaObject::invokeMethod(
+            this, [&] { answer = answerOverwrite(outputPath); }, Qt::BlockingQueuedConnection);
+        return answer;
+    });
+    fileRun_ = &fileRun;
+
     QString failure;
     std::unique_ptr<QThread> worker(QThread::create([&] {
-        RunControlScope scope(control);
         try {
-            loop(sources, forwarder);
-        } catch (const RunCancelled&) {
-            // The user's choice; the rows not done stay listed.
+            fileRun.run();
         } catch (const std::exception& error) {
-            // Anything beyond one file's failure (memory running out outside
-            // any file, say) ends the run like a file error.
+            // Anything beyond one file's failure (a list that cannot be
+            // read, memory running out outside any file) ends the run.
             failure = QString::fromLocal8Bit(error.what());
         } catch (...) {
             failure = QStringLiteral("The run stopped on an unexpected error.");
@@ -122,84 +98,128 @@ void ListRun::run(const Loop& loop) {
         panel_->show();
         panel_->cancelButton()->setFocus();
     });
-    QTimer progress;
-    connect(&progress, &QTimer::timeout, this, [this] {
+    QTimer reports;
+    connect(&reports, &QTimer::timeout, this, [this] {
+        takeReports();
         if (panel_->isVisible()) showProgress();
     });
 
     setBusy(true);
     worker->start();
     panelDelay.start(kPanelDelayMs);
-    progress.start(kProgressIntervalMs);
+    reports.start(kReportIntervalMs);
     waiting.exec();
-    // The loop also ends when the application quits; the worker may then be
-    // waiting for the window's thread, so keep serving it while it stops.
+    // The loop also ends when the application quits; a worker may then be
+    // waiting for its question, so keep serving it while the run stops.
     while (!worker->wait(10)) {
-        control.cancel();
+        fileRun.cancel();
         QCoreApplication::processEvents();
     }
-    progress.stop();
+    reports.stop();
     panelDelay.stop();
+    takeReports();
+    const bool showedProgress = panel_->isVisible();
     setBusy(false);
-    control_ = nullptr;
-    if (!failure.isEmpty()) showNotice(window_, failure);
-    // One notice after the run for every file that was done with a warning.
-    if (!warnings_.isEmpty()) showNotice(window_, warnings_.trimmed());
+    tally_.cancelled = fileRun.cancelled();
+    tally_.left = fileCount_ - tally_.converted - tally_.skipped - tally_.failed;
+    fileRun_ = nullptr;
+    tellHowItWent(showedProgress, failure);
+    for (const std::function<void()>& change : std::exchange(waiting_, {})) change();
+    return lastOutput_;
 }
 
-void ListRun::onWarned(const std::string& sourcePath, const std::string& message) {
-    warnings_ += QFile::decodeName(QByteArray::fromStdString(sourcePath)) + QStringLiteral(": ") +
-                 QString::fromStdString(message) + QLatin1Char('\n');
+void ListRun::whenIdle(std::function<void()> change) {
+    if (isRunning())
+        waiting_.push_back(std::move(change));
+    else
+        change();
+}
+
+bool ListRun::takesEscape(QKeyEvent* event) {
+    if (!isRunning() || event->key() != Qt::Key_Escape) return false;
+    event->accept();
+    cancel();
+    return true;
 }
 
 void ListRun::cancel() {
-    if (control_ != nullptr) control_->cancel();
+    if (fileRun_ != nullptr) fileRun_->cancel();
 }
 
-ListRun::Answer ListRun::answerOverwrite(const std::string& outputPath) {
-    if (standing_ == Standing::ReplaceAll) return Answer::Replace;
-    if (standing_ == Standing::KeepAll) return Answer::Keep;
+OverwriteAnswer ListRun::answerOverwrite(const std::string& outputPath) {
+    // The lists show everything done before the question.
+    takeReports();
     switch (leafwright::askOverwrite(window_, fromFileName(outputPath))) {
         case QMessageBox::Yes:
-            return Answer::Replace;
+            return OverwriteAnswer::Replace;
         case QMessageBox::YesToAll:
-            standing_ = Standing::ReplaceAll;
-            return Answer::Replace;
+            return OverwriteAnswer::ReplaceAll;
         case QMessageBox::NoToAll:
-            standing_ = Standing::KeepAll;
-            return Answer::Keep;
+            return OverwriteAnswer::KeepAll;
         case QMessageBox::Cancel:
-            cancel();
-            return Answer::Cancel;
+            return OverwriteAnswer::Cancel;
         default:
-            return Answer::Keep;
+            return OverwriteAnswer::Keep;
     }
 }
 
-void ListRun::onConverted(const std::string& outputPath) {
-    sources_.deleteRow(0);
-    // An ascending list places the row by its text; the index only says
-    // where it goes in.
-    results_.insertRow(convertedCount_++, fromFileName(outputPath));
-    fileDone();
+void ListRun::takeReports() {
+    if (fileRun_ == nullptr) return;
+    const std::vector<WindowRunReport> reports = fileRun_->takeReports();
+    if (reports.empty()) return;
+    // The reports are in list order: each is about the row below the ones
+    // kept on top. Rows that go are taken out a run of rows at a time, and
+    // the outputs go in together.
+    QStringList outputs;
+    int going = 0;
+    auto takeOutGoing = [&] {
+        sources_.deleteRows(keptOnTop_, going);
+        going = 0;
+    };
+    for (const WindowRunReport& report : reports) {
+        ++reported_;
+        switch (report.kind) {
+            case WindowRunReport::Kind::Converted:
+                ++tally_.converted;
+                ++going;
+                outputs << fromFileName(report.output);
+                lastOutput_ = report.output;
+                if (!report.warning.empty())
+                    warnings_ << fromFileName(report.source) + QStringLiteral(": ") +
+                                     QString::fromStdString(report.warning);
+                break;
+            case WindowRunReport::Kind::Skipped:
+                ++tally_.skipped;
+                ++going;
+                break;
+            case WindowRunReport::Kind::Failed:
+                ++tally_.failed;
+                failures_ << fileErrorNotice(*report.error);
+                takeOutGoing();
+                ++keptOnTop_;
+                break;
+            case WindowRunReport::Kind::NotDone:
+                takeOutGoing();
+                ++keptOnTop_;
+                break;
+        }
+    }
+    takeOutGoing();
+    // An ascending list places each row by its text; the index only says
+    // where the group goes in.
+    results_.insertRows(tally_.converted - int(outputs.size()), outputs);
 }
 
-void ListRun::onDeclined() {
-    sources_.deleteRow(0);
-    fileDone();
-}
-
-void ListRun::fileDone() {
-    ++filesDone_;
-    // The next file's bytes count from nothing.
-    if (control_ != nullptr) control_->startSource(0);
-}
-
-bool ListRun::onFailed(const FileError& error) {
-    // The failing row and every row after it stay listed, so the next run
-    // starts again at the same file.
-    showFileError(window_, error);
-    return false;
+void ListRun::tellHowItWent(bool showedProgress, const QString& failure) {
+    QStringList parts;
+    if (runDeservesSummary(tally_, showedProgress)) parts << runSummaryText(tally_);
+    if (!failures_.isEmpty()) parts << linesNamed(failures_);
+    if (!failure.isEmpty()) parts << failure;
+    if (!warnings_.isEmpty()) parts << linesNamed(warnings_);
+    if (parts.isEmpty()) return;
+    const bool wrong = !failures_.isEmpty() || !failure.isEmpty() || !warnings_.isEmpty();
+    postNotice(window_, parts.join(QStringLiteral("\n\n")),
+               wrong ? QMessageBox::Warning : QMessageBox::Information);
 }
 
 void ListRun::setBusy(bool busy) {
@@ -223,11 +243,12 @@ void ListRun::setBusy(bool busy) {
 }
 
 void ListRun::showProgress() {
-    double share = 0;
-    if (control_ != nullptr && control_->sourceSize() > 0)
-        share = static_cast<double>(control_->sourceBytesRead()) /
-                (kReadsPerSource * static_cast<double>(control_->sourceSize()));
-    panel_->showProgress(filesDone_, fileCount_, share);
+    if (fileRun_ == nullptr) return;
+    // The files the workers are done with, which the rows follow within a
+    // batch: a report may wait for a slower file before it.
+    const int done = std::max(reported_, static_cast<int>(fileRun_->filesDone()));
+    panel_->showProgress(std::min(done, fileCount_), fileCount_, fileRun_->bytesDone(),
+                         fileRun_->bytesTotal());
 }
 
 }  // namespace leafwright

@@ -2,78 +2,79 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
+#include <memory>
 #include <string>
-#include <vector>
 
-#include "core/run/file_run.h"
+#include "desktop/widgets/run_summary.h"
+#include "desktop/widgets/window_file_run.h"
 
+class QKeyEvent;
 class QWidget;
 
 namespace leafwright {
 
 class FileList;
-class RunControl;
 class RunProgressPanel;
 
-// One run of a window's list through the core's run loop, the same for the
-// main window and the Unspool window. The loop runs on a worker thread while
+// One run of a window's list, the same for the main window and the Unspool
+// window. The files are converted on worker threads (WindowFileRun) while
 // the window stays drawn: its controls are disabled (all but the progress
 // panel), the pointer is busy over it, and after half a second the panel
-// shows how far the run is, with Cancel. The worker asks each question only
-// when it reaches that file, and every question, message and list change
-// happens on the window's thread, in the order of the files. The source
-// being converted is always the top row of the source list and leaves it
-// once the run is done with it; each output goes into the result list at the
-// index of its turn in this run.
+// shows how far the run is, with Cancel. The workers never wait for the
+// window except for the overwrite question: what they report is taken by
+// the window every 100 ms, and the rows move in groups, in the order of the
+// files. A file that is done leaves the source list (and its output joins
+// the result list at the index of its turn in this run); a file that failed
+// or was left by a cancel keeps its row, so that the next run tries it
+// again. After the run one notice, which does not wait, says how it went.
 class ListRun : public QObject {
     Q_OBJECT
 
   public:
-    // The core's loop over the given sources, reporting to the handler.
-    using Loop =
-        std::function<void(const std::vector<std::string>& sources, FileRunHandler& handler)>;
-
     ListRun(QWidget* window, RunProgressPanel* panel, FileList& sources, FileList& results);
     ~ListRun() override;
 
-    // Runs `loop` over the rows of the source list and returns when it is
-    // over. A cancelled run leaves the abandoned file's row on top; anything
-    // that escapes the loop ends the run like a file error, with a notice.
-    void run(const Loop& loop);
+    // Runs the rows of the source list with the steps of `makeSteps` and
+    // returns when the run is over. Returns the output of the last file
+    // converted (empty when none was).
+    std::string run(const WindowFileRun::StepsMaker& makeSteps);
 
-    bool isRunning() const { return control_ != nullptr; }
-    // Stops the run at the next file, or at once within the file at hand
-    // unless it is already taking its place.
+    bool isRunning() const { return fileRun_ != nullptr; }
+    // Runs `change` (a change of the lists) now, or once the run is over:
+    // during a run the rows belong to it. Files dropped meanwhile, or the
+    // answer of an earlier notice, wait so.
+    void whenIdle(std::function<void()> change);
+    // Stops the run: the files at hand are abandoned (unless already taking
+    // their place) and no other is started.
     void cancel();
+    // During a run Escape cancels it and does nothing else: true when
+    // `event` was that key and has been taken.
+    bool takesEscape(QKeyEvent* event);
 
   private:
-    class Forwarder;
-    enum class Standing { Ask, ReplaceAll, KeepAll };
-    enum class Answer { Replace, Keep, Cancel };
-
-    // What the worker hands over, run on the window's thread.
-    Answer answerOverwrite(const std::string& outputPath);
-    void onConverted(const std::string& outputPath);
-    void onDeclined();
-    void onWarned(const std::string& sourcePath, const std::string& message);
-    bool onFailed(const FileError& error);
-    void fileDone();
-
+    OverwriteAnswer answerOverwrite(const std::string& outputPath);
+    // Moves the rows of the files reported since the last time.
+    void takeReports();
     void setBusy(bool busy);
     void showProgress();
+    void tellHowItWent(bool showedProgress, const QString& failure);
 
     QWidget* window_;
     RunProgressPanel* panel_;
     FileList& sources_;
     FileList& results_;
-    RunControl* control_ = nullptr;
-    Standing standing_ = Standing::Ask;
+    WindowFileRun* fileRun_ = nullptr;
     int fileCount_ = 0;
-    int filesDone_ = 0;
-    int convertedCount_ = 0;
+    int reported_ = 0;
+    int keptOnTop_ = 0;  // rows of failed or abandoned files, left on top
+    RunTally tally_;
+    std::string lastOutput_;
     std::vector<QWidget*> disabled_;
-    QString warnings_;  // "FILE: warning" lines of this run
+    std::vector<std::function<void()>> waiting_;  // changes for after the run
+    QStringList failures_;                        // a line for each failed file
+    QStringList warnings_;                        // "FILE: warning" lines of this run
 };
 
 }  // namespace leafwright

@@ -14,19 +14,45 @@ namespace leafwright {
 bool carriesLocalFiles(const QMimeData* data);
 QStringList droppedPaths(const QMimeData* data);
 
-// Names given from outside the file dialogs (dropped, or on the command
-// line), sorted into the existing regular files a list takes, made absolute
-// against the current folder, and the rest (folders, which are not opened,
-// missing names, other kinds of entries, or files that `wanted` refuses).
+// What a list takes from names given outside the file dialogs (dropped, or
+// on the command line).
+struct FileKind {
+    // The files of a named folder that the list takes, as name patterns
+    // matched without regard to case ("*.txt"; "*" for every file).
+    QStringList folderPatterns;
+    // Whether a file is of a kind the list takes at all; a file named on
+    // its own and a file found in a folder are both asked.
+    std::function<bool(const QString& path)> wanted;
+    // What the refused files are not, for the notice ("text files").
+    QString name;
+};
+
+// The names sorted out: the existing regular files (each made absolute
+// against the current folder, a folder's files in name order in its place),
+// the files of the wrong kind, the rest (missing names, other kinds of
+// entries), and the folders opened that hold folders of their own, which are
+// not opened.
 struct NamedFiles {
     QStringList files;
+    QStringList refused;
     QStringList leftOut;
+    QStringList foldersWithSubfolders;
 };
-NamedFiles sortNamedFiles(const QStringList& names,
-                          const std::function<bool(const QString&)>& wanted = {});
+NamedFiles sortNamedFiles(const QStringList& names, const FileKind& kind);
 
-// Names the left-out entries in one notice over `owner`; nothing when none
-// was left out. `kind` says what was wanted ("files", "PDF files").
-void reportLeftOut(QWidget* owner, const QStringList& leftOut, const QString& kind);
+// The files the kind takes in the folders below `folders`, every level
+// down (links to folders are not followed), in name order.
+NamedFiles filesInSubfolders(const QStringList& folders, const FileKind& kind);
+
+// Names the refused and left-out entries in one notice over `owner` that
+// does not wait; nothing when all went in and no folder had subfolders.
+// When one had, the notice says so and its "Include subfolders" answer
+// hands their files to `add`.
+void reportNamedFiles(QWidget* owner, const NamedFiles& named, const FileKind& kind,
+                      const std::function<void(const QStringList& files)>& add);
+
+// The order of paths within one folder's files: the order of the ascending
+// file lists.
+void sortInNameOrder(QStringList& paths);
 
 }  // namespace leafwright

@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
 
 #include "core/platform/file_error.h"
 #include "desktop/platform/message_box.h"
@@ -15,6 +17,42 @@ void showNotice(QWidget* owner, const QString& text, QMessageBox::Icon icon) {
     }
     QMessageBox box(icon, messageCaption(), text, QMessageBox::Ok, owner);
     box.exec();
+}
+
+void postNotice(QWidget* owner, const QString& text, QMessageBox::Icon icon,
+                std::vector<NoticeAnswer> answers) {
+    if (NoticeBoxSeam* seam = NoticeBoxSeam::active()) {
+        seam->record(text, std::move(answers));
+        return;
+    }
+    auto* box = new QMessageBox(icon, messageCaption(), text, QMessageBox::Ok, owner);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    for (NoticeAnswer& answer : answers) {
+        QPushButton* button = box->addButton(answer.label, QMessageBox::ActionRole);
+        // The box goes with its owner, so the action never outlives it.
+        QObject::connect(button, &QPushButton::clicked, box,
+                         [act = std::move(answer.act)] { act(); });
+    }
+    box->show();
+}
+
+QStringList NoticeBoxSeam::answers() const {
+    QStringList labels;
+    for (const NoticeAnswer& answer : answers_) labels << answer.label;
+    return labels;
+}
+
+bool NoticeBoxSeam::press(const QString& label) {
+    for (const NoticeAnswer& answer : answers_) {
+        if (answer.label != label) continue;
+        // The action may post the next notice, which replaces these answers.
+        const std::function<void()> act = answer.act;
+        act();
+        return true;
+    }
+    return false;
 }
 
 QString fileErrorNotice(const FileError& error) {

@@ -8,10 +8,32 @@
 namespace leafwright {
 
 namespace {
-// The bar counts in steps this fine, so that one file of a few shows its
-// bytes moving.
-constexpr int kStepsPerFile = 1000;
+
+// The bar's range: fine enough that a single large file shows its bytes
+// moving.
+constexpr int kBarSteps = 100000;
+
+QString decimal(double value) {
+    QString text = QString::number(value, 'f', 1);
+    if (text.endsWith(QStringLiteral(".0"))) text.chop(2);
+    return text;
+}
+
 }  // namespace
+
+QString bytesOfText(std::uint64_t done, std::uint64_t total) {
+    static const char* const kUnits[] = {"bytes", "kB", "MB", "GB"};
+    int unit = 0;
+    double scale = 1;
+    while (unit < 3 && static_cast<double>(total) >= scale * 1000) {
+        scale *= 1000;
+        ++unit;
+    }
+    if (unit == 0) return QStringLiteral("%1 of %2 bytes").arg(done).arg(total);
+    return QStringLiteral("%1 of %2 %3")
+        .arg(decimal(static_cast<double>(done) / scale),
+             decimal(static_cast<double>(total) / scale), QString::fromLatin1(kUnits[unit]));
+}
 
 RunProgressPanel::RunProgressPanel(QWidget* parent) : QWidget(parent) {
     auto* layout = new QHBoxLayout(this);
@@ -32,12 +54,20 @@ RunProgressPanel::RunProgressPanel(QWidget* parent) : QWidget(parent) {
     hide();
 }
 
-void RunProgressPanel::showProgress(int filesDone, int fileCount, double fileShare) {
-    const int count = std::max(fileCount, 1);
-    bar_->setRange(0, count * kStepsPerFile);
-    const int within = static_cast<int>(std::clamp(fileShare, 0.0, 1.0) * (kStepsPerFile - 1));
-    bar_->setValue(std::min(filesDone, count) * kStepsPerFile + within);
-    bar_->setFormat(QStringLiteral("%1 of %2 files").arg(filesDone).arg(fileCount));
+void RunProgressPanel::showProgress(int filesDone, int fileCount, std::uint64_t bytesDone,
+                                    std::uint64_t bytesTotal) {
+    double share = 0;
+    if (bytesTotal > 0)
+        share =
+            static_cast<double>(std::min(bytesDone, bytesTotal)) / static_cast<double>(bytesTotal);
+    else if (fileCount > 0)
+        share = static_cast<double>(std::clamp(filesDone, 0, fileCount)) / fileCount;
+    bar_->setRange(0, kBarSteps);
+    bar_->setValue(static_cast<int>(share * kBarSteps));
+    bar_->setFormat(QStringLiteral("%1 of %2 files, %3")
+                        .arg(filesDone)
+                        .arg(fileCount)
+                        .arg(bytesOfText(bytesDone, bytesTotal)));
 }
 
 }  // namespace leafwright

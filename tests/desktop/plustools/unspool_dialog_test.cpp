@@ -6,12 +6,15 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "core/platform/pending_output.h"
+#include "core/platform/pending_output_seam.h"
 #include "core/settings/messages.h"
+#include "desktop/desktop_fixture.h"
 #include "desktop/plustools/plus_tools_commands.h"
 #include "desktop/plustools/plus_tools_dialog.h"
+#include "desktop/widgets/dialog_units.h"
 #include "desktop/widgets/file_list.h"
 #include "desktop/widgets/notice_box.h"
-#include "desktop_fixture.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;
@@ -119,7 +122,8 @@ class UnspoolDialogTest : public QObject {
         QCOMPARE(dialog.textList()->rowTexts(), QStringList({path("twice.txt")}));
         QCOMPARE(dialog.pdfList()->rowCount(), 0);
         QCOMPARE(readAll(path("twice.txt")), kExtracted);
-        QVERIFY(errors.shown().empty());
+        // No error; the run's summary counts the file answered No.
+        QCOMPARE(errors.shown(), std::vector<QString>{"1 converted, 1 skipped, 0 failed"});
     }
 
     void yesReplacesAnExistingOutput() {
@@ -134,7 +138,9 @@ class UnspoolDialogTest : public QObject {
         QCOMPARE(dialog.textList()->rowTexts(), QStringList({path("old.txt")}));
     }
 
-    void anOutputFolderStopsTheRunAtItsRow() {
+    // A file whose output name is taken by a folder fails alone; its row
+    // stays, and the notice after the run names the folder.
+    void anOutputFolderFailsItsFileAlone() {
         PlatformSeams seams;
         NoticeBoxSeam errors;
         UnspoolDialog dialog;
@@ -147,9 +153,9 @@ class UnspoolDialogTest : public QObject {
         QVERIFY(seams.messages.shown().empty());  // a folder raises no question
         QCOMPARE(errors.shown().size(), std::size_t(1));
         QVERIFY(errors.shown()[0].contains('"' + path("blocked.txt") + '"'));
-        QCOMPARE(dialog.pdfList()->rowTexts(), rows.mid(1));
-        QCOMPARE(dialog.textList()->rowTexts(), QStringList({path("first.txt")}));
-        QVERIFY(!QFile::exists(path("last.txt")));
+        QCOMPARE(dialog.pdfList()->rowTexts(), QStringList{rows[1]});
+        QCOMPARE(dialog.textList()->rowTexts(), QStringList({path("first.txt"), path("last.txt")}));
+        QCOMPARE(readAll(path("last.txt")), kExtracted);
     }
 
     void aTextSourceIsRefusedAndKept() {
@@ -195,6 +201,50 @@ class UnspoolDialogTest : public QObject {
         QTest::keyClick(&dialog, Qt::Key_Escape);
         QVERIFY(!dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    }
+
+    // During a run Escape cancels it and the window stays: here it comes
+    // while the second text is being written (a text this short has no
+    // point left at which to stop, so it may still be finished).
+    void escapeDuringARunKeepsTheWindow() {
+        PlatformSeams seams;
+        UnspoolDialog dialog;
+        dialog.show();
+        fill(dialog.pdfList(),
+             {writeFile(path("esc1.pdf"), kPdf), writeFile(path("esc2.pdf"), kPdf),
+              writeFile(path("esc3.pdf"), kPdf)});
+        PendingOutputSeam outputs([&](const PendingOutput& output) {
+            if (output.targetPath() == path("esc2.txt").toStdString())
+                QMetaObject::invokeMethod(
+                    &dialog, [&] { QTest::keyClick(&dialog, Qt::Key_Escape); },
+                    Qt::BlockingQueuedConnection);
+        });
+        dialog.OnConvert();
+        QVERIFY(dialog.isVisible());
+        QVERIFY(dialog.pdfList()->isEnabled());
+        QCOMPARE(seams.notices.shown().size(), std::size_t(1));
+        QVERIFY2(seams.notices.shown().front().contains("cancelled"),
+                 qPrintable(seams.notices.shown().front()));
+        QCOMPARE(dialog.pdfList()->rowCount() + dialog.textList()->rowCount(), 3);
+        for (const QString& text : dialog.textList()->rowTexts()) QVERIFY(QFile::exists(text));
+    }
+
+    // The buttons have their template's size in dialog units at least, and
+    // room around their captions.
+    void buttonsHaveTheirSizeInDialogUnits() {
+        UnspoolDialog dialog;
+        const DialogUnits units(dialog.font());
+        for (int control : {UnspoolDialog::kAddFilesButton, UnspoolDialog::kRemoveButton,
+                            UnspoolDialog::kClearListButton, UnspoolDialog::kConvertButton,
+                            UnspoolDialog::kQuitButton}) {
+            const QPushButton* button = dialog.button(control);
+            QVERIFY(button->minimumHeight() >= units.y(12));
+            QVERIFY(button->minimumWidth() >= units.x(45));
+            QVERIFY2(button->sizeHint().height() >= button->fontMetrics().height() + 6,
+                     qPrintable(button->text()));
+            QVERIFY(button->sizeHint().width() >=
+                    button->fontMetrics().horizontalAdvance(button->text()) + 12);
+        }
     }
 
     void everyOpeningStartsWithEmptyLists() {

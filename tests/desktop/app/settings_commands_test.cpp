@@ -11,9 +11,9 @@
 #include "core/settings/config_file.h"
 #include "core/settings/messages.h"
 #include "desktop/app/command_ids.h"
+#include "desktop/desktop_fixture.h"
 #include "desktop/settings/settings_dialog.h"
 #include "desktop/widgets/pick_list.h"
-#include "desktop_fixture.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;

@@ -4,8 +4,8 @@
 #include <QTest>
 
 #include "core/settings/messages.h"
+#include "desktop/desktop_fixture.h"
 #include "desktop/platform/window_memory.h"
-#include "desktop_fixture.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;
@@ -119,12 +119,9 @@ class PlatformServicesTest : public QObject {
         QTemporaryDir dir;
         const QString present = writeFile(dir.filePath("present.pdf"));
         auto launcher = [&](const QString& name, int status) {
-            const QString script =
-                writeFile(bin.filePath(name),
-                          QStringLiteral("#!/bin/sh\necho \"$@\" > \"$0.args\"\nexit %1\n")
-                              .arg(status)
-                              .toUtf8());
-            QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            writeProgram(
+                bin.filePath(name),
+                QStringLiteral("echo \"$@\" > \"$0.args\"\nexit %1\n").arg(status).toUtf8());
         };
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", bin.path().toLocal8Bit());

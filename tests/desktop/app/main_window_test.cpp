@@ -4,14 +4,17 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 
 #include "desktop/app/command_ids.h"
+#include "desktop/desktop_fixture.h"
+#include "desktop/platform/window_memory.h"
 #include "desktop/settings/settings_dialog.h"
 #include "desktop/widgets/file_list.h"
-#include "desktop_fixture.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;
@@ -57,6 +60,45 @@ class MainWindowTest : public QObject {
         }
         MainDialog again(foldersIn(dir));
         QCOMPARE(again.size(), opened + QSize(200, 100));
+    }
+
+    // A size kept at another scale or on a larger screen is shrunk to the
+    // screen it opens on, and the window lies on that screen.
+    void aSizeTooLargeForTheScreenIsFitted() {
+        QTemporaryDir dir;
+        PlatformSeams seams;
+        WindowMemory::useFolder(dir.path());
+        WindowMemory::keepWindowSize("main", QSize(20000, 12000));
+        MainDialog dialog(foldersIn(dir));
+        const QRect screen = dialog.screen()->availableGeometry();
+        QVERIFY2(dialog.width() <= screen.width() && dialog.height() <= screen.height(),
+                 qPrintable(QStringLiteral("%1x%2").arg(dialog.width()).arg(dialog.height())));
+        QVERIFY(dialog.width() >= dialog.minimumWidth());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        QVERIFY(screen.contains(dialog.geometry()));
+    }
+
+    // However small it is made, every toolbar button shows whole and each
+    // list shows a few rows.
+    void theSmallestWindowKeepsEveryButtonAndBothLists() {
+        QTemporaryDir dir;
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(dir));
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.resize(1, 1);
+        QTRY_COMPARE(dialog.size(), dialog.minimumSize());
+        for (int id :
+             {kCmdToolbarAddFiles, kCmdToolbarRemove, kCmdToolbarClearList, kCmdToolbarSettings,
+              kCmdToolbarConvert, kCmdToolbarInfo, kCmdToolbarTools}) {
+            QToolButton* button = dialog.toolbarButton(id);
+            QVERIFY2(button->isVisible(), qPrintable(button->text()));
+            QVERIFY(dialog.toolbar()->rect().contains(button->geometry()));
+            QVERIFY(button->width() >= button->sizeHint().width());
+        }
+        for (FileList* list : {dialog.sourceList(), dialog.resultList()})
+            QVERIFY(list->height() >= list->heightForRows(3));
     }
 
     // Every command is a control Tab reaches or a key, and every control has
@@ -115,7 +157,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(titles, QStringList({"File", "Settings", "Plus-tools", "Help"}));
         QCOMPARE(itemsOf(menuTitled(dialog, "File")),
                  QStringList({"Convert Files", "-", "Add Files", "Remove Files", "-", "Clear list",
-                              "-", "Exit"}));
+                              "-", "Print...", "-", "Exit"}));
         QCOMPARE(
             itemsOf(menuTitled(dialog, "Settings")),
             QStringList({"Options", "-", "Load Configuration File", "Default Configuration File"}));
@@ -126,12 +168,18 @@ class MainWindowTest : public QObject {
             QVERIFY2(!action->text().contains('&'), qPrintable(action->text()));
         // The keys of the commands, shown in their menus.
         const QList<QPair<int, QString>> keys = {
-            {kCmdAddFiles, "Ctrl+O"},          {kCmdRemoveFiles, "Del"},
-            {kCmdClearList, "Ctrl+Shift+Del"}, {kCmdConvertFiles, "Ctrl+Return"},
-            {kCmdOptions, "Ctrl+,"},           {kCmdShowHelp, "F1"},
+            {kCmdAddFiles, "Ctrl+O"},
+            {kCmdRemoveFiles, "Del"},
+            {kCmdClearList, "Ctrl+Shift+Del"},
+            {kCmdConvertFiles, "Ctrl+Return"},
+            {kCmdOptions, "Ctrl+,"},
+            {kCmdShowHelp, "F1"},
+            {kCmdPrint, "Ctrl+P"},
         };
         for (const auto& [command, key] : keys)
             QCOMPARE(dialog.menuAction(command)->shortcut(), QKeySequence(key));
+        // Menus are windows of their own, drawn in the window's font.
+        for (QMenu* menu : dialog.findChildren<QMenu*>()) QCOMPARE(menu->font(), dialog.font());
     }
 
     // A key works whatever state its menu item was last given.
@@ -325,6 +373,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(tools->text(), QStringLiteral("Tools"));
         QCOMPARE(tools->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
         QCOMPARE(tools->toolTip(), QStringLiteral("Tools (Ctrl+T)"));
+        // F1 is Help's key, so Info's tooltip names none.
+        QCOMPARE(dialog.toolbarButton(kCmdToolbarInfo)->toolTip(), QStringLiteral("Info"));
     }
 };
 

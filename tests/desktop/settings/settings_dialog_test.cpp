@@ -10,10 +10,10 @@
 #include <memory>
 
 #include "core/settings/config_file.h"
+#include "desktop/desktop_fixture.h"
 #include "desktop/widgets/limited_text_field.h"
 #include "desktop/widgets/notice_box.h"
 #include "desktop/widgets/pick_list.h"
-#include "desktop_fixture.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;

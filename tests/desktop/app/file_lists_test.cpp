@@ -1,11 +1,13 @@
-// The two file lists of the main window: Add Files, Remove, Clear list and
-// opening a listed file by double click.
+// The two file lists of the main window: Add Files, Remove, Clear list,
+// opening a listed file by double click, and printing the PDFs written.
+#include <QMenu>
+#include <QProcess>
 #include <QTest>
 
 #include "core/settings/messages.h"
 #include "desktop/app/command_ids.h"
+#include "desktop/desktop_fixture.h"
 #include "desktop/widgets/file_list.h"
-#include "desktop_fixture.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;
@@ -198,6 +200,7 @@ class FileListsTest : public QObject {
         select(dialog.sourceList(), {0});
         emit dialog.sourceList()->listDoubleClicked();
         QCOMPARE(seams.messages.shown(), std::vector<int>({kFileCannotBeOpened}));
+        QCOMPARE(seams.messages.details(), std::vector<QString>{path});
         // The desktop is not asked about a file that is not there.
         QVERIFY(seams.opener.requests().empty());
         QCOMPARE(dialog.sourceList()->rowTexts(), QStringList({path}));
@@ -215,6 +218,83 @@ class FileListsTest : public QObject {
         QCOMPARE(seams.opener.requests().size(), size_t(1));
         QCOMPARE(seams.messages.shown(), std::vector<int>({kFileCannotBeOpened}));
         QCOMPARE(dialog.resultList()->rowCount(), 1);
+    }
+
+    // Print hands each selected PDF to lp, with the printer, copies, pages
+    // and sides chosen in the print dialog; a fake lp on PATH writes down
+    // what it got, and refuses one file in lp's manner.
+    void printHandsTheSelectedPdfsToLp() {
+        QTemporaryDir dir;
+        QTemporaryDir bin;
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(dir));
+        writeProgram(bin.filePath("lp"),
+                     "for last; do :; done\n"
+                     "echo \"$*\" >> \"$0.log\"\n"
+                     "case $last in *refused.pdf) echo 'lp: Error - out of paper' >&2; exit 1;; "
+                     "esac\n");
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toLocal8Bit());
+        const QString a = writeFile(dir.filePath("a.pdf")), b = writeFile(dir.filePath("b.pdf")),
+                      c = writeFile(dir.filePath("c.pdf"));
+        for (const QString& pdf : {a, b, c}) dialog.resultList()->appendRow(pdf);
+        auto lpDone = [] { return qApp->findChildren<QProcess*>().isEmpty(); };
+
+        // Nothing selected: message 1, and no dialog.
+        dialog.sendCommand(kCmdPrint);
+        QCOMPARE(seams.messages.shown(), std::vector<int>{kNoItemsSelected});
+        QCOMPARE(seams.printing.asked(), 0);
+
+        select(dialog.resultList(), {0, 2});
+        seams.printing.nextChoice(
+            {"Office", 2, "1-3,5", PrintChoice::Sides::LongEdge, {"page-set=odd"}});
+        dialog.resultListMenu()->actions().first()->trigger();
+        QTRY_VERIFY(lpDone());
+        QStringList got = QString::fromLocal8Bit(readAll(bin.filePath("lp.log"))).split('\n');
+        got.removeAll(QString());
+        got.sort();
+        const QString chosen =
+            "-d Office -n 2 -P 1-3,5 -o sides=two-sided-long-edge -o page-set=odd ";
+        QCOMPARE(got, QStringList({chosen + a, chosen + c}));
+        QVERIFY(seams.notices.shown().empty());
+
+        const QString refused = writeFile(dir.filePath("refused.pdf"));
+        dialog.resultList()->appendRow(refused);
+        select(dialog.resultList(), {3});
+        seams.printing.nextChoice({"Office", 1, "", PrintChoice::Sides::OneSided, {}});
+        dialog.sendCommand(kCmdPrint);
+        QTRY_COMPARE(seams.notices.shown(),
+                     std::vector<QString>{"The file \"" + refused +
+                                          "\" could not be printed: lp: Error - out of paper"});
+        QVERIFY(readAll(bin.filePath("lp.log"))
+                    .contains("-d Office -n 1 -o sides=one-sided " + refused.toLocal8Bit() + "\n"));
+        QTRY_VERIFY(lpDone());
+        qputenv("PATH", path);
+    }
+
+    void printWithoutAPrinterOrWithoutLpSaysSo() {
+        QTemporaryDir dir;
+        QTemporaryDir emptyBin;
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(dir));
+        dialog.resultList()->appendRow(writeFile(dir.filePath("a.pdf")));
+        select(dialog.resultList(), {0});
+        seams.printing.setNoPrinter(true);
+        dialog.sendCommand(kCmdPrint);
+        QCOMPARE(seams.notices.shown(), std::vector<QString>{"No printer is set up"});
+
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", emptyBin.path().toLocal8Bit());
+        seams.printing.setNoPrinter(false);
+        seams.printing.nextChoice({"Office", 1, "", PrintChoice::Sides::OneSided, {}});
+        dialog.sendCommand(kCmdPrint);
+        QCOMPARE(seams.notices.shown().size(), std::size_t(2));
+        QCOMPARE(seams.notices.shown().back(), QStringLiteral("No printer is set up"));
+        // A cancelled dialog prints nothing and says nothing.
+        dialog.sendCommand(kCmdPrint);
+        QCOMPARE(seams.printing.asked(), 3);
+        QCOMPARE(seams.notices.shown().size(), std::size_t(2));
+        qputenv("PATH", path);
     }
 };
 

@@ -5,8 +5,8 @@
 
 #include "core/settings/messages.h"
 #include "desktop/app/command_ids.h"
+#include "desktop/desktop_fixture.h"
 #include "desktop/widgets/file_list.h"
-#include "desktop_fixture.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;
@@ -91,7 +91,10 @@ class ConvertCommandTest : public QObject {
                  QStringList({path("same.pdf"), path("same.pdf")}));
     }
 
-    void aVanishedSourceStopsTheRunAtItsRow() {
+    // A source that cannot be read fails alone: the others are converted,
+    // its row stays for the next run, and the notice after the run names it
+    // with the cause.
+    void aVanishedSourceFailsAloneAndKeepsItsRow() {
         PlatformSeams seams;
         MainDialog dialog(foldersIn(*dir_));
         for (const char* name : {"a.txt", "b.txt", "c.txt"})
@@ -99,20 +102,48 @@ class ConvertCommandTest : public QObject {
         QVERIFY(QFile::remove(path("b.txt")));
 
         dialog.sendCommand(kCmdConvertFiles);
-        QCOMPARE(dialog.resultList()->rowTexts(), QStringList{path("a.pdf")});
-        QCOMPARE(dialog.sourceList()->rowTexts(), QStringList({path("b.txt"), path("c.txt")}));
+        QCOMPARE(dialog.resultList()->rowTexts(), QStringList({path("a.pdf"), path("c.pdf")}));
+        QCOMPARE(dialog.sourceList()->rowTexts(), QStringList{path("b.txt")});
         QCOMPARE(seams.notices.shown().size(), std::size_t(1));
-        QVERIFY2(seams.notices.shown().front().contains(path("b.txt")),
-                 qPrintable(seams.notices.shown().front()));
+        const QString notice = seams.notices.shown().front();
+        QVERIFY2(notice.startsWith("2 converted, 0 skipped, 1 failed\n\n"), qPrintable(notice));
+        QVERIFY2(notice.contains('"' + path("b.txt") + '"'), qPrintable(notice));
         QVERIFY(!QFile::exists(path("b.pdf")));
-        QVERIFY(!QFile::exists(path("c.pdf")));
+        QVERIFY(seams.messages.shown().empty());
 
-        // The next run stops at the same row again.
+        // The next run tries it again.
         seams.notices.clear();
         dialog.sendCommand(kCmdConvertFiles);
         QCOMPARE(seams.notices.shown().size(), std::size_t(1));
-        QCOMPARE(dialog.sourceList()->rowCount(), 2);
-        QCOMPARE(dialog.resultList()->rowCount(), 1);
+        QCOMPARE(dialog.sourceList()->rowCount(), 1);
+        QCOMPARE(dialog.resultList()->rowCount(), 2);
+    }
+
+    // Files converted at once each lay out with their own settings; the
+    // self-adapting layout leaves the page size of the last file in the
+    // window's settings, as converting that file alone does.
+    void theSelfAdaptingPageSizeOfTheLastFileStaysInTheSettings() {
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(*dir_));
+        dialog.settings().chosen.selfAdaptation = 1;
+        const ConversionSettings before = dialog.settings();
+        QByteArray longer;
+        for (int line = 0; line < 40; ++line) longer += "a longer line of the last file\n";
+        dialog.sourceList()->appendRow(writeFile(path("a.txt"), "one short line\n"));
+        dialog.sourceList()->appendRow(writeFile(path("b.txt"), longer));
+        dialog.sourceList()->appendRow(writeFile(path("c.txt"), "x\ny\n"));
+        dialog.sendCommand(kCmdConvertFiles);
+        QCOMPARE(dialog.resultList()->rowCount(), 3);
+
+        MainDialog alone(foldersIn(*dir_));
+        alone.settings() = before;
+        QVERIFY(QDir(dir_->path()).mkdir("only"));
+        alone.sourceList()->appendRow(writeFile(path("only/c.txt"), "x\ny\n"));
+        alone.sendCommand(kCmdConvertFiles);
+        QCOMPARE(alone.resultList()->rowCount(), 1);
+        QCOMPARE(dialog.settings().pageHeight, alone.settings().pageHeight);
+        QCOMPARE(dialog.settings().pageWidth, alone.settings().pageWidth);
+        QVERIFY(dialog.settings().pageHeight != before.pageHeight);
     }
 
   private:

@@ -5,8 +5,8 @@
 
 #include "desktop/app/about_dialog.h"
 #include "desktop/app/command_ids.h"
+#include "desktop/desktop_fixture.h"
 #include "desktop/platform/program_folders.h"
-#include "desktop_fixture.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;

@@ -13,11 +13,11 @@
 #include "core/settings/pick_lists.h"
 #include "core/settings/window_rules.h"
 #include "desktop/app/command_ids.h"
+#include "desktop/desktop_fixture.h"
 #include "desktop/settings/more_settings_dialog.h"
 #include "desktop/settings/settings_dialog.h"
 #include "desktop/widgets/file_list.h"
 #include "desktop/widgets/pick_list.h"
-#include "desktop_fixture.h"
 
 using namespace leafwright;
 using namespace leafwright::testing;
