@@ -4,7 +4,7 @@
 #include <string>
 
 #include "core/plustools/reference_documents.h"
-#include "core/plustools/todays_unspool_filter.h"
+#include "core/plustools/former_unspool_filter.h"
 #include "core/plustools/unspool_filter.h"
 #include "core/text/mac_roman_decode.h"
 
@@ -42,7 +42,7 @@ TEST(UnmaskedText, MatchesTheByteByByteReadingOnRandomPieces) {
         int count = static_cast<int>(random() % 24);
         for (int i = 0; i < count; ++i) piece += parts[random() % std::size(parts)];
         std::string out = "kept:";
-        today::appendUnmaskedText(piece, out);
+        former::appendUnmaskedText(piece, out);
         ASSERT_EQ(out, "kept:" + referenceUnmasked(piece)) << piece;
     }
 }
@@ -79,7 +79,7 @@ TEST(UnspoolFilter, MatchesTodaysFilterOnDocumentsWithoutNewerReadings) {
     };
     for (int round = 0; round < 2000; ++round) {
         std::vector<std::string> lines = testing::referenceDocument(choose, 1 + random() % 30);
-        today::UnspoolFilter before;
+        former::UnspoolFilter before;
         UnspoolFilter now;
         std::string expected, out, document;
         for (const std::string& line : lines) {

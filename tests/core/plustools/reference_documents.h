@@ -4,7 +4,7 @@
 // Unspool filter: at most one string on a line, literal strings only, no
 // doubled backslash, no marker texts "#$%" and "#$&", and "BT" and "ET" only
 // as operators. On these the filter must give what it gave before, byte for
-// byte (todays_unspool_filter.h). Shared by the unit tests and the fuzz
+// byte (former_unspool_filter.h). Shared by the unit tests and the fuzz
 // target, which draws the choices from its input.
 
 #include <cstdint>

@@ -14,7 +14,7 @@
 
 #include "core/text/mac_roman_decode.h"
 
-namespace leafwright::today {
+namespace leafwright::former {
 
 // Copies the literal strings inside the text objects of an uncompressed PDF
 // out of its lines. It parses no PDF structure: a line holding "BT" opens a
@@ -220,4 +220,4 @@ inline void UnspoolFilter::filterLine(std::string_view line, std::string& out) {
     if (end) --textDepth_;
 }
 
-}  // namespace leafwright::today
+}  // namespace leafwright::former
