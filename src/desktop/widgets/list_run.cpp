@@ -70,14 +70,18 @@ std::string ListRun::run(const WindowFileRun::StepsMaker& makeSteps) {
     // The question is the one thing the workers wait for.
     WindowFileRun fileRun(std::move(sources), makeSteps, [this](const std::string& outputPath) {
         OverwriteAnswer answer = OverwriteAnswer::Cancel;
+        // From the worker, the window's thread answers; a run that found no
+        // worker thread asks on this one.
+        const bool here = QThread::currentThread() == thread();
         QMetaObject::invokeMethod(
-            this, [&] { answer = answerOverwrite(outputPath); }, Qt::BlockingQueuedConnection);
+            this, [&] { answer = answerOverwrite(outputPath); },
+            here ? Qt::DirectConnection : Qt::BlockingQueuedConnection);
         return answer;
     });
     fileRun_ = &fileRun;
 
     QString failure;
-    std::unique_ptr<QThread> worker(QThread::create([&] {
+    auto work = [&] {
         try {
             fileRun.run();
         } catch (const std::exception& error) {
@@ -87,7 +91,8 @@ std::string ListRun::run(const WindowFileRun::StepsMaker& makeSteps) {
         } catch (...) {
             failure = QStringLiteral("The run stopped on an unexpected error.");
         }
-    }));
+    };
+    std::unique_ptr<QThread> worker(QThread::create(work));
 
     QEventLoop waiting;
     connect(worker.get(), &QThread::finished, &waiting, &QEventLoop::quit);
@@ -106,14 +111,22 @@ std::string ListRun::run(const WindowFileRun::StepsMaker& makeSteps) {
 
     setBusy(true);
     worker->start();
-    panelDelay.start(kPanelDelayMs);
-    reports.start(kReportIntervalMs);
-    waiting.exec();
-    // The loop also ends when the application quits; a worker may then be
-    // waiting for its question, so keep serving it while the run stops.
-    while (!worker->wait(10)) {
-        fileRun.cancel();
-        QCoreApplication::processEvents();
+    if (!worker->isRunning() && !worker->isFinished()) {
+        // The system gave no thread (its limit on threads or memory
+        // reached): the run goes on this thread, the window still until
+        // it ends, rather than failing or waiting for ever.
+        work();
+    } else {
+        panelDelay.start(kPanelDelayMs);
+        reports.start(kReportIntervalMs);
+        waiting.exec();
+        // The loop also ends when the application quits; a worker may then
+        // be waiting for its question, so keep serving it while the run
+        // stops.
+        while (!worker->wait(10)) {
+            fileRun.cancel();
+            QCoreApplication::processEvents();
+        }
     }
     reports.stop();
     panelDelay.stop();
