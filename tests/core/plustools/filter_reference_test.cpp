@@ -3,8 +3,8 @@
 #include <random>
 #include <string>
 
-#include "core/plustools/reference_documents.h"
 #include "core/plustools/former_unspool_filter.h"
+#include "core/plustools/reference_documents.h"
 #include "core/plustools/unspool_filter.h"
 #include "core/text/mac_roman_decode.h"
 
