@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/combine_command.h"
 #include "cli/commands.h"
 #include "cli/convert_options.h"
 #include "cli/convert_settings.h"
@@ -20,6 +21,7 @@ void printConvertHelp() {
     std::cout << "Usage: leafwright-cli convert [OPTIONS] FILE...\n"
                  "       leafwright-cli convert [OPTIONS] --files-from LIST [FILE...]\n"
                  "       leafwright-cli convert [OPTIONS] - -o OUT.pdf   (or -o - for stdout)\n"
+                 "       leafwright-cli convert [OPTIONS] --combine OUT.pdf FILE...\n"
                  "\n"
                  "Turns each text FILE into a PDF 1.3 document. The PDF's name is the\n"
                  "source path with its last three characters replaced by \"pdf\"\n"
@@ -48,6 +50,10 @@ void printConvertHelp() {
                  "  --keywords K        document keywords\n"
                  "  --creator C         document producer (default: the program's own name;\n"
                  "                      an empty C leaves it empty)\n"
+              << "  --combine OUT.pdf   write every FILE, in the order given, into the one PDF\n"
+                 "                      OUT.pdf, each from a new page, with a bookmark\n"
+                 "                      (outline item) named after each file; a FILE that\n"
+                 "                      fails leaves no OUT.pdf (an old one stays as it was)\n"
               << "  --force             replace PDFs that already exist (default: skip them)\n"
               << runOptionsHelp("PDF")
               << "  -h, --help          show this help\n"
@@ -64,6 +70,15 @@ void printConvertHelp() {
                  "(with -o - standard output carries only the document); messages go to\n"
                  "standard error as \"leafwright-cli: FILE: cause\".\n"
                  "A file that fails does not stop the others.\n"
+                 "\n"
+                 "With --combine, the settings (page style, fonts, the self-adapting page:\n"
+                 "then one page of its own size a file) apply to every FILE, the fonts are\n"
+                 "embedded once for the whole document, and --combine-duplex starts each\n"
+                 "file on an odd page (a blank page is added where needed). Each FILE is\n"
+                 "read twice, first to count its pages; one that fails, or that changes\n"
+                 "between the two readings, is named and ends the run without an output.\n"
+                 "The outline item names are the files' names (the part after the last\n"
+                 "\"/\"); \"leafwright-cli unspool --split\" gives each file back from them.\n"
                  "\n"
                  "Exit status:\n"
                  "  0  every FILE was converted (or, with --skip-existing, its PDF exists)\n"
@@ -84,9 +99,10 @@ int runConvert(const std::vector<std::string>& args) {
         printConvertHelp();
         return kExitOk;
     }
-    if (const std::string problem =
-            runOptionsProblem(options.run, options.files, options.outputDir.has_value());
-        !problem.empty()) {
+    const std::string problem = options.combine ? combineOptionsProblem(options)
+                                                : runOptionsProblem(options.run, options.files,
+                                                                    options.outputDir.has_value());
+    if (!problem.empty()) {
         printError(problem + " (try 'leafwright-cli convert --help')");
         return kExitUsage;
     }
@@ -97,6 +113,7 @@ int runConvert(const std::vector<std::string>& args) {
 
     ConversionSettings settings;
     if (int status = prepareSettings(options, settings); status != kExitOk) return status;
+    if (options.combine) return runCombine(options, settings);
     FileCommand command;
     command.activity = "converting";
     command.outputExtension = "pdf";

@@ -22,6 +22,7 @@ std::optional<std::string>* optionalValueSlot(ConvertOptions& options, std::stri
     if (name == "--output-dir") return &options.outputDir;
     if (name == "--creator") return &options.creator;
     if (name == "--font-file") return &options.fontFile;
+    if (name == "--combine") return &options.combine;
     return nullptr;
 }
 

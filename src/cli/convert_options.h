@@ -21,6 +21,7 @@ struct ConvertOptions {
     std::string keywords;
     std::optional<std::string> creator;  // unset: the start-up producer text
     std::optional<std::string> fontFile;
+    std::optional<std::string> combine;             // --combine OUT.pdf: one PDF of every FILE
     std::vector<SettingOverride> settingOverrides;  // in the order given
     std::vector<std::string> files;                 // "-" is standard input
 };

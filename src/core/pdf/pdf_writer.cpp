@@ -9,34 +9,21 @@
 
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/font_objects.h"
-#include "core/pdf/document_info.h"
+#include "core/pdf/document_objects.h"
 
 namespace leafwright {
 
 namespace {
 
-// The fixed texts below are written in text mode: each "\n" becomes CR LF.
-constexpr std::string_view kHeader = "%PDF-1.3\n";
 constexpr std::string_view kOutlines = "2 0 obj\n<<\n/Type /Outlines\n/Count 0\n>>\nendobj\n";
-constexpr std::string_view kFreeEntry = "0000000000 65535 f\n";
-constexpr std::size_t kChunk = 1 << 16;
+constexpr std::size_t kChunk = kWriteChunk;
 
 std::string number(std::uint64_t value) {
-    return std::to_string(value);
+    return pdfNumber(value);
 }
 
-// Bytes a text takes on disk.
-std::uint64_t diskSize(std::string_view text) {
-    return text.size() + static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n'));
-}
-
-std::string procSetObject(int object) {
-    return number(object) + " 0 obj\n[/PDF /Text]\nendobj\n";
-}
-
-std::string fontObject(int object, const ConversionSettings& s) {
-    return number(object) + " 0 obj\n<<\n/Type /Font\n/Subtype /Type1\n/Name /F1\n/BaseFont /" +
-           s.baseFont + "\n/Encoding /MacRomanEncoding\n>>\nendobj\n";
+void appendNumber(std::string& out, std::uint64_t value) {
+    appendPdfNumber(out, value);
 }
 
 // The document's fonts: the standard font as /F1, or the embedded fonts,
@@ -61,7 +48,7 @@ class FontObjects {
     }
 
     std::string f1Object() const {
-        if (!fonts_) return fontObject(static_cast<int>(f1Number_), settings_);
+        if (!fonts_) return standardFontObject(f1Number_, settings_);
         return f1Text_;
     }
 
@@ -118,61 +105,11 @@ class FontObjects {
     std::vector<std::uint64_t> offsets_;
 };
 
-std::string infoObject(int object, const ConversionSettings& s) {
-    return number(object) + " 0 obj\n<<\n/Title (" + documentInfoString(s.docTitle) +
-           ")\n/Author (" + documentInfoString(s.docAuthor) + ")\n/Keywords (" +
-           documentInfoString(s.docKeywords) + ")\n/Subject (" + documentInfoString(s.docSubject) +
-           ")\n/Producer (" + documentInfoString(s.docProducer) +
-           ")\n/CreationDate (10-5-2001)\n>>\nendobj\n";
-}
-
-constexpr std::string_view kStreamTail = "endstream\nendobj\n";
-
-// One cross-reference entry, 20 bytes on disk: the offset in ten digits.
-void appendXrefEntry(std::string& out, std::uint64_t offset) {
-    char digits[10];
-    for (int i = 9; i >= 0; --i) {
-        digits[i] = static_cast<char>('0' + offset % 10);
-        offset /= 10;
-    }
-    out.append(digits, 10);
-    out.append(" 00000 n\r\n");
-}
-
-// Writes "xref" with its table (offsets in object order, from object 1) and
-// the trailer.
-template <typename OffsetOf>
-void writeXrefAndTrailer(TextFileWriter& out, std::uint64_t objectCount, OffsetOf offsetOf,
-                         int infoObject) {
-    std::uint64_t xrefOffset = out.position();
-    std::uint64_t entries = objectCount + 1;
-    out.write("xref\n0 " + number(entries) + "\n");
-    out.write(kFreeEntry);
-    std::string chunk;
-    chunk.reserve(kChunk + 32);
-    for (std::uint64_t object = 1; object <= objectCount; ++object) {
-        appendXrefEntry(chunk, offsetOf(object));
-        if (chunk.size() >= kChunk) {
-            out.writeRaw(chunk);
-            chunk.clear();
-        }
-    }
-    out.writeRaw(chunk);
-    out.write("trailer\n<<\n/Size " + number(entries) + "\n/Info " + number(infoObject) +
-              " 0 R\n/Root 1 0 R\n>>\nstartxref\n" + number(xrefOffset) + "\n%%EOF\n");
-}
-
 // The three objects of page k in a page-tree document.
 struct PageObjects {
     std::uint64_t node, page, content;
     explicit PageObjects(std::uint64_t k) : node(7 + 3 * k), page(8 + 3 * k), content(9 + 3 * k) {}
 };
-
-void appendNumber(std::string& out, std::uint64_t value) {
-    char digits[20];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out.append(digits, end);
-}
 
 // A page's objects before its content go out as one text, built in a buffer
 // that every page uses again: a document has a page per few KB of source.
@@ -199,13 +136,6 @@ void appendPageObject(std::string& out, const PageObjects& o, const ConversionSe
     out += "\n/Contents ";
     appendNumber(out, o.content);
     out += " 0 R\n>>\nendobj\n";
-}
-
-void appendStreamHead(std::string& out, std::uint64_t object, std::uint64_t streamLength) {
-    appendNumber(out, object);
-    out += " 0 obj\n<< /Length ";
-    appendNumber(out, streamLength);
-    out += " >>\nstream";
 }
 
 // Where a page's three objects start: the first in full, the other two as
@@ -239,7 +169,7 @@ void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& s,
                         const DocumentFonts* fonts) {
     std::array<std::uint64_t, 9> offsets{};
     FontObjects fontObjects(s, fonts, 7, 8);
-    out.write(kHeader);
+    out.write(kPdfHeader);
     offsets[1] = out.position();
     out.write("1 0 obj\n<<\n/Type /Catalog\n/Pages 3 0 R\n/Outlines 2 0 R\n>>\nendobj\n");
     offsets[2] = out.position();
@@ -279,7 +209,7 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
     FontObjects fontObjects(s, fonts, 4, lastObject);
     const std::string fontResources = fontObjects.resources();
     std::array<std::uint64_t, 7> fixedOffsets{};
-    out.write(kHeader);
+    out.write(kPdfHeader);
     fixedOffsets[1] = out.position();
     out.write("1 0 obj\n<<\n/Type /Catalog\n/Pages 6 0 R\n/Outlines 2 0 R\n>>\nendobj\n");
     fixedOffsets[2] = out.position();

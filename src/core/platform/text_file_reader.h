@@ -97,6 +97,10 @@ class TextFileReader {
     bool changedSinceOpened() const;
     // The file's size when it was opened.
     std::uint64_t size() const noexcept { return size_; }
+    // When the file was last written, as it was when it was opened: with the
+    // device, inode and size, it tells a later reader whether it reads the
+    // same version of the file.
+    const struct timespec& modifiedTime() const noexcept { return modified_; }
     // How many threads a first pass over the file may use (more than one
     // only where the caller has the cores to spare); see scanInHalves.
     unsigned scanThreads() const noexcept { return scanThreads_; }

@@ -1,0 +1,338 @@
+#include "core/pdf/combined_document.h"
+
+#include <climits>
+#include <exception>
+#include <optional>
+#include <stdexcept>
+
+#include "core/encoding/source_decoding.h"
+#include "core/fonts/document_fonts.h"
+#include "core/fonts/font_objects.h"
+#include "core/fonts/font_provider.h"
+#include "core/pdf/combined_drawing.h"
+#include "core/pdf/combined_pages.h"
+#include "core/pdf/conversion_run.h"
+#include "core/pdf/document_objects.h"
+#include "core/pdf/outline_title.h"
+#include "core/pdf/paginated_layout.h"
+#include "core/pdf/single_page_layout.h"
+#include "core/pdf/text_measure.h"
+#include "core/platform/file_error.h"
+#include "core/platform/own_source.h"
+#include "core/platform/run_watch.h"
+#include "core/platform/text_file_reader.h"
+#include "core/platform/text_file_writer.h"
+#include "core/text/source_text.h"
+
+namespace leafwright {
+
+namespace {
+
+// The objects of a combined document: five fixed ones, the page resources
+// (written after the pages, once the fonts are known), an outline item per
+// source, two a page (page, content), then the fonts.
+constexpr std::uint64_t kCatalog = 1;
+constexpr std::uint64_t kOutlineRoot = 2;
+constexpr std::uint64_t kProcSet = 3;
+constexpr std::uint64_t kInfo = 4;
+constexpr std::uint64_t kPageRoot = 5;
+constexpr std::uint64_t kResources = 6;
+constexpr std::uint64_t kFirstItem = 7;
+
+// Which file a reader read: a later reader that finds another version reads
+// another text than the plan was made from.
+struct SourceVersion {
+    std::uint64_t device = 0, inode = 0, size = 0;
+    std::int64_t seconds = 0, nanoseconds = 0;
+    bool operator==(const SourceVersion&) const = default;
+};
+
+SourceVersion versionOf(const TextFileReader& reader) {
+    return {reader.device(), reader.inode(), reader.size(), reader.modifiedTime().tv_sec,
+            reader.modifiedTime().tv_nsec};
+}
+
+// Runs the work on one source; any failure names it.
+template <typename Work>
+void onSource(const std::string& path, Work work) {
+    try {
+        work();
+    } catch (const FileError&) {
+        throw;
+    } catch (const RunCancelled&) {
+        throw;
+    } catch (const std::exception& error) {
+        throw FileError::fromException(path, error);
+    }
+}
+
+// The first reading: how many pages each source takes, whether any needs
+// embedded fonts, and which version of it was read.
+struct Plan {
+    explicit Plan(bool startOnOddPages) : pages(startOnOddPages) {}
+    CombinedPages pages;
+    std::vector<SourceVersion> versions;
+    bool embedded = false;
+};
+
+Plan planDocument(const std::vector<std::string>& sources, const std::string& outputPath,
+                  const ConversionSettings& settings, const CombineProgress& progress) {
+    Plan plan(settings.chosen.more.combineDuplex);
+    plan.versions.reserve(sources.size());
+    const bool singlePage = settings.chosen.selfAdaptation == 1;
+    for (std::size_t k = 0; k < sources.size(); ++k) {
+        const std::string& path = sources[k];
+        if (progress) progress(k, sources.size(), false);
+        onSource(path, [&] {
+            TextFileReader reader(path);
+            refuseOutputOverSource(path, outputPath, reader.device(), reader.inode());
+            decodeSource(reader, settings.chosen.more.encoding);
+            std::uint64_t pageCount = 1;
+            if (singlePage) {
+                const SourceText text(reader, SourceText::Measures::LineCount);
+                plan.embedded = plan.embedded || text.summary().beyondMacRoman;
+            } else {
+                const PaginatedPages pages =
+                    layOutPages(reader, settings, [&](const SourceSummary& summary) {
+                        plan.embedded = plan.embedded || summary.beyondMacRoman;
+                        return nullptr;
+                    });
+                pageCount = pages.pageCount();
+            }
+            plan.pages.addSource(pageCount);
+            plan.versions.push_back(versionOf(reader));
+        });
+    }
+    return plan;
+}
+
+class CombinedWriter {
+  public:
+    CombinedWriter(TextFileWriter& out, const ConversionSettings& settings, const Plan& plan)
+        : out_(out),
+          settings_(settings),
+          plan_(plan),
+          firstPage_(kFirstItem + plan.pages.sourceCount()),
+          firstFont_(firstPage_ + 2 * plan.pages.pageCount()),
+          offsets_(firstFont_, 0) {}
+
+    void writeOpening() {
+        out_.write(kPdfHeader);
+        mark(kCatalog);
+        out_.write(
+            "1 0 obj\n<<\n/Type /Catalog\n/Pages 5 0 R\n/Outlines 2 0 R\n"
+            "/PageMode /UseOutlines\n>>\nendobj\n");
+        mark(kOutlineRoot);
+        const std::size_t items = plan_.pages.sourceCount();
+        out_.write("2 0 obj\n<<\n/Type /Outlines\n/First " + pdfNumber(kFirstItem) +
+                   " 0 R\n/Last " + pdfNumber(kFirstItem + items - 1) + " 0 R\n/Count " +
+                   pdfNumber(items) + "\n>>\nendobj\n");
+        mark(kProcSet);
+        out_.write(procSetObject(kProcSet));
+        mark(kInfo);
+        out_.write(infoObject(kInfo, settings_));
+        mark(kPageRoot);
+        out_.write("5 0 obj\n<<\n/Type /Pages\n/Count " + pdfNumber(plan_.pages.pageCount()) +
+                   "\n/Kids [");
+        std::string kids;
+        kids.reserve(kWriteChunk + 32);
+        for (std::uint64_t page = 0; page < plan_.pages.pageCount(); ++page) {
+            appendPdfNumber(kids, pageObject(page));
+            kids += " 0 R ";
+            if (kids.size() >= kWriteChunk) {
+                out_.writeRaw(kids);
+                kids.clear();
+            }
+        }
+        out_.writeRaw(kids);
+        out_.write("]\n>>\nendobj\n");
+    }
+
+    // Writes page `page` of the document, its content of streamLength
+    // written by writeContent, on a page of the size these settings give.
+    template <typename WriteContent>
+    void writePage(std::uint64_t page, const ConversionSettings& s, std::uint64_t streamLength,
+                   WriteContent writeContent) {
+        const std::uint64_t object = pageObject(page);
+        head_.clear();
+        appendPdfNumber(head_, object);
+        head_ += " 0 obj\n<<\n/Type /Page\n/Parent 5 0 R\n/Resources 6 0 R\n/MediaBox [0 0 ";
+        head_ += s.pageWidth;
+        head_ += ' ';
+        head_ += s.pageHeight;
+        head_ += " ]\n/Rotate ";
+        head_ += s.rotateText;
+        head_ += "\n/Contents ";
+        appendPdfNumber(head_, object + 1);
+        head_ += " 0 R\n>>\nendobj\n";
+        const std::size_t pageEnd = head_.size();
+        appendStreamHead(head_, object + 1, streamLength);
+        mark(object);
+        offsets_[object + 1] =
+            out_.position() + diskSize(std::string_view(head_).substr(0, pageEnd));
+        out_.write(head_);
+        writeContent(out_);
+        out_.write(kStreamTail);
+    }
+
+    // The blank page that lets the next source start on the front of a
+    // sheet: an empty page of the source before, of its size and colours.
+    void writeBlankPage(std::uint64_t page, const ConversionSettings& s) {
+        const PageContent blank = buildPageContent(s, {});
+        writePage(page, s, blank.streamLength,
+                  [&](TextFileWriter& out) { out.writeRaw(blank.bytes); });
+    }
+
+    // The resources, the outline's items and the fonts; then the table.
+    void writeClosing(const std::vector<std::string>& sources, const DocumentFonts* fonts) {
+        std::vector<std::string> fontObjects;
+        std::string fontEntries;
+        if (fonts) {
+            for (std::size_t k = 0; k < fonts->fonts().size(); ++k) {
+                const std::uint64_t type0 = firstFont_ + kObjectsPerEmbeddedFont * k;
+                if (type0 + kObjectsPerEmbeddedFont > static_cast<std::uint64_t>(INT_MAX))
+                    throw std::length_error("too many objects for one document");
+                fontEntries += "/F" + pdfNumber(k + 1) + " " + pdfNumber(type0) + " 0 R ";
+                for (const FontObject& object : embeddedFontObjects(
+                         fonts->fonts()[k], static_cast<int>(type0), static_cast<int>(type0 + 1)))
+                    fontObjects.push_back(object.text);
+            }
+        } else {
+            fontEntries = "/F1 " + pdfNumber(firstFont_) + " 0 R ";
+            fontObjects.push_back(standardFontObject(firstFont_, settings_));
+        }
+        mark(kResources);
+        out_.write("6 0 obj\n<<\n/Font << " + fontEntries + ">>\n/ProcSet 3 0 R\n>>\nendobj\n");
+        writeOutlineItems(sources);
+        for (const std::string& text : fontObjects) {
+            offsets_.push_back(out_.position());
+            out_.write(text);
+        }
+        writeXrefAndTrailer(
+            out_, offsets_.size() - 1, [&](std::uint64_t object) { return offsets_[object]; },
+            kInfo);
+    }
+
+  private:
+    std::uint64_t pageObject(std::uint64_t page) const { return firstPage_ + 2 * page; }
+    void mark(std::uint64_t object) { offsets_[object] = out_.position(); }
+
+    void writeOutlineItems(const std::vector<std::string>& sources) {
+        const std::size_t items = sources.size();
+        std::string text;
+        for (std::size_t k = 0; k < items; ++k) {
+            const std::uint64_t object = kFirstItem + k;
+            text.clear();
+            appendPdfNumber(text, object);
+            text += " 0 obj\n<<\n/Title ";
+            text += outlineTitleString(fileNameOf(sources[k]));
+            text += "\n/Parent 2 0 R\n";
+            if (k > 0) {
+                text += "/Prev ";
+                appendPdfNumber(text, object - 1);
+                text += " 0 R\n";
+            }
+            if (k + 1 < items) {
+                text += "/Next ";
+                appendPdfNumber(text, object + 1);
+                text += " 0 R\n";
+            }
+            text += "/Dest [";
+            appendPdfNumber(text, pageObject(plan_.pages.firstPageOf(k)));
+            text += " 0 R /Fit]\n>>\nendobj\n";
+            mark(object);
+            out_.write(text);
+        }
+    }
+
+    TextFileWriter& out_;
+    const ConversionSettings& settings_;
+    const Plan& plan_;
+    std::uint64_t firstPage_;
+    std::uint64_t firstFont_;
+    std::vector<std::uint64_t> offsets_;  // by object number; 0 unused
+    std::string head_;
+};
+
+void expectVersion(const TextFileReader& reader, const SourceVersion& planned) {
+    if (versionOf(reader) != planned) throw FileError(reader.path(), kChangedWhileRead);
+}
+
+// Writes the pages of source k; returns its warning, or an empty text.
+std::string writeSource(CombinedWriter& writer, CombinedDrawing& drawing, const Plan& plan,
+                        std::size_t k, const std::string& path,
+                        const ConversionSettings& settings) {
+    TextFileReader reader(path);
+    expectVersion(reader, plan.versions[k]);
+    const SourceDecoding decoding = decodeSource(reader, settings.chosen.more.encoding);
+    SourceEncoding firstPass = SourceEncoding::Utf8;
+    ShownLines* shown = nullptr;
+    const LineDrawingChoice choose = [&](const SourceSummary& summary) {
+        // The plan saw no character beyond MacRomanEncoding: the file changed.
+        if (summary.beyondMacRoman && !drawing.embedded()) throw FileError(path, kChangedWhileRead);
+        firstPass = summary.encoding;
+        shown = drawing.choose(summary);
+        return shown;
+    };
+    const std::uint64_t first = plan.pages.firstPageOf(k);
+    const std::uint64_t count = plan.pages.pagesOf(k);
+    ConversionOutcome outcome;
+    ConversionSettings own = settings;
+    if (settings.chosen.selfAdaptation == 1) {
+        const TextMeasure measure(own.fontSizeValue);
+        SinglePage page = layOutSinglePage(reader, own, measure, choose);
+        writer.writePage(first, own, page.streamLength(),
+                         [&](TextFileWriter& out) { page.writeContent(out); });
+        outcome.notPrintable = page.notPrintable();
+    } else {
+        PaginatedPages pages = layOutPages(reader, own, choose);
+        if (pages.pageCount() != count) throw FileError(path, kChangedWhileRead);
+        for (std::uint64_t page = 0; page < count; ++page) {
+            const std::uint64_t length = pages.nextStreamLength();
+            writer.writePage(first + page, own, length,
+                             [&](TextFileWriter& out) { pages.writeContent(out); });
+        }
+        outcome.notPrintable = shown ? shown->notPrintable() : 0;
+    }
+    if (plan.pages.blankAfter(k)) writer.writeBlankPage(first + count, own);
+    if (reader.changedSinceOpened()) throw FileError(path, kChangedWhileRead);
+    outcome.encoding = encodingReadIn(decoding, firstPass);
+    outcome.readingWarnings =
+        decodingWarnings(decoding, outcome.encoding, reader.invalidSequences());
+    return conversionWarning(outcome);
+}
+
+}  // namespace
+
+CombinedOutcome convertCombined(const std::vector<std::string>& sources,
+                                const std::string& outputPath, const ConversionSettings& settings,
+                                const ReplaceQuestion& mayReplace, FontProvider* fonts,
+                                const CombineProgress& progress) {
+    if (sources.empty()) throw FileError(outputPath, "no files to combine");
+    const Plan plan = planDocument(sources, outputPath, settings, progress);
+    std::optional<CombinedDrawing> drawing;
+    try {
+        drawing.emplace(settings, fonts, plan.embedded);
+    } catch (const FontUnavailable& error) {
+        throw FileError(outputPath, error.what());
+    }
+
+    TextFileWriter output(outputPath);
+    CombinedWriter writer(output, settings, plan);
+    writer.writeOpening();
+    CombinedOutcome outcome;
+    for (std::size_t k = 0; k < sources.size(); ++k) {
+        if (progress) progress(k, sources.size(), true);
+        onSource(sources[k], [&] {
+            std::string warning = writeSource(writer, *drawing, plan, k, sources[k], settings);
+            if (!warning.empty()) outcome.warnings.emplace_back(sources[k], std::move(warning));
+        });
+    }
+    writer.writeClosing(sources, drawing->fonts());
+    outcome.bytes = output.position();
+    outcome.pages = plan.pages.pageCount();
+    outcome.placed = output.commit(mayReplace);
+    return outcome;
+}
+
+}  // namespace leafwright
