@@ -1,0 +1,113 @@
+#include "core/pdf/combined_document.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "core/pdf/combined_pages.h"
+#include "core/platform/file_error.h"
+#include "core/text/source_text.h"
+#include "support/temp_dir.h"
+
+namespace leafwright {
+namespace {
+
+using testing::listFolder;
+using testing::readBytes;
+using testing::TempDir;
+using testing::writeBytes;
+
+// Sources of 3, 1 and 2 pages: for duplex printing a blank page follows
+// each source that ends on an odd page, so that every source starts on the
+// front of a sheet; the facts of every page say whose it is.
+TEST(CombinedPages, PlacesSourcesAndBlankPagesAndTellsEachPagesFacts) {
+    CombinedPages duplex(true);
+    CombinedPages plain(false);
+    for (std::uint64_t pages : {3, 1, 2}) {
+        duplex.addSource(pages);
+        plain.addSource(pages);
+    }
+    EXPECT_EQ(plain.pageCount(), 6u);
+    EXPECT_EQ(plain.firstPageOf(2), 4u);
+    EXPECT_FALSE(plain.blankAfter(0));
+    EXPECT_EQ(duplex.pageCount(), 8u);
+    EXPECT_EQ(duplex.firstPageOf(1), 4u);
+    EXPECT_EQ(duplex.firstPageOf(2), 6u);
+    EXPECT_TRUE(duplex.blankAfter(0));
+    EXPECT_TRUE(duplex.blankAfter(1));
+    EXPECT_FALSE(duplex.blankAfter(2));
+
+    struct Expected {
+        std::size_t source;
+        std::uint64_t pageInSource, sourcePages;
+    };
+    const Expected expected[] = {{0, 1, 3}, {0, 2, 3}, {0, 3, 3}, {0, 0, 3},
+                                 {1, 1, 1}, {1, 0, 1}, {2, 1, 2}, {2, 2, 2}};
+    for (std::uint64_t page = 0; page < duplex.pageCount(); ++page) {
+        const CombinedPageFacts facts = duplex.factsOf(page);
+        EXPECT_EQ(facts.source, expected[page].source) << page;
+        EXPECT_EQ(facts.pageInSource, expected[page].pageInSource) << page;
+        EXPECT_EQ(facts.sourcePages, expected[page].sourcePages) << page;
+        EXPECT_EQ(facts.pageInDocument, page + 1);
+        EXPECT_EQ(facts.documentPages, 8u);
+    }
+    EXPECT_EQ(plain.factsOf(5).pageInSource, 2u);
+    EXPECT_THROW(duplex.factsOf(8), std::out_of_range);
+    EXPECT_THROW(duplex.addSource(0), std::invalid_argument);
+}
+
+// Each source is read twice, first to plan the pages, then to write them: a
+// source written to, or replaced by another file, between the two readings
+// fails the document, named, and nothing is written.
+TEST(ConvertCombined, ASourceThatChangesBetweenTheReadingsFailsTheDocument) {
+    TempDir dir;
+    const std::vector<std::string> sources = {dir.file("a.txt"), dir.file("b.txt"),
+                                              dir.file("c.txt")};
+    enum class Change { Append, Replace };
+    for (const Change change : {Change::Append, Change::Replace}) {
+        for (const std::string& source : sources) writeBytes(source, "one line\n");
+        const std::vector<std::string> before = listFolder(dir.path());
+        auto changeB = [&](std::size_t source, std::size_t, bool writing) {
+            if (!writing || source != 1) return;
+            if (change == Change::Append) {
+                writeBytes(sources[1], "one line\nand another\n");
+            } else {
+                // The same size, a file of its own.
+                writeBytes(dir.file("new.txt"), "one lime\n");
+                ASSERT_EQ(std::rename(dir.file("new.txt").c_str(), sources[1].c_str()), 0);
+            }
+        };
+        ConversionSettings settings;
+        try {
+            convertCombined(sources, dir.file("book.pdf"), settings, {}, nullptr, changeB);
+            ADD_FAILURE() << "a changed source was combined";
+        } catch (const FileError& error) {
+            EXPECT_EQ(error.path(), sources[1]);
+            EXPECT_EQ(error.cause(), kChangedWhileRead);
+        }
+        EXPECT_EQ(listFolder(dir.path()), before);
+    }
+
+    // Unchanged, the same sources make a document, and each was taken up
+    // once in each reading, in order.
+    std::vector<std::pair<std::size_t, bool>> seen;
+    ConversionSettings settings;
+    const CombinedOutcome outcome =
+        convertCombined(sources, dir.file("book.pdf"), settings, {}, nullptr,
+                        [&](std::size_t source, std::size_t count, bool writing) {
+                            EXPECT_EQ(count, 3u);
+                            seen.emplace_back(source, writing);
+                        });
+    EXPECT_TRUE(outcome.placed);
+    EXPECT_EQ(outcome.pages, 3u);
+    EXPECT_EQ(outcome.bytes, readBytes(dir.file("book.pdf")).size());
+    const std::vector<std::pair<std::size_t, bool>> expected = {{0, false}, {1, false}, {2, false},
+                                                                {0, true},  {1, true},  {2, true}};
+    EXPECT_EQ(seen, expected);
+}
+
+}  // namespace
+}  // namespace leafwright
