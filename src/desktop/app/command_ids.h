@@ -36,6 +36,8 @@ enum CommandId : int {
     // Not among the classic commands: File > Print... and the result list's
     // menu.
     kCmdPrint = 32806,
+    // File > Convert into One PDF...
+    kCmdConvertIntoOnePdf = 32807,
 };
 
 }  // namespace leafwright

@@ -82,6 +82,7 @@ const QHash<int, MainDialog::Handler>& MainDialog::routingTable() {
     static const QHash<int, Handler> table = {
         {kCmdConvertFiles, &MainDialog::OnConvertFiles},
         {kCmdToolbarConvert, &MainDialog::OnConvertFiles},
+        {kCmdConvertIntoOnePdf, &MainDialog::OnConvertIntoOnePdf},
         {kCmdAddFiles, &MainDialog::OnAddFiles},
         {kCmdToolbarAddFiles, &MainDialog::OnAddFiles},
         {kCmdHiddenAddFiles, &MainDialog::OnAddFiles},
@@ -112,6 +113,7 @@ const QHash<int, MainDialog::Handler>& MainDialog::routingTable() {
 const QHash<int, MainDialog::EnableRule>& MainDialog::enableRules() {
     static const QHash<int, EnableRule> rules = {
         {kCmdConvertFiles, &MainDialog::OnUpdateConvertFiles},
+        {kCmdConvertIntoOnePdf, &MainDialog::OnUpdateConvertFiles},
         {kCmdRemoveFiles, &MainDialog::OnUpdateRemoveFiles},
         {kCmdClearList, &MainDialog::OnUpdateClearList},
     };
@@ -159,6 +161,7 @@ void MainDialog::buildMenus() {
 
     QMenu* file = addMenu("File");
     addCommand(file, "Convert Files", kCmdConvertFiles);
+    addCommand(file, "Convert into One PDF...", kCmdConvertIntoOnePdf);
     file->addSeparator();
     addCommand(file, "Add Files", kCmdAddFiles);
     addCommand(file, "Remove Files", kCmdRemoveFiles);

@@ -76,6 +76,8 @@ class MainDialog : public QDialog {
   protected:
     // Command handlers, reached only through the routing table.
     virtual void OnConvertFiles();
+    // Converts the whole list into one PDF, named in the save dialog.
+    virtual void OnConvertIntoOnePdf();
     virtual void OnAddFiles();
     virtual void OnRemoveFiles();
     virtual void OnClearList();

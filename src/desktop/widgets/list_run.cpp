@@ -53,6 +53,15 @@ ListRun::ListRun(QWidget* window, RunProgressPanel* panel, FileList& sources, Fi
 ListRun::~ListRun() = default;
 
 std::string ListRun::run(const WindowFileRun::StepsMaker& makeSteps) {
+    return runWith(makeSteps, {});
+}
+
+std::string ListRun::runCombined(const WindowFileRun::Combination& combine) {
+    return runWith({}, combine);
+}
+
+std::string ListRun::runWith(const WindowFileRun::StepsMaker& makeSteps,
+                             const WindowFileRun::Combination& combine) {
     if (isRunning()) return {};
     std::vector<std::string> sources;
     sources.reserve(static_cast<std::size_t>(sources_.rowCount()));
@@ -62,6 +71,7 @@ std::string ListRun::run(const WindowFileRun::StepsMaker& makeSteps) {
     fileCount_ = static_cast<int>(sources.size());
     reported_ = 0;
     keptOnTop_ = 0;
+    resultsAdded_ = 0;
     tally_ = {};
     lastOutput_.clear();
     failures_.clear();
@@ -78,6 +88,7 @@ std::string ListRun::run(const WindowFileRun::StepsMaker& makeSteps) {
             here ? Qt::DirectConnection : Qt::BlockingQueuedConnection);
         return answer;
     });
+    if (combine) fileRun.combineWith(combine);
     fileRun_ = &fileRun;
 
     QString failure;
@@ -195,8 +206,11 @@ void ListRun::takeReports() {
             case WindowRunReport::Kind::Converted:
                 ++tally_.converted;
                 ++going;
-                outputs << fromFileName(report.output);
-                lastOutput_ = report.output;
+                // Sources of one document name it once, with the last.
+                if (!report.output.empty()) {
+                    outputs << fromFileName(report.output);
+                    lastOutput_ = report.output;
+                }
                 if (!report.warning.empty())
                     warnings_ << fromFileName(report.source) + QStringLiteral(": ") +
                                      QString::fromStdString(report.warning);
@@ -220,7 +234,8 @@ void ListRun::takeReports() {
     takeOutGoing();
     // An ascending list places each row by its text; the index only says
     // where the group goes in.
-    results_.insertRows(tally_.converted - int(outputs.size()), outputs);
+    results_.insertRows(resultsAdded_, outputs);
+    resultsAdded_ += int(outputs.size());
 }
 
 void ListRun::tellHowItWent(bool showedProgress, const QString& failure) {

@@ -40,6 +40,11 @@ class ListRun : public QObject {
     // returns when the run is over. Returns the output of the last file
     // converted (empty when none was).
     std::string run(const WindowFileRun::StepsMaker& makeSteps);
+    // The same run, its rows converted into one document by `combine`
+    // (WindowFileRun::combineWith): the rows leave the list together, and
+    // the document joins the result list, once it is written; else the rows
+    // stay. Returns the document's path when it was written.
+    std::string runCombined(const WindowFileRun::Combination& combine);
 
     bool isRunning() const { return fileRun_ != nullptr; }
     // Runs `change` (a change of the lists) now, or once the run is over:
@@ -54,6 +59,8 @@ class ListRun : public QObject {
     bool takesEscape(QKeyEvent* event);
 
   private:
+    std::string runWith(const WindowFileRun::StepsMaker& makeSteps,
+                        const WindowFileRun::Combination& combine);
     OverwriteAnswer answerOverwrite(const std::string& outputPath);
     // Moves the rows of the files reported since the last time.
     void takeReports();
@@ -68,7 +75,8 @@ class ListRun : public QObject {
     WindowFileRun* fileRun_ = nullptr;
     int fileCount_ = 0;
     int reported_ = 0;
-    int keptOnTop_ = 0;  // rows of failed or abandoned files, left on top
+    int keptOnTop_ = 0;     // rows of failed or abandoned files, left on top
+    int resultsAdded_ = 0;  // rows this run added to the result list
     RunTally tally_;
     std::string lastOutput_;
     std::vector<QWidget*> disabled_;

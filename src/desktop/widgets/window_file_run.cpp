@@ -3,10 +3,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <map>
 #include <utility>
 
 #include "core/pdf/conversion_run.h"
 #include "core/platform/cpu_count.h"
+#include "core/platform/run_watch.h"
 #include "core/plustools/unspool_run.h"
 #include "core/run/parallel_file_run.h"
 #include "core/run/run_control.h"
@@ -125,6 +127,12 @@ class WindowFileRun::Handler : public FileRunHandler {
 
     bool reportsMayWait() const override { return true; }
 
+    // The overwrite question alone, as the other questions of the run.
+    OverwriteAnswer askOnce(const std::string& outputPath) {
+        std::lock_guard lock(questionMutex_);
+        return ask_(outputPath);
+    }
+
   private:
     enum class Standing { Ask, ReplaceAll, KeepAll };
 
@@ -158,6 +166,104 @@ class WindowFileRun::Handler : public FileRunHandler {
     Standing standing_ = Standing::Ask;  // under questionMutex_
 };
 
+// What the combined run calls: the document's outcome, heard once, becomes
+// a report for each source when the run is over.
+class WindowFileRun::CombinedHandler : public FileRunHandler {
+  public:
+    CombinedHandler(WindowFileRun& run, Question ask) : run_(run), ask_(std::move(ask)) {}
+
+    bool confirmOverwrite(const std::string&, const std::string& outputPath) override {
+        switch (ask_(outputPath)) {
+            case OverwriteAnswer::Replace:
+            case OverwriteAnswer::ReplaceAll:
+                return true;
+            case OverwriteAnswer::Cancel:
+                run_.cancel();
+                throw RunCancelled();
+            default:
+                return false;
+        }
+    }
+    void converted(const std::string& sourcePath, const std::string& outputPath) override {
+        convertedWithFacts(sourcePath, outputPath, {});
+    }
+    void convertedWithFacts(const std::string&, const std::string& outputPath,
+                            const FileRunFacts&) override {
+        outcome_ = WindowRunReport::Kind::Converted;
+        output_ = outputPath;
+    }
+    void declined(const std::string&, const std::string& outputPath) override {
+        outcome_ = WindowRunReport::Kind::Skipped;
+        output_ = outputPath;
+    }
+    bool failed(const std::string&, const FileError& error) override {
+        outcome_ = WindowRunReport::Kind::Failed;
+        error_ = error;
+        return false;
+    }
+    void warned(const std::string& sourcePath, const std::string& message) override {
+        warnings_.emplace(sourcePath, message);
+    }
+
+    // The reports of the sources, in list order; all not done when the run
+    // ended without an outcome (a cancel).
+    void reportAll(const std::vector<std::string>& sources) {
+        // The failure names a source, or else the document: the first
+        // source then stands for it.
+        std::size_t failing = 0;
+        if (error_) {
+            const auto named = std::find(sources.begin(), sources.end(), error_->path());
+            if (named != sources.end()) failing = static_cast<std::size_t>(named - sources.begin());
+        }
+        for (std::size_t k = 0; k < sources.size(); ++k) {
+            WindowRunReport report;
+            report.source = sources[k];
+            report.kind = outcome_;
+            if (outcome_ == WindowRunReport::Kind::Failed) {
+                if (k == failing)
+                    report.error = error_;
+                else
+                    report.kind = WindowRunReport::Kind::NotDone;
+            } else if (k + 1 == sources.size()) {
+                report.output = output_;
+            }
+            if (const auto warning = warnings_.find(sources[k]); warning != warnings_.end())
+                report.warning = warning->second;
+            run_.report(std::move(report));
+        }
+    }
+
+  private:
+    WindowFileRun& run_;
+    Question ask_;
+    WindowRunReport::Kind outcome_ = WindowRunReport::Kind::NotDone;
+    std::string output_;
+    std::optional<FileError> error_;
+    std::map<std::string, std::string> warnings_;
+};
+
+void WindowFileRun::runCombined() {
+    CombinedHandler handler(
+        *this, [this](const std::string& outputPath) { return handler_->askOnce(outputPath); });
+    RunControl& control = controls_->add();
+    // Each source is read twice: half its bytes are done after each reading.
+    const CombineProgress progress = [this](std::size_t source, std::size_t, bool writing) {
+        if (source > 0) bytesDone_.fetch_add(sizeOf(sources_[source - 1]) / 2);
+        if (writing) {
+            if (source == 0) bytesDone_.store(bytesTotal() / 2, std::memory_order_relaxed);
+            filesDone_.store(source, std::memory_order_relaxed);
+        }
+    };
+    try {
+        RunControlScope scope(control);
+        combine_(sources_, handler, progress);
+    } catch (const RunCancelled&) {
+        // Every source not done: nothing was written.
+    }
+    filesDone_.store(sources_.size(), std::memory_order_relaxed);
+    handler.reportAll(sources_);
+}
+
 WindowFileRun::WindowFileRun(std::vector<std::string> sources, StepsMaker makeSteps, Question ask)
     : sources_(std::move(sources)),
       makeSteps_(std::move(makeSteps)),
@@ -170,6 +276,10 @@ void WindowFileRun::run() {
     std::uint64_t total = 0;
     for (const std::string& source : sources_) total += sizeOf(source);
     bytesTotal_.store(total, std::memory_order_relaxed);
+    if (combine_) {
+        runCombined();
+        return;
+    }
     const SourceFeed feed = [this](std::string& source) { return nextSource(source); };
     const FileRunStepsMaker workerSteps = [this](unsigned threadsPerFile) {
         return stepsOfWorker(threadsPerFile);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "core/pdf/combined_document.h"
 #include "core/run/file_run.h"
 #include "core/settings/conversion_settings.h"
 
@@ -57,6 +58,19 @@ class WindowFileRun {
     using StepsMaker = std::function<FileRunSteps(unsigned threadsPerFile)>;
 
     WindowFileRun(std::vector<std::string> sources, StepsMaker makeSteps, Question ask);
+
+    // Converts every source into one document, reporting to the handler as
+    // runCombinedConversion does (core/pdf/combined_run) and the progress
+    // as each source is taken up.
+    using Combination =
+        std::function<void(const std::vector<std::string>& sources, FileRunHandler& handler,
+                           const CombineProgress& progress)>;
+    // Instead of converting each source on its own, run() converts them
+    // all into one document with `combine`. Each source is then reported in
+    // list order: converted (the last one naming the document, the others no
+    // output), kept (the question answered No), failed (the one the failure
+    // names) or not done (the rest, and all of them after a cancel).
+    void combineWith(Combination combine) { combine_ = std::move(combine); }
     ~WindowFileRun();
     WindowFileRun(const WindowFileRun&) = delete;
     WindowFileRun& operator=(const WindowFileRun&) = delete;
@@ -86,6 +100,9 @@ class WindowFileRun {
   private:
     class Handler;
     class Controls;
+    class CombinedHandler;
+
+    void runCombined();
 
     bool nextSource(std::string& source);
     FileRunSteps stepsOfWorker(unsigned threadsPerFile);
@@ -94,6 +111,7 @@ class WindowFileRun {
 
     std::vector<std::string> sources_;
     StepsMaker makeSteps_;
+    Combination combine_;
     std::unique_ptr<Controls> controls_;
     std::unique_ptr<Handler> handler_;
 

@@ -156,8 +156,8 @@ class MainWindowTest : public QObject {
         for (QAction* action : dialog.menuBar()->actions()) titles << action->text();
         QCOMPARE(titles, QStringList({"File", "Settings", "Plus-tools", "Help"}));
         QCOMPARE(itemsOf(menuTitled(dialog, "File")),
-                 QStringList({"Convert Files", "-", "Add Files", "Remove Files", "-", "Clear list",
-                              "-", "Print...", "-", "Exit"}));
+                 QStringList({"Convert Files", "Convert into One PDF...", "-", "Add Files",
+                              "Remove Files", "-", "Clear list", "-", "Print...", "-", "Exit"}));
         QCOMPARE(
             itemsOf(menuTitled(dialog, "Settings")),
             QStringList({"Options", "-", "Load Configuration File", "Default Configuration File"}));
