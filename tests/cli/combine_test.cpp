@@ -144,8 +144,8 @@ TEST(Combine, ThreeFilesWithUnicodeNamesComeBackFromTheOutline) {
 }
 
 // Sources of generated lines (plain, tabs, accents, parentheses, non-Latin
-// letters, empty files, files ending without a line end) in sets of
-// several sizes come back exactly in both layouts, with and without duplex.
+// letters, empty files) in sets of several sizes come back exactly in both
+// layouts, with and without duplex.
 TEST(Combine, GeneratedSourceSetsComeBackExactly) {
     const std::string pieces[] = {"word",         " ",      "\t",  "(",  ")", "\\", "caf\u00E9",
                                   "\u0416\u0438", "\u4E2D", "#$%", "BT", "ET"};
@@ -154,12 +154,15 @@ TEST(Combine, GeneratedSourceSetsComeBackExactly) {
         TempDir dir;
         std::vector<Source> sources;
         const int count = 2 + static_cast<int>(random() % 4);
+        // The first set keeps to Mac OS Roman: the standard font, with tab
+        // stops in the files that hold tabs.
+        const std::size_t usable = set == 0 ? 7 : std::size(pieces);
         for (int k = 0; k < count; ++k) {
             std::string text;
             const int lines = static_cast<int>(random() % 90);
             for (int line = 0; line < lines; ++line) {
                 for (int n = static_cast<int>(random() % 8); n > 0; --n)
-                    text += pieces[random() % std::size(pieces)];
+                    text += pieces[random() % usable];
                 text += "\r\n";
             }
             sources.push_back(

@@ -8,7 +8,10 @@
 #include <vector>
 
 #include "core/pdf/combined_pages.h"
+#include "core/pdf/outline_title.h"
 #include "core/platform/file_error.h"
+#include "core/platform/run_watch.h"
+#include "core/run/run_control.h"
 #include "core/text/source_text.h"
 #include "support/temp_dir.h"
 
@@ -107,6 +110,44 @@ TEST(ConvertCombined, ASourceThatChangesBetweenTheReadingsFailsTheDocument) {
     const std::vector<std::pair<std::size_t, bool>> expected = {{0, false}, {1, false}, {2, false},
                                                                 {0, true},  {1, true},  {2, true}};
     EXPECT_EQ(seen, expected);
+}
+
+// A cancel while the pages are written (the window's Cancel) stops the
+// document at once and leaves nothing behind.
+TEST(ConvertCombined, ACancelledRunLeavesNothing) {
+    TempDir dir;
+    std::vector<std::string> sources;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+        sources.push_back(dir.file(name));
+        writeBytes(sources.back(), "a line\nand another\n");
+    }
+    const std::vector<std::string> before = listFolder(dir.path());
+    RunControl control;
+    RunControlScope scope(control);
+    ConversionSettings settings;
+    EXPECT_THROW(convertCombined(sources, dir.file("book.pdf"), settings, {}, nullptr,
+                                 [&](std::size_t source, std::size_t, bool writing) {
+                                     if (writing && source == 1) control.cancel();
+                                 }),
+                 RunCancelled);
+    EXPECT_EQ(listFolder(dir.path()), before);
+}
+
+// Outline titles: a literal string where PDFDocEncoding has the same codes
+// (its delimiters and backslash escaped, Latin-1 as octal so the file stays
+// ASCII), UTF-16BE with its byte order mark otherwise (a soft hyphen, which
+// PDFDocEncoding leaves undefined; a character beyond the BMP as a
+// surrogate pair; a malformed byte as "?").
+TEST(OutlineTitle, PdfDocEncodingWhereItCanElseUtf16) {
+    EXPECT_EQ(outlineTitleString("notes (draft) \\ v2.txt"), "(notes \\(draft\\) \\\\ v2.txt)");
+    EXPECT_EQ(outlineTitleString("Gr\u00F6\u00DFe.txt"), "(Gr\\366\\337e.txt)");
+    EXPECT_EQ(outlineTitleString(""), "()");
+    EXPECT_EQ(outlineTitleString("a\u00ADb"), "<FEFF006100AD0062>");
+    EXPECT_EQ(outlineTitleString("\u65E5\U0001F600"), "<FEFF65E5D83DDE00>");
+    EXPECT_EQ(outlineTitleString("x\xFFy\u2603"), "<FEFF0078003F00792603>");
+    EXPECT_EQ(outlineTitleString("tab\there"), "<FEFF00740061006200090068006500720065>");
+    EXPECT_EQ(fileNameOf("/docs/sub/notes.txt"), "notes.txt");
+    EXPECT_EQ(fileNameOf("notes.txt"), "notes.txt");
 }
 
 }  // namespace
