@@ -34,11 +34,14 @@ std::uint64_t PageStretches::nextStreamLength() {
 }
 
 void PageStretches::writeContent(TextFileWriter& out) {
+    handContent([&](std::string_view bytes) { out.writeRaw(bytes); });
+}
+
+void PageStretches::handContent(const TakeContent& take) {
     if (making_)
-        mine_.writeContent(out);
+        mine_.handContent(take);
     else
-        stretches_.takeBytes(contentBytesOfStream(streamLength_),
-                             [&](std::string_view bytes) { out.writeRaw(bytes); });
+        stretches_.takeBytes(contentBytesOfStream(streamLength_), take);
     if (++pagesWritten_ == pageCount_) stretches_.finish();
 }
 

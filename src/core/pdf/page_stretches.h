@@ -33,6 +33,7 @@ class PageStretches : public PageSequence {
     std::size_t pageCount() const override { return pageCount_; }
     std::uint64_t nextStreamLength() override;
     void writeContent(TextFileWriter& out) override;
+    void handContent(const TakeContent& take) override;
     // Whether a helper thread took part (else the calling thread made
     // every page).
     bool onTwoThreads() const noexcept { return stretches_.helperStarted(); }
