@@ -135,7 +135,8 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
         static_cast<std::size_t>(perStretch(threads, source, plainStrings, pages.pageCount()));
     bool shared = false;
     if (std::unique_ptr<TextFileReader> helpers = helperReader(source, pagesPer)) {
-        PageStretches stretches(pages, std::move(helpers), pagesPer);
+        PageStretches stretches(pages, std::move(helpers), pagesPer, SharedStretches::kBatchBytes,
+                                settings.chosen.more.compress);
         writePageTreePdf(output, settings, stretches);
         shared = stretches.onTwoThreads();
     } else {

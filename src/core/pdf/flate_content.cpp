@@ -14,6 +14,10 @@ std::string objectHead(std::uint64_t number) {
 
 }  // namespace
 
+bool packWhole(Deflater& deflater, std::string_view data, std::string& packed) {
+    return deflater.compressSmaller(data, packed);
+}
+
 FlateContent::FlateContent(std::uint64_t firstAdded, std::size_t partBytes)
     : firstAdded_(firstAdded),
       partBytes_(std::max<std::size_t>(partBytes, 2)),
@@ -112,12 +116,23 @@ void FlateContent::writePart(TextFileWriter& out, std::string_view data) {
 // uncompressed document; else a line end not counted goes before
 // "endstream".
 void FlateContent::writeStream(TextFileWriter& out, std::uint64_t number, std::string_view data) {
+    const bool compressed = packWhole(deflater_, data, packed_);
+    writeDecided(out, number, compressed ? std::string_view(packed_) : data, compressed);
+}
+
+void FlateContent::writePacked(TextFileWriter& out, std::uint64_t number, std::string_view bytes,
+                               bool compressed) {
+    writeDecided(out, number, bytes, compressed);
+}
+
+void FlateContent::writeDecided(TextFileWriter& out, std::uint64_t number, std::string_view data,
+                                bool compressed) {
     std::string head = objectHead(number);
-    if (deflater_.compressSmaller(data, packed_)) {
-        head += "<< /Length " + std::to_string(packed_.size()) + " /Filter /FlateDecode >>\nstream";
+    if (compressed) {
+        head += "<< /Length " + std::to_string(data.size()) + " /Filter /FlateDecode >>\nstream";
         out.write(head);
         out.writeRaw(kLineBreak);
-        out.writeRaw(packed_);
+        out.writeRaw(data);
         out.writeRaw(kLineBreak);
     } else {
         head += "<< /Length " + std::to_string(data.size()) + " >>\nstream";

@@ -42,6 +42,12 @@ class FlateContent {
     // or, for a page in parts, the parts first and the array after them.
     void writeContentObject(TextFileWriter& out, std::uint64_t number, const HandContent& hand);
 
+    // Writes the content object `number` of a page of at most partBytes
+    // whose data (after the keyword's line end) another thread already
+    // passed through packWhole: the bytes it gave, compressed or not.
+    void writePacked(TextFileWriter& out, std::uint64_t number, std::string_view bytes,
+                     bool compressed);
+
     // How many objects it added, numbered from firstAdded on.
     std::uint64_t addedCount() const noexcept { return nextAdded_ - firstAdded_; }
     // Where an object it wrote elsewhere than the writer expects stands: an
@@ -53,6 +59,8 @@ class FlateContent {
     void cutParts(TextFileWriter& out);
     void writePart(TextFileWriter& out, std::string_view data);
     void writeStream(TextFileWriter& out, std::uint64_t number, std::string_view data);
+    void writeDecided(TextFileWriter& out, std::uint64_t number, std::string_view bytes,
+                      bool compressed);
     void openLongLine(TextFileWriter& out);
     void closeLongLine(TextFileWriter& out);
     std::uint64_t addObject(const TextFileWriter& out);
@@ -78,5 +86,11 @@ class FlateContent {
     std::uint64_t longLineBytes_ = 0;
     std::size_t searchFrom_ = 0;
 };
+
+// Decides as FlateContent does how the data of a page of at most
+// FlateContent::kPartBytes is written: true with the compressed bytes in
+// packed, or false when it stays as it is. The same data gives the same
+// bytes on any thread.
+bool packWhole(Deflater& deflater, std::string_view data, std::string& packed);
 
 }  // namespace leafwright

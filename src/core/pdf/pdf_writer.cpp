@@ -311,7 +311,6 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
     pageOffsets.reserve(pageCount);
     std::optional<FlateContent> flate;
     if (s.chosen.more.compress) flate.emplace(lastObject + fontObjects.count() + 1);
-    const HandContent handContent = [&](const TakeContent& take) { pages.handContent(take); };
     std::string head;
     for (std::uint64_t k = 0; k < pageCount; ++k) {
         std::uint64_t streamLength = pages.nextStreamLength();
@@ -330,7 +329,7 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
         pageOffsets.push_back(offsets);
         out.write(head);
         if (flate) {
-            flate->writeContentObject(out, objects.content, handContent);
+            pages.writeCompressedContent(*flate, out, objects.content);
             continue;
         }
         pages.writeContent(out);

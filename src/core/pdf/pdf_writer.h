@@ -28,6 +28,14 @@ class PageSequence {
     virtual void writeContent(TextFileWriter& out) = 0;
     // The same, handing them to take instead (one of the two, once a page).
     virtual void handContent(const TakeContent& take) = 0;
+    // Or (in a compressed document) writes the page's content object
+    // `number` through flate; a sequence that compressed the page already,
+    // on another thread, writes what that gave.
+    virtual void writeCompressedContent(FlateContent& flate, TextFileWriter& out,
+                                        std::uint64_t number) {
+        flate.writeContentObject(out, number,
+                                 [this](const TakeContent& take) { handContent(take); });
+    }
 };
 
 // Writes the whole single-page document: catalog 1, outlines 2, pages 3,
