@@ -417,6 +417,11 @@ mkdir -p "$ROOT/docs"
     echo
     cat "$ROOT/docs/benchmarks-unspool.md"
   fi
+  # And the sizes and times of --compress (bench/compress_bench.sh).
+  if [ -f "$ROOT/docs/benchmarks-compress.md" ]; then
+    echo
+    cat "$ROOT/docs/benchmarks-compress.md"
+  fi
 } >"$OUT_MD"
 say "wrote $OUT_MD"
 

@@ -9,7 +9,7 @@
 #  - only src/core/fonts includes HarfBuzz, fontconfig or FriBidi;
 #  - only the sources of src/core/breaks include ICU (not its headers);
 #  - only src/core/encoding includes iconv or uchardet;
-#  - only src/core/compression includes zlib;
+#  - only src/core/compression includes zlib, only src/core/deflate libdeflate;
 #  - src/cli includes nothing of the desktop;
 #  - the folders of src/desktop (app, settings, plustools, platform, widgets)
 #    include one another without a cycle.
@@ -124,6 +124,11 @@ while IFS= read -r line; do
   case $line in "$src/core/compression/"*) continue ;; esac
   [ -n "$line" ] && fault "zlib outside core/compression: ${line#"$src/"}"
 done < <(includes_matching "$src" '<zlib\.h>')
+
+while IFS= read -r line; do
+  case $line in "$src/core/deflate/"*) continue ;; esac
+  [ -n "$line" ] && fault "libdeflate outside core/deflate: ${line#"$src/"}"
+done < <(includes_matching "$src" '<libdeflate\.h>')
 
 while IFS= read -r line; do
   [ -n "$line" ] && fault "the command line includes the desktop: ${line#"$src/"}"

@@ -74,7 +74,9 @@ std::string moreSettingOptionsHelp() {
            "                      a configuration file)\n"
            "  --encoding=NAME     the sources' encoding: a name iconv knows, or auto\n"
            "                      (default: UTF-8 when valid, else Windows-1252)\n"
-           "  --compress          compress the PDF's streams (--compress=FALSE: not)\n"
+           "  --compress          compress the PDF's page content, fonts and text maps\n"
+           "                      with FlateDecode (--compress=FALSE: not, the default);\n"
+           "                      unspool reads them back exactly\n"
            "  --combine-duplex    a combined PDF starts each file on an odd page\n"
            "                      (--combine-duplex=FALSE: not)\n";
 }

@@ -19,6 +19,7 @@ class PageList : public PageSequence {
     std::size_t pageCount() const override { return pages_.size(); }
     std::uint64_t nextStreamLength() override { return pages_.at(next_++).streamLength; }
     void writeContent(TextFileWriter& out) override { out.writeRaw(pages_.at(next_ - 1).bytes); }
+    void handContent(const TakeContent& take) override { take(pages_.at(next_ - 1).bytes); }
 
   private:
     const std::vector<PageContent>& pages_;
@@ -34,7 +35,7 @@ inline void writePageTreePdf(TextFileWriter& out, const ConversionSettings& sett
 inline void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& settings,
                                const PageContent& page) {
     leafwright::writeSinglePagePdf(out, settings, page.streamLength,
-                                   [&](TextFileWriter& file) { file.writeRaw(page.bytes); });
+                                   [&](const TakeContent& take) { take(page.bytes); });
 }
 
 }  // namespace leafwright::testing

@@ -1,8 +1,11 @@
 #include "core/fonts/font_objects.h"
 
 #include <algorithm>
+#include <memory>
 #include <set>
+#include <utility>
 
+#include "core/deflate/deflater.h"
 #include "core/fonts/hex_text.h"
 
 namespace leafwright {
@@ -151,8 +154,40 @@ std::string subsetTag(const std::string& postScriptName, const std::vector<Glyph
     return tag;
 }
 
+namespace {
+
+FontObject textObject(int number, std::string text) {
+    return {number, std::move(text), {}, {}};
+}
+
+// The stream of bytes (as they are on disk) compressed, or plain when that
+// would not make it smaller.
+FontObject flateOr(FontObject plain, const std::string& extraEntries, std::string_view bytes,
+                   Deflater* deflater) {
+    std::string packed;
+    if (!deflater || !deflater->compressSmaller(bytes, packed)) return plain;
+    const int number = plain.number;
+    return {number,
+            std::to_string(number) + " 0 obj\n<< /Length " + std::to_string(packed.size()) +
+                " /Filter /FlateDecode" + extraEntries + " >>\nstream\n",
+            std::move(packed), "\nendstream\nendobj\n"};
+}
+
+// Text with "\n" line ends as it is on disk: CR LF.
+std::string onDisk(std::string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n') bytes += '\r';
+        bytes += c;
+    }
+    return bytes;
+}
+
+}  // namespace
+
 std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0Number,
-                                            int firstHelperNumber) {
+                                            int firstHelperNumber, bool compress) {
     const int cidFontNumber = firstHelperNumber;
     const int descriptorNumber = firstHelperNumber + 1;
     const int cidToGidNumber = firstHelperNumber + 2;
@@ -164,17 +199,24 @@ std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0N
     const FontSubset subset = face.subset(glyphs);
     const std::string baseFont =
         subsetTag(face.postScriptName(), glyphs) + "+" + face.postScriptName();
+    const std::string gidMap = cidToGidMap(font, subset);
+    const std::string cmap = toUnicodeCMap(font);
+    const std::string length1 = " /Length1 " + std::to_string(subset.program.size());
+    const std::unique_ptr<Deflater> deflater = compress ? std::make_unique<Deflater>() : nullptr;
 
     return {
-        {type0Number, type0Font(type0Number, baseFont, cidFontNumber, toUnicodeNumber)},
-        {cidFontNumber, cidFont(cidFontNumber, font, baseFont, descriptorNumber, cidToGidNumber)},
-        {descriptorNumber,
-         fontDescriptor(descriptorNumber, face.metrics(), baseFont, fontFileNumber)},
-        {cidToGidNumber, hexStreamObject(cidToGidNumber, "", cidToGidMap(font, subset))},
-        {toUnicodeNumber, streamObject(toUnicodeNumber, "", toUnicodeCMap(font))},
-        {fontFileNumber,
-         hexStreamObject(fontFileNumber, " /Length1 " + std::to_string(subset.program.size()),
-                         subset.program)},
+        textObject(type0Number, type0Font(type0Number, baseFont, cidFontNumber, toUnicodeNumber)),
+        textObject(cidFontNumber,
+                   cidFont(cidFontNumber, font, baseFont, descriptorNumber, cidToGidNumber)),
+        textObject(descriptorNumber,
+                   fontDescriptor(descriptorNumber, face.metrics(), baseFont, fontFileNumber)),
+        flateOr(textObject(cidToGidNumber, hexStreamObject(cidToGidNumber, "", gidMap)), "", gidMap,
+                deflater.get()),
+        flateOr(textObject(toUnicodeNumber, streamObject(toUnicodeNumber, "", cmap)), "",
+                compress ? onDisk(cmap + '\n') : std::string(), deflater.get()),
+        flateOr(
+            textObject(fontFileNumber, hexStreamObject(fontFileNumber, length1, subset.program)),
+            length1, subset.program, deflater.get()),
     };
 }
 

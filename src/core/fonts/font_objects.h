@@ -18,16 +18,23 @@ namespace leafwright {
 //   5. the /FontFile2 stream, the TrueType subset.
 // Objects 1 to 5 take the numbers firstHelperNumber to firstHelperNumber + 4.
 // Binary streams are ASCIIHex-encoded; all of it is valid PDF 1.3 and holds
-// only printable ASCII and line ends.
+// only printable ASCII and line ends. With compress, the three streams are
+// compressed with /FlateDecode instead, each when that makes it smaller
+// (Deflater), the map and the subset as binary data: the /ToUnicode CMap
+// as its bytes on disk would be, the others as their bytes.
 inline constexpr int kObjectsPerEmbeddedFont = 6;
 
+// An object written as text, then (for a compressed stream) its data as it
+// is and the text after it.
 struct FontObject {
     int number;
     std::string text;
+    std::string data;
+    std::string tail;
 };
 
 std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0Number,
-                                            int firstHelperNumber);
+                                            int firstHelperNumber, bool compress = false);
 
 // The six-letter subset tag ("ABCDEF") for a face's subset of these glyphs:
 // a hash of the face name and the glyph set, so the same glyphs always get

@@ -13,6 +13,7 @@
 #include "core/pdf/combined_pages.h"
 #include "core/pdf/conversion_run.h"
 #include "core/pdf/document_objects.h"
+#include "core/pdf/flate_content.h"
 #include "core/pdf/outline_title.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/single_page_layout.h"
@@ -114,7 +115,11 @@ class CombinedWriter {
           plan_(plan),
           firstPage_(kFirstItem + plan.pages.sourceCount()),
           firstFont_(firstPage_ + 2 * plan.pages.pageCount()),
-          offsets_(firstFont_, 0) {}
+          offsets_(firstFont_, 0) {
+        // Objects that long compressed pages add come after the pages, the
+        // fonts after them.
+        if (settings.chosen.more.compress) flate_.emplace(firstFont_);
+    }
 
     void writeOpening() {
         out_.write(kPdfHeader);
@@ -148,11 +153,11 @@ class CombinedWriter {
         out_.write("]\n>>\nendobj\n");
     }
 
-    // Writes page `page` of the document, its content of streamLength
-    // written by writeContent, on a page of the size these settings give.
-    template <typename WriteContent>
+    // Writes page `page` of the document, its content (of streamLength,
+    // uncompressed) handed by hand, on a page of the size these settings
+    // give.
     void writePage(std::uint64_t page, const ConversionSettings& s, std::uint64_t streamLength,
-                   WriteContent writeContent) {
+                   const HandContent& hand) {
         const std::uint64_t object = pageObject(page);
         head_.clear();
         appendPdfNumber(head_, object);
@@ -165,13 +170,19 @@ class CombinedWriter {
         head_ += "\n/Contents ";
         appendPdfNumber(head_, object + 1);
         head_ += " 0 R\n>>\nendobj\n";
+        mark(object);
+        if (flate_) {
+            out_.write(head_);
+            mark(object + 1);
+            flate_->writeContentObject(out_, object + 1, hand);
+            return;
+        }
         const std::size_t pageEnd = head_.size();
         appendStreamHead(head_, object + 1, streamLength);
-        mark(object);
         offsets_[object + 1] =
             out_.position() + diskSize(std::string_view(head_).substr(0, pageEnd));
         out_.write(head_);
-        writeContent(out_);
+        hand([&](std::string_view bytes) { out_.writeRaw(bytes); });
         out_.write(kStreamTail);
     }
 
@@ -179,37 +190,51 @@ class CombinedWriter {
     // sheet: an empty page of the source before, of its size and colours.
     void writeBlankPage(std::uint64_t page, const ConversionSettings& s) {
         const PageContent blank = buildPageContent(s, {});
-        writePage(page, s, blank.streamLength,
-                  [&](TextFileWriter& out) { out.writeRaw(blank.bytes); });
+        writePage(page, s, blank.streamLength, [&](const TakeContent& take) { take(blank.bytes); });
     }
 
     // The resources, the outline's items and the fonts; then the table.
     void writeClosing(const std::vector<std::string>& sources, const DocumentFonts* fonts) {
-        std::vector<std::string> fontObjects;
+        const std::uint64_t firstFont = firstFont_ + (flate_ ? flate_->addedCount() : 0);
+        const std::size_t fontCount = fonts ? fonts->fonts().size() : 1;
+        auto type0Of = [&](std::size_t k) { return firstFont + kObjectsPerEmbeddedFont * k; };
+        if (type0Of(fontCount) > static_cast<std::uint64_t>(INT_MAX))
+            throw std::length_error("too many objects for one document");
         std::string fontEntries;
-        if (fonts) {
-            for (std::size_t k = 0; k < fonts->fonts().size(); ++k) {
-                const std::uint64_t type0 = firstFont_ + kObjectsPerEmbeddedFont * k;
-                if (type0 + kObjectsPerEmbeddedFont > static_cast<std::uint64_t>(INT_MAX))
-                    throw std::length_error("too many objects for one document");
-                fontEntries += "/F" + pdfNumber(k + 1) + " " + pdfNumber(type0) + " 0 R ";
-                for (const FontObject& object : embeddedFontObjects(
-                         fonts->fonts()[k], static_cast<int>(type0), static_cast<int>(type0 + 1)))
-                    fontObjects.push_back(object.text);
-            }
-        } else {
-            fontEntries = "/F1 " + pdfNumber(firstFont_) + " 0 R ";
-            fontObjects.push_back(standardFontObject(firstFont_, settings_));
-        }
+        for (std::size_t k = 0; k < fontCount; ++k)
+            fontEntries += "/F" + pdfNumber(k + 1) + " " + pdfNumber(type0Of(k)) + " 0 R ";
         mark(kResources);
         out_.write("6 0 obj\n<<\n/Font << " + fontEntries + ">>\n/ProcSet 3 0 R\n>>\nendobj\n");
         writeOutlineItems(sources);
-        for (const std::string& text : fontObjects) {
+
+        offsets_.resize(firstFont, 0);  // the objects flate_ added know their own
+        auto writeObject = [&](const FontObject& object) {
             offsets_.push_back(out_.position());
-            out_.write(text);
+            out_.write(object.text);
+            // A compressed stream's data goes as it is.
+            if (object.data.empty()) return;
+            out_.writeRaw(object.data);
+            out_.write(object.tail);
+        };
+        if (!fonts) {
+            writeObject({0, standardFontObject(firstFont, settings_), {}, {}});
+        } else {
+            // One font at a time: a font program is made only to be written.
+            for (std::size_t k = 0; k < fontCount; ++k) {
+                const int type0 = static_cast<int>(type0Of(k));
+                for (const FontObject& object :
+                     embeddedFontObjects(fonts->fonts()[k], type0, type0 + 1, flate_.has_value()))
+                    writeObject(object);
+            }
         }
         writeXrefAndTrailer(
-            out_, offsets_.size() - 1, [&](std::uint64_t object) { return offsets_[object]; },
+            out_, offsets_.size() - 1,
+            [&](std::uint64_t object) {
+                if (flate_)
+                    if (const std::optional<std::uint64_t> elsewhere = flate_->offsetOf(object))
+                        return *elsewhere;
+                return offsets_[object];
+            },
             kInfo);
     }
 
@@ -251,6 +276,7 @@ class CombinedWriter {
     std::uint64_t firstPage_;
     std::uint64_t firstFont_;
     std::vector<std::uint64_t> offsets_;  // by object number; 0 unused
+    std::optional<FlateContent> flate_;   // with compress
     std::string head_;
 };
 
@@ -282,7 +308,7 @@ std::string writeSource(CombinedWriter& writer, CombinedDrawing& drawing, const 
         const TextMeasure measure(own.fontSizeValue);
         SinglePage page = layOutSinglePage(reader, own, measure, choose);
         writer.writePage(first, own, page.streamLength(),
-                         [&](TextFileWriter& out) { page.writeContent(out); });
+                         [&](const TakeContent& take) { page.handContent(take); });
         outcome.notPrintable = page.notPrintable();
     } else {
         PaginatedPages pages = layOutPages(reader, own, choose);
@@ -290,7 +316,7 @@ std::string writeSource(CombinedWriter& writer, CombinedDrawing& drawing, const 
         for (std::uint64_t page = 0; page < count; ++page) {
             const std::uint64_t length = pages.nextStreamLength();
             writer.writePage(first + page, own, length,
-                             [&](TextFileWriter& out) { pages.writeContent(out); });
+                             [&](const TakeContent& take) { pages.handContent(take); });
         }
         outcome.notPrintable = shown ? shown->notPrintable() : 0;
     }

@@ -113,12 +113,12 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
         if (std::unique_ptr<TextFileReader> helpers = helperReader(source, linesPer)) {
             LineStretches stretches(page, std::move(helpers), linesPer);
             writeSinglePagePdf(output, settings, page.streamLength(),
-                               [&](TextFileWriter& file) { stretches.writeContent(file); });
+                               [&](const TakeContent& take) { stretches.handContent(take); });
             shared = stretches.onTwoThreads();
         } else {
             writeSinglePagePdf(
                 output, settings, page.streamLength(),
-                [&](TextFileWriter& file) { page.writeContent(file); }, drawing.fonts());
+                [&](const TakeContent& take) { page.handContent(take); }, drawing.fonts());
         }
         expectUnchanged(source);
         const std::uint64_t bytes = output.position();
@@ -135,7 +135,8 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
         static_cast<std::size_t>(perStretch(threads, source, plainStrings, pages.pageCount()));
     bool shared = false;
     if (std::unique_ptr<TextFileReader> helpers = helperReader(source, pagesPer)) {
-        PageStretches stretches(pages, std::move(helpers), pagesPer);
+        PageStretches stretches(pages, std::move(helpers), pagesPer, SharedStretches::kBatchBytes,
+                                settings.chosen.more.compress);
         writePageTreePdf(output, settings, stretches);
         shared = stretches.onTwoThreads();
     } else {

@@ -32,9 +32,13 @@ std::uint64_t LineStretches::linesIn(std::size_t stretch) const {
 }
 
 void LineStretches::writeContent(TextFileWriter& out) {
+    handContent([&](std::string_view bytes) { out.writeRaw(bytes); });
+}
+
+void LineStretches::handContent(const TakeContent& take) {
     std::uint64_t written = 0;
-    const auto write = [&](std::string_view bytes) {
-        out.writeRaw(bytes);
+    const TakeContent write = [&](std::string_view bytes) {
+        take(bytes);
         written += bytes.size();
     };
     mine_.handOpening(write);

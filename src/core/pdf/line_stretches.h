@@ -26,6 +26,8 @@ class LineStretches {
     // Writes the content bytes (contentBytesOfStream(streamLength()) of
     // them); throws as SinglePage::writeContent.
     void writeContent(TextFileWriter& out);
+    // The same, handing the bytes to take instead.
+    void handContent(const TakeContent& take);
     // Whether a helper thread took part (else the calling thread made every
     // line).
     bool onTwoThreads() const noexcept { return stretches_.helperStarted(); }

@@ -4,7 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
+#include "core/deflate/deflater.h"
+#include "core/pdf/flate_content.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/pdf_writer.h"
 #include "core/platform/text_file_reader.h"
@@ -26,13 +29,18 @@ class PageStretches : public PageSequence {
     // mine must outlive this object and be used by nothing else meanwhile;
     // its pages must be plain strings (drawn with no ShownLines): the
     // helper's reader makes those only.
+    // With compress, the helper also compresses the pages it makes (those
+    // of at most FlateContent::kPartBytes), as the writer would.
     PageStretches(PaginatedPages& mine, std::unique_ptr<TextFileReader> helperReader,
                   std::size_t pagesPerStretch,
-                  std::size_t batchBytes = SharedStretches::kBatchBytes);
+                  std::size_t batchBytes = SharedStretches::kBatchBytes, bool compress = false);
 
     std::size_t pageCount() const override { return pageCount_; }
     std::uint64_t nextStreamLength() override;
     void writeContent(TextFileWriter& out) override;
+    void handContent(const TakeContent& take) override;
+    void writeCompressedContent(FlateContent& flate, TextFileWriter& out,
+                                std::uint64_t number) override;
     // Whether a helper thread took part (else the calling thread made
     // every page).
     bool onTwoThreads() const noexcept { return stretches_.helperStarted(); }
@@ -44,6 +52,11 @@ class PageStretches : public PageSequence {
         return std::min(firstPage(stretch) + pagesPerStretch_, pageCount_);
     }
 
+    // How the helper hands over a page when it compresses: its content as
+    // it is, or its stream's data, compressed or not.
+    enum Handed : std::uint64_t { kContent, kCompressed, kPlain };
+    void makeStretch(std::size_t stretch, SharedStretches::Output& output);
+
     PaginatedPages& mine_;
     std::unique_ptr<TextFileReader> helperReader_;
     PaginatedPages helpers_;
@@ -52,6 +65,10 @@ class PageStretches : public PageSequence {
     bool making_ = false;  // the calling thread makes the stretch being written
     std::size_t pagesWritten_ = 0;
     std::uint64_t streamLength_ = 0;
+    // The helper's compressing, and what it handed over for this page.
+    std::unique_ptr<Deflater> helpersDeflater_;
+    std::string helpersContent_, helpersPacked_;
+    std::uint64_t handed_ = kContent;
     SharedStretches stretches_;  // last: its thread ends before the rest goes
 };
 

@@ -50,7 +50,7 @@ class PaginatedPages : public PageSequence {
     // Throws FileError naming the source when it changed since it was read.
     void writeContent(TextFileWriter& out) override;
     // The same, handing the bytes to take instead.
-    void handContent(const TakeContent& take);
+    void handContent(const TakeContent& take) override;
     // Moves on to a later page without making the pages before it, for a
     // reader that makes only the pages from `page` to before `end` next
     // (SourceText::moveToLines); throws like writeContent.

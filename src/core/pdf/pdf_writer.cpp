@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -62,10 +63,14 @@ class FontObjects {
     void writeRest(TextFileWriter& out) {
         if (!fonts_) return;
         offsets_.reserve(count());
-        auto writeObject = [&](const std::string& text) {
+        auto writeObject = [&](const FontObject& object) {
             offsets_.push_back(out.position());
-            out.write(text);
+            out.write(object.text);
+            if (object.data.empty()) return;
+            out.writeRaw(object.data);
+            out.write(object.tail);
         };
+        const bool compress = settings_.chosen.more.compress;
         // Made again now that the pages are written: codes for characters
         // that draw nothing may have joined the first font meanwhile. Its
         // glyphs, and so its name written before the pages, cannot change.
@@ -75,21 +80,22 @@ class FontObjects {
         // The page resources, written first, name every font.
         if (fonts_->fonts().size() != fontCount_)
             throw std::logic_error("a font was added while the pages were written");
-        for (std::size_t i = 1; i < first.size(); ++i) writeObject(first[i].text);
+        const std::vector<FontObject> firstWritten = compress ? firstFontObjects(true) : first;
+        for (std::size_t i = 1; i < firstWritten.size(); ++i) writeObject(firstWritten[i]);
         for (std::size_t k = 1; k < fonts_->fonts().size(); ++k) {
             const int type0 = static_cast<int>(type0Number(k));
             for (const FontObject& object :
-                 embeddedFontObjects(fonts_->fonts()[k], type0, type0 + 1))
-                writeObject(object.text);
+                 embeddedFontObjects(fonts_->fonts()[k], type0, type0 + 1, compress))
+                writeObject(object);
         }
     }
 
     std::uint64_t offsetOf(std::uint64_t object) const { return offsets_.at(object - firstAfter_); }
 
   private:
-    std::vector<FontObject> firstFontObjects() const {
+    std::vector<FontObject> firstFontObjects(bool compress = false) const {
         return embeddedFontObjects(fonts_->fonts().front(), static_cast<int>(f1Number_),
-                                   static_cast<int>(firstAfter_));
+                                   static_cast<int>(firstAfter_), compress);
     }
 
     std::uint64_t type0Number(std::size_t k) const {
@@ -164,8 +170,7 @@ void writeRootOfPageTree(TextFileWriter& out, std::uint64_t pageCount) {
 }  // namespace
 
 void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& s,
-                        std::uint64_t streamLength,
-                        const std::function<void(TextFileWriter&)>& writeContent,
+                        std::uint64_t streamLength, const HandContent& handContent,
                         const DocumentFonts* fonts) {
     std::array<std::uint64_t, 9> offsets{};
     FontObjects fontObjects(s, fonts, 7, 8);
@@ -182,11 +187,17 @@ void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& s,
               " " + s.pageHeight + " ]\n/Rotate " + s.rotateText +
               "\n/Contents 5 0 R\n>>\nendobj\n");
     offsets[5] = out.position();
-    std::string head;
-    appendStreamHead(head, 5, streamLength);
-    out.write(head);
-    writeContent(out);
-    out.write(kStreamTail);
+    std::optional<FlateContent> flate;
+    if (s.chosen.more.compress) {
+        flate.emplace(9 + fontObjects.count());
+        flate->writeContentObject(out, 5, handContent);
+    } else {
+        std::string head;
+        appendStreamHead(head, 5, streamLength);
+        out.write(head);
+        handContent([&](std::string_view bytes) { out.writeRaw(bytes); });
+        out.write(kStreamTail);
+    }
     offsets[6] = out.position();
     out.write(procSetObject(6));
     offsets[7] = out.position();
@@ -195,8 +206,11 @@ void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& s,
     out.write(infoObject(8, s));
     fontObjects.writeRest(out);
     writeXrefAndTrailer(
-        out, 8 + fontObjects.count(),
+        out, 8 + fontObjects.count() + (flate ? flate->addedCount() : 0),
         [&](std::uint64_t object) {
+            if (flate)
+                if (std::optional<std::uint64_t> elsewhere = flate->offsetOf(object))
+                    return *elsewhere;
             return object <= 8 ? offsets[object] : fontObjects.offsetOf(object);
         },
         8);
@@ -225,6 +239,8 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
 
     std::vector<PageOffsets> pageOffsets;
     pageOffsets.reserve(pageCount);
+    std::optional<FlateContent> flate;
+    if (s.chosen.more.compress) flate.emplace(lastObject + fontObjects.count() + 1);
     std::string head;
     for (std::uint64_t k = 0; k < pageCount; ++k) {
         std::uint64_t streamLength = pages.nextStreamLength();
@@ -235,18 +251,24 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
         const std::size_t nodeEnd = head.size();
         appendPageObject(head, objects, s, fontResources);
         const std::size_t pageEnd = head.size();
-        appendStreamHead(head, objects.content, streamLength);
+        if (!flate) appendStreamHead(head, objects.content, streamLength);
         const std::string_view text(head);
         offsets.nodeSize = static_cast<std::uint32_t>(diskSize(text.substr(0, nodeEnd)));
         offsets.pageSize =
             static_cast<std::uint32_t>(diskSize(text.substr(nodeEnd, pageEnd - nodeEnd)));
         pageOffsets.push_back(offsets);
         out.write(head);
+        if (flate) {
+            pages.writeCompressedContent(*flate, out, objects.content);
+            continue;
+        }
         pages.writeContent(out);
         out.write(kStreamTail);
     }
 
     auto offsetOf = [&](std::uint64_t object) -> std::uint64_t {
+        if (flate)
+            if (std::optional<std::uint64_t> elsewhere = flate->offsetOf(object)) return *elsewhere;
         if (object <= 6) return fixedOffsets[object];
         if (object > lastObject) return fontObjects.offsetOf(object);
         const PageOffsets& page = pageOffsets[(object - 7) / 3];
@@ -260,7 +282,8 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
         }
     };
     fontObjects.writeRest(out);
-    writeXrefAndTrailer(out, lastObject + fontObjects.count(), offsetOf, 5);
+    writeXrefAndTrailer(out, lastObject + fontObjects.count() + (flate ? flate->addedCount() : 0),
+                        offsetOf, 5);
 }
 
 }  // namespace leafwright
