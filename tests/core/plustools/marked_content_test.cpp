@@ -175,6 +175,16 @@ TEST_P(MarkedDocuments, MarksHoldAcrossStreamsAndPages) {
               "one\r\ntwo and more\fafter\f\r\n");
 }
 
+TEST_P(MarkedDocuments, AnArtifactLeftOpenEndsWithItsPage) {
+    // Read by its pages, a page's content ends its marked content; read line
+    // by line, pages are not told apart.
+    if (!std::get<0>(GetParam())) GTEST_SKIP() << "read line by line";
+    EXPECT_EQ(unspoolPages({{"BT (a)' ET /Artifact BMC /P BMC EMC BT (header) Tj ET"},
+                            {"BT (b)' ET /P BMC EMC"},
+                            {"/Artifact BMC", "BT (footer) Tj ET EMC EMC BT (c)' ET"}}),
+              "a\r\nb\r\nc\r\n");
+}
+
 TEST_P(MarkedDocuments, LongRunsOfJoinedRowsComeBackWhole) {
     // Well over the size in which the output is handed on, every row but the
     // first a continuation or after a form feed: no line end taken back may
