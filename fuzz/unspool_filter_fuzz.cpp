@@ -5,7 +5,9 @@
 // a document that uses none of the filter's newer readings (one literal
 // string a line, no doubled backslash, no marker texts, "BT" and "ET" only as
 // operators) and checks the filter against a plain, slow transcription of the
-// rules it followed before them.
+// rules it followed before them. Last, it draws content in the form the
+// writer gives wrapped lines, form feeds and page furniture, and checks that
+// the filter gives back the source it was drawn from.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "core/plustools/font_map_scan.h"
+#include "core/plustools/marked_documents.h"
 #include "core/plustools/reference_documents.h"
 #include "core/plustools/unspool_filter.h"
 #include "core/text/mac_roman_decode.h"
@@ -162,5 +165,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (filter.openStrings() != reference.openStrings) fail("openStrings differs");
     }
     checkOutput(out);
+
+    // Rows, marks and page furniture, drawn from the input.
+    next = 0;
+    const leafwright::testing::MarkedDocument marked =
+        leafwright::testing::markedDocument(choose, 1 + size % 16);
+    leafwright::UnspoolFilter markedFilter;
+    out.clear();
+    for (const std::string& line : marked.lines) {
+        for (std::size_t at = 0; at < line.size(); at += pieceSize)
+            markedFilter.filterPiece(std::string_view(line).substr(at, pieceSize), out);
+        markedFilter.endLine(out);
+    }
+    markedFilter.endInput(out);
+    if (out != marked.text) fail("marked rows do not give back their source");
     return 0;
 }

@@ -60,6 +60,8 @@ void LineFeeder::endStream() {
 }
 
 void LineFeeder::switchWriter(TextFileWriter& next) {
+    // The last line of a file ends in it.
+    filter_.closeLine(pending_);
     flush();
     writer_ = &next;
 }
@@ -88,9 +90,12 @@ void LineFeeder::flushIfFull() {
 }
 
 void LineFeeder::flush() {
-    written_ += pending_.size();
-    writer_->writeRaw(pending_);
-    pending_.clear();
+    // A line end that a mark may yet take back stays until the next flush.
+    const std::size_t held = filter_.lineEndMayBeTakenBack() && pending_.size() >= 2 ? 2 : 0;
+    const std::size_t handed = pending_.size() - held;
+    written_ += handed;
+    writer_->writeRaw(std::string_view(pending_).substr(0, handed));
+    pending_.erase(0, handed);
 }
 
 }  // namespace leafwright

@@ -10,6 +10,7 @@
 namespace leafwright {
 
 void FilterSink::beginPage(std::uint64_t index, std::shared_ptr<const FontTextMaps> fonts) {
+    if (index > 0) filter_.endPage();
     if (beforePage_) beforePage_(index);
     fonts_ = std::move(fonts);
     // A page's content starts with no font chosen.

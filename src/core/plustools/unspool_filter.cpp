@@ -33,8 +33,24 @@ void appendWithCrLf(std::string_view text, std::string& out) {
 
 }  // namespace
 
+void UnspoolFilter::takeMark(MarkedContent::Mark mark) {
+    if (mark == MarkedContent::Mark::None) return;
+    // The line before goes on: its line end is taken back, or not written.
+    std::string& out = *out_;
+    if (lineEndLast_ && out.size() >= kLineBreak.size() &&
+        std::string_view(out).substr(out.size() - kLineBreak.size()) == kLineBreak)
+        out.resize(out.size() - kLineBreak.size());
+    lineEndLast_ = false;
+    lineBreakDue_ = false;
+    if (mark == MarkedContent::Mark::FormFeed) {
+        out += '\f';
+        formFeedOpen_ = true;
+    }
+}
+
 void UnspoolFilter::onStringBegin(PdfTokenizer::StringKind /*kind*/) {
-    visible_ = textDepth_ > 0;
+    visible_ = textDepth_ > 0 && !marks_.inArtifact();
+    if (visible_) lineEndLast_ = false;
     stringMap_ = font_;
     codes_.clear();
     octalDigits_ = 0;
@@ -61,6 +77,7 @@ void UnspoolFilter::onStringEnd(PdfTokenizer::StringKind /*kind*/) {
     if (!visible_) return;
     if (stringMap_ != nullptr) flushCodes();
     lineBreakDue_ = true;
+    formFeedOpen_ = false;
 }
 
 // One byte of a string's value.
@@ -162,11 +179,13 @@ void UnspoolFilter::onEscapedByte(unsigned char c) {
 }
 
 void UnspoolFilter::onName(std::string_view name, bool tooLong) {
+    marks_.name(name, tooLong);
     lastName_ = name;
     lastNameUsable_ = !tooLong;
 }
 
 void UnspoolFilter::onWord(std::string_view word, bool tooLong) {
+    takeMark(marks_.word(word, tooLong));
     if (tooLong || word.size() != 2) return;
     if (word == "BT") {
         ++textDepth_;
@@ -202,13 +221,22 @@ void UnspoolFilter::endLine(std::string& out) {
     if (lineBreakDue_ && !(tokenizer_.inString() && visible_)) {
         out.append(kLineBreak);
         lineBreakDue_ = false;
+        lineEndLast_ = true;
     }
+}
+
+void UnspoolFilter::closeLine(std::string& out) {
+    lineEndLast_ = false;
+    // A form feed that no row follows ends its line as every line ends.
+    if (formFeedOpen_) out.append(kLineBreak);
+    formFeedOpen_ = false;
 }
 
 void UnspoolFilter::endInput(std::string& out) {
     out_ = &out;
     tokenizer_.endInput(*this);
     if (stringMap_ != nullptr && visible_ && tokenizer_.inString()) flushCodes();
+    closeLine(out);
 }
 
 }  // namespace leafwright

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/plustools/marked_content.h"
 #include "core/plustools/pdf_tokenizer.h"
 
 namespace leafwright {
@@ -24,6 +25,15 @@ class ToUnicodeMap;
 // Mac OS Roman. In those, "\\", "\(" and "\)" give the character after the
 // backslash and every other escape stays as written.
 //
+// Page furniture, marked as an artifact, is skipped. A row after the point
+// "/LwCont MP" goes on the line before it, with no line end between them,
+// even when that line stands on an earlier page; at "/LwFF MP" a form feed
+// (0x0C) is written in place of that line end, and the next row goes on the
+// same line. The mark takes back the line end written last (CR LF at the end
+// of `out`), so the filter must be handed the same `out` until its text
+// comes after that line end; LineFeeder holds such a line end back when it
+// hands its output on.
+//
 // One filter serves one source file, fed its lines in order. A line may be
 // fed in pieces of any size: only the filter's state is kept between them.
 class UnspoolFilter final : private PdfTokenizer::Events {
@@ -38,18 +48,28 @@ class UnspoolFilter final : private PdfTokenizer::Events {
         fonts_ = fonts;
         font_ = nullptr;
     }
+    // A page's content ends: page furniture left open ends with it.
+    void endPage() noexcept { marks_.endPage(); }
 
     // Passes the next piece of the current line through the filter and
     // appends what it yields to out (UTF-8).
     void filterPiece(std::string_view piece, std::string& out);
     // Ends the current line (its line end is not part of it): writes CR LF
     // when a string ended on it and no string that is written is left open
-    // (an open one goes on into the next line, and its line with it).
+    // (an open one goes on into the next line, and its line with it). A
+    // mark before the next text takes that CR LF back.
     void endLine(std::string& out);
     // Ends the input, after its last line: a hexadecimal string left open
     // gives its odd last digit as a closed one would. A string left open
-    // writes no line end of its own.
+    // writes no line end of its own; a form feed that no row followed ends
+    // its line with CR LF.
     void endInput(std::string& out);
+    // Ends the line a form feed left open, as the end of the input does, so
+    // that what comes next starts a line of its own (in another file); no
+    // mark takes back a line end written before.
+    void closeLine(std::string& out);
+    // The last bytes written are a line end that a mark may yet take back.
+    bool lineEndMayBeTakenBack() const noexcept { return lineEndLast_; }
     // A whole line: its pieces, then its end.
     void filterLine(std::string_view line, std::string& out) {
         filterPiece(line, out);
@@ -77,6 +97,7 @@ class UnspoolFilter final : private PdfTokenizer::Events {
     void endOctal();
     void flushCodes();
     void appendCodeText(std::size_t length);
+    void takeMark(MarkedContent::Mark mark);
 
     const FontTextMaps* fonts_ = nullptr;
     std::int64_t textDepth_ = 0;
@@ -95,6 +116,9 @@ class UnspoolFilter final : private PdfTokenizer::Events {
     std::string codes_;                        // bytes of a code not yet complete
     std::string codeText_;                     // the text of one code, before it is written
     bool lineBreakDue_ = false;                // a string written on this line has ended
+    bool lineEndLast_ = false;                 // CR LF of a line end is the last thing written
+    bool formFeedOpen_ = false;  // a form feed was written, and no row after it has ended
+    MarkedContent marks_;
 };
 
 }  // namespace leafwright
