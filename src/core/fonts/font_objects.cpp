@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "core/fonts/cff_table.h"
 #include "core/fonts/hex_text.h"
 
 namespace leafwright {
@@ -52,6 +53,7 @@ std::string type0Font(int number, const std::string& baseFont, int cidFont, int 
            "]\n/ToUnicode " + ref(toUnicode) + "\n>>\nendobj\n";
 }
 
+// cidToGidMap is 0 for a CFF font, whose codes are its CIDs.
 std::string cidFont(int number, const EmbeddedFont& font, const std::string& baseFont,
                     int descriptor, int cidToGidMap) {
     std::string widths = "/W [";
@@ -67,16 +69,16 @@ std::string cidFont(int number, const EmbeddedFont& font, const std::string& bas
         widths += "\n]";
     }
     widths += "]";
-    return std::to_string(number) + " 0 obj\n<<\n/Type /Font\n/Subtype /CIDFontType2\n/BaseFont /" +
-           baseFont +
+    return std::to_string(number) + " 0 obj\n<<\n/Type /Font\n/Subtype /" +
+           (cidToGidMap ? "CIDFontType2" : "CIDFontType0") + "\n/BaseFont /" + baseFont +
            "\n/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>\n"
            "/FontDescriptor " +
-           ref(descriptor) + "\n/DW 0\n" + widths + "\n/CIDToGIDMap " + ref(cidToGidMap) +
-           "\n>>\nendobj\n";
+           ref(descriptor) + "\n/DW 0\n" + widths +
+           (cidToGidMap ? "\n/CIDToGIDMap " + ref(cidToGidMap) : std::string()) + "\n>>\nendobj\n";
 }
 
 std::string fontDescriptor(int number, const FontMetrics& m, const std::string& baseFont,
-                           int fontFile) {
+                           int fontFile, FontOutlines outlines) {
     int flags = 4;  // symbolic: its glyphs are reached by glyph id, not by a standard encoding
     if (m.fixedPitch) flags |= 1;
     if (m.serif) flags |= 2;
@@ -87,7 +89,8 @@ std::string fontDescriptor(int number, const FontMetrics& m, const std::string& 
            std::to_string(m.bboxTop) + "]\n/ItalicAngle " + decimalNumber(m.italicAngle) +
            "\n/Ascent " + std::to_string(m.ascent) + "\n/Descent " + std::to_string(m.descent) +
            "\n/CapHeight " + std::to_string(m.capHeight) + "\n/StemV " + std::to_string(m.stemV) +
-           "\n/FontFile2 " + ref(fontFile) + "\n>>\nendobj\n";
+           (outlines == FontOutlines::cff ? "\n/FontFile3 " : "\n/FontFile2 ") + ref(fontFile) +
+           "\n>>\nendobj\n";
 }
 
 std::string cidToGidMap(const EmbeddedFont& font, const FontSubset& subset) {
@@ -100,6 +103,17 @@ std::string cidToGidMap(const EmbeddedFont& font, const FontSubset& subset) {
         bytes[2 * (i + 1) + 1] = static_cast<char>(glyph & 0xFF);
     }
     return bytes;
+}
+
+// The subset's glyph of each code, code 0 standing for no glyph.
+std::vector<GlyphId> subsetGlyphOfCode(const EmbeddedFont& font, const FontSubset& subset) {
+    std::vector<GlyphId> glyphs(font.codeCount() + 1, 0);
+    for (std::size_t i = 0; i < font.codeCount(); ++i) {
+        const GlyphId old = font.glyph(static_cast<std::uint16_t>(i + 1));
+        const auto mapped = subset.newGlyphIds.find(old);
+        if (old != 0 && mapped != subset.newGlyphIds.end()) glyphs[i + 1] = mapped->second;
+    }
+    return glyphs;
 }
 
 std::string toUnicodeCMap(const EmbeddedFont& font) {
@@ -151,31 +165,47 @@ std::string subsetTag(const std::string& postScriptName, const std::vector<Glyph
     return tag;
 }
 
+int embeddedFontObjectCount(const EmbeddedFont& font) {
+    return font.face().outlines() == FontOutlines::cff ? kObjectsPerEmbeddedFont - 1
+                                                       : kObjectsPerEmbeddedFont;
+}
+
 std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0Number,
                                             int firstHelperNumber) {
+    const FontFace& face = font.face();
+    const bool cff = face.outlines() == FontOutlines::cff;
     const int cidFontNumber = firstHelperNumber;
     const int descriptorNumber = firstHelperNumber + 1;
-    const int cidToGidNumber = firstHelperNumber + 2;
-    const int toUnicodeNumber = firstHelperNumber + 3;
-    const int fontFileNumber = firstHelperNumber + 4;
+    const int cidToGidNumber = cff ? 0 : firstHelperNumber + 2;
+    const int toUnicodeNumber = cff ? firstHelperNumber + 2 : firstHelperNumber + 3;
+    const int fontFileNumber = toUnicodeNumber + 1;
 
-    const FontFace& face = font.face();
     const std::vector<GlyphId> glyphs = usedGlyphs(font);
     const FontSubset subset = face.subset(glyphs);
     const std::string baseFont =
         subsetTag(face.postScriptName(), glyphs) + "+" + face.postScriptName();
 
-    return {
+    std::vector<FontObject> objects = {
         {type0Number, type0Font(type0Number, baseFont, cidFontNumber, toUnicodeNumber)},
         {cidFontNumber, cidFont(cidFontNumber, font, baseFont, descriptorNumber, cidToGidNumber)},
-        {descriptorNumber,
-         fontDescriptor(descriptorNumber, face.metrics(), baseFont, fontFileNumber)},
-        {cidToGidNumber, hexStreamObject(cidToGidNumber, "", cidToGidMap(font, subset))},
-        {toUnicodeNumber, streamObject(toUnicodeNumber, "", toUnicodeCMap(font))},
-        {fontFileNumber,
-         hexStreamObject(fontFileNumber, " /Length1 " + std::to_string(subset.program.size()),
-                         subset.program)},
+        {descriptorNumber, fontDescriptor(descriptorNumber, face.metrics(), baseFont,
+                                          fontFileNumber, face.outlines())},
     };
+    if (!cff)
+        objects.push_back(
+            {cidToGidNumber, hexStreamObject(cidToGidNumber, "", cidToGidMap(font, subset))});
+    objects.push_back({toUnicodeNumber, streamObject(toUnicodeNumber, "", toUnicodeCMap(font))});
+    if (cff)
+        objects.push_back(
+            {fontFileNumber,
+             hexStreamObject(fontFileNumber, " /Subtype /CIDFontType0C",
+                             cidKeyedCff(subset.program, subsetGlyphOfCode(font, subset)))});
+    else
+        objects.push_back(
+            {fontFileNumber,
+             hexStreamObject(fontFileNumber, " /Length1 " + std::to_string(subset.program.size()),
+                             subset.program)});
+    return objects;
 }
 
 }  // namespace leafwright
