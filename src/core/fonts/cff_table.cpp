@@ -274,6 +274,7 @@ std::string cidKeyedCff(std::string_view cff, const std::vector<GlyphId>& glyphO
     const Reader in(cff);
     if (in.byte(0) != 1) malformed("not CFF version 1");
     const std::size_t headerSize = in.byte(2);
+    if (headerSize < 4) malformed("a header too short");
     const Index names = readIndex(in, headerSize);
     const Index tops = readIndex(in, names.end);
     const Index strings = readIndex(in, tops.end);
