@@ -221,6 +221,30 @@ TEST(CffFontDocument, NameKeyedProgramIsDrawnAndReadByItsCodes) {
     EXPECT_LT(darkShare(image, 36, top - 20, 60, top - 9), 0.01);
 }
 
+// A CFF font holds one code fewer than a TrueType one (its CIDs and CID 0
+// fit in 65,535 glyphs): a face whose codes run out continues in a second
+// font, and both programs are made.
+TEST(CffFontDocument, AFullCffFontContinuesInAnotherAndBothAreMade) {
+    SquaresFace face;
+    OneFaceProvider provider(face);
+    DocumentFonts fonts(provider, "Times-Roman");
+    const std::size_t count = 70000;
+    for (std::size_t n = 0; n < count; ++n) {
+        // A text of its own for each, so that each takes a code.
+        const std::u32string text = {U'A', static_cast<char32_t>(0x4E00 + n % 20000),
+                                     static_cast<char32_t>(0x4E00 + n / 20000)};
+        fonts.showGlyph(face, 1 + n % 2, text, 700, fonts.fonts().size() - 1);
+    }
+    ASSERT_EQ(fonts.fonts().size(), 2u);
+    EXPECT_EQ(fonts.fonts()[0].codeCount(), EmbeddedFont::kMaxCodes - 1);
+    EXPECT_EQ(fonts.fonts()[1].codeCount(), count - (EmbeddedFont::kMaxCodes - 1));
+    for (const EmbeddedFont& font : fonts.fonts()) {
+        const std::vector<FontObject> objects = embeddedFontObjects(font, 5, 6);
+        ASSERT_EQ(objects.size(), static_cast<std::size_t>(embeddedFontObjectCount(font)));
+        EXPECT_NE(objects.back().text.find("/Subtype /CIDFontType0C"), std::string::npos);
+    }
+}
+
 // --- The Noto CJK collection ---------------------------------------------------
 
 // The faces of a collection are told apart by their index: the Japanese and
