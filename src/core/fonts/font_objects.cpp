@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <set>
+#include <stdexcept>
 
 #include "core/fonts/cff_table.h"
 #include "core/fonts/hex_text.h"
@@ -116,6 +117,17 @@ std::vector<GlyphId> subsetGlyphOfCode(const EmbeddedFont& font, const FontSubse
     return glyphs;
 }
 
+// The CFF subset made CID-keyed; a fault in it names the face, as a subset
+// that could not be made does.
+std::string cidProgram(const FontFace& face, const FontSubset& subset,
+                       const std::vector<GlyphId>& glyphOfCid) {
+    try {
+        return cidKeyedCff(subset.program, glyphOfCid);
+    } catch (const std::runtime_error& error) {
+        throw std::runtime_error("font " + face.postScriptName() + ": " + error.what());
+    }
+}
+
 std::string toUnicodeCMap(const EmbeddedFont& font) {
     std::string cmap =
         "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
@@ -199,7 +211,7 @@ std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0N
         objects.push_back(
             {fontFileNumber,
              hexStreamObject(fontFileNumber, " /Subtype /CIDFontType0C",
-                             cidKeyedCff(subset.program, subsetGlyphOfCode(font, subset)))});
+                             cidProgram(face, subset, subsetGlyphOfCode(font, subset)))});
     else
         objects.push_back(
             {fontFileNumber,

@@ -85,6 +85,10 @@ std::string nameKeyedCff() {
 // 'A' and 'B' share the square, 'C' is the bar; everything else is missing.
 class SquaresFace final : public FontFace {
   public:
+    // The program cut to `programBytes` when given, as a damaged font file
+    // would give it.
+    explicit SquaresFace(std::size_t programBytes = std::string::npos)
+        : programBytes_(programBytes) {}
     const std::string& postScriptName() const override { return name_; }
     GlyphId glyphFor(char32_t c) const override {
         return c == U'A' || c == U'B' ? 1 : c == U'C' ? 2 : 0;
@@ -99,12 +103,13 @@ class SquaresFace final : public FontFace {
     }
     FontOutlines outlines() const override { return FontOutlines::cff; }
     FontSubset subset(const std::vector<GlyphId>& glyphs) const override {
-        FontSubset subset{nameKeyedCff(), {}};
+        FontSubset subset{nameKeyedCff().substr(0, programBytes_), {}};
         for (GlyphId glyph : glyphs) subset.newGlyphIds[glyph] = glyph;
         return subset;
     }
 
   private:
+    std::size_t programBytes_;
     std::string name_ = "Squares";
 };
 
@@ -242,6 +247,27 @@ TEST(CffFontDocument, AFullCffFontContinuesInAnotherAndBothAreMade) {
         const std::vector<FontObject> objects = embeddedFontObjects(font, 5, 6);
         ASSERT_EQ(objects.size(), static_cast<std::size_t>(embeddedFontObjectCount(font)));
         EXPECT_NE(objects.back().text.find("/Subtype /CIDFontType0C"), std::string::npos);
+    }
+}
+
+// A program cut short anywhere is refused with a message naming the face,
+// never read past its end.
+TEST(CffFontDocument, ADamagedProgramIsRefusedNamingTheFace) {
+    const std::size_t whole = nameKeyedCff().size();
+    for (std::size_t bytes = 0; bytes < whole; bytes += 7) {
+        SCOPED_TRACE(bytes);
+        SquaresFace face(bytes);
+        OneFaceProvider provider(face);
+        DocumentFonts fonts(provider, "Times-Roman");
+        ASSERT_TRUE(fonts.show(U'A'));
+        try {
+            embeddedFontObjects(fonts.fonts().front(), 5, 6);
+            ADD_FAILURE() << "a damaged program was embedded";
+        } catch (const std::runtime_error& error) {
+            EXPECT_EQ(std::string(error.what()).rfind("font Squares: the CFF font program is", 0),
+                      0u)
+                << error.what();
+        }
     }
 }
 
