@@ -22,7 +22,7 @@ class FixedFontProvider final : public FontProvider {
     explicit FixedFontProvider(const std::vector<std::string>& fontFiles) {
         for (const std::string& file : fontFiles) {
             std::unique_ptr<FontFace> face = openTrueTypeFace(file);
-            if (!face) throw FileError(file, "not a TrueType font that can be embedded");
+            if (!face) throw FileError(file, "not a font that can be embedded");
             faces_.push_back(std::move(face));
         }
     }

@@ -27,7 +27,11 @@ class EmbeddedFont {
   public:
     static constexpr std::size_t kMaxCodes = 0xFFFF;
 
-    explicit EmbeddedFont(const FontFace& face) : face_(&face) {}
+    // A CFF program's codes are its CIDs, and it holds CID 0 besides them in
+    // at most 0xFFFF glyphs: one code fewer.
+    explicit EmbeddedFont(const FontFace& face)
+        : face_(&face),
+          maxCodes_(face.outlines() == FontOutlines::cff ? kMaxCodes - 1 : kMaxCodes) {}
 
     const FontFace& face() const { return *face_; }
 
@@ -36,7 +40,7 @@ class EmbeddedFont {
     std::uint16_t add(GlyphId glyph, std::u32string_view text, int width);
 
     std::size_t codeCount() const { return textLengths_.size(); }
-    bool full() const { return codeCount() >= kMaxCodes; }
+    bool full() const { return codeCount() >= maxCodes_; }
 
     // A code's meaning; code is from 1 to codeCount().
     GlyphId glyph(std::uint16_t code) const;
@@ -47,6 +51,7 @@ class EmbeddedFont {
 
   private:
     const FontFace* face_;
+    std::size_t maxCodes_;
     // Per code: the glyph in the high 16 bits and the width in the low 16,
     // or kUnusual for a pair that does not fit, kept in unusual_.
     std::vector<std::uint32_t> glyphWidths_;

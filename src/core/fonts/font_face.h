@@ -27,13 +27,17 @@ struct FontMetrics {
     bool italic = false;
 };
 
+// How a face draws its glyphs: TrueType outlines (a glyf table), embedded
+// as a TrueType program, or CFF outlines, embedded as the bare CFF program.
+enum class FontOutlines { trueType, cff };
+
 // A font program cut down to some glyphs.
 struct FontSubset {
-    std::string program;                     // the TrueType file's bytes
+    std::string program;                     // the TrueType file's bytes, or the CFF program's
     std::map<GlyphId, GlyphId> newGlyphIds;  // old glyph id -> its id in the program
 };
 
-// One TrueType face the documents can embed. The PDF side sees only this, so
+// One face the documents can embed. The PDF side sees only this, so
 // tests can stand in a face of their own.
 class FontFace {
   public:
@@ -51,7 +55,10 @@ class FontFace {
 
     virtual FontMetrics metrics() const = 0;
 
-    // The font program holding glyph 0 (drawn empty) and the given glyphs.
+    virtual FontOutlines outlines() const { return FontOutlines::trueType; }
+
+    // The font program holding glyph 0 (drawn empty) and the given glyphs:
+    // a TrueType file, or for CFF outlines the bare CFF program.
     // Throws std::runtime_error when the program cannot be cut down.
     virtual FontSubset subset(const std::vector<GlyphId>& glyphs) const = 0;
 

@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <memory>
 #include <set>
+#include <stdexcept>
 #include <utility>
 
 #include "core/deflate/deflater.h"
+#include "core/fonts/cff_table.h"
 #include "core/fonts/hex_text.h"
 
 namespace leafwright {
@@ -55,6 +57,7 @@ std::string type0Font(int number, const std::string& baseFont, int cidFont, int 
            "]\n/ToUnicode " + ref(toUnicode) + "\n>>\nendobj\n";
 }
 
+// cidToGidMap is 0 for a CFF font, whose codes are its CIDs.
 std::string cidFont(int number, const EmbeddedFont& font, const std::string& baseFont,
                     int descriptor, int cidToGidMap) {
     std::string widths = "/W [";
@@ -70,16 +73,16 @@ std::string cidFont(int number, const EmbeddedFont& font, const std::string& bas
         widths += "\n]";
     }
     widths += "]";
-    return std::to_string(number) + " 0 obj\n<<\n/Type /Font\n/Subtype /CIDFontType2\n/BaseFont /" +
-           baseFont +
+    return std::to_string(number) + " 0 obj\n<<\n/Type /Font\n/Subtype /" +
+           (cidToGidMap ? "CIDFontType2" : "CIDFontType0") + "\n/BaseFont /" + baseFont +
            "\n/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>\n"
            "/FontDescriptor " +
-           ref(descriptor) + "\n/DW 0\n" + widths + "\n/CIDToGIDMap " + ref(cidToGidMap) +
-           "\n>>\nendobj\n";
+           ref(descriptor) + "\n/DW 0\n" + widths +
+           (cidToGidMap ? "\n/CIDToGIDMap " + ref(cidToGidMap) : std::string()) + "\n>>\nendobj\n";
 }
 
 std::string fontDescriptor(int number, const FontMetrics& m, const std::string& baseFont,
-                           int fontFile) {
+                           int fontFile, FontOutlines outlines) {
     int flags = 4;  // symbolic: its glyphs are reached by glyph id, not by a standard encoding
     if (m.fixedPitch) flags |= 1;
     if (m.serif) flags |= 2;
@@ -90,7 +93,8 @@ std::string fontDescriptor(int number, const FontMetrics& m, const std::string& 
            std::to_string(m.bboxTop) + "]\n/ItalicAngle " + decimalNumber(m.italicAngle) +
            "\n/Ascent " + std::to_string(m.ascent) + "\n/Descent " + std::to_string(m.descent) +
            "\n/CapHeight " + std::to_string(m.capHeight) + "\n/StemV " + std::to_string(m.stemV) +
-           "\n/FontFile2 " + ref(fontFile) + "\n>>\nendobj\n";
+           (outlines == FontOutlines::cff ? "\n/FontFile3 " : "\n/FontFile2 ") + ref(fontFile) +
+           "\n>>\nendobj\n";
 }
 
 std::string cidToGidMap(const EmbeddedFont& font, const FontSubset& subset) {
@@ -103,6 +107,28 @@ std::string cidToGidMap(const EmbeddedFont& font, const FontSubset& subset) {
         bytes[2 * (i + 1) + 1] = static_cast<char>(glyph & 0xFF);
     }
     return bytes;
+}
+
+// The subset's glyph of each code, code 0 standing for no glyph.
+std::vector<GlyphId> subsetGlyphOfCode(const EmbeddedFont& font, const FontSubset& subset) {
+    std::vector<GlyphId> glyphs(font.codeCount() + 1, 0);
+    for (std::size_t i = 0; i < font.codeCount(); ++i) {
+        const GlyphId old = font.glyph(static_cast<std::uint16_t>(i + 1));
+        const auto mapped = subset.newGlyphIds.find(old);
+        if (old != 0 && mapped != subset.newGlyphIds.end()) glyphs[i + 1] = mapped->second;
+    }
+    return glyphs;
+}
+
+// The CFF subset made CID-keyed; a fault in it names the face, as a subset
+// that could not be made does.
+std::string cidProgram(const FontFace& face, const FontSubset& subset,
+                       const std::vector<GlyphId>& glyphOfCid) {
+    try {
+        return cidKeyedCff(subset.program, glyphOfCid);
+    } catch (const std::runtime_error& error) {
+        throw std::runtime_error("font " + face.postScriptName() + ": " + error.what());
+    }
 }
 
 std::string toUnicodeCMap(const EmbeddedFont& font) {
@@ -186,38 +212,57 @@ std::string onDisk(std::string_view text) {
 
 }  // namespace
 
+int embeddedFontObjectCount(const EmbeddedFont& font) {
+    return font.face().outlines() == FontOutlines::cff ? kObjectsPerEmbeddedFont - 1
+                                                       : kObjectsPerEmbeddedFont;
+}
+
 std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0Number,
                                             int firstHelperNumber, bool compress) {
+    const FontFace& face = font.face();
+    const bool cff = face.outlines() == FontOutlines::cff;
     const int cidFontNumber = firstHelperNumber;
     const int descriptorNumber = firstHelperNumber + 1;
-    const int cidToGidNumber = firstHelperNumber + 2;
-    const int toUnicodeNumber = firstHelperNumber + 3;
-    const int fontFileNumber = firstHelperNumber + 4;
+    const int cidToGidNumber = cff ? 0 : firstHelperNumber + 2;
+    const int toUnicodeNumber = cff ? firstHelperNumber + 2 : firstHelperNumber + 3;
+    const int fontFileNumber = toUnicodeNumber + 1;
 
-    const FontFace& face = font.face();
     const std::vector<GlyphId> glyphs = usedGlyphs(font);
     const FontSubset subset = face.subset(glyphs);
     const std::string baseFont =
         subsetTag(face.postScriptName(), glyphs) + "+" + face.postScriptName();
-    const std::string gidMap = cidToGidMap(font, subset);
-    const std::string cmap = toUnicodeCMap(font);
-    const std::string length1 = " /Length1 " + std::to_string(subset.program.size());
     const std::unique_ptr<Deflater> deflater = compress ? std::make_unique<Deflater>() : nullptr;
 
-    return {
+    std::vector<FontObject> objects = {
         textObject(type0Number, type0Font(type0Number, baseFont, cidFontNumber, toUnicodeNumber)),
         textObject(cidFontNumber,
                    cidFont(cidFontNumber, font, baseFont, descriptorNumber, cidToGidNumber)),
-        textObject(descriptorNumber,
-                   fontDescriptor(descriptorNumber, face.metrics(), baseFont, fontFileNumber)),
-        flateOr(textObject(cidToGidNumber, hexStreamObject(cidToGidNumber, "", gidMap)), "", gidMap,
-                deflater.get()),
-        flateOr(textObject(toUnicodeNumber, streamObject(toUnicodeNumber, "", cmap)), "",
-                compress ? onDisk(cmap + '\n') : std::string(), deflater.get()),
-        flateOr(
-            textObject(fontFileNumber, hexStreamObject(fontFileNumber, length1, subset.program)),
-            length1, subset.program, deflater.get()),
+        textObject(descriptorNumber, fontDescriptor(descriptorNumber, face.metrics(), baseFont,
+                                                    fontFileNumber, face.outlines())),
     };
+    if (!cff) {
+        const std::string gidMap = cidToGidMap(font, subset);
+        objects.push_back(flateOr(
+            textObject(cidToGidNumber, hexStreamObject(cidToGidNumber, "", gidMap)), "", gidMap,
+            deflater.get()));
+    }
+    const std::string cmap = toUnicodeCMap(font);
+    objects.push_back(flateOr(textObject(toUnicodeNumber, streamObject(toUnicodeNumber, "", cmap)),
+                              "", compress ? onDisk(cmap + '\n') : std::string(),
+                              deflater.get()));
+    if (cff) {
+        const std::string program = cidProgram(face, subset, subsetGlyphOfCode(font, subset));
+        const std::string subtype = " /Subtype /CIDFontType0C";
+        objects.push_back(flateOr(
+            textObject(fontFileNumber, hexStreamObject(fontFileNumber, subtype, program)), subtype,
+            program, deflater.get()));
+    } else {
+        const std::string length1 = " /Length1 " + std::to_string(subset.program.size());
+        objects.push_back(flateOr(
+            textObject(fontFileNumber, hexStreamObject(fontFileNumber, length1, subset.program)),
+            length1, subset.program, deflater.get()));
+    }
+    return objects;
 }
 
 }  // namespace leafwright

@@ -9,19 +9,24 @@ namespace leafwright {
 
 // The PDF objects that carry one embedded font, as text with "\n" line ends
 // (written as CR LF like the rest of the file), each from "N 0 obj" to
-// "endobj\n":
+// "endobj\n". For a face with TrueType outlines:
 //   0. the Type0 font named in the page resources (its number is given),
 //   1. its /CIDFontType2 descendant with the /W widths,
 //   2. the /FontDescriptor,
 //   3. the /CIDToGIDMap stream (code -> glyph id of the subset),
 //   4. the /ToUnicode CMap (code -> character),
 //   5. the /FontFile2 stream, the TrueType subset.
-// Objects 1 to 5 take the numbers firstHelperNumber to firstHelperNumber + 4.
-// Binary streams are ASCIIHex-encoded; all of it is valid PDF 1.3 and holds
-// only printable ASCII and line ends. With compress, the three streams are
-// compressed with /FlateDecode instead, each when that makes it smaller
-// (Deflater), the map and the subset as binary data: the /ToUnicode CMap
-// as its bytes on disk would be, the others as their bytes.
+// For a face with CFF outlines, whose codes are the CIDs of its program:
+//   0. the Type0 font, 1. its /CIDFontType0 descendant, 2. the descriptor,
+//   3. the /ToUnicode CMap, 4. the /FontFile3 stream (/CIDFontType0C), the
+//   subset made CID-keyed (cidKeyedCff).
+// Objects from 1 on take the numbers from firstHelperNumber up, as many as
+// embeddedFontObjectCount says in all. Binary streams are ASCIIHex-encoded;
+// all of it is valid PDF 1.3 and holds only printable ASCII and line ends.
+// With compress, the streams are compressed with /FlateDecode instead, each
+// when that makes it smaller (Deflater), the map and the programs as binary
+// data: the /ToUnicode CMap as its bytes on disk would be, the others as
+// their bytes.
 inline constexpr int kObjectsPerEmbeddedFont = 6;
 
 // An object written as text, then (for a compressed stream) its data as it
@@ -32,6 +37,10 @@ struct FontObject {
     std::string data;
     std::string tail;
 };
+
+// How many objects embeddedFontObjects writes for the font: 6, or 5 for CFF
+// outlines.
+int embeddedFontObjectCount(const EmbeddedFont& font);
 
 std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0Number,
                                             int firstHelperNumber, bool compress = false);

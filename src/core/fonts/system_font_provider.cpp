@@ -7,6 +7,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "core/fonts/embeddable_format.h"
 #include "core/fonts/truetype_face.h"
 
 namespace leafwright {
@@ -88,12 +89,12 @@ LiberationStyle liberationStyleFor(std::string_view baseFont) {
     return style;
 }
 
-// Only TrueType (glyf) faces without colour glyphs are worth opening; the
+// Only TrueType and CFF faces without colour glyphs are worth opening; the
 // face itself is checked again when it is opened.
 bool mayBeEmbeddable(FcPattern* font) {
     FcChar8* format = nullptr;
     if (FcPatternGetString(font, FC_FONTFORMAT, 0, &format) != FcResultMatch ||
-        std::strcmp(reinterpret_cast<const char*>(format), "TrueType") != 0)
+        !embeddableFontFormat(reinterpret_cast<const char*>(format)))
         return false;
     FcBool colour = FcFalse;
     FcPatternGetBool(font, FC_COLOR, 0, &colour);

@@ -96,12 +96,14 @@ std::string faceName(hb_face_t* face, hb_ot_name_id_t id) {
 
 class TrueTypeFace final : public FontFace {
   public:
-    TrueTypeFace(Face face, Font font, Blob file, unsigned index, std::string path)
+    TrueTypeFace(Face face, Font font, Blob file, unsigned index, std::string path,
+                 FontOutlines outlines)
         : face_(std::move(face)),
           font_(std::move(font)),
           file_(std::move(file)),
           index_(index),
-          path_(std::move(path)) {
+          path_(std::move(path)),
+          outlines_(outlines) {
         unitsPerEm_ = hb_face_get_upem(face_.get());
         postScriptName_ = pdfSafeName(faceName(face_.get(), HB_OT_NAME_ID_POSTSCRIPT_NAME));
     }
@@ -117,6 +119,8 @@ class TrueTypeFace final : public FontFace {
     int advanceWidth(GlyphId glyph) const override {
         return thousandths(hb_font_get_glyph_h_advance(font_.get(), glyph));
     }
+
+    FontOutlines outlines() const override { return outlines_; }
 
     FontMetrics metrics() const override {
         FontMetrics m;
@@ -158,8 +162,9 @@ class TrueTypeFace final : public FontFace {
         hb_set_add(glyphSet, 0);
         for (GlyphId glyph : glyphs) hb_set_add(glyphSet, glyph);
         // Glyphs are picked by id and drawn one by one, so the tables for
-        // shaping and for hinting only cost room, and a PDF reader takes no
-        // character map from an embedded CIDFontType2 program (HarfBuzz 6
+        // shaping and for hinting only cost room (a CFF program loses its
+        // hints too), and a PDF reader takes no character map from an
+        // embedded CIDFontType2 program (HarfBuzz 6
         // also fails to write one for a few thousand CJK glyphs). Without the
         // notdef-outline flag glyph 0 comes out empty, which is what
         // invisible characters need.
@@ -182,7 +187,10 @@ class TrueTypeFace final : public FontFace {
             const hb_codepoint_t newId = hb_map_get(oldToNew, glyph);
             result.newGlyphIds[glyph] = newId == HB_MAP_VALUE_INVALID ? 0 : newId;
         }
-        Blob program(hb_face_reference_blob(subsetFace.get()));
+        // A PDF 1.3 reader takes a CFF program bare, not in its OpenType file.
+        Blob program(outlines_ == FontOutlines::cff
+                         ? hb_face_reference_table(subsetFace.get(), HB_TAG('C', 'F', 'F', ' '))
+                         : hb_face_reference_blob(subsetFace.get()));
         unsigned length = 0;
         const char* data = hb_blob_get_data(program.get(), &length);
         result.program.assign(data, length);
@@ -214,6 +222,7 @@ class TrueTypeFace final : public FontFace {
     Blob file_;
     unsigned index_ = 0;
     std::string path_;
+    FontOutlines outlines_;
     unsigned unitsPerEm_ = 1000;
     std::string postScriptName_;
 };
@@ -234,13 +243,15 @@ std::unique_ptr<FontFace> openTrueTypeFace(const std::string& path, unsigned ind
     Blob blob = blobOf(std::move(bytes));
     Face face(hb_face_create(blob.get(), index));
     if (hb_face_get_glyph_count(face.get()) == 0) return nullptr;
-    if (!Table(face.get(), 'g', 'l', 'y', 'f').present() || hasColourGlyphs(face.get()) ||
-        embeddingForbidden(face.get()))
+    // Variable CFF2 outlines have no form in PDF 1.3.
+    const bool glyf = Table(face.get(), 'g', 'l', 'y', 'f').present();
+    const bool cff = !glyf && Table(face.get(), 'C', 'F', 'F', ' ').present();
+    if ((!glyf && !cff) || hasColourGlyphs(face.get()) || embeddingForbidden(face.get()))
         return nullptr;
     if (hb_face_get_upem(face.get()) == 0) return nullptr;
     Font font(hb_font_create(face.get()));
     return std::make_unique<TrueTypeFace>(std::move(face), std::move(font), std::move(blob), index,
-                                          path);
+                                          path, cff ? FontOutlines::cff : FontOutlines::trueType);
 }
 
 }  // namespace leafwright

@@ -197,7 +197,15 @@ class CombinedWriter {
     void writeClosing(const std::vector<std::string>& sources, const DocumentFonts* fonts) {
         const std::uint64_t firstFont = firstFont_ + (flate_ ? flate_->addedCount() : 0);
         const std::size_t fontCount = fonts ? fonts->fonts().size() : 1;
-        auto type0Of = [&](std::size_t k) { return firstFont + kObjectsPerEmbeddedFont * k; };
+        // A font's objects follow the one before's: six for a TrueType face,
+        // five for one with CFF outlines (no glyph map).
+        std::vector<std::uint64_t> type0Numbers(fontCount + 1, firstFont);
+        for (std::size_t k = 0; k < fontCount; ++k)
+            type0Numbers[k + 1] =
+                type0Numbers[k] +
+                (fonts ? static_cast<std::uint64_t>(embeddedFontObjectCount(fonts->fonts()[k]))
+                       : kObjectsPerEmbeddedFont);
+        auto type0Of = [&](std::size_t k) { return type0Numbers[k]; };
         if (type0Of(fontCount) > static_cast<std::uint64_t>(INT_MAX))
             throw std::length_error("too many objects for one document");
         std::string fontEntries;

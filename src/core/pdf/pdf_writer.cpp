@@ -56,7 +56,7 @@ class FontObjects {
     // Objects written after the document's own.
     std::uint64_t count() const {
         if (!fonts_) return 0;
-        return kObjectsPerEmbeddedFont - 1 + kObjectsPerEmbeddedFont * (fonts_->fonts().size() - 1);
+        return type0Number(fonts_->fonts().size()) - firstAfter_;
     }
 
     // Writes them in number order; their offsets are kept for the table.
@@ -98,8 +98,15 @@ class FontObjects {
                                    static_cast<int>(firstAfter_), compress);
     }
 
+    // The number of font k's first object (for k the font count, the
+    // number after the fonts' objects): the first font's Type0 object is
+    // /F1, the others follow from firstAfter_ on.
     std::uint64_t type0Number(std::size_t k) const {
-        return firstAfter_ + kObjectsPerEmbeddedFont - 1 + kObjectsPerEmbeddedFont * (k - 1);
+        std::uint64_t number = firstAfter_ - 1;
+        for (std::size_t i = 0; i < k; ++i)
+            number += static_cast<std::uint64_t>(embeddedFontObjectCount(fonts_->fonts()[i])) -
+                      (i == 0 ? 1 : 0);
+        return number + (k == 0 ? 0 : 1);
     }
 
     const ConversionSettings& settings_;

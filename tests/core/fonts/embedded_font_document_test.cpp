@@ -75,7 +75,10 @@ void expectSoundMixedDocument(const std::string& baseFont) {
         lineStart = lineEnd + 1;
         if (lineNumber < 2 || row.empty()) continue;
         ++rows;
-        EXPECT_NE(row.find("CID TrueType"), std::string::npos) << row;
+        // TrueType faces, or CFF ones (the CJK faces of some systems).
+        EXPECT_TRUE(row.find("CID TrueType") != std::string::npos ||
+                    row.find("CID Type 0C") != std::string::npos)
+            << row;
         EXPECT_NE(row.find("Identity-H"), std::string::npos) << row;
         EXPECT_NE(row.find("yes yes yes"), std::string::npos) << row;
         EXPECT_EQ(row[6], '+') << row;  // ABCDEF+Name

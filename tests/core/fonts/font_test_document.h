@@ -52,11 +52,15 @@ inline FontTestDocument buildFontTestDocument(FontProvider& provider, const std:
     }
     content += "ET\n";
 
-    // 1 catalog, 2 pages, 3 page, 4 contents, then six objects per font.
+    // 1 catalog, 2 pages, 3 page, 4 contents, then the objects of each font.
     std::vector<std::string> objects;
     std::string fontResources;
-    for (std::size_t i = 0; i < fonts.fonts().size(); ++i)
-        fontResources += " /F" + std::to_string(i + 1) + " " + std::to_string(5 + 6 * i) + " 0 R";
+    std::vector<int> type0Numbers;
+    for (std::size_t i = 0, next = 5; i < fonts.fonts().size(); ++i) {
+        type0Numbers.push_back(static_cast<int>(next));
+        fontResources += " /F" + std::to_string(i + 1) + " " + std::to_string(next) + " 0 R";
+        next += static_cast<std::size_t>(embeddedFontObjectCount(fonts.fonts()[i]));
+    }
     objects.push_back("1 0 obj\n<< /Type /Catalog /Pages 2 0 R >>\nendobj\n");
     objects.push_back("2 0 obj\n<< /Type /Pages /Count 1 /Kids [3 0 R] >>\nendobj\n");
     objects.push_back(
@@ -65,7 +69,7 @@ inline FontTestDocument buildFontTestDocument(FontProvider& provider, const std:
     objects.push_back("4 0 obj\n<< /Length " + std::to_string(lengthOnDisk(content)) +
                       " >>\nstream\n" + content + "endstream\nendobj\n");
     for (std::size_t i = 0; i < fonts.fonts().size(); ++i) {
-        const int type0 = static_cast<int>(5 + 6 * i);
+        const int type0 = type0Numbers[i];
         for (FontObject& object : embeddedFontObjects(fonts.fonts()[i], type0, type0 + 1))
             objects.push_back(std::move(object.text));
     }
