@@ -9,7 +9,7 @@ LEAFWRIGHT_PACKAGES=(
   libicu-dev
   xvfb xauth xdotool imagemagick fonts-liberation2 fonts-dejavu-core fonts-droid-fallback
   fonts-dejavu-extra fonts-lohit-deva
-  fonts-noto-cjk mupdf-tools
+  fonts-noto-core fonts-noto-cjk fonts-symbola fonts-noto-color-emoji mupdf-tools
   qpdf poppler-utils nlohmann-json3-dev parallel zlib1g-dev libdeflate-dev
   clang libclang-rt-14-dev clang-format-14
   desktop-file-utils appstream man-db groff-base util-linux acl

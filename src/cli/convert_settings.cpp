@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "cli/more_setting_options.h"
 #include "cli/terminal_name.h"
+#include "core/fonts/system_font_provider.h"
 #include "core/platform/file_error.h"
 #include "core/platform/text_file_reader.h"
 #include "core/settings/config_file.h"
@@ -90,6 +91,16 @@ int prepareSettings(const ConvertOptions& options, ConversionSettings& settings)
             return kExitUsage;
         }
         chosen.more.fontFile = *options.fontFile;
+    }
+    // A family or file that cannot draw documents is refused before any
+    // file is converted, rather than failing every file of the run.
+    const std::string fontProblem =
+        SystemFontProvider::problemWith({chosen.more.fontFamily, chosen.more.fontFile});
+    if (!fontProblem.empty()) {
+        const std::string& file = chosen.more.fontFile;
+        printError(terminalName(file) == file ? fontProblem
+                                              : terminalName(file) + ": cannot be used as a font");
+        return kExitUsage;
     }
 
     if (options.outputDir) {

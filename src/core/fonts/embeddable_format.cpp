@@ -2,8 +2,8 @@
 
 namespace leafwright {
 
-bool embeddableFontFormat(std::string_view format) {
-    return format == "TrueType" || format == "CFF";
+bool isEmbeddableFontFormat(std::string_view fontconfigFormat, bool colour) {
+    return !colour && (fontconfigFormat == "TrueType" || fontconfigFormat == "CFF");
 }
 
 }  // namespace leafwright

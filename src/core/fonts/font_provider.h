@@ -20,6 +20,15 @@ class FontProvider {
     // Another face, in the style of the standard font as far as one exists,
     // that has a glyph for the character; nullptr when no face has one.
     virtual const FontFace* fallbackFor(std::string_view baseFont, char32_t character) = 0;
+
+    // One face, in that style, that has every character of a run of one
+    // script (characters common to all scripts, marks and characters that
+    // draw nothing aside), so the run is drawn in one face; nullptr when the
+    // provider knows none, and each character then takes its own fallback.
+    virtual const FontFace* fallbackForRun(std::string_view /*baseFont*/,
+                                           std::u32string_view /*run*/) {
+        return nullptr;
+    }
 };
 
 }  // namespace leafwright

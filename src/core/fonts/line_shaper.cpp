@@ -176,6 +176,7 @@ struct LineShaper::Engine {
 
     // The stages of shape(), in order.
     std::size_t chooseFaces(LineText& text);
+    void drawRunsInOneFace(LineText& text);
     static void orderDirections(LineText& text);
     void assignScripts(LineText& text) const;
     static std::vector<Run> cutRuns(const LineText& text);
@@ -202,6 +203,7 @@ ShapedLine LineShaper::Engine::shape(std::u32string_view line) {
         return result;
     LineText text(line);
     result.unprintable = chooseFaces(text);
+    drawRunsInOneFace(text);
     orderDirections(text);
     result.direction = text.rightToLeft ? TextDirection::rightToLeft : TextDirection::leftToRight;
     assignScripts(text);
@@ -238,6 +240,51 @@ std::size_t LineShaper::Engine::chooseFaces(LineText& text) {
         }
     }
     return unprintable;
+}
+
+// A stretch of one script drawn from fallback faces is given one face that
+// has all of it when the characters went to more than one, so a letter a
+// face lacks does not come from another style in the middle of a word. The
+// spaces, digits and punctuation inside the stretch take that face when it
+// has them and keep theirs otherwise.
+void LineShaper::Engine::drawRunsInOneFace(LineText& text) {
+    auto neutral = [this](char32_t c) {
+        if (isInvisibleCharacter(c)) return true;
+        const hb_script_t script = hb_unicode_script(unicode, c);
+        return !resolvedScript(script);
+    };
+    const std::size_t length = text.size();
+    std::size_t i = 0;
+    while (i < length) {
+        const char32_t first = text.line[i];
+        if (neutral(first) || text.faces[i] == mainFace || text.drawn[i] == U'?') {
+            ++i;
+            continue;
+        }
+        const hb_script_t script = hb_unicode_script(unicode, first);
+        std::size_t lastLetter = i;
+        bool severalFaces = false;
+        for (std::size_t j = i + 1; j < length; ++j) {
+            const char32_t c = text.line[j];
+            if (text.drawn[j] == U'?') break;
+            if (!neutral(c)) {
+                if (hb_unicode_script(unicode, c) != script || text.faces[j] == mainFace) break;
+                severalFaces = severalFaces || text.faces[j] != text.faces[i];
+                lastLetter = j;
+            }
+        }
+        const std::size_t end = lastLetter + 1;
+        if (severalFaces) {
+            const std::u32string_view run = text.line.substr(i, end - i);
+            if (const FontFace* face = provider.fallbackForRun(baseFont, run)) {
+                for (std::size_t k = i; k < end; ++k)
+                    if (!neutral(text.line[k]) || isInvisibleCharacter(text.line[k]) ||
+                        face->glyphFor(text.shaped[k]) != 0)
+                        text.faces[k] = face;
+            }
+        }
+        i = end;
+    }
 }
 
 // Direction levels and the visual order, by the bidirectional algorithm

@@ -1,13 +1,19 @@
 #include "core/fonts/system_font_provider.h"
 
 #include <fontconfig/fontconfig.h>
+#include <hb.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <tuple>
+#include <utility>
 
+#include "core/fonts/document_fonts.h"
 #include "core/fonts/embeddable_format.h"
+#include "core/fonts/fallback_order.h"
+#include "core/fonts/invisible_character.h"
 #include "core/fonts/truetype_face.h"
 
 namespace leafwright {
@@ -40,33 +46,56 @@ FcConfig* loadConfiguration() {
 
 }  // namespace
 
-struct SystemFontProvider::Fontconfig {
-    FcConfig* config = loadConfiguration();
-    // Opened faces by file and face index; nullptr for one that cannot be
-    // embedded, so it is not opened twice.
-    std::map<std::pair<std::string, int>, std::unique_ptr<FontFace>> faces;
-
-    ~Fontconfig() {
-        if (config) FcConfigDestroy(config);
-    }
-};
-
 struct SystemFontProvider::Candidate {
     std::string file;
     int index = 0;
     FcCharSet* characters = nullptr;  // a reference of our own
     const FontFace* face = nullptr;
     bool opened = false;
+
+    Candidate() = default;
+    Candidate(const Candidate&) = delete;
+    Candidate& operator=(const Candidate&) = delete;
+    Candidate(Candidate&& other) noexcept
+        : file(std::move(other.file)),
+          index(other.index),
+          characters(std::exchange(other.characters, nullptr)),
+          face(other.face),
+          opened(other.opened) {}
+    ~Candidate() {
+        if (characters) FcCharSetDestroy(characters);
+    }
+};
+
+struct SystemFontProvider::Fontconfig {
+    FcConfig* config = loadConfiguration();
+    // Opened faces by file and face index; nullptr for one that cannot be
+    // embedded, so it is not opened twice.
+    std::map<std::pair<std::string, int>, std::unique_ptr<FontFace>> faces;
+    // The faces of named families, by family, weight and slant; nullptr for
+    // a family with no face that can be embedded.
+    std::deque<Candidate> familyFaces;
+    std::map<std::tuple<std::string, int, int>, Candidate*> families;
+    // The face of the chosen font file, opened once.
+    std::unique_ptr<FontFace> chosenFile;
+    bool chosenFileOpened = false;
+
+    ~Fontconfig() {
+        families.clear();
+        familyFaces.clear();  // drops the character sets before their configuration
+        if (config) FcConfigDestroy(config);
+    }
 };
 
 struct SystemFontProvider::Style {
+    std::string baseFont;
+    int weight = FC_WEIGHT_REGULAR;
+    int slant = FC_SLANT_ROMAN;
     std::vector<Candidate> candidates;  // in fontconfig's order of preference
     const FontFace* primary = nullptr;
     std::unordered_map<char32_t, const FontFace*> fallbacks;
-
-    ~Style() {
-        for (Candidate& candidate : candidates) FcCharSetDestroy(candidate.characters);
-    }
+    // The installed faces of the fallback order of each script met.
+    std::map<std::string, std::vector<Candidate*>> orders;
 };
 
 namespace {
@@ -93,17 +122,53 @@ LiberationStyle liberationStyleFor(std::string_view baseFont) {
 // face itself is checked again when it is opened.
 bool mayBeEmbeddable(FcPattern* font) {
     FcChar8* format = nullptr;
-    if (FcPatternGetString(font, FC_FONTFORMAT, 0, &format) != FcResultMatch ||
-        !embeddableFontFormat(reinterpret_cast<const char*>(format)))
-        return false;
+    if (FcPatternGetString(font, FC_FONTFORMAT, 0, &format) != FcResultMatch) return false;
     FcBool colour = FcFalse;
     FcPatternGetBool(font, FC_COLOR, 0, &colour);
-    return !colour;
+    return isEmbeddableFontFormat(reinterpret_cast<const char*>(format), colour != FcFalse);
+}
+
+// The file, face index and characters of a face fontconfig listed, when it
+// may be embedded.
+template <typename Candidate>
+bool readCandidate(FcPattern* font, Candidate& candidate) {
+    FcChar8* file = nullptr;
+    FcCharSet* characters = nullptr;
+    int index = 0;
+    if (!mayBeEmbeddable(font) || FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch ||
+        FcPatternGetCharSet(font, FC_CHARSET, 0, &characters) != FcResultMatch)
+        return false;
+    FcPatternGetInteger(font, FC_INDEX, 0, &index);
+    // A named instance of a variable font (index above 0xFFFF) would be
+    // drawn by a PDF reader with the default outlines, not its own.
+    if (index < 0 || index > 0xFFFF) return false;
+    candidate.file = reinterpret_cast<const char*>(file);
+    candidate.index = index;
+    candidate.characters = FcCharSetCopy(characters);
+    return true;
+}
+
+// The ISO 15924 code of a character's script; "Zyyy" for characters common
+// to all scripts or taking the script of their neighbours.
+std::string scriptTagOf(char32_t character) {
+    const hb_script_t script = hb_unicode_script(hb_unicode_funcs_get_default(), character);
+    if (script == HB_SCRIPT_COMMON || script == HB_SCRIPT_INHERITED || script == HB_SCRIPT_UNKNOWN)
+        return "Zyyy";
+    char tag[5] = {};
+    hb_tag_to_string(hb_script_to_iso15924_tag(script), tag);
+    return tag;
+}
+
+bool takesScriptOfNeighbours(char32_t character) {
+    if (isInvisibleCharacter(character)) return true;
+    const hb_script_t script = hb_unicode_script(hb_unicode_funcs_get_default(), character);
+    return script == HB_SCRIPT_COMMON || script == HB_SCRIPT_INHERITED ||
+           script == HB_SCRIPT_UNKNOWN;
 }
 
 }  // namespace
 
-SystemFontProvider::SystemFontProvider() = default;
+SystemFontProvider::SystemFontProvider(FaceChoice choice) : choice_(std::move(choice)) {}
 SystemFontProvider::~SystemFontProvider() {
     styles_.clear();  // drops the character sets before their configuration
     fontconfig_.reset();
@@ -115,6 +180,9 @@ SystemFontProvider::Style& SystemFontProvider::styleFor(std::string_view baseFon
 
     auto style = std::make_unique<Style>();
     const LiberationStyle wanted = liberationStyleFor(baseFont);
+    style->baseFont = baseFont;
+    style->weight = wanted.weight;
+    style->slant = wanted.slant;
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(wanted.family));
     FcPatternAddInteger(pattern, FC_WEIGHT, wanted.weight);
@@ -128,30 +196,111 @@ SystemFontProvider::Style& SystemFontProvider::styleFor(std::string_view baseFon
     FcPatternDestroy(pattern);
 
     for (int i = 0; sorted && i < sorted->nfont; ++i) {
-        FcPattern* font = sorted->fonts[i];
-        FcChar8* file = nullptr;
-        FcCharSet* characters = nullptr;
-        if (!mayBeEmbeddable(font) ||
-            FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch ||
-            FcPatternGetCharSet(font, FC_CHARSET, 0, &characters) != FcResultMatch)
-            continue;
         Candidate candidate;
-        candidate.file = reinterpret_cast<const char*>(file);
-        FcPatternGetInteger(font, FC_INDEX, 0, &candidate.index);
-        // A named instance of a variable font (index above 0xFFFF) would be
-        // drawn by a PDF reader with the default outlines, not its own.
-        if (candidate.index < 0 || candidate.index > 0xFFFF) continue;
-        candidate.characters = FcCharSetCopy(characters);
-        style->candidates.push_back(std::move(candidate));
+        if (readCandidate(sorted->fonts[i], candidate))
+            style->candidates.push_back(std::move(candidate));
     }
     if (sorted) FcFontSetDestroy(sorted);
 
-    // The best match is the Liberation face itself when it is installed,
-    // otherwise the closest face fontconfig knows.
-    for (Candidate& candidate : style->candidates) {
-        if ((style->primary = open(candidate))) break;
+    if (!choice_.file.empty() || !choice_.family.empty()) {
+        // Thrown before the style is kept, so every document asks again and
+        // is refused alike.
+        style->primary = chosenFace(*style);
+    } else {
+        // The best match is the Liberation face itself when it is
+        // installed, otherwise the closest face fontconfig knows.
+        for (Candidate& candidate : style->candidates) {
+            if ((style->primary = open(candidate))) break;
+        }
     }
     return *styles_.emplace(std::string(baseFont), std::move(style)).first->second;
+}
+
+const FontFace* SystemFontProvider::chosenFace(const Style& style) {
+    if (!choice_.file.empty()) {
+        if (!fontconfig_->chosenFileOpened) {
+            fontconfig_->chosenFileOpened = true;
+            try {
+                fontconfig_->chosenFile = openTrueTypeFace(choice_.file);
+            } catch (const std::runtime_error& error) {
+                throw FontUnavailable(error.what());
+            }
+        }
+        if (!fontconfig_->chosenFile)
+            throw FontUnavailable(choice_.file + ": not a TrueType font that can be embedded");
+        return fontconfig_->chosenFile.get();
+    }
+    Candidate* candidate = installed(choice_.family, style.weight, style.slant);
+    const FontFace* face = candidate ? open(*candidate) : nullptr;
+    if (!face)
+        throw FontUnavailable("the font family \"" + choice_.family +
+                              "\" is not installed as a TrueType font that can be embedded");
+    return face;
+}
+
+SystemFontProvider::Candidate* SystemFontProvider::installed(const std::string& family, int weight,
+                                                             int slant) {
+    const auto key = std::make_tuple(family, weight, slant);
+    if (auto known = fontconfig_->families.find(key); known != fontconfig_->families.end())
+        return known->second;
+    Candidate* best = nullptr;
+    if (fontconfig_->config) {
+        FcPattern* pattern = FcPatternCreate();
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+        FcObjectSet* objects = FcObjectSetBuild(FC_FILE, FC_INDEX, FC_WEIGHT, FC_SLANT, FC_CHARSET,
+                                                FC_FONTFORMAT, FC_COLOR, nullptr);
+        FcFontSet* listed = FcFontList(fontconfig_->config, pattern, objects);
+        FcObjectSetDestroy(objects);
+        FcPatternDestroy(pattern);
+        // The face nearest in slant first, then in weight; among equals the
+        // first listed file in name order, so the choice does not follow
+        // the order fontconfig happened to scan the folders in.
+        FcPattern* bestFont = nullptr;
+        int bestScore = 0;
+        std::string bestFile;
+        for (int i = 0; listed && i < listed->nfont; ++i) {
+            FcPattern* font = listed->fonts[i];
+            int fontWeight = FC_WEIGHT_REGULAR;
+            int fontSlant = FC_SLANT_ROMAN;
+            FcChar8* file = nullptr;
+            FcPatternGetInteger(font, FC_WEIGHT, 0, &fontWeight);
+            FcPatternGetInteger(font, FC_SLANT, 0, &fontSlant);
+            if (!mayBeEmbeddable(font) ||
+                FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch)
+                continue;
+            const int score = (fontSlant == slant ? 0 : 10000) + std::abs(fontWeight - weight);
+            const std::string name = reinterpret_cast<const char*>(file);
+            if (!bestFont || score < bestScore || (score == bestScore && name < bestFile)) {
+                Candidate probe;
+                if (!readCandidate(font, probe)) continue;
+                bestFont = font;
+                bestScore = score;
+                bestFile = name;
+            }
+        }
+        if (bestFont) {
+            Candidate candidate;
+            if (readCandidate(bestFont, candidate)) {
+                fontconfig_->familyFaces.push_back(std::move(candidate));
+                best = &fontconfig_->familyFaces.back();
+            }
+        }
+        if (listed) FcFontSetDestroy(listed);
+    }
+    fontconfig_->families.emplace(key, best);
+    return best;
+}
+
+const std::vector<SystemFontProvider::Candidate*>& SystemFontProvider::orderFor(
+    Style& style, const std::string& scriptTag) {
+    if (auto known = style.orders.find(scriptTag); known != style.orders.end())
+        return known->second;
+    std::vector<Candidate*> order;
+    for (const std::string& family : fallbackFamilies(scriptTag, fontLookOf(style.baseFont))) {
+        if (Candidate* candidate = installed(family, style.weight, style.slant))
+            order.push_back(candidate);
+    }
+    return style.orders.emplace(scriptTag, std::move(order)).first->second;
 }
 
 const FontFace* SystemFontProvider::open(Candidate& candidate) {
@@ -172,17 +321,53 @@ const FontFace* SystemFontProvider::fallbackFor(std::string_view baseFont, char3
     Style& style = styleFor(baseFont);
     if (auto known = style.fallbacks.find(character); known != style.fallbacks.end())
         return known->second;
-    const FontFace* found = nullptr;
-    for (Candidate& candidate : style.candidates) {
-        if (!FcCharSetHasChar(candidate.characters, character)) continue;
+    auto usable = [&](Candidate& candidate) -> const FontFace* {
+        if (!FcCharSetHasChar(candidate.characters, character)) return nullptr;
         const FontFace* face = open(candidate);
-        if (face && face != style.primary && face->glyphFor(character) != 0) {
-            found = face;
-            break;
-        }
-    }
+        return face && face != style.primary && face->glyphFor(character) != 0 ? face : nullptr;
+    };
+    const FontFace* found = nullptr;
+    for (Candidate* candidate : orderFor(style, scriptTagOf(character)))
+        if ((found = usable(*candidate))) break;
+    for (std::size_t i = 0; !found && i < style.candidates.size(); ++i)
+        found = usable(style.candidates[i]);
     style.fallbacks.emplace(character, found);
     return found;
+}
+
+const FontFace* SystemFontProvider::fallbackForRun(std::string_view baseFont,
+                                                   std::u32string_view run) {
+    std::string scriptTag;
+    for (const char32_t c : run) {
+        if (takesScriptOfNeighbours(c)) continue;
+        const std::string tag = scriptTagOf(c);
+        if (scriptTag.empty()) scriptTag = tag;
+        if (tag != scriptTag) return nullptr;  // not a run of one script
+    }
+    if (scriptTag.empty()) return nullptr;
+    Style& style = styleFor(baseFont);
+    for (Candidate* candidate : orderFor(style, scriptTag)) {
+        bool hasAll = true;
+        for (std::size_t i = 0; i < run.size() && hasAll; ++i)
+            hasAll =
+                takesScriptOfNeighbours(run[i]) || FcCharSetHasChar(candidate->characters, run[i]);
+        const FontFace* face = hasAll ? open(*candidate) : nullptr;
+        for (std::size_t i = 0; face && i < run.size(); ++i)
+            if (!takesScriptOfNeighbours(run[i]) && face->glyphFor(run[i]) == 0) face = nullptr;
+        if (face) return face;
+    }
+    return nullptr;
+}
+
+std::string SystemFontProvider::problemWith(const FaceChoice& choice) {
+    if (choice.family.empty() && choice.file.empty()) return {};
+    try {
+        SystemFontProvider provider(choice);
+        provider.faceFor("Times-Roman");
+    } catch (const std::runtime_error& error) {
+        return error.what();
+    }
+    return {};
 }
 
 }  // namespace leafwright

@@ -190,7 +190,7 @@ void runConversion(const std::vector<std::string>& sources, ConversionSettings& 
 FileRunSteps conversionSteps(ConversionSettings& settings, const SourceThreads& threads) {
     // One provider for the steps, so each face and fallback is looked up once
     // a run (and only when a document needs embedded fonts).
-    auto fonts = std::make_shared<SystemFontProvider>();
+    auto fonts = std::make_shared<SystemFontProvider>(faceChoiceOf(settings));
     FileRunSteps steps;
     steps.outputPathOf = [&settings](const std::string& source) {
         return outputPathFor(source, settings.outputFolder);

@@ -6,6 +6,7 @@
 
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/line_shaper.h"
+#include "core/fonts/system_font_provider.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/shown_lines.h"
 #include "core/settings/conversion_settings.h"
@@ -14,12 +15,17 @@ namespace leafwright {
 
 class FontProvider;
 
+// The family or font file the settings put in place of the standard font.
+FaceChoice faceChoiceOf(const ConversionSettings& settings);
+// Whether they name one: its face is then embedded in every document.
+bool drawsChosenFace(const ConversionSettings& settings);
+
 // How one document's lines are drawn, decided once its first pass has seen
 // every character: plain strings of the standard font when every character
 // has a MacRomanEncoding code and no tab occurs (the document is written as
 // it always was), the standard font with tab stops when only tabs are new,
 // and the embedded fonts for any other character, lines needing shaping
-// shaped.
+// shaped. A family or font file the user chose is always embedded.
 class LineDrawing {
   public:
     // provider: where embedded faces come from; nullptr looks for the
