@@ -151,10 +151,10 @@ TEST_F(PreparedSettings, AFileWithABadLineIsRefusedAndUnknownLinesAreWarnedAbout
     EXPECT_EQ(settings.chosen.more.wrap, WrapMode::Char);
 }
 
-TEST_F(PreparedSettings, AFontFileMustBeARegularFileThatCanBeRead) {
-    writeBytes(dir.file("face.ttf"), "not checked for being a font here");
-    ASSERT_EQ(prepare({"--font-file", dir.file("face.ttf")}), cli::kExitOk) << err;
-    EXPECT_EQ(settings.chosen.more.fontFile, dir.file("face.ttf"));
+TEST_F(PreparedSettings, AFontFileMustBeARegularFontFileThatCanBeRead) {
+    const std::string face = "/usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf";
+    ASSERT_EQ(prepare({"--font-file", face}), cli::kExitOk) << err;
+    EXPECT_EQ(settings.chosen.more.fontFile, face);
 
     for (const std::string& path :
          {dir.file("missing.ttf"), dir.path(), std::string("/dev/zero")}) {
@@ -162,6 +162,10 @@ TEST_F(PreparedSettings, AFontFileMustBeARegularFileThatCanBeRead) {
         EXPECT_EQ(err.rfind("leafwright-cli: " + path + ": ", 0), 0u) << err;
     }
     EXPECT_NE(err.find("not a regular file"), std::string::npos) << err;
+
+    writeBytes(dir.file("face.ttf"), "a text, not a font");
+    EXPECT_EQ(prepare({"--font-file", dir.file("face.ttf")}), cli::kExitUsage);
+    EXPECT_NE(err.find("not a TrueType or OpenType font"), std::string::npos) << err;
 }
 
 // What a user meets: refusals before any file, the file converted after a

@@ -103,11 +103,17 @@ std::vector<std::string> expectEmbeddedSubsets(const std::string& pdf) {
     EXPECT_EQ(fonts.exitStatus, 0) << fonts.err;
     const std::vector<std::string> rows = splitLines(fonts.out);
     for (std::size_t i = 2; i < rows.size(); ++i) {
+        // The type takes two words or three ("CID TrueType", "CID Type 0C"):
+        // the flags are read from the row's end, before the object number.
         std::istringstream fields(rows[i]);
-        std::string name, type1, type2, encoding, embedded, subset, unicode;
-        fields >> name >> type1 >> type2 >> encoding >> embedded >> subset >> unicode;
+        std::vector<std::string> words;
+        for (std::string word; fields >> word;) words.push_back(word);
+        EXPECT_GE(words.size(), 8u) << rows[i];
+        if (words.size() < 8) continue;
+        const std::string& name = words.front();
+        const std::size_t n = words.size();
         EXPECT_EQ(name.size() > 7 ? name[6] : ' ', '+') << rows[i];
-        EXPECT_EQ(embedded + subset + unicode, "yesyesyes") << rows[i];
+        EXPECT_EQ(words[n - 5] + words[n - 4] + words[n - 3], "yesyesyes") << rows[i];
         names.push_back(name.size() > 7 ? name.substr(7) : name);
     }
     EXPECT_GE(names.size(), 1u) << fonts.out;

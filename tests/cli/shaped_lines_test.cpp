@@ -272,7 +272,9 @@ std::string unfilteredStreams(const std::string& pdf) {
 // Lines that need no shaping (Cyrillic, Greek, Han and kana, box drawing,
 // tabs, characters that draw nothing, one glyph for two characters, a plane
 // 1 letter) are drawn exactly as before shaping came in, in both layouts:
-// the expected streams were written by the release before it.
+// the expected streams were written by the release before it, and again
+// when Han and kana came to be drawn from the Noto CJK faces of their own
+// regions (two faces where Droid Sans Fallback drew both).
 TEST(ShapedLines, LinesWithoutShapingNeedKeepTheirBytes) {
     const std::string data = LEAFWRIGHT_CLI_TEST_DATA;
     TempDir dir;

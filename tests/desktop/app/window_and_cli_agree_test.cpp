@@ -63,7 +63,7 @@ int chooseMoreSettings(QDialog& shown) {
         qobject_cast<QCheckBox*>(get(M::kHeaderRuleBox))->setChecked(false);
         qobject_cast<QSpinBox*>(get(M::kLineNumbersBox))->setValue(1);
         qobject_cast<QSpinBox*>(get(M::kLineNumberStartBox))->setValue(100);
-        qobject_cast<QComboBox*>(get(M::kFontFamilyList))->setCurrentText("Some Family");
+        qobject_cast<QComboBox*>(get(M::kFontFamilyList))->setCurrentText("DejaVu Sans");
         qobject_cast<QComboBox*>(get(M::kEncodingList))->setCurrentText("ISO-8859-2");
         qobject_cast<QCheckBox*>(get(M::kCompressBox))->setChecked(true);
         qobject_cast<QCheckBox*>(get(M::kCombineDuplexBox))->setChecked(true);
@@ -156,7 +156,7 @@ class WindowAndCliAgreeTest : public QObject {
                                   "header={title}|{file}|{page}/{pages}\r\n"
                                   "footer=\xc2\xa9 {date}\r\nheader-rule=FALSE\r\n"
                                   "line-numbers=1\r\nline-number-start=100\r\n"
-                                  "font-family=Some Family\r\nencoding=ISO-8859-2\r\n"
+                                  "font-family=DejaVu Sans\r\nencoding=ISO-8859-2\r\n"
                                   "compress=TRUE\r\ncombine-duplex=TRUE\r\n"),
                  written.constData());
         QCOMPARE(readConfigFile(last.toStdString()).more, dialog.settings().chosen.more);
