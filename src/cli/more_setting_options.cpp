@@ -41,7 +41,7 @@ bool readMoreSettingOption(const std::vector<std::string>& args, std::size_t& i,
     // The same check as for a line of a configuration file.
     MoreSettings scratch;
     if (setMoreSetting(scratch, name, value) != MoreSettingCheck::Taken) {
-        error = "--" + moreSettingRefusal(name);
+        error = "--" + moreSettingRefusal(name, value);
         return true;
     }
     overrides.push_back({name, std::move(value)});
