@@ -2,8 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "core/fonts/standard_font_widths.h"
 #include "core/pdf/line_number_gutter.h"
@@ -52,12 +52,25 @@ void appendTextAt(std::string& out, double x, double y, std::string_view escaped
 }  // namespace
 
 std::string pdfNumber(double value) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.3f", std::round(value * 1000.0) / 1000.0);
-    std::string out(text);
-    while (out.back() == '0') out.pop_back();
-    if (out.back() == '.') out.pop_back();
-    if (out == "-0") out = "0";
+    // In whole thousandths, without the locale or the cost of printf: a
+    // page of numbered lines writes many of these.
+    std::int64_t thousandths = std::llround(value * 1000.0);
+    std::string out;
+    if (thousandths < 0) {
+        out += '-';
+        thousandths = -thousandths;
+    }
+    out += std::to_string(thousandths / 1000);
+    int fraction = static_cast<int>(thousandths % 1000);
+    if (fraction != 0) {
+        char digits[4] = {static_cast<char>('0' + fraction / 100),
+                          static_cast<char>('0' + fraction / 10 % 10),
+                          static_cast<char>('0' + fraction % 10), 0};
+        int length = 3;
+        while (digits[length - 1] == '0') --length;
+        out += '.';
+        out.append(digits, static_cast<std::size_t>(length));
+    }
     return out;
 }
 
@@ -88,6 +101,58 @@ PageFurniture::PageFurniture(const ConversionSettings& s, const std::string& sou
     facts_.title = s.chosen.title;
     facts_.now = templateNow(facts_.utc);
     facts_.mtime = modificationTime(sourcePath);
+
+    // What stays the same on every page is written once.
+    if (more.headerRule) {
+        if (header_) headerRule_ = ruleBlock(ruleBelowHeader());
+        if (footer_) footerRule_ = ruleBlock(ruleAboveFooter());
+    }
+    if (gutter_ > 0) {
+        const double digit = textWidth("0");
+        for (int digits = 1; digits <= kMostDigits; ++digits)
+            numberLeft_.push_back(pdfNumber(s.leftMarginValue + gutter_ - digit * (digits + 1)));
+        for (std::uint64_t row = 1; row <= rows_; ++row)
+            rowBaseline_.push_back(
+                pdfNumber(bodyTopValue_ - static_cast<double>(row) * s.leadingValue));
+    }
+}
+
+double PageFurniture::headerBaseline() const {
+    return top_ - settings_.leadingValue;
+}
+
+double PageFurniture::footerBaseline() const {
+    return top_ - static_cast<double>(rows_) * settings_.leadingValue;
+}
+
+double PageFurniture::ruleBelowHeader() const {
+    const double baseline = headerBaseline();
+    const double below = baseline - kDescent * smallSize_;
+    const double above = baseline - settings_.leadingValue + kAscent * settings_.fontSizeValue;
+    return (below + above) / 2;
+}
+
+double PageFurniture::ruleAboveFooter() const {
+    const double baseline = footerBaseline();
+    const double below = baseline + settings_.leadingValue - kDescent * settings_.fontSizeValue;
+    const double above = baseline + kAscent * smallSize_;
+    return (below + above) / 2;
+}
+
+std::string PageFurniture::ruleBlock(double at) const {
+    std::string out(kOpenArtifact);
+    out += "q\r\n";
+    out += settings_.textRgb;
+    out += " RG\r\n";
+    out += pdfNumber(kRuleWidth);
+    out += " w\r\n";
+    const std::string y = pdfNumber(at);
+    out += pdfNumber(settings_.leftMarginValue) + ' ' + y + " m\r\n";
+    out +=
+        pdfNumber(settings_.pageWidthValue - settings_.leftMarginValue) + ' ' + y + " l\r\nS\r\n";
+    out += "Q\r\n";
+    out += kCloseArtifact;
+    return out;
 }
 
 double PageFurniture::textWidth(const std::string& escaped) const {
@@ -113,7 +178,7 @@ void PageFurniture::appendField(std::string& out, const std::string& text, int a
 }
 
 void PageFurniture::appendBand(std::string& out, const PageTemplate& band, const PageFacts& facts,
-                               double baseline, double ruleAt) const {
+                               double baseline, const std::string& rule) const {
     if (standardFont_) {
         const PageTemplate::Filled filled = band.fill(facts);
         if (!filled.left.empty() || !filled.centre.empty() || !filled.right.empty()) {
@@ -129,40 +194,16 @@ void PageFurniture::appendBand(std::string& out, const PageTemplate& band, const
             out += kCloseArtifact;
         }
     }
-    if (!settings_.chosen.more.headerRule) return;
-    out += kOpenArtifact;
-    out += "q\r\n";
-    out += settings_.textRgb;
-    out += " RG\r\n";
-    out += pdfNumber(kRuleWidth);
-    out += " w\r\n";
-    const std::string y = pdfNumber(ruleAt);
-    out += pdfNumber(settings_.leftMarginValue) + ' ' + y + " m\r\n";
-    out +=
-        pdfNumber(settings_.pageWidthValue - settings_.leftMarginValue) + ' ' + y + " l\r\nS\r\n";
-    out += "Q\r\n";
-    out += kCloseArtifact;
+    out += rule;
 }
 
 void PageFurniture::append(std::string& out, std::uint64_t page, std::uint64_t firstLine,
                            std::uint64_t rows) const {
     if (!any_) return;
-    const double leading = settings_.leadingValue;
-    const double size = settings_.fontSizeValue;
     PageFacts facts = facts_;
     facts.page = facts.sheet = page + 1;
-    if (header_) {
-        const double baseline = top_ - leading;
-        const double below = baseline - kDescent * smallSize_;
-        const double above = baseline - leading + kAscent * size;
-        appendBand(out, *header_, facts, baseline, (below + above) / 2);
-    }
-    if (footer_) {
-        const double baseline = top_ - static_cast<double>(rows_) * leading;
-        const double below = baseline + leading - kDescent * size;
-        const double above = baseline + kAscent * smallSize_;
-        appendBand(out, *footer_, facts, baseline, (below + above) / 2);
-    }
+    if (header_) appendBand(out, *header_, facts, headerBaseline(), headerRule_);
+    if (footer_) appendBand(out, *footer_, facts, footerBaseline(), footerRule_);
     if (gutter_ > 0 && standardFont_) {
         Numbers numbers(*this, out);
         // Each row shows one whole source line.
@@ -187,12 +228,20 @@ void PageFurniture::Numbers::addRow(std::uint64_t lineIndex, bool firstRowOfLine
         out_ += furniture_.smallFont_;
         open_ = true;
     }
-    const std::string digits = std::to_string(number);
-    // Right-aligned one digit short of the text, which the gutter leaves free.
-    const double digit = furniture_.textWidth("0");
-    const double x = s.leftMarginValue + furniture_.gutter_ - digit - furniture_.textWidth(digits);
-    const double y = furniture_.bodyTopValue_ - static_cast<double>(row) * s.leadingValue;
-    appendTextAt(out_, x, y, digits);
+    char digits[24];
+    const char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    const auto count = static_cast<std::size_t>(end - digits);
+    // Right-aligned one digit short of the text, which the gutter leaves
+    // free; every digit of the standard fonts is as wide as "0".
+    out_ += "1 0 0 1 ";
+    out_ += furniture_.numberLeft_[std::min<std::size_t>(count, kMostDigits) - 1];
+    out_ += ' ';
+    out_ += row <= furniture_.rowBaseline_.size()
+                ? furniture_.rowBaseline_[row - 1]
+                : pdfNumber(furniture_.bodyTopValue_ - static_cast<double>(row) * s.leadingValue);
+    out_ += " Tm\r\n(";
+    out_.append(digits, count);
+    out_ += ") Tj\r\n";
 }
 
 void PageFurniture::Numbers::finish() {

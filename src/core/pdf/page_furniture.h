@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/settings/conversion_settings.h"
 #include "core/settings/page_template.h"
@@ -57,7 +58,14 @@ class PageFurniture {
   private:
     void appendField(std::string& out, const std::string& text, int align, double baseline) const;
     void appendBand(std::string& out, const PageTemplate& band, const PageFacts& facts,
-                    double baseline, double ruleAt) const;
+                    double baseline, const std::string& rule) const;
+    double headerBaseline() const;
+    double footerBaseline() const;
+    double ruleBelowHeader() const;
+    double ruleAboveFooter() const;
+    std::string ruleBlock(double at) const;
+
+    static constexpr int kMostDigits = 20;
     double textWidth(const std::string& escaped) const;
 
     ConversionSettings settings_;
@@ -71,6 +79,9 @@ class PageFurniture {
     double smallSize_ = 0;
     std::uint64_t rows_ = 0;  // of the whole page, furniture included
     std::string bodyLeft_, bodyTop_, smallFont_;
+    std::string headerRule_, footerRule_;  // empty without a rule
+    // Where a line number of so many digits starts, and each row's baseline.
+    std::vector<std::string> numberLeft_, rowBaseline_;
 };
 
 // A number as a content stream writes it: at most three decimals, no

@@ -129,7 +129,7 @@ void MoreSettingsDialog::buildControls() {
     QLineEdit* footer = add(kFooterField, layout.textField(pages, 72, 100, 174));
     QLabel* hint = layout.label(pages,
                                 "Up to three fields, left|centre|right, with {page}, {pages}, "
-                                "{file}, {path}, {title}, {date} and {mtime}",
+                                "{file}, {path}, {title}, {date}, {mtime} and more",
                                 72, 114, 174);
     hint->setWordWrap(true);
     layout.place(hint, 72, 114, 174, 16);
