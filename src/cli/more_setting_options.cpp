@@ -41,7 +41,7 @@ bool readMoreSettingOption(const std::vector<std::string>& args, std::size_t& i,
     // The same check as for a line of a configuration file.
     MoreSettings scratch;
     if (setMoreSetting(scratch, name, value) != MoreSettingCheck::Taken) {
-        error = "--" + moreSettingRefusal(name);
+        error = "--" + moreSettingRefusal(name, value);
         return true;
     }
     overrides.push_back({name, std::move(value)});
@@ -61,8 +61,9 @@ std::string moreSettingOptionsHelp() {
            "  --wrap-mark=MARK    a wrapped line's continuations: arrow (default), none\n"
            "  --form-feed=MODE    a form feed: ignore (default) or page (a new page)\n"
            "  --header=TEMPLATE   a header on every page: up to three fields,\n"
-           "                      left|centre|right, with {page}, {pages}, {file},\n"
-           "                      {path}, {title}, {date}, {mtime} (default: none)\n"
+           "                      left|centre|right, with {page}, {pages}, {sheet},\n"
+           "                      {sheets}, {file}, {path}, {title}, {date}, {mtime},\n"
+           "                      {page:03}, {date:%d.%m.%Y} (default: none)\n"
            "  --footer=TEMPLATE   a footer, alike (default: none)\n"
            "  --header-rule=FLAG  a rule between header, footer and text: TRUE\n"
            "                      (default) or FALSE\n"

@@ -227,14 +227,16 @@ const FontFace* SystemFontProvider::chosenFace(const Style& style) {
             }
         }
         if (!fontconfig_->chosenFile)
-            throw FontUnavailable(choice_.file + ": not a TrueType or OpenType font that can be embedded");
+            throw FontUnavailable(choice_.file +
+                                  ": not a TrueType or OpenType font that can be embedded");
         return fontconfig_->chosenFile.get();
     }
     Candidate* candidate = installed(choice_.family, style.weight, style.slant);
     const FontFace* face = candidate ? open(*candidate) : nullptr;
     if (!face)
-        throw FontUnavailable("the font family \"" + choice_.family +
-                              "\" is not installed as a TrueType or OpenType font that can be embedded");
+        throw FontUnavailable(
+            "the font family \"" + choice_.family +
+            "\" is not installed as a TrueType or OpenType font that can be embedded");
     return face;
 }
 

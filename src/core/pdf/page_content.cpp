@@ -2,7 +2,10 @@
 
 namespace leafwright {
 
-ContentFrame::ContentFrame(const ConversionSettings& s) {
+ContentFrame::ContentFrame(const ConversionSettings& s) : ContentFrame(s, s.textLeft, s.textTop) {}
+
+ContentFrame::ContentFrame(const ConversionSettings& s, std::string_view left,
+                           std::string_view top) {
     std::string& o = opening_;
     o = "\r\nBT\r\n";
     // White is the exact text "1 1 1"; any other page colour paints the page
@@ -14,7 +17,11 @@ ContentFrame::ContentFrame(const ConversionSettings& s) {
         o += "0 " + s.pageHeight + " l\r\n0 0 l\r\nf\r\n";
     }
     o += s.textRgb + " rg\r\n/F1 " + s.fontSizeText + " Tf\r\n";
-    o += s.leadingText + " TL\r\n1 0 0 1 " + s.textLeft + " " + s.textTop + " Tm";
+    o += s.leadingText + " TL\r\n1 0 0 1 ";
+    o += left;
+    o += ' ';
+    o += top;
+    o += " Tm";
 }
 
 std::uint64_t ContentFrame::streamLength(std::uint64_t linesBytes) const noexcept {

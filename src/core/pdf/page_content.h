@@ -38,6 +38,9 @@ constexpr std::uint64_t contentBytesOfStream(std::uint64_t streamLength) noexcep
 class ContentFrame {
   public:
     explicit ContentFrame(const ConversionSettings& settings);
+    // The same with the first row hanging from another point (left, top as
+    // the text matrix writes them): room left for a header or line numbers.
+    ContentFrame(const ConversionSettings& settings, std::string_view left, std::string_view top);
 
     // Everything before the first line: text object, colours, font, leading
     // and text matrix (and the page rectangle on a coloured page).

@@ -8,26 +8,36 @@
 
 namespace leafwright {
 
+namespace {
+
+std::size_t pagesFor(std::uint64_t lines, std::uint64_t capacity) {
+    return lines == 0 ? 1 : static_cast<std::size_t>((lines + capacity - 1) / capacity);
+}
+
+}  // namespace
+
 PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings& settings,
                                std::int64_t capacity, std::size_t heldPageLimit,
                                const LineDrawingChoice& chooseDrawing)
     : source_(source, SourceText::Measures::LineCount),
-      frame_(settings),
       shown_(chooseDrawing ? chooseDrawing(source_.summary()) : nullptr),
       capacity_(static_cast<std::uint64_t>(capacity)),
-      heldPageLimit_(heldPageLimit) {
-    if (shown_) shown_->setTextAreaWidth(textAreaWidth(settings));
-    std::uint64_t lines = source_.summary().lineCount;
-    pageCount_ = lines == 0 ? 1 : static_cast<std::size_t>((lines + capacity_ - 1) / capacity_);
+      heldPageLimit_(heldPageLimit),
+      pageCount_(pagesFor(source_.summary().lineCount, capacity_)),
+      furniture_(settings, source.path(), source_.summary().lineCount, pageCount_,
+                 !shown_ || !shown_->embedded()),
+      frame_(settings, furniture_.bodyLeft(), furniture_.bodyTop()) {
+    if (shown_) shown_->setTextAreaWidth(textAreaWidth(settings) - furniture_.gutter());
 }
 
 PaginatedPages::PaginatedPages(TextFileReader& source, const PaginatedPages& measured)
     : source_(source, measured.source_),
-      frame_(measured.frame_),
       shown_(nullptr),
       capacity_(measured.capacity_),
       heldPageLimit_(measured.heldPageLimit_),
-      pageCount_(measured.pageCount_) {}
+      pageCount_(measured.pageCount_),
+      furniture_(measured.furniture_),
+      frame_(measured.frame_) {}
 
 void PaginatedPages::readAheadAllPages() {
     if (!shown_) return;  // plain strings name no fonts
@@ -57,6 +67,9 @@ std::uint64_t PaginatedPages::linesOfNextPage() const {
 std::uint64_t PaginatedPages::nextStreamLength() {
     pageLines_ = linesOfNextPage();
     pageStart_ = source_.position();
+    furnitureBytes_.clear();
+    furniture_.append(furnitureBytes_, pagesMade_,
+                      static_cast<std::uint64_t>(pagesMade_) * capacity_, pageLines_);
 
     // Most pages are small: they are made once and held until written.
     if (shown_) shown_->beginPage();
@@ -65,7 +78,13 @@ std::uint64_t PaginatedPages::nextStreamLength() {
             source_, pageLines_, bytes, heldPageLimit_, [](std::string_view) { return false; },
             shown_);
     });
-    if (held_) return page_.streamLength;
+    if (held_) {
+        if (!furnitureBytes_.empty()) {
+            page_.bytes += furnitureBytes_;
+            page_.streamLength = streamLengthOfContent(page_.bytes.size());
+        }
+        return page_.streamLength;
+    }
     source_.returnTo(pageStart_);
     std::uint64_t total = 0;
     auto count = [&](std::string_view bytes) {
@@ -74,6 +93,7 @@ std::uint64_t PaginatedPages::nextStreamLength() {
     };
     produceContent(frame_, source_, pageLines_, page_.bytes, kContentPieceBytes, count, shown_);
     count(page_.bytes);
+    count(furnitureBytes_);
     page_.streamLength = streamLengthOfContent(total);
     return page_.streamLength;
 }
@@ -95,6 +115,7 @@ void PaginatedPages::handContent(const TakeContent& take) {
         };
         produceContent(frame_, source_, pageLines_, page_.bytes, kContentPieceBytes, hand, shown_);
         hand(page_.bytes);
+        hand(furnitureBytes_);
         source_.expectWritten(handed, contentBytesOfStream(page_.streamLength));
     }
     if (++pagesMade_ == pageCount_) source_.expectEnd();

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "core/pdf/page_content.h"
+#include "core/pdf/page_furniture.h"
 #include "core/pdf/pdf_writer.h"
 #include "core/platform/text_file_reader.h"
 #include "core/settings/conversion_settings.h"
@@ -61,11 +62,13 @@ class PaginatedPages : public PageSequence {
     std::uint64_t linesOfNextPage() const;
 
     SourceText source_;
-    ContentFrame frame_;
     ShownLines* shown_;
     std::uint64_t capacity_;
     std::size_t heldPageLimit_;
     std::size_t pageCount_;
+    PageFurniture furniture_;
+    ContentFrame frame_;
+    std::string furnitureBytes_;  // of the page being made
     std::size_t pagesMade_ = 0;
     // The page being made: its content when held, else where its lines
     // start and how many there are.

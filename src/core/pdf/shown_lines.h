@@ -50,6 +50,9 @@ class ShownLines {
     // from the left margin to the right one. 0, the start, aligns nothing.
     void setTextAreaWidth(double points);
 
+    // Whether lines are drawn with embedded fonts rather than the standard one.
+    bool embedded() const noexcept { return embedded_.has_value(); }
+
     void beginPage() {
         if (embedded_) embedded_->beginPage();
     }

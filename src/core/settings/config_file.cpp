@@ -73,7 +73,7 @@ std::string readMoreSettingLine(const std::string& path, std::string_view line,
         case MoreSettingCheck::Taken:
             break;
         case MoreSettingCheck::BadValue:
-            throw FileError(path, where + moreSettingRefusal(name));
+            throw FileError(path, where + moreSettingRefusal(name, value));
         case MoreSettingCheck::UnknownName:
             return where + "unknown setting \"" + shownName(name) +
                    "\" ignored; the known settings are " + knownMoreSettingNames();

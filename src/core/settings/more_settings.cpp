@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "core/encoding/iconv_converter.h"
+#include "core/settings/page_template.h"
 #include "core/text/text_encoding.h"
 
 namespace leafwright {
@@ -86,6 +87,12 @@ bool readEncoding(std::string_view value, std::string& out) {
     return true;
 }
 
+// A header or footer: text as above that reads as a page template.
+bool readTemplate(std::string_view value, std::string& out) {
+    if (PageTemplate::fault(value)) return false;
+    return readText(value, out);
+}
+
 std::string countText(int count) {
     return std::to_string(count);
 }
@@ -113,9 +120,9 @@ constexpr Setting kSettings[] = {
      [](S& s, V v) { return readWord(kFormFeedWords, v, s.formFeed); },
      [](const S& s) { return wordOf(kFormFeedWords, s.formFeed); }},
     {"header", "a template of UTF-8 text without control characters",
-     [](S& s, V v) { return readText(v, s.header); }, [](const S& s) { return s.header; }},
+     [](S& s, V v) { return readTemplate(v, s.header); }, [](const S& s) { return s.header; }},
     {"footer", "a template of UTF-8 text without control characters",
-     [](S& s, V v) { return readText(v, s.footer); }, [](const S& s) { return s.footer; }},
+     [](S& s, V v) { return readTemplate(v, s.footer); }, [](const S& s) { return s.footer; }},
     {"header-rule", "TRUE or FALSE", [](S& s, V v) { return readFlag(v, s.headerRule); },
      [](const S& s) { return flagText(s.headerRule); }},
     {"line-numbers", "0 (no numbers) or a whole number N up to 999999999 (every N-th line)",
@@ -169,11 +176,17 @@ std::string moreSettingText(const MoreSettings& settings, std::string_view name)
     return setting ? setting->write(settings) : std::string();
 }
 
-std::string moreSettingRefusal(std::string_view name) {
+std::string moreSettingRefusal(std::string_view name, std::string_view value) {
     const Setting* setting = findSetting(name);
     std::string text(name);
     text += " must be ";
     text += setting ? setting->allowed : "a setting's name";
+    if (name == "header" || name == "footer") {
+        if (const std::optional<std::string> fault = PageTemplate::fault(value)) {
+            text += ": ";
+            text += *fault;
+        }
+    }
     return text;
 }
 

@@ -59,8 +59,9 @@ MoreSettingCheck setMoreSetting(MoreSettings& settings, std::string_view name,
 std::string moreSettingText(const MoreSettings& settings, std::string_view name);
 
 // Why a value of the known setting `name` was refused, naming the values it
-// takes: "wrap must be none, word, char or word-char".
-std::string moreSettingRefusal(std::string_view name);
+// takes: "wrap must be none, word, char or word-char". Given the refused
+// value, a template's refusal also says what is wrong with it.
+std::string moreSettingRefusal(std::string_view name, std::string_view value = {});
 
 // The known names as a list for a message: "wrap, wrap-mark, ... and
 // combine-duplex".

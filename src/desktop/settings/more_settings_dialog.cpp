@@ -129,7 +129,7 @@ void MoreSettingsDialog::buildControls() {
     QLineEdit* footer = add(kFooterField, layout.textField(pages, 72, 100, 174));
     QLabel* hint = layout.label(pages,
                                 "Up to three fields, left|centre|right, with {page}, {pages}, "
-                                "{file}, {path}, {title}, {date} and {mtime}",
+                                "{file}, {path}, {title}, {date}, {mtime} and more",
                                 72, 114, 174);
     hint->setWordWrap(true);
     layout.place(hint, 72, 114, 174, 16);
@@ -223,7 +223,8 @@ void MoreSettingsDialog::showValues() {
     }
 }
 
-const MoreSettingsDialog::Binding* MoreSettingsDialog::takeValues(MoreSettings& taken) const {
+const MoreSettingsDialog::Binding* MoreSettingsDialog::takeValues(MoreSettings& taken,
+                                                                  std::string* refusedValue) const {
     for (const Binding& binding : bindings_) {
         QString text;
         if (auto* box = qobject_cast<QCheckBox*>(binding.control)) {
@@ -239,16 +240,21 @@ const MoreSettingsDialog::Binding* MoreSettingsDialog::takeValues(MoreSettings& 
         } else {
             text = static_cast<QLineEdit*>(binding.control)->text();
         }
-        if (setMoreSetting(taken, binding.name, text.toStdString()) != MoreSettingCheck::Taken)
+        const std::string value = text.toStdString();
+        if (setMoreSetting(taken, binding.name, value) != MoreSettingCheck::Taken) {
+            if (refusedValue) *refusedValue = value;
             return &binding;
+        }
     }
     return nullptr;
 }
 
 void MoreSettingsDialog::accept() {
     MoreSettings taken = values_;
-    if (const Binding* refused = takeValues(taken)) {
-        showNotice(this, QString::fromStdString(moreSettingRefusal(refused->name)) + '.');
+    std::string refusedValue;
+    if (const Binding* refused = takeValues(taken, &refusedValue)) {
+        showNotice(this,
+                   QString::fromStdString(moreSettingRefusal(refused->name, refusedValue)) + '.');
         refused->control->setFocus();
         return;
     }

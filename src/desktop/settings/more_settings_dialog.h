@@ -77,7 +77,7 @@ class MoreSettingsDialog : public QDialog {
     void showValues();
     // Takes every control into `taken`; returns the first refused binding,
     // or null.
-    const Binding* takeValues(MoreSettings& taken) const;
+    const Binding* takeValues(MoreSettings& taken, std::string* refusedValue = nullptr) const;
 
     MoreSettings values_;
     QHash<int, QWidget*> controls_;

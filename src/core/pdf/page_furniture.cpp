@@ -1,0 +1,254 @@
+#include "core/pdf/page_furniture.h"
+
+#include <sys/stat.h>
+
+#include <charconv>
+#include <cmath>
+
+#include "core/fonts/standard_font_widths.h"
+#include "core/pdf/line_number_gutter.h"
+#include "core/settings/line_capacity.h"
+#include "core/text/text_encoding.h"
+
+namespace leafwright {
+
+namespace {
+
+constexpr std::string_view kOpenArtifact = "/Artifact BMC\r\n";
+constexpr std::string_view kCloseArtifact = "EMC\r\n";
+constexpr std::string_view kLineNumberGrey = "0.5 g\r\n";
+constexpr double kRuleWidth = 0.5;
+// Where a face's letters reach above and below the baseline, as shares of
+// the size, to place a rule midway between two rows.
+constexpr double kAscent = 0.75;
+constexpr double kDescent = 0.2;
+
+std::string fileNameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::time_t modificationTime(const std::string& path) {
+    struct stat facts {};
+    return ::stat(path.c_str(), &facts) == 0 ? facts.st_mtime : 0;
+}
+
+std::string escapedMacRoman(const std::string& utf8) {
+    std::string out;
+    appendEncodedEscaped(out, utf8, SourceEncoding::Utf8);
+    return out;
+}
+
+void appendTextAt(std::string& out, double x, double y, std::string_view escaped) {
+    out += "1 0 0 1 ";
+    out += pdfNumber(x);
+    out += ' ';
+    out += pdfNumber(y);
+    out += " Tm\r\n(";
+    out += escaped;
+    out += ") Tj\r\n";
+}
+
+}  // namespace
+
+std::string pdfNumber(double value) {
+    // In whole thousandths, without the locale or the cost of printf: a
+    // page of numbered lines writes many of these.
+    std::int64_t thousandths = std::llround(value * 1000.0);
+    std::string out;
+    if (thousandths < 0) {
+        out += '-';
+        thousandths = -thousandths;
+    }
+    out += std::to_string(thousandths / 1000);
+    int fraction = static_cast<int>(thousandths % 1000);
+    if (fraction != 0) {
+        char digits[4] = {static_cast<char>('0' + fraction / 100),
+                          static_cast<char>('0' + fraction / 10 % 10),
+                          static_cast<char>('0' + fraction % 10), 0};
+        int length = 3;
+        while (digits[length - 1] == '0') --length;
+        out += '.';
+        out.append(digits, static_cast<std::size_t>(length));
+    }
+    return out;
+}
+
+PageFurniture::PageFurniture(const ConversionSettings& s, const std::string& sourcePath,
+                             std::uint64_t lineCount, std::uint64_t pageCount, bool standardFont)
+    : settings_(s), standardFont_(standardFont) {
+    const MoreSettings& more = s.chosen.more;
+    if (!more.header.empty()) header_.emplace(more.header);
+    if (!more.footer.empty()) footer_.emplace(more.footer);
+    const std::uint64_t largest = lineNumberOf(s, lineCount == 0 ? 0 : lineCount - 1);
+    gutter_ = gutterWidth(s, largest);
+    any_ = header_ || footer_ || gutter_ > 0;
+    bodyLeft_ = s.textLeft;
+    bodyTop_ = s.textTop;
+    if (!any_) return;
+
+    top_ = s.pageHeightValue - s.topMarginValue;
+    bodyTopValue_ = top_ - (header_ ? s.leadingValue : 0.0);
+    rows_ = static_cast<std::uint64_t>(std::max<std::int64_t>(pageRows(s), 0));
+    if (gutter_ > 0) bodyLeft_ = pdfNumber(s.leftMarginValue + gutter_);
+    if (header_) bodyTop_ = pdfNumber(bodyTopValue_);
+    smallSize_ = s.fontSizeValue * kFurnitureScale;
+    smallFont_ = "/F1 " + pdfNumber(smallSize_) + " Tf\r\n";
+
+    facts_.pages = facts_.sheets = pageCount;
+    facts_.path = sourcePath;
+    facts_.file = fileNameOf(sourcePath);
+    facts_.title = s.chosen.title;
+    facts_.now = templateNow(facts_.utc);
+    facts_.mtime = modificationTime(sourcePath);
+
+    // What stays the same on every page is written once.
+    if (more.headerRule) {
+        if (header_) headerRule_ = ruleBlock(ruleBelowHeader());
+        if (footer_) footerRule_ = ruleBlock(ruleAboveFooter());
+    }
+    if (gutter_ > 0) {
+        const double digit = textWidth("0");
+        for (int digits = 1; digits <= kMostDigits; ++digits)
+            numberLeft_.push_back(pdfNumber(s.leftMarginValue + gutter_ - digit * (digits + 1)));
+        for (std::uint64_t row = 1; row <= rows_; ++row)
+            rowBaseline_.push_back(
+                pdfNumber(bodyTopValue_ - static_cast<double>(row) * s.leadingValue));
+    }
+}
+
+double PageFurniture::headerBaseline() const {
+    return top_ - settings_.leadingValue;
+}
+
+double PageFurniture::footerBaseline() const {
+    return top_ - static_cast<double>(rows_) * settings_.leadingValue;
+}
+
+double PageFurniture::ruleBelowHeader() const {
+    const double baseline = headerBaseline();
+    const double below = baseline - kDescent * smallSize_;
+    const double above = baseline - settings_.leadingValue + kAscent * settings_.fontSizeValue;
+    return (below + above) / 2;
+}
+
+double PageFurniture::ruleAboveFooter() const {
+    const double baseline = footerBaseline();
+    const double below = baseline + settings_.leadingValue - kDescent * settings_.fontSizeValue;
+    const double above = baseline + kAscent * smallSize_;
+    return (below + above) / 2;
+}
+
+std::string PageFurniture::ruleBlock(double at) const {
+    std::string out(kOpenArtifact);
+    out += "q\r\n";
+    out += settings_.textRgb;
+    out += " RG\r\n";
+    out += pdfNumber(kRuleWidth);
+    out += " w\r\n";
+    const std::string y = pdfNumber(at);
+    out += pdfNumber(settings_.leftMarginValue) + ' ' + y + " m\r\n";
+    out +=
+        pdfNumber(settings_.pageWidthValue - settings_.leftMarginValue) + ' ' + y + " l\r\nS\r\n";
+    out += "Q\r\n";
+    out += kCloseArtifact;
+    return out;
+}
+
+double PageFurniture::textWidth(const std::string& escaped) const {
+    const StandardFontWidths* found = standardFontWidths(settings_.baseFont);
+    const StandardFontWidths& widths = found ? *found : kStandardFontWidths.front();
+    double units = 0;
+    for (std::size_t i = 0; i < escaped.size(); ++i) {
+        if (escaped[i] == '\\') ++i;
+        if (i < escaped.size()) units += widths.width(static_cast<unsigned char>(escaped[i]));
+    }
+    return units / 1000.0 * smallSize_;
+}
+
+void PageFurniture::appendField(std::string& out, const std::string& text, int align,
+                                double baseline) const {
+    if (text.empty()) return;
+    const std::string escaped = escapedMacRoman(text);
+    const double left = settings_.leftMarginValue;
+    const double right = settings_.pageWidthValue - settings_.leftMarginValue;
+    const double width = textWidth(escaped);
+    const double x = align < 0 ? left : align == 0 ? (left + right - width) / 2 : right - width;
+    appendTextAt(out, x, baseline, escaped);
+}
+
+void PageFurniture::appendBand(std::string& out, const PageTemplate& band, const PageFacts& facts,
+                               double baseline, const std::string& rule) const {
+    if (standardFont_) {
+        const PageTemplate::Filled filled = band.fill(facts);
+        if (!filled.left.empty() || !filled.centre.empty() || !filled.right.empty()) {
+            out += kOpenArtifact;
+            out += "BT\r\n";
+            out += settings_.textRgb;
+            out += " rg\r\n";
+            out += smallFont_;
+            appendField(out, filled.left, -1, baseline);
+            appendField(out, filled.centre, 0, baseline);
+            appendField(out, filled.right, 1, baseline);
+            out += "ET\r\n";
+            out += kCloseArtifact;
+        }
+    }
+    out += rule;
+}
+
+void PageFurniture::append(std::string& out, std::uint64_t page, std::uint64_t firstLine,
+                           std::uint64_t rows) const {
+    if (!any_) return;
+    PageFacts facts = facts_;
+    facts.page = facts.sheet = page + 1;
+    if (header_) appendBand(out, *header_, facts, headerBaseline(), headerRule_);
+    if (footer_) appendBand(out, *footer_, facts, footerBaseline(), footerRule_);
+    if (gutter_ > 0 && standardFont_) {
+        Numbers numbers(*this, out);
+        // Each row shows one whole source line.
+        for (std::uint64_t row = 0; row < rows; ++row) numbers.addRow(firstLine + row, true);
+        numbers.finish();
+    }
+}
+
+PageFurniture::Numbers::Numbers(const PageFurniture& furniture, std::string& out)
+    : furniture_(furniture), out_(out) {}
+
+void PageFurniture::Numbers::addRow(std::uint64_t lineIndex, bool firstRowOfLine) {
+    const std::uint64_t row = ++row_;
+    if (!firstRowOfLine) return;
+    const ConversionSettings& s = furniture_.settings_;
+    const std::uint64_t number = lineNumberOf(s, lineIndex);
+    if (!showsLineNumber(s, number)) return;
+    if (!open_) {
+        out_ += kOpenArtifact;
+        out_ += "BT\r\n";
+        out_ += kLineNumberGrey;
+        out_ += furniture_.smallFont_;
+        open_ = true;
+    }
+    char digits[24];
+    const char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+    const auto count = static_cast<std::size_t>(end - digits);
+    // Right-aligned one digit short of the text, which the gutter leaves
+    // free; every digit of the standard fonts is as wide as "0".
+    out_ += "1 0 0 1 ";
+    out_ += furniture_.numberLeft_[std::min<std::size_t>(count, kMostDigits) - 1];
+    out_ += ' ';
+    out_ += row <= furniture_.rowBaseline_.size()
+                ? furniture_.rowBaseline_[row - 1]
+                : pdfNumber(furniture_.bodyTopValue_ - static_cast<double>(row) * s.leadingValue);
+    out_ += " Tm\r\n(";
+    out_.append(digits, count);
+    out_ += ") Tj\r\n";
+}
+
+void PageFurniture::Numbers::finish() {
+    if (!open_) return;
+    out_ += "ET\r\n";
+    out_ += kCloseArtifact;
+    open_ = false;
+}
+
+}  // namespace leafwright

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/settings/conversion_settings.h"
+#include "core/settings/page_template.h"
+
+namespace leafwright {
+
+// What a fixed page shows besides the source's lines: a header on its
+// first row and a footer on its last, each with a thin rule between it and
+// the text, and line numbers in a gutter left of the text. All of it stands
+// after the body's text object, each block marked as an artifact
+// ("/Artifact BMC ... EMC"), so that text extraction that honours marked
+// content, Unspool included, reads the body alone.
+//
+// The text is set in the standard font (/F1 with MacRomanEncoding); a
+// document drawn with embedded fonts keeps the furniture's rows and gutter
+// but shows no furniture text, since its /F1 has no Mac OS Roman codes.
+class PageFurniture {
+  public:
+    // sourcePath names the source for {file}, {path} and {mtime}; lineCount
+    // and pageCount are the document's.
+    PageFurniture(const ConversionSettings& settings, const std::string& sourcePath,
+                  std::uint64_t lineCount, std::uint64_t pageCount, bool standardFont);
+
+    // Whether any furniture is drawn; without it pages are as they always were.
+    bool any() const noexcept { return any_; }
+    // Where the body's first row goes from: the text matrix's origin.
+    const std::string& bodyLeft() const noexcept { return bodyLeft_; }
+    const std::string& bodyTop() const noexcept { return bodyTop_; }
+    // How much narrower the text area is: the line-number gutter.
+    double gutter() const noexcept { return gutter_; }
+
+    // Appends the furniture of page `page` (from 0), whose rows show `rows`
+    // source lines from index firstLine, after the body's closing "ET".
+    void append(std::string& out, std::uint64_t page, std::uint64_t firstLine,
+                std::uint64_t rows) const;
+
+    // The line-number block of a page, row by row: a row that continues a
+    // source line drawn on the row before carries no number.
+    class Numbers {
+      public:
+        Numbers(const PageFurniture& furniture, std::string& out);
+        void addRow(std::uint64_t lineIndex, bool firstRowOfLine);
+        void finish();
+
+      private:
+        const PageFurniture& furniture_;
+        std::string& out_;
+        std::uint64_t row_ = 0;
+        bool open_ = false;
+    };
+
+  private:
+    void appendField(std::string& out, const std::string& text, int align, double baseline) const;
+    void appendBand(std::string& out, const PageTemplate& band, const PageFacts& facts,
+                    double baseline, const std::string& rule) const;
+    double headerBaseline() const;
+    double footerBaseline() const;
+    double ruleBelowHeader() const;
+    double ruleAboveFooter() const;
+    std::string ruleBlock(double at) const;
+
+    static constexpr int kMostDigits = 20;
+    double textWidth(const std::string& escaped) const;
+
+    ConversionSettings settings_;
+    std::optional<PageTemplate> header_, footer_;
+    PageFacts facts_;
+    bool standardFont_;
+    bool any_ = false;
+    double gutter_ = 0;
+    double top_ = 0;  // where the first row hangs from, as the text matrix has it
+    double bodyTopValue_ = 0;
+    double smallSize_ = 0;
+    std::uint64_t rows_ = 0;  // of the whole page, furniture included
+    std::string bodyLeft_, bodyTop_, smallFont_;
+    std::string headerRule_, footerRule_;  // empty without a rule
+    // Where a line number of so many digits starts, and each row's baseline.
+    std::vector<std::string> numberLeft_, rowBaseline_;
+};
+
+// A number as a content stream writes it: at most three decimals, no
+// trailing zeros.
+std::string pdfNumber(double value);
+
+}  // namespace leafwright

@@ -1,0 +1,232 @@
+// Headers, footers and line numbers on fixed pages, judged from outside:
+// where pdftotext -bbox finds each word, qpdf --check, and the layout of the
+// content streams that text extraction relies on.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli/converted_documents.h"
+#include "support/plain_text.h"
+#include "support/run_process.h"
+#include "support/temp_dir.h"
+
+namespace leafwright::testing {
+namespace {
+
+struct Word {
+    int page = 0;
+    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;  // from the page's top
+    std::string text;
+};
+
+double attribute(const std::string& line, const char* name) {
+    const std::size_t at = line.find(std::string(name) + "=\"");
+    return at == std::string::npos ? -1 : std::stod(line.substr(at + std::strlen(name) + 2));
+}
+
+std::vector<Word> wordsOf(const std::string& pdf) {
+    const ProcessResult boxes = runProcess({"pdftotext", "-bbox", pdf, "-"});
+    EXPECT_EQ(boxes.exitStatus, 0) << boxes.err;
+    std::vector<Word> words;
+    int page = 0;
+    for (const std::string& line : splitLines(boxes.out)) {
+        if (line.find("<page ") != std::string::npos) ++page;
+        const std::size_t open = line.find("\">");
+        const std::size_t close = line.find("</word>");
+        if (line.find("<word ") == std::string::npos || open == std::string::npos ||
+            close == std::string::npos)
+            continue;
+        words.push_back({page, attribute(line, "xMin"), attribute(line, "yMin"),
+                         attribute(line, "xMax"), attribute(line, "yMax"),
+                         line.substr(open + 2, close - open - 2)});
+    }
+    return words;
+}
+
+// The content streams of an uncompressed document, in page order.
+std::vector<std::string> contentStreams(const std::string& pdf) {
+    std::vector<std::string> streams;
+    std::size_t at = 0;
+    while ((at = pdf.find("stream\r\nBT\r\n", at)) != std::string::npos) {
+        const std::size_t start = at + 6;
+        const std::size_t end = pdf.find("endstream", start);
+        streams.push_back(pdf.substr(start, end - start));
+        at = end;
+    }
+    return streams;
+}
+
+// After the body's text object, only artifact blocks: each a text object or
+// a saved graphics state, opened and closed as a whole. Returns the blocks.
+std::vector<std::string> artifactsAfterBody(const std::string& content) {
+    std::vector<std::string> blocks;
+    const std::size_t bodyEnd = content.find("\r\nET\r\n");
+    EXPECT_NE(bodyEnd, std::string::npos);
+    EXPECT_EQ(content.substr(0, bodyEnd).find("Artifact"), std::string::npos);
+    std::size_t at = bodyEnd + 6;
+    while (at < content.size()) {
+        const std::size_t end = content.find("EMC\r\n", at);
+        EXPECT_NE(end, std::string::npos) << content.substr(at);
+        if (end == std::string::npos) break;
+        const std::string block = content.substr(at, end + 5 - at);
+        const bool text =
+            block.rfind("/Artifact BMC\r\nBT\r\n", 0) == 0 && block.ends_with("\r\nET\r\nEMC\r\n");
+        const bool path =
+            block.rfind("/Artifact BMC\r\nq\r\n", 0) == 0 && block.ends_with("\r\nQ\r\nEMC\r\n");
+        EXPECT_TRUE(text || path) << block;
+        blocks.push_back(block);
+        at = end + 5;
+    }
+    return blocks;
+}
+
+std::string numbered(int count) {
+    std::string source;
+    for (int i = 1; i <= count; ++i) {
+        char line[64];
+        std::snprintf(line, sizeof line, "w%03d body (text) of the line\n", i);
+        source += line;
+    }
+    return source;
+}
+
+bool isNumber(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+TEST(PageFurniture, HeaderFooterAndNumbersStandWhereTheyBelong) {
+    if (!haveProgram("pdftotext")) GTEST_SKIP() << "no pdftotext";
+    TempDir dir;
+    writeBytes(dir.file("source.txt"), numbered(120));
+    auto convert =
+        runProcess({LEAFWRIGHT_CLI, "convert", "--title", "Caf\xC3\xA9 (\xD0\x96)",
+                    "--header={file}|{title}|{page}/{pages}", "--footer=[{page:03}]||{{end}}",
+                    "--line-numbers=10", "--line-number-start=1", "source.txt"},
+                   dir.path());
+    ASSERT_EQ(convert.exitStatus, 0) << convert.err;
+    const std::string pdf = dir.file("source.pdf");
+    expectQpdfFindsNothing(pdf);
+
+    // 49 rows a page less the header's and the footer's: 47 lines a page.
+    const std::vector<Word> words = wordsOf(pdf);
+    std::map<int, std::vector<Word>> body, numbers, furniture;
+    std::map<std::string, Word> rowStart;  // "w001" -> its word
+    for (const Word& w : words) {
+        if (w.text.size() == 4 && w.text[0] == 'w' && isNumber(w.text.substr(1)))
+            rowStart[w.text] = w;
+        const bool inBody = rowStart.count(w.text) || w.text == "body" || w.text == "(text)" ||
+                            w.text == "of" || w.text == "the" || w.text == "line";
+        (inBody ? body : isNumber(w.text) ? numbers : furniture)[w.page].push_back(w);
+    }
+    ASSERT_EQ(rowStart.size(), 120u);
+    EXPECT_EQ(rowStart["w047"].page, 1);
+    EXPECT_EQ(rowStart["w048"].page, 2);
+    EXPECT_EQ(rowStart["w120"].page, 3);
+
+    const double gutter = 4 * 0.5 * 14 * 0.8;  // "120" and one digit more, Times at 11.2
+    for (int page = 1; page <= 3; ++page) {
+        std::vector<std::string> texts;
+        for (const Word& w : furniture[page]) texts.push_back(w.text);
+        const std::string count = std::to_string(page) + "/3";
+        const std::string padded = "[00" + std::to_string(page) + "]";
+        EXPECT_EQ(texts, (std::vector<std::string>{"source.txt", "Caf\xC3\xA9", "(?)", count,
+                                                   padded, "{end}"}));
+        const Word& left = furniture[page][0];
+        const Word& right = furniture[page][3];
+        EXPECT_NEAR(left.xMin, 36, 0.5);
+        EXPECT_NEAR(right.xMax, 595 - 36, 0.5);
+        EXPECT_NEAR(furniture[page][5].xMax, 595 - 36, 0.5);
+        // The title stands in the middle of the page.
+        EXPECT_NEAR((furniture[page][1].xMin + furniture[page][2].xMax) / 2, 595 / 2.0, 0.5);
+        double bodyTop = 1e9, bodyBottom = 0;
+        for (const Word& w : body[page]) {
+            bodyTop = std::min(bodyTop, w.yMin);
+            bodyBottom = std::max(bodyBottom, w.yMax);
+            EXPECT_GE(w.xMin, 36 + gutter - 0.5) << w.text;
+        }
+        // Header above the text, footer below, neither overlapping it.
+        for (int i = 0; i < 3; ++i) EXPECT_LT(furniture[page][i].yMax, bodyTop);
+        for (int i = 4; i < 6; ++i) EXPECT_GT(furniture[page][i].yMin, bodyBottom);
+        EXPECT_NEAR(left.yMax, 842 - (806 - 16.1), 3.5);  // on the first row
+    }
+    // Every tenth line from the first carries its number on its own row,
+    // right-aligned one digit short of the text.
+    std::set<std::string> shown;
+    for (const auto& [page, list] : numbers) {
+        for (const Word& w : list) {
+            shown.insert(w.text);
+            char name[8];
+            std::snprintf(name, sizeof name, "w%03d", std::stoi(w.text));
+            const Word& row = rowStart[name];
+            EXPECT_EQ(row.page, page) << w.text;
+            EXPECT_NEAR(w.yMax, row.yMax, 3) << w.text;
+            EXPECT_NEAR(w.xMax, 36 + gutter - 0.5 * 11.2, 0.5) << w.text;
+        }
+    }
+    EXPECT_EQ(shown, (std::set<std::string>{"1", "11", "21", "31", "41", "51", "61", "71", "81",
+                                            "91", "101", "111"}));
+
+    const std::vector<std::string> streams = contentStreams(readBytes(pdf));
+    ASSERT_EQ(streams.size(), 3u);
+    for (const std::string& content : streams) {
+        // Header text, its rule, footer text, its rule, the numbers.
+        EXPECT_EQ(artifactsAfterBody(content).size(), 5u);
+        EXPECT_NE(content.find("1 0 0 1 58.4 789.9 Tm"), std::string::npos);
+    }
+}
+
+// Without rules, without numbers on a page, with an empty field: only what
+// is drawn is written. The embedded fonts keep the rows but show no text.
+TEST(PageFurniture, WritesOnlyWhatIsDrawn) {
+    TempDir dir;
+    writeBytes(dir.file("plain.txt"), numbered(60));
+    writeBytes(dir.file("wide.txt"), "\xD0\x96 " + numbered(60));
+    auto convert = runProcess({LEAFWRIGHT_CLI, "convert", "--header-rule=FALSE",
+                               "--footer=||{page}", "--line-numbers=50", "plain.txt", "wide.txt"},
+                              dir.path());
+    ASSERT_EQ(convert.exitStatus, 0) << convert.err;
+    expectQpdfFindsNothing(dir.file("plain.pdf"));
+    expectQpdfFindsNothing(dir.file("wide.pdf"));
+
+    const std::vector<std::string> plain = contentStreams(readBytes(dir.file("plain.pdf")));
+    ASSERT_EQ(plain.size(), 2u);  // 48 lines a page
+    const std::vector<std::string> first = artifactsAfterBody(plain[0]);
+    ASSERT_EQ(first.size(), 2u);
+    EXPECT_NE(first[0].find("(1) Tj"), std::string::npos);
+    EXPECT_NE(first[1].find("(1) Tj"), std::string::npos);  // line 1's number
+    const std::vector<std::string> second = artifactsAfterBody(plain[1]);
+    ASSERT_EQ(second.size(), 2u);
+    EXPECT_NE(second[1].find("(51) Tj"), std::string::npos);
+
+    const std::string wide = readBytes(dir.file("wide.pdf"));
+    EXPECT_NE(wide.find("/Count 2"), std::string::npos);
+    for (const std::string& content : contentStreams(wide))
+        EXPECT_TRUE(artifactsAfterBody(content).empty());
+}
+
+TEST(PageFurniture, FaultyTemplatesAreRefusedBeforeAnyFile) {
+    TempDir dir;
+    writeBytes(dir.file("source.txt"), "text\n");
+    auto option =
+        runProcess({LEAFWRIGHT_CLI, "convert", "--header=Page {pgae}", "source.txt"}, dir.path());
+    EXPECT_EQ(option.exitStatus, 2);
+    EXPECT_NE(option.err.find("{pgae} is not a placeholder"), std::string::npos) << option.err;
+    writeBytes(dir.file("settings.tcf"), withCrLf(configFor("Times-Roman") + "footer={page:3}\n"));
+    auto file = runProcess({LEAFWRIGHT_CLI, "convert", "--config", "settings.tcf", "source.txt"},
+                           dir.path());
+    EXPECT_EQ(file.exitStatus, 2);
+    EXPECT_NE(file.err.find("settings.tcf"), std::string::npos) << file.err;
+    EXPECT_NE(file.err.find("line 13"), std::string::npos) << file.err;
+    EXPECT_NE(file.err.find("{page:3}"), std::string::npos) << file.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("source.pdf")));
+}
+
+}  // namespace
+}  // namespace leafwright::testing
