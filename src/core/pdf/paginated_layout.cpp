@@ -4,6 +4,7 @@
 
 #include "core/pdf/content_stream.h"
 #include "core/pdf/shown_lines.h"
+#include "core/pdf/wrapped_pages.h"
 #include "core/platform/file_error.h"
 
 namespace leafwright {
@@ -11,7 +12,10 @@ namespace leafwright {
 PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings& settings,
                                std::int64_t capacity, std::size_t heldPageLimit,
                                const LineDrawingChoice& chooseDrawing)
-    : source_(source, SourceText::Measures::LineCount),
+    : plan_(cutsLinesIntoRows(settings)
+                ? std::make_unique<RowPlan>(settings, static_cast<std::uint64_t>(capacity))
+                : nullptr),
+      source_(source, SourceText::Measures::LineCount, plan_.get()),
       frame_(settings),
       shown_(chooseDrawing ? chooseDrawing(source_.summary()) : nullptr),
       capacity_(static_cast<std::uint64_t>(capacity)),
@@ -19,7 +23,18 @@ PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings&
     if (shown_) shown_->setTextAreaWidth(textAreaWidth(settings));
     std::uint64_t lines = source_.summary().lineCount;
     pageCount_ = lines == 0 ? 1 : static_cast<std::size_t>((lines + capacity_ - 1) / capacity_);
+    // Rows are measured in the standard font's widths of UTF-8 text; other
+    // sources keep their lines whole.
+    const SourceSummary& summary = source_.summary();
+    if (plan_ && summary.encoding == SourceEncoding::Utf8 && !summary.beyondMacRoman) {
+        pageCount_ = static_cast<std::size_t>(plan_->pages());
+        wrappedLines_ = plan_->wrappedLines();
+        wrapped_ = std::make_unique<WrappedPages>(source_, settings, shown_, capacity_);
+    }
+    plan_.reset();
 }
+
+PaginatedPages::~PaginatedPages() = default;
 
 PaginatedPages::PaginatedPages(TextFileReader& source, const PaginatedPages& measured)
     : source_(source, measured.source_),
@@ -55,6 +70,11 @@ std::uint64_t PaginatedPages::linesOfNextPage() const {
 }
 
 std::uint64_t PaginatedPages::nextStreamLength() {
+    if (wrapped_) {
+        page_ = wrapped_->nextPage();
+        held_ = true;
+        return page_.streamLength;
+    }
     pageLines_ = linesOfNextPage();
     pageStart_ = source_.position();
 
@@ -97,7 +117,10 @@ void PaginatedPages::handContent(const TakeContent& take) {
         hand(page_.bytes);
         source_.expectWritten(handed, contentBytesOfStream(page_.streamLength));
     }
-    if (++pagesMade_ == pageCount_) source_.expectEnd();
+    if (++pagesMade_ == pageCount_) {
+        if (wrapped_) wrapped_->expectDone();
+        source_.expectEnd();
+    }
 }
 
 void PaginatedPages::skipToPages(std::size_t page, std::size_t end) {
