@@ -26,7 +26,8 @@ PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings&
     // Rows are measured in the standard font's widths of UTF-8 text; other
     // sources keep their lines whole.
     const SourceSummary& summary = source_.summary();
-    if (plan_ && summary.encoding == SourceEncoding::Utf8 && !summary.beyondMacRoman) {
+    if (plan_ && summary.encoding == SourceEncoding::Utf8 && !summary.beyondMacRoman &&
+        plan_->cutsAnyLine()) {
         pageCount_ = static_cast<std::size_t>(plan_->pages());
         wrappedLines_ = plan_->wrappedLines();
         wrapped_ = std::make_unique<WrappedPages>(source_, settings, shown_, capacity_);

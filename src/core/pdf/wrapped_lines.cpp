@@ -99,6 +99,9 @@ void LineWrapper::endSegment() {
 void LineWrapper::emitRows(bool segmentEnds) {
     while (at_ < held_.size()) {
         const std::string_view text = std::string_view(held_).substr(at_);
+        // Rows are found once the segment ends, or once enough text is held
+        // that memory calls for it: a line is measured about once.
+        if (!segmentEnds && text.size() < kLongestRow) break;
         std::size_t end = text.size();
         if (mode_ == WrapMode::None) {
             if (!segmentEnds && text.size() < kLongestRow) break;
@@ -134,6 +137,17 @@ std::size_t LineWrapper::fittingEnd(std::string_view text, bool& pastEdge) const
     std::int64_t x = 0;
     std::size_t at = 0;
     while (at < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte >= 0x20 && byte < 0x80) {  // most text: a plain character
+            const std::int64_t next = x + widths_.width(byte);
+            if (next > areaWidth_) {
+                pastEdge = true;
+                return at;
+            }
+            x = next;
+            ++at;
+            continue;
+        }
         std::size_t length;
         const char32_t c = decodeAt(text, at, length);
         std::int64_t next;

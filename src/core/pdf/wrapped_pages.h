@@ -63,13 +63,17 @@ class RowPlan : public LineWatch {
     // After the first pass.
     std::uint64_t pages();
     std::uint64_t wrappedLines() const noexcept { return wrapper_.wrappedLines(); }
+    // Whether any line was cut: when none was, the lines are drawn whole, as
+    // without these settings, byte for byte and at that speed.
+    bool cutsAnyLine() const noexcept { return wrappedLines() > 0 || pages_.formFeeds > 0; }
 
   private:
     struct Counter : RowPages {
         using RowPages::RowPages;
         void startPage() override {}
         void drawRow(std::string_view, bool, std::uint64_t) override {}
-        void drawFormFeed() override {}
+        void drawFormFeed() override { ++formFeeds; }
+        std::uint64_t formFeeds = 0;
     };
     Counter pages_;
     LineWrapper wrapper_;
