@@ -179,6 +179,22 @@ TEST(WrappedPagesProperty, GeneratedSourcesStayWholeInsideTheMargins) {
             std::erase(got, '\f');
             EXPECT_EQ(got, expected) << name;
         }
+        // Each continued row has its arrow, stroked after the text object
+        // as an artifact, or none has with wrap-mark=none.
+        for (const std::string& stream : streams) {
+            const std::size_t textEnd = stream.find("\r\nET\r\n");
+            std::size_t continued = 0, shafts = 0;
+            for (std::size_t at = 0; (at = stream.find("/LwCont MP", at)) < textEnd; ++at)
+                ++continued;
+            const std::string after = stream.substr(textEnd);
+            for (const std::string& line : splitLines(after)) shafts += line.ends_with(" m");
+            const bool arrows = chosen.more.wrapMark == WrapMark::Arrow;
+            EXPECT_EQ(shafts, arrows ? 2 * continued : 0) << name;
+            if (shafts > 0)
+                EXPECT_TRUE(after.starts_with("\r\nET\r\n/Artifact BMC q\r\n") &&
+                            after.ends_with("Q EMC\r\n"))
+                    << name;
+        }
         const auto capacity = static_cast<std::size_t>(lineCapacity(settings));
         for (std::size_t page = 0; page < back.rowsOfPage.size(); ++page) {
             EXPECT_LE(back.rowsOfPage[page], capacity) << name << " page " << page;
