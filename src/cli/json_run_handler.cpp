@@ -50,6 +50,7 @@ void JsonRunHandler::convertedWithFacts(const std::string& sourcePath,
     putName(object, "output", shown(outputPath));
     object["status"] = "written";
     if (facts.pages) object["pages"] = *facts.pages;
+    if (facts.wrappedLines) object["wrapped_lines"] = *facts.wrappedLines;
     object["bytes"] = facts.bytes;
     object["seconds"] = facts.seconds;
     if (!facts.encoding.empty()) object["encoding"] = facts.encoding;

@@ -131,8 +131,8 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
     if (drawing.fonts()) pages.readAheadAllPages();
     const std::uint64_t notPrintable = pages.notPrintable();
     TextFileWriter output(outputPath);
-    const auto pagesPer =
-        static_cast<std::size_t>(perStretch(threads, source, plainStrings, pages.pageCount()));
+    const auto pagesPer = static_cast<std::size_t>(
+        perStretch(threads, source, plainStrings && !pages.cutsLines(), pages.pageCount()));
     bool shared = false;
     if (std::unique_ptr<TextFileReader> helpers = helperReader(source, pagesPer)) {
         PageStretches stretches(pages, std::move(helpers), pagesPer, SharedStretches::kBatchBytes,
@@ -144,8 +144,10 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
     }
     expectUnchanged(source);
     const std::uint64_t bytes = output.position();
-    return outcomeOf(output.commit(mayReplace), notPrintable, bytes, pages.pageCount(), decoding,
-                     firstPass, source, shared);
+    ConversionOutcome outcome = outcomeOf(output.commit(mayReplace), notPrintable, bytes,
+                                          pages.pageCount(), decoding, firstPass, source, shared);
+    if (settings.chosen.more.wrap != WrapMode::None) outcome.wrappedLines = pages.wrappedLines();
+    return outcome;
 }
 
 }  // namespace
@@ -206,6 +208,7 @@ FileRunSteps conversionSteps(ConversionSettings& settings, const SourceThreads& 
         result.encoding = outcome.encoding;
         result.bytes = outcome.bytes;
         result.pages = outcome.pages;
+        result.wrappedLines = outcome.wrappedLines;
         return result;
     };
     return steps;

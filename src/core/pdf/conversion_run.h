@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,8 @@ struct ConversionOutcome {
     // The size of the document and its pages.
     std::uint64_t bytes = 0;
     std::uint64_t pages = 0;
+    // With wrapping on: the source lines drawn in more than one row.
+    std::optional<std::uint64_t> wrappedLines;
     // Whether the making of the content was shared out between two
     // threads, each with a reader of its own.
     bool madeOnTwoThreads = false;

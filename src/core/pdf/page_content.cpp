@@ -1,5 +1,7 @@
 #include "core/pdf/page_content.h"
 
+#include "core/pdf/text_area.h"
+
 namespace leafwright {
 
 ContentFrame::ContentFrame(const ConversionSettings& s) : ContentFrame(s, s.textLeft, s.textTop) {}
@@ -45,7 +47,7 @@ void ContentFrame::end(PageContent& page) {
 }
 
 double textAreaWidth(const ConversionSettings& s) {
-    return static_cast<double>(s.pageWidthValue) - 2.0 * s.leftMarginValue;
+    return textArea(s).width;
 }
 
 PageContent buildPageContent(const ConversionSettings& settings,

@@ -197,14 +197,19 @@ void PageFurniture::appendBand(std::string& out, const PageTemplate& band, const
     out += rule;
 }
 
-void PageFurniture::append(std::string& out, std::uint64_t page, std::uint64_t firstLine,
-                           std::uint64_t rows) const {
+void PageFurniture::appendBands(std::string& out, std::uint64_t page) const {
     if (!any_) return;
     PageFacts facts = facts_;
     facts.page = facts.sheet = page + 1;
     if (header_) appendBand(out, *header_, facts, headerBaseline(), headerRule_);
     if (footer_) appendBand(out, *footer_, facts, footerBaseline(), footerRule_);
-    if (gutter_ > 0 && standardFont_) {
+}
+
+void PageFurniture::append(std::string& out, std::uint64_t page, std::uint64_t firstLine,
+                           std::uint64_t rows) const {
+    if (!any_) return;
+    appendBands(out, page);
+    if (numbersLines()) {
         Numbers numbers(*this, out);
         // Each row shows one whole source line.
         for (std::uint64_t row = 0; row < rows; ++row) numbers.addRow(firstLine + row, true);

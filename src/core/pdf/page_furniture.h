@@ -35,6 +35,13 @@ class PageFurniture {
     // How much narrower the text area is: the line-number gutter.
     double gutter() const noexcept { return gutter_; }
 
+    // The document's page count for {pages}, when it is learnt after the
+    // furniture was made.
+    void setPageCount(std::uint64_t pageCount) noexcept { facts_.pages = facts_.sheets = pageCount; }
+    // Whether line numbers are drawn (row by row through Numbers).
+    bool numbersLines() const noexcept { return gutter_ > 0 && standardFont_; }
+    // Appends the header and the footer of page `page` (from 0).
+    void appendBands(std::string& out, std::uint64_t page) const;
     // Appends the furniture of page `page` (from 0), whose rows show `rows`
     // source lines from index firstLine, after the body's closing "ET".
     void append(std::string& out, std::uint64_t page, std::uint64_t firstLine,

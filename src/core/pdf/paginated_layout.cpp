@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "core/pdf/content_stream.h"
+#include "core/pdf/line_number_gutter.h"
 #include "core/pdf/shown_lines.h"
+#include "core/pdf/wrapped_pages.h"
 #include "core/platform/file_error.h"
 
 namespace leafwright {
@@ -14,21 +16,49 @@ std::size_t pagesFor(std::uint64_t lines, std::uint64_t capacity) {
     return lines == 0 ? 1 : static_cast<std::size_t>((lines + capacity - 1) / capacity);
 }
 
+// The lines the gutter is made wide enough to number. Cutting lines into rows
+// needs the text area's width during the first pass, before the lines are
+// counted, so then the gutter is sized for as many lines as the file has
+// bytes (a bound that the count never passes).
+std::uint64_t numberedLinesBound(const ConversionSettings& settings, const TextFileReader& source,
+                                 std::uint64_t lineCount) {
+    return cutsLinesIntoRows(settings) ? std::max(lineCount, source.size() + 1) : lineCount;
+}
+
 }  // namespace
 
 PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings& settings,
                                std::int64_t capacity, std::size_t heldPageLimit,
                                const LineDrawingChoice& chooseDrawing)
-    : source_(source, SourceText::Measures::LineCount),
+    : plan_(cutsLinesIntoRows(settings)
+                ? std::make_unique<RowPlan>(
+                      settings, static_cast<std::uint64_t>(capacity),
+                      gutterWidth(settings, lineNumberOf(settings, source.size())))
+                : nullptr),
+      source_(source, SourceText::Measures::LineCount, plan_.get()),
       shown_(chooseDrawing ? chooseDrawing(source_.summary()) : nullptr),
       capacity_(static_cast<std::uint64_t>(capacity)),
       heldPageLimit_(heldPageLimit),
       pageCount_(pagesFor(source_.summary().lineCount, capacity_)),
-      furniture_(settings, source.path(), source_.summary().lineCount, pageCount_,
+      furniture_(settings, source.path(),
+                 numberedLinesBound(settings, source, source_.summary().lineCount), pageCount_,
                  !shown_ || !shown_->embedded()),
       frame_(settings, furniture_.bodyLeft(), furniture_.bodyTop()) {
     if (shown_) shown_->setTextAreaWidth(textAreaWidth(settings) - furniture_.gutter());
+    // Rows are measured in the standard font's widths of UTF-8 text; other
+    // sources keep their lines whole.
+    const SourceSummary& summary = source_.summary();
+    if (plan_ && summary.encoding == SourceEncoding::Utf8 && !summary.beyondMacRoman &&
+        plan_->cutsAnyLine()) {
+        pageCount_ = static_cast<std::size_t>(plan_->pages());
+        furniture_.setPageCount(pageCount_);
+        wrappedLines_ = plan_->wrappedLines();
+        wrapped_ = std::make_unique<WrappedPages>(source_, settings, shown_, capacity_, furniture_);
+    }
+    plan_.reset();
 }
+
+PaginatedPages::~PaginatedPages() = default;
 
 PaginatedPages::PaginatedPages(TextFileReader& source, const PaginatedPages& measured)
     : source_(source, measured.source_),
@@ -65,6 +95,11 @@ std::uint64_t PaginatedPages::linesOfNextPage() const {
 }
 
 std::uint64_t PaginatedPages::nextStreamLength() {
+    if (wrapped_) {
+        page_ = wrapped_->nextPage();
+        held_ = true;
+        return page_.streamLength;
+    }
     pageLines_ = linesOfNextPage();
     pageStart_ = source_.position();
     furnitureBytes_.clear();
@@ -118,7 +153,10 @@ void PaginatedPages::handContent(const TakeContent& take) {
         hand(furnitureBytes_);
         source_.expectWritten(handed, contentBytesOfStream(page_.streamLength));
     }
-    if (++pagesMade_ == pageCount_) source_.expectEnd();
+    if (++pagesMade_ == pageCount_) {
+        if (wrapped_) wrapped_->expectDone();
+        source_.expectEnd();
+    }
 }
 
 void PaginatedPages::skipToPages(std::size_t page, std::size_t end) {

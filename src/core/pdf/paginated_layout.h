@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "core/pdf/page_content.h"
 #include "core/pdf/page_furniture.h"
@@ -14,7 +15,9 @@
 
 namespace leafwright {
 
+class RowPlan;
 class ShownLines;
+class WrappedPages;
 
 // Decides from a source's first pass how its lines are drawn: nullptr for
 // plain strings of the standard font, else the ShownLines to use (it must
@@ -37,6 +40,10 @@ class PaginatedPages : public PageSequence {
     // (TextFileReader::openAgain), without a first pass, drawn as plain
     // strings of the standard font.
     PaginatedPages(TextFileReader& source, const PaginatedPages& measured);
+    // The pages being cut into rows refer to this object's source and
+    // furniture, so it stays where it was made.
+    PaginatedPages(PaginatedPages&&) = delete;
+    ~PaginatedPages();
 
     // Reads every page once without writing, as writing will: embedded fonts
     // then know every character, in order of first use, before the fonts
@@ -57,10 +64,17 @@ class PaginatedPages : public PageSequence {
     // (SourceText::moveToLines); throws like writeContent.
     void skipToPages(std::size_t page, std::size_t end);
     std::uint64_t lineCount() const noexcept { return source_.summary().lineCount; }
+    // Whether lines are cut into rows (wrapped, or split at form feeds); such
+    // pages are made by one reader only, in order.
+    bool cutsLines() const noexcept { return wrapped_ != nullptr; }
+    // Source lines drawn in more than one row.
+    std::uint64_t wrappedLines() const noexcept { return wrappedLines_; }
 
   private:
     std::uint64_t linesOfNextPage() const;
 
+    // Learns the rows during the first pass when lines may be cut into rows.
+    std::unique_ptr<RowPlan> plan_;
     SourceText source_;
     ShownLines* shown_;
     std::uint64_t capacity_;
@@ -77,6 +91,8 @@ class PaginatedPages : public PageSequence {
     SourceText::Position pageStart_;
     std::uint64_t pageLines_ = 0;
     std::uint64_t notPrintable_ = 0;
+    std::unique_ptr<WrappedPages> wrapped_;
+    std::uint64_t wrappedLines_ = 0;
 };
 
 // Lays the source out on pages of the chosen size, as many lines a page as

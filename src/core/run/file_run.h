@@ -14,11 +14,12 @@ namespace leafwright {
 // What a converted source came to, for a front end that reports more than
 // the output's path.
 struct FileRunFacts {
-    std::uint64_t bytes = 0;             // the size of the written output
-    std::optional<std::uint64_t> pages;  // pages of a written document
-    double seconds = 0;                  // the time the source took
-    std::string warning;                 // a word for the user, or empty
-    std::string encoding;                // the encoding a text was read in, or empty
+    std::uint64_t bytes = 0;                    // the size of the written output
+    std::optional<std::uint64_t> pages;         // pages of a written document
+    std::optional<std::uint64_t> wrappedLines;  // lines drawn in more than one row
+    double seconds = 0;                         // the time the source took
+    std::string warning;                        // a word for the user, or empty
+    std::string encoding;                       // the encoding a text was read in, or empty
     // The files written, when a source gave several (a PDF split by its
     // outline); the output path is then their folder.
     std::vector<std::string> parts;
@@ -69,6 +70,8 @@ struct FileRunStepResult {
     // The size of the written output, and its pages when it has any.
     std::uint64_t bytes = 0;
     std::optional<std::uint64_t> pages;
+    // With wrapping on, the source lines drawn in more than one row.
+    std::optional<std::uint64_t> wrappedLines;
     // The encoding the source was read in, when it is a text.
     std::string encoding{};
     // The files written, when the source gave several.

@@ -21,7 +21,12 @@ void scanBlocks(TextFileReader& reader, Scan& scan) {
 }  // namespace
 
 SourceText::SourceText(TextFileReader& reader, Measures measures) : reader_(reader) {
-    firstPass(measures);
+    firstPass(measures, nullptr);
+}
+
+SourceText::SourceText(TextFileReader& reader, Measures measures, LineWatch* watch)
+    : reader_(reader) {
+    firstPass(measures, watch);
 }
 
 SourceText::SourceText(TextFileReader& reader, const SourceText& measured)
@@ -30,12 +35,22 @@ SourceText::SourceText(TextFileReader& reader, const SourceText& measured)
       textStart_(measured.textStart_),
       lineStarts_(measured.lineStarts_) {}
 
-void SourceText::firstPass(Measures measures) {
+void SourceText::firstPass(Measures measures, LineWatch* watch) {
     bool startsWithByteOrderMark = false, onlyByteOrderMark = false;
     if (measures == Measures::LineCount) {
         // Nothing is needed per line, so the bytes are scanned as they come.
         RawTextScan scan;
-        scanBlocks(reader_, scan);
+        if (watch) {
+            LineWatchFeed feed(*watch);
+            std::string_view block;
+            while (reader_.readBlock(block)) {
+                scan.add(block);
+                feed.add(block);
+            }
+            feed.finish();
+        } else {
+            scanBlocks(reader_, scan);
+        }
         summary_.lineCount = scan.lineCount();
         summary_.encoding = scan.isUtf8() ? SourceEncoding::Utf8 : SourceEncoding::Windows1252;
         startsWithByteOrderMark = scan.startsWithByteOrderMark();

@@ -6,6 +6,7 @@
 
 #include "core/platform/text_file_reader.h"
 #include "core/text/line_starts.h"
+#include "core/text/line_watch.h"
 #include "core/text/text_encoding.h"
 
 namespace leafwright {
@@ -40,6 +41,9 @@ class SourceText {
 
     // Runs the first pass. Throws FileError on a read error.
     SourceText(TextFileReader& reader, Measures measures);
+    // The same, showing every line to watch on the way (the bytes are then
+    // scanned on this thread alone).
+    SourceText(TextFileReader& reader, Measures measures, LineWatch* watch);
     // Another second pass over the source `measured` read, through another
     // reader of the same file (TextFileReader::openAgain): the first pass
     // is not run again.
@@ -99,7 +103,7 @@ class SourceText {
     void moveToLines(std::uint64_t first, std::uint64_t end);
 
   private:
-    void firstPass(Measures measures);
+    void firstPass(Measures measures, LineWatch* watch);
     void startSecondPass();
     bool appendPiece(std::string& out, bool raw);
     void appendBody(std::string& out, std::string_view piece, bool lastPiece, bool raw);

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Times line wrapping with farm-bench, each pair side by side (A B A B,
+# medians of paired ratios):
+#  1. a text whose lines all fit, with wrap=word-char against the default
+#     settings: the rule is to cost at most 5 %, since only lines wider than
+#     the text area are broken;
+#  2. a text of long Chinese lines, wrapped against unwrapped;
+#  3. a text of long Arabic lines, wrapped against unwrapped;
+#  4. a text of long Latin lines in Courier 14, wrapped against unwrapped.
+# Texts beyond Mac OS Roman are drawn with embedded fonts, whose lines this
+# build keeps whole: cases 2 and 3 then time the first pass's share of the
+# wrapping alone. The machine is shared: figures are noisy.
+#
+# Usage: bench/wrap_bench.sh
+#   LEAFWRIGHT_BUILD_DIR  build folder to use (default: build/)
+#   RUNS                  runs per command (default 11)
+#   FIT_MB                size of the text whose lines fit (default 50)
+#   WRAP_MB               size of each wrapped text (default 20)
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_DIR=${LEAFWRIGHT_BUILD_DIR:-$ROOT/build}
+RUNS=${RUNS:-11}
+FIT_MB=${FIT_MB:-50}
+WRAP_MB=${WRAP_MB:-20}
+CLI=$BUILD_DIR/bin/leafwright-cli
+
+. "$ROOT/bench/lib.sh"
+ensure_cli "$ROOT" "$BUILD_DIR"
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/leafwright-wrap-XXXXXX")
+trap 'rm -rf "$WORK"' EXIT
+
+# Repeats LINE (with its line end) until the file at PATH holds MB megabytes.
+fill() {
+    local path=$1 mb=$2 line=$3
+    python3 - "$path" "$mb" "$line" <<'PY'
+import sys
+path, mb, line = sys.argv[1], int(sys.argv[2]), sys.argv[3] + "\n"
+data = line.encode()
+count = mb * 1024 * 1024 // len(data)
+with open(path, "wb") as out:
+    out.write(data * count)
+PY
+}
+
+fill "$WORK/fit.txt" "$FIT_MB" "The lines of this text are short enough to fit on every page."
+fill "$WORK/latin.txt" "$WRAP_MB" "$(printf 'a long line of words in Courier that runs on %.0s' {1..6})"
+fill "$WORK/chinese.txt" "$WRAP_MB" "$(printf '这是一个很长的中文句子，用来测试换行。%.0s' {1..8})"
+fill "$WORK/arabic.txt" "$WRAP_MB" "$(printf 'هذا سطر طويل من النص العربي لاختبار الالتفاف %.0s' {1..6})"
+
+settings() {
+    local name=$1 font=$2
+    printf 'A4  [595,842]\r\n%s\r\n14\r\nBlack\r\nWhite\r\n0\r\n36\r\n36\r\n0\r\n0\r\nDefault Path\r\n0\r\n' \
+        "$font" >"$WORK/$name.tcf"
+}
+settings times "Times-Roman"
+settings courier "Courier"
+
+bench() {
+    local label=$1 text=$2 tcf=$3 extra=$4
+    echo "== $label"
+    farm-bench -n "$RUNS" --timeout 1800 \
+        --vs "$CLI convert --force --config $WORK/$tcf.tcf -o $WORK/base.pdf $text" -- \
+        $CLI convert --force --config "$WORK/$tcf.tcf" $extra -o "$WORK/wrap.pdf" "$text"
+}
+
+bench "lines that fit: wrap=word-char vs default" "$WORK/fit.txt" times "--wrap=word-char"
+cmp "$WORK/base.pdf" "$WORK/wrap.pdf" && echo "(same bytes: no line needed wrapping)"
+bench "Courier 14 long lines: wrap=word-char vs unwrapped" "$WORK/latin.txt" courier "--wrap=word-char"
+bench "Chinese long lines: wrap=word-char vs unwrapped" "$WORK/chinese.txt" times "--wrap=word-char"
+bench "Arabic long lines: wrap=word-char vs unwrapped" "$WORK/arabic.txt" times "--wrap=word-char"

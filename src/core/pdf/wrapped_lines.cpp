@@ -1,0 +1,201 @@
+#include "core/pdf/wrapped_lines.h"
+
+#include <algorithm>
+
+#include "core/fonts/standard_font_widths.h"
+#include "core/fonts/tab_stops.h"
+#include "core/text/mac_roman_encode.h"
+
+namespace leafwright {
+
+namespace {
+
+BreakRule ruleOf(WrapMode mode) {
+    switch (mode) {
+        case WrapMode::Char:
+            return BreakRule::characters;
+        case WrapMode::Word:
+            return BreakRule::words;
+        default:
+            return BreakRule::wordsThenCharacters;
+    }
+}
+
+// The character at text[at] and its length; a byte that starts no
+// well-formed character stands for itself.
+char32_t decodeAt(std::string_view text, std::size_t at, std::size_t& length) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    length = 1;
+    if (lead < 0x80) return lead;
+    std::size_t need = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+    if (need == 0 || at + need > text.size()) return lead;
+    char32_t c = lead & (0x3F >> (need - 1));
+    for (std::size_t k = 1; k < need; ++k) {
+        const auto next = static_cast<unsigned char>(text[at + k]);
+        if ((next & 0xC0) != 0x80) return lead;
+        c = (c << 6) | (next & 0x3F);
+    }
+    length = need;
+    return c;
+}
+
+}  // namespace
+
+LineWrapper::LineWrapper(const StandardFontWidths& widths, std::int64_t areaWidth, WrapMode mode,
+                         bool formFeedEndsRow)
+    : widths_(widths),
+      areaWidth_(areaWidth),
+      tabStop_(tabStopDistance(widths.spaceWidth())),
+      mode_(mode),
+      rule_(ruleOf(mode)),
+      formFeedEndsRow_(formFeedEndsRow) {}
+
+LineWrapper::~LineWrapper() = default;
+
+LineBreaker& LineWrapper::breaker() {
+    if (!breaker_) breaker_ = std::make_unique<LineBreaker>();
+    return *breaker_;
+}
+
+void LineWrapper::beginLine(RowSink& sink) {
+    sink_ = &sink;
+    held_.clear();
+    at_ = 0;
+    segmentRows_ = false;
+    lineWrapped_ = false;
+}
+
+void LineWrapper::add(std::string_view bytes) {
+    while (!bytes.empty()) {
+        const std::size_t feed = formFeedEndsRow_ ? bytes.find('\f') : std::string_view::npos;
+        held_.append(bytes.substr(0, feed));
+        if (feed == std::string_view::npos) {
+            emitRows(false);
+            return;
+        }
+        endSegment();
+        sink_->formFeed();
+        bytes.remove_prefix(feed + 1);
+    }
+}
+
+void LineWrapper::endLine() {
+    endSegment();
+    if (lineWrapped_) ++wrappedLines_;
+}
+
+void LineWrapper::endSegment() {
+    emitRows(true);
+    if (!segmentRows_) {  // an empty segment is a row of its own
+        sink_->row({}, false);
+    }
+    held_.clear();
+    at_ = 0;
+    segmentRows_ = false;
+}
+
+// Hands on every row that can be told from the text held: all of it when the
+// segment ends here.
+void LineWrapper::emitRows(bool segmentEnds) {
+    while (at_ < held_.size()) {
+        const std::string_view text = std::string_view(held_).substr(at_);
+        // Rows are found once the segment ends, or once enough text is held
+        // that memory calls for it: a line is measured about once.
+        if (!segmentEnds && text.size() < kLongestRow) break;
+        std::size_t end = text.size();
+        if (mode_ == WrapMode::None) {
+            if (!segmentEnds && text.size() < kLongestRow) break;
+            if (!segmentEnds || text.size() > kLongestRow)
+                end = clusterCut(text, std::min(text.size(), kLongestRow), segmentEnds);
+        } else {
+            bool pastEdge = false;
+            const std::size_t fitEnd = fittingEnd(text, pastEdge);
+            if (!pastEdge) {
+                if (!segmentEnds && text.size() < kLongestRow) break;
+                if (!segmentEnds) end = clusterCut(text, text.size() - kLookAhead, false);
+            } else {
+                if (!segmentEnds && text.size() < std::min(fitEnd + kLookAhead, kLongestRow)) break;
+                end = rowEnd(text, fitEnd, segmentEnds);
+            }
+        }
+        if (end == 0) break;  // wait for more text
+        const bool continuation = segmentRows_;
+        if (continuation) lineWrapped_ = true;
+        sink_->row(text.substr(0, end), continuation);
+        segmentRows_ = true;
+        at_ += end;
+    }
+    if (at_ > kLongestRow || at_ == held_.size()) {
+        held_.erase(0, at_);
+        at_ = 0;
+    }
+}
+
+// The end of the longest start of text that fits in the text area, with
+// pastEdge set when the text does not fit whole.
+std::size_t LineWrapper::fittingEnd(std::string_view text, bool& pastEdge) const {
+    std::int64_t x = 0;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte >= 0x20 && byte < 0x80) {  // most text: a plain character
+            const std::int64_t next = x + widths_.width(byte);
+            if (next > areaWidth_) {
+                pastEdge = true;
+                return at;
+            }
+            x = next;
+            ++at;
+            continue;
+        }
+        std::size_t length;
+        const char32_t c = decodeAt(text, at, length);
+        std::int64_t next;
+        if (c == U'\t') {
+            next = nextTabStop(x, tabStop_);
+        } else {
+            const char code = c < 0x80 ? static_cast<char>(c) : macRomanCode(c);
+            next = x + widths_.width(static_cast<unsigned char>(code));
+        }
+        if (next > areaWidth_) {
+            pastEdge = true;
+            return at;
+        }
+        x = next;
+        at += length;
+    }
+    pastEdge = false;
+    return at;
+}
+
+std::size_t LineWrapper::rowEnd(std::string_view text, std::size_t fitEnd, bool segmentEnds) {
+    // The break rules are asked about a short window first, since the
+    // window's length is what a row costs; a longer one only when needed.
+    LineBreaker& b = breaker();
+    PieceEnd piece;
+    for (std::size_t reach : {kShortReach, kLookAhead}) {
+        const std::size_t window = std::min(text.size(), fitEnd + reach);
+        b.setWindow(
+            BreakWindow{text.substr(0, window), 0, true, segmentEnds && window == text.size()});
+        piece = findPieceEnd(b, 0, std::min<std::uint64_t>(fitEnd, b.safeEnd()), rule_);
+        if (piece.kind != PieceEnd::Kind::needsLongerWindow || window == text.size()) break;
+    }
+    if (piece.kind == PieceEnd::Kind::needsLongerWindow)
+        return clusterCut(text, std::min(text.size(), kLongestRow), segmentEnds);
+    // A word or a run of spaces past the window ends the row at the
+    // window's safe end (wordRunsOn, spaceRunsOn): rows stay bounded.
+    if (piece.end > kLongestRow) return clusterCut(text, kLongestRow, segmentEnds);
+    return static_cast<std::size_t>(piece.end);
+}
+
+// The last cluster boundary at most atMost bytes in (at least one cluster).
+std::size_t LineWrapper::clusterCut(std::string_view text, std::size_t atMost, bool segmentEnds) {
+    const std::size_t window = std::min(text.size(), atMost + kShortReach);
+    LineBreaker& b = breaker();
+    b.setWindow(BreakWindow{text.substr(0, window), 0, true, segmentEnds && window == text.size()});
+    if (auto cut = b.lastCluster(0, std::min<std::uint64_t>(atMost, b.safeEnd()))) return *cut;
+    if (auto cut = b.nextCluster(0)) return *cut;
+    return std::min(text.size(), atMost);
+}
+
+}  // namespace leafwright

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/breaks/piece_end.h"
+#include "core/settings/more_settings.h"
+
+namespace leafwright {
+
+struct StandardFontWidths;
+
+// Takes the rows one source line is drawn in, in order.
+class RowSink {
+  public:
+    virtual ~RowSink() = default;
+    // A row: whole UTF-8 characters, as the source holds them (at most
+    // LineWrapper::kLongestRow bytes and a cluster); continuation: it goes on
+    // with the text of the row before it.
+    virtual void row(std::string_view characters, bool continuation) = 0;
+    // A form feed stood right after the row just ended.
+    virtual void formFeed() = 0;
+};
+
+// Cuts the lines of a text in the standard font into the rows they are
+// drawn in: at form feeds (when they end pages), and where a line is wider
+// than the text area, by the break rule of the wrap mode. Widths are the
+// font's, in thousandths of the font size, with tab stops counted from the
+// start of every row, as the rows are drawn. A line that fits is handed on
+// without the break rules being asked. Memory stays bounded however long a
+// line is: the text is held from the start of the row being found and a few
+// kilobytes beyond the point where it stops fitting; a row that would take
+// more than kLongestRow bytes (a word or a run of spaces that long, or a
+// line with wrapping off) ends there and goes on as a continuation.
+class LineWrapper {
+  public:
+    static constexpr std::size_t kLongestRow = 1 << 16;
+    static constexpr std::size_t kLookAhead = 8 << 10;
+    static constexpr std::size_t kShortReach = 2 * LineBreaker::kEdgeContext + 256;
+
+    // areaWidth: in thousandths of the font size.
+    LineWrapper(const StandardFontWidths& widths, std::int64_t areaWidth, WrapMode mode,
+                bool formFeedEndsRow);
+    ~LineWrapper();
+    LineWrapper(const LineWrapper&) = delete;
+    LineWrapper& operator=(const LineWrapper&) = delete;
+
+    void beginLine(RowSink& sink);
+    // The line's UTF-8 bytes, cut anywhere.
+    void add(std::string_view bytes);
+    void endLine();
+
+    // Lines that took more than one row (form feeds aside).
+    std::uint64_t wrappedLines() const noexcept { return wrappedLines_; }
+
+  private:
+    void endSegment();
+    void emitRows(bool segmentEnds);
+    std::size_t fittingEnd(std::string_view text, bool& pastEdge) const;
+    std::size_t rowEnd(std::string_view text, std::size_t fitEnd, bool segmentEnds);
+    std::size_t clusterCut(std::string_view text, std::size_t atMost, bool segmentEnds);
+    LineBreaker& breaker();
+
+    const StandardFontWidths& widths_;
+    std::int64_t areaWidth_;
+    std::int64_t tabStop_;
+    WrapMode mode_;
+    BreakRule rule_;
+    bool formFeedEndsRow_;
+    std::unique_ptr<LineBreaker> breaker_;  // made for the first line too wide
+
+    RowSink* sink_ = nullptr;
+    std::string held_;    // the segment's text from before at_
+    std::size_t at_ = 0;  // where the next row starts in held_
+    bool segmentRows_ = false;
+    bool lineWrapped_ = false;
+    std::uint64_t wrappedLines_ = 0;
+};
+
+}  // namespace leafwright

@@ -1,0 +1,181 @@
+#include "core/pdf/wrapped_pages.h"
+
+#include <string>
+
+#include "core/fonts/standard_font_widths.h"
+#include "core/pdf/shown_lines.h"
+#include "core/platform/file_error.h"
+
+namespace leafwright {
+
+namespace {
+
+const StandardFontWidths& widthsOf(const ConversionSettings& settings) {
+    const StandardFontWidths* widths = standardFontWidths(settings.baseFont);
+    return widths ? *widths : kStandardFontWidths.front();
+}
+
+// The text area's width in thousandths of the font size, as the rows are
+// measured.
+std::int64_t areaWidth(const ConversionSettings& settings, double gutter) {
+    const double size = settings.fontSizeValue > 0 ? settings.fontSizeValue : 1;
+    return static_cast<std::int64_t>(textArea(settings, gutter).width * 1000.0 / size);
+}
+
+}  // namespace
+
+bool cutsLinesIntoRows(const ConversionSettings& settings) {
+    const MoreSettings& more = settings.chosen.more;
+    return more.wrap != WrapMode::None || more.formFeed == FormFeedMode::Page;
+}
+
+void RowPages::row(std::string_view characters, bool continuation) {
+    placeHeldRow();
+    if (afterFormFeed_ && characters.empty() && !continuation) {
+        heldEmptyRow_ = true;
+        return;
+    }
+    place(characters, continuation);
+}
+
+void RowPages::formFeed() {
+    placeHeldRow();
+    drawFormFeed();
+    afterFormFeed_ = true;
+}
+
+void RowPages::placeHeldRow() {
+    if (!heldEmptyRow_) return;
+    heldEmptyRow_ = false;
+    place({}, false);
+}
+
+void RowPages::place(std::string_view characters, bool continuation) {
+    if (pages_ == 0 || rowsOnPage_ == capacity_ || afterFormFeed_) {
+        ++pages_;
+        rowsOnPage_ = 0;
+        startPage();
+    }
+    afterFormFeed_ = false;
+    drawRow(characters, continuation, rowsOnPage_++);
+}
+
+void RowPages::finish() {
+    heldEmptyRow_ = false;
+    if (pages_ == 0) {
+        ++pages_;
+        startPage();
+    }
+}
+
+RowPlan::RowPlan(const ConversionSettings& settings, std::uint64_t capacity, double gutter)
+    : pages_(capacity),
+      wrapper_(widthsOf(settings), areaWidth(settings, gutter), settings.chosen.more.wrap,
+               settings.chosen.more.formFeed == FormFeedMode::Page) {}
+
+std::uint64_t RowPlan::pages() {
+    if (!finished_) pages_.finish();
+    finished_ = true;
+    return pages_.pages();
+}
+
+WrappedPages::WrappedPages(SourceText& source, const ConversionSettings& settings,
+                           ShownLines* shown, std::uint64_t capacity,
+                           const PageFurniture& furniture)
+    : RowPages(capacity),
+      source_(source),
+      frame_(settings, furniture.bodyLeft(), furniture.bodyTop()),
+      shown_(shown),
+      wrapper_(widthsOf(settings), areaWidth(settings, furniture.gutter()),
+               settings.chosen.more.wrap, settings.chosen.more.formFeed == FormFeedMode::Page),
+      furniture_(furniture) {
+    if (settings.chosen.more.wrapMark == WrapMark::Arrow)
+        arrows_.emplace(textArea(settings, furniture.gutter()), std::stod(furniture.bodyTop()),
+                        settings.leadingValue,
+                        static_cast<double>(settings.fontSizeValue), settings.textRgb);
+}
+
+const PageContent& WrappedPages::nextPage() {
+    while (done_.empty() && !ended_) step();
+    if (done_.empty()) throw FileError(source_.path(), kChangedWhileRead);
+    handed_ = std::move(done_.front());
+    done_.pop_front();
+    return handed_;
+}
+
+void WrappedPages::expectDone() {
+    while (!ended_) step();
+    if (!done_.empty()) throw FileError(source_.path(), kChangedWhileRead);
+}
+
+// Reads on by one piece of a line, or starts the next line.
+void WrappedPages::step() {
+    if (!inLine_) {
+        if (!source_.startLine()) {
+            finish();
+            closePage();
+            ended_ = true;
+            return;
+        }
+        if (inLineCount_++ > 0) ++lineIndex_;
+        lineHasRow_ = false;
+        wrapper_.beginLine(*this);
+        inLine_ = true;
+    }
+    piece_.clear();
+    const bool more = source_.appendRawLinePiece(piece_);
+    wrapper_.add(piece_);
+    if (!more) {
+        wrapper_.endLine();
+        inLine_ = false;
+    }
+}
+
+void WrappedPages::startPage() {
+    closePage();
+    frame_.begin(current_);
+    if (shown_) shown_->beginPage();
+    pageOpen_ = true;
+}
+
+void WrappedPages::closePage() {
+    if (!pageOpen_) return;
+    current_.bytes.append(ContentFrame::kClosing);
+    if (arrows_) arrows_->appendTo(current_.bytes);
+    furniture_.appendBands(current_.bytes, pagesClosed_++);
+    if (furniture_.numbersLines()) {
+        PageFurniture::Numbers numbers(furniture_, current_.bytes);
+        for (const auto& [line, first] : rowLines_) numbers.addRow(line, first);
+        numbers.finish();
+    }
+    rowLines_.clear();
+    current_.streamLength = streamLengthOfContent(current_.bytes.size());
+    done_.push_back(std::move(current_));
+    current_ = PageContent{};
+    pageOpen_ = false;
+}
+
+void WrappedPages::drawRow(std::string_view characters, bool continuation, std::uint64_t row) {
+    std::string& out = current_.bytes;
+    rowLines_.emplace_back(lineIndex_, !lineHasRow_);
+    lineHasRow_ = true;
+    if (continuation) {
+        out.append(kContinuedRowMark);
+        if (arrows_) arrows_->add(row);
+    }
+    if (shown_) {
+        shown_->beginLine(out);
+        shown_->add(out, characters, SourceEncoding::Utf8);
+        shown_->endLine(out);
+    } else {
+        out.append(ContentFrame::kLineStart);
+        appendEncodedEscaped(out, characters, SourceEncoding::Utf8);
+        out.append(ContentFrame::kLineEnd);
+    }
+}
+
+void WrappedPages::drawFormFeed() {
+    current_.bytes.append(kFormFeedMark);
+}
+
+}  // namespace leafwright

@@ -1,0 +1,133 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "core/pdf/page_content.h"
+#include "core/pdf/page_furniture.h"
+#include "core/pdf/wrap_marks.h"
+#include "core/pdf/wrapped_lines.h"
+#include "core/settings/conversion_settings.h"
+#include "core/text/line_watch.h"
+#include "core/text/source_text.h"
+
+namespace leafwright {
+
+class ShownLines;
+
+// Whether the lines of a fixed page are cut into rows (wrapped, or split at
+// form feeds that end pages).
+bool cutsLinesIntoRows(const ConversionSettings& settings);
+
+// Puts rows on fixed pages of `capacity` rows: a full page goes on to the
+// next one, a form feed ends the page after its row. A form feed at the
+// very end of the source adds no page (the empty row after it is not
+// placed), and a source without rows gets one empty page.
+class RowPages : public RowSink {
+  public:
+    explicit RowPages(std::uint64_t capacity) : capacity_(capacity) {}
+    void row(std::string_view characters, bool continuation) override;
+    void formFeed() override;
+    // The source ended.
+    void finish();
+    std::uint64_t pages() const noexcept { return pages_; }
+
+  protected:
+    virtual void startPage() = 0;
+    // row: from 0 at the page's top.
+    virtual void drawRow(std::string_view characters, bool continuation, std::uint64_t row) = 0;
+    virtual void drawFormFeed() = 0;
+
+  private:
+    void place(std::string_view characters, bool continuation);
+    void placeHeldRow();
+
+    std::uint64_t capacity_;
+    std::uint64_t pages_ = 0;
+    std::uint64_t rowsOnPage_ = 0;
+    bool afterFormFeed_ = false;
+    // The empty row after a form feed, placed only once something follows.
+    bool heldEmptyRow_ = false;
+};
+
+// The first pass's share: counts the pages and the wrapped lines of a text
+// in the standard font from every line it sees.
+class RowPlan : public LineWatch {
+  public:
+    // gutter: how much the line numbers narrow the text area.
+    RowPlan(const ConversionSettings& settings, std::uint64_t capacity, double gutter);
+    void beginLine() override { wrapper_.beginLine(pages_); }
+    void add(std::string_view bytes) override { wrapper_.add(bytes); }
+    void endLine() override { wrapper_.endLine(); }
+    // After the first pass.
+    std::uint64_t pages();
+    std::uint64_t wrappedLines() const noexcept { return wrapper_.wrappedLines(); }
+    // Whether any line was cut: when none was, the lines are drawn whole, as
+    // without these settings, byte for byte and at that speed.
+    bool cutsAnyLine() const noexcept { return wrappedLines() > 0 || pages_.formFeeds > 0; }
+
+  private:
+    struct Counter : RowPages {
+        using RowPages::RowPages;
+        void startPage() override {}
+        void drawRow(std::string_view, bool, std::uint64_t) override {}
+        void drawFormFeed() override { ++formFeeds; }
+        std::uint64_t formFeeds = 0;
+    };
+    Counter pages_;
+    LineWrapper wrapper_;
+    bool finished_ = false;
+};
+
+// The pages of a text in the standard font whose lines are cut into rows,
+// made one after another from the source's second pass. A page is made
+// whole before it is handed out (its rows are bounded, so it is small);
+// only the text of the row being cut is held besides.
+class WrappedPages : private RowPages {
+  public:
+    // shown: nullptr for plain strings, else the standard font with tab
+    // stops.
+    // furniture: the pages' headers, footers and line numbers (it must
+    // outlive the pages); a continued row carries no line number.
+    WrappedPages(SourceText& source, const ConversionSettings& settings, ShownLines* shown,
+                 std::uint64_t capacity, const PageFurniture& furniture);
+    // Throws FileError naming the source when it now holds fewer pages.
+    const PageContent& nextPage();
+    // Throws FileError when the source holds more than the pages handed out.
+    void expectDone();
+
+  private:
+    void step();
+    void startPage() override;
+    void drawRow(std::string_view characters, bool continuation, std::uint64_t row) override;
+    void drawFormFeed() override;
+    void closePage();
+
+    SourceText& source_;
+    ContentFrame frame_;
+    ShownLines* shown_;
+    LineWrapper wrapper_;
+    std::optional<ContinuationArrows> arrows_;
+    std::deque<PageContent> done_;
+    PageContent handed_;
+    PageContent current_;
+    bool pageOpen_ = false;
+    bool inLine_ = false;
+    bool ended_ = false;
+    std::string piece_;
+    const PageFurniture& furniture_;
+    std::uint64_t pagesClosed_ = 0;
+    std::uint64_t lineIndex_ = 0;     // of the line being cut, from 0
+    std::uint64_t inLineCount_ = 0;  // lines begun
+    bool lineHasRow_ = false;        // whether a row of it was drawn
+    // The rows of the page being made: their line and whether each is its
+    // line's first.
+    std::vector<std::pair<std::uint64_t, bool>> rowLines_;
+};
+
+}  // namespace leafwright
