@@ -85,10 +85,10 @@ TEST(ExtractedWords, EveryWordOfEachScriptIsFound) {
          "सर्व प्रिंटर क्षमा कृपया\n",
          true, false},
         {"myanmar", "Helvetica", "မြန်မာ စာ ကို ဖတ် ပါ။ ကျောင်း သွား မယ်။\n", true, false},
-        {"thaana", "Times-Roman", "ދިވެހި ބަސް ލިޔުން ރަނގަޅު\nމިއަދު ހޫނު ދުވަހެކެވެ\n", false,
-         true},
+        {"thaana", "Times-Roman", "ދިވެހި ބަސް ލިޔުން ރަނގަޅު\nމިއަދު ހޫނު ދުވަހެކެވެ\n", false, true},
         {"hebrew", "Times-Roman", "הַיֶּלֶד קוֹרֵא סֵפֶר\nוַאֲנִי אוֹהֵב לֶחֶם טָרִי\n", false, true},
-        {"cjk", "Courier", "不能读取文件 ファイルを開けません\n设置 保存 打开文件夹\n", true, false},
+        {"cjk", "Courier", "不能读取文件 ファイルを開けません\n设置 保存 打开文件夹\n", true,
+         false},
     };
     for (const Document& document : documents) {
         SCOPED_TRACE(document.name);
