@@ -5,7 +5,8 @@
 # language's translated messages; each language's text is converted in
 # Times and in Courier, and for each PDF the share of its words (split at
 # white space, compared in NFC) that pdftotext and `mutool draw -F txt`
-# give back verbatim is reported. pdftotext's reversal of the lam-alef
+# give back verbatim is reported. The page adapts to the text, so that no
+# line runs past its edge. pdftotext's reversal of the lam-alef
 # ligature (لا given as ال) counts as found. Goal: 99 % for every language.
 #
 # Usage: bench/word_finding.sh [LANGUAGE...]
@@ -61,7 +62,7 @@ sys.stdout.write("".join(l + "\n" for l in out))' "$MAX_LINES" >"$WORK/$lang.txt
   row="| $lang"
   words=""
   for font in Times-Roman Courier; do
-    printf 'A4  [595,842]\n%s\n10\nBlack\nWhite\n0\n36\n36\nFALSE\nFALSE\nDefault Path\nFALSE\n' \
+    printf 'A4  [595,842]\n%s\n10\nBlack\nWhite\n0\n36\n36\nFALSE\nFALSE\nDefault Path\nTRUE\n' \
       "$font" >"$WORK/settings.tcf"
     rm -f "$WORK/$lang.pdf"
     if ! "$CLI" convert --force --config "$WORK/settings.tcf" --output-dir "$WORK" \
