@@ -61,7 +61,7 @@ say() { echo "run.sh: $*" >&2; }
 
 # command-or-path package
 PEERS=("/usr/bin/time time" "$TEXTTOPDF cups-filters" "enscript enscript" "a2ps a2ps"
-  "ps2pdf ghostscript" "pdftotext poppler-utils" "mutool mupdf-tools" "gnuplot gnuplot-nox")
+  "ps2pdf ghostscript" "pdftotext poppler-utils" "mutool mupdf-tools" "gnuplot gnuplot-nox" "msgunfmt gettext")
 if ((WITH_LIBREOFFICE)); then PEERS+=("soffice libreoffice-writer-nogui"); fi
 
 have() { command -v "$1" >/dev/null 2>&1 || [ -x "$1" ]; }

@@ -274,7 +274,9 @@ std::string unfilteredStreams(const std::string& pdf) {
 // 1 letter) are drawn exactly as before shaping came in, in both layouts:
 // the expected streams were written by the release before it, and again
 // when Han and kana came to be drawn from the Noto CJK faces of their own
-// regions (two faces where Droid Sans Fallback drew both).
+// regions (two faces where Droid Sans Fallback drew both), and when
+// Courier's columns came to be made by the widths of the codes rather than
+// by moves between them.
 TEST(ShapedLines, LinesWithoutShapingNeedKeepTheirBytes) {
     const std::string data = LEAFWRIGHT_CLI_TEST_DATA;
     TempDir dir;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "core/fonts/column_width.h"
 #include "core/fonts/compact_text.h"
 #include "core/fonts/invisible_character.h"
 
@@ -65,8 +66,9 @@ std::optional<ShownCharacter> DocumentFonts::showVisible(char32_t character) {
     }
     const Choice& choice = known->second;
     if (!choice.face) return std::nullopt;
-    return place(*choice.face, choice.glyph, std::u32string_view(&character, 1),
-                 choice.face->advanceWidth(choice.glyph));
+    const int width = columnAdvance_ > 0 ? columnWidth(character) * columnAdvance_
+                                         : choice.face->advanceWidth(choice.glyph);
+    return place(*choice.face, choice.glyph, std::u32string_view(&character, 1), width);
 }
 
 ShownCharacter DocumentFonts::showGlyph(const FontFace& face, GlyphId glyph,

@@ -53,6 +53,12 @@ class DocumentFonts {
     // The main face's advance of the space, for tab stops.
     int spaceWidth() const;
 
+    // Sets text in columns: from then on each character's code is as wide
+    // as its columns times `columnAdvance` (two for a wide character, none
+    // for a mark), whatever its face's glyph, so that the widths alone keep
+    // the columns and text extractors see no gap between characters.
+    void setColumnAdvance(int columnAdvance) { columnAdvance_ = columnAdvance; }
+
     const std::vector<EmbeddedFont>& fonts() const { return fonts_; }
 
   private:
@@ -89,6 +95,7 @@ class DocumentFonts {
     static constexpr std::uint16_t kUnknown = 0xFFFF;
     static constexpr std::uint16_t kNotPrintable = 0xFFFE;
     std::vector<Remembered> remembered_;
+    int columnAdvance_ = 0;  // 0: characters take their glyphs' widths
 };
 
 }  // namespace leafwright

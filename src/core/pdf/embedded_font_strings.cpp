@@ -7,6 +7,7 @@
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/invisible_character.h"
 #include "core/fonts/line_shaper.h"
+#include "core/pdf/glyph_texts.h"
 
 namespace leafwright {
 
@@ -27,7 +28,9 @@ EmbeddedFontStrings::EmbeddedFontStrings(DocumentFonts& fonts, std::string fontS
       fontSizeText_(std::move(fontSizeText)),
       fontSize_(parsedSize(fontSizeText_)),
       monospaced_(monospaced),
-      columnAdvance_(fonts.spaceWidth()) {}
+      columnAdvance_(fonts.spaceWidth()) {
+    if (monospaced_) fonts.setColumnAdvance(static_cast<int>(columnAdvance_));
+}
 
 void EmbeddedFontStrings::switchFont(std::string& out, std::size_t font) {
     strings_.interrupt(out, "/F" + std::to_string(font + 1) + " " + fontSizeText_ + " Tf");
@@ -76,7 +79,9 @@ void EmbeddedFontStrings::add(std::string& out, char32_t character) {
     const int columns = columnsOf(character);
     strings_.addColumns(static_cast<std::uint64_t>(columns));
     // In a monospaced font wide characters take two columns and marks none,
-    // as on a terminal, so that text set in columns stays aligned.
+    // as on a terminal, so that text set in columns stays aligned. The
+    // fonts give such characters codes of that width; only a code first
+    // shown in a shaped line keeps its glyph's width and needs a move.
     const std::int64_t advance = monospaced_ ? columns * columnAdvance_ : shown->width;
     strings_.move(out, shown->width - advance);
     strings_.advance(advance);
@@ -105,20 +110,11 @@ void EmbeddedFontStrings::drawShaped(std::string& out, const ShapedLine& shaped,
     // The pen follows the glyphs: each glyph moves from where the last one
     // ended to its own place.
     const std::vector<ShapedGlyph>& glyphs = shaped.glyphs;
+    const std::vector<GlyphText> texts = spreadClusterTexts(shaped);
     for (std::size_t g = 0; g < glyphs.size(); ++g) {
         const ShapedGlyph& glyph = glyphs[g];
-        // The glyph carrying a cluster of several glyphs is as wide as the
-        // whole cluster, so that text extractors see its text cover the
-        // cluster; the moves put the other glyphs back in their places.
-        int width = glyph.glyph == 0 ? 0 : glyph.face->advanceWidth(glyph.glyph);
-        if (glyph.glyph != 0 && !glyph.text.empty() && g + 1 < glyphs.size() &&
-            glyphs[g + 1].text.empty()) {
-            width = glyph.advance;
-            for (std::size_t k = g + 1; k < glyphs.size() && glyphs[k].text.empty(); ++k)
-                width += glyphs[k].advance;
-        }
-        const ShownCharacter shown =
-            fonts_->showGlyph(*glyph.face, glyph.glyph, glyph.text, width, currentFont_);
+        const ShownCharacter shown = fonts_->showGlyph(*glyph.face, glyph.glyph, texts[g].text,
+                                                       texts[g].width, currentFont_);
         if (shown.font != currentFont_) switchFont(out, shown.font);
         if (glyph.yOffset != rise_) setRise(out, glyph.yOffset);
         strings_.moveTo(out, start + glyph.x);

@@ -18,7 +18,7 @@ struct ShapedLine;
 // strings of the fonts' 2-byte codes, "/F<n> <size> Tf" where the font
 // changes and "Ts" where a shaped glyph is raised or lowered. In a
 // monospaced font each character takes its columns (a wide character two,
-// a mark none): a TJ number after it makes up the difference to its glyph.
+// a mark none) through the width its code is given.
 class EmbeddedFontStrings {
   public:
     EmbeddedFontStrings(DocumentFonts& fonts, std::string fontSizeText, bool monospaced);

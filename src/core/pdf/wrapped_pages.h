@@ -122,7 +122,7 @@ class WrappedPages : private RowPages {
     std::string piece_;
     const PageFurniture& furniture_;
     std::uint64_t pagesClosed_ = 0;
-    std::uint64_t lineIndex_ = 0;     // of the line being cut, from 0
+    std::uint64_t lineIndex_ = 0;    // of the line being cut, from 0
     std::uint64_t inLineCount_ = 0;  // lines begun
     bool lineHasRow_ = false;        // whether a row of it was drawn
     // The rows of the page being made: their line and whether each is its

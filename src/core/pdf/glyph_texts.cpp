@@ -1,0 +1,43 @@
+#include "core/pdf/glyph_texts.h"
+
+#include <algorithm>
+
+#include "core/fonts/line_shaper.h"
+
+namespace leafwright {
+
+std::vector<GlyphText> spreadClusterTexts(const ShapedLine& line) {
+    const std::vector<ShapedGlyph>& glyphs = line.glyphs;
+    std::vector<GlyphText> result(glyphs.size());
+    const bool spread = line.direction == TextDirection::rightToLeft;
+    auto ownWidth = [](const ShapedGlyph& glyph) {
+        return glyph.glyph == 0 ? 0 : glyph.face->advanceWidth(glyph.glyph);
+    };
+    for (std::size_t g = 0; g < glyphs.size();) {
+        std::size_t end = g + 1;
+        while (end < glyphs.size() && glyphs[end].text.empty()) ++end;
+        const ShapedGlyph& first = glyphs[g];
+        const std::u32string_view text = first.text;
+        for (std::size_t k = g; k < end; ++k) result[k] = {{}, ownWidth(glyphs[k])};
+        if (end == g + 1 || first.glyph == 0) {
+            result[g].text = text;
+            g = end;
+            continue;
+        }
+        // The first glyph's box covers the whole cluster, from its pen on
+        // by the sum of the cluster's advances.
+        int extent = 0;
+        for (std::size_t k = g; k < end; ++k) extent += glyphs[k].advance;
+        result[g] = {text, extent};
+        if (spread) {
+            const std::size_t carriers = std::min(end - g, text.size());
+            for (std::size_t i = 0; i < carriers; ++i)
+                result[g + i] = {i + 1 < carriers ? text.substr(i, 1) : text.substr(i),
+                                 i == 0 ? extent : 0};
+        }
+        g = end;
+    }
+    return result;
+}
+
+}  // namespace leafwright

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+namespace leafwright {
+
+struct ShapedLine;
+
+// What each glyph of a shaped line gives a text extractor: a piece of its
+// cluster's text and the width of the box that piece covers.
+struct GlyphText {
+    std::u32string_view text;
+    int width;  // thousandths of the font size
+};
+
+// The pieces of text the glyphs of a shaped line carry. A cluster's first
+// glyph is as wide as the whole cluster, so that extractors see its text
+// cover the cluster; the other glyphs keep their own widths.
+//
+// In a right-to-left line a cluster's text is spread over its glyphs, one
+// character a glyph and the last glyph the rest, and the further pieces are
+// boxes of no width inside the first: extractors that reverse a
+// right-to-left word character by character would otherwise turn a letter
+// and its marks around (a vowel sign before its consonant), and show a
+// glyph without text as U+FFFD. In a left-to-right line the whole text stays
+// on the first glyph: there the pieces' boxes, raised with their marks or
+// standing back over their letters, make poppler end the word inside them.
+// Read in the glyphs' order the pieces still give the cluster's text, which
+// is all Unspool reads. The surplus glyphs of a cluster with more glyphs
+// than characters carry no text.
+std::vector<GlyphText> spreadClusterTexts(const ShapedLine& line);
+
+}  // namespace leafwright
