@@ -242,20 +242,19 @@ std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0N
     };
     if (!cff) {
         const std::string gidMap = cidToGidMap(font, subset);
-        objects.push_back(flateOr(
-            textObject(cidToGidNumber, hexStreamObject(cidToGidNumber, "", gidMap)), "", gidMap,
-            deflater.get()));
+        objects.push_back(
+            flateOr(textObject(cidToGidNumber, hexStreamObject(cidToGidNumber, "", gidMap)), "",
+                    gidMap, deflater.get()));
     }
     const std::string cmap = toUnicodeCMap(font);
     objects.push_back(flateOr(textObject(toUnicodeNumber, streamObject(toUnicodeNumber, "", cmap)),
-                              "", compress ? onDisk(cmap + '\n') : std::string(),
-                              deflater.get()));
+                              "", compress ? onDisk(cmap + '\n') : std::string(), deflater.get()));
     if (cff) {
         const std::string program = cidProgram(face, subset, subsetGlyphOfCode(font, subset));
         const std::string subtype = " /Subtype /CIDFontType0C";
-        objects.push_back(flateOr(
-            textObject(fontFileNumber, hexStreamObject(fontFileNumber, subtype, program)), subtype,
-            program, deflater.get()));
+        objects.push_back(
+            flateOr(textObject(fontFileNumber, hexStreamObject(fontFileNumber, subtype, program)),
+                    subtype, program, deflater.get()));
     } else {
         const std::string length1 = " /Length1 " + std::to_string(subset.program.size());
         objects.push_back(flateOr(

@@ -37,7 +37,9 @@ class PageFurniture {
 
     // The document's page count for {pages}, when it is learnt after the
     // furniture was made.
-    void setPageCount(std::uint64_t pageCount) noexcept { facts_.pages = facts_.sheets = pageCount; }
+    void setPageCount(std::uint64_t pageCount) noexcept {
+        facts_.pages = facts_.sheets = pageCount;
+    }
     // Whether line numbers are drawn (row by row through Numbers).
     bool numbersLines() const noexcept { return gutter_ > 0 && standardFont_; }
     // Appends the header and the footer of page `page` (from 0).

@@ -91,8 +91,8 @@ WrappedPages::WrappedPages(SourceText& source, const ConversionSettings& setting
       furniture_(furniture) {
     if (settings.chosen.more.wrapMark == WrapMark::Arrow)
         arrows_.emplace(textArea(settings, furniture.gutter()), std::stod(furniture.bodyTop()),
-                        settings.leadingValue,
-                        static_cast<double>(settings.fontSizeValue), settings.textRgb);
+                        settings.leadingValue, static_cast<double>(settings.fontSizeValue),
+                        settings.textRgb);
 }
 
 const PageContent& WrappedPages::nextPage() {
