@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/converted_documents.h"
 #include "support/plain_text.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
@@ -12,18 +13,12 @@
 namespace leafwright {
 namespace {
 
+using testing::configFor;
 using testing::haveProgram;
 using testing::readBytes;
 using testing::runProcess;
 using testing::TempDir;
 using testing::writeBytes;
-
-std::string configFor(bool selfAdapting) {
-    return std::string(
-               "A4  [595,842]\nCourier\n12\nBlack\nWhite\n0\n36\n36\nFALSE\nFALSE\n"
-               "Default Path\n") +
-           (selfAdapting ? "TRUE" : "FALSE") + "\n";
-}
 
 // Lines that stress the page settings together: words longer than a line,
 // long runs of spaces, tabs, form feeds at every place in a line and in a
@@ -88,7 +83,7 @@ TEST(PageSettingsRoundTrip, EveryCombinationGivesTheSourceBack) {
     TempDir dir;
     unsigned seed = 1;
     for (bool selfAdapting : {false, true}) {
-        writeBytes(dir.file("settings.tcf"), configFor(selfAdapting));
+        writeBytes(dir.file("settings.tcf"), configFor("Courier", selfAdapting));
         for (const auto& options : combinations) {
             std::string shown;
             for (const auto& o : options) shown += o + " ";
