@@ -182,6 +182,58 @@ TEST(PageFurniture, HeaderFooterAndNumbersStandWhereTheyBelong) {
     }
 }
 
+// On wrapped pages a number stands on its line's first row only, level with
+// the line's first word, every row's text right of the gutter, and the
+// header counts the pages the rows fill.
+TEST(PageFurniture, WrappedLinesAreNumberedOnTheirFirstRowOnly) {
+    if (!haveProgram("pdftotext")) GTEST_SKIP() << "no pdftotext";
+    TempDir dir;
+    std::string source;
+    for (int i = 1; i <= 60; ++i) {
+        char first[16];
+        std::snprintf(first, sizeof first, "w%03d", i);
+        source += first;
+        for (int k = 0; k < (i % 3) * 20; ++k) source += " word";
+        source += "\n";
+    }
+    writeBytes(dir.file("source.txt"), source);
+    auto convert = runProcess({LEAFWRIGHT_CLI, "convert", "--wrap=word",
+                               "--header=||{page}/{pages}", "--line-numbers=1", "source.txt"},
+                              dir.path());
+    ASSERT_EQ(convert.exitStatus, 0) << convert.err;
+    const std::string pdf = dir.file("source.pdf");
+    expectQpdfFindsNothing(pdf);
+
+    std::map<std::string, Word> rowStart;
+    std::vector<Word> numbers, counts;
+    double leftmostBody = 1e9;
+    for (const Word& w : wordsOf(pdf)) {
+        if (w.text.size() == 4 && w.text[0] == 'w' && isNumber(w.text.substr(1))) {
+            rowStart[w.text] = w;
+            leftmostBody = std::min(leftmostBody, w.xMin);
+        } else if (isNumber(w.text)) {
+            numbers.push_back(w);
+        } else if (w.text.find('/') != std::string::npos) {
+            counts.push_back(w);
+        } else if (w.text == "word") {
+            leftmostBody = std::min(leftmostBody, w.xMin);
+        }
+    }
+    ASSERT_EQ(rowStart.size(), 60u);
+    ASSERT_EQ(numbers.size(), 60u);  // one a source line, however many rows it takes
+    for (const Word& w : numbers) {
+        char name[8];
+        std::snprintf(name, sizeof name, "w%03d", std::stoi(w.text));
+        EXPECT_EQ(rowStart[name].page, w.page) << w.text;
+        EXPECT_NEAR(rowStart[name].yMax, w.yMax, 3) << w.text;
+        EXPECT_LT(w.xMax, leftmostBody) << w.text;
+    }
+    ASSERT_FALSE(counts.empty());
+    const std::string pages = counts.back().text.substr(counts.back().text.find('/') + 1);
+    EXPECT_EQ(std::to_string(counts.back().page), pages);
+    EXPECT_GT(std::stoi(pages), 2);  // 60 lines alone would fill two pages
+}
+
 // Without rules, without numbers on a page, with an empty field: only what
 // is drawn is written. The embedded fonts keep the rows but show no text.
 TEST(PageFurniture, WritesOnlyWhatIsDrawn) {
