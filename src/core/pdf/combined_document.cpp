@@ -139,18 +139,8 @@ class CombinedWriter {
         mark(kPageRoot);
         out_.write("5 0 obj\n<<\n/Type /Pages\n/Count " + pdfNumber(plan_.pages.pageCount()) +
                    "\n/Kids [");
-        std::string kids;
-        kids.reserve(kWriteChunk + 32);
-        for (std::uint64_t page = 0; page < plan_.pages.pageCount(); ++page) {
-            appendPdfNumber(kids, pageObject(page));
-            kids += " 0 R ";
-            if (kids.size() >= kWriteChunk) {
-                out_.writeRaw(kids);
-                kids.clear();
-            }
-        }
-        out_.writeRaw(kids);
-        out_.write("]\n>>\nendobj\n");
+        writeKidsAndClose(out_, plan_.pages.pageCount(),
+                          [&](std::uint64_t page) { return pageObject(page); });
     }
 
     // Writes page `page` of the document, its content (of streamLength,

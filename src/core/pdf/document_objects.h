@@ -32,6 +32,26 @@ void appendStreamHead(std::string& out, std::uint64_t object, std::uint64_t stre
 // One cross-reference entry, 20 bytes on disk: the offset in ten digits.
 void appendXrefEntry(std::string& out, std::uint64_t offset);
 
+// Writes the references of a page tree's /Kids array, "N 0 R " for each
+// of its count pages (objectOf(k) the object of page k), and closes the
+// array and its node, in chunks so that a document of any length costs
+// bounded memory.
+template <typename ObjectOf>
+void writeKidsAndClose(TextFileWriter& out, std::uint64_t count, ObjectOf objectOf) {
+    std::string kids;
+    kids.reserve(kWriteChunk + 32);
+    for (std::uint64_t page = 0; page < count; ++page) {
+        appendPdfNumber(kids, objectOf(page));
+        kids += " 0 R ";
+        if (kids.size() >= kWriteChunk) {
+            out.writeRaw(kids);
+            kids.clear();
+        }
+    }
+    out.writeRaw(kids);
+    out.write("]\n>>\nendobj\n");
+}
+
 // Writes "xref" with its table (offsets in object order, from object 1) and
 // the trailer.
 template <typename OffsetOf>

@@ -17,7 +17,6 @@ namespace leafwright {
 namespace {
 
 constexpr std::string_view kOutlines = "2 0 obj\n<<\n/Type /Outlines\n/Count 0\n>>\nendobj\n";
-constexpr std::size_t kChunk = kWriteChunk;
 
 std::string number(std::uint64_t value) {
     return pdfNumber(value);
@@ -160,18 +159,7 @@ struct PageOffsets {
 
 void writeRootOfPageTree(TextFileWriter& out, std::uint64_t pageCount) {
     out.write("6 0 obj\n<<\n/Type /Pages\n/Count " + number(pageCount) + "\n/Kids [");
-    std::string kids;
-    kids.reserve(kChunk + 32);
-    for (std::uint64_t k = 0; k < pageCount; ++k) {
-        kids += number(PageObjects(k).node);
-        kids += " 0 R ";
-        if (kids.size() >= kChunk) {
-            out.writeRaw(kids);
-            kids.clear();
-        }
-    }
-    out.writeRaw(kids);
-    out.write("]\n>>\nendobj\n");
+    writeKidsAndClose(out, pageCount, [](std::uint64_t k) { return PageObjects(k).node; });
 }
 
 }  // namespace

@@ -38,10 +38,11 @@ std::string shown(std::string_view placeholder) {
 }
 
 // Reads a number's padding: "03" pads to three digits.
-bool readWidth(std::string_view spec, int& width) {
-    if (spec.empty() || spec.front() != '0') return false;
-    const auto [end, error] = std::from_chars(spec.data(), spec.data() + spec.size(), width);
-    return error == std::errc() && end == spec.data() + spec.size() && width >= 1 &&
+bool readWidth(std::string_view padding, int& width) {
+    if (padding.empty() || padding.front() != '0') return false;
+    const auto [end, error] =
+        std::from_chars(padding.data(), padding.data() + padding.size(), width);
+    return error == std::errc() && end == padding.data() + padding.size() && width >= 1 &&
            width <= kWidestPadding;
 }
 
@@ -100,7 +101,7 @@ static std::optional<std::string> readTemplate(std::string_view text, OnPart onP
                 return shown(inside) +
                        " is not a placeholder; the placeholders are {page}, {pages}, {sheet}, "
                        "{sheets}, {file}, {path}, {title}, {date} and {mtime}";
-            std::string spec;
+            std::string dateFormat;
             int width = 0;
             if (colon != std::string_view::npos) {
                 const std::string_view given = inside.substr(colon + 1);
@@ -112,13 +113,13 @@ static std::optional<std::string> readTemplate(std::string_view text, OnPart onP
                     if (given.empty() || given.size() > kLongestDateFormat)
                         return "in " + shown(inside) +
                                " the date format must be 1 to 64 characters of strftime";
-                    spec.assign(given);
+                    dateFormat.assign(given);
                 } else {
                     return shown(inside) + " takes no format; write " + shown(word);
                 }
             }
             flush();
-            onPart(field, name->kind, std::move(spec), width);
+            onPart(field, name->kind, std::move(dateFormat), width);
             i = close;
         }
     }
