@@ -6,6 +6,7 @@
 
 #include "cli/command_line_run_handler.h"
 #include "cli/commands.h"
+#include "cli/file_command.h"
 #include "cli/json_run_handler.h"
 #include "cli/source_list.h"
 #include "cli/standard_output.h"
@@ -64,14 +65,8 @@ int runCombine(const ConvertOptions& options, const ConversionSettings& settings
         handler = std::make_unique<CommandLineRunHandler>(how);
     try {
         runCombinedConversion(allSources(options), output, settings, *handler);
-    } catch (const FileError& error) {
-        flushStandardOutput();
-        printError(terminalName(error.path()) + ": " + error.cause());
-        return kExitSomeFailed;
-    } catch (const std::exception& error) {
-        flushStandardOutput();
-        printError(error.what());
-        return kExitSomeFailed;
+    } catch (const std::exception&) {
+        return reportRunFailure();
     }
     flushStandardOutput();
     return handler->allDone() ? kExitOk : kExitSomeFailed;

@@ -107,15 +107,21 @@ int runFileCommand(const RunOptions& options, const std::vector<std::string>& fi
                    const FileCommand& command) {
     try {
         return runWithStandardStreams(options, files, command);
-    } catch (const FileError& error) {
-        flushStandardOutput();
-        printError(terminalName(error.path()) + ": " + error.cause());
-        return kExitSomeFailed;
-    } catch (const std::exception& error) {
-        flushStandardOutput();
-        printError(error.what());
-        return kExitSomeFailed;
+    } catch (const std::exception&) {
+        return reportRunFailure();
     }
+}
+
+int reportRunFailure() {
+    flushStandardOutput();
+    try {
+        throw;
+    } catch (const FileError& error) {
+        printError(terminalName(error.path()) + ": " + error.cause());
+    } catch (const std::exception& error) {
+        printError(error.what());
+    }
+    return kExitSomeFailed;
 }
 
 }  // namespace leafwright::cli

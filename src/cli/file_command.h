@@ -24,6 +24,11 @@ struct FileCommand {
 // the run options say, and returns the exit status: 0 when every file was
 // done, 1 otherwise (also when the run itself failed, which is reported).
 // The options were checked with runOptionsProblem.
+// Reports the failure that ended a whole run (the exception being handled):
+// a file error as "NAME: cause", anything else by its message, after what
+// standard output holds; returns the run's exit status.
+int reportRunFailure();
+
 int runFileCommand(const RunOptions& options, const std::vector<std::string>& files,
                    const FileCommand& command);
 
