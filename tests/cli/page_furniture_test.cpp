@@ -4,11 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -106,7 +109,7 @@ TEST(PageFurniture, HeaderFooterAndNumbersStandWhereTheyBelong) {
     TempDir dir;
     writeBytes(dir.file("source.txt"), numbered(120));
     auto convert =
-        runProcess({LEAFWRIGHT_CLI, "convert", "--title", "Caf\xC3\xA9 (\xD0\x96)",
+        runProcess({LEAFWRIGHT_CLI, "convert", "--title", "Caf\xC3\xA9 (\xC3\x98)",
                     "--header={file}|{title}|{page}/{pages}", "--footer=[{page:03}]||{{end}}",
                     "--line-numbers=10", "--line-number-start=1", "source.txt"},
                    dir.path());
@@ -136,7 +139,7 @@ TEST(PageFurniture, HeaderFooterAndNumbersStandWhereTheyBelong) {
         for (const Word& w : furniture[page]) texts.push_back(w.text);
         const std::string count = std::to_string(page) + "/3";
         const std::string padded = "[00" + std::to_string(page) + "]";
-        EXPECT_EQ(texts, (std::vector<std::string>{"source.txt", "Caf\xC3\xA9", "(?)", count,
+        EXPECT_EQ(texts, (std::vector<std::string>{"source.txt", "Caf\xC3\xA9", "(\xC3\x98)", count,
                                                    padded, "{end}"}));
         const Word& left = furniture[page][0];
         const Word& right = furniture[page][3];
@@ -235,7 +238,7 @@ TEST(PageFurniture, WrappedLinesAreNumberedOnTheirFirstRowOnly) {
 }
 
 // Without rules, without numbers on a page, with an empty field: only what
-// is drawn is written. The embedded fonts keep the rows but show no text.
+// is drawn is written, in the standard font and in embedded fonts alike.
 TEST(PageFurniture, WritesOnlyWhatIsDrawn) {
     TempDir dir;
     writeBytes(dir.file("plain.txt"), numbered(60));
@@ -259,8 +262,240 @@ TEST(PageFurniture, WritesOnlyWhatIsDrawn) {
 
     const std::string wide = readBytes(dir.file("wide.pdf"));
     EXPECT_NE(wide.find("/Count 2"), std::string::npos);
-    for (const std::string& content : contentStreams(wide))
-        EXPECT_TRUE(artifactsAfterBody(content).empty());
+    const std::vector<std::string> embedded = contentStreams(wide);
+    ASSERT_EQ(embedded.size(), 2u);
+    const std::vector<std::string> footer = artifactsAfterBody(embedded[0]);
+    ASSERT_EQ(footer.size(), 2u);
+    EXPECT_NE(footer[0].find("> Tj"), std::string::npos);
+    EXPECT_EQ(footer[0].find(") Tj"), std::string::npos);  // no Mac OS Roman string
+    EXPECT_NE(footer[1].find("0.5 g"), std::string::npos);
+    EXPECT_EQ(artifactsAfterBody(embedded[1]).size(), 2u);
+}
+
+// Every font pdffonts lists is embedded (its "emb" column, fifth from the
+// end, says yes).
+void expectEveryFontEmbedded(const std::string& pdf) {
+    if (!haveProgram("pdffonts")) return;
+    const ProcessResult fonts = runProcess({"pdffonts", pdf});
+    ASSERT_EQ(fonts.exitStatus, 0) << fonts.err;
+    const std::vector<std::string> lines = splitLines(fonts.out);
+    ASSERT_GT(lines.size(), 2u) << fonts.out;  // a heading and a rule first
+    for (std::size_t i = 2; i < lines.size(); ++i) {
+        std::istringstream in(lines[i]);
+        const std::vector<std::string> columns{std::istream_iterator<std::string>(in), {}};
+        if (columns.empty()) continue;
+        ASSERT_GE(columns.size(), 6u) << lines[i];
+        EXPECT_EQ(columns[columns.size() - 5], "yes") << lines[i];
+    }
+}
+
+// Unspool gives the source back exactly, with CR LF line ends.
+void expectUnspooled(const TempDir& dir, const std::string& pdf, const std::string& source) {
+    const ProcessResult back =
+        runProcess({LEAFWRIGHT_CLI, "unspool", "--force", "-o", "back.txt", pdf}, dir.path());
+    ASSERT_EQ(back.exitStatus, 0) << back.err;
+    EXPECT_EQ(readBytes(dir.file("back.txt")), withCrLf(source)) << pdf;
+}
+
+// Lines of Chinese without spaces, each led by its own tag ("L001").
+std::string chineseLines(int count) {
+    const std::vector<std::string> characters = {"\u6587", "\u5B57", "\u9875", "\u7801",
+                                                 "\u884C", "\u53F7", "\u4E66", "\u5199",
+                                                 "\u6D4B", "\u8BD5", "\u7684", "\u4E86"};
+    std::string source;
+    for (int i = 1; i <= count; ++i) {
+        char tag[16];
+        std::snprintf(tag, sizeof tag, "L%03d ", i);
+        source += tag;
+        for (int k = 0; k < 3 + (i * 7) % 19; ++k)
+            source += characters[static_cast<std::size_t>(i * 5 + k * 3) % characters.size()];
+        source += "\n";
+    }
+    return source;
+}
+
+std::vector<Word> onPage(const std::vector<Word>& words, int page, const std::string& text) {
+    std::vector<Word> found;
+    for (const Word& w : words)
+        if (w.page == page && w.text == text) found.push_back(w);
+    return found;
+}
+
+// A text in Chinese with a Chinese file name: the header's fields and the
+// line numbers are drawn with the body's embedded fonts, placed by their
+// advances (the name at the left margin, the count centred, the date ending
+// at the right margin, every number ending one digit short of the text),
+// the numbers grey, and the body comes back exactly.
+TEST(PageFurniture, EmbeddedFontsShowHeaderAndNumbersOfAChineseText) {
+    if (!haveProgram("pdftotext")) GTEST_SKIP() << "no pdftotext";
+    TempDir dir;
+    const std::string name = "\u7B14\u8BB0.txt";
+    const std::string source = chineseLines(100);
+    writeBytes(dir.file(name), source);
+    auto convert = runProcess({"env", "SOURCE_DATE_EPOCH=1700000000", LEAFWRIGHT_CLI, "convert",
+                               "--header={file}|{page}/{pages}|{date}", "--line-numbers=10", name},
+                              dir.path());
+    ASSERT_EQ(convert.exitStatus, 0) << convert.err;
+    const std::string pdf = dir.file("\u7B14\u8BB0.pdf");
+    expectQpdfFindsNothing(pdf);
+    expectEveryFontEmbedded(pdf);
+
+    const std::vector<Word> words = wordsOf(pdf);
+    std::map<std::string, Word> rowStart;
+    for (const Word& w : words)
+        if (w.text.size() == 4 && w.text[0] == 'L') rowStart[w.text] = w;
+    ASSERT_EQ(rowStart.size(), 100u);
+    EXPECT_EQ(rowStart["L048"].page, 1);  // 49 rows less the header's
+    EXPECT_EQ(rowStart["L049"].page, 2);
+    const double gutter = 4 * 0.5 * 14 * 0.8;  // "100" and one digit more
+    for (const auto& [tag, w] : rowStart) EXPECT_NEAR(w.xMin, 36 + gutter, 0.5) << tag;
+    for (int page = 1; page <= 3; ++page) {
+        SCOPED_TRACE(page);
+        const std::vector<Word> file = onPage(words, page, name);
+        const std::vector<Word> count = onPage(words, page, std::to_string(page) + "/3");
+        const std::vector<Word> date = onPage(words, page, "2023-11-14");
+        ASSERT_EQ(file.size(), 1u);
+        ASSERT_EQ(count.size(), 1u);
+        ASSERT_EQ(date.size(), 1u);
+        EXPECT_NEAR(file[0].xMin, 36, 0.5);
+        EXPECT_NEAR((count[0].xMin + count[0].xMax) / 2, 595 / 2.0, 0.5);
+        EXPECT_NEAR(date[0].xMax, 595 - 36, 0.5);
+        EXPECT_NEAR(file[0].yMax, date[0].yMax, 1);
+    }
+    std::set<std::string> shown;
+    for (const Word& w : words) {
+        if (!isNumber(w.text) || w.xMax > 36 + gutter) continue;
+        shown.insert(w.text);
+        char tag[8];
+        std::snprintf(tag, sizeof tag, "L%03d", std::stoi(w.text));
+        EXPECT_EQ(rowStart[tag].page, w.page) << w.text;
+        EXPECT_NEAR(rowStart[tag].yMax, w.yMax, 3) << w.text;
+        EXPECT_NEAR(w.xMax, 36 + gutter - 0.5 * 11.2, 0.5) << w.text;
+    }
+    EXPECT_EQ(shown,
+              (std::set<std::string>{"1", "11", "21", "31", "41", "51", "61", "71", "81", "91"}));
+    const std::vector<std::string> streams = contentStreams(readBytes(pdf));
+    ASSERT_EQ(streams.size(), 3u);
+    for (std::size_t page = 0; page < 2; ++page) {
+        const std::vector<std::string> blocks = artifactsAfterBody(streams[page]);
+        ASSERT_EQ(blocks.size(), 3u);  // the header, its rule, the numbers
+        EXPECT_NE(blocks[2].find("0.5 g"), std::string::npos);
+    }
+    EXPECT_EQ(artifactsAfterBody(streams[2]).size(), 2u);  // lines 97 to 100 show no number
+    std::filesystem::remove(dir.file(name));
+    expectUnspooled(dir, pdf, source);
+}
+
+// A header holding Greek and Chinese makes a Latin text's document use
+// embedded fonts, as such a body would, alone and combined with others; a
+// header in Mac OS Roman keeps the standard font.
+TEST(PageFurniture, AHeaderBeyondMacRomanEmbedsTheFonts) {
+    if (!haveProgram("pdftotext")) GTEST_SKIP() << "no pdftotext";
+    TempDir dir;
+    const std::string source = numbered(60);
+    writeBytes(dir.file("latin.txt"), source);
+    writeBytes(dir.file("\u03B2.txt"), source);
+    auto greek = runProcess(
+        {LEAFWRIGHT_CLI, "convert", "--force",
+         "--header=\u03A3\u03B5\u03BB\u03AF\u03B4\u03B1 {page}|\u9801 {page}|", "latin.txt"},
+        dir.path());
+    ASSERT_EQ(greek.exitStatus, 0) << greek.err;
+    expectQpdfFindsNothing(dir.file("latin.pdf"));
+    expectEveryFontEmbedded(dir.file("latin.pdf"));
+    const std::vector<Word> words = wordsOf(dir.file("latin.pdf"));
+    for (int page = 1; page <= 2; ++page) {
+        SCOPED_TRACE(page);
+        const std::vector<Word> greekWord =
+            onPage(words, page, "\u03A3\u03B5\u03BB\u03AF\u03B4\u03B1");
+        const std::vector<Word> chinese = onPage(words, page, "\u9801");
+        ASSERT_EQ(greekWord.size(), 1u);
+        ASSERT_EQ(chinese.size(), 1u);
+        EXPECT_NEAR(greekWord[0].xMin, 36, 0.5);
+        // "頁 1" stands in the middle of the page.
+        const std::vector<Word> number = onPage(words, page, std::to_string(page));
+        ASSERT_FALSE(number.empty());
+        double right = 0;
+        for (const Word& w : number)
+            if (w.xMin > chinese[0].xMax && std::abs(w.yMax - chinese[0].yMax) < 1) right = w.xMax;
+        EXPECT_NEAR((chinese[0].xMin + right) / 2, 595 / 2.0, 0.5);
+    }
+    expectUnspooled(dir, "latin.pdf", source);
+
+    auto roman = runProcess(
+        {LEAFWRIGHT_CLI, "convert", "--force", "--header=Seite {page} \u2014 \u00C5", "latin.txt"},
+        dir.path());
+    ASSERT_EQ(roman.exitStatus, 0) << roman.err;
+    const std::string standard = readBytes(dir.file("latin.pdf"));
+    EXPECT_NE(standard.find("/BaseFont /Times-Roman"), std::string::npos);
+    EXPECT_EQ(standard.find("/FontFile"), std::string::npos);
+
+    // Only the second file's name is beyond Mac OS Roman.
+    auto combine =
+        runProcess({LEAFWRIGHT_CLI, "convert", "--force", "--header={file}|{page}/{pages}|",
+                    "--line-numbers=5", "--combine", "book.pdf", "latin.txt", "\u03B2.txt"},
+                   dir.path());
+    ASSERT_EQ(combine.exitStatus, 0) << combine.err;
+    expectQpdfFindsNothing(dir.file("book.pdf"));
+    expectEveryFontEmbedded(dir.file("book.pdf"));
+    const std::vector<Word> book = wordsOf(dir.file("book.pdf"));
+    for (int page = 1; page <= 4; ++page) {
+        SCOPED_TRACE(page);
+        EXPECT_EQ(onPage(book, page, page <= 2 ? "latin.txt" : "\u03B2.txt").size(), 1u);
+        EXPECT_EQ(onPage(book, page, std::to_string((page - 1) % 2 + 1) + "/2").size(), 1u);
+        EXPECT_FALSE(onPage(book, page, std::to_string(page % 2 == 1 ? 1 : 51)).empty());
+    }
+    expectUnspooled(dir, "book.pdf", source + source);
+}
+
+// Right-to-left lines end at the right margin; their numbers stand in the
+// gutter, all ending at one place, each level with its line; the header
+// holds shaped Arabic.
+TEST(PageFurniture, AnArabicTextIsNumbered) {
+    if (!haveProgram("pdftotext")) GTEST_SKIP() << "no pdftotext";
+    TempDir dir;
+    const std::vector<std::string> arabic = {"\u0645\u0631\u062D\u0628\u0627", "\u0633\u0637\u0631",
+                                             "\u0643\u062A\u0627\u0628",
+                                             "\u0639\u0631\u0628\u064A"};
+    std::string source;
+    for (int i = 1; i <= 30; ++i) {
+        for (int k = 0; k < 2 + i % 5; ++k) source += (k ? " " : "") + arabic[(i + k) % 4];
+        source += "\n";
+    }
+    writeBytes(dir.file("arabic.txt"), source);
+    auto convert =
+        runProcess({LEAFWRIGHT_CLI, "convert", "--header=\u0635\u0641\u062D\u0629 {page}||{file}",
+                    "--line-numbers=2", "arabic.txt"},
+                   dir.path());
+    ASSERT_EQ(convert.exitStatus, 0) << convert.err;
+    const std::string pdf = dir.file("arabic.pdf");
+    expectQpdfFindsNothing(pdf);
+    expectEveryFontEmbedded(pdf);
+    const std::vector<Word> words = wordsOf(pdf);
+    const double gutter = 3 * 0.5 * 14 * 0.8;  // "30" and one digit more
+    // The Arabic face's boxes reach further up and down than the digits'.
+    auto middle = [](const Word& w) { return (w.yMin + w.yMax) / 2; };
+    const std::vector<Word> file = onPage(words, 1, "arabic.txt");
+    ASSERT_EQ(file.size(), 1u);
+    EXPECT_NEAR(file[0].xMax, 595 - 36, 0.5);
+    std::vector<Word> numbers, body;
+    for (const Word& w : words) {
+        if (middle(w) < middle(file[0]) + 5) continue;  // the header
+        (isNumber(w.text) && w.xMax < 36 + gutter ? numbers : body).push_back(w);
+    }
+    ASSERT_EQ(numbers.size(), 15u);
+    double rightmost = 0;
+    for (const Word& w : body) rightmost = std::max(rightmost, w.xMax);
+    EXPECT_NEAR(rightmost, 595 - 36, 1);
+    for (std::size_t k = 0; k < numbers.size(); ++k) {
+        EXPECT_EQ(numbers[k].text, std::to_string(2 * k + 1));
+        EXPECT_NEAR(numbers[k].xMax, 36 + gutter - 0.5 * 11.2, 0.5) << numbers[k].text;
+        bool level = false;
+        for (const Word& w : body) level = level || std::abs(middle(w) - middle(numbers[k])) < 2;
+        EXPECT_TRUE(level) << numbers[k].text;
+        if (k > 0) EXPECT_GT(numbers[k].yMin, numbers[k - 1].yMax) << numbers[k].text;
+    }
+    std::filesystem::remove(dir.file("arabic.txt"));
+    expectUnspooled(dir, pdf, source);
 }
 
 TEST(PageFurniture, FaultyTemplatesAreRefusedBeforeAnyFile) {

@@ -79,6 +79,8 @@ TEST(PageSettingsRoundTrip, EveryCombinationGivesTheSourceBack) {
          "--footer=|{page}|", "--line-numbers=3", "--line-number-start=0"},
         {"--wrap=word-char", "--line-numbers=1", "--compress", "--header-rule=FALSE", "--header=x"},
         {"--form-feed=page", "--compress", "--footer={page:03}"},
+        {"--wrap=word-char", "--header=\u03A3 {page}|\u9801|{file}", "--footer={date:%Y\u5E74}",
+         "--line-numbers=2"},
     };
     TempDir dir;
     unsigned seed = 1;

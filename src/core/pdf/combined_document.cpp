@@ -15,6 +15,7 @@
 #include "core/pdf/document_objects.h"
 #include "core/pdf/flate_content.h"
 #include "core/pdf/outline_title.h"
+#include "core/pdf/page_furniture.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/single_page_layout.h"
 #include "core/pdf/text_measure.h"
@@ -95,7 +96,8 @@ Plan planDocument(const std::vector<std::string>& sources, const std::string& ou
             } else {
                 const PaginatedPages pages =
                     layOutPages(reader, settings, [&](const SourceSummary& summary) {
-                        plan.embedded = plan.embedded || summary.beyondMacRoman;
+                        plan.embedded = plan.embedded || summary.beyondMacRoman ||
+                                        furnitureNeedsEmbeddedFonts(settings, path);
                         return nullptr;
                     });
                 pageCount = pages.pageCount();

@@ -9,6 +9,7 @@
 #include "core/fonts/system_font_provider.h"
 #include "core/pdf/line_drawing.h"
 #include "core/pdf/line_stretches.h"
+#include "core/pdf/page_furniture.h"
 #include "core/pdf/page_stretches.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/pdf_writer.h"
@@ -99,7 +100,11 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
     SourceEncoding firstPass = SourceEncoding::Utf8;
     const LineDrawingChoice choose = [&, chosen = drawing.chooser()](const SourceSummary& summary) {
         firstPass = summary.encoding;
-        ShownLines* shown = chosen(summary);
+        // A header or footer beyond Mac OS Roman is drawn as such a body is.
+        SourceSummary drawn = summary;
+        drawn.beyondMacRoman =
+            drawn.beyondMacRoman || furnitureNeedsEmbeddedFonts(settings, sourcePath);
+        ShownLines* shown = chosen(drawn);
         plainStrings = shown == nullptr;
         return shown;
     };

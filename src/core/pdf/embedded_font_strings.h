@@ -26,6 +26,7 @@ class EmbeddedFontStrings {
     TabbedStrings& strings() noexcept { return strings_; }
     const TabbedStrings& strings() const noexcept { return strings_; }
     double fontSize() const noexcept { return fontSize_; }
+    DocumentFonts& fonts() const noexcept { return *fonts_; }
 
     // Each page's content starts in font /F1.
     void beginPage() noexcept { currentFont_ = 0; }

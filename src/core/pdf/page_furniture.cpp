@@ -6,8 +6,11 @@
 #include <cmath>
 
 #include "core/fonts/standard_font_widths.h"
+#include "core/pdf/embedded_furniture_text.h"
 #include "core/pdf/line_number_gutter.h"
+#include "core/pdf/shown_lines.h"
 #include "core/settings/line_capacity.h"
+#include "core/text/mac_roman_encode.h"
 #include "core/text/text_encoding.h"
 
 namespace leafwright {
@@ -74,9 +77,41 @@ std::string pdfNumber(double value) {
     return out;
 }
 
+PageFacts sourcePageFacts(const ConversionSettings& s, const std::string& sourcePath) {
+    PageFacts facts;
+    facts.path = sourcePath;
+    facts.file = fileNameOf(sourcePath);
+    facts.title = s.chosen.title;
+    facts.now = templateNow(facts.utc);
+    facts.mtime = modificationTime(sourcePath);
+    return facts;
+}
+
+bool furnitureNeedsEmbeddedFonts(const ConversionSettings& s, const std::string& sourcePath) {
+    // Only fixed pages carry furniture.
+    const MoreSettings& more = s.chosen.more;
+    if (s.chosen.selfAdaptation == 1 || (more.header.empty() && more.footer.empty())) return false;
+    const PageFacts facts = sourcePageFacts(s, sourcePath);
+    auto beyond = [](const std::string& text) {
+        for (std::size_t at = 0; at < text.size();) {
+            char32_t character;
+            at += decodeCharacter(text, at, SourceEncoding::Utf8, character);
+            if (character != U'?' && macRomanCode(character) == '?') return true;
+        }
+        return false;
+    };
+    // Page numbers are digits: the first page tells for every page.
+    for (const std::string* text : {&more.header, &more.footer}) {
+        if (text->empty()) continue;
+        const PageTemplate::Filled filled = PageTemplate(*text).fill(facts);
+        if (beyond(filled.left) || beyond(filled.centre) || beyond(filled.right)) return true;
+    }
+    return false;
+}
+
 PageFurniture::PageFurniture(const ConversionSettings& s, const std::string& sourcePath,
-                             std::uint64_t lineCount, std::uint64_t pageCount, bool standardFont)
-    : settings_(s), standardFont_(standardFont) {
+                             std::uint64_t lineCount, std::uint64_t pageCount, ShownLines* shown)
+    : settings_(s) {
     const MoreSettings& more = s.chosen.more;
     if (!more.header.empty()) header_.emplace(more.header);
     if (!more.footer.empty()) footer_.emplace(more.footer);
@@ -94,13 +129,12 @@ PageFurniture::PageFurniture(const ConversionSettings& s, const std::string& sou
     if (header_) bodyTop_ = pdfNumber(bodyTopValue_);
     smallSize_ = s.fontSizeValue * kFurnitureScale;
     smallFont_ = "/F1 " + pdfNumber(smallSize_) + " Tf\r\n";
+    if (shown && shown->fonts())
+        embedded_ =
+            std::make_shared<EmbeddedFurnitureText>(*shown->fonts(), shown->shaper(), smallSize_);
 
+    facts_ = sourcePageFacts(s, sourcePath);
     facts_.pages = facts_.sheets = pageCount;
-    facts_.path = sourcePath;
-    facts_.file = fileNameOf(sourcePath);
-    facts_.title = s.chosen.title;
-    facts_.now = templateNow(facts_.utc);
-    facts_.mtime = modificationTime(sourcePath);
 
     // What stays the same on every page is written once.
     if (more.headerRule) {
@@ -109,6 +143,7 @@ PageFurniture::PageFurniture(const ConversionSettings& s, const std::string& sou
     }
     if (gutter_ > 0) {
         const double digit = textWidth("0");
+        numberRight_ = s.leftMarginValue + gutter_ - digit;
         for (int digits = 1; digits <= kMostDigits; ++digits)
             numberLeft_.push_back(pdfNumber(s.leftMarginValue + gutter_ - digit * (digits + 1)));
         for (std::uint64_t row = 1; row <= rows_; ++row)
@@ -166,33 +201,47 @@ double PageFurniture::textWidth(const std::string& escaped) const {
     return units / 1000.0 * smallSize_;
 }
 
+double PageFurniture::fieldLeft(double width, int align) const {
+    const double left = settings_.leftMarginValue;
+    const double right = settings_.pageWidthValue - settings_.leftMarginValue;
+    return align < 0 ? left : align == 0 ? (left + right - width) / 2 : right - width;
+}
+
 void PageFurniture::appendField(std::string& out, const std::string& text, int align,
                                 double baseline) const {
     if (text.empty()) return;
     const std::string escaped = escapedMacRoman(text);
-    const double left = settings_.leftMarginValue;
-    const double right = settings_.pageWidthValue - settings_.leftMarginValue;
-    const double width = textWidth(escaped);
-    const double x = align < 0 ? left : align == 0 ? (left + right - width) / 2 : right - width;
-    appendTextAt(out, x, baseline, escaped);
+    appendTextAt(out, fieldLeft(textWidth(escaped), align), baseline, escaped);
+}
+
+void PageFurniture::appendEmbeddedField(const std::string& text, int align, double baseline,
+                                        std::string& out) const {
+    if (text.empty()) return;
+    const EmbeddedFurnitureText::Laid laid = embedded_->lay(text);
+    embedded_->draw(out, laid, fieldLeft(embedded_->width(laid), align), baseline);
 }
 
 void PageFurniture::appendBand(std::string& out, const PageTemplate& band, const PageFacts& facts,
                                double baseline, const std::string& rule) const {
-    if (standardFont_) {
-        const PageTemplate::Filled filled = band.fill(facts);
-        if (!filled.left.empty() || !filled.centre.empty() || !filled.right.empty()) {
-            out += kOpenArtifact;
-            out += "BT\r\n";
-            out += settings_.textRgb;
-            out += " rg\r\n";
+    const PageTemplate::Filled filled = band.fill(facts);
+    if (!filled.left.empty() || !filled.centre.empty() || !filled.right.empty()) {
+        out += kOpenArtifact;
+        out += "BT\r\n";
+        out += settings_.textRgb;
+        out += " rg\r\n";
+        if (embedded_) {
+            embedded_->beginBlock();
+            appendEmbeddedField(filled.left, -1, baseline, out);
+            appendEmbeddedField(filled.centre, 0, baseline, out);
+            appendEmbeddedField(filled.right, 1, baseline, out);
+        } else {
             out += smallFont_;
             appendField(out, filled.left, -1, baseline);
             appendField(out, filled.centre, 0, baseline);
             appendField(out, filled.right, 1, baseline);
-            out += "ET\r\n";
-            out += kCloseArtifact;
         }
+        out += "ET\r\n";
+        out += kCloseArtifact;
     }
     out += rule;
 }
@@ -203,6 +252,18 @@ void PageFurniture::appendBands(std::string& out, std::uint64_t page) const {
     facts.page = facts.sheet = page + 1;
     if (header_) appendBand(out, *header_, facts, headerBaseline(), headerRule_);
     if (footer_) appendBand(out, *footer_, facts, footerBaseline(), footerRule_);
+}
+
+void PageFurniture::learnCharacters(std::uint64_t pages) const {
+    if (!any_ || !embedded_) return;
+    std::string discarded;
+    if (header_ || footer_) {
+        for (std::uint64_t page = 0; page < pages; ++page) {
+            appendBands(discarded, page);
+            discarded.clear();
+        }
+    }
+    if (gutter_ > 0) embedded_->lay("0123456789");
 }
 
 void PageFurniture::append(std::string& out, std::uint64_t page, std::uint64_t firstLine,
@@ -230,12 +291,23 @@ void PageFurniture::Numbers::addRow(std::uint64_t lineIndex, bool firstRowOfLine
         out_ += kOpenArtifact;
         out_ += "BT\r\n";
         out_ += kLineNumberGrey;
-        out_ += furniture_.smallFont_;
+        if (furniture_.embedded_)
+            furniture_.embedded_->beginBlock();
+        else
+            out_ += furniture_.smallFont_;
         open_ = true;
     }
     char digits[24];
     const char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
     const auto count = static_cast<std::size_t>(end - digits);
+    if (EmbeddedFurnitureText* embedded = furniture_.embedded_.get()) {
+        // Digits of an embedded face need not all be as wide: each number
+        // is measured to end where the others do.
+        const EmbeddedFurnitureText::Laid laid = embedded->lay(std::string_view(digits, count));
+        embedded->draw(out_, laid, furniture_.numberRight_ - embedded->width(laid),
+                       furniture_.bodyTopValue_ - static_cast<double>(row) * s.leadingValue);
+        return;
+    }
     // Right-aligned one digit short of the text, which the gutter leaves
     // free; every digit of the standard fonts is as wide as "0".
     out_ += "1 0 0 1 ";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,6 +11,9 @@
 
 namespace leafwright {
 
+class EmbeddedFurnitureText;
+class ShownLines;
+
 // What a fixed page shows besides the source's lines: a header on its
 // first row and a footer on its last, each with a thin rule between it and
 // the text, and line numbers in a gutter left of the text. All of it stands
@@ -17,15 +21,16 @@ namespace leafwright {
 // ("/Artifact BMC ... EMC"), so that text extraction that honours marked
 // content, Unspool included, reads the body alone.
 //
-// The text is set in the standard font (/F1 with MacRomanEncoding); a
-// document drawn with embedded fonts keeps the furniture's rows and gutter
-// but shows no furniture text, since its /F1 has no Mac OS Roman codes.
+// The text is set as the body is: in the standard font (/F1 with
+// MacRomanEncoding), or in a document drawn with embedded fonts through
+// those fonts (EmbeddedFurnitureText), whatever its script.
 class PageFurniture {
   public:
     // sourcePath names the source for {file}, {path} and {mtime}; lineCount
-    // and pageCount are the document's.
+    // and pageCount are the document's. shown: how the body's lines are
+    // drawn (nullptr for plain strings of the standard font).
     PageFurniture(const ConversionSettings& settings, const std::string& sourcePath,
-                  std::uint64_t lineCount, std::uint64_t pageCount, bool standardFont);
+                  std::uint64_t lineCount, std::uint64_t pageCount, ShownLines* shown);
 
     // Whether any furniture is drawn; without it pages are as they always were.
     bool any() const noexcept { return any_; }
@@ -41,7 +46,11 @@ class PageFurniture {
         facts_.pages = facts_.sheets = pageCount;
     }
     // Whether line numbers are drawn (row by row through Numbers).
-    bool numbersLines() const noexcept { return gutter_ > 0 && standardFont_; }
+    bool numbersLines() const noexcept { return gutter_ > 0; }
+    // Lays out the text that the furniture of pages 0 to before `pages`
+    // shows, writing nothing: embedded fonts then know its characters
+    // before they are written. Nothing to do in the standard font.
+    void learnCharacters(std::uint64_t pages) const;
     // Appends the header and the footer of page `page` (from 0).
     void appendBands(std::string& out, std::uint64_t page) const;
     // Appends the furniture of page `page` (from 0), whose rows show `rows`
@@ -66,6 +75,9 @@ class PageFurniture {
 
   private:
     void appendField(std::string& out, const std::string& text, int align, double baseline) const;
+    void appendEmbeddedField(const std::string& text, int align, double baseline,
+                             std::string& out) const;
+    double fieldLeft(double width, int align) const;
     void appendBand(std::string& out, const PageTemplate& band, const PageFacts& facts,
                     double baseline, const std::string& rule) const;
     double headerBaseline() const;
@@ -80,7 +92,9 @@ class PageFurniture {
     ConversionSettings settings_;
     std::optional<PageTemplate> header_, footer_;
     PageFacts facts_;
-    bool standardFont_;
+    // The embedded fonts' drawing of the text, shared by copies; null in
+    // the standard font.
+    std::shared_ptr<EmbeddedFurnitureText> embedded_;
     bool any_ = false;
     double gutter_ = 0;
     double top_ = 0;  // where the first row hangs from, as the text matrix has it
@@ -91,7 +105,17 @@ class PageFurniture {
     std::string headerRule_, footerRule_;  // empty without a rule
     // Where a line number of so many digits starts, and each row's baseline.
     std::vector<std::string> numberLeft_, rowBaseline_;
+    double numberRight_ = 0;  // where every line number ends
 };
+
+// The facts a header or footer shows about a source before its pages are
+// known: its name, path, modification time, the title and the time now.
+PageFacts sourcePageFacts(const ConversionSettings& settings, const std::string& sourcePath);
+
+// Whether the header or footer of a source's fixed pages shows a character
+// beyond Mac OS Roman, which only embedded fonts draw: the document is then
+// drawn with them, as when its body holds such a character.
+bool furnitureNeedsEmbeddedFonts(const ConversionSettings& settings, const std::string& sourcePath);
 
 // A number as a content stream writes it: at most three decimals, no
 // trailing zeros.

@@ -42,7 +42,7 @@ PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings&
       pageCount_(pagesFor(source_.summary().lineCount, capacity_)),
       furniture_(settings, source.path(),
                  numberedLinesBound(settings, source, source_.summary().lineCount), pageCount_,
-                 !shown_ || !shown_->embedded()),
+                 shown_),
       frame_(settings, furniture_.bodyLeft(), furniture_.bodyTop()) {
     if (shown_) shown_->setTextAreaWidth(textAreaWidth(settings) - furniture_.gutter());
     // Rows are measured in the standard font's widths of UTF-8 text; other
@@ -83,6 +83,7 @@ void PaginatedPages::readAheadAllPages() {
                      discard, shown_);
         discarded.clear();
     }
+    furniture_.learnCharacters(pageCount_);
     shown_->setPlanning(false);
     notPrintable_ = shown_->notPrintable() - notPrintableBefore;
     source_.returnTo(start);

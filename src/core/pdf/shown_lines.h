@@ -52,6 +52,10 @@ class ShownLines {
 
     // Whether lines are drawn with embedded fonts rather than the standard one.
     bool embedded() const noexcept { return embedded_.has_value(); }
+    // The embedded fonts (nullptr without) and the shaper, for other text
+    // of the pages drawn as the lines are.
+    DocumentFonts* fonts() const noexcept { return embedded_ ? &embedded_->fonts() : nullptr; }
+    LineShaper* shaper() const noexcept { return shaper_; }
 
     void beginPage() {
         if (embedded_) embedded_->beginPage();
