@@ -47,6 +47,22 @@ EmbeddedFurnitureText::Laid EmbeddedFurnitureText::lay(std::string_view text) {
     return laid;
 }
 
+const EmbeddedFurnitureText::Laid& EmbeddedFurnitureText::layDigits(std::string_view digits) {
+    if (digits_.empty()) {
+        for (char digit = '0'; digit <= '9'; ++digit)
+            digits_.push_back(lay(std::string_view(&digit, 1)).glyphs.at(0));
+    }
+    number_.glyphs.clear();
+    number_.advance = 0;
+    for (const char digit : digits) {
+        Glyph glyph = digits_[static_cast<std::size_t>(digit - '0')];
+        glyph.x = number_.advance;
+        number_.advance += glyph.width;
+        number_.glyphs.push_back(glyph);
+    }
+    return number_;
+}
+
 void EmbeddedFurnitureText::draw(std::string& out, const Laid& laid, double x, double y) {
     // A string goes on while each code starts where the one before ended, in
     // the same font and at the same height; the next starts afresh.

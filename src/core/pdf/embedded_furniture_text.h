@@ -39,6 +39,9 @@ class EmbeddedFurnitureText {
     // UTF-8 text (malformed bytes as "?"); a character no face has is
     // drawn as "?".
     Laid lay(std::string_view text);
+    // The same for a number's ASCII digits, which never need shaping: each
+    // digit is looked up once, and the result holds until the next call.
+    const Laid& layDigits(std::string_view digits);
     // The width in points.
     double width(const Laid& laid) const noexcept { return laid.advance * size_ / 1000; }
 
@@ -55,6 +58,8 @@ class EmbeddedFurnitureText {
     double size_;
     std::string sizeText_;
     std::size_t currentFont_ = kNoFont;
+    std::vector<Glyph> digits_;  // "0" to "9", once looked up
+    Laid number_;
 };
 
 }  // namespace leafwright

@@ -263,7 +263,7 @@ void PageFurniture::learnCharacters(std::uint64_t pages) const {
             discarded.clear();
         }
     }
-    if (gutter_ > 0) embedded_->lay("0123456789");
+    if (gutter_ > 0) embedded_->layDigits("0123456789");
 }
 
 void PageFurniture::append(std::string& out, std::uint64_t page, std::uint64_t firstLine,
@@ -303,7 +303,8 @@ void PageFurniture::Numbers::addRow(std::uint64_t lineIndex, bool firstRowOfLine
     if (EmbeddedFurnitureText* embedded = furniture_.embedded_.get()) {
         // Digits of an embedded face need not all be as wide: each number
         // is measured to end where the others do.
-        const EmbeddedFurnitureText::Laid laid = embedded->lay(std::string_view(digits, count));
+        const EmbeddedFurnitureText::Laid& laid =
+            embedded->layDigits(std::string_view(digits, count));
         embedded->draw(out_, laid, furniture_.numberRight_ - embedded->width(laid),
                        furniture_.bodyTopValue_ - static_cast<double>(row) * s.leadingValue);
         return;
