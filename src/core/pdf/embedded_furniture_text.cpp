@@ -50,15 +50,18 @@ EmbeddedFurnitureText::Laid EmbeddedFurnitureText::lay(std::string_view text) {
 const EmbeddedFurnitureText::Laid& EmbeddedFurnitureText::layDigits(std::string_view digits) {
     if (digits_.empty()) {
         for (char digit = '0'; digit <= '9'; ++digit)
-            digits_.push_back(lay(std::string_view(&digit, 1)).glyphs.at(0));
+            digits_.push_back(lay(std::string_view(&digit, 1)));
     }
     number_.glyphs.clear();
     number_.advance = 0;
     for (const char digit : digits) {
-        Glyph glyph = digits_[static_cast<std::size_t>(digit - '0')];
-        glyph.x = number_.advance;
-        number_.advance += glyph.width;
-        number_.glyphs.push_back(glyph);
+        if (digit < '0' || digit > '9') continue;
+        // A face without the digit nor "?" draws nothing for it.
+        for (Glyph glyph : digits_[static_cast<std::size_t>(digit - '0')].glyphs) {
+            glyph.x += number_.advance;
+            number_.glyphs.push_back(glyph);
+        }
+        number_.advance += digits_[static_cast<std::size_t>(digit - '0')].advance;
     }
     return number_;
 }

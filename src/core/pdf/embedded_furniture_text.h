@@ -58,7 +58,7 @@ class EmbeddedFurnitureText {
     double size_;
     std::string sizeText_;
     std::size_t currentFont_ = kNoFont;
-    std::vector<Glyph> digits_;  // "0" to "9", once looked up
+    std::vector<Laid> digits_;  // "0" to "9", once looked up
     Laid number_;
 };
 
