@@ -202,6 +202,31 @@ TEST(Combine, FilesShareOneSubsetPerFace) {
     expectQpdfFindsNothing(dir.file("both.pdf"));
 }
 
+// A family the user chose draws every source of a combined document, in
+// both layouts, as it draws a file alone: the Mac OS Roman sources too.
+TEST(Combine, AChosenFamilyDrawsEverySource) {
+    if (!haveProgram("pdffonts")) GTEST_SKIP() << "pdffonts is not installed";
+    TempDir dir;
+    writeBytes(dir.file("plain.txt"), withCrLf("Plain text\n"));
+    writeBytes(dir.file("tabs.txt"), withCrLf("a\tb\n"));
+    for (bool selfAdapting : {false, true}) {
+        SCOPED_TRACE(selfAdapting ? "self-adapting" : "fixed pages");
+        writeBytes(dir.file("settings.tcf"), configFor("Times-Roman", selfAdapting));
+        const auto both = runProcess({LEAFWRIGHT_CLI, "convert", "--config", "settings.tcf",
+                                      "--font-family=DejaVu Sans Mono", "--force", "--combine",
+                                      "both.pdf", "plain.txt", "tabs.txt"},
+                                     dir.path());
+        ASSERT_EQ(both.exitStatus, 0) << both.err;
+        const std::string fonts = runProcess({"pdffonts", dir.file("both.pdf")}).out;
+        EXPECT_NE(fonts.find("DejaVuSansMono"), std::string::npos) << fonts;
+        EXPECT_EQ(fonts.find("Times"), std::string::npos) << fonts;
+        const auto split = runProcess(
+            {LEAFWRIGHT_CLI, "unspool", "--force", "-o", "whole.txt", "both.pdf"}, dir.path());
+        ASSERT_EQ(split.exitStatus, 0) << split.err;
+        EXPECT_EQ(readBytes(dir.file("whole.txt")), withCrLf("Plain text\na\tb\n"));
+    }
+}
+
 // A file that fails ends the run: the message names it and the document,
 // the old document stays as it was, and nothing else is left in the folder.
 // An output that is one of the files is refused; an existing one is kept
@@ -242,7 +267,7 @@ TEST(Combine, FailuresLeaveNoDocumentAndTheOldOneIntact) {
     EXPECT_EQ(done.exitStatus, 0) << done.err;
     EXPECT_EQ(readBytes(dir.file("book.pdf")), "old document");
 
-    for (const std::vector<std::string> usage :
+    for (const std::vector<std::string>& usage :
          {std::vector<std::string>{"--combine", "book.pdf", "-o", "x.pdf", "a.txt"},
           {"--combine", "book.pdf", "--output-dir", ".", "a.txt"},
           {"--combine", "book.pdf"},

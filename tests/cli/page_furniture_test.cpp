@@ -492,7 +492,9 @@ TEST(PageFurniture, AnArabicTextIsNumbered) {
         bool level = false;
         for (const Word& w : body) level = level || std::abs(middle(w) - middle(numbers[k])) < 2;
         EXPECT_TRUE(level) << numbers[k].text;
-        if (k > 0) EXPECT_GT(numbers[k].yMin, numbers[k - 1].yMax) << numbers[k].text;
+        if (k > 0) {
+            EXPECT_GT(numbers[k].yMin, numbers[k - 1].yMax) << numbers[k].text;
+        }
     }
     std::filesystem::remove(dir.file("arabic.txt"));
     expectUnspooled(dir, pdf, source);

@@ -14,8 +14,8 @@
 #include "core/pdf/conversion_run.h"
 #include "core/pdf/document_objects.h"
 #include "core/pdf/flate_content.h"
+#include "core/pdf/line_drawing.h"
 #include "core/pdf/outline_title.h"
-#include "core/pdf/page_furniture.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/single_page_layout.h"
 #include "core/pdf/text_measure.h"
@@ -92,12 +92,13 @@ Plan planDocument(const std::vector<std::string>& sources, const std::string& ou
             std::uint64_t pageCount = 1;
             if (singlePage) {
                 const SourceText text(reader, SourceText::Measures::LineCount);
-                plan.embedded = plan.embedded || text.summary().beyondMacRoman;
+                plan.embedded =
+                    plan.embedded || drawsWithEmbeddedFonts(settings, text.summary(), path);
             } else {
                 const PaginatedPages pages =
                     layOutPages(reader, settings, [&](const SourceSummary& summary) {
-                        plan.embedded = plan.embedded || summary.beyondMacRoman ||
-                                        furnitureNeedsEmbeddedFonts(settings, path);
+                        plan.embedded =
+                            plan.embedded || drawsWithEmbeddedFonts(settings, summary, path);
                         return nullptr;
                     });
                 pageCount = pages.pageCount();
@@ -295,7 +296,8 @@ std::string writeSource(CombinedWriter& writer, CombinedDrawing& drawing, const 
     ShownLines* shown = nullptr;
     const LineDrawingChoice choose = [&](const SourceSummary& summary) {
         // The plan saw no character beyond MacRomanEncoding: the file changed.
-        if (summary.beyondMacRoman && !drawing.embedded()) throw FileError(path, kChangedWhileRead);
+        if (drawsWithEmbeddedFonts(settings, summary, path) && !drawing.embedded())
+            throw FileError(path, kChangedWhileRead);
         firstPass = summary.encoding;
         shown = drawing.choose(summary);
         return shown;

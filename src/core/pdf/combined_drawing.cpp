@@ -1,8 +1,8 @@
 #include "core/pdf/combined_drawing.h"
 
-#include "core/fonts/standard_font_widths.h"
 #include "core/fonts/system_font_provider.h"
 #include "core/fonts/tab_stops.h"
+#include "core/pdf/line_drawing.h"
 
 namespace leafwright {
 
@@ -11,7 +11,7 @@ CombinedDrawing::CombinedDrawing(const ConversionSettings& settings, FontProvide
     : settings_(settings) {
     if (!embedded) return;
     if (!provider) {
-        ownProvider_ = std::make_unique<SystemFontProvider>();
+        ownProvider_ = std::make_unique<SystemFontProvider>(faceChoiceOf(settings));
         provider = ownProvider_.get();
     }
     fonts_.emplace(*provider, settings_.baseFont);
@@ -23,17 +23,8 @@ CombinedDrawing::~CombinedDrawing() = default;
 
 ShownLines* CombinedDrawing::choose(const SourceSummary& summary) {
     lines_.reset();
-    if (fonts_) {
-        // Liberation Mono, like Courier, sets text in columns.
-        lines_.emplace(*fonts_, &*shaper_, settings_.fontSizeText,
-                       settings_.baseFont.starts_with("Courier"));
-    } else if (summary.hasTab) {
-        const StandardFontWidths* widths = standardFontWidths(settings_.baseFont);
-        lines_.emplace(widths ? *widths : kStandardFontWidths.front());
-    } else {
-        return nullptr;
-    }
-    return &*lines_;
+    if (fonts_) return &emplaceEmbeddedLines(lines_, *fonts_, *shaper_, settings_);
+    return standardLines(lines_, summary, settings_);
 }
 
 }  // namespace leafwright

@@ -9,7 +9,6 @@
 #include "core/fonts/system_font_provider.h"
 #include "core/pdf/line_drawing.h"
 #include "core/pdf/line_stretches.h"
-#include "core/pdf/page_furniture.h"
 #include "core/pdf/page_stretches.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/pdf_writer.h"
@@ -95,16 +94,12 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
     refuseOutputOverSource(sourcePath, outputPath, source.device(), source.inode());
     const SourceDecoding decoding = decodeSource(source, settings.chosen.more.encoding);
 
-    LineDrawing drawing(settings, fonts);
+    LineDrawing drawing(settings, fonts, sourcePath);
     bool plainStrings = true;
     SourceEncoding firstPass = SourceEncoding::Utf8;
     const LineDrawingChoice choose = [&, chosen = drawing.chooser()](const SourceSummary& summary) {
         firstPass = summary.encoding;
-        // A header or footer beyond Mac OS Roman is drawn as such a body is.
-        SourceSummary drawn = summary;
-        drawn.beyondMacRoman =
-            drawn.beyondMacRoman || furnitureNeedsEmbeddedFonts(settings, sourcePath);
-        ShownLines* shown = chosen(drawn);
+        ShownLines* shown = chosen(summary);
         plainStrings = shown == nullptr;
         return shown;
     };

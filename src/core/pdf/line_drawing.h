@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/line_shaper.h"
@@ -20,6 +21,21 @@ FaceChoice faceChoiceOf(const ConversionSettings& settings);
 // Whether they name one: its face is then embedded in every document.
 bool drawsChosenFace(const ConversionSettings& settings);
 
+// Whether a document is drawn with embedded fonts: its text (as its first
+// pass summed it up) or its headers and footers hold a character beyond
+// Mac OS Roman, or the user chose a family or font file.
+bool drawsWithEmbeddedFonts(const ConversionSettings& settings, const SourceSummary& summary,
+                            const std::string& sourcePath);
+
+// Makes `lines` the drawing with embedded fonts: in columns for Courier's
+// stand-in, or for a chosen face that is monospaced itself.
+ShownLines& emplaceEmbeddedLines(std::optional<ShownLines>& lines, DocumentFonts& fonts,
+                                 LineShaper& shaper, const ConversionSettings& settings);
+// The drawing in the standard font: nullptr for plain strings, else `lines`
+// made the standard font with tab stops (a source holding a tab).
+ShownLines* standardLines(std::optional<ShownLines>& lines, const SourceSummary& summary,
+                          const ConversionSettings& settings);
+
 // How one document's lines are drawn, decided once its first pass has seen
 // every character: plain strings of the standard font when every character
 // has a MacRomanEncoding code and no tab occurs (the document is written as
@@ -29,8 +45,10 @@ bool drawsChosenFace(const ConversionSettings& settings);
 class LineDrawing {
   public:
     // provider: where embedded faces come from; nullptr looks for the
-    // installed faces, only once a document needs them.
-    LineDrawing(const ConversionSettings& settings, FontProvider* provider);
+    // installed faces, only once a document needs them. sourcePath names
+    // the source for its headers and footers.
+    LineDrawing(const ConversionSettings& settings, FontProvider* provider,
+                std::string sourcePath = {});
     ~LineDrawing();
     LineDrawing(const LineDrawing&) = delete;
     LineDrawing& operator=(const LineDrawing&) = delete;
@@ -48,6 +66,7 @@ class LineDrawing {
   private:
     const ConversionSettings& settings_;
     FontProvider* provider_;
+    std::string sourcePath_;
     std::unique_ptr<FontProvider> ownProvider_;
     std::optional<DocumentFonts> fonts_;
     std::optional<LineShaper> shaper_;
