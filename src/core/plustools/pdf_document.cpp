@@ -12,10 +12,14 @@ constexpr int kMaxReferenceChain = 32;
 // Nodes of the page tree above a page, and the kids they hold together.
 constexpr std::size_t kMaxTreeDepth = 64;
 constexpr std::size_t kMaxHeldKids = 1 << 20;
+// The most a stream given whole (at most StreamDecoder::kMostWholeBytes) may
+// inflate to: eight times its size, more than text content compresses by.
+constexpr std::size_t kWholeOutputLimit = 8 << 20;
 
 }  // namespace
 
-PdfDocument::PdfDocument(TextFileReader& reader) : file_(reader), crossReference_(file_) {}
+PdfDocument::PdfDocument(TextFileReader& reader)
+    : file_(reader), crossReference_(file_), whole_(kWholeOutputLimit) {}
 
 PdfObject PdfDocument::object(PdfReference reference) {
     const CrossReference::Entry entry = crossReference_.find(reference.number);
@@ -62,7 +66,7 @@ std::optional<PdfStream> PdfDocument::stream(const PdfObject& value) {
 
 void PdfDocument::decode(const PdfStream& stream, const StreamEncoding& encoding,
                          const StreamDecoder::Output& out) {
-    StreamDecoder decoder(encoding, out);
+    StreamDecoder decoder(encoding, out, &whole_);
     file_.decodeStreamData(stream.data, stream.length, decoder);
 }
 

@@ -138,6 +138,18 @@ void PdfFile::decodeStreamData(std::uint64_t dataOffset, std::optional<std::uint
         end = findEndStream(dataOffset);
     }
     std::string piece;
+    if (decoder.takesWhole(end - dataOffset)) {
+        // Read in pieces all the same, so that a cancel stops the reading.
+        held_.clear();
+        for (std::uint64_t at = dataOffset; at < end; at += piece.size()) {
+            piece = bytesAt(
+                at, static_cast<std::size_t>(std::min<std::uint64_t>(kDataPiece, end - at)));
+            if (piece.empty()) break;
+            held_ += piece;
+        }
+        decoder.decodeWhole(held_);
+        return;
+    }
     for (std::uint64_t at = dataOffset; at < end;) {
         piece =
             bytesAt(at, static_cast<std::size_t>(std::min<std::uint64_t>(kDataPiece, end - at)));

@@ -71,6 +71,7 @@ class PdfFile {
     TextFileReader& reader_;
     std::uint64_t size_;
     std::string window_;
+    std::string held_;  // the data of a stream decoded whole
     Block blocks_[kKeptBlocks];
     std::uint64_t uses_ = 0;
 };
