@@ -99,7 +99,7 @@ void PdfDocument::forEachPage(const std::function<bool(const PdfPage& page)>& vi
     // A node of the tree: its kids are visited next, or it is a page.
     auto enter = [&](const PdfObject& value, const PdfObject& inherited) {
         if (value.isReference() && !seen.insert(value.referenceValue().number).second) return true;
-        const PdfObject node = resolve(value);
+        PdfObject node = resolve(value);
         if (!node.isDictionary()) return true;
         const PdfObject* resources = node.find("Resources");
         PdfObject own = resources != nullptr ? resolve(*resources) : inherited;
@@ -113,7 +113,7 @@ void PdfDocument::forEachPage(const std::function<bool(const PdfPage& page)>& vi
             path.push_back(Node{list.items(), 0, std::move(own)});
             return true;
         }
-        return visit(PdfPage{value.referenceValue(), node, std::move(own)});
+        return visit(PdfPage{value.referenceValue(), std::move(node), std::move(own)});
     };
     if (!enter(*root, PdfObject())) return;
     while (!path.empty()) {
