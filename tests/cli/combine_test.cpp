@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <random>
+#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -224,6 +225,94 @@ TEST(Combine, AChosenFamilyDrawsEverySource) {
             {LEAFWRIGHT_CLI, "unspool", "--force", "-o", "whole.txt", "both.pdf"}, dir.path());
         ASSERT_EQ(split.exitStatus, 0) << split.err;
         EXPECT_EQ(readBytes(dir.file("whole.txt")), withCrLf("Plain text\na\tb\n"));
+    }
+}
+
+// In a combined document {page} and {pages} count the pages of the page's
+// own file, {sheet} and {sheets} the pages of the whole document, the blank
+// ones of duplex printing included (they stay blank), and {file} names the
+// page's file; wrapped lines (more pages than lines alone would take) count
+// alike. Read back from each page as pdftotext finds it.
+TEST(Combine, HeadersCountPagesWithinEachFileAndSheetsAcrossTheDocument) {
+    if (!haveProgram("pdftotext")) GTEST_SKIP() << "pdftotext not installed";
+    TempDir dir;
+    std::string wide;
+    for (int k = 0; k < 90; ++k)
+        wide += "wide row " + std::to_string(k) + std::string(30, '-') + " and more words " +
+                std::string(60, '=') + " to its end\n";
+    const std::vector<std::pair<std::string, std::string>> files = {
+        {"first.txt", numberedLines("first", 130)},
+        {"second.txt", numberedLines("second", 20)},
+        {"third.txt", wide}};
+    std::vector<std::string> names;
+    for (const auto& [name, text] : files) {
+        writeBytes(dir.file(name), text);
+        names.push_back(name);
+    }
+    const std::regex header(R"(([a-z]+\.txt) (\d+)/(\d+) (\d+)/(\d+))");
+    for (const bool duplex : {false, true}) {
+        SCOPED_TRACE(duplex ? "duplex" : "one-sided");
+        std::vector<std::string> command = {
+            LEAFWRIGHT_CLI,
+            "convert",
+            "--force",
+            "--wrap=word",
+            "--header={file} {page}/{pages} {sheet}/{sheets}",
+            "--combine-duplex=" + std::string(duplex ? "TRUE" : "FALSE"),
+            "--combine",
+            "book.pdf"};
+        command.insert(command.end(), names.begin(), names.end());
+        const auto convert = runProcess(command, dir.path());
+        ASSERT_EQ(convert.exitStatus, 0) << convert.err;
+        const auto text = runProcess({"pdftotext", "book.pdf", "-"}, dir.path());
+        ASSERT_EQ(text.exitStatus, 0) << text.err;
+        std::vector<std::string> pages;
+        for (std::size_t at = 0, end; (end = text.out.find('\f', at)) != std::string::npos;
+             at = end + 1)
+            pages.push_back(text.out.substr(at, end - at));
+        const int sheets = static_cast<int>(pages.size());
+        ASSERT_EQ(sheets, pageCountOf(dir.file("book.pdf")));
+
+        std::size_t file = 0;
+        int pageInFile = 0, pagesOfFile = 0, blanks = 0;
+        std::vector<int> filePages;
+        for (int sheet = 1; sheet <= sheets; ++sheet) {
+            const std::string& page = pages[static_cast<std::size_t>(sheet - 1)];
+            std::smatch found;
+            if (!std::regex_search(page, found, header)) {
+                // Only a blank page that lets the next file start on an odd page.
+                EXPECT_TRUE(duplex) << sheet;
+                EXPECT_EQ(page.find_first_not_of(" \n"), std::string::npos) << page;
+                EXPECT_EQ(sheet % 2, 0);
+                EXPECT_EQ(pageInFile, pagesOfFile);
+                ++blanks;
+                continue;
+            }
+            if (found[1] != files[file].first) {
+                EXPECT_EQ(pageInFile, pagesOfFile) << "a file left before its last page";
+                filePages.push_back(pagesOfFile);
+                ++file;
+                ASSERT_LT(file, files.size());
+                ASSERT_EQ(found[1], files[file].first) << sheet;
+                pageInFile = 0;
+                if (duplex) {
+                    EXPECT_EQ(sheet % 2, 1) << sheet;
+                }
+            }
+            EXPECT_EQ(std::stoi(found[2]), ++pageInFile) << sheet;
+            if (pageInFile == 1) pagesOfFile = std::stoi(found[3]);
+            EXPECT_EQ(std::stoi(found[3]), pagesOfFile) << sheet;
+            EXPECT_EQ(std::stoi(found[4]), sheet);
+            EXPECT_EQ(std::stoi(found[5]), sheets);
+        }
+        filePages.push_back(pagesOfFile);
+        ASSERT_EQ(filePages.size(), files.size());
+        // Several pages for the first file and for the wrapped third one.
+        EXPECT_GT(filePages[0], 1);
+        EXPECT_EQ(filePages[1], 1);
+        EXPECT_GT(filePages[2], 2);
+        EXPECT_EQ(blanks, duplex ? (filePages[0] % 2) + (filePages[1] % 2) : 0);
+        EXPECT_EQ(sheets, filePages[0] + filePages[1] + filePages[2] + blanks);
     }
 }
 

@@ -29,7 +29,8 @@ bool isZlibHeader(unsigned char method, unsigned char flags) {
 
 }  // namespace
 
-Inflater::Inflater() : state_(std::make_unique<State>()) {}
+// Not value-initialised: the output buffer needs no zeros.
+Inflater::Inflater() : state_(new State) {}
 
 Inflater::~Inflater() = default;
 

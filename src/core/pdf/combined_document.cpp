@@ -315,6 +315,10 @@ std::string writeSource(CombinedWriter& writer, CombinedDrawing& drawing, const 
     } else {
         PaginatedPages pages = layOutPages(reader, own, choose);
         if (pages.pageCount() != count) throw FileError(path, kChangedWhileRead);
+        // {sheet} and {sheets} count the document's pages, the blank ones
+        // that start a source on the front of a sheet included: a sheet's
+        // number is the page number a viewer shows.
+        pages.numberSheetsFrom(first, plan.pages.pageCount());
         for (std::uint64_t page = 0; page < count; ++page) {
             const std::uint64_t length = pages.nextStreamLength();
             writer.writePage(first + page, own, length,

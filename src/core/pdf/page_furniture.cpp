@@ -249,7 +249,8 @@ void PageFurniture::appendBand(std::string& out, const PageTemplate& band, const
 void PageFurniture::appendBands(std::string& out, std::uint64_t page) const {
     if (!any_) return;
     PageFacts facts = facts_;
-    facts.page = facts.sheet = page + 1;
+    facts.page = page + 1;
+    facts.sheet = firstSheet_ + page + 1;
     if (header_) appendBand(out, *header_, facts, headerBaseline(), headerRule_);
     if (footer_) appendBand(out, *footer_, facts, footerBaseline(), footerRule_);
 }

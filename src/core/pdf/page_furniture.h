@@ -45,6 +45,13 @@ class PageFurniture {
     void setPageCount(std::uint64_t pageCount) noexcept {
         facts_.pages = facts_.sheets = pageCount;
     }
+    // In a document of many sources, where this source's pages stand: its
+    // first page is page firstSheet (from 0) of `sheets`, which {sheet} and
+    // {sheets} count. Called after setPageCount.
+    void numberSheetsFrom(std::uint64_t firstSheet, std::uint64_t sheets) noexcept {
+        firstSheet_ = firstSheet;
+        facts_.sheets = sheets;
+    }
     // Whether line numbers are drawn (row by row through Numbers).
     bool numbersLines() const noexcept { return gutter_ > 0; }
     // Lays out the text that the furniture of pages 0 to before `pages`
@@ -101,6 +108,7 @@ class PageFurniture {
     double bodyTopValue_ = 0;
     double smallSize_ = 0;
     std::uint64_t rows_ = 0;  // of the whole page, furniture included
+    std::uint64_t firstSheet_ = 0;
     std::string bodyLeft_, bodyTop_, smallFont_;
     std::string headerRule_, footerRule_;  // empty without a rule
     // Where a line number of so many digits starts, and each row's baseline.

@@ -67,6 +67,11 @@ class PaginatedPages : public PageSequence {
     // Whether lines are cut into rows (wrapped, or split at form feeds); such
     // pages are made by one reader only, in order.
     bool cutsLines() const noexcept { return wrapped_ != nullptr; }
+    // Numbers the pages' sheets in a document of many sources: the first
+    // page is page firstSheet (from 0) of `sheets`.
+    void numberSheetsFrom(std::uint64_t firstSheet, std::uint64_t sheets) noexcept {
+        furniture_.numberSheetsFrom(firstSheet, sheets);
+    }
     // Source lines drawn in more than one row.
     std::uint64_t wrappedLines() const noexcept { return wrappedLines_; }
 

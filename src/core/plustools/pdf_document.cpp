@@ -12,10 +12,14 @@ constexpr int kMaxReferenceChain = 32;
 // Nodes of the page tree above a page, and the kids they hold together.
 constexpr std::size_t kMaxTreeDepth = 64;
 constexpr std::size_t kMaxHeldKids = 1 << 20;
+// The most a stream given whole (at most StreamDecoder::kMostWholeBytes) may
+// inflate to: eight times its size, more than text content compresses by.
+constexpr std::size_t kWholeOutputLimit = 8 << 20;
 
 }  // namespace
 
-PdfDocument::PdfDocument(TextFileReader& reader) : file_(reader), crossReference_(file_) {}
+PdfDocument::PdfDocument(TextFileReader& reader)
+    : file_(reader), crossReference_(file_), whole_(kWholeOutputLimit) {}
 
 PdfObject PdfDocument::object(PdfReference reference) {
     const CrossReference::Entry entry = crossReference_.find(reference.number);
@@ -62,7 +66,7 @@ std::optional<PdfStream> PdfDocument::stream(const PdfObject& value) {
 
 void PdfDocument::decode(const PdfStream& stream, const StreamEncoding& encoding,
                          const StreamDecoder::Output& out) {
-    StreamDecoder decoder(encoding, out);
+    StreamDecoder decoder(encoding, out, &whole_);
     file_.decodeStreamData(stream.data, stream.length, decoder);
 }
 
@@ -95,7 +99,7 @@ void PdfDocument::forEachPage(const std::function<bool(const PdfPage& page)>& vi
     // A node of the tree: its kids are visited next, or it is a page.
     auto enter = [&](const PdfObject& value, const PdfObject& inherited) {
         if (value.isReference() && !seen.insert(value.referenceValue().number).second) return true;
-        const PdfObject node = resolve(value);
+        PdfObject node = resolve(value);
         if (!node.isDictionary()) return true;
         const PdfObject* resources = node.find("Resources");
         PdfObject own = resources != nullptr ? resolve(*resources) : inherited;
@@ -109,7 +113,7 @@ void PdfDocument::forEachPage(const std::function<bool(const PdfPage& page)>& vi
             path.push_back(Node{list.items(), 0, std::move(own)});
             return true;
         }
-        return visit(PdfPage{value.referenceValue(), node, std::move(own)});
+        return visit(PdfPage{value.referenceValue(), std::move(node), std::move(own)});
     };
     if (!enter(*root, PdfObject())) return;
     while (!path.empty()) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/deflate/whole_inflater.h"
 #include "core/plustools/cross_reference.h"
 #include "core/plustools/pdf_file.h"
 #include "core/plustools/pdf_object.h"
@@ -71,6 +72,8 @@ class PdfDocument {
   private:
     PdfFile file_;
     CrossReference crossReference_;
+    // Inflates most content streams, which are small, for decode.
+    WholeInflater whole_;
 };
 
 }  // namespace leafwright

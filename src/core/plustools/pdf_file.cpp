@@ -41,14 +41,20 @@ const PdfFile::Block& PdfFile::blockAt(std::uint64_t offset) {
 }
 
 std::string PdfFile::bytesAt(std::uint64_t offset, std::size_t count) {
-    if (offset >= size_) return {};
-    count = static_cast<std::size_t>(std::min<std::uint64_t>(count, size_ - offset));
     std::string bytes;
+    readInto(bytes, offset, count);
+    return bytes;
+}
+
+void PdfFile::readInto(std::string& bytes, std::uint64_t offset, std::size_t count) {
+    bytes.clear();
+    if (offset >= size_) return;
+    count = static_cast<std::size_t>(std::min<std::uint64_t>(count, size_ - offset));
     if (count >= kBlockBytes) {
         // Stream data, read once: past the kept blocks.
         bytes.resize(count);
         bytes.resize(reader_.readAt(offset, bytes.data(), count));
-        return bytes;
+        return;
     }
     bytes.reserve(count);
     while (bytes.size() < count) {
@@ -58,14 +64,13 @@ std::string PdfFile::bytesAt(std::uint64_t offset, std::size_t count) {
         if (from >= block.bytes.size()) break;  // the file ended (or shrank)
         bytes.append(block.bytes, from, std::min(count - bytes.size(), block.bytes.size() - from));
     }
-    return bytes;
 }
 
 template <typename Parse>
 auto PdfFile::parseAt(std::uint64_t offset, Parse parse) {
     if (offset >= size_) throw PdfSyntaxError("an offset past the end of the file", false);
     for (std::size_t window = kFirstWindow;; window *= 2) {
-        window_ = bytesAt(offset, window);
+        readInto(window_, offset, window);  // into the room of the last window
         const bool wholeRest = offset + window_.size() >= size_;
         try {
             PdfParser parser(window_);
@@ -138,6 +143,18 @@ void PdfFile::decodeStreamData(std::uint64_t dataOffset, std::optional<std::uint
         end = findEndStream(dataOffset);
     }
     std::string piece;
+    if (decoder.takesWhole(end - dataOffset)) {
+        // Read in pieces all the same, so that a cancel stops the reading.
+        held_.clear();
+        for (std::uint64_t at = dataOffset; at < end; at += piece.size()) {
+            piece = bytesAt(
+                at, static_cast<std::size_t>(std::min<std::uint64_t>(kDataPiece, end - at)));
+            if (piece.empty()) break;
+            held_ += piece;
+        }
+        decoder.decodeWhole(held_);
+        return;
+    }
     for (std::uint64_t at = dataOffset; at < end;) {
         piece =
             bytesAt(at, static_cast<std::size_t>(std::min<std::uint64_t>(kDataPiece, end - at)));

@@ -58,6 +58,8 @@ class PdfFile {
         std::string bytes;
         std::uint64_t lastUse = 0;
     };
+    // bytesAt into `bytes`, whose room is kept.
+    void readInto(std::string& bytes, std::uint64_t offset, std::size_t count);
     // The kept block that holds the offset, read when it is not kept.
     const Block& blockAt(std::uint64_t offset);
 
@@ -71,6 +73,7 @@ class PdfFile {
     TextFileReader& reader_;
     std::uint64_t size_;
     std::string window_;
+    std::string held_;  // the data of a stream decoded whole
     Block blocks_[kKeptBlocks];
     std::uint64_t uses_ = 0;
 };

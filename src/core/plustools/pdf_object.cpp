@@ -150,6 +150,7 @@ PdfObject PdfParser::value(int depth) {
                 ? regularRun()
                 : std::string();
         // "#xx" stands for the byte of those hex digits.
+        if (raw.find('#') == std::string::npos) return PdfObject::name(std::move(raw));
         std::string name;
         for (std::size_t k = 0; k < raw.size(); ++k) {
             const int high =
@@ -189,7 +190,7 @@ PdfObject PdfParser::value(int depth) {
             PdfObject entry = value(depth + 1);
             countItem();
             // A null value is as good as no entry.
-            if (!entry.isNull()) entries.emplace_back(key.text(), std::move(entry));
+            if (!entry.isNull()) entries.emplace_back(key.takeText(), std::move(entry));
         }
     }
     if (c == '[') {

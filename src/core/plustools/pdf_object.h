@@ -64,6 +64,8 @@ class PdfObject {
     std::optional<std::int64_t> integerValue() const noexcept;
     // A name without its "/", or a string's bytes; empty for other kinds.
     const std::string& text() const noexcept { return text_; }
+    // The same, moved out of the object.
+    std::string takeText() noexcept { return std::move(text_); }
     // An array's items; empty for other kinds.
     const std::vector<PdfObject>& items() const noexcept { return items_; }
     // A dictionary's entries; empty for other kinds.

@@ -1,6 +1,9 @@
 #include "core/plustools/stream_decoder.h"
 
+#include <optional>
+
 #include "core/compression/inflater.h"
+#include "core/deflate/whole_inflater.h"
 #include "core/plustools/pdf_characters.h"
 #include "core/plustools/png_predictor.h"
 
@@ -78,9 +81,8 @@ StreamEncoding streamEncodingOf(const PdfObject& dictionary, const PdfResolver& 
     return encoding;
 }
 
-StreamDecoder::StreamDecoder(const StreamEncoding& encoding, Output out)
-    : kind_(encoding.kind), out_(std::move(out)) {
-    if (kind_ == StreamEncoding::Kind::Flate) inflater_ = std::make_unique<Inflater>();
+StreamDecoder::StreamDecoder(const StreamEncoding& encoding, Output out, WholeInflater* whole)
+    : kind_(encoding.kind), out_(std::move(out)), whole_(whole) {
     if (encoding.predictor != 1)
         predictor_ = std::make_unique<PredictorDecoder>(
             encoding.predictor >= 10, encoding.rowBytes, encoding.pixelBytes,
@@ -104,6 +106,7 @@ bool StreamDecoder::feed(std::string_view bytes) {
             decoded(bytes);
             return true;
         case StreamEncoding::Kind::Flate:
+            if (!inflater_) inflater_ = std::make_unique<Inflater>();
             inflater_->feed(bytes, [this](std::string_view piece) { decoded(piece); });
             ended_ = inflater_->ended();
             return !ended_;
@@ -132,6 +135,27 @@ bool StreamDecoder::feed(std::string_view bytes) {
             break;
     }
     return false;
+}
+
+bool StreamDecoder::takesWhole(std::uint64_t bytes) const noexcept {
+    return kind_ == StreamEncoding::Kind::Flate && whole_ != nullptr && bytes <= kMostWholeBytes;
+}
+
+void StreamDecoder::decodeWhole(std::string_view bytes) {
+    if (takesWhole(bytes.size()) && !inflater_ && !ended_) {
+        if (const std::optional<std::string_view> inflated = whole_->inflate(bytes)) {
+            // Handed on in pieces, as the streaming inflater would.
+            for (std::size_t at = 0; at < inflated->size(); at += Inflater::kPieceSize)
+                decoded(inflated->substr(at, Inflater::kPieceSize));
+            ended_ = true;
+            finish();
+            return;
+        }
+        // Data of another kind, corrupt or too large: streamed, which
+        // hands on what comes before a fault and names it.
+    }
+    feed(bytes);
+    finish();
 }
 
 void StreamDecoder::finish() {

@@ -12,6 +12,7 @@ namespace leafwright {
 
 class Inflater;
 class PredictorDecoder;
+class WholeInflater;
 
 // How a stream's data is encoded, as its dictionary's /Filter and
 // /DecodeParms say: as it is, FlateDecode (alone or as the only entry of
@@ -40,8 +41,10 @@ class StreamDecoder {
   public:
     using Output = std::function<void(std::string_view piece)>;
 
-    // The encoding must be readable (not Unreadable).
-    StreamDecoder(const StreamEncoding& encoding, Output out);
+    // The encoding must be readable (not Unreadable). With a WholeInflater
+    // (which must outlive the decoder), FlateDecode data given whole is
+    // inflated by it when its output fits, else streamed like any.
+    StreamDecoder(const StreamEncoding& encoding, Output out, WholeInflater* whole = nullptr);
     ~StreamDecoder();
     StreamDecoder(const StreamDecoder&) = delete;
     StreamDecoder& operator=(const StreamDecoder&) = delete;
@@ -54,12 +57,22 @@ class StreamDecoder {
     // compressed data was cut short.
     void finish();
 
+    // The most encoded bytes that decodeWhole takes: a larger stream is fed
+    // in pieces, read as they are inflated, rather than read ahead and held.
+    static constexpr std::size_t kMostWholeBytes = 1 << 20;
+    // Whether a stream of so many encoded bytes is better given whole.
+    bool takesWhole(std::uint64_t bytes) const noexcept;
+    // All of the stream's bytes at once (at most kMostWholeBytes): feed and
+    // finish in one, with the same output and failures.
+    void decodeWhole(std::string_view bytes);
+
   private:
     void decoded(std::string_view bytes);
 
     StreamEncoding::Kind kind_;
     Output out_;
-    std::unique_ptr<Inflater> inflater_;
+    WholeInflater* whole_;
+    std::unique_ptr<Inflater> inflater_;  // made when data is streamed
     std::unique_ptr<PredictorDecoder> predictor_;
     int hexHigh_ = -1;
     bool ended_ = false;
