@@ -6,11 +6,13 @@
 
 #include <cmath>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
 
 #include "core/fonts/font_file.h"
+#include "core/fonts/shaping_font.h"
 
 namespace leafwright {
 namespace {
@@ -176,7 +178,10 @@ class TrueTypeFace final : public FontFace {
             hb_set_add(dropped, HB_TAG(tag[0], tag[1], tag[2], tag[3]));
 
         std::unique_ptr<hb_subset_plan_t, PlanDeleter> plan(
-            hb_subset_plan_create_or_fail(face_.get(), input.get()));
+            hb_subset_plan_create_or_fail(subsetSource(), input.get()));
+        // The prepared face is a whole copy of the face; should HarfBuzz
+        // refuse it, the face itself still serves.
+        if (!plan) plan.reset(hb_subset_plan_create_or_fail(face_.get(), input.get()));
         if (!plan) throw notSubset();
         Face subsetFace(hb_subset_plan_execute_or_fail(plan.get()));
         if (!subsetFace) throw notSubset();
@@ -203,7 +208,34 @@ class TrueTypeFace final : public FontFace {
         return {std::string_view(data ? data : "", length), index_};
     }
 
+    const ShapingFont* shapingFont() const override {
+        std::lock_guard lock(mutex_);
+        if (!shaping_) shaping_ = std::make_unique<ShapingFont>(*this);
+        return shaping_.get();
+    }
+
   private:
+    // The face the subsets are cut from. Making a subset plan reads the
+    // face's character map and outlines anew each time; a face subset again
+    // and again (one document after another in a run) is prepared once for
+    // subsetting, which keeps what the plans read and gives the same bytes.
+    // Preparing costs about twenty subsets of a small face and holds a
+    // second copy of it, so only TrueType faces of a few megabytes are
+    // prepared, from their second subset on: a CJK face with CFF outlines
+    // takes seconds and hundreds of megabytes to prepare.
+    hb_face_t* subsetSource() const {
+        std::lock_guard lock(mutex_);
+        if (prepared_) return prepared_.get();
+        const bool worthPreparing = outlines_ == FontOutlines::trueType &&
+                                    hb_blob_get_length(file_.get()) <= kLargestPreparedFile;
+        if (!worthPreparing || preparingTried_ || ++subsets_ < 2) return face_.get();
+        preparingTried_ = true;
+        prepared_.reset(hb_subset_preprocess(face_.get()));
+        return prepared_ ? prepared_.get() : face_.get();
+    }
+
+    static constexpr unsigned kLargestPreparedFile = 8u << 20;
+
     // Names the file and the family, so that the user can tell which of the
     // installed fonts it is.
     std::runtime_error notSubset() const {
@@ -225,6 +257,12 @@ class TrueTypeFace final : public FontFace {
     FontOutlines outlines_;
     unsigned unitsPerEm_ = 1000;
     std::string postScriptName_;
+    // Faces are shared by the documents a run converts at once.
+    mutable std::mutex mutex_;
+    mutable unsigned subsets_ = 0;
+    mutable bool preparingTried_ = false;
+    mutable Face prepared_;
+    mutable std::unique_ptr<ShapingFont> shaping_;
 };
 
 // The blob of a font file's bytes, which it owns from then on.
