@@ -12,6 +12,8 @@
 #   LEAFWRIGHT_BUILD_DIR  build folder to use (default: build/)
 #   COUNT                 number of files (default 1000)
 #   RUNS                  timed runs (default 5)
+#   BASELINE_CLI          another leafwright-cli (an older build) run in turn
+#                         with this one, for a side-by-side ratio
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -58,5 +60,18 @@ cd "$WORK"
 echo "$COUNT files of about 2 KB (Korean, Hindi, Thai, emoji), -j 2:"
 # Korean has no TrueType face on a stock system (Noto CJK has CFF
 # outlines): its "?" warnings are left out of the output.
-farm-bench -n "$RUNS" --timeout 600 -- \
+vs=()
+if [ -n "${BASELINE_CLI:-}" ]; then
+  mkdir -p "$WORK/baseline"
+  vs=(--vs "sh -c 'ls in/*.txt | $BASELINE_CLI convert -j 2 --force --output-dir baseline --files-from - 2>/dev/null'")
+  echo "A: $CLI, B: $BASELINE_CLI"
+fi
+farm-bench -n "$RUNS" --timeout 1200 "${vs[@]}" -- \
     sh -c "ls in/*.txt | '$CLI' convert -j 2 --force --output-dir out --files-from - 2>/dev/null"
+if [ -n "${BASELINE_CLI:-}" ]; then
+  # Both builds must write the same bytes.
+  for pdf in out/*.pdf; do
+    cmp -s "$pdf" "baseline/${pdf#out/}" || { echo "$pdf differs from the baseline's" >&2; exit 1; }
+  done
+  echo "The PDFs of both builds are identical."
+fi

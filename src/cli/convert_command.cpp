@@ -117,14 +117,16 @@ int runConvert(const std::vector<std::string>& args) {
     FileCommand command;
     command.activity = "converting";
     command.outputExtension = "pdf";
-    command.makeSteps = [&settings](unsigned threadsPerFile) {
+    // Every job takes its faces from one provider, so they are read once.
+    std::shared_ptr<FontProvider> fonts = runFonts(settings);
+    command.makeSteps = [&settings, fonts](unsigned threadsPerFile) {
         // Each job works on its own copy of the settings (the self-adapting
         // layout stores the page size it computes into them).
         auto own = std::make_shared<ConversionSettings>(settings);
         // Both steps refer to that copy, so each keeps it alive.
         SourceThreads threads;
         threads.threads = threadsPerFile;
-        FileRunSteps steps = conversionSteps(*own, threads);
+        FileRunSteps steps = conversionSteps(*own, threads, fonts);
         steps.outputPathOf = [own, name = steps.outputPathOf](const std::string& source) {
             return name(source);
         };

@@ -8,6 +8,8 @@
 
 namespace leafwright {
 
+class ShapingFont;
+
 // Glyph ids of a font program (0 is the missing-glyph glyph).
 using GlyphId = std::uint32_t;
 
@@ -71,6 +73,11 @@ class FontFace {
         unsigned index = 0;
     };
     virtual File file() const { return {}; }
+
+    // The HarfBuzz font the face is shaped with, made once and kept as long
+    // as the face, or nullptr when each shaper makes its own from file().
+    // Safe to use from several threads at once.
+    virtual const ShapingFont* shapingFont() const { return nullptr; }
 };
 
 }  // namespace leafwright

@@ -8,7 +8,8 @@ namespace leafwright {
 
 // Where a document's faces come from. The faces live as long as the
 // provider, so one provider serves every document of a run and its lookups
-// are made once per run.
+// are made once per run. A provider given to documents made at once on
+// several threads must take their look-ups in turn.
 class FontProvider {
   public:
     virtual ~FontProvider() = default;

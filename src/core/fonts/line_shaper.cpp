@@ -166,7 +166,10 @@ struct LineShaper::Engine {
         return known->second;
     }
 
-    ShapingFont& fontFor(const FontFace* face) {
+    // A face that keeps its shaping font for the run lends it, so its
+    // shaping plans and tables are not made again for every document.
+    const ShapingFont& fontFor(const FontFace* face) {
+        if (const ShapingFont* kept = face->shapingFont()) return *kept;
         std::unique_ptr<ShapingFont>& font = fonts[face];
         if (!font) font = std::make_unique<ShapingFont>(*face);
         return *font;
@@ -350,7 +353,7 @@ std::vector<Run> LineShaper::Engine::cutRuns(const LineText& text) {
 // Shapes one run; its glyphs are kept in HarfBuzz's order, left to right.
 std::vector<PlacedGlyph> LineShaper::Engine::shapeRun(const LineText& text, const Run& run) {
     const std::size_t length = text.size();
-    ShapingFont& font = fontFor(run.face);
+    const ShapingFont& font = fontFor(run.face);
     hb_buffer_clear_contents(buffer);
     hb_buffer_add_utf32(buffer, reinterpret_cast<const std::uint32_t*>(text.shaped.data()),
                         static_cast<int>(length), static_cast<unsigned>(run.start),

@@ -316,10 +316,12 @@ const FontFace* SystemFontProvider::open(Candidate& candidate) {
 }
 
 const FontFace* SystemFontProvider::faceFor(std::string_view baseFont) {
+    std::lock_guard lock(mutex_);
     return styleFor(baseFont).primary;
 }
 
 const FontFace* SystemFontProvider::fallbackFor(std::string_view baseFont, char32_t character) {
+    std::lock_guard lock(mutex_);
     Style& style = styleFor(baseFont);
     if (auto known = style.fallbacks.find(character); known != style.fallbacks.end())
         return known->second;
@@ -347,6 +349,7 @@ const FontFace* SystemFontProvider::fallbackForRun(std::string_view baseFont,
         if (tag != scriptTag) return nullptr;  // not a run of one script
     }
     if (scriptTag.empty()) return nullptr;
+    std::lock_guard lock(mutex_);
     Style& style = styleFor(baseFont);
     for (Candidate* candidate : orderFor(style, scriptTag)) {
         bool hasAll = true;

@@ -3,6 +3,7 @@
 #include <deque>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -31,7 +32,9 @@ struct FaceChoice {
 // the standard fonts never start fontconfig or HarfBuzz. The search order is
 // built once per style and the answer for each character is kept, so a run
 // asks fontconfig at most once per style and family however long its
-// documents are.
+// documents are. One provider may serve documents converted at once on
+// several threads: its look-ups take turns, and its faces may be used at
+// once.
 class SystemFontProvider final : public FontProvider {
   public:
     explicit SystemFontProvider(FaceChoice choice = {});
@@ -62,6 +65,7 @@ class SystemFontProvider final : public FontProvider {
     const FontFace* chosenFace(const Style& style);
 
     struct Fontconfig;
+    std::mutex mutex_;  // held by each public look-up
     FaceChoice choice_;
     std::unique_ptr<Fontconfig> fontconfig_;
     std::map<std::string, std::unique_ptr<Style>, std::less<>> styles_;

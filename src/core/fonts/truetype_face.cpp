@@ -4,13 +4,16 @@
 #include <hb-subset.h>
 #include <hb.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
 
 #include "core/fonts/font_file.h"
+#include "core/fonts/shaping_font.h"
 
 namespace leafwright {
 namespace {
@@ -27,6 +30,9 @@ struct FontDeleter {
 };
 struct InputDeleter {
     void operator()(hb_subset_input_t* input) const { hb_subset_input_destroy(input); }
+};
+struct SetDeleter {
+    void operator()(hb_set_t* set) const { hb_set_destroy(set); }
 };
 struct PlanDeleter {
     void operator()(hb_subset_plan_t* plan) const { hb_subset_plan_destroy(plan); }
@@ -158,9 +164,13 @@ class TrueTypeFace final : public FontFace {
     FontSubset subset(const std::vector<GlyphId>& glyphs) const override {
         std::unique_ptr<hb_subset_input_t, InputDeleter> input(hb_subset_input_create_or_fail());
         if (!input) throw std::runtime_error("out of memory while subsetting a font");
-        hb_set_t* glyphSet = hb_subset_input_glyph_set(input.get());
-        hb_set_add(glyphSet, 0);
-        for (GlyphId glyph : glyphs) hb_set_add(glyphSet, glyph);
+        hb_face_t* source = subsetSource();
+        if (source != face_.get() ||
+            !addCharactersOf(glyphs, hb_subset_input_unicode_set(input.get()))) {
+            hb_set_t* glyphSet = hb_subset_input_glyph_set(input.get());
+            hb_set_add(glyphSet, 0);
+            for (GlyphId glyph : glyphs) hb_set_add(glyphSet, glyph);
+        }
         // Glyphs are picked by id and drawn one by one, so the tables for
         // shaping and for hinting only cost room (a CFF program loses its
         // hints too), and a PDF reader takes no character map from an
@@ -176,7 +186,10 @@ class TrueTypeFace final : public FontFace {
             hb_set_add(dropped, HB_TAG(tag[0], tag[1], tag[2], tag[3]));
 
         std::unique_ptr<hb_subset_plan_t, PlanDeleter> plan(
-            hb_subset_plan_create_or_fail(face_.get(), input.get()));
+            hb_subset_plan_create_or_fail(source, input.get()));
+        // The prepared face is a whole copy of the face; should HarfBuzz
+        // refuse it, the face itself still serves.
+        if (!plan) plan.reset(hb_subset_plan_create_or_fail(face_.get(), input.get()));
         if (!plan) throw notSubset();
         Face subsetFace(hb_subset_plan_execute_or_fail(plan.get()));
         if (!subsetFace) throw notSubset();
@@ -203,7 +216,72 @@ class TrueTypeFace final : public FontFace {
         return {std::string_view(data ? data : "", length), index_};
     }
 
+    const ShapingFont* shapingFont() const override {
+        std::lock_guard lock(mutex_);
+        if (!shaping_) shaping_ = std::make_unique<ShapingFont>(*this);
+        return shaping_.get();
+    }
+
   private:
+    // The face the subsets are cut from. Making a subset plan reads the
+    // face's character map and outlines anew each time; a face subset again
+    // and again (one document after another in a run) is prepared once for
+    // subsetting, which keeps what the plans read and gives the same bytes.
+    // Preparing costs about twenty subsets of a small face and holds a
+    // second copy of it, so only TrueType faces of a few megabytes are
+    // prepared, from their second subset on: a CJK face with CFF outlines
+    // takes seconds and hundreds of megabytes to prepare.
+    hb_face_t* subsetSource() const {
+        std::lock_guard lock(mutex_);
+        if (prepared_) return prepared_.get();
+        const bool worthPreparing = outlines_ == FontOutlines::trueType &&
+                                    hb_blob_get_length(file_.get()) <= kLargestPreparedFile;
+        if (!worthPreparing || preparingTried_ || ++subsets_ < 2) return face_.get();
+        preparingTried_ = true;
+        prepared_.reset(hb_subset_preprocess(face_.get()));
+        return prepared_ ? prepared_.get() : face_.get();
+    }
+
+    static constexpr unsigned kLargestPreparedFile = 8u << 20;
+
+    // A plan given glyphs reads the whole character map to find the
+    // characters they draw; given those characters it looks up only them,
+    // and keeps the same glyphs (glyph 0 always), so the program comes out
+    // the same. For a CFF face, whose large map each plan would read again
+    // (a CJK face maps some 45,000 characters), the characters of every
+    // glyph asked for are put in the set when each has one; false, with the
+    // set left empty, when one has none (a ligature, a variant form).
+    bool addCharactersOf(const std::vector<GlyphId>& glyphs, hb_set_t* characters) const {
+        if (outlines_ != FontOutlines::cff) return false;
+        const std::vector<std::pair<GlyphId, hb_codepoint_t>>& map = charactersByGlyph();
+        std::vector<hb_codepoint_t> found;
+        for (GlyphId glyph : glyphs) {
+            if (glyph == 0) continue;
+            auto at = std::lower_bound(map.begin(), map.end(), std::make_pair(glyph, 0u));
+            if (at == map.end() || at->first != glyph) return false;
+            for (; at != map.end() && at->first == glyph; ++at) found.push_back(at->second);
+        }
+        for (hb_codepoint_t character : found) hb_set_add(characters, character);
+        return true;
+    }
+
+    // Every character of the face's map with its glyph, by glyph, read once.
+    const std::vector<std::pair<GlyphId, hb_codepoint_t>>& charactersByGlyph() const {
+        std::lock_guard lock(mutex_);
+        if (!charactersRead_) {
+            charactersRead_ = true;
+            std::unique_ptr<hb_set_t, SetDeleter> mapped(hb_set_create());
+            hb_face_collect_unicodes(face_.get(), mapped.get());
+            for (hb_codepoint_t c = HB_SET_VALUE_INVALID; hb_set_next(mapped.get(), &c);) {
+                hb_codepoint_t glyph = 0;
+                if (hb_font_get_nominal_glyph(font_.get(), c, &glyph) && glyph != 0)
+                    charactersByGlyph_.emplace_back(glyph, c);
+            }
+            std::sort(charactersByGlyph_.begin(), charactersByGlyph_.end());
+        }
+        return charactersByGlyph_;
+    }
+
     // Names the file and the family, so that the user can tell which of the
     // installed fonts it is.
     std::runtime_error notSubset() const {
@@ -225,6 +303,14 @@ class TrueTypeFace final : public FontFace {
     FontOutlines outlines_;
     unsigned unitsPerEm_ = 1000;
     std::string postScriptName_;
+    // Faces are shared by the documents a run converts at once.
+    mutable std::mutex mutex_;
+    mutable unsigned subsets_ = 0;
+    mutable bool preparingTried_ = false;
+    mutable Face prepared_;
+    mutable std::unique_ptr<ShapingFont> shaping_;
+    mutable bool charactersRead_ = false;
+    mutable std::vector<std::pair<GlyphId, hb_codepoint_t>> charactersByGlyph_;
 };
 
 // The blob of a font file's bytes, which it owns from then on.

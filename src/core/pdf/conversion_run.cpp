@@ -189,10 +189,15 @@ void runConversion(const std::vector<std::string>& sources, ConversionSettings& 
     runOverFiles(sources, conversionSteps(settings, SourceThreads{usableCpuCount()}), handler);
 }
 
-FileRunSteps conversionSteps(ConversionSettings& settings, const SourceThreads& threads) {
-    // One provider for the steps, so each face and fallback is looked up once
-    // a run (and only when a document needs embedded fonts).
-    auto fonts = std::make_shared<SystemFontProvider>(faceChoiceOf(settings));
+std::shared_ptr<FontProvider> runFonts(const ConversionSettings& settings) {
+    return std::make_shared<SystemFontProvider>(faceChoiceOf(settings));
+}
+
+FileRunSteps conversionSteps(ConversionSettings& settings, const SourceThreads& threads,
+                             std::shared_ptr<FontProvider> fonts) {
+    // One provider for the steps at least, so each face and fallback is
+    // looked up once a run (and only when a document needs embedded fonts).
+    if (!fonts) fonts = runFonts(settings);
     FileRunSteps steps;
     steps.outputPathOf = [&settings](const std::string& source) {
         return outputPathFor(source, settings.outputFolder);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -88,11 +89,18 @@ std::string conversionWarning(const ConversionOutcome& outcome);
 void runConversion(const std::vector<std::string>& sources, ConversionSettings& settings,
                    FileRunHandler& handler);
 
+// The installed faces for the documents of one run with these settings,
+// looked up only when a document needs them. One provider may serve every
+// job of a parallel run: its faces, their prepared subsets and fallbacks are
+// then found once for the run, and held once in memory.
+std::shared_ptr<FontProvider> runFonts(const ConversionSettings& settings);
+
 // The steps of that loop, for a run of another shape (sources read from a
 // list, several at once). They work on the settings given, which must live
-// as long as the steps, and have installed faces of their own, looked up
-// once per run of steps (so each job of a parallel run has its own). Each
+// as long as the steps, and take the faces from fonts (when null, from
+// installed faces of their own, looked up once per run of steps). Each
 // source may use the threads given.
-FileRunSteps conversionSteps(ConversionSettings& settings, const SourceThreads& threads = {});
+FileRunSteps conversionSteps(ConversionSettings& settings, const SourceThreads& threads = {},
+                             std::shared_ptr<FontProvider> fonts = nullptr);
 
 }  // namespace leafwright

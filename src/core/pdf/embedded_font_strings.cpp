@@ -33,7 +33,11 @@ EmbeddedFontStrings::EmbeddedFontStrings(DocumentFonts& fonts, std::string fontS
 }
 
 void EmbeddedFontStrings::switchFont(std::string& out, std::size_t font) {
-    strings_.interrupt(out, "/F" + std::to_string(font + 1) + " " + fontSizeText_ + " Tf");
+    if (font >= fontSelections_.size()) fontSelections_.resize(font + 1);
+    std::string& selection = fontSelections_[font];
+    if (selection.empty())
+        selection = "/F" + std::to_string(font + 1) + " " + fontSizeText_ + " Tf";
+    strings_.interrupt(out, selection);
     currentFont_ = font;
 }
 

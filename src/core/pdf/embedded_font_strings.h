@@ -84,6 +84,8 @@ class EmbeddedFontStrings {
     TabbedStrings strings_;
     DocumentFonts* fonts_;
     std::string fontSizeText_;
+    // The operators that select each font, made once: "/F2 10 Tf".
+    std::vector<std::string> fontSelections_;
     double fontSize_;
     bool monospaced_;
     std::int64_t columnAdvance_;
@@ -110,7 +112,15 @@ class EmbeddedFontStrings {
 inline bool EmbeddedFontStrings::addKnown(std::string& out, char32_t character, CodeRun& run) {
     if (character >= known_.size()) return false;
     const Known& known = known_[character];
-    if (known.font != currentFont_ || known.move != 0 || !strings_.stringOpen()) return false;
+    if (known.font == kUnknown || known.move != 0) return false;
+    if (known.font != currentFont_) {
+        // As add() does: the strings so far end and the font changes, which
+        // text set in words of two faces does at every space.
+        run.flush(out);
+        switchFont(out, known.font);
+    } else if (!strings_.stringOpen()) {
+        return false;
+    }
     strings_.advance(known.advance);
     strings_.addColumns(static_cast<std::uint64_t>(known.columns));
     if (planning_) return true;

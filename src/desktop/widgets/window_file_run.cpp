@@ -371,7 +371,7 @@ struct WindowConversionSteps::Worker {
 };
 
 WindowConversionSteps::WindowConversionSteps(const ConversionSettings& settings)
-    : settings_(settings) {}
+    : settings_(settings), fonts_(runFonts(settings)) {}
 
 WindowConversionSteps::~WindowConversionSteps() = default;
 
@@ -385,7 +385,7 @@ WindowFileRun::StepsMaker WindowConversionSteps::maker() {
         }
         SourceThreads threads;
         threads.threads = threadsPerFile;
-        FileRunSteps steps = conversionSteps(worker->settings, threads);
+        FileRunSteps steps = conversionSteps(worker->settings, threads, fonts_);
         steps.convertOne = [this, worker, convert = std::move(steps.convertOne)](
                                const std::string& source, const std::string& output,
                                const ReplaceQuestion& mayReplace) {

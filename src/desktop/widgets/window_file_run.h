@@ -19,6 +19,7 @@
 
 namespace leafwright {
 
+class FontProvider;
 class RunControl;
 
 // What became of one source, as a window hears it, in the order of the
@@ -138,6 +139,7 @@ class WindowConversionSteps {
   private:
     struct Worker;
     ConversionSettings settings_;
+    std::shared_ptr<FontProvider> fonts_;  // one for every worker
     mutable std::mutex mutex_;
     std::deque<std::shared_ptr<Worker>> workers_;
     std::atomic<std::uint64_t> conversions_{0};
