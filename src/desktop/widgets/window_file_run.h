@@ -34,6 +34,7 @@ struct WindowRunReport {
     std::string source;
     std::string output;
     std::string warning;
+    std::uint64_t linesPastEdge = 0;  // lines that run past the page's right edge
     std::optional<FileError> error;
 };
 
