@@ -79,47 +79,41 @@ __attribute__((target("avx2"))) void quarterSumsAvx2(std::string_view bytes,
 
 #define LEAFWRIGHT_AVX512 __attribute__((target("avx2,avx512f,avx512bw,avx512vbmi,bmi2")))
 
-struct WidthTables {
-    __m512i low0, low1, high0, high1;
-};
-
-// Adds the widths of 64 ASCII bytes: their low bytes to lows, their high
-// bytes to highs. A byte of 0 (past the line) takes nothing.
-LEAFWRIGHT_AVX512 inline void addWidths(__m512i x, const WidthTables& t, __m512i& lows,
-                                        __m512i& highs) {
-    lows = _mm512_add_epi64(
-        lows, _mm512_sad_epu8(_mm512_permutex2var_epi8(t.low0, x, t.low1), _mm512_setzero_si512()));
-    highs = _mm512_add_epi64(highs, _mm512_sad_epu8(_mm512_permutex2var_epi8(t.high0, x, t.high1),
-                                                    _mm512_setzero_si512()));
+// Adds the quarter widths of 64 ASCII bytes to sums: one look-up among 128
+// bytes. A byte of 0 (past the line) takes nothing.
+LEAFWRIGHT_AVX512 inline __m512i addQuarters(__m512i sums, __m512i x, __m512i table0,
+                                             __m512i table1) {
+    return _mm512_add_epi64(
+        sums, _mm512_sad_epu8(_mm512_permutex2var_epi8(table0, x, table1), _mm512_setzero_si512()));
 }
 
-// The exact width sums of the lines at spans into sums, sixty-four bytes at a
-// time: one look-up in the 128 low bytes of the ASCII widths and one in
-// their high bytes (AVX-512 VBMI).
-LEAFWRIGHT_AVX512 void widthSumsAvx512(std::string_view bytes, const LineWidthGauge::Span* spans,
-                                       std::size_t count, const std::uint8_t* lowBytes,
-                                       const std::uint8_t* highBytes, std::int64_t* sums) {
-    const __m512i low0 = _mm512_loadu_si512(lowBytes), low1 = _mm512_loadu_si512(lowBytes + 64);
-    const __m512i high0 = _mm512_loadu_si512(highBytes), high1 = _mm512_loadu_si512(highBytes + 64);
+// The quarter-width sums of the lines at spans into sums, sixty-four bytes
+// at a time (AVX-512 VBMI); no byte outside a line is read.
+LEAFWRIGHT_AVX512 void quarterSumsAvx512(std::string_view bytes, const LineWidthGauge::Span* spans,
+                                         std::size_t count, const std::uint8_t* quarters,
+                                         std::int64_t* sums) {
+    const __m512i table0 = _mm512_loadu_si512(quarters);
+    const __m512i table1 = _mm512_loadu_si512(quarters + 64);
     const auto* base = reinterpret_cast<const unsigned char*>(bytes.data());
-    const WidthTables tables{low0, low1, high0, high1};
     for (std::size_t k = 0; k < count; ++k) {
         const unsigned char* p = base + spans[k].at;
         const std::size_t n = spans[k].size;
-        __m512i lows = _mm512_setzero_si512(), highs = _mm512_setzero_si512();
         // The first 128 bytes without a branch (most lines are shorter), as
         // two loads of which the second may load nothing; the rest after.
         const unsigned first = static_cast<unsigned>(n < 64 ? n : 64);
         const unsigned second = static_cast<unsigned>(n < 64 ? 0 : n < 128 ? n - 64 : 64);
-        addWidths(_mm512_maskz_loadu_epi8(_bzhi_u64(~0ULL, first), p), tables, lows, highs);
-        addWidths(_mm512_maskz_loadu_epi8(_bzhi_u64(~0ULL, second), p + 64), tables, lows, highs);
+        __m512i total =
+            addQuarters(_mm512_setzero_si512(), _mm512_maskz_loadu_epi8(_bzhi_u64(~0ULL, first), p),
+                        table0, table1);
+        total = addQuarters(total, _mm512_maskz_loadu_epi8(_bzhi_u64(~0ULL, second), p + 64),
+                            table0, table1);
         for (std::size_t i = 128; i < n; i += 64) {
             const auto take = static_cast<unsigned>(n - i < 64 ? n - i : 64);
-            addWidths(_mm512_maskz_loadu_epi8(_bzhi_u64(~0ULL, take), p + i), tables, lows, highs);
+            total = addQuarters(total, _mm512_maskz_loadu_epi8(_bzhi_u64(~0ULL, take), p + i),
+                                table0, table1);
         }
-        const __m512i both = _mm512_add_epi64(lows, _mm512_slli_epi64(highs, 8));
         const __m256i half =
-            _mm256_add_epi64(_mm512_castsi512_si256(both), _mm512_extracti64x4_epi64(both, 1));
+            _mm256_add_epi64(_mm512_castsi512_si256(total), _mm512_extracti64x4_epi64(total, 1));
         const __m128i quarter =
             _mm_add_epi64(_mm256_castsi256_si128(half), _mm256_extracti128_si256(half, 1));
         sums[k] = _mm_cvtsi128_si64(_mm_add_epi64(quarter, _mm_unpackhi_epi64(quarter, quarter)));
@@ -159,11 +153,6 @@ LineWidthGauge::LineWidthGauge(const std::array<std::uint16_t, 256>& widthOfCode
         widestAscii_ = std::max<std::int64_t>(widestAscii_, width);
         quartersFit_ = quartersFit_ && width <= 4 * 255;
         quarterWidths_[byte] = static_cast<std::uint8_t>(std::min(255, (width + 3) / 4));
-    }
-    for (int byte = 0; byte < 128; ++byte) {
-        const int width = byte < 32 ? 0 : widthOfCode_[byte];
-        asciiLowBytes_[byte] = static_cast<std::uint8_t>(width & 0xFF);
-        asciiHighBytes_[byte] = static_cast<std::uint8_t>(width >> 8);
     }
     if (tabStop_ <= 0)
         surelyFitting_ =
@@ -210,40 +199,37 @@ std::uint64_t LineWidthGauge::countTooWide(std::string_view bytes, const Span* s
     std::uint64_t tooWide = 0;
     std::size_t k = 0;
 #if defined(LEAFWRIGHT_GAUGE_AVX2)
-    if (tabStop_ <= 0 && hasAvx512Vbmi()) {
-        constexpr std::size_t kAtOnce = 64;
-        std::int64_t sums[kAtOnce];
-        while (k < count) {
-            const std::size_t taken = std::min(kAtOnce, count - k);
-            widthSumsAvx512(bytes, spans + k, taken, asciiLowBytes_.data(), asciiHighBytes_.data(),
-                            sums);
-            for (std::size_t j = 0; j < taken; ++j) tooWide += sums[j] > room_;
-            k += taken;
-        }
-        return tooWide;
-    }
-    if (tabStop_ <= 0 && quartersFit_ && hasAvx2()) {
+    const bool wide = hasAvx512Vbmi();
+    if (tabStop_ <= 0 && quartersFit_ && (wide || hasAvx2())) {
         constexpr std::size_t kAtOnce = 64;
         std::int64_t sums[kAtOnce];
         Span quick[kAtOnce];
         while (k < count) {
-            // Lines whose last 32 bytes lie in the buffer go at once.
             std::size_t taken = 0;
-            for (; k < count && taken < kAtOnce; ++k) {
-                if (spans[k].at + spans[k].size >= 32) {
-                    quick[taken++] = spans[k];
-                } else {
-                    const std::string_view line = bytes.substr(spans[k].at, spans[k].size);
-                    tooWide += mayBeTooWide(line.size()) && plainSum(line) > room_;
+            const Span* batch = quick;
+            if (wide) {
+                taken = std::min(kAtOnce, count - k);
+                batch = spans + k;
+                k += taken;
+                quarterSumsAvx512(bytes, batch, taken, quarterWidths_.data(), sums);
+            } else {
+                // Lines whose last 32 bytes lie in the buffer go at once.
+                for (; k < count && taken < kAtOnce; ++k) {
+                    if (spans[k].at + spans[k].size >= 32) {
+                        quick[taken++] = spans[k];
+                    } else {
+                        const std::string_view line = bytes.substr(spans[k].at, spans[k].size);
+                        tooWide += mayBeTooWide(line.size()) && plainSum(line) > room_;
+                    }
                 }
+                quarterSumsAvx2(bytes, quick, taken, quarterRows_.data(), sums);
             }
-            quarterSumsAvx2(bytes, quick, taken, quarterRows_.data(), sums);
             for (std::size_t j = 0; j < taken; ++j) {
-                const auto n = static_cast<std::int64_t>(quick[j].size);
+                const auto n = static_cast<std::int64_t>(batch[j].size);
                 const std::int64_t above = 4 * sums[j];  // at most 3 a byte over
                 if (above <= room_) continue;
                 if (above - 3 * n > room_ ||
-                    plainSum(bytes.substr(quick[j].at, quick[j].size)) > room_)
+                    plainSum(bytes.substr(batch[j].at, batch[j].size)) > room_)
                     ++tooWide;
             }
         }

@@ -71,10 +71,8 @@ class LineWidthGauge {
     // For the table look-up many bytes at a time: each ASCII width divided by
     // 4, rounded up, so that a sum of them bounds the true one from above and
     // from below within 3 a byte.
-    std::array<std::uint8_t, 128> quarterWidths_{};
+    alignas(64) std::array<std::uint8_t, 128> quarterWidths_{};
     alignas(16) std::array<std::uint8_t, 96> quarterRows_{};  // see quarterSumsAvx2
-    // The ASCII widths' low and high bytes, for look-ups of 128 entries.
-    std::array<std::uint8_t, 128> asciiLowBytes_{}, asciiHighBytes_{};
     bool quartersFit_ = true;  // every ASCII width is at most 4 * 255
     std::int64_t tabStop_;
     std::int64_t room_;
