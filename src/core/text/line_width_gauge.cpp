@@ -140,8 +140,8 @@ bool hasAvx2() {
 }  // namespace
 
 LineWidthGauge::LineWidthGauge(const std::array<std::uint16_t, 256>& widthOfCode,
-                               std::int64_t tabStop, std::int64_t room)
-    : widthOfCode_(widthOfCode), tabStop_(tabStop), room_(room) {
+                               std::int64_t tabStop, std::int64_t room, Steps steps)
+    : widthOfCode_(widthOfCode), tabStop_(tabStop), room_(room), steps_(steps) {
     for (int byte = 0; byte < 256; ++byte) {
         const char32_t character = windows1252Character(static_cast<unsigned char>(byte));
         const auto code = static_cast<unsigned char>(character < 0x80 ? static_cast<char>(character)
@@ -199,8 +199,8 @@ std::uint64_t LineWidthGauge::countTooWide(std::string_view bytes, const Span* s
     std::uint64_t tooWide = 0;
     std::size_t k = 0;
 #if defined(LEAFWRIGHT_GAUGE_AVX2)
-    const bool wide = hasAvx512Vbmi();
-    if (tabStop_ <= 0 && quartersFit_ && (wide || hasAvx2())) {
+    const bool wide = steps_ == Steps::Widest && hasAvx512Vbmi();
+    if (tabStop_ <= 0 && quartersFit_ && steps_ != Steps::One && (wide || hasAvx2())) {
         constexpr std::size_t kAtOnce = 64;
         std::int64_t sums[kAtOnce];
         Span quick[kAtOnce];

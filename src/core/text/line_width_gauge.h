@@ -23,8 +23,12 @@ namespace leafwright {
 // by the readers of one text on any thread.
 class LineWidthGauge {
   public:
+    // How many bytes a step are summed: the most the processor allows, or
+    // fewer (for the tests of each way).
+    enum class Steps { Widest, AtMost32, One };
+
     LineWidthGauge(const std::array<std::uint16_t, 256>& widthOfCode, std::int64_t tabStop,
-                   std::int64_t room);
+                   std::int64_t room, Steps steps = Steps::Widest);
 
     // Whether a line of ASCII bytes, tabs included, is too wide.
     bool tooWide(std::string_view asciiLine) const noexcept;
@@ -76,6 +80,7 @@ class LineWidthGauge {
     bool quartersFit_ = true;  // every ASCII width is at most 4 * 255
     std::int64_t tabStop_;
     std::int64_t room_;
+    Steps steps_;
     std::int64_t widestAscii_ = 0;
     std::size_t surelyFitting_ = 0;  // bytes of a line that fits whatever they are
     std::atomic<std::uint64_t> counted_{0};

@@ -44,27 +44,30 @@ TEST(LineWidthGaugeTest, ManyLinesAtOnceAgreeWithAWidthSummedByteByByte) {
             }
             buffer.push_back('\n');
         }
-        for (std::int64_t room : {0, 600, 40000, 100000, 150000}) {
-            const LineWidthGauge gauge(widthsOf(font), 0, room);
-            std::uint64_t expected = 0;
-            for (const auto& span : spans) {
-                const std::string_view line = std::string_view(buffer).substr(span.at, span.size);
-                const bool tooWide = widthOf(font, line) > room;
-                expected += tooWide;
-                ASSERT_EQ(gauge.tooWide(line), tooWide) << font.baseFont << " " << line;
-                EXPECT_EQ(gauge.plainSum(line), widthOf(font, line));
+        for (const auto steps : {LineWidthGauge::Steps::Widest, LineWidthGauge::Steps::AtMost32,
+                                 LineWidthGauge::Steps::One})
+            for (std::int64_t room : {0, 600, 40000, 100000, 150000}) {
+                const LineWidthGauge gauge(widthsOf(font), 0, room, steps);
+                std::uint64_t expected = 0;
+                for (const auto& span : spans) {
+                    const std::string_view line =
+                        std::string_view(buffer).substr(span.at, span.size);
+                    const bool tooWide = widthOf(font, line) > room;
+                    expected += tooWide;
+                    ASSERT_EQ(gauge.tooWide(line), tooWide) << font.baseFont << " " << line;
+                    EXPECT_EQ(gauge.plainSum(line), widthOf(font, line));
+                }
+                // The batches as the reader makes them: only the lines that may
+                // be too wide.
+                std::vector<LineWidthGauge::Span> asked;
+                for (const auto& span : spans)
+                    if (gauge.mayBeTooWide(span.size)) asked.push_back(span);
+                std::uint64_t counted = 0;
+                for (std::size_t k = 0; k < asked.size(); k += 64)
+                    counted += gauge.countTooWide(buffer, asked.data() + k,
+                                                  std::min<std::size_t>(64, asked.size() - k));
+                EXPECT_EQ(counted, expected) << font.baseFont << " room " << room;
             }
-            // The batches as the reader makes them: only the lines that may
-            // be too wide.
-            std::vector<LineWidthGauge::Span> asked;
-            for (const auto& span : spans)
-                if (gauge.mayBeTooWide(span.size)) asked.push_back(span);
-            std::uint64_t counted = 0;
-            for (std::size_t k = 0; k < asked.size(); k += 64)
-                counted += gauge.countTooWide(buffer, asked.data() + k,
-                                              std::min<std::size_t>(64, asked.size() - k));
-            EXPECT_EQ(counted, expected) << font.baseFont << " room " << room;
-        }
     }
 }
 
