@@ -105,7 +105,7 @@ LEAFWRIGHT_AVX512 void quarterSumsAvx512(std::string_view bytes, const LineWidth
         __m512i total =
             addQuarters(_mm512_setzero_si512(), _mm512_maskz_loadu_epi8(_bzhi_u64(~0ULL, first), p),
                         table0, table1);
-        total = addQuarters(total, _mm512_maskz_loadu_epi8(_bzhi_u64(~0ULL, second), p + 64),
+        total = addQuarters(total, _mm512_maskz_loadu_epi8(_bzhi_u64(~0ULL, second), p + first),
                             table0, table1);
         for (std::size_t i = 128; i < n; i += 64) {
             const auto take = static_cast<unsigned>(n - i < 64 ? n - i : 64);
