@@ -4,6 +4,7 @@
 #include "cli/source_list.h"
 #include "cli/standard_output.h"
 #include "cli/terminal_name.h"
+#include "core/pdf/lines_past_edge.h"
 #include "core/platform/file_search.h"
 
 namespace leafwright::cli {
@@ -33,12 +34,14 @@ void CommandLineRunHandler::convertedWithFacts(const std::string& sourcePath,
                                                const FileRunFacts& facts) {
     if (facts.parts.empty()) {
         FileRunHandler::convertedWithFacts(sourcePath, outputPath, facts);
-        return;
+    } else {
+        noteConverted();
+        if (how_.printPaths)
+            for (const std::string& part : facts.parts) printOutputLine(terminalName(shown(part)));
+        if (!facts.warning.empty()) warned(sourcePath, facts.warning);
     }
-    noteConverted();
-    if (how_.printPaths)
-        for (const std::string& part : facts.parts) printOutputLine(terminalName(shown(part)));
-    if (!facts.warning.empty()) warned(sourcePath, facts.warning);
+    if (facts.linesPastEdge.value_or(0) > 0)
+        warned(sourcePath, linesPastEdgeWarning(*facts.linesPastEdge));
 }
 
 void CommandLineRunHandler::declined(const std::string& sourcePath, const std::string& outputPath) {

@@ -33,6 +33,9 @@ void printConvertHelp() {
                  "for Times, Helvetica and Courier, other installed TrueType faces for what\n"
                  "they lack). A character no installed font has prints as \"?\", and the\n"
                  "file gets the warning \"N characters could not be printed (shown as ?)\".\n"
+                 "On fixed pages a file with lines wider than the page's text area gets\n"
+                 "the warning \"N lines run past the right edge of the page (see --wrap)\"\n"
+                 "unless they are wrapped.\n"
                  "A tab moves to the next stop, every "
               << kSpacesPerTabStop
               << " spaces from the line's start.\n"

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/standard_output.h"
+#include "core/pdf/lines_past_edge.h"
 
 namespace leafwright::cli {
 
@@ -51,11 +52,14 @@ void JsonRunHandler::convertedWithFacts(const std::string& sourcePath,
     object["status"] = "written";
     if (facts.pages) object["pages"] = *facts.pages;
     if (facts.wrappedLines) object["wrapped_lines"] = *facts.wrappedLines;
+    if (facts.linesPastEdge) object["past_edge_lines"] = *facts.linesPastEdge;
     object["bytes"] = facts.bytes;
     object["seconds"] = facts.seconds;
     if (!facts.encoding.empty()) object["encoding"] = facts.encoding;
     object["warnings"] = Json::array();
     if (!facts.warning.empty()) object["warnings"].push_back(facts.warning);
+    if (facts.linesPastEdge.value_or(0) > 0)
+        object["warnings"].push_back(linesPastEdgeWarning(*facts.linesPastEdge));
     if (!facts.parts.empty()) {
         object["parts"] = Json::array();
         for (const std::string& part : facts.parts) object["parts"].push_back(shown(part));

@@ -147,6 +147,7 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
     ConversionOutcome outcome = outcomeOf(output.commit(mayReplace), notPrintable, bytes,
                                           pages.pageCount(), decoding, firstPass, source, shared);
     if (settings.chosen.more.wrap != WrapMode::None) outcome.wrappedLines = pages.wrappedLines();
+    outcome.linesPastEdge = pages.linesPastEdge();
     return outcome;
 }
 
@@ -214,6 +215,7 @@ FileRunSteps conversionSteps(ConversionSettings& settings, const SourceThreads& 
         result.bytes = outcome.bytes;
         result.pages = outcome.pages;
         result.wrappedLines = outcome.wrappedLines;
+        result.linesPastEdge = outcome.linesPastEdge;
         return result;
     };
     return steps;

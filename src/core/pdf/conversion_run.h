@@ -40,6 +40,9 @@ struct ConversionOutcome {
     std::uint64_t pages = 0;
     // With wrapping on: the source lines drawn in more than one row.
     std::optional<std::uint64_t> wrappedLines;
+    // When they are counted (fixed pages, lines not wrapped or wrapped only
+    // between words), the source lines that run past the right edge.
+    std::optional<std::uint64_t> linesPastEdge;
     // Whether the making of the content was shared out between two
     // threads, each with a reader of its own.
     bool madeOnTwoThreads = false;

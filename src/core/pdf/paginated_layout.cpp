@@ -54,8 +54,15 @@ PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings&
         furniture_.setPageCount(pageCount_);
         wrappedLines_ = plan_->wrappedLines();
         wrapped_ = std::make_unique<WrappedPages>(source_, settings, shown_, capacity_, furniture_);
+        pastEdge_.setCounted(settings, plan_->linesPastEdge());
+    } else {
+        pastEdge_.startForWholeLines(settings, source_, shown_, furniture_.gutter());
     }
     plan_.reset();
+}
+
+std::optional<std::uint64_t> PaginatedPages::linesPastEdge() {
+    return pastEdge_.lines(source_, shown_);
 }
 
 PaginatedPages::~PaginatedPages() = default;

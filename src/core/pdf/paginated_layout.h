@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
+#include "core/pdf/lines_past_edge.h"
 #include "core/pdf/page_content.h"
 #include "core/pdf/page_furniture.h"
 #include "core/pdf/pdf_writer.h"
@@ -74,6 +76,9 @@ class PaginatedPages : public PageSequence {
     }
     // Source lines drawn in more than one row.
     std::uint64_t wrappedLines() const noexcept { return wrappedLines_; }
+    // When they are counted (countsLinesPastEdge), the source lines that run
+    // past the right edge of the page, once every page is written.
+    std::optional<std::uint64_t> linesPastEdge();
 
   private:
     std::uint64_t linesOfNextPage() const;
@@ -98,6 +103,7 @@ class PaginatedPages : public PageSequence {
     std::uint64_t notPrintable_ = 0;
     std::unique_ptr<WrappedPages> wrapped_;
     std::uint64_t wrappedLines_ = 0;
+    PastEdgeCount pastEdge_;
 };
 
 // Lays the source out on pages of the chosen size, as many lines a page as

@@ -175,6 +175,7 @@ void ShownLines::endLine(std::string& out) {
         return;
     }
     if (shaping_) flushPiece(out, true);
+    if (planning_ && pastEdgeRoom_ >= 0 && strings().x() > pastEdgeRoom_) ++linesPastEdge_;
     embedded_->endLine(out);
 }
 

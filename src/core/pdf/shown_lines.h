@@ -87,8 +87,16 @@ class ShownLines {
     // While planning, lines are read only for the fonts to learn every
     // character in order of first use: what is written then is incomplete.
     void setPlanning(bool planning) noexcept {
+        planning_ = planning;
         if (embedded_) embedded_->setPlanning(planning);
     }
+
+    // From now on, counts the lines that embedded fonts draw wider than
+    // `room` (thousandths of the font size), while planning: that reading
+    // sees each line once.
+    void countLinesPastEdge(std::int64_t room) noexcept { pastEdgeRoom_ = room; }
+    std::uint64_t linesPastEdge() const noexcept { return linesPastEdge_; }
+    double fontSize() const noexcept { return embedded_ ? embedded_->fontSize() : 0; }
 
   private:
     const TabbedStrings& strings() const noexcept {
@@ -121,6 +129,9 @@ class ShownLines {
     bool pieceWritten_ = false;      // of the current line
     std::int64_t widestShaped_ = 0;  // thousandths of the font size
     std::uint64_t rightToLeftLines_ = 0;
+    bool planning_ = false;
+    std::int64_t pastEdgeRoom_ = -1;  // not counted
+    std::uint64_t linesPastEdge_ = 0;
     // Whether each character of the Basic Multilingual Plane met needs
     // shaping: 0 not known yet, 1 no, 2 yes.
     std::vector<std::uint8_t> shapes_;

@@ -63,6 +63,7 @@ void LineWrapper::beginLine(RowSink& sink) {
     at_ = 0;
     segmentRows_ = false;
     lineWrapped_ = false;
+    linePastEdge_ = false;
 }
 
 void LineWrapper::add(std::string_view bytes) {
@@ -82,6 +83,7 @@ void LineWrapper::add(std::string_view bytes) {
 void LineWrapper::endLine() {
     endSegment();
     if (lineWrapped_) ++wrappedLines_;
+    if (linePastEdge_) ++linesPastEdge_;
 }
 
 void LineWrapper::endSegment() {
@@ -107,6 +109,9 @@ void LineWrapper::emitRows(bool segmentEnds) {
             if (!segmentEnds && text.size() < kLongestRow) break;
             if (!segmentEnds || text.size() > kLongestRow)
                 end = clusterCut(text, std::min(text.size(), kLongestRow), segmentEnds);
+            bool pastEdge = false;
+            if (!linePastEdge_) fittingEnd(text.substr(0, end), pastEdge);
+            linePastEdge_ = linePastEdge_ || pastEdge;
         } else {
             bool pastEdge = false;
             const std::size_t fitEnd = fittingEnd(text, pastEdge);
@@ -116,6 +121,11 @@ void LineWrapper::emitRows(bool segmentEnds) {
             } else {
                 if (!segmentEnds && text.size() < std::min(fitEnd + kLookAhead, kLongestRow)) break;
                 end = rowEnd(text, fitEnd, segmentEnds);
+                // Only a word too long for the line ends a row past the
+                // edge: spaces may hang there.
+                if (end > fitEnd && text.substr(fitEnd, end - fitEnd).find_first_not_of(' ') !=
+                                        std::string_view::npos)
+                    linePastEdge_ = true;
             }
         }
         if (end == 0) break;  // wait for more text

@@ -55,6 +55,9 @@ class LineWrapper {
 
     // Lines that took more than one row (form feeds aside).
     std::uint64_t wrappedLines() const noexcept { return wrappedLines_; }
+    // Lines with a row wider than the text area (one not wrapped, or a word
+    // longer than the line); spaces hanging past the edge at a break aside.
+    std::uint64_t linesPastEdge() const noexcept { return linesPastEdge_; }
 
   private:
     void endSegment();
@@ -78,6 +81,8 @@ class LineWrapper {
     bool segmentRows_ = false;
     bool lineWrapped_ = false;
     std::uint64_t wrappedLines_ = 0;
+    bool linePastEdge_ = false;
+    std::uint64_t linesPastEdge_ = 0;
 };
 
 }  // namespace leafwright

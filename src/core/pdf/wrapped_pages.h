@@ -67,6 +67,7 @@ class RowPlan : public LineWatch {
     // After the first pass.
     std::uint64_t pages();
     std::uint64_t wrappedLines() const noexcept { return wrapper_.wrappedLines(); }
+    std::uint64_t linesPastEdge() const noexcept { return wrapper_.linesPastEdge(); }
     // Whether any line was cut: when none was, the lines are drawn whole, as
     // without these settings, byte for byte and at that speed.
     bool cutsAnyLine() const noexcept { return wrappedLines() > 0 || pages_.formFeeds > 0; }

@@ -154,6 +154,7 @@ FileRunOutcome runOneFile(const std::string& source, const FileRunSteps& steps,
         outcome.facts.bytes = result.bytes;
         outcome.facts.pages = result.pages;
         outcome.facts.wrappedLines = result.wrappedLines;
+        outcome.facts.linesPastEdge = result.linesPastEdge;
         outcome.facts.warning = std::move(result.warning);
         outcome.facts.encoding = std::move(result.encoding);
         outcome.facts.parts = std::move(result.parts);

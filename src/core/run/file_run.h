@@ -17,9 +17,12 @@ struct FileRunFacts {
     std::uint64_t bytes = 0;                    // the size of the written output
     std::optional<std::uint64_t> pages;         // pages of a written document
     std::optional<std::uint64_t> wrappedLines;  // lines drawn in more than one row
-    double seconds = 0;                         // the time the source took
-    std::string warning;                        // a word for the user, or empty
-    std::string encoding;                       // the encoding a text was read in, or empty
+    // Lines running past the right edge of the page, when counted; each
+    // front end says so in its own words (not in `warning`).
+    std::optional<std::uint64_t> linesPastEdge;
+    double seconds = 0;    // the time the source took
+    std::string warning;   // a word for the user, or empty
+    std::string encoding;  // the encoding a text was read in, or empty
     // The files written, when a source gave several (a PDF split by its
     // outline); the output path is then their folder.
     std::vector<std::string> parts;
@@ -72,6 +75,9 @@ struct FileRunStepResult {
     std::optional<std::uint64_t> pages;
     // With wrapping on, the source lines drawn in more than one row.
     std::optional<std::uint64_t> wrappedLines;
+    // When they are counted, the source lines that run past the right edge
+    // of the page (not in `warning`: each front end words it).
+    std::optional<std::uint64_t> linesPastEdge;
     // The encoding the source was read in, when it is a text.
     std::string encoding{};
     // The files written, when the source gave several.

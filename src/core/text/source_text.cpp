@@ -33,7 +33,8 @@ SourceText::SourceText(TextFileReader& reader, const SourceText& measured)
     : reader_(reader),
       summary_(measured.summary_),
       textStart_(measured.textStart_),
-      lineStarts_(measured.lineStarts_) {}
+      lineStarts_(measured.lineStarts_),
+      tally_(measured.tally_.gauge()) {}
 
 void SourceText::firstPass(Measures measures, LineWatch* watch) {
     bool startsWithByteOrderMark = false, onlyByteOrderMark = false;
@@ -93,6 +94,8 @@ bool SourceText::startLine() {
         return false;
     }
     if (++linesHandedOut_ > summary_.lineCount) throw FileError(path(), kChangedWhileRead);
+    measuring_ = tally_.wants(linesHandedOut_);
+    if (measuring_) measure_ = {};
     return true;
 }
 
@@ -105,6 +108,18 @@ std::uint64_t SourceText::appendAsciiLines(std::string& out, std::uint64_t count
     const std::string_view bytes = reader_.buffered();
     std::size_t at = 0;
     std::uint64_t appended = 0;
+    // Lines to measure, measured together before the bytes are let go.
+    constexpr std::size_t kMeasuredAtOnce = 64;
+    LineWidthGauge::Span measure[kMeasuredAtOnce];
+    std::size_t toMeasure = 0;
+    // Lines of at most `fitting` bytes fit; those before `wanted` were
+    // measured when read before.
+    const std::uint64_t wanted = tally_.firstWanted();
+    const std::size_t fitting = tally_.active() ? tally_.gauge()->surelyFitting() : ~std::size_t{0};
+    auto measureThrough = [&](std::uint64_t line) {
+        tally_.measuredThrough(line, tally_.gauge()->countTooWide(bytes, measure, toMeasure));
+        toMeasure = 0;
+    };
     while (appended < count && out.size() < spillAt) {
         const std::size_t mark = out.size();
         out.append(start);
@@ -113,12 +128,18 @@ std::uint64_t SourceText::appendAsciiLines(std::string& out, std::uint64_t count
             out.resize(mark);
             break;
         }
-        if (lineFeed > 0 && bytes[at + lineFeed - 1] == '\r') out.pop_back();
+        const bool cr = lineFeed > 0 && bytes[at + lineFeed - 1] == '\r';
+        if (cr) out.pop_back();
+        if (lineFeed - cr > fitting && linesHandedOut_ + 1 >= wanted) {
+            measure[toMeasure++] = {at, lineFeed - cr};
+            if (toMeasure == kMeasuredAtOnce) measureThrough(linesHandedOut_ + 1);
+        }
         out.append(end);
         if (++linesHandedOut_ > summary_.lineCount) throw FileError(path(), kChangedWhileRead);
         at += lineFeed + 1;
         ++appended;
     }
+    if (linesHandedOut_ >= wanted) measureThrough(linesHandedOut_);
     reader_.consume(at);
     return appended;
 }
@@ -159,16 +180,27 @@ void SourceText::appendBody(std::string& out, std::string_view piece, bool lastP
             out.append(piece);
         else
             appendEncodedEscaped(out, piece, summary_.encoding);
-        return;
+        if (measuring_) measure_.add(*tally_.gauge(), piece, summary_.encoding);
+    } else {
+        auto append = [&](std::string_view whole) {
+            if (raw)
+                out.append(whole);
+            else
+                appendEncodedEscaped(out, whole, SourceEncoding::Utf8);
+            if (measuring_) measure_.add(*tally_.gauge(), whole, SourceEncoding::Utf8);
+        };
+        characters_.add(piece, append);
+        if (lastPiece) characters_.finish(append);
     }
-    auto append = [&](std::string_view whole) {
-        if (raw)
-            out.append(whole);
-        else
-            appendEncodedEscaped(out, whole, SourceEncoding::Utf8);
-    };
-    characters_.add(piece, append);
-    if (lastPiece) characters_.finish(append);
+    if (lastPiece && measuring_) {
+        tally_.measured(linesHandedOut_, tally_.gauge()->tooWide(measure_));
+        measuring_ = false;
+    }
+}
+
+std::uint64_t SourceText::linesTooWide() noexcept {
+    tally_.flush();
+    return tally_.active() ? tally_.gauge()->counted() : 0;
 }
 
 void SourceText::expectEnd() {
@@ -204,6 +236,7 @@ void SourceText::returnTo(Position position) {
     secondPassStarted_ = true;
     linesHandedOut_ = position.lines;
     havePiece_ = false;
+    measuring_ = false;
     characters_ = Utf8Pieces();  // a line left half read leaves nothing behind
 }
 

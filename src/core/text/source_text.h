@@ -7,6 +7,7 @@
 #include "core/platform/text_file_reader.h"
 #include "core/text/line_starts.h"
 #include "core/text/line_watch.h"
+#include "core/text/line_width_gauge.h"
 #include "core/text/text_encoding.h"
 
 namespace leafwright {
@@ -102,6 +103,16 @@ class SourceText {
     // (see TextFileReader::readNoFurtherThan). Throws like skipLines.
     void moveToLines(std::uint64_t first, std::uint64_t end);
 
+    // From now on, measures each line the second pass hands out, once,
+    // against gauge (which must outlive this object and the second passes
+    // made from it), as plain strings of its font draw the line: tabs to
+    // their stops, a Windows-1252 byte or a UTF-8 character as its
+    // MacRomanEncoding code.
+    void gaugeLineWidths(LineWidthGauge* gauge) noexcept { tally_.start(gauge); }
+    // The lines found too wide so far by every second pass of this source
+    // (this one's, and those made from it that have ended).
+    std::uint64_t linesTooWide() noexcept;
+
   private:
     void firstPass(Measures measures, LineWatch* watch);
     void startSecondPass();
@@ -120,6 +131,9 @@ class SourceText {
     bool pieceEndsLine_ = false;
     Utf8Pieces characters_;  // a character cut by the end of a piece
     LineStarts lineStarts_;
+    LineTally tally_;
+    bool measuring_ = false;  // the started line
+    LineWidthGauge::Measure measure_;
 };
 
 }  // namespace leafwright

@@ -16,6 +16,7 @@
 #include "desktop/platform/message_box.h"
 #include "desktop/widgets/file_list.h"
 #include "desktop/widgets/notice_box.h"
+#include "desktop/widgets/past_edge_notice.h"
 #include "desktop/widgets/run_progress_panel.h"
 
 namespace leafwright {
@@ -76,6 +77,7 @@ std::string ListRun::runWith(const WindowFileRun::StepsMaker& makeSteps,
     lastOutput_.clear();
     failures_.clear();
     warnings_.clear();
+    pastEdge_.clear();
 
     // The question is the one thing the workers wait for.
     WindowFileRun fileRun(std::move(sources), makeSteps, [this](const std::string& outputPath) {
@@ -214,6 +216,9 @@ void ListRun::takeReports() {
                 if (!report.warning.empty())
                     warnings_ << fromFileName(report.source) + QStringLiteral(": ") +
                                      QString::fromStdString(report.warning);
+                if (report.linesPastEdge > 0)
+                    pastEdge_ << pastEdgeFileLine(fromFileName(report.source),
+                                                  report.linesPastEdge);
                 break;
             case WindowRunReport::Kind::Skipped:
                 ++tally_.skipped;
@@ -244,8 +249,10 @@ void ListRun::tellHowItWent(bool showedProgress, const QString& failure) {
     if (!failures_.isEmpty()) parts << linesNamed(failures_);
     if (!failure.isEmpty()) parts << failure;
     if (!warnings_.isEmpty()) parts << linesNamed(warnings_);
+    if (!pastEdge_.isEmpty()) parts << pastEdgeNotice(pastEdge_);
     if (parts.isEmpty()) return;
-    const bool wrong = !failures_.isEmpty() || !failure.isEmpty() || !warnings_.isEmpty();
+    const bool wrong =
+        !failures_.isEmpty() || !failure.isEmpty() || !warnings_.isEmpty() || !pastEdge_.isEmpty();
     postNotice(window_, parts.join(QStringLiteral("\n\n")),
                wrong ? QMessageBox::Warning : QMessageBox::Information);
 }

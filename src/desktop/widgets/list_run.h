@@ -83,6 +83,7 @@ class ListRun : public QObject {
     std::vector<std::function<void()>> waiting_;  // changes for after the run
     QStringList failures_;                        // a line for each failed file
     QStringList warnings_;                        // "FILE: warning" lines of this run
+    QStringList pastEdge_;  // files with lines past the right edge, with their count
 };
 
 }  // namespace leafwright

@@ -103,6 +103,7 @@ class WindowFileRun::Handler : public FileRunHandler {
         report.source = sourcePath;
         report.output = outputPath;
         report.warning = facts.warning;
+        report.linesPastEdge = facts.linesPastEdge.value_or(0);
         run_.report(std::move(report));
     }
     void declined(const std::string& sourcePath, const std::string& outputPath) override {

@@ -35,6 +35,7 @@ struct WindowRunReport {
     std::string source;
     std::string output;
     std::string warning;
+    std::uint64_t linesPastEdge = 0;  // lines that run past the page's right edge
     std::optional<FileError> error;
 };
 
