@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -28,8 +29,22 @@ struct FontMetrics {
 };
 
 // How a face draws its glyphs: TrueType outlines (a glyf table), embedded
-// as a TrueType program, or CFF outlines, embedded as the bare CFF program.
-enum class FontOutlines { trueType, cff };
+// as a TrueType program; CFF outlines, embedded as the bare CFF program; or
+// colour bitmaps (emoji), drawn as pictures by a Type 3 font.
+enum class FontOutlines { trueType, cff, colourBitmaps };
+
+// The picture of a colour glyph laid on the page colour (white): 8-bit red,
+// green and blue per pixel, rows from the top, and the box it fills in
+// thousandths of the em from the glyph's origin.
+struct GlyphPicture {
+    std::size_t width = 0;
+    std::size_t height = 0;
+    std::string rgb;  // width * height * 3 bytes
+    double left = 0;
+    double bottom = 0;
+    double right = 0;
+    double top = 0;
+};
 
 // A font program cut down to some glyphs.
 struct FontSubset {
@@ -71,6 +86,11 @@ class FontFace {
         unsigned index = 0;
     };
     virtual File file() const { return {}; }
+
+    // For a face of colour bitmaps: a glyph's picture, at most maxHeight
+    // pixels high; an empty picture for a glyph without one. Throws
+    // std::runtime_error naming the font file when the picture is damaged.
+    virtual GlyphPicture picture(GlyphId /*glyph*/, std::size_t /*maxHeight*/) const { return {}; }
 };
 
 }  // namespace leafwright

@@ -38,8 +38,11 @@ struct FontObject {
     std::string tail;
 };
 
-// How many objects embeddedFontObjects writes for the font: 6, or 5 for CFF
-// outlines.
+// A face of colour bitmaps is written as a Type 3 font instead
+// (type3_font_objects.h), the font's number given for its font object.
+//
+// How many objects embeddedFontObjects writes for the font: 6, 5 for CFF
+// outlines, or as type3FontObjectCount says.
 int embeddedFontObjectCount(const EmbeddedFont& font);
 
 std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0Number,
