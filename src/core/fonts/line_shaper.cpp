@@ -233,10 +233,13 @@ std::size_t LineShaper::Engine::chooseFaces(LineText& text) {
         if (isInvisibleCharacter(c)) {
             text.faces[i] = previous;
             if (isControl(c)) text.shaped[i] = kZeroWidthSpace;
-        } else if ((isMark(unicode, c) || hb_unicode_script(unicode, c) == HB_SCRIPT_COMMON) &&
+        } else if ((isMark(unicode, c) || (hb_unicode_script(unicode, c) == HB_SCRIPT_COMMON &&
+                                           previous->outlines() != FontOutlines::colourBitmaps)) &&
                    previous->glyphFor(c) != 0) {
             // Marks stay with their letter; spaces, digits and punctuation
-            // with the text around them, which is then shaped in one run.
+            // with the text around them, which is then shaped in one run,
+            // but not with a colour emoji, whose face draws digits as
+            // pictures too.
             text.faces[i] = previous;
         } else if (!(text.faces[i] = faceFor(c))) {
             text.drawn[i] = text.shaped[i] = U'?';
