@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <numeric>
 #include <unordered_map>
@@ -181,6 +182,13 @@ struct LineShaper::Engine {
     void drawEmojiSequences(LineText& text);
     bool formsOneGlyph(const LineText& text, const FontFace* face, std::size_t start,
                        std::size_t end);
+    bool shapesToOneGlyph(const LineText& text, const FontFace* face, std::size_t start,
+                          std::size_t end);
+    // Whether a face forms an emoji sequence into one glyph, by the
+    // sequence followed by the face's address.
+    std::unordered_map<std::u32string, bool> oneGlyph;
+    static constexpr std::size_t kKeptSequences = 4096;
+    static constexpr std::size_t kLongestKeptSequence = 32;
     static void orderDirections(LineText& text);
     void assignScripts(LineText& text) const;
     static std::vector<Run> cutRuns(const LineText& text);
@@ -326,6 +334,21 @@ void LineShaper::Engine::drawEmojiSequences(LineText& text) {
 
 bool LineShaper::Engine::formsOneGlyph(const LineText& text, const FontFace* face,
                                        std::size_t start, std::size_t end) {
+    // A text holds the same few sequences again and again: each is shaped
+    // alone once per face. Only short ones are kept, and a few thousand.
+    if (end - start > kLongestKeptSequence) return shapesToOneGlyph(text, face, start, end);
+    std::u32string key(text.shaped.substr(start, end - start));
+    key += static_cast<char32_t>(reinterpret_cast<std::uintptr_t>(face) & 0xFFFFFFFF);
+    key += static_cast<char32_t>(reinterpret_cast<std::uintptr_t>(face) >> 32);
+    if (auto known = oneGlyph.find(key); known != oneGlyph.end()) return known->second;
+    if (oneGlyph.size() >= kKeptSequences) oneGlyph.clear();
+    const bool forms = shapesToOneGlyph(text, face, start, end);
+    oneGlyph.emplace(std::move(key), forms);
+    return forms;
+}
+
+bool LineShaper::Engine::shapesToOneGlyph(const LineText& text, const FontFace* face,
+                                          std::size_t start, std::size_t end) {
     hb_buffer_clear_contents(buffer);
     hb_buffer_add_utf32(buffer, reinterpret_cast<const std::uint32_t*>(text.shaped.data()),
                         static_cast<int>(text.size()), static_cast<unsigned>(start),
