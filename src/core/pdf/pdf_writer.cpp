@@ -37,6 +37,7 @@ class FontObjects {
         if (!fonts_) return;
         f1Text_ = firstFontObjects().front().text;
         fontCount_ = fonts_->fonts().size();
+        objectCount_ = count();
     }
 
     // The /Font dictionary's entries of the page resources.
@@ -79,6 +80,9 @@ class FontObjects {
         // The page resources, written first, name every font.
         if (fonts_->fonts().size() != fontCount_)
             throw std::logic_error("a font was added while the pages were written");
+        // So were the objects' numbers (a Type 3 font has objects per glyph).
+        if (count() != objectCount_)
+            throw std::logic_error("a glyph was added while the pages were written");
         const std::vector<FontObject> firstWritten = compress ? firstFontObjects(true) : first;
         for (std::size_t i = 1; i < firstWritten.size(); ++i) writeObject(firstWritten[i]);
         for (std::size_t k = 1; k < fonts_->fonts().size(); ++k) {
@@ -114,6 +118,7 @@ class FontObjects {
     std::uint64_t firstAfter_;
     std::string f1Text_;
     std::size_t fontCount_ = 0;
+    std::uint64_t objectCount_ = 0;
     std::vector<std::uint64_t> offsets_;
 };
 
