@@ -138,6 +138,43 @@ TEST(EmojiDocuments, PrintInColourAndComeBackExactly) {
     }
 }
 
+// Pixels of the first page, rendered small, that are nearly white.
+int whitishPixels(const TempDir& dir, const std::string& pdf) {
+    const auto render = runProcess(
+        {"pdftoppm", "-r", "100", "-f", "1", "-l", "1", "-singlefile", pdf, dir.file("page")});
+    EXPECT_EQ(render.exitStatus, 0) << render.err;
+    const std::string ppm = testing::readBytes(dir.file("page.ppm"));
+    std::size_t at = 0;
+    for (int fields = 0; fields < 4 && at < ppm.size(); ++at)
+        if (ppm[at] == '\n' || ppm[at] == ' ') ++fields;
+    int whitish = 0;
+    for (; at + 2 < ppm.size(); at += 3)
+        if (static_cast<unsigned char>(ppm[at]) > 235 &&
+            static_cast<unsigned char>(ppm[at + 1]) > 235 &&
+            static_cast<unsigned char>(ppm[at + 2]) > 235)
+            ++whitish;
+    return whitish;
+}
+
+// On a yellow page a picture is laid on yellow: no white box and no pale
+// edge around a pink heart, which has no white of its own.
+TEST(EmojiDocuments, PicturesAreLaidOnThePageColour) {
+    if (!std::filesystem::exists("/usr/share/fonts/truetype/noto/NotoColorEmoji.ttf"))
+        GTEST_SKIP() << "no Noto Color Emoji";
+    if (!haveProgram("pdftoppm")) GTEST_SKIP() << "no poppler";
+    std::string text;
+    for (int line = 0; line < 6; ++line) text += "\U0001FA77 \U0001FA77\U0001FA77 \U0001FA77\n";
+    TempDir dir;
+    writeBytes(dir.file("hearts.txt"), text);
+    std::string config = configFor("Times-Roman");
+    config.replace(config.find("White"), 5, "Yellow");
+    EXPECT_EQ(convertAndUnspool(dir, config, "hearts"), withCrLf(text));
+    const std::string pdf = dir.file("back/hearts.pdf");
+    expectQpdfFindsNothing(pdf);
+    EXPECT_GT(colouredPixels(dir, pdf), 50);
+    EXPECT_EQ(whitishPixels(dir, pdf), 0);
+}
+
 // More emoji than one Type 3 font has codes for (every pair of regional
 // indicators, most of them no flag) go into several fonts.
 TEST(EmojiDocuments, ManyEmojiTakeSeveralType3Fonts) {

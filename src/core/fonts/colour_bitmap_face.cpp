@@ -55,10 +55,11 @@ bool restrictedLicence(hb_face_t* face) {
     return (fsType & 0x000F) == 0x0002;
 }
 
-// The picture's pixels laid on white, and shrunk by a whole factor (each
-// pixel the average of a square of them) so that it is at most maxHeight
-// high.
-void layOnWhite(const RgbaImage& image, std::size_t maxHeight, GlyphPicture& picture) {
+// The picture's pixels laid on the background, and shrunk by a whole factor
+// (each pixel the average of a square of them) so that it is at most
+// maxHeight high.
+void layOn(Rgb background, const RgbaImage& image, std::size_t maxHeight, GlyphPicture& picture) {
+    const unsigned under[3] = {background.red, background.green, background.blue};
     const std::size_t factor =
         std::max<std::size_t>(1, (image.height + std::max<std::size_t>(maxHeight, 1) - 1) /
                                      std::max<std::size_t>(maxHeight, 1));
@@ -74,7 +75,7 @@ void layOnWhite(const RgbaImage& image, std::size_t maxHeight, GlyphPicture& pic
                      ++sx) {
                     const std::uint8_t* p = &image.pixels[(sy * image.width + sx) * 4];
                     for (int c = 0; c < 3; ++c)
-                        sum[c] += (p[c] * p[3] + 255u * (255u - p[3]) + 127u) / 255u;
+                        sum[c] += (p[c] * p[3] + under[c] * (255u - p[3]) + 127u) / 255u;
                     ++count;
                 }
             }
@@ -135,7 +136,7 @@ class ColourBitmapFace final : public FontFace {
         return {std::string_view(data ? data : "", length), index_};
     }
 
-    GlyphPicture picture(GlyphId glyph, std::size_t maxHeight) const override {
+    GlyphPicture picture(GlyphId glyph, std::size_t maxHeight, Rgb background) const override {
         GlyphPicture picture;
         Blob png(hb_ot_color_glyph_reference_png(font_.get(), glyph));
         unsigned length = 0;
@@ -148,7 +149,7 @@ class ColourBitmapFace final : public FontFace {
             throw std::runtime_error("font " + path_ + ", glyph " + std::to_string(glyph) + ": " +
                                      error.what());
         }
-        layOnWhite(image, maxHeight, picture);
+        layOn(background, image, maxHeight, picture);
         hb_glyph_extents_t extents{};
         if (hb_font_get_glyph_extents(font_.get(), glyph, &extents) && extents.width != 0 &&
             extents.height != 0) {

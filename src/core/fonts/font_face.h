@@ -33,9 +33,16 @@ struct FontMetrics {
 // colour bitmaps (emoji), drawn as pictures by a Type 3 font.
 enum class FontOutlines { trueType, cff, colourBitmaps };
 
-// The picture of a colour glyph laid on the page colour (white): 8-bit red,
-// green and blue per pixel, rows from the top, and the box it fills in
-// thousandths of the em from the glyph's origin.
+// A colour as 8-bit red, green and blue.
+struct Rgb {
+    std::uint8_t red = 0xFF;
+    std::uint8_t green = 0xFF;
+    std::uint8_t blue = 0xFF;
+};
+
+// The picture of a colour glyph laid on the page's colour: 8-bit red, green
+// and blue per pixel, rows from the top, and the box it fills in thousandths
+// of the em from the glyph's origin.
 struct GlyphPicture {
     std::size_t width = 0;
     std::size_t height = 0;
@@ -87,10 +94,14 @@ class FontFace {
     };
     virtual File file() const { return {}; }
 
-    // For a face of colour bitmaps: a glyph's picture, at most maxHeight
-    // pixels high; an empty picture for a glyph without one. Throws
-    // std::runtime_error naming the font file when the picture is damaged.
-    virtual GlyphPicture picture(GlyphId /*glyph*/, std::size_t /*maxHeight*/) const { return {}; }
+    // For a face of colour bitmaps: a glyph's picture laid on the
+    // background, at most maxHeight pixels high; an empty picture for a
+    // glyph without one. Throws std::runtime_error naming the font file when
+    // the picture is damaged.
+    virtual GlyphPicture picture(GlyphId /*glyph*/, std::size_t /*maxHeight*/,
+                                 Rgb /*background*/ = {}) const {
+        return {};
+    }
 };
 
 }  // namespace leafwright

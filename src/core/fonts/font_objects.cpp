@@ -127,9 +127,9 @@ int embeddedFontObjectCount(const EmbeddedFont& font) {
 }
 
 std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0Number,
-                                            int firstHelperNumber, bool compress) {
+                                            int firstHelperNumber, bool compress, Rgb page) {
     if (font.face().outlines() == FontOutlines::colourBitmaps)
-        return type3FontObjects(font, type0Number, firstHelperNumber, compress);
+        return type3FontObjects(font, type0Number, firstHelperNumber, compress, page);
     const FontFace& face = font.face();
     const bool cff = face.outlines() == FontOutlines::cff;
     const int cidFontNumber = firstHelperNumber;

@@ -45,8 +45,11 @@ struct FontObject {
 // outlines, or as type3FontObjectCount says.
 int embeddedFontObjectCount(const EmbeddedFont& font);
 
+// `page` is the colour of the page, on which the pictures of colour glyphs
+// are laid.
 std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0Number,
-                                            int firstHelperNumber, bool compress = false);
+                                            int firstHelperNumber, bool compress = false,
+                                            Rgb page = {});
 
 // The six-letter subset tag ("ABCDEF") for a face's subset of these glyphs:
 // a hash of the face name and the glyph set, so the same glyphs always get

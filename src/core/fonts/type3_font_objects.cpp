@@ -22,13 +22,20 @@ std::string glyphName(GlyphId glyph) {
 
 // An image XObject of the picture's pixels, compressed; hex-encoded as
 // well unless the file is compressed (and so binary anyway).
-FontObject pictureObject(int number, const GlyphPicture& picture, bool compress,
+FontObject pictureObject(int number, const GlyphPicture& picture, Rgb page, bool compress,
                          Deflater& deflater) {
-    std::string entries = " /Type /XObject /Subtype /Image /Width " +
-                          std::to_string(picture.width) + " /Height " +
-                          std::to_string(picture.height) +
-                          " /ColorSpace /DeviceRGB /BitsPerComponent 8"
-                          " /Mask [255 255 255 255 255 255]";
+    std::string key;
+    for (const int channel : {page.red, page.green, page.blue}) {
+        const std::string number = std::to_string(channel);
+        key += ' ';
+        key += number;
+        key += ' ';
+        key += number;
+    }
+    std::string entries =
+        " /Type /XObject /Subtype /Image /Width " + std::to_string(picture.width) + " /Height " +
+        std::to_string(picture.height) + " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Mask [" +
+        key.substr(1) + "]";
     std::string packed;
     if (!deflater.compressSmaller(picture.rgb, packed)) {
         if (!compress) return textObject(number, hexStreamObject(number, entries, picture.rgb));
@@ -47,13 +54,14 @@ FontObject pictureObject(int number, const GlyphPicture& picture, bool compress,
             std::move(packed), "\nendstream\nendobj\n"};
 }
 
-// A glyph without a picture is drawn as one white pixel, which the mask
-// leaves out: every glyph has its picture object, so the count of objects
-// does not depend on the pictures' contents.
-GlyphPicture blankPicture() {
+// A glyph without a picture is drawn as one pixel of the page's colour,
+// which the mask leaves out: every glyph has its picture object, so the
+// count of objects does not depend on the pictures' contents.
+GlyphPicture blankPicture(Rgb page) {
     GlyphPicture blank;
     blank.width = blank.height = 1;
-    blank.rgb.assign(3, static_cast<char>(0xFF));
+    blank.rgb = {static_cast<char>(page.red), static_cast<char>(page.green),
+                 static_cast<char>(page.blue)};
     return blank;
 }
 
@@ -64,7 +72,7 @@ int type3FontObjectCount(const EmbeddedFont& font) {
 }
 
 std::vector<FontObject> type3FontObjects(const EmbeddedFont& font, int fontNumber,
-                                         int firstHelperNumber, bool compress) {
+                                         int firstHelperNumber, bool compress, Rgb page) {
     const FontFace& face = font.face();
     const std::vector<GlyphId> glyphs = usedGlyphs(font);
     const int toUnicodeNumber = firstHelperNumber;
@@ -83,10 +91,10 @@ std::vector<FontObject> type3FontObjects(const EmbeddedFont& font, int fontNumbe
         const GlyphId glyph = glyphs[i];
         const int procedureNumber = firstHelperNumber + 1 + 2 * static_cast<int>(i);
         const int pictureNumber = procedureNumber + 1;
-        GlyphPicture picture = face.picture(glyph, kGlyphPictureHeight);
+        GlyphPicture picture = face.picture(glyph, kGlyphPictureHeight, page);
         if (picture.width == 0 || picture.height == 0) {
             const GlyphPicture box = picture;
-            picture = blankPicture();
+            picture = blankPicture(page);
             picture.left = box.left;
             picture.bottom = box.bottom;
             picture.right = std::max(box.right, box.left + 1);
@@ -107,7 +115,7 @@ std::vector<FontObject> type3FontObjects(const EmbeddedFont& font, int fontNumbe
                                       decimalNumber(picture.bottom) + " cm /" + name + " Do Q";
         objects.push_back(
             textObject(procedureNumber, streamObject(procedureNumber, "", procedure)));
-        objects.push_back(pictureObject(pictureNumber, picture, compress, deflater));
+        objects.push_back(pictureObject(pictureNumber, picture, page, compress, deflater));
         charProcs += ' ';
         charProcs += glyphName(glyph);
         charProcs += ' ';

@@ -15,8 +15,9 @@ namespace leafwright {
 //      emoji sequence drawn as one glyph),
 //   then for each glyph used, in glyph order: its glyph procedure ("d0",
 //   which lets it paint in colour) and its picture, an RGB image XObject
-//   laid on white, with white as its colour-key /Mask so that the page shows
-//   around the glyph. PDF 1.3 has all of these; a soft mask would need 1.4.
+//   laid on the page's colour, with that colour as its colour-key /Mask so
+//   that whatever lies under the glyph's box shows around it. PDF 1.3 has
+//   all of these; a soft mask would need 1.4.
 // Objects from 1 on take the numbers from firstHelperNumber up. Pictures are
 // always compressed (/FlateDecode), and without `compress` also
 // ASCIIHex-encoded, so the file keeps only printable ASCII; the glyph
@@ -24,7 +25,7 @@ namespace leafwright {
 int type3FontObjectCount(const EmbeddedFont& font);
 
 std::vector<FontObject> type3FontObjects(const EmbeddedFont& font, int fontNumber,
-                                         int firstHelperNumber, bool compress);
+                                         int firstHelperNumber, bool compress, Rgb page);
 
 // Pictures are shrunk to at most this many pixels high: a glyph 12 points
 // high is then still drawn at about 400 dots an inch.

@@ -11,6 +11,7 @@
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/font_objects.h"
 #include "core/pdf/document_objects.h"
+#include "core/pdf/page_colour.h"
 
 namespace leafwright {
 
@@ -88,7 +89,8 @@ class FontObjects {
         for (std::size_t k = 1; k < fonts_->fonts().size(); ++k) {
             const int type0 = static_cast<int>(type0Number(k));
             for (const FontObject& object :
-                 embeddedFontObjects(fonts_->fonts()[k], type0, type0 + 1, compress))
+                 embeddedFontObjects(fonts_->fonts()[k], type0, type0 + 1, compress,
+                                     pageColourOf(settings_.pageRgb)))
                 writeObject(object);
         }
     }
