@@ -9,7 +9,8 @@
 #  - only src/core/fonts includes HarfBuzz, fontconfig or FriBidi;
 #  - only the sources of src/core/breaks include ICU (not its headers);
 #  - only src/core/encoding includes iconv or uchardet;
-#  - only src/core/compression includes zlib, only src/core/deflate libdeflate;
+#  - only src/core/compression includes zlib, only src/core/deflate libdeflate,
+#    only the sources of src/core/png libpng;
 #  - src/cli includes nothing of the desktop;
 #  - the folders of src/desktop (app, settings, plustools, platform, widgets)
 #    include one another without a cycle.
@@ -129,6 +130,11 @@ while IFS= read -r line; do
   case $line in "$src/core/deflate/"*) continue ;; esac
   [ -n "$line" ] && fault "libdeflate outside core/deflate: ${line#"$src/"}"
 done < <(includes_matching "$src" '<libdeflate\.h>')
+
+while IFS= read -r line; do
+  case $line in "$src/core/png/"*.cpp:*) continue ;; esac
+  [ -n "$line" ] && fault "libpng outside core/png: ${line#"$src/"}"
+done < <(includes_matching "$src" '<png\.h>')
 
 while IFS= read -r line; do
   [ -n "$line" ] && fault "the command line includes the desktop: ${line#"$src/"}"

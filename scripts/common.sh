@@ -5,7 +5,7 @@ LEAFWRIGHT_PACKAGES=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-svg-dev libgl-dev
-  libharfbuzz-dev libfontconfig-dev libfribidi-dev libuchardet-dev
+  libharfbuzz-dev libfontconfig-dev libfribidi-dev libuchardet-dev libpng-dev
   libicu-dev
   xvfb xauth xdotool imagemagick fonts-liberation2 fonts-dejavu-core fonts-droid-fallback
   fonts-dejavu-extra fonts-lohit-deva

@@ -24,6 +24,7 @@ using testing::haveProgram;
 using testing::runProcess;
 using testing::splitLines;
 using testing::TempDir;
+using testing::whereTheyPart;
 using testing::withCrLf;
 using testing::writeBytes;
 
@@ -70,16 +71,6 @@ int cffRows(const std::string& pdf) {
         if (rows[i].find("CID Type 0C") != std::string::npos) ++cff;
     }
     return cff;
-}
-
-// Where two texts part, with a little of each from there; empty when equal.
-std::string whereTheyPart(const std::string& got, const std::string& expected) {
-    if (got == expected) return "";
-    std::size_t at = 0;
-    while (at < got.size() && at < expected.size() && got[at] == expected[at]) ++at;
-    const std::size_t from = at < 30 ? 0 : at - 30;
-    return "at byte " + std::to_string(at) + ": got \"" + got.substr(from, 90) + "\", expected \"" +
-           expected.substr(from, 90) + "\"";
 }
 
 std::string mutoolComplaints(const std::string& err) {

@@ -25,4 +25,14 @@ inline std::string withCrLf(const std::string& text) {
     return out;
 }
 
+// Where two texts part, with a little of each from there; empty when equal.
+inline std::string whereTheyPart(const std::string& got, const std::string& expected) {
+    if (got == expected) return "";
+    std::size_t at = 0;
+    while (at < got.size() && at < expected.size() && got[at] == expected[at]) ++at;
+    const std::size_t from = at < 30 ? 0 : at - 30;
+    return "at byte " + std::to_string(at) + ": got \"" + got.substr(from, 90) + "\", expected \"" +
+           expected.substr(from, 90) + "\"";
+}
+
 }  // namespace leafwright::testing

@@ -38,7 +38,7 @@ std::optional<ShownCharacter> DocumentFonts::show(char32_t character, std::size_
         if (known.font != kUnknown) return ShownCharacter{known.font, known.code, known.width};
     }
     if (!isCodePoint(character)) return std::nullopt;
-    if (currentFont >= fonts_.size()) currentFont = 0;
+    if (currentFont >= fonts_.size() || fonts_[currentFont].codeBytes() == 1) currentFont = 0;
     if (isInvisibleCharacter(character))
         return place(fonts_[currentFont].face(), 0, std::u32string_view(&character, 1), 0);
     const std::optional<ShownCharacter> shown = showVisible(character);
@@ -74,7 +74,7 @@ std::optional<ShownCharacter> DocumentFonts::showVisible(char32_t character) {
 ShownCharacter DocumentFonts::showGlyph(const FontFace& face, GlyphId glyph,
                                         std::u32string_view text, int width,
                                         std::size_t currentFont) {
-    if (currentFont >= fonts_.size()) currentFont = 0;
+    if (currentFont >= fonts_.size() || fonts_[currentFont].codeBytes() == 1) currentFont = 0;
     if (glyph == 0) return place(fonts_[currentFont].face(), 0, text, 0);
     return place(face, glyph, text, width);
 }

@@ -41,7 +41,9 @@ class DocumentFonts {
     // How to write a character; nullopt when no face has a glyph for it (the
     // caller prints "?" instead and counts it). Characters that draw nothing
     // (tab, controls, default-ignorable code points) get glyph 0 and width 0
-    // in `currentFont`, so that writing them needs no font change.
+    // in `currentFont`, so that writing them needs no font change (in the
+    // first font when `currentFont` draws colour bitmaps: its Type 3 font
+    // has a picture for every code).
     std::optional<ShownCharacter> show(char32_t character, std::size_t currentFont = 0);
 
     // How to write one glyph of a shaped line: its face (one the provider

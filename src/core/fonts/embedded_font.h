@@ -28,12 +28,19 @@ class EmbeddedFont {
     static constexpr std::size_t kMaxCodes = 0xFFFF;
 
     // A CFF program's codes are its CIDs, and it holds CID 0 besides them in
-    // at most 0xFFFF glyphs: one code fewer.
+    // at most 0xFFFF glyphs: one code fewer. A face of colour bitmaps is
+    // written as a Type 3 font, whose codes are single bytes.
     explicit EmbeddedFont(const FontFace& face)
         : face_(&face),
-          maxCodes_(face.outlines() == FontOutlines::cff ? kMaxCodes - 1 : kMaxCodes) {}
+          maxCodes_(face.outlines() == FontOutlines::cff             ? kMaxCodes - 1
+                    : face.outlines() == FontOutlines::colourBitmaps ? 0xFF
+                                                                     : kMaxCodes) {}
 
     const FontFace& face() const { return *face_; }
+
+    // How many bytes a code takes in the document's strings: 2, or 1 for a
+    // face of colour bitmaps.
+    int codeBytes() const { return face_->outlines() == FontOutlines::colourBitmaps ? 1 : 2; }
 
     // The next code, for a glyph showing a text with the advance width
     // (thousandths of the font size); 0 when the font has no code left.

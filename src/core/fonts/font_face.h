@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -30,8 +31,29 @@ struct FontMetrics {
 };
 
 // How a face draws its glyphs: TrueType outlines (a glyf table), embedded
-// as a TrueType program, or CFF outlines, embedded as the bare CFF program.
-enum class FontOutlines { trueType, cff };
+// as a TrueType program; CFF outlines, embedded as the bare CFF program; or
+// colour bitmaps (emoji), drawn as pictures by a Type 3 font.
+enum class FontOutlines { trueType, cff, colourBitmaps };
+
+// A colour as 8-bit red, green and blue.
+struct Rgb {
+    std::uint8_t red = 0xFF;
+    std::uint8_t green = 0xFF;
+    std::uint8_t blue = 0xFF;
+};
+
+// The picture of a colour glyph laid on the page's colour: 8-bit red, green
+// and blue per pixel, rows from the top, and the box it fills in thousandths
+// of the em from the glyph's origin.
+struct GlyphPicture {
+    std::size_t width = 0;
+    std::size_t height = 0;
+    std::string rgb;  // width * height * 3 bytes
+    double left = 0;
+    double bottom = 0;
+    double right = 0;
+    double top = 0;
+};
 
 // A font program cut down to some glyphs.
 struct FontSubset {
@@ -78,6 +100,15 @@ class FontFace {
     // as the face, or nullptr when each shaper makes its own from file().
     // Safe to use from several threads at once.
     virtual const ShapingFont* shapingFont() const { return nullptr; }
+
+    // For a face of colour bitmaps: a glyph's picture laid on the
+    // background, at most maxHeight pixels high; an empty picture for a
+    // glyph without one. Throws std::runtime_error naming the font file when
+    // the picture is damaged.
+    virtual GlyphPicture picture(GlyphId /*glyph*/, std::size_t /*maxHeight*/,
+                                 Rgb /*background*/ = {}) const {
+        return {};
+    }
 };
 
 }  // namespace leafwright

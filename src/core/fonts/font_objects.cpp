@@ -2,59 +2,24 @@
 
 #include <algorithm>
 #include <memory>
-#include <set>
 #include <stdexcept>
 #include <utility>
 
 #include "core/deflate/deflater.h"
 #include "core/fonts/cff_table.h"
+#include "core/fonts/font_streams.h"
 #include "core/fonts/hex_text.h"
+#include "core/fonts/type3_font_objects.h"
 
 namespace leafwright {
 namespace {
 
 constexpr std::size_t kWidthsPerLine = 16;
-constexpr std::size_t kMappingsPerBlock = 100;  // the most a bfchar block may hold
-
-std::string ref(int number) {
-    return std::to_string(number) + " 0 R";
-}
-
-// Like the page contents, a stream's /Length counts everything between the
-// line end after "stream" and "endstream", its last line end included.
-std::string streamObject(int number, const std::string& extraEntries, std::string data) {
-    data += '\n';
-    return std::to_string(number) + " 0 obj\n<< /Length " + std::to_string(lengthOnDisk(data)) +
-           extraEntries + " >>\nstream\n" + data + "endstream\nendobj\n";
-}
-
-std::string hexStreamObject(int number, const std::string& extraEntries, const std::string& bytes) {
-    return streamObject(number, " /Filter /ASCIIHexDecode" + extraEntries,
-                        asciiHexStreamData(bytes));
-}
-
-std::vector<GlyphId> usedGlyphs(const EmbeddedFont& font) {
-    std::set<GlyphId> glyphs;
-    for (std::size_t code = 1; code <= font.codeCount(); ++code)
-        if (const GlyphId glyph = font.glyph(static_cast<std::uint16_t>(code)))
-            glyphs.insert(glyph);
-    return {glyphs.begin(), glyphs.end()};
-}
-
-void appendUtf16Hex(std::string& out, char32_t character) {
-    if (character < 0x10000) {
-        appendHexCode(out, static_cast<std::uint16_t>(character));
-    } else {
-        const char32_t offset = character - 0x10000;
-        appendHexCode(out, static_cast<std::uint16_t>(0xD800 + (offset >> 10)));
-        appendHexCode(out, static_cast<std::uint16_t>(0xDC00 + (offset & 0x3FF)));
-    }
-}
 
 std::string type0Font(int number, const std::string& baseFont, int cidFont, int toUnicode) {
     return std::to_string(number) + " 0 obj\n<<\n/Type /Font\n/Subtype /Type0\n/BaseFont /" +
-           baseFont + "\n/Encoding /Identity-H\n/DescendantFonts [" + ref(cidFont) +
-           "]\n/ToUnicode " + ref(toUnicode) + "\n>>\nendobj\n";
+           baseFont + "\n/Encoding /Identity-H\n/DescendantFonts [" + objectReference(cidFont) +
+           "]\n/ToUnicode " + objectReference(toUnicode) + "\n>>\nendobj\n";
 }
 
 // cidToGidMap is 0 for a CFF font, whose codes are its CIDs.
@@ -77,8 +42,9 @@ std::string cidFont(int number, const EmbeddedFont& font, const std::string& bas
            (cidToGidMap ? "CIDFontType2" : "CIDFontType0") + "\n/BaseFont /" + baseFont +
            "\n/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>\n"
            "/FontDescriptor " +
-           ref(descriptor) + "\n/DW 0\n" + widths +
-           (cidToGidMap ? "\n/CIDToGIDMap " + ref(cidToGidMap) : std::string()) + "\n>>\nendobj\n";
+           objectReference(descriptor) + "\n/DW 0\n" + widths +
+           (cidToGidMap ? "\n/CIDToGIDMap " + objectReference(cidToGidMap) : std::string()) +
+           "\n>>\nendobj\n";
 }
 
 std::string fontDescriptor(int number, const FontMetrics& m, const std::string& baseFont,
@@ -93,8 +59,8 @@ std::string fontDescriptor(int number, const FontMetrics& m, const std::string& 
            std::to_string(m.bboxTop) + "]\n/ItalicAngle " + decimalNumber(m.italicAngle) +
            "\n/Ascent " + std::to_string(m.ascent) + "\n/Descent " + std::to_string(m.descent) +
            "\n/CapHeight " + std::to_string(m.capHeight) + "\n/StemV " + std::to_string(m.stemV) +
-           (outlines == FontOutlines::cff ? "\n/FontFile3 " : "\n/FontFile2 ") + ref(fontFile) +
-           "\n>>\nendobj\n";
+           (outlines == FontOutlines::cff ? "\n/FontFile3 " : "\n/FontFile2 ") +
+           objectReference(fontFile) + "\n>>\nendobj\n";
 }
 
 std::string cidToGidMap(const EmbeddedFont& font, const FontSubset& subset) {
@@ -131,32 +97,6 @@ std::string cidProgram(const FontFace& face, const FontSubset& subset,
     }
 }
 
-std::string toUnicodeCMap(const EmbeddedFont& font) {
-    std::string cmap =
-        "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
-        "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
-        "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
-        "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
-    const std::size_t codes = font.codeCount();
-    for (std::size_t first = 0; first < codes; first += kMappingsPerBlock) {
-        const std::size_t count = std::min(kMappingsPerBlock, codes - first);
-        cmap += std::to_string(count) + " beginbfchar\n";
-        for (std::size_t i = first; i < first + count; ++i) {
-            const auto code = static_cast<std::uint16_t>(i + 1);
-            cmap += '<';
-            appendHexCode(cmap, code);
-            // A glyph that draws part of a cluster whose text went with its
-            // first glyph maps to no text at all.
-            cmap += "> <";
-            for (const char32_t character : font.text(code)) appendUtf16Hex(cmap, character);
-            cmap += ">\n";
-        }
-        cmap += "endbfchar\n";
-    }
-    cmap += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend";
-    return cmap;
-}
-
 }  // namespace
 
 std::string subsetTag(const std::string& postScriptName, const std::vector<GlyphId>& glyphs) {
@@ -180,45 +120,16 @@ std::string subsetTag(const std::string& postScriptName, const std::vector<Glyph
     return tag;
 }
 
-namespace {
-
-FontObject textObject(int number, std::string text) {
-    return {number, std::move(text), {}, {}};
-}
-
-// The stream of bytes (as they are on disk) compressed, or plain when that
-// would not make it smaller.
-FontObject flateOr(FontObject plain, const std::string& extraEntries, std::string_view bytes,
-                   Deflater* deflater) {
-    std::string packed;
-    if (!deflater || !deflater->compressSmaller(bytes, packed)) return plain;
-    const int number = plain.number;
-    return {number,
-            std::to_string(number) + " 0 obj\n<< /Length " + std::to_string(packed.size()) +
-                " /Filter /FlateDecode" + extraEntries + " >>\nstream\n",
-            std::move(packed), "\nendstream\nendobj\n"};
-}
-
-// Text with "\n" line ends as it is on disk: CR LF.
-std::string onDisk(std::string_view text) {
-    std::string bytes;
-    bytes.reserve(text.size() + text.size() / 16);
-    for (char c : text) {
-        if (c == '\n') bytes += '\r';
-        bytes += c;
-    }
-    return bytes;
-}
-
-}  // namespace
-
 int embeddedFontObjectCount(const EmbeddedFont& font) {
+    if (font.face().outlines() == FontOutlines::colourBitmaps) return type3FontObjectCount(font);
     return font.face().outlines() == FontOutlines::cff ? kObjectsPerEmbeddedFont - 1
                                                        : kObjectsPerEmbeddedFont;
 }
 
 std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0Number,
-                                            int firstHelperNumber, bool compress) {
+                                            int firstHelperNumber, bool compress, Rgb page) {
+    if (font.face().outlines() == FontOutlines::colourBitmaps)
+        return type3FontObjects(font, type0Number, firstHelperNumber, compress, page);
     const FontFace& face = font.face();
     const bool cff = face.outlines() == FontOutlines::cff;
     const int cidFontNumber = firstHelperNumber;

@@ -38,12 +38,18 @@ struct FontObject {
     std::string tail;
 };
 
-// How many objects embeddedFontObjects writes for the font: 6, or 5 for CFF
-// outlines.
+// A face of colour bitmaps is written as a Type 3 font instead
+// (type3_font_objects.h), the font's number given for its font object.
+//
+// How many objects embeddedFontObjects writes for the font: 6, 5 for CFF
+// outlines, or as type3FontObjectCount says.
 int embeddedFontObjectCount(const EmbeddedFont& font);
 
+// `page` is the colour of the page, on which the pictures of colour glyphs
+// are laid.
 std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0Number,
-                                            int firstHelperNumber, bool compress = false);
+                                            int firstHelperNumber, bool compress = false,
+                                            Rgb page = {});
 
 // The six-letter subset tag ("ABCDEF") for a face's subset of these glyphs:
 // a hash of the face name and the glyph set, so the same glyphs always get

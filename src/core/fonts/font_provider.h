@@ -30,6 +30,11 @@ class FontProvider {
                                            std::u32string_view /*run*/) {
         return nullptr;
     }
+
+    // The face of colour glyphs (emoji) that draws what no outline face
+    // has, and the emoji sequences no outline face forms; nullptr when none
+    // is installed.
+    virtual const FontFace* colourFace() { return nullptr; }
 };
 
 }  // namespace leafwright

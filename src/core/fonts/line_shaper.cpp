@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <numeric>
 #include <unordered_map>
 
 #include "core/fonts/document_fonts.h"
+#include "core/fonts/emoji_sequences.h"
 #include "core/fonts/invisible_character.h"
 #include "core/fonts/shaping_font.h"
 #include "core/fonts/tab_stops.h"
@@ -180,6 +182,16 @@ struct LineShaper::Engine {
     // The stages of shape(), in order.
     std::size_t chooseFaces(LineText& text);
     void drawRunsInOneFace(LineText& text);
+    void drawEmojiSequences(LineText& text);
+    bool formsOneGlyph(const LineText& text, const FontFace* face, std::size_t start,
+                       std::size_t end);
+    bool shapesToOneGlyph(const LineText& text, const FontFace* face, std::size_t start,
+                          std::size_t end);
+    // Whether a face forms an emoji sequence into one glyph, by the
+    // sequence followed by the face's address.
+    std::unordered_map<std::u32string, bool> oneGlyph;
+    static constexpr std::size_t kKeptSequences = 4096;
+    static constexpr std::size_t kLongestKeptSequence = 32;
     static void orderDirections(LineText& text);
     void assignScripts(LineText& text) const;
     static std::vector<Run> cutRuns(const LineText& text);
@@ -207,6 +219,7 @@ ShapedLine LineShaper::Engine::shape(std::u32string_view line) {
     LineText text(line);
     result.unprintable = chooseFaces(text);
     drawRunsInOneFace(text);
+    drawEmojiSequences(text);
     orderDirections(text);
     result.direction = text.rightToLeft ? TextDirection::rightToLeft : TextDirection::leftToRight;
     assignScripts(text);
@@ -231,10 +244,13 @@ std::size_t LineShaper::Engine::chooseFaces(LineText& text) {
         if (isInvisibleCharacter(c)) {
             text.faces[i] = previous;
             if (isControl(c)) text.shaped[i] = kZeroWidthSpace;
-        } else if ((isMark(unicode, c) || hb_unicode_script(unicode, c) == HB_SCRIPT_COMMON) &&
+        } else if ((isMark(unicode, c) || (hb_unicode_script(unicode, c) == HB_SCRIPT_COMMON &&
+                                           previous->outlines() != FontOutlines::colourBitmaps)) &&
                    previous->glyphFor(c) != 0) {
             // Marks stay with their letter; spaces, digits and punctuation
-            // with the text around them, which is then shaped in one run.
+            // with the text around them, which is then shaped in one run,
+            // but not with a colour emoji, whose face draws digits as
+            // pictures too.
             text.faces[i] = previous;
         } else if (!(text.faces[i] = faceFor(c))) {
             text.drawn[i] = text.shaped[i] = U'?';
@@ -288,6 +304,71 @@ void LineShaper::Engine::drawRunsInOneFace(LineText& text) {
         }
         i = end;
     }
+}
+
+// An emoji sequence (a family joined by zero-width joiners, a skin tone, a
+// flag, a keycap) is drawn whole in one face: the face of its first
+// character when that face forms it into one glyph, otherwise the colour
+// face when it has every character, which forms it by its own
+// substitutions. Outline faces with emoji mostly draw the single
+// characters only.
+void LineShaper::Engine::drawEmojiSequences(LineText& text) {
+    const FontFace* colour = nullptr;
+    bool colourAsked = false;
+    for (const auto& [start, end] : emojiSequences(text.line)) {
+        const FontFace* face = text.faces[start];
+        bool printable = true;
+        for (std::size_t i = start; i < end && printable; ++i) printable = text.drawn[i] != U'?';
+        if (!printable) continue;
+        if (!(face && formsOneGlyph(text, face, start, end))) {
+            if (!colourAsked) {
+                colour = provider.colourFace();
+                colourAsked = true;
+            }
+            face = colour;
+            for (std::size_t i = start; i < end && face; ++i)
+                if (!isInvisibleCharacter(text.line[i]) && face->glyphFor(text.line[i]) == 0)
+                    face = nullptr;
+        }
+        if (!face) continue;
+        for (std::size_t i = start; i < end; ++i) text.faces[i] = face;
+    }
+}
+
+bool LineShaper::Engine::formsOneGlyph(const LineText& text, const FontFace* face,
+                                       std::size_t start, std::size_t end) {
+    // A text holds the same few sequences again and again: each is shaped
+    // alone once per face. Only short ones are kept, and a few thousand.
+    if (end - start > kLongestKeptSequence) return shapesToOneGlyph(text, face, start, end);
+    std::u32string key(text.shaped.substr(start, end - start));
+    key += static_cast<char32_t>(reinterpret_cast<std::uintptr_t>(face) & 0xFFFFFFFF);
+    key += static_cast<char32_t>(reinterpret_cast<std::uintptr_t>(face) >> 32);
+    if (auto known = oneGlyph.find(key); known != oneGlyph.end()) return known->second;
+    if (oneGlyph.size() >= kKeptSequences) oneGlyph.clear();
+    const bool forms = shapesToOneGlyph(text, face, start, end);
+    oneGlyph.emplace(std::move(key), forms);
+    return forms;
+}
+
+bool LineShaper::Engine::shapesToOneGlyph(const LineText& text, const FontFace* face,
+                                          std::size_t start, std::size_t end) {
+    hb_buffer_clear_contents(buffer);
+    hb_buffer_add_utf32(buffer, reinterpret_cast<const std::uint32_t*>(text.shaped.data()),
+                        static_cast<int>(text.size()), static_cast<unsigned>(start),
+                        static_cast<int>(end - start));
+    hb_buffer_guess_segment_properties(buffer);
+    hb_shape(fontFor(face).font(), buffer, nullptr, 0);
+    unsigned glyphCount = 0;
+    const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &glyphCount);
+    unsigned drawn = 0;
+    for (unsigned g = 0; g < glyphCount; ++g) {
+        if (infos[g].codepoint == 0) return false;
+        // Selectors and joiners a face keeps as empty glyphs draw nothing.
+        const bool empty =
+            hb_font_get_glyph_h_advance(fontFor(face).font(), infos[g].codepoint) == 0;
+        if (!empty) ++drawn;
+    }
+    return drawn == 1;
 }
 
 // Direction levels and the visual order, by the bidirectional algorithm

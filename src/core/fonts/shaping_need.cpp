@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/fonts/emoji_sequences.h"
 #include "core/fonts/unicode_tables.h"
 
 namespace leafwright {
@@ -10,6 +11,7 @@ bool needsShaping(char32_t character) {
     // Everything below the combining diacritics (Latin, its accented
     // letters, spacing modifiers) draws one glyph per character.
     if (character < 0x0300) return false;
+    if (joinsEmoji(character)) return true;
     const auto ranges = shapingRanges();
     const auto range = std::lower_bound(
         ranges.begin(), ranges.end(), character,

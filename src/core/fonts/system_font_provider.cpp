@@ -4,12 +4,14 @@
 #include <hb.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <tuple>
 #include <utility>
 
+#include "core/fonts/colour_bitmap_face.h"
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/embeddable_format.h"
 #include "core/fonts/fallback_order.h"
@@ -79,6 +81,9 @@ struct SystemFontProvider::Fontconfig {
     // The face of the chosen font file, opened once.
     std::unique_ptr<FontFace> chosenFile;
     bool chosenFileOpened = false;
+    // The face of colour glyphs, looked up once.
+    std::unique_ptr<FontFace> colour;
+    bool colourLookedUp = false;
 
     ~Fontconfig() {
         families.clear();
@@ -335,6 +340,10 @@ const FontFace* SystemFontProvider::fallbackFor(std::string_view baseFont, char3
         if ((found = usable(*candidate))) break;
     for (std::size_t i = 0; !found && i < style.candidates.size(); ++i)
         found = usable(style.candidates[i]);
+    if (!found) {
+        const FontFace* colour = colourFaceLocked();
+        if (colour && colour->glyphFor(character) != 0) found = colour;
+    }
     style.fallbacks.emplace(character, found);
     return found;
 }
@@ -362,6 +371,43 @@ const FontFace* SystemFontProvider::fallbackForRun(std::string_view baseFont,
         if (face) return face;
     }
     return nullptr;
+}
+
+const FontFace* SystemFontProvider::colourFace() {
+    std::lock_guard lock(mutex_);
+    return colourFaceLocked();
+}
+
+const FontFace* SystemFontProvider::colourFaceLocked() {
+    if (!fontconfig_) fontconfig_ = std::make_unique<Fontconfig>();
+    if (fontconfig_->colourLookedUp || !fontconfig_->config) return fontconfig_->colour.get();
+    fontconfig_->colourLookedUp = true;
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddBool(pattern, FC_COLOR, FcTrue);
+    FcObjectSet* objects = FcObjectSetBuild(FC_FILE, FC_INDEX, FC_FAMILY, nullptr);
+    FcFontSet* listed = FcFontList(fontconfig_->config, pattern, objects);
+    FcObjectSetDestroy(objects);
+    FcPatternDestroy(pattern);
+    // Noto Color Emoji first, then the files in name order, so the choice
+    // does not follow the order fontconfig scanned the folders in.
+    std::vector<std::tuple<bool, std::string, int>> found;
+    for (int i = 0; listed && i < listed->nfont; ++i) {
+        FcChar8* file = nullptr;
+        FcChar8* family = nullptr;
+        int index = 0;
+        if (FcPatternGetString(listed->fonts[i], FC_FILE, 0, &file) != FcResultMatch) continue;
+        FcPatternGetInteger(listed->fonts[i], FC_INDEX, 0, &index);
+        const bool noto =
+            FcPatternGetString(listed->fonts[i], FC_FAMILY, 0, &family) == FcResultMatch &&
+            std::strcmp(reinterpret_cast<const char*>(family), "Noto Color Emoji") == 0;
+        if (index >= 0 && index <= 0xFFFF)
+            found.emplace_back(!noto, reinterpret_cast<const char*>(file), index);
+    }
+    if (listed) FcFontSetDestroy(listed);
+    std::sort(found.begin(), found.end());
+    for (const auto& [notNoto, file, index] : found)
+        if ((fontconfig_->colour = openColourBitmapFace(file, static_cast<unsigned>(index)))) break;
+    return fontconfig_->colour.get();
 }
 
 std::string SystemFontProvider::problemWith(const FaceChoice& choice) {

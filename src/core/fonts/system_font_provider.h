@@ -27,6 +27,7 @@ struct FaceChoice {
 // script (fallback_order.h), in the look and style of the standard font, and
 // failing that from the first face in fontconfig's order of preference for
 // that style that has the character; only faces that can be embedded count.
+// What no such face has comes from the colour face (emoji), if installed.
 //
 // Nothing is loaded until a document asks for a face, so runs that need only
 // the standard fonts never start fontconfig or HarfBuzz. The search order is
@@ -47,6 +48,8 @@ class SystemFontProvider final : public FontProvider {
     const FontFace* faceFor(std::string_view baseFont) override;
     const FontFace* fallbackFor(std::string_view baseFont, char32_t character) override;
     const FontFace* fallbackForRun(std::string_view baseFont, std::u32string_view run) override;
+    // The installed face of colour bitmaps, Noto Color Emoji first.
+    const FontFace* colourFace() override;
 
     // Why the chosen family or file cannot draw documents, naming it; empty
     // when it can (or nothing was chosen).
@@ -55,6 +58,8 @@ class SystemFontProvider final : public FontProvider {
   private:
     struct Candidate;
     struct Style;
+    // colourFace, with the look-ups' mutex held.
+    const FontFace* colourFaceLocked();
 
     Style& styleFor(std::string_view baseFont);
     const FontFace* open(Candidate& candidate);

@@ -16,6 +16,7 @@
 #include "core/pdf/flate_content.h"
 #include "core/pdf/line_drawing.h"
 #include "core/pdf/outline_title.h"
+#include "core/pdf/page_colour.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/single_page_layout.h"
 #include "core/pdf/text_measure.h"
@@ -224,7 +225,8 @@ class CombinedWriter {
             for (std::size_t k = 0; k < fontCount; ++k) {
                 const int type0 = static_cast<int>(type0Of(k));
                 for (const FontObject& object :
-                     embeddedFontObjects(fonts->fonts()[k], type0, type0 + 1, flate_.has_value()))
+                     embeddedFontObjects(fonts->fonts()[k], type0, type0 + 1, flate_.has_value(),
+                                         pageColourOf(settings_.pageRgb)))
                     writeObject(object);
             }
         }

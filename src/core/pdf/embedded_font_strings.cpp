@@ -46,6 +46,20 @@ void EmbeddedFontStrings::setRise(std::string& out, int thousandths) {
     rise_ = thousandths;
 }
 
+bool EmbeddedFontStrings::singleByte(std::size_t font) const {
+    return fonts_->fonts()[font].codeBytes() == 1;
+}
+
+void EmbeddedFontStrings::appendCode(std::string& out, const ShownCharacter& shown) const {
+    if (!singleByte(shown.font)) {
+        appendHexCode(out, shown.code);
+        return;
+    }
+    char digits[4];
+    putHexCode(digits, shown.code);
+    out.append(digits + 2, 2);
+}
+
 void EmbeddedFontStrings::endLine(std::string& out) {
     strings_.endLine(out);
     // The rise is text state: it must not outlast the line.
@@ -75,7 +89,7 @@ void EmbeddedFontStrings::add(std::string& out, char32_t character) {
     }
     if (shown->font != currentFont_) switchFont(out, shown->font);
     strings_.openString(out);
-    appendHexCode(out, shown->code);
+    appendCode(out, *shown);
     if (character == U'\t') {
         strings_.advanceToTabStop(out);
         return;
@@ -91,7 +105,7 @@ void EmbeddedFontStrings::add(std::string& out, char32_t character) {
     strings_.advance(advance);
     // Visible characters are shown alike wherever they stand; characters
     // that draw nothing take their code in the font at hand.
-    if (character < 0x10000 && !isInvisibleCharacter(character)) {
+    if (character < 0x10000 && !isInvisibleCharacter(character) && !singleByte(shown->font)) {
         if (known_.empty()) known_.resize(0x10000);
         known_[character] = {static_cast<std::uint16_t>(shown->font), shown->code,
                              static_cast<std::int32_t>(advance),
@@ -123,7 +137,7 @@ void EmbeddedFontStrings::drawShaped(std::string& out, const ShapedLine& shaped,
         if (glyph.yOffset != rise_) setRise(out, glyph.yOffset);
         strings_.moveTo(out, start + glyph.x);
         strings_.openString(out);
-        appendHexCode(out, shown.code);
+        appendCode(out, shown);
         strings_.advance(shown.width);
     }
     // A line that ends here sets the rise back after its last string.

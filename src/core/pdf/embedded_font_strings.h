@@ -13,12 +13,13 @@ namespace leafwright {
 
 class DocumentFonts;
 struct ShapedLine;
+struct ShownCharacter;
 
 // The strings of lines drawn with the embedded fonts of a document: hex
-// strings of the fonts' 2-byte codes, "/F<n> <size> Tf" where the font
-// changes and "Ts" where a shaped glyph is raised or lowered. In a
-// monospaced font each character takes its columns (a wide character two,
-// a mark none) through the width its code is given.
+// strings of the fonts' 2-byte codes (1-byte in a font of colour glyphs), "/F<n> <size> Tf" where
+// the font changes and "Ts" where a shaped glyph is raised or lowered. In a monospaced font each
+// character takes its columns (a wide character two, a mark none) through the width its code is
+// given.
 class EmbeddedFontStrings {
   public:
     EmbeddedFontStrings(DocumentFonts& fonts, std::string fontSizeText, bool monospaced);
@@ -78,6 +79,9 @@ class EmbeddedFontStrings {
     void setPlanning(bool planning) noexcept { planning_ = planning; }
 
   private:
+    // A font of colour glyphs (a Type 3 font) has 1-byte codes.
+    bool singleByte(std::size_t font) const;
+    void appendCode(std::string& out, const ShownCharacter& shown) const;
     void switchFont(std::string& out, std::size_t font);
     void setRise(std::string& out, int thousandths);
 

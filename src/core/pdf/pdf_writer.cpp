@@ -11,6 +11,7 @@
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/font_objects.h"
 #include "core/pdf/document_objects.h"
+#include "core/pdf/page_colour.h"
 
 namespace leafwright {
 
@@ -37,6 +38,7 @@ class FontObjects {
         if (!fonts_) return;
         f1Text_ = firstFontObjects().front().text;
         fontCount_ = fonts_->fonts().size();
+        objectCount_ = count();
     }
 
     // The /Font dictionary's entries of the page resources.
@@ -79,12 +81,16 @@ class FontObjects {
         // The page resources, written first, name every font.
         if (fonts_->fonts().size() != fontCount_)
             throw std::logic_error("a font was added while the pages were written");
+        // So were the objects' numbers (a Type 3 font has objects per glyph).
+        if (count() != objectCount_)
+            throw std::logic_error("a glyph was added while the pages were written");
         const std::vector<FontObject> firstWritten = compress ? firstFontObjects(true) : first;
         for (std::size_t i = 1; i < firstWritten.size(); ++i) writeObject(firstWritten[i]);
         for (std::size_t k = 1; k < fonts_->fonts().size(); ++k) {
             const int type0 = static_cast<int>(type0Number(k));
             for (const FontObject& object :
-                 embeddedFontObjects(fonts_->fonts()[k], type0, type0 + 1, compress))
+                 embeddedFontObjects(fonts_->fonts()[k], type0, type0 + 1, compress,
+                                     pageColourOf(settings_.pageRgb)))
                 writeObject(object);
         }
     }
@@ -114,6 +120,7 @@ class FontObjects {
     std::uint64_t firstAfter_;
     std::string f1Text_;
     std::size_t fontCount_ = 0;
+    std::uint64_t objectCount_ = 0;
     std::vector<std::uint64_t> offsets_;
 };
 

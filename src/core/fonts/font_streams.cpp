@@ -1,0 +1,125 @@
+#include "core/fonts/font_streams.h"
+
+#include <algorithm>
+#include <set>
+#include <utility>
+
+#include "core/deflate/deflater.h"
+#include "core/fonts/font_objects.h"
+#include "core/fonts/hex_text.h"
+
+namespace leafwright {
+namespace {
+
+constexpr std::size_t kMappingsPerBlock = 100;  // the most a bfchar block may hold
+
+// Every byte as two upper-case hex digits, one after the other.
+const char* hexDigits() {
+    static const std::string digits = [] {
+        std::string all;
+        constexpr char kDigits[] = "0123456789ABCDEF";
+        for (int byte = 0; byte < 256; ++byte) {
+            all += kDigits[byte >> 4];
+            all += kDigits[byte & 0xF];
+        }
+        return all;
+    }();
+    return digits.data();
+}
+
+void appendUtf16Hex(std::string& out, char32_t character) {
+    if (character < 0x10000) {
+        appendHexCode(out, static_cast<std::uint16_t>(character));
+    } else {
+        const char32_t offset = character - 0x10000;
+        appendHexCode(out, static_cast<std::uint16_t>(0xD800 + (offset >> 10)));
+        appendHexCode(out, static_cast<std::uint16_t>(0xDC00 + (offset & 0x3FF)));
+    }
+}
+
+}  // namespace
+
+std::vector<GlyphId> usedGlyphs(const EmbeddedFont& font) {
+    std::set<GlyphId> glyphs;
+    for (std::size_t code = 1; code <= font.codeCount(); ++code)
+        if (const GlyphId glyph = font.glyph(static_cast<std::uint16_t>(code)))
+            glyphs.insert(glyph);
+    return {glyphs.begin(), glyphs.end()};
+}
+
+std::string objectReference(int number) {
+    return std::to_string(number) + " 0 R";
+}
+
+// Like the page contents, a stream's /Length counts everything between the
+// line end after "stream" and "endstream", its last line end included.
+std::string streamObject(int number, const std::string& extraEntries, std::string data) {
+    data += '\n';
+    return std::to_string(number) + " 0 obj\n<< /Length " + std::to_string(lengthOnDisk(data)) +
+           extraEntries + " >>\nstream\n" + data + "endstream\nendobj\n";
+}
+
+std::string hexStreamObject(int number, const std::string& extraEntries, const std::string& bytes) {
+    return streamObject(number, " /Filter /ASCIIHexDecode" + extraEntries,
+                        asciiHexStreamData(bytes));
+}
+
+FontObject textObject(int number, std::string text) {
+    return {number, std::move(text), {}, {}};
+}
+
+// The stream of bytes (as they are on disk) compressed, or plain when that
+// would not make it smaller.
+FontObject flateOr(FontObject plain, const std::string& extraEntries, std::string_view bytes,
+                   Deflater* deflater) {
+    std::string packed;
+    if (!deflater || !deflater->compressSmaller(bytes, packed)) return plain;
+    const int number = plain.number;
+    return {number,
+            std::to_string(number) + " 0 obj\n<< /Length " + std::to_string(packed.size()) +
+                " /Filter /FlateDecode" + extraEntries + " >>\nstream\n",
+            std::move(packed), "\nendstream\nendobj\n"};
+}
+
+// Text with "\n" line ends as it is on disk: CR LF.
+std::string onDisk(std::string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 16);
+    for (char c : text) {
+        if (c == '\n') bytes += '\r';
+        bytes += c;
+    }
+    return bytes;
+}
+
+std::string toUnicodeCMap(const EmbeddedFont& font, int codeBytes) {
+    std::string cmap =
+        "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+        "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
+        "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n";
+    cmap += codeBytes == 1 ? "1 begincodespacerange\n<00> <FF>\nendcodespacerange\n"
+                           : "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
+    const std::size_t codes = font.codeCount();
+    for (std::size_t first = 0; first < codes; first += kMappingsPerBlock) {
+        const std::size_t count = std::min(kMappingsPerBlock, codes - first);
+        cmap += std::to_string(count) + " beginbfchar\n";
+        for (std::size_t i = first; i < first + count; ++i) {
+            const auto code = static_cast<std::uint16_t>(i + 1);
+            cmap += '<';
+            if (codeBytes == 1)
+                cmap.append(std::string_view(&hexDigits()[2 * (code & 0xFF)], 2));
+            else
+                appendHexCode(cmap, code);
+            // A glyph that draws part of a cluster whose text went with its
+            // first glyph maps to no text at all.
+            cmap += "> <";
+            for (const char32_t character : font.text(code)) appendUtf16Hex(cmap, character);
+            cmap += ">\n";
+        }
+        cmap += "endbfchar\n";
+    }
+    cmap += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend";
+    return cmap;
+}
+
+}  // namespace leafwright
