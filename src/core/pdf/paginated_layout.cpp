@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/pdf/content_stream.h"
+#include "core/pdf/embedded_row_measure.h"
 #include "core/pdf/line_number_gutter.h"
 #include "core/pdf/shown_lines.h"
 #include "core/pdf/wrapped_pages.h"
@@ -45,17 +46,50 @@ PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings&
                  !shown_ || !shown_->embedded()),
       frame_(settings, furniture_.bodyLeft(), furniture_.bodyTop()) {
     if (shown_) shown_->setTextAreaWidth(textAreaWidth(settings) - furniture_.gutter());
-    // Rows are measured in the standard font's widths of UTF-8 text; other
-    // sources keep their lines whole.
+    settings_ = &settings;
+    // The first pass measured UTF-8 text in the standard font's widths.
+    // Windows-1252 text is measured again as its characters; text drawn
+    // with embedded fonts once they are chosen (readAheadAllPages). Until
+    // then, text within MacRomanEncoding drawn in a chosen face keeps the
+    // standard rows, as a reading without the fonts counts them.
     const SourceSummary& summary = source_.summary();
-    if (plan_ && summary.encoding == SourceEncoding::Utf8 && !summary.beyondMacRoman &&
-        plan_->cutsAnyLine()) {
-        pageCount_ = static_cast<std::size_t>(plan_->pages());
-        furniture_.setPageCount(pageCount_);
-        wrappedLines_ = plan_->wrappedLines();
-        wrapped_ = std::make_unique<WrappedPages>(source_, settings, shown_, capacity_, furniture_);
+    if (plan_) {
+        rowsByEmbeddedFonts_ = shown_ && shown_->embedded();
+        if (summary.beyondMacRoman) {
+            // lines whole until the embedded fonts measure them
+        } else if (summary.encoding == SourceEncoding::Windows1252) {
+            cutRowsAsDrawn(nullptr);
+        } else if (plan_->cutsAnyLine()) {
+            pageCount_ = static_cast<std::size_t>(plan_->pages());
+            furniture_.setPageCount(pageCount_);
+            wrappedLines_ = plan_->wrappedLines();
+            wrapped_ =
+                std::make_unique<WrappedPages>(source_, settings, shown_, capacity_, furniture_);
+        }
     }
     plan_.reset();
+}
+
+void PaginatedPages::cutRowsAsDrawn(RowMeasure* measure) {
+    wrapped_.reset();
+    const SourceText::Position start = source_.position();
+    WrappedPages::Count count;
+    {
+        WrappedPages counting(source_, *settings_, measure ? shown_ : nullptr, capacity_,
+                              furniture_, measure);
+        count = counting.countAll();
+    }
+    source_.returnTo(start);
+    if (count.wrappedLines == 0 && count.formFeeds == 0) {
+        pageCount_ = pagesFor(source_.summary().lineCount, capacity_);
+        wrappedLines_ = 0;
+    } else {
+        pageCount_ = static_cast<std::size_t>(count.pages);
+        wrappedLines_ = count.wrappedLines;
+        wrapped_ = std::make_unique<WrappedPages>(source_, *settings_, shown_, capacity_,
+                                                  furniture_, measure);
+    }
+    furniture_.setPageCount(pageCount_);
 }
 
 PaginatedPages::~PaginatedPages() = default;
@@ -71,6 +105,19 @@ PaginatedPages::PaginatedPages(TextFileReader& source, const PaginatedPages& mea
 
 void PaginatedPages::readAheadAllPages() {
     if (!shown_) return;  // plain strings name no fonts
+    if (rowsByEmbeddedFonts_) {
+        // The rows are cut as drawn, which teaches the fonts every
+        // character in the order of writing.
+        const std::uint64_t notPrintableBefore = shown_->notPrintable();
+        measure_ =
+            std::make_unique<EmbeddedRowMeasure>(*shown_->embeddedStrings(), shown_->shaper(),
+                                                 rowAreaWidth(*settings_, furniture_.gutter()));
+        shown_->setPlanning(true);
+        cutRowsAsDrawn(measure_.get());
+        shown_->setPlanning(false);
+        notPrintable_ = shown_->notPrintable() - notPrintableBefore;
+        return;
+    }
     const SourceText::Position start = source_.position();
     std::string discarded;
     auto discard = [](std::string_view) { return true; };

@@ -23,15 +23,16 @@ class ContinuationArrows {
     ContinuationArrows(const TextArea& area, double textTop, double leading, double fontSize,
                        std::string textRgb);
 
-    // A continued row, `row` rows (from 0) below the top of the page.
-    void add(std::uint64_t row);
+    // A continued row, `row` rows (from 0) below the top of the page; the
+    // arrow of a right-to-left row stands in the left margin, pointing left.
+    void add(std::uint64_t row, bool rightToLeft = false);
     bool empty() const noexcept { return paths_.empty(); }
     // Appends the block of the arrows added (after the text object) and
     // forgets them.
     void appendTo(std::string& bytes);
 
   private:
-    double right_, top_, leading_, size_;
+    double left_, right_, top_, leading_, size_;
     std::string rgb_;
     std::string paths_;
 };

@@ -5,6 +5,7 @@
 #include "core/fonts/standard_font_widths.h"
 #include "core/fonts/tab_stops.h"
 #include "core/text/mac_roman_encode.h"
+#include "core/text/text_encoding.h"
 
 namespace leafwright {
 
@@ -41,14 +42,19 @@ char32_t decodeAt(std::string_view text, std::size_t at, std::size_t& length) {
 
 }  // namespace
 
+StandardRowMeasure::StandardRowMeasure(const StandardFontWidths& widths, std::int64_t areaWidth)
+    : widths_(widths), areaWidth_(areaWidth), tabStop_(tabStopDistance(widths.spaceWidth())) {}
+
 LineWrapper::LineWrapper(const StandardFontWidths& widths, std::int64_t areaWidth, WrapMode mode,
                          bool formFeedEndsRow)
-    : widths_(widths),
-      areaWidth_(areaWidth),
-      tabStop_(tabStopDistance(widths.spaceWidth())),
+    : ownMeasure_(std::make_unique<StandardRowMeasure>(widths, areaWidth)),
+      measure_(*ownMeasure_),
       mode_(mode),
       rule_(ruleOf(mode)),
       formFeedEndsRow_(formFeedEndsRow) {}
+
+LineWrapper::LineWrapper(RowMeasure& measure, WrapMode mode, bool formFeedEndsRow)
+    : measure_(measure), mode_(mode), rule_(ruleOf(mode)), formFeedEndsRow_(formFeedEndsRow) {}
 
 LineWrapper::~LineWrapper() = default;
 
@@ -109,13 +115,14 @@ void LineWrapper::emitRows(bool segmentEnds) {
                 end = clusterCut(text, std::min(text.size(), kLongestRow), segmentEnds);
         } else {
             bool pastEdge = false;
-            const std::size_t fitEnd = fittingEnd(text, pastEdge);
+            measure_.startRow(segmentRows_);
+            const std::size_t fitEnd = measure_.fittingEnd(text, pastEdge);
             if (!pastEdge) {
                 if (!segmentEnds && text.size() < kLongestRow) break;
                 if (!segmentEnds) end = clusterCut(text, text.size() - kLookAhead, false);
             } else {
                 if (!segmentEnds && text.size() < std::min(fitEnd + kLookAhead, kLongestRow)) break;
-                end = rowEnd(text, fitEnd, segmentEnds);
+                end = fittingRowEnd(text, fitEnd, segmentEnds);
             }
         }
         if (end == 0) break;  // wait for more text
@@ -133,7 +140,7 @@ void LineWrapper::emitRows(bool segmentEnds) {
 
 // The end of the longest start of text that fits in the text area, with
 // pastEdge set when the text does not fit whole.
-std::size_t LineWrapper::fittingEnd(std::string_view text, bool& pastEdge) const {
+std::size_t StandardRowMeasure::fittingEnd(std::string_view text, bool& pastEdge) {
     std::int64_t x = 0;
     std::size_t at = 0;
     while (at < text.size()) {
@@ -153,6 +160,9 @@ std::size_t LineWrapper::fittingEnd(std::string_view text, bool& pastEdge) const
         std::int64_t next;
         if (c == U'\t') {
             next = nextTabStop(x, tabStop_);
+        } else if (c >= 0x80 && (length == 1 || isBeyondMacRoman(c))) {
+            otherText_ = true;
+            next = x;
         } else {
             const char code = c < 0x80 ? static_cast<char>(c) : macRomanCode(c);
             next = x + widths_.width(static_cast<unsigned char>(code));
@@ -166,6 +176,29 @@ std::size_t LineWrapper::fittingEnd(std::string_view text, bool& pastEdge) const
     }
     pastEdge = false;
     return at;
+}
+
+// The row's end for a fitting end the measure gave, moved back to an
+// earlier break while the row drawn on its own would not fit: each try
+// ends the fitting text a cluster sooner, and a row keeps at least one
+// cluster.
+std::size_t LineWrapper::fittingRowEnd(std::string_view text, std::size_t fitEnd,
+                                       bool segmentEnds) {
+    std::size_t end = rowEnd(text, fitEnd, segmentEnds);
+    for (int tries = 0; tries < kFittingTries; ++tries) {
+        const std::size_t drawn =
+            std::min<std::size_t>(end, static_cast<std::size_t>(breaker().hangingStart(end)));
+        if (drawn == 0 || measure_.fits(text.substr(0, end), drawn)) break;
+        const std::size_t sooner = std::min(fitEnd, drawn);
+        if (sooner == 0) break;
+        const std::size_t shorter = clusterCut(text, sooner - 1, segmentEnds);
+        if (shorter == 0 || shorter >= sooner) break;
+        fitEnd = shorter;
+        const std::size_t next = rowEnd(text, fitEnd, segmentEnds);
+        if (next >= end) break;  // no earlier break: the word runs on
+        end = next;
+    }
+    return end;
 }
 
 std::size_t LineWrapper::rowEnd(std::string_view text, std::size_t fitEnd, bool segmentEnds) {
