@@ -63,6 +63,13 @@ std::int64_t EmbeddedRowMeasure::advanceOf(char32_t character) {
     return advance;
 }
 
+void EmbeddedRowMeasure::restart() {
+    continued_ = false;
+    paragraph_.reset();
+    plainFit_ = 0;
+    shapedAdvance_ = kFirstShapedAdvance;
+}
+
 void EmbeddedRowMeasure::startRow(bool continued) {
     continued_ = continued;
     if (!continued) paragraph_.reset();
@@ -81,6 +88,7 @@ std::size_t EmbeddedRowMeasure::guess(std::int64_t width) const {
 }
 
 std::size_t EmbeddedRowMeasure::fittingEnd(std::string_view text, bool& pastEdge) {
+    plainFit_ = 0;
     if (continued_ && paragraph_ == TextDirection::rightToLeft)
         return shapedFittingEnd(text, guess(areaWidth_), pastEdge);
     // A first row drawn without shaping reads left to right.
@@ -99,6 +107,7 @@ std::size_t EmbeddedRowMeasure::fittingEnd(std::string_view text, bool& pastEdge
             character == U'\t' ? nextTabStop(x, tabStop_) : x + advanceOf(character);
         if (next > areaWidth_) {
             pastEdge = true;
+            plainFit_ = at;
             return at;
         }
         x = next;
@@ -106,6 +115,7 @@ std::size_t EmbeddedRowMeasure::fittingEnd(std::string_view text, bool& pastEdge
         ++count;
     }
     pastEdge = false;
+    plainFit_ = at;
     return at;
 }
 
@@ -166,6 +176,8 @@ std::size_t EmbeddedRowMeasure::shapedFittingEnd(std::string_view text, std::siz
 // The row is shaped whole, as it will be drawn, and kept for the drawing;
 // the white space that hangs at its end does not count.
 bool EmbeddedRowMeasure::fits(std::string_view row, std::size_t hangingFrom) {
+    // Within what fittingEnd measured unshaped, the row fits as measured.
+    if (hangingFrom <= plainFit_) return true;
     decode(row, row.size());
     bool shaped = shaper_ && continued_ && paragraph_ == TextDirection::rightToLeft;
     for (const char32_t character : characters_) shaped = shaped || shapes(character);

@@ -28,6 +28,7 @@ class EmbeddedRowMeasure : public RowMeasure {
     std::size_t fittingEnd(std::string_view text, bool& pastEdge) override;
     bool fits(std::string_view row, std::size_t hangingFrom) override;
     void startRow(bool continued) override;
+    void restart() override;
 
   private:
     std::size_t shapedFittingEnd(std::string_view text, std::size_t estimate, bool& pastEdge);
@@ -45,9 +46,13 @@ class EmbeddedRowMeasure : public RowMeasure {
     std::optional<TextDirection> direction() const;
 
     bool continued_ = false;
+    // The end of the start of the text last measured without shaping that
+    // fits (0 when it was shaped).
+    std::size_t plainFit_ = 0;
     // The mean advance of a shaped character in the last row measured, to
     // guess how much of the next one to shape.
-    std::int64_t shapedAdvance_ = 400;
+    static constexpr std::int64_t kFirstShapedAdvance = 400;
+    std::int64_t shapedAdvance_ = kFirstShapedAdvance;
     // The paragraph direction of the line being cut, from its first row.
     std::optional<TextDirection> paragraph_;
     std::u32string characters_;

@@ -31,6 +31,13 @@ inline char32_t nextCharacter(std::string_view characters, std::size_t& i,
     return character;
 }
 
+// White space that hangs at a row's end when the row breaks after it: tabs
+// and the spaces other than the no-break ones.
+bool hangs(char32_t c) {
+    return c == U' ' || c == U'\t' || c == 0x1680 || (c >= 0x2000 && c <= 0x200A && c != 0x2007) ||
+           c == 0x205F || c == 0x3000;
+}
+
 // The advance of the white space at the logical end of a shaped line.
 std::int64_t trailingSpace(const ShapedLine& shaped) {
     std::int64_t space = 0, pending = 0;
@@ -39,7 +46,7 @@ std::int64_t trailingSpace(const ShapedLine& shaped) {
         pending += glyph.advance;
         if (glyph.text.empty()) continue;
         for (const char32_t character : glyph.text)
-            if (character != U' ' && character != U'\t') return space;
+            if (!hangs(character)) return space;
         space += pending;
         pending = 0;
     }

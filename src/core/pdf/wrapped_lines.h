@@ -30,6 +30,10 @@ class RowSink {
 class RowMeasure {
   public:
     virtual ~RowMeasure() = default;
+    // Before a reading of the text: a measure that learns from the rows it
+    // measured (to guess how much text a row takes) starts afresh, so that
+    // every reading cuts the same rows.
+    virtual void restart() {}
     // Before a row is measured: continued when it goes on with the source
     // line of the row before (its first row is measured first).
     virtual void startRow(bool continued) { (void)continued; }

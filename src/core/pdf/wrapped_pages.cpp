@@ -94,6 +94,7 @@ WrappedPages::WrappedPages(SourceText& source, const ConversionSettings& setting
                              settings.chosen.more.formFeed == FormFeedMode::Page)),
       fromWindows1252_(source.summary().encoding == SourceEncoding::Windows1252),
       furniture_(furniture) {
+    if (measure) measure->restart();
     if (settings.chosen.more.wrapMark == WrapMark::Arrow)
         arrows_.emplace(textArea(settings, furniture.gutter()), std::stod(furniture.bodyTop()),
                         settings.leadingValue, static_cast<double>(settings.fontSizeValue),
