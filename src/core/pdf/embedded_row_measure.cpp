@@ -22,6 +22,29 @@ constexpr std::size_t kShapedMargin = 8;
 // characters a row holds.
 constexpr std::int64_t kNarrowestShaped = 100;
 
+// The character at text[at] and its length: the common forms decoded here,
+// the rest by the full decoder.
+inline std::size_t decodeAt(std::string_view text, std::size_t at, char32_t& character) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const unsigned lead = p[at];
+    if (lead < 0x80) {
+        character = lead;
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF && at + 1 < text.size() && (p[at + 1] & 0xC0) == 0x80) {
+        character = ((lead & 0x1F) << 6) | (p[at + 1] & 0x3F);
+        return 2;
+    }
+    // Three-byte forms whose lead byte allows any continuation (no overlong
+    // form, no surrogate).
+    if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && at + 2 < text.size() &&
+        (p[at + 1] & 0xC0) == 0x80 && (p[at + 2] & 0xC0) == 0x80) {
+        character = ((lead & 0x0F) << 12) | ((p[at + 1] & 0x3Fu) << 6) | (p[at + 2] & 0x3F);
+        return 3;
+    }
+    return decodeCharacter(text, at, SourceEncoding::Utf8, character);
+}
+
 }  // namespace
 
 EmbeddedRowMeasure::EmbeddedRowMeasure(EmbeddedFontStrings& strings, LineShaper* shaper,
@@ -97,7 +120,7 @@ std::size_t EmbeddedRowMeasure::fittingEnd(std::string_view text, bool& pastEdge
     std::size_t at = 0, count = 0;
     while (at < text.size()) {
         char32_t character;
-        const std::size_t length = decodeCharacter(text, at, SourceEncoding::Utf8, character);
+        const std::size_t length = decodeAt(text, at, character);
         // A row holding a character that needs shaping is shaped whole.
         if (shapes(character)) {
             const auto rest = static_cast<std::size_t>(std::max<std::int64_t>(areaWidth_ - x, 0));
@@ -126,7 +149,7 @@ void EmbeddedRowMeasure::decode(std::string_view text, std::size_t atMost) {
     while (at < text.size() && characters_.size() < atMost) {
         char32_t character;
         offsets_.push_back(at);
-        at += decodeCharacter(text, at, SourceEncoding::Utf8, character);
+        at += decodeAt(text, at, character);
         characters_.push_back(character);
     }
     offsets_.push_back(at);

@@ -42,17 +42,31 @@ ContinuationArrows::ContinuationArrows(const TextArea& area, double textTop, dou
       rgb_(std::move(textRgb)) {}
 
 void ContinuationArrows::add(std::uint64_t row, bool rightToLeft) {
+    // Every page puts its rows at the same heights: each row's arrow is
+    // written once and copied after.
+    std::vector<std::string>& known = rightToLeft ? leftArrows_ : rightArrows_;
+    if (row < kKnownRows) {
+        if (known.size() <= row) known.resize(row + 1);
+        std::string& arrow = known[row];
+        if (arrow.empty()) appendArrow(arrow, row, rightToLeft);
+        paths_ += arrow;
+        return;
+    }
+    appendArrow(paths_, row, rightToLeft);
+}
+
+void ContinuationArrows::appendArrow(std::string& out, std::uint64_t row, bool rightToLeft) const {
     // A shaft and a head, at the height of a lower-case letter's middle.
     const double y = top_ - static_cast<double>(row + 1) * leading_ + 0.3 * size_;
     const double side = rightToLeft ? -1 : 1;
     const double edge = rightToLeft ? left_ : right_;
     const double from = edge + side * 0.15 * size_, to = edge + side * 0.65 * size_,
                  head = side * 0.15 * size_;
-    appendPoint(paths_, from, y, "m");
-    appendPoint(paths_, to, y, "l");
-    appendPoint(paths_, to - head, y + head, "m");
-    appendPoint(paths_, to, y, "l");
-    appendPoint(paths_, to - head, y - head, "l");
+    appendPoint(out, from, y, "m");
+    appendPoint(out, to, y, "l");
+    appendPoint(out, to - head, y + head, "m");
+    appendPoint(out, to, y, "l");
+    appendPoint(out, to - head, y - head, "l");
 }
 
 void ContinuationArrows::appendTo(std::string& bytes) {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/pdf/text_area.h"
 
@@ -32,6 +34,11 @@ class ContinuationArrows {
     void appendTo(std::string& bytes);
 
   private:
+    // Rows whose arrows are kept once written (a page holds fewer).
+    static constexpr std::uint64_t kKnownRows = 4096;
+    void appendArrow(std::string& out, std::uint64_t row, bool rightToLeft) const;
+
+    std::vector<std::string> rightArrows_, leftArrows_;
     double left_, right_, top_, leading_, size_;
     std::string rgb_;
     std::string paths_;
