@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/converted_documents.h"
@@ -151,6 +152,41 @@ double rightmostWord(const std::string& pdf) {
     return rightmost;
 }
 
+// Whether text is words of the list one after another (pdftotext joins two
+// words a tab puts close together).
+bool madeOfWords(std::string_view text, const std::vector<std::string>& words) {
+    std::vector<bool> reached(text.size() + 1, false);
+    reached[0] = true;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (!reached[at]) continue;
+        for (const std::string& word : words)
+            if (text.substr(at).starts_with(word)) reached[at + word.size()] = true;
+    }
+    return reached[text.size()];
+}
+
+// Every word pdftotext finds is made of the words the source was made of.
+void expectWholeWords(const std::string& pdf, std::vector<std::string> words) {
+    words.push_back("latin");
+    const testing::ProcessResult text = runProcess({"pdftotext", pdf, "-"});
+    ASSERT_EQ(text.exitStatus, 0) << text.err;
+    std::string word;
+    std::size_t checked = 0;
+    for (const char c : text.out + " ") {
+        if (c != ' ' && c != '\n' && c != '\t' && c != '\f') {
+            word += c;
+            continue;
+        }
+        if (word.empty()) continue;
+        const bool known = madeOfWords(word, words);
+        EXPECT_TRUE(known) << "\"" << word << "\" is no word of the source";
+        if (!known) return;
+        ++checked;
+        word.clear();
+    }
+    EXPECT_GT(checked, 100u);
+}
+
 struct Converted {
     std::string pdf;   // the document's bytes
     std::string back;  // what Unspool gave back
@@ -193,6 +229,11 @@ TEST(WrappedScripts, EveryScriptWrapsInsideTheMarginAndComesBack) {
                 if (bbox && wrap != "word") {
                     EXPECT_LE(rightmostWord(dir.file("source.pdf")), kRightEdge);
                 }
+                // Words no wider than the line stay whole: Korean ones are
+                // not split between their syllables.
+                const std::string name = script.name;
+                if (bbox && wrap == "word-char" && (name == "korean" || name == "cyrillic-greek"))
+                    expectWholeWords(dir.file("source.pdf"), script.words);
                 if (::testing::Test::HasFailure()) return;  // one case tells the story
             }
         }
