@@ -65,6 +65,7 @@ LineBreaker& LineWrapper::breaker() {
 
 void LineWrapper::beginLine(RowSink& sink) {
     sink_ = &sink;
+    windowReusable_ = false;
     held_.clear();
     at_ = 0;
     segmentRows_ = false;
@@ -72,6 +73,7 @@ void LineWrapper::beginLine(RowSink& sink) {
 }
 
 void LineWrapper::add(std::string_view bytes) {
+    windowReusable_ = false;  // held_ may move
     while (!bytes.empty()) {
         const std::size_t feed = formFeedEndsRow_ ? bytes.find('\f') : std::string_view::npos;
         held_.append(bytes.substr(0, feed));
@@ -98,6 +100,7 @@ void LineWrapper::endSegment() {
     held_.clear();
     at_ = 0;
     segmentRows_ = false;
+    windowReusable_ = false;
 }
 
 // Hands on every row that can be told from the text held: all of it when the
@@ -133,6 +136,7 @@ void LineWrapper::emitRows(bool segmentEnds) {
         at_ += end;
     }
     if (at_ > kLongestRow || at_ == held_.size()) {
+        windowReusable_ = false;
         held_.erase(0, at_);
         at_ = 0;
     }
@@ -186,8 +190,8 @@ std::size_t LineWrapper::fittingRowEnd(std::string_view text, std::size_t fitEnd
                                        bool segmentEnds) {
     std::size_t end = rowEnd(text, fitEnd, segmentEnds);
     for (int tries = 0; tries < kFittingTries; ++tries) {
-        const std::size_t drawn =
-            std::min<std::size_t>(end, static_cast<std::size_t>(breaker().hangingStart(end)));
+        const auto hanging = static_cast<std::size_t>(breaker().hangingStart(end + windowOffset_));
+        const std::size_t drawn = std::min(end, std::max(hanging, windowOffset_) - windowOffset_);
         if (drawn == 0 || measure_.fits(text.substr(0, end), drawn)) break;
         const std::size_t sooner = std::min(fitEnd, drawn);
         if (sooner == 0) break;
@@ -202,16 +206,35 @@ std::size_t LineWrapper::fittingRowEnd(std::string_view text, std::size_t fitEnd
 }
 
 std::size_t LineWrapper::rowEnd(std::string_view text, std::size_t fitEnd, bool segmentEnds) {
+    LineBreaker& b = breaker();
+    // The window of the row before still holds the rest of the segment when
+    // that row ended at a break: the piece from there is found in it.
+    if (segmentEnds && windowReusable_ && text.data() >= windowBase_ &&
+        text.data() + text.size() == windowBase_ + windowSize_) {
+        const auto offset = static_cast<std::size_t>(text.data() - windowBase_);
+        const PieceEnd piece = findPieceEnd(b, offset, offset + fitEnd, rule_);
+        if (piece.kind == PieceEnd::Kind::breakPoint && piece.end - offset <= kLongestRow) {
+            windowOffset_ = offset;
+            return static_cast<std::size_t>(piece.end) - offset;
+        }
+    }
+    windowOffset_ = 0;
+    windowReusable_ = false;
     // The break rules are asked about a short window first, since the
     // window's length is what a row costs; a longer one only when needed.
-    LineBreaker& b = breaker();
     PieceEnd piece;
     for (std::size_t reach : {kShortReach, kLookAhead}) {
         const std::size_t window = std::min(text.size(), fitEnd + reach);
         b.setWindow(
             BreakWindow{text.substr(0, window), 0, true, segmentEnds && window == text.size()});
         piece = findPieceEnd(b, 0, std::min<std::uint64_t>(fitEnd, b.safeEnd()), rule_);
-        if (piece.kind != PieceEnd::Kind::needsLongerWindow || window == text.size()) break;
+        if (piece.kind != PieceEnd::Kind::needsLongerWindow || window == text.size()) {
+            windowReusable_ =
+                segmentEnds && window == text.size() && piece.kind == PieceEnd::Kind::breakPoint;
+            windowBase_ = text.data();
+            windowSize_ = window;
+            break;
+        }
     }
     if (piece.kind == PieceEnd::Kind::needsLongerWindow)
         return clusterCut(text, std::min(text.size(), kLongestRow), segmentEnds);
@@ -223,6 +246,8 @@ std::size_t LineWrapper::rowEnd(std::string_view text, std::size_t fitEnd, bool 
 
 // The last cluster boundary at most atMost bytes in (at least one cluster).
 std::size_t LineWrapper::clusterCut(std::string_view text, std::size_t atMost, bool segmentEnds) {
+    windowReusable_ = false;
+    windowOffset_ = 0;
     const std::size_t window = std::min(text.size(), atMost + kShortReach);
     LineBreaker& b = breaker();
     b.setWindow(BreakWindow{text.substr(0, window), 0, true, segmentEnds && window == text.size()});

@@ -119,6 +119,13 @@ class LineWrapper {
     BreakRule rule_;
     bool formFeedEndsRow_;
     std::unique_ptr<LineBreaker> breaker_;  // made for the first line too wide
+    // The breaker's window, when it holds the rest of the segment from a
+    // row that ended at a break (held_ unchanged since), and where in it
+    // the row being cut starts.
+    bool windowReusable_ = false;
+    const char* windowBase_ = nullptr;
+    std::size_t windowSize_ = 0;
+    std::size_t windowOffset_ = 0;
 
     RowSink* sink_ = nullptr;
     std::string held_;    // the segment's text from before at_
