@@ -177,7 +177,7 @@ struct LineShaper::Engine {
         return *font;
     }
 
-    ShapedLine shape(std::u32string_view line);
+    ShapedLine shape(std::u32string_view line, std::optional<TextDirection> paragraph);
 
     // The stages of shape(), in order.
     std::size_t chooseFaces(LineText& text);
@@ -192,7 +192,7 @@ struct LineShaper::Engine {
     std::unordered_map<std::u32string, bool> oneGlyph;
     static constexpr std::size_t kKeptSequences = 4096;
     static constexpr std::size_t kLongestKeptSequence = 32;
-    static void orderDirections(LineText& text);
+    static void orderDirections(LineText& text, std::optional<TextDirection> paragraph);
     void assignScripts(LineText& text) const;
     static std::vector<Run> cutRuns(const LineText& text);
     std::vector<PlacedGlyph> shapeRun(const LineText& text, const Run& run);
@@ -207,11 +207,25 @@ LineShaper::LineShaper(FontProvider& provider, std::string baseFont, int tabStop
     : engine_(std::make_unique<Engine>(provider, std::move(baseFont), tabStop)) {}
 LineShaper::~LineShaper() = default;
 
-ShapedLine LineShaper::shape(std::u32string_view line) {
-    return engine_->shape(line);
+ShapedLine LineShaper::shape(std::u32string_view line, std::optional<TextDirection> paragraph) {
+    if (hasKept_) {
+        hasKept_ = false;
+        if (paragraph == keptParagraph_ && line == keptLine_) return std::move(kept_);
+    }
+    return engine_->shape(line, paragraph);
 }
 
-ShapedLine LineShaper::Engine::shape(std::u32string_view line) {
+const ShapedLine& LineShaper::shapeAndKeep(std::u32string_view line,
+                                           std::optional<TextDirection> paragraph) {
+    kept_ = engine_->shape(line, paragraph);
+    keptLine_.assign(line);
+    keptParagraph_ = paragraph;
+    hasKept_ = true;
+    return kept_;
+}
+
+ShapedLine LineShaper::Engine::shape(std::u32string_view line,
+                                     std::optional<TextDirection> paragraph) {
     ShapedLine result;
     const std::size_t length = line.size();
     if (length == 0 || length >= static_cast<std::size_t>(std::numeric_limits<int>::max()))
@@ -220,7 +234,7 @@ ShapedLine LineShaper::Engine::shape(std::u32string_view line) {
     result.unprintable = chooseFaces(text);
     drawRunsInOneFace(text);
     drawEmojiSequences(text);
-    orderDirections(text);
+    orderDirections(text, paragraph);
     result.direction = text.rightToLeft ? TextDirection::rightToLeft : TextDirection::leftToRight;
     assignScripts(text);
     const std::vector<Run> runs = cutRuns(text);
@@ -373,7 +387,7 @@ bool LineShaper::Engine::shapesToOneGlyph(const LineText& text, const FontFace* 
 
 // Direction levels and the visual order, by the bidirectional algorithm
 // without FriBidi's own Arabic shaping: HarfBuzz joins the letters.
-void LineShaper::Engine::orderDirections(LineText& text) {
+void LineShaper::Engine::orderDirections(LineText& text, std::optional<TextDirection> paragraph) {
     const std::size_t length = text.size();
     const auto count = static_cast<FriBidiStrIndex>(length);
     const auto* characters = reinterpret_cast<const FriBidiChar*>(text.drawn.data());
@@ -381,7 +395,9 @@ void LineShaper::Engine::orderDirections(LineText& text) {
     std::vector<FriBidiBracketType> brackets(length);
     fribidi_get_bidi_types(characters, count, types.data());
     fribidi_get_bracket_types(characters, count, types.data(), brackets.data());
-    FriBidiParType direction = FRIBIDI_PAR_ON;
+    FriBidiParType direction = !paragraph                                 ? FRIBIDI_PAR_ON
+                               : *paragraph == TextDirection::rightToLeft ? FRIBIDI_PAR_RTL
+                                                                          : FRIBIDI_PAR_LTR;
     std::vector<FriBidiStrIndex> visualToLogical(length);
     std::iota(visualToLogical.begin(), visualToLogical.end(), 0);
     // Reordering also lowers trailing white space and tabs to the

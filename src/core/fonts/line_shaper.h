@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,12 +60,24 @@ class LineShaper {
     LineShaper& operator=(const LineShaper&) = delete;
 
     // A line of 2^31 characters or more, beyond what the bidirectional
-    // algorithm counts, comes back without glyphs.
-    ShapedLine shape(std::u32string_view line);
+    // algorithm counts, comes back without glyphs. paragraph: the
+    // paragraph's direction when it is known from elsewhere (the rows of a
+    // wrapped line keep their line's); else its first strong character's.
+    ShapedLine shape(std::u32string_view line,
+                     std::optional<TextDirection> paragraph = std::nullopt);
+    // The same, keeping the result: the next shape() of the same text in
+    // the same direction hands it over without shaping again (a row is
+    // measured, then drawn). Valid until the next call.
+    const ShapedLine& shapeAndKeep(std::u32string_view line,
+                                   std::optional<TextDirection> paragraph);
 
   private:
     struct Engine;
     std::unique_ptr<Engine> engine_;
+    bool hasKept_ = false;
+    std::u32string keptLine_;
+    std::optional<TextDirection> keptParagraph_;
+    ShapedLine kept_;
 };
 
 }  // namespace leafwright

@@ -28,6 +28,9 @@ class EmbeddedFontStrings {
     const TabbedStrings& strings() const noexcept { return strings_; }
     double fontSize() const noexcept { return fontSize_; }
     DocumentFonts& fonts() const noexcept { return *fonts_; }
+    // Whether characters take their columns' width (see add).
+    bool monospaced() const noexcept { return monospaced_; }
+    std::int64_t columnAdvance() const noexcept { return columnAdvance_; }
 
     // Each page's content starts in font /F1.
     void beginPage() noexcept { currentFont_ = 0; }

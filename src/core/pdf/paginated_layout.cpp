@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/pdf/content_stream.h"
+#include "core/pdf/embedded_row_measure.h"
 #include "core/pdf/line_number_gutter.h"
 #include "core/pdf/shown_lines.h"
 #include "core/pdf/wrapped_pages.h"
@@ -45,17 +46,27 @@ PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings&
                  shown_),
       frame_(settings, furniture_.bodyLeft(), furniture_.bodyTop()) {
     if (shown_) shown_->setTextAreaWidth(textAreaWidth(settings) - furniture_.gutter());
-    // Rows are measured in the standard font's widths of UTF-8 text; other
-    // sources keep their lines whole.
+    settings_ = &settings;
+    // The first pass measured UTF-8 text in the standard font's widths.
+    // Windows-1252 text is measured again as its characters; text drawn
+    // with embedded fonts once they are chosen (readAheadAllPages). Until
+    // then, text within MacRomanEncoding drawn in a chosen face keeps the
+    // standard rows, as a reading without the fonts counts them.
     const SourceSummary& summary = source_.summary();
-    if (plan_ && summary.encoding == SourceEncoding::Utf8 && !summary.beyondMacRoman &&
-        plan_->cutsAnyLine()) {
+    if (plan_ && summary.beyondMacRoman) {
+        // lines whole until the embedded fonts measure them
+        rowsByEmbeddedFonts_ = shown_ && shown_->embedded();
+    } else if (plan_ && summary.encoding == SourceEncoding::Windows1252) {
+        cutRowsAsDrawn(nullptr);
+    } else if (plan_ && plan_->cutsAnyLine()) {
+        rowsByEmbeddedFonts_ = shown_ && shown_->embedded();
         pageCount_ = static_cast<std::size_t>(plan_->pages());
         furniture_.setPageCount(pageCount_);
         wrappedLines_ = plan_->wrappedLines();
         wrapped_ = std::make_unique<WrappedPages>(source_, settings, shown_, capacity_, furniture_);
         pastEdge_.setCounted(settings, plan_->linesPastEdge());
     } else {
+        rowsByEmbeddedFonts_ = plan_ && shown_ && shown_->embedded();
         pastEdge_.startForWholeLines(settings, source_, shown_, furniture_.gutter());
     }
     plan_.reset();
@@ -63,6 +74,31 @@ PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings&
 
 std::optional<std::uint64_t> PaginatedPages::linesPastEdge() {
     return pastEdge_.lines(source_, shown_);
+}
+
+void PaginatedPages::cutRowsAsDrawn(RowMeasure* measure) {
+    wrapped_.reset();
+    const SourceText::Position start = source_.position();
+    WrappedPages::Count count;
+    {
+        WrappedPages counting(source_, *settings_, measure ? shown_ : nullptr, capacity_,
+                              furniture_, measure);
+        count = counting.countAll();
+    }
+    source_.returnTo(start);
+    if (count.wrappedLines == 0 && count.formFeeds == 0) {
+        pageCount_ = pagesFor(source_.summary().lineCount, capacity_);
+        wrappedLines_ = 0;
+    } else {
+        pageCount_ = static_cast<std::size_t>(count.pages);
+        wrappedLines_ = count.wrappedLines;
+        wrapped_ = std::make_unique<WrappedPages>(source_, *settings_, shown_, capacity_,
+                                                  furniture_, measure);
+    }
+    furniture_.setPageCount(pageCount_);
+    // The rows were measured as drawn, so their count of lines past the
+    // edge stands, whether or not any line was cut.
+    pastEdge_.setCounted(*settings_, count.linesPastEdge);
 }
 
 PaginatedPages::~PaginatedPages() = default;
@@ -78,6 +114,20 @@ PaginatedPages::PaginatedPages(TextFileReader& source, const PaginatedPages& mea
 
 void PaginatedPages::readAheadAllPages() {
     if (!shown_) return;  // plain strings name no fonts
+    if (rowsByEmbeddedFonts_) {
+        // The rows are cut as drawn, which teaches the fonts every
+        // character in the order of writing.
+        const std::uint64_t notPrintableBefore = shown_->notPrintable();
+        measure_ =
+            std::make_unique<EmbeddedRowMeasure>(*shown_->embeddedStrings(), shown_->shaper(),
+                                                 rowAreaWidth(*settings_, furniture_.gutter()));
+        shown_->setPlanning(true);
+        cutRowsAsDrawn(measure_.get());
+        furniture_.learnCharacters(pageCount_);
+        shown_->setPlanning(false);
+        notPrintable_ = shown_->notPrintable() - notPrintableBefore;
+        return;
+    }
     const SourceText::Position start = source_.position();
     std::string discarded;
     auto discard = [](std::string_view) { return true; };

@@ -17,6 +17,7 @@
 
 namespace leafwright {
 
+class RowMeasure;
 class RowPlan;
 class ShownLines;
 class WrappedPages;
@@ -82,6 +83,10 @@ class PaginatedPages : public PageSequence {
 
   private:
     std::uint64_t linesOfNextPage() const;
+    // Reads the source once more to cut its lines into rows measured by
+    // measure (nullptr: the standard font's widths), drawing them as for
+    // writing; its pages are then those rows', unless no line was cut.
+    void cutRowsAsDrawn(RowMeasure* measure);
 
     // Learns the rows during the first pass when lines may be cut into rows.
     std::unique_ptr<RowPlan> plan_;
@@ -101,6 +106,11 @@ class PaginatedPages : public PageSequence {
     SourceText::Position pageStart_;
     std::uint64_t pageLines_ = 0;
     std::uint64_t notPrintable_ = 0;
+    const ConversionSettings* settings_ = nullptr;
+    // Whether the rows are measured as the embedded fonts draw them, once
+    // they know every character (readAheadAllPages).
+    bool rowsByEmbeddedFonts_ = false;
+    std::unique_ptr<RowMeasure> measure_;
     std::unique_ptr<WrappedPages> wrapped_;
     std::uint64_t wrappedLines_ = 0;
     PastEdgeCount pastEdge_;

@@ -31,6 +31,28 @@ inline char32_t nextCharacter(std::string_view characters, std::size_t& i,
     return character;
 }
 
+// White space that hangs at a row's end when the row breaks after it: tabs
+// and the spaces other than the no-break ones.
+bool hangs(char32_t c) {
+    return c == U' ' || c == U'\t' || c == 0x1680 || (c >= 0x2000 && c <= 0x200A && c != 0x2007) ||
+           c == 0x205F || c == 0x3000;
+}
+
+// The advance of the white space at the logical end of a shaped line.
+std::int64_t trailingSpace(const ShapedLine& shaped) {
+    std::int64_t space = 0, pending = 0;
+    for (std::size_t g = shaped.glyphs.size(); g-- > 0;) {
+        const ShapedGlyph& glyph = shaped.glyphs[g];
+        pending += glyph.advance;
+        if (glyph.text.empty()) continue;
+        for (const char32_t character : glyph.text)
+            if (!hangs(character)) return space;
+        space += pending;
+        pending = 0;
+    }
+    return space;
+}
+
 }  // namespace
 
 ShownLines::ShownLines(const StandardFontWidths& widths) : standard_(std::in_place, widths) {}
@@ -48,7 +70,25 @@ double ShownLines::widestShapedPoints() const noexcept {
     return embedded_ ? static_cast<double>(widestShaped_) * embedded_->fontSize() / 1000 : 0;
 }
 
+void ShownLines::beginRow(std::string& out, bool continued) {
+    const std::optional<TextDirection> paragraph = paragraph_;
+    beginLine(out);
+    if (continued) paragraph_ = paragraph;
+    continuedRow_ = continued;
+    row_ = true;
+    // A continued row of a line read right to left is shaped whatever it
+    // holds, so that it reads right to left and ends at the right margin.
+    if (continued && paragraph_ == TextDirection::rightToLeft && embedded_ && shaper_) {
+        shaping_ = true;
+        forceShaping_ = true;
+    }
+}
+
 void ShownLines::beginLine(std::string& out) {
+    paragraph_.reset();
+    continuedRow_ = false;
+    row_ = false;
+    forceShaping_ = false;
     if (!embedded_) {
         standard_->beginLine(out);
         return;
@@ -138,7 +178,7 @@ bool ShownLines::shapes(char32_t character) {
 }
 
 void ShownLines::flushPiece(std::string& out, bool lineEnds) {
-    if (pieceShapes_)
+    if (pieceShapes_ || forceShaping_)
         writeShaped(out, lineEnds);
     else
         embedded_->addAll(out, piece_);
@@ -155,7 +195,9 @@ void ShownLines::writeShaped(std::string& out, bool lineEnds) {
         else
             strings.addColumns(static_cast<std::uint64_t>(embedded_->columnsOf(character)));
     }
-    const ShapedLine shaped = shaper_->shape(piece_);
+    const ShapedLine shaped =
+        continuedRow_ ? shaper_->shape(piece_, paragraph_) : shaper_->shape(piece_);
+    if (!paragraph_) paragraph_ = shaped.direction;
     embedded_->countNotPrintable(shaped.unprintable);
     widestShaped_ = std::max(widestShaped_, strings.x() + shaped.advance);
 
@@ -164,7 +206,9 @@ void ShownLines::writeShaped(std::string& out, bool lineEnds) {
     std::int64_t start = strings.x();
     if (shaped.direction == TextDirection::rightToLeft && lineEnds && !pieceWritten_) {
         ++rightToLeftLines_;
-        if (shaped.advance < rightEdge_) start = rightEdge_ - shaped.advance;
+        if (shaped.advance < rightEdge_ ||
+            (row_ && shaped.advance - trailingSpace(shaped) <= rightEdge_))
+            start = rightEdge_ - shaped.advance;
     }
     embedded_->drawShaped(out, shaped, start, lineEnds);
 }
@@ -177,6 +221,8 @@ void ShownLines::endLine(std::string& out) {
     if (shaping_) flushPiece(out, true);
     if (planning_ && pastEdgeRoom_ >= 0 && strings().x() > pastEdgeRoom_) ++linesPastEdge_;
     embedded_->endLine(out);
+    // A first row drawn without shaping reads left to right.
+    if (row_ && !paragraph_) paragraph_ = TextDirection::leftToRight;
 }
 
 }  // namespace leafwright

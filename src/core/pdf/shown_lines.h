@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/fonts/line_shaper.h"
 #include "core/pdf/embedded_font_strings.h"
 #include "core/pdf/tabbed_strings.h"
 #include "core/text/text_encoding.h"
@@ -14,7 +15,6 @@
 namespace leafwright {
 
 class DocumentFonts;
-class LineShaper;
 struct StandardFontWidths;
 
 // Writes the lines of a document that plain strings of the standard font
@@ -55,12 +55,24 @@ class ShownLines {
     // The embedded fonts (nullptr without) and the shaper, for other text
     // of the pages drawn as the lines are.
     DocumentFonts* fonts() const noexcept { return embedded_ ? &embedded_->fonts() : nullptr; }
+    // The embedded fonts' strings (nullptr for the standard font) and the
+    // shaper, for measuring text as these lines draw it.
+    EmbeddedFontStrings* embeddedStrings() noexcept { return embedded_ ? &*embedded_ : nullptr; }
     LineShaper* shaper() const noexcept { return shaper_; }
 
     void beginPage() {
         if (embedded_) embedded_->beginPage();
     }
     void beginLine(std::string& out);
+    // The same for a row of a line cut into rows. A continued row goes on
+    // with the source line of the row before: it is shaped in that line's
+    // paragraph direction (the one of its first shaped row), so every row
+    // of a right-to-left line reads right to left and ends at the right
+    // margin. The white space at a right-to-left row's end hangs into the
+    // left margin.
+    void beginRow(std::string& out, bool continued);
+    // Whether the row just drawn belongs to a line read right to left.
+    bool rowReadsRightToLeft() const noexcept { return paragraph_ == TextDirection::rightToLeft; }
     // Whole characters of the line, in the source's encoding.
     void add(std::string& out, std::string_view characters, SourceEncoding encoding);
     void endLine(std::string& out);
@@ -132,6 +144,12 @@ class ShownLines {
     bool planning_ = false;
     std::int64_t pastEdgeRoom_ = -1;  // not counted
     std::uint64_t linesPastEdge_ = 0;
+    // The paragraph direction of the source line being drawn in rows, once
+    // a row of it was shaped.
+    std::optional<TextDirection> paragraph_;
+    bool continuedRow_ = false;
+    bool row_ = false;
+    bool forceShaping_ = false;
     // Whether each character of the Basic Multilingual Plane met needs
     // shaping: 0 not known yet, 1 no, 2 yes.
     std::vector<std::uint8_t> shapes_;

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/pdf/text_area.h"
 
@@ -23,15 +25,21 @@ class ContinuationArrows {
     ContinuationArrows(const TextArea& area, double textTop, double leading, double fontSize,
                        std::string textRgb);
 
-    // A continued row, `row` rows (from 0) below the top of the page.
-    void add(std::uint64_t row);
+    // A continued row, `row` rows (from 0) below the top of the page; the
+    // arrow of a right-to-left row stands in the left margin, pointing left.
+    void add(std::uint64_t row, bool rightToLeft = false);
     bool empty() const noexcept { return paths_.empty(); }
     // Appends the block of the arrows added (after the text object) and
     // forgets them.
     void appendTo(std::string& bytes);
 
   private:
-    double right_, top_, leading_, size_;
+    // Rows whose arrows are kept once written (a page holds fewer).
+    static constexpr std::uint64_t kKnownRows = 4096;
+    void appendArrow(std::string& out, std::uint64_t row, bool rightToLeft) const;
+
+    std::vector<std::string> rightArrows_, leftArrows_;
+    double left_, right_, top_, leading_, size_;
     std::string rgb_;
     std::string paths_;
 };

@@ -15,14 +15,12 @@ const StandardFontWidths& widthsOf(const ConversionSettings& settings) {
     return widths ? *widths : kStandardFontWidths.front();
 }
 
-// The text area's width in thousandths of the font size, as the rows are
-// measured.
-std::int64_t areaWidth(const ConversionSettings& settings, double gutter) {
+}  // namespace
+
+std::int64_t rowAreaWidth(const ConversionSettings& settings, double gutter) {
     const double size = settings.fontSizeValue > 0 ? settings.fontSizeValue : 1;
     return static_cast<std::int64_t>(textArea(settings, gutter).width * 1000.0 / size);
 }
-
-}  // namespace
 
 bool cutsLinesIntoRows(const ConversionSettings& settings) {
     const MoreSettings& more = settings.chosen.more;
@@ -70,7 +68,8 @@ void RowPages::finish() {
 
 RowPlan::RowPlan(const ConversionSettings& settings, std::uint64_t capacity, double gutter)
     : pages_(capacity),
-      wrapper_(widthsOf(settings), areaWidth(settings, gutter), settings.chosen.more.wrap,
+      measure_(widthsOf(settings), rowAreaWidth(settings, gutter)),
+      wrapper_(measure_, settings.chosen.more.wrap,
                settings.chosen.more.formFeed == FormFeedMode::Page) {}
 
 std::uint64_t RowPlan::pages() {
@@ -81,14 +80,21 @@ std::uint64_t RowPlan::pages() {
 
 WrappedPages::WrappedPages(SourceText& source, const ConversionSettings& settings,
                            ShownLines* shown, std::uint64_t capacity,
-                           const PageFurniture& furniture)
+                           const PageFurniture& furniture, RowMeasure* measure)
     : RowPages(capacity),
       source_(source),
       frame_(settings, furniture.bodyLeft(), furniture.bodyTop()),
       shown_(shown),
-      wrapper_(widthsOf(settings), areaWidth(settings, furniture.gutter()),
-               settings.chosen.more.wrap, settings.chosen.more.formFeed == FormFeedMode::Page),
+      wrapper_(measure ? std::make_unique<LineWrapper>(
+                             *measure, settings.chosen.more.wrap,
+                             settings.chosen.more.formFeed == FormFeedMode::Page)
+                       : std::make_unique<LineWrapper>(
+                             widthsOf(settings), rowAreaWidth(settings, furniture.gutter()),
+                             settings.chosen.more.wrap,
+                             settings.chosen.more.formFeed == FormFeedMode::Page)),
+      fromWindows1252_(source.summary().encoding == SourceEncoding::Windows1252),
       furniture_(furniture) {
+    if (measure) measure->restart();
     if (settings.chosen.more.wrapMark == WrapMark::Arrow)
         arrows_.emplace(textArea(settings, furniture.gutter()), std::stod(furniture.bodyTop()),
                         settings.leadingValue, static_cast<double>(settings.fontSizeValue),
@@ -119,16 +125,39 @@ void WrappedPages::step() {
         }
         if (inLineCount_++ > 0) ++lineIndex_;
         lineHasRow_ = false;
-        wrapper_.beginLine(*this);
+        wrapper_->beginLine(*this);
         inLine_ = true;
     }
     piece_.clear();
     const bool more = source_.appendRawLinePiece(piece_);
-    wrapper_.add(piece_);
+    if (fromWindows1252_ && !isAscii(piece_)) {
+        decoded_.clear();
+        for (std::size_t at = 0; at < piece_.size();) {
+            char32_t character;
+            at += decodeCharacter(piece_, at, SourceEncoding::Windows1252, character);
+            appendUtf8(character, decoded_);
+        }
+        wrapper_->add(decoded_);
+    } else {
+        wrapper_->add(piece_);
+    }
     if (!more) {
-        wrapper_.endLine();
+        wrapper_->endLine();
         inLine_ = false;
     }
+}
+
+WrappedPages::Count WrappedPages::countAll() {
+    Count count;
+    while (!ended_) {
+        step();
+        count.pages += done_.size();
+        done_.clear();
+    }
+    count.wrappedLines = wrapper_->wrappedLines();
+    count.formFeeds = formFeeds_;
+    count.linesPastEdge = wrapper_->linesPastEdge();
+    return count;
 }
 
 void WrappedPages::startPage() {
@@ -159,12 +188,9 @@ void WrappedPages::drawRow(std::string_view characters, bool continuation, std::
     std::string& out = current_.bytes;
     rowLines_.emplace_back(lineIndex_, !lineHasRow_);
     lineHasRow_ = true;
-    if (continuation) {
-        out.append(kContinuedRowMark);
-        if (arrows_) arrows_->add(row);
-    }
+    if (continuation) out.append(kContinuedRowMark);
     if (shown_) {
-        shown_->beginLine(out);
+        shown_->beginRow(out, continuation);
         shown_->add(out, characters, SourceEncoding::Utf8);
         shown_->endLine(out);
     } else {
@@ -172,9 +198,11 @@ void WrappedPages::drawRow(std::string_view characters, bool continuation, std::
         appendEncodedEscaped(out, characters, SourceEncoding::Utf8);
         out.append(ContentFrame::kLineEnd);
     }
+    if (continuation && arrows_) arrows_->add(row, shown_ && shown_->rowReadsRightToLeft());
 }
 
 void WrappedPages::drawFormFeed() {
+    ++formFeeds_;
     current_.bytes.append(kFormFeedMark);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +24,9 @@ class ShownLines;
 // Whether the lines of a fixed page are cut into rows (wrapped, or split at
 // form feeds that end pages).
 bool cutsLinesIntoRows(const ConversionSettings& settings);
+// The text area's width in thousandths of the font size, as rows are
+// measured; gutter: how much the line numbers narrow it.
+std::int64_t rowAreaWidth(const ConversionSettings& settings, double gutter);
 
 // Puts rows on fixed pages of `capacity` rows: a full page goes on to the
 // next one, a form feed ends the page after its row. A form feed at the
@@ -61,9 +65,17 @@ class RowPlan : public LineWatch {
   public:
     // gutter: how much the line numbers narrow the text area.
     RowPlan(const ConversionSettings& settings, std::uint64_t capacity, double gutter);
-    void beginLine() override { wrapper_.beginLine(pages_); }
-    void add(std::string_view bytes) override { wrapper_.add(bytes); }
-    void endLine() override { wrapper_.endLine(); }
+    // Once the text holds a character the standard font cannot draw, its
+    // rows are measured later, as drawn: the rest of this pass is not.
+    void beginLine() override {
+        if (!measure_.metOtherText()) wrapper_.beginLine(pages_);
+    }
+    void add(std::string_view bytes) override {
+        if (!measure_.metOtherText()) wrapper_.add(bytes);
+    }
+    void endLine() override {
+        if (!measure_.metOtherText()) wrapper_.endLine();
+    }
     // After the first pass.
     std::uint64_t pages();
     std::uint64_t wrappedLines() const noexcept { return wrapper_.wrappedLines(); }
@@ -79,28 +91,44 @@ class RowPlan : public LineWatch {
         void drawRow(std::string_view, bool, std::uint64_t) override {}
         void drawFormFeed() override { ++formFeeds; }
         std::uint64_t formFeeds = 0;
+        std::uint64_t linesPastEdge = 0;
     };
     Counter pages_;
+    StandardRowMeasure measure_;
     LineWrapper wrapper_;
     bool finished_ = false;
 };
 
-// The pages of a text in the standard font whose lines are cut into rows,
-// made one after another from the source's second pass. A page is made
-// whole before it is handed out (its rows are bounded, so it is small);
-// only the text of the row being cut is held besides.
+// The pages of a text whose lines are cut into rows, made one after
+// another from the source's second pass. A page is made whole before it is
+// handed out (its rows are bounded, so it is small); only the text of the
+// row being cut is held besides. A source read as Windows-1252 is cut and
+// drawn as the UTF-8 of its characters.
 class WrappedPages : private RowPages {
   public:
-    // shown: nullptr for plain strings, else the standard font with tab
-    // stops.
+    // shown: nullptr for plain strings, else how the lines are drawn (the
+    // standard font with tab stops, or embedded fonts).
     // furniture: the pages' headers, footers and line numbers (it must
     // outlive the pages); a continued row carries no line number.
+    // measure: how wide rows are drawn (it must outlive the pages);
+    // nullptr for the standard font's widths.
     WrappedPages(SourceText& source, const ConversionSettings& settings, ShownLines* shown,
-                 std::uint64_t capacity, const PageFurniture& furniture);
+                 std::uint64_t capacity, const PageFurniture& furniture,
+                 RowMeasure* measure = nullptr);
     // Throws FileError naming the source when it now holds fewer pages.
     const PageContent& nextPage();
     // Throws FileError when the source holds more than the pages handed out.
     void expectDone();
+
+    // Makes every page to the source's end without keeping any, to count
+    // them (the lines are drawn as for writing, so embedded fonts learn
+    // every character); the source is left at its end.
+    struct Count {
+        std::uint64_t pages = 0;
+        std::uint64_t wrappedLines = 0;
+        std::uint64_t formFeeds = 0;
+    };
+    Count countAll();
 
   private:
     void step();
@@ -112,7 +140,10 @@ class WrappedPages : private RowPages {
     SourceText& source_;
     ContentFrame frame_;
     ShownLines* shown_;
-    LineWrapper wrapper_;
+    std::unique_ptr<LineWrapper> wrapper_;
+    bool fromWindows1252_;
+    std::string decoded_;  // a Windows-1252 piece as UTF-8
+    std::uint64_t formFeeds_ = 0;
     std::optional<ContinuationArrows> arrows_;
     std::deque<PageContent> done_;
     PageContent handed_;
