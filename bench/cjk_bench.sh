@@ -6,7 +6,7 @@
 # text set in Droid Sans Fallback (TrueType; it has no Hangul): fontconfig
 # is then given a configuration that lists only the TrueType folders.
 #
-# Cases, each run RUNS times by farm-bench (A: Noto CJK; B: Droid, in turn
+# Cases, each run RUNS times by bench/side_by_side.py (A: Noto CJK; B: Droid, in turn
 # with A):
 #   korean-20mb        words of 1,500 Hangul syllables with spaces and
 #                      punctuation between them (the spaces come from the
@@ -18,7 +18,7 @@
 #                      making its subset cost on their own
 #   big-subset         every Hangul syllable and 3,000 Han characters once:
 #                      the largest subset a Korean or Chinese text makes
-# Reported: farm-bench's medians (wall, CPU, peak) and the MB/s; each PDF is
+# Reported: bench/side_by_side.py's medians (wall, CPU, peak) and the MB/s; each PDF is
 # checked with pdffonts (a CID Type 0C font for A, none for B).
 #
 # Usage: bench/cjk_bench.sh
@@ -35,7 +35,6 @@ NOTO=/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc
 . "$ROOT/bench/lib.sh"
 ensure_cli "$ROOT" "$BUILD_DIR"
 [ -f "$NOTO" ] || { echo "Noto Sans CJK ($NOTO) is not installed" >&2; exit 1; }
-command -v farm-bench >/dev/null || { echo "farm-bench is needed" >&2; exit 1; }
 
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/leafwright-cjk-XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
@@ -103,7 +102,7 @@ for case in korean-20mb korean-20mb-joined han-20mb one-line big-subset; do
   fi
   echo
   echo "== $case ($bytes bytes): A = Noto Sans CJK (CFF)${vs:+, B = Droid Sans Fallback (TrueType)}"
-  farm-bench -n "$RUNS" --timeout 600 "${vs[@]}" \
+  "$(dirname "$0")/side_by_side.py" -n "$RUNS" --timeout 600 "${vs[@]}" \
     -- "$CLI" convert --force --config settings.tcf -o "$case.pdf" "$case.txt" |
     tee "$case.bench" | grep -E 'wall|cpu s|peak'
   for side in $sides; do

@@ -10,7 +10,7 @@
 #
 # Reported: the median elapsed seconds of RUNS runs and the largest peak
 # resident memory (/usr/bin/time %M). The machine is shared: figures are
-# noisy; farm-bench gives side-by-side figures where it is installed.
+# noisy; bench/side_by_side.py gives side-by-side figures where it is installed.
 #
 # Usage: bench/combine_bench.sh
 #   LEAFWRIGHT_BUILD_DIR  build folder to use (default: build/)

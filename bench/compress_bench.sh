@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# What --compress costs and saves, side by side in one run (farm-bench:
+# What --compress costs and saves, side by side in one run (bench/side_by_side.py:
 # interleaved runs, medians quoted):
 #   - a generated 50 MB text converted with and without --compress, on one
 #     thread and on two: PDF sizes (goal: compressed at most 0.55× the
@@ -17,7 +17,7 @@
 # Usage: bench/compress_bench.sh [--runs N] [--no-pdftotext]
 #   LEAFWRIGHT_BUILD_DIR  build folder (default build/; leafwright-cli is
 #                         built there when missing)
-# Needs farm-bench and a C++ compiler with libdeflate-dev; pdftotext
+# Needs bench/side_by_side.py and a C++ compiler with libdeflate-dev; pdftotext
 # (poppler-utils) when present.
 set -euo pipefail
 
@@ -36,7 +36,6 @@ done
 . "$ROOT/bench/lib.sh"
 ensure_cli "$ROOT" "$BUILD_DIR"
 CLI=$BUILD_DIR/bin/leafwright-cli
-command -v farm-bench >/dev/null || { echo "compress_bench.sh needs farm-bench" >&2; exit 2; }
 
 W=$(mktemp -d "${TMPDIR:-/tmp}/leafwright-bench-XXXXXX")
 trap 'rm -rf "$W"' EXIT
@@ -104,18 +103,18 @@ for input in text arabic chinese cyrillic; do
     { echo "the compressed PDF of $input does not give back its source" >&2; exit 1; }
 done
 
-# farm-bench A against B: prints "A-cpu A-wall B-cpu B-wall A/B-wall A-peak"
+# bench/side_by_side.py A against B: prints "A-cpu A-wall B-cpu B-wall A/B-wall A-peak"
 # (medians, seconds and MiB).
 versus() {  # versus 'COMMAND_A' 'COMMAND_B'
   # shellcheck disable=SC2086
-  farm-bench -n "$RUNS" --timeout 900 --vs "$2" -- $1 2>&1 | awk '
+  "$(dirname "$0")/side_by_side.py" -n "$RUNS" --timeout 900 --vs "$2" -- $1 2>&1 | awk '
     /^A cpu s/ { ac = $4 } /^A wall s/ { aw = $4 } /^B cpu s/ { bc = $4 }
     /^B wall s/ { bw = $4 } /^A\/B wall/ { r = $3 } /^A peak MiB/ { ap = $4 }
     END { print ac, aw, bc, bw, r, ap }'
 }
 alone() {  # alone 'COMMAND': "cpu wall peak" (medians)
   # shellcheck disable=SC2086
-  farm-bench -n "$RUNS" --timeout 900 -- $1 2>&1 | awk '
+  "$(dirname "$0")/side_by_side.py" -n "$RUNS" --timeout 900 -- $1 2>&1 | awk '
     /^A cpu s/ { c = $4 } /^A wall s/ { w = $4 } /^A peak MiB/ { p = $4 } END { print c, w, p }'
 }
 convert_cmd() { echo "$CLI convert --force -j $1 $2 -o $W/out.pdf $W/text.txt"; }
@@ -147,7 +146,7 @@ verdict() { awk -v v="$1" -v goal="$2" -v op="$3" 'BEGIN {
   echo
   echo "Made by \`bench/compress_bench.sh\` on $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores,"
   echo "load average $(cut -d' ' -f1 /proc/loadavg) (shared cores: times are noisy; each pair of"
-  echo "cases ran interleaved under farm-bench, $RUNS runs each, medians quoted). The 50 MB text is"
+  echo "cases ran interleaved under bench/side_by_side.py, $RUNS runs each, medians quoted). The 50 MB text is"
   echo "the generated one of \`bench/run.sh\`; the Arabic, Chinese and Cyrillic texts are lines of"
   echo "one to four of eight sentences each, some with a number, 5 MB each. Every compressed PDF"
   echo "was checked to unspool to its source exactly."
@@ -173,7 +172,7 @@ verdict() { awk -v v="$1" -v goal="$2" -v op="$3" 'BEGIN {
   echo "| Unspool, compressed PDF | $uc | $uw | $upeak |"
   [ -z "$pt" ] || echo "| pdftotext, compressed PDF (one run) | | $pt | |"
   echo
-  echo "(Peaks at about 11.5 MiB are farm-bench's own floor: the true peak is at most that.)"
+  echo "(Peaks at about 11.5 MiB are the figures' floor: the true peak is at most that.)"
   echo
   tc=$(size "$W/text-compressed.pdf"); tp=$(size "$W/text-plain.pdf")
   r=$(ratio "$tc" "$tp")

@@ -2,7 +2,7 @@
 # Times `leafwright-cli convert` on a 50 MB text on fixed pages with default
 # settings against the same text with a header, a footer (both with page
 # numbers, the page count, the file name and the date) and every fifth line
-# numbered, then every line, side by side with farm-bench (interleaved runs,
+# numbered, then every line, side by side with bench/side_by_side.py (interleaved runs,
 # the ratio taken pair by pair). Goal: the furniture costs at most 10 %.
 #
 # Usage: bench/furniture_bench.sh
@@ -24,7 +24,7 @@ generate_text 50000000 "$WORK/text.txt"
 
 for every in 5 1; do
   echo "== header, footer, every ${every}th line numbered, against default settings"
-  farm-bench -n "$RUNS" --timeout 600 \
+  "$(dirname "$0")/side_by_side.py" -n "$RUNS" --timeout 600 \
     --vs "$CLI convert --force -o $WORK/plain.pdf $WORK/text.txt" -- \
     "$CLI" convert --force -o "$WORK/furnished.pdf" \
     "--header={file}|{date}|{page}/{pages}" "--footer={path}||{page:03}" \

@@ -3,7 +3,7 @@
 # COUNT files of about 2 KB, each holding Korean, Hindi, Thai and an emoji
 # among Latin words, so every file needs fallback faces and shaping. What is
 # paid once a run (the font look-ups, opening the faces) and what is paid
-# for every file (the subsets) show in the time per file. farm-bench gives
+# for every file (the subsets) show in the time per file. bench/side_by_side.py gives
 # the median of interleaved runs.
 #
 # Target on a 2-core machine: 1,000 files in under 2 s.
@@ -66,7 +66,7 @@ if [ -n "${BASELINE_CLI:-}" ]; then
   vs=(--vs "sh -c 'ls in/*.txt | $BASELINE_CLI convert -j 2 --force --output-dir baseline --files-from - 2>/dev/null'")
   echo "A: $CLI, B: $BASELINE_CLI"
 fi
-farm-bench -n "$RUNS" --timeout 1200 "${vs[@]}" -- \
+"$(dirname "$0")/side_by_side.py" -n "$RUNS" --timeout 1200 "${vs[@]}" -- \
     sh -c "ls in/*.txt | '$CLI' convert -j 2 --force --output-dir out --files-from - 2>/dev/null"
 if [ -n "${BASELINE_CLI:-}" ]; then
   # Both builds must write the same bytes.

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Times line wrapping with farm-bench, each pair side by side (A B A B,
+# Times line wrapping with bench/side_by_side.py, each pair side by side (A B A B,
 # medians of paired ratios):
 #  1. a text whose lines all fit, with wrap=word-char against the default
 #     settings: the rule is to cost at most 5 %, since only lines wider than
@@ -62,7 +62,7 @@ settings courier "Courier"
 bench() {
     local label=$1 text=$2 tcf=$3 extra=$4
     echo "== $label"
-    farm-bench -n "$RUNS" --timeout 1800 \
+    "$(dirname "$0")/side_by_side.py" -n "$RUNS" --timeout 1800 \
         --vs "$CLI convert --force --config $WORK/$tcf.tcf -o $WORK/base.pdf $text" -- \
         $CLI convert --force --config "$WORK/$tcf.tcf" $extra -o "$WORK/wrap.pdf" "$text"
 }

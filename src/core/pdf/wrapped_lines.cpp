@@ -119,7 +119,10 @@ void LineWrapper::emitRows(bool segmentEnds) {
             if (!segmentEnds || text.size() > kLongestRow)
                 end = clusterCut(text, std::min(text.size(), kLongestRow), segmentEnds);
             bool pastEdge = false;
-            if (!linePastEdge_) fittingEnd(text.substr(0, end), pastEdge);
+            if (!linePastEdge_) {
+                measure_.startRow(segmentRows_);
+                measure_.fittingEnd(text.substr(0, end), pastEdge);
+            }
             linePastEdge_ = linePastEdge_ || pastEdge;
         } else {
             bool pastEdge = false;

@@ -91,7 +91,6 @@ class RowPlan : public LineWatch {
         void drawRow(std::string_view, bool, std::uint64_t) override {}
         void drawFormFeed() override { ++formFeeds; }
         std::uint64_t formFeeds = 0;
-        std::uint64_t linesPastEdge = 0;
     };
     Counter pages_;
     StandardRowMeasure measure_;
@@ -127,6 +126,7 @@ class WrappedPages : private RowPages {
         std::uint64_t pages = 0;
         std::uint64_t wrappedLines = 0;
         std::uint64_t formFeeds = 0;
+        std::uint64_t linesPastEdge = 0;
     };
     Count countAll();
 

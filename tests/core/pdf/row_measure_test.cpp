@@ -74,7 +74,9 @@ TEST(RowMeasure, ARowMovesBackUntilItFitsAsDrawn) {
                     << "row " << r << " of \"" << line << "\" in " << width;
             }
             EXPECT_EQ(joined, line);
-            if (line.size() > 2 * width) EXPECT_GT(measure.asked, 0u);
+            if (line.size() > 2 * width) {
+                EXPECT_GT(measure.asked, 0u);
+            }
             if (::testing::Test::HasFailure()) return;
         }
     }

@@ -190,16 +190,18 @@ TEST(WrappedPagesProperty, GeneratedSourcesStayWholeInsideTheMargins) {
             for (const std::string& line : splitLines(after)) shafts += line.ends_with(" m");
             const bool arrows = chosen.more.wrapMark == WrapMark::Arrow;
             EXPECT_EQ(shafts, arrows ? 2 * continued : 0) << name;
-            if (shafts > 0)
+            if (shafts > 0) {
                 EXPECT_TRUE(after.starts_with("\r\nET\r\n/Artifact BMC q\r\n") &&
                             after.ends_with("Q EMC\r\n"))
                     << name;
+            }
         }
         const auto capacity = static_cast<std::size_t>(lineCapacity(settings));
         for (std::size_t page = 0; page < back.rowsOfPage.size(); ++page) {
             EXPECT_LE(back.rowsOfPage[page], capacity) << name << " page " << page;
-            if (page + 1 < back.rowsOfPage.size() && !back.pageEndsAtFormFeed[page])
+            if (page + 1 < back.rowsOfPage.size() && !back.pageEndsAtFormFeed[page]) {
                 EXPECT_EQ(back.rowsOfPage[page], capacity) << name << " page " << page;
+            }
         }
 
         // Where words must not cross the right margin, pdftotext finds none
