@@ -90,6 +90,8 @@ class PaginatedPages : public PageSequence {
 
     // Learns the rows during the first pass when lines may be cut into rows.
     std::unique_ptr<RowPlan> plan_;
+    // Declared before the source, whose readers add to its gauge as they end.
+    PastEdgeCount pastEdge_;
     SourceText source_;
     ShownLines* shown_;
     std::uint64_t capacity_;
@@ -113,7 +115,6 @@ class PaginatedPages : public PageSequence {
     std::unique_ptr<RowMeasure> measure_;
     std::unique_ptr<WrappedPages> wrapped_;
     std::uint64_t wrappedLines_ = 0;
-    PastEdgeCount pastEdge_;
 };
 
 // Lays the source out on pages of the chosen size, as many lines a page as
