@@ -14,28 +14,13 @@
 
 #include "core/plustools/cmap_reader.h"
 #include "core/plustools/text_map_model.h"
+#include "utf8_shape.h"
 
 namespace {
 
 [[noreturn]] void fail(const char* what, const std::string& code) {
     std::fprintf(stderr, "text map: %s (code of %zu bytes)\n", what, code.size());
     std::abort();
-}
-
-bool isUtf8(std::string_view text) {
-    for (std::size_t at = 0; at < text.size();) {
-        const auto c = static_cast<unsigned char>(text[at]);
-        const std::size_t length = c < 0x80         ? 1
-                                   : (c >> 5) == 6  ? 2
-                                   : (c >> 4) == 14 ? 3
-                                   : (c >> 3) == 30 ? 4
-                                                    : 0;
-        if (length == 0 || at + length > text.size()) return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) return false;
-        at += length;
-    }
-    return true;
 }
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include "core/plustools/reference_documents.h"
 #include "core/plustools/unspool_filter.h"
 #include "core/text/mac_roman_decode.h"
+#include "utf8_shape.h"
 
 namespace {
 
@@ -75,22 +76,6 @@ class ReferenceFilter {
         for (unsigned char c : text) leafwright::appendMacRomanAsUtf8(c, out);
     }
 };
-
-bool isUtf8(std::string_view text) {
-    for (std::size_t at = 0; at < text.size();) {
-        unsigned char c = static_cast<unsigned char>(text[at]);
-        std::size_t length = c < 0x80         ? 1
-                             : (c >> 5) == 6  ? 2
-                             : (c >> 4) == 14 ? 3
-                             : (c >> 3) == 30 ? 4
-                                              : 0;
-        if (length == 0 || at + length > text.size()) return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[at + k]) & 0xC0) != 0x80) return false;
-        at += length;
-    }
-    return true;
-}
 
 [[noreturn]] void fail(const char* what) {
     std::fprintf(stderr, "unspool filter: %s\n", what);

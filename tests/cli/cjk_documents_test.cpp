@@ -16,17 +16,7 @@
 namespace leafwright {
 namespace {
 
-using leafwright::testing::withoutWhiteSpace;
-using testing::configFor;
-using testing::convertAndUnspool;
-using testing::expectQpdfFindsNothing;
-using testing::haveProgram;
-using testing::runProcess;
-using testing::splitLines;
-using testing::TempDir;
-using testing::whereTheyPart;
-using testing::withCrLf;
-using testing::writeBytes;
+using namespace leafwright::testing;
 
 // Lines of words made of the pieces, with spaces, digits and punctuation
 // between them, generated the same way every run; short enough to end

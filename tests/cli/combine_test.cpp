@@ -19,15 +19,7 @@ namespace leafwright {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::configFor;
-using testing::expectQpdfFindsNothing;
-using testing::haveProgram;
-using testing::listFolder;
-using testing::readBytes;
-using testing::runProcess;
-using testing::TempDir;
-using testing::withCrLf;
-using testing::writeBytes;
+using namespace leafwright::testing;
 
 struct Source {
     std::string name;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/converted_documents.h"
 #include "support/plain_text.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
@@ -14,18 +15,7 @@
 namespace leafwright {
 namespace {
 
-using testing::haveProgram;
-using testing::readBytes;
-using testing::runProcess;
-using testing::TempDir;
-using testing::writeBytes;
-
-std::string configFor(bool selfAdapting) {
-    return std::string(
-               "A4  [595,842]\nTimes-Roman\n12\nBlack\nWhite\n0\n36\n36\nFALSE\nFALSE\n"
-               "Default Path\n") +
-           (selfAdapting ? "TRUE" : "FALSE") + "\n";
-}
+using namespace leafwright::testing;
 
 // Sources of three kinds, as the writer draws them differently: plain
 // strings of the standard font, strings with tab stops, and embedded fonts
@@ -99,7 +89,7 @@ TEST(CompressedOutput, CompressedPdfsDecodeToTheUncompressedOnesAndUnspoolExactl
                          (selfAdapting ? ", self-adapting" : ", paginated"));
             const std::string source = generatedSource(kind, seed++);
             writeBytes(dir.file("source.txt"), source);
-            writeBytes(dir.file("settings.tcf"), configFor(selfAdapting));
+            writeBytes(dir.file("settings.tcf"), configFor("Times-Roman", selfAdapting, 12));
             for (const char* compress : {"--compress=FALSE", "--compress"}) {
                 const std::string out = std::string(compress) == "--compress" ? "c.pdf" : "u.pdf";
                 auto convert = runProcess({LEAFWRIGHT_CLI, "convert", "--force", "--config",
@@ -146,7 +136,7 @@ TEST(CompressedOutput, LargeSelfAdaptingPageBecomesAnArrayOfStreams) {
 
     for (bool selfAdapting : {true, false}) {
         SCOPED_TRACE(selfAdapting ? "self-adapting" : "paginated");
-        writeBytes(dir.file("settings.tcf"), configFor(selfAdapting));
+        writeBytes(dir.file("settings.tcf"), configFor("Times-Roman", selfAdapting, 12));
         auto convert = [&](const std::string& jobs, const std::string& compress,
                            const std::string& out) {
             auto run = runProcess({LEAFWRIGHT_CLI, "convert", "--force", "--config", "settings.tcf",

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/converted_documents.h"
 #include "core/plustools/pdf_builder.h"
 #include "support/plain_text.h"
 #include "support/run_process.h"
@@ -18,19 +19,7 @@
 namespace leafwright {
 namespace {
 
-using testing::haveProgram;
-using testing::PdfBuilder;
-using testing::readBytes;
-using testing::runProcess;
-using testing::TempDir;
-using testing::writeBytes;
-
-std::string configFor(bool selfAdapting) {
-    return std::string(
-               "A4  [595,842]\nTimes-Roman\n12\nBlack\nWhite\n0\n36\n36\nFALSE\nFALSE\n"
-               "Default Path\n") +
-           (selfAdapting ? "TRUE" : "FALSE") + "\n";
-}
+using namespace leafwright::testing;
 
 // Lines of the characters PDF strings treat specially, accented letters,
 // and scripts that only the embedded fonts print.
@@ -58,7 +47,7 @@ TEST(CompressedUnspool, TextComesBackExactlyFromTheQpdfCompressedPdf) {
         SCOPED_TRACE(selfAdapting ? "self-adapting" : "paginated");
         const std::string source = randomSource(selfAdapting ? 27 : 4);
         writeBytes(dir.file("source.txt"), source);
-        writeBytes(dir.file("settings.tcf"), configFor(selfAdapting));
+        writeBytes(dir.file("settings.tcf"), configFor("Times-Roman", selfAdapting, 12));
         auto convert = runProcess(
             {LEAFWRIGHT_CLI, "convert", "--force", "--config", "settings.tcf", "source.txt"},
             dir.path());

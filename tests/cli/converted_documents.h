@@ -14,10 +14,11 @@
 
 namespace leafwright::testing {
 
-// A settings file choosing the font (and the self-adapting page when asked).
-inline std::string configFor(const std::string& font, bool selfAdapting = false) {
-    return "A4  [595,842]\n" + font +
-           "\n14\nBlack\nWhite\n0\n36\n36\nFALSE\nFALSE\nDefault Path\n" +
+// A settings file choosing the font and its size (and the self-adapting
+// page when asked).
+inline std::string configFor(const std::string& font, bool selfAdapting = false, int size = 14) {
+    return "A4  [595,842]\n" + font + "\n" + std::to_string(size) +
+           "\nBlack\nWhite\n0\n36\n36\nFALSE\nFALSE\nDefault Path\n" +
            (selfAdapting ? "TRUE" : "FALSE") + "\n";
 }
 

@@ -16,18 +16,7 @@
 namespace leafwright {
 namespace {
 
-using leafwright::testing::withoutWhiteSpace;
-
-using testing::configFor;
-using testing::convertAndUnspool;
-using testing::expectQpdfFindsNothing;
-using testing::haveProgram;
-using testing::readBytes;
-using testing::runProcess;
-using testing::splitLines;
-using testing::TempDir;
-using testing::withCrLf;
-using testing::writeBytes;
+using namespace leafwright::testing;
 
 const std::string kMixedDocument =
     "Price: \u20AC5, na\u00EFve caf\u00E9, \u0161\u0159\u0119\u0142\u0101\n"

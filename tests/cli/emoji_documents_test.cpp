@@ -18,17 +18,7 @@
 namespace leafwright {
 namespace {
 
-using leafwright::testing::withoutWhiteSpace;
-using testing::configFor;
-using testing::convertAndUnspool;
-using testing::expectQpdfFindsNothing;
-using testing::haveProgram;
-using testing::runProcess;
-using testing::splitLines;
-using testing::TempDir;
-using testing::whereTheyPart;
-using testing::withCrLf;
-using testing::writeBytes;
+using namespace leafwright::testing;
 
 const std::vector<std::string> kEmoji = {
     "\U0001F600",                                  // grinning face (in Symbola)

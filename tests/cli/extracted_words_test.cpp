@@ -17,15 +17,7 @@
 namespace leafwright {
 namespace {
 
-using testing::configFor;
-using testing::expectQpdfFindsNothing;
-using testing::haveProgram;
-using testing::readBytes;
-using testing::runProcess;
-using testing::splitLines;
-using testing::TempDir;
-using testing::withCrLf;
-using testing::writeBytes;
+using namespace leafwright::testing;
 
 std::vector<std::string> wordsOf(const std::string& text) {
     std::istringstream in(text);

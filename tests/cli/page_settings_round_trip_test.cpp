@@ -13,12 +13,7 @@
 namespace leafwright {
 namespace {
 
-using testing::configFor;
-using testing::haveProgram;
-using testing::readBytes;
-using testing::runProcess;
-using testing::TempDir;
-using testing::writeBytes;
+using namespace leafwright::testing;
 
 // Lines that stress the page settings together: words longer than a line,
 // long runs of spaces, tabs, form feeds at every place in a line and in a

@@ -16,16 +16,7 @@
 namespace leafwright {
 namespace {
 
-using testing::configFor;
-using testing::convertAndUnspool;
-using testing::expectQpdfFindsNothing;
-using testing::haveProgram;
-using testing::readBytes;
-using testing::runProcess;
-using testing::splitLines;
-using testing::TempDir;
-using testing::withCrLf;
-using testing::writeBytes;
+using namespace leafwright::testing;
 
 // Letters of a script: each syllable is a base letter, then none or one of
 // the signs that follow it.

@@ -20,16 +20,7 @@
 namespace leafwright {
 namespace {
 
-using testing::configFor;
-using testing::convertAndUnspool;
-using testing::expectQpdfFindsNothing;
-using testing::haveProgram;
-using testing::readBytes;
-using testing::runProcess;
-using testing::splitLines;
-using testing::TempDir;
-using testing::withCrLf;
-using testing::writeBytes;
+using namespace leafwright::testing;
 
 const std::string kArabic = "مرحبا بالعالم، لا بأس، هذه جملة عربية.";
 const std::string kHebrew = "שלום עולם, יש לי 123 תפוחים.";

@@ -19,14 +19,7 @@
 namespace leafwright {
 namespace {
 
-using testing::configFor;
-using testing::expectQpdfFindsNothing;
-using testing::haveProgram;
-using testing::readBytes;
-using testing::runProcess;
-using testing::TempDir;
-using testing::withCrLf;
-using testing::writeBytes;
+using namespace leafwright::testing;
 
 // Words of one script; sources are lines of them, long enough to wrap.
 struct Script {

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "core/fonts/font_file.h"
+#include "core/fonts/harfbuzz_handles.h"
 #include "core/png/png_image.h"
 
 namespace leafwright {
@@ -18,18 +19,10 @@ namespace {
 // million pixels is no glyph worth decoding.
 constexpr std::size_t kLargestPicture = std::size_t{1} << 20;
 
-struct BlobDeleter {
-    void operator()(hb_blob_t* blob) const { hb_blob_destroy(blob); }
-};
-struct FaceDeleter {
-    void operator()(hb_face_t* face) const { hb_face_destroy(face); }
-};
-struct FontDeleter {
-    void operator()(hb_font_t* font) const { hb_font_destroy(font); }
-};
-using Blob = std::unique_ptr<hb_blob_t, BlobDeleter>;
-using Face = std::unique_ptr<hb_face_t, FaceDeleter>;
-using Font = std::unique_ptr<hb_font_t, FontDeleter>;
+using harfbuzz::Blob;
+using harfbuzz::blobOf;
+using harfbuzz::Face;
+using harfbuzz::Font;
 
 // The face's PostScript name cut to letters, digits and hyphens, so that
 // it may stand in a PDF name.
@@ -43,16 +36,6 @@ std::string plainName(hb_face_t* face) {
             *c == '-')
             plain += *c;
     return plain.empty() ? "ColourGlyphs" : plain;
-}
-
-// A licence that allows no embedding at all is honoured for the pictures too.
-bool restrictedLicence(hb_face_t* face) {
-    Blob os2(hb_face_reference_table(face, HB_TAG('O', 'S', '/', '2')));
-    unsigned length = 0;
-    const auto* data = reinterpret_cast<const unsigned char*>(hb_blob_get_data(os2.get(), &length));
-    if (length < 10) return false;
-    const unsigned fsType = (data[8] << 8) | data[9];
-    return (fsType & 0x000F) == 0x0002;
 }
 
 // The picture's pixels laid on the background, and shrunk by a whole factor
@@ -180,13 +163,6 @@ class ColourBitmapFace final : public FontFace {
     std::string name_;
 };
 
-Blob blobOf(FontFileBytes bytes) {
-    auto* owned = new FontFileBytes(std::move(bytes));
-    return Blob(hb_blob_create(owned->data.get(), static_cast<unsigned>(owned->size),
-                               HB_MEMORY_MODE_READONLY, owned,
-                               [](void* data) { delete static_cast<FontFileBytes*>(data); }));
-}
-
 }  // namespace
 
 std::unique_ptr<FontFace> openColourBitmapFace(const std::string& path, unsigned index) {
@@ -195,7 +171,9 @@ std::unique_ptr<FontFace> openColourBitmapFace(const std::string& path, unsigned
     Blob blob = blobOf(std::move(bytes));
     Face face(hb_face_create(blob.get(), index));
     if (hb_face_get_glyph_count(face.get()) == 0 || hb_face_get_upem(face.get()) == 0 ||
-        !hb_ot_color_has_png(face.get()) || restrictedLicence(face.get()))
+        !hb_ot_color_has_png(face.get()) ||
+        // A licence that allows no embedding at all is honoured for the pictures too.
+        harfbuzz::restrictedLicence(harfbuzz::embeddingPermissions(face.get())))
         return nullptr;
     Font font(hb_font_create(face.get()));
     return std::make_unique<ColourBitmapFace>(std::move(face), std::move(font), std::move(blob),

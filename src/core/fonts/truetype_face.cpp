@@ -13,21 +13,13 @@
 #include <utility>
 
 #include "core/fonts/font_file.h"
+#include "core/fonts/harfbuzz_handles.h"
 #include "core/fonts/shaping_font.h"
 
 namespace leafwright {
 namespace {
 
-// Owners of HarfBuzz objects, so every path out releases them.
-struct BlobDeleter {
-    void operator()(hb_blob_t* blob) const { hb_blob_destroy(blob); }
-};
-struct FaceDeleter {
-    void operator()(hb_face_t* face) const { hb_face_destroy(face); }
-};
-struct FontDeleter {
-    void operator()(hb_font_t* font) const { hb_font_destroy(font); }
-};
+// Owners of the subsetter's objects, so every path out releases them.
 struct InputDeleter {
     void operator()(hb_subset_input_t* input) const { hb_subset_input_destroy(input); }
 };
@@ -37,34 +29,11 @@ struct SetDeleter {
 struct PlanDeleter {
     void operator()(hb_subset_plan_t* plan) const { hb_subset_plan_destroy(plan); }
 };
-using Blob = std::unique_ptr<hb_blob_t, BlobDeleter>;
-using Face = std::unique_ptr<hb_face_t, FaceDeleter>;
-using Font = std::unique_ptr<hb_font_t, FontDeleter>;
-
-// One table of the face as bytes; empty when the face has none.
-class Table {
-  public:
-    Table(hb_face_t* face, char a, char b, char c, char d)
-        : blob_(hb_face_reference_table(face, HB_TAG(a, b, c, d))) {
-        data_ = hb_blob_get_data(blob_.get(), &length_);
-    }
-    bool present() const { return length_ > 0; }
-    // Big-endian numbers at a byte offset; 0 past the end of a short table.
-    unsigned u16(unsigned offset) const {
-        if (offset + 2 > length_) return 0;
-        return (static_cast<unsigned char>(data_[offset]) << 8) |
-               static_cast<unsigned char>(data_[offset + 1]);
-    }
-    int s16(unsigned offset) const { return static_cast<std::int16_t>(u16(offset)); }
-    unsigned long u32(unsigned offset) const {
-        return (static_cast<unsigned long>(u16(offset)) << 16) | u16(offset + 2);
-    }
-
-  private:
-    Blob blob_;
-    const char* data_ = nullptr;
-    unsigned length_ = 0;
-};
+using harfbuzz::Blob;
+using harfbuzz::blobOf;
+using harfbuzz::Face;
+using harfbuzz::Font;
+using harfbuzz::Table;
 
 // A PostScript name may hold only regular characters; anything else would
 // end the PDF name early or smuggle in a delimiter.
@@ -79,9 +48,8 @@ std::string pdfSafeName(const std::string& name) {
 }
 
 bool embeddingForbidden(hb_face_t* face) {
-    const Table os2(face, 'O', 'S', '/', '2');
-    const unsigned fsType = os2.u16(8);
-    const bool restricted = (fsType & 0x000F) == 0x0002;
+    const unsigned fsType = harfbuzz::embeddingPermissions(face);
+    const bool restricted = harfbuzz::restrictedLicence(fsType);
     const bool noSubsetting = (fsType & 0x0100) != 0;
     const bool bitmapOnly = (fsType & 0x0200) != 0;
     return restricted || noSubsetting || bitmapOnly;
@@ -312,14 +280,6 @@ class TrueTypeFace final : public FontFace {
     mutable bool charactersRead_ = false;
     mutable std::vector<std::pair<GlyphId, hb_codepoint_t>> charactersByGlyph_;
 };
-
-// The blob of a font file's bytes, which it owns from then on.
-Blob blobOf(FontFileBytes bytes) {
-    auto* owned = new FontFileBytes(std::move(bytes));
-    return Blob(hb_blob_create(owned->data.get(), static_cast<unsigned>(owned->size),
-                               HB_MEMORY_MODE_READONLY, owned,
-                               [](void* data) { delete static_cast<FontFileBytes*>(data); }));
-}
 
 }  // namespace
 

@@ -20,11 +20,7 @@
 namespace leafwright {
 namespace {
 
-using leafwright::testing::withoutWhiteSpace;
-using testing::buildFontTestDocument;
-using testing::haveProgram;
-using testing::runProcess;
-using testing::TempDir;
+using namespace leafwright::testing;
 
 const std::string kNotoSansCjk = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc";
 

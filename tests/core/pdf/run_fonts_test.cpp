@@ -16,11 +16,7 @@
 namespace leafwright {
 namespace {
 
-using testing::haveProgram;
-using testing::readBytes;
-using testing::runProcess;
-using testing::TempDir;
-using testing::writeBytes;
+using namespace leafwright::testing;
 
 // Latin, Korean, Hindi, Thai, Arabic and an emoji on each line, varied by
 // the seed so that two documents ask the faces for different glyphs.

@@ -15,11 +15,7 @@
 namespace leafwright {
 namespace {
 
-using testing::PdfBuilder;
-using testing::readBytes;
-using testing::TempDir;
-using testing::writeBytes;
-using testing::zlibCompress;
+using namespace leafwright::testing;
 
 const std::string kMap =
     "/CIDInit /ProcSet findresource begin begincmap\n"

@@ -13,11 +13,7 @@
 namespace leafwright {
 namespace {
 
-using testing::PdfBuilder;
-using testing::readBytes;
-using testing::TempDir;
-using testing::writeBytes;
-using testing::zlibCompress;
+using namespace leafwright::testing;
 
 // What one filter gives for the content lines and the end of its input,
 // each line fed in pieces of pieceSize bytes (0: whole).

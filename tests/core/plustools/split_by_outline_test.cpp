@@ -10,11 +10,7 @@
 namespace leafwright {
 namespace {
 
-using testing::listFolder;
-using testing::PdfBuilder;
-using testing::readBytes;
-using testing::TempDir;
-using testing::writeBytes;
+using namespace leafwright::testing;
 
 // "Кириллица" as a UTF-16BE text string with its byte order mark.
 const std::string kCyrillicTitle = "<FEFF041A043804400438043B043B043804460430>";
