@@ -6,7 +6,11 @@
 #     the text area are broken;
 #  2. a text of long Chinese lines, wrapped against unwrapped;
 #  3. a text of long Arabic lines, wrapped against unwrapped;
-#  4. a text of long Latin lines in Courier 14, wrapped against unwrapped.
+#  4. a text of long Latin lines in Courier 14, wrapped against unwrapped;
+#  5. the machine's Debian copyright files (/usr/share/doc/*/copyright),
+#     joined and repeated to COPYRIGHT_MB, in Courier 14 wrapped, against
+#     CUPS texttopdf on the same file (run once on a 5 MB slice and scaled,
+#     as it is slow; skipped when it is not installed). The goal is 20x.
 # Texts beyond Mac OS Roman are drawn with embedded fonts: their rows are
 # measured as drawn (the Arabic shaped) while the fonts learn their
 # characters, and drawn again when written; the goal is within 2x of the
@@ -18,6 +22,7 @@
 #   RUNS                  runs per command (default 11)
 #   FIT_MB                size of the text whose lines fit (default 50)
 #   WRAP_MB               size of each wrapped text (default 20)
+#   COPYRIGHT_MB          size of the copyright text (default 50)
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -25,6 +30,8 @@ BUILD_DIR=${LEAFWRIGHT_BUILD_DIR:-$ROOT/build}
 RUNS=${RUNS:-11}
 FIT_MB=${FIT_MB:-50}
 WRAP_MB=${WRAP_MB:-20}
+COPYRIGHT_MB=${COPYRIGHT_MB:-50}
+TEXTTOPDF=/usr/lib/cups/filter/texttopdf
 CLI=$BUILD_DIR/bin/leafwright-cli
 
 . "$ROOT/bench/lib.sh"
@@ -79,3 +86,38 @@ for text in chinese arabic; do
         "$CLI" convert --force --config "$WORK/times.tcf" --wrap=word-char \
         -o "$WORK/wrap.pdf" "$WORK/$text.txt"
 done
+
+# The real copyright files, made at run time and never kept.
+cat /usr/share/doc/*/copyright 2>/dev/null >"$WORK/copyright-once.txt" || true
+python3 - "$WORK/copyright-once.txt" "$WORK/copyright.txt" "$COPYRIGHT_MB" <<'PY'
+import sys
+data = open(sys.argv[1], "rb").read()
+size = int(sys.argv[3]) * 1024 * 1024
+with open(sys.argv[2], "wb") as out:
+    if data:
+        out.write((data * (size // len(data) + 1))[:size])
+PY
+rm -f "$WORK/copyright-once.txt"
+if [ -s "$WORK/copyright.txt" ]; then
+    echo "== copyright files, ${COPYRIGHT_MB} MB, Courier 14, wrap=word-char"
+    cpu=()
+    for _ in $(seq "$RUNS"); do
+        /usr/bin/time -o "$WORK/time" -f '%U %S %M' "$CLI" convert --force \
+            --config "$WORK/courier.tcf" --wrap=word-char -o "$WORK/wrap.pdf" \
+            "$WORK/copyright.txt" >/dev/null 2>&1
+        cpu+=("$(awk '{ print $1 + $2 }' "$WORK/time")")
+        echo "  run: cpu $(awk '{ print $1 + $2 " s, peak " $3 " KiB" }' "$WORK/time")"
+    done
+    ours=$(printf '%s\n' "${cpu[@]}" | median)
+    echo "  leafwright median cpu: $ours s"
+    if [ -x "$TEXTTOPDF" ]; then
+        head -c $((5 * 1024 * 1024)) "$WORK/copyright.txt" >"$WORK/slice.txt"
+        /usr/bin/time -o "$WORK/time" -f '%U %S' "$TEXTTOPDF" 1 user title 1 '' \
+            "$WORK/slice.txt" >"$WORK/texttopdf.pdf" 2>/dev/null
+        theirs=$(awk -v mb="$COPYRIGHT_MB" '{ printf "%.3f", ($1 + $2) * mb / 5 }' "$WORK/time")
+        echo "  texttopdf cpu, 5 MB scaled to ${COPYRIGHT_MB} MB: $theirs s"
+        awk -v a="$theirs" -v b="$ours" 'BEGIN { printf "  texttopdf / leafwright: %.2f\n", a / b }'
+    else
+        echo "  texttopdf: not installed (Debian package cups-filters)"
+    fi
+fi

@@ -6,6 +6,7 @@
 #include "core/pdf/embedded_row_measure.h"
 #include "core/pdf/line_number_gutter.h"
 #include "core/pdf/shown_lines.h"
+#include "core/pdf/standard_row_fit.h"
 #include "core/pdf/wrapped_pages.h"
 #include "core/platform/file_error.h"
 
@@ -26,17 +27,32 @@ std::uint64_t numberedLinesBound(const ConversionSettings& settings, const TextF
     return cutsLinesIntoRows(settings) ? std::max(lineCount, source.size() + 1) : lineCount;
 }
 
+double rowGutter(const ConversionSettings& settings, const TextFileReader& source) {
+    return gutterWidth(settings, lineNumberOf(settings, source.size()));
+}
+
+std::unique_ptr<StandardRowFit> rowFitFor(const ConversionSettings& settings,
+                                          const TextFileReader& source) {
+    if (!cutsLinesIntoRows(settings)) return nullptr;
+    return std::make_unique<StandardRowFit>(settings, rowGutter(settings, source));
+}
+
+SourceText firstPass(TextFileReader& source, const StandardRowFit* fit) {
+    if (fit) return SourceText(source, fit->rule());
+    return SourceText(source, SourceText::Measures::LineCount);
+}
+
 }  // namespace
 
 PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings& settings,
                                std::int64_t capacity, std::size_t heldPageLimit,
                                const LineDrawingChoice& chooseDrawing)
     : plan_(cutsLinesIntoRows(settings)
-                ? std::make_unique<RowPlan>(
-                      settings, static_cast<std::uint64_t>(capacity),
-                      gutterWidth(settings, lineNumberOf(settings, source.size())))
+                ? std::make_unique<RowPlan>(settings, static_cast<std::uint64_t>(capacity),
+                                            rowGutter(settings, source))
                 : nullptr),
-      source_(source, SourceText::Measures::LineCount, plan_.get()),
+      fit_(rowFitFor(settings, source)),
+      source_(firstPass(source, fit_.get())),
       shown_(chooseDrawing ? chooseDrawing(source_.summary()) : nullptr),
       capacity_(static_cast<std::uint64_t>(capacity)),
       heldPageLimit_(heldPageLimit),
@@ -57,8 +73,14 @@ PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings&
         // lines whole until the embedded fonts measure them
         rowsByEmbeddedFonts_ = shown_ && shown_->embedded();
     } else if (plan_ && summary.encoding == SourceEncoding::Windows1252) {
-        cutRowsAsDrawn(nullptr);
-    } else if (plan_ && plan_->cutsAnyLine()) {
+        // Drawn as the rows a reading of its characters cuts. When lines
+        // are wrapped and every one fits, that reading would cut none and
+        // find none past the edge; unwrapped lines it counts past the edge.
+        if (source_.mayCutRows() || settings.chosen.more.wrap == WrapMode::None)
+            cutRowsAsDrawn(nullptr);
+        else
+            pastEdge_.setCounted(settings, 0);
+    } else if (plan_ && planRowsOfMayCut()) {
         rowsByEmbeddedFonts_ = shown_ && shown_->embedded();
         pageCount_ = static_cast<std::size_t>(plan_->pages());
         furniture_.setPageCount(pageCount_);
@@ -70,6 +92,13 @@ PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings&
         pastEdge_.startForWholeLines(settings, source_, shown_, furniture_.gutter());
     }
     plan_.reset();
+    fit_.reset();
+}
+
+bool PaginatedPages::planRowsOfMayCut() {
+    if (!source_.mayCutRows()) return false;
+    source_.showLinesTo(*plan_);
+    return plan_->cutsAnyLine();
 }
 
 std::optional<std::uint64_t> PaginatedPages::linesPastEdge() {

@@ -20,6 +20,7 @@ namespace leafwright {
 class RowMeasure;
 class RowPlan;
 class ShownLines;
+class StandardRowFit;
 class WrappedPages;
 
 // Decides from a source's first pass how its lines are drawn: nullptr for
@@ -88,8 +89,14 @@ class PaginatedPages : public PageSequence {
     // writing; its pages are then those rows', unless no line was cut.
     void cutRowsAsDrawn(RowMeasure* measure);
 
-    // Learns the rows during the first pass when lines may be cut into rows.
+    // Whether the first pass found a line that may need cutting into rows
+    // (reading it again to learn the rows).
+    bool planRowsOfMayCut();
+
+    // Learns the rows when lines may be cut into rows and the first pass
+    // found one that may need it (fit_ tells).
     std::unique_ptr<RowPlan> plan_;
+    std::unique_ptr<StandardRowFit> fit_;
     // Declared before the source, whose readers add to its gauge as they end.
     PastEdgeCount pastEdge_;
     SourceText source_;

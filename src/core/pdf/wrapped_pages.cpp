@@ -8,14 +8,10 @@
 
 namespace leafwright {
 
-namespace {
-
-const StandardFontWidths& widthsOf(const ConversionSettings& settings) {
+const StandardFontWidths& rowFontWidths(const ConversionSettings& settings) {
     const StandardFontWidths* widths = standardFontWidths(settings.baseFont);
     return widths ? *widths : kStandardFontWidths.front();
 }
-
-}  // namespace
 
 std::int64_t rowAreaWidth(const ConversionSettings& settings, double gutter) {
     const double size = settings.fontSizeValue > 0 ? settings.fontSizeValue : 1;
@@ -68,7 +64,7 @@ void RowPages::finish() {
 
 RowPlan::RowPlan(const ConversionSettings& settings, std::uint64_t capacity, double gutter)
     : pages_(capacity),
-      measure_(widthsOf(settings), rowAreaWidth(settings, gutter)),
+      measure_(rowFontWidths(settings), rowAreaWidth(settings, gutter)),
       wrapper_(measure_, settings.chosen.more.wrap,
                settings.chosen.more.formFeed == FormFeedMode::Page) {}
 
@@ -89,7 +85,7 @@ WrappedPages::WrappedPages(SourceText& source, const ConversionSettings& setting
                              *measure, settings.chosen.more.wrap,
                              settings.chosen.more.formFeed == FormFeedMode::Page)
                        : std::make_unique<LineWrapper>(
-                             widthsOf(settings), rowAreaWidth(settings, furniture.gutter()),
+                             rowFontWidths(settings), rowAreaWidth(settings, furniture.gutter()),
                              settings.chosen.more.wrap,
                              settings.chosen.more.formFeed == FormFeedMode::Page)),
       fromWindows1252_(source.summary().encoding == SourceEncoding::Windows1252),

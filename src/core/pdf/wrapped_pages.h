@@ -24,6 +24,8 @@ class ShownLines;
 // Whether the lines of a fixed page are cut into rows (wrapped, or split at
 // form feeds that end pages).
 bool cutsLinesIntoRows(const ConversionSettings& settings);
+// The standard font whose widths rows are measured in.
+const StandardFontWidths& rowFontWidths(const ConversionSettings& settings);
 // The text area's width in thousandths of the font size, as rows are
 // measured; gutter: how much the line numbers narrow it.
 std::int64_t rowAreaWidth(const ConversionSettings& settings, double gutter);

@@ -22,8 +22,9 @@ std::uint64_t lineStartAfter(TextFileReader& reader, std::uint64_t from, std::ui
 // one thread), or no second reader or thread can be had.
 inline constexpr std::uint64_t kLineStartSearch = 4 << 20;
 
+// rest: the scan of the far half, made as scan was and handed nothing yet.
 template <typename Scan>
-bool scanInHalves(TextFileReader& reader, Scan& scan) {
+bool scanInHalves(TextFileReader& reader, Scan& scan, Scan& rest) {
     if (reader.scanThreads() < 2) return false;
     std::unique_ptr<TextFileReader> other = reader.openAgain();
     if (!other) return false;
@@ -31,7 +32,6 @@ bool scanInHalves(TextFileReader& reader, Scan& scan) {
     const std::uint64_t cut = lineStartAfter(*other, middle, middle + kLineStartSearch);
     if (cut == 0) return false;
     other->seek(cut);
-    Scan rest;
     rest.startAfterALine();
     HelperThread far([&] {
         std::string_view block;
@@ -50,6 +50,12 @@ bool scanInHalves(TextFileReader& reader, Scan& scan) {
     // A text that ends before the cut (at a 0x1A) has no rest.
     if (scanned == cut) scan.merge(rest);
     return true;
+}
+
+template <typename Scan>
+bool scanInHalves(TextFileReader& reader, Scan& scan) {
+    Scan rest;
+    return scanInHalves(reader, scan, rest);
 }
 
 }  // namespace leafwright

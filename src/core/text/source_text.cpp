@@ -12,10 +12,16 @@ namespace leafwright {
 namespace {
 
 template <typename Scan>
-void scanBlocks(TextFileReader& reader, Scan& scan) {
-    if (scanInHalves(reader, scan)) return;
+void scanBlocks(TextFileReader& reader, Scan& scan, Scan& rest) {
+    if (scanInHalves(reader, scan, rest)) return;
     std::string_view block;
     while (reader.readBlock(block)) scan.add(block);
+}
+
+template <typename Scan>
+void scanBlocks(TextFileReader& reader, Scan& scan) {
+    Scan rest;
+    scanBlocks(reader, scan, rest);
 }
 
 }  // namespace
@@ -27,6 +33,35 @@ SourceText::SourceText(TextFileReader& reader, Measures measures) : reader_(read
 SourceText::SourceText(TextFileReader& reader, Measures measures, LineWatch* watch)
     : reader_(reader) {
     firstPass(measures, watch);
+}
+
+SourceText::SourceText(TextFileReader& reader, const RowFit& fit) : reader_(reader) {
+    FitScan scan(fit), rest(fit);
+    scanBlocks(reader_, scan, rest);
+    scan.finish();
+    takeSummary(scan.raw());
+    mayCutRows_ = scan.mayCut(summary_.encoding);
+}
+
+void SourceText::showLinesTo(LineWatch& watch) {
+    reader_.rewind();
+    LineWatchFeed feed(watch);
+    std::string_view block;
+    while (reader_.readBlock(block)) feed.add(block);
+    feed.finish();
+}
+
+void SourceText::takeSummary(const RawTextScan& scan) {
+    summary_.lineCount = scan.lineCount();
+    summary_.encoding = scan.isUtf8() ? SourceEncoding::Utf8 : SourceEncoding::Windows1252;
+    summary_.hasTab = scan.hasTab();
+    summary_.beyondMacRoman = scan.isBeyondMacRoman(summary_.encoding);
+    lineStarts_ = scan.lineStarts();
+    // In UTF-8 the byte-order mark only tells the encoding: it is not shown,
+    // and without anything after it the source is empty.
+    if (scan.startsWithByteOrderMark() && summary_.encoding == SourceEncoding::Utf8)
+        textStart_ = kUtf8ByteOrderMark.size();
+    if (scan.isOnlyByteOrderMark()) summary_.lineCount = 0;
 }
 
 SourceText::SourceText(TextFileReader& reader, const SourceText& measured)

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/platform/text_file_reader.h"
+#include "core/text/fit_scan.h"
 #include "core/text/line_starts.h"
 #include "core/text/line_watch.h"
 #include "core/text/line_width_gauge.h"
@@ -45,6 +46,10 @@ class SourceText {
     // The same, showing every line to watch on the way (the bytes are then
     // scanned on this thread alone).
     SourceText(TextFileReader& reader, Measures measures, LineWatch* watch);
+    // The same with LineCount, telling on the way whether any line may need
+    // cutting into rows by `fit` (mayCutRows), on two threads like the
+    // first pass without it.
+    SourceText(TextFileReader& reader, const RowFit& fit);
     // Another second pass over the source `measured` read, through another
     // reader of the same file (TextFileReader::openAgain): the first pass
     // is not run again.
@@ -54,6 +59,13 @@ class SourceText {
 
     const SourceSummary& summary() const noexcept { return summary_; }
     const std::string& path() const noexcept { return reader_.path(); }
+
+    // Made with a RowFit: whether a line of the text, read in its encoding,
+    // may need cutting into rows (false: every line fits whole).
+    bool mayCutRows() const noexcept { return mayCutRows_; }
+    // Before the second pass: shows every line to watch, reading the text
+    // once more on this thread, as the first pass with a watch would have.
+    void showLinesTo(LineWatch& watch);
 
     // Second pass, a line at a time: starts the next line and returns true,
     // or returns false at the end. Throws FileError when the source now
@@ -115,6 +127,7 @@ class SourceText {
 
   private:
     void firstPass(Measures measures, LineWatch* watch);
+    void takeSummary(const RawTextScan& scan);
     void startSecondPass();
     bool appendPiece(std::string& out, bool raw);
     void appendBody(std::string& out, std::string_view piece, bool lastPiece, bool raw);
@@ -123,6 +136,7 @@ class SourceText {
     SourceSummary summary_;
     // Where the lines start: after a byte-order mark that is dropped.
     std::uint64_t textStart_ = 0;
+    bool mayCutRows_ = false;
     bool secondPassStarted_ = false;
     std::uint64_t linesHandedOut_ = 0;
     // The piece of the started line read next, valid until the next read.
