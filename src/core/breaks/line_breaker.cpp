@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <string>
 
+#include "core/breaks/window_units.h"
+
 namespace leafwright {
 namespace {
 
@@ -34,6 +36,10 @@ bool isHangul(UChar32 c) {
     return c >= 0 && uscript_getScript(c, &status) == USCRIPT_HANGUL;
 }
 
+bool ofNoClusterClass(UChar32 c) {
+    return c >= 0 && u_getIntPropertyValue(c, UCHAR_GRAPHEME_CLUSTER_BREAK) == U_GCB_OTHER;
+}
+
 bool isMark(UChar32 c) {
     return (U_GET_GC_MASK(c) & U_GC_M_MASK) != 0;
 }
@@ -53,6 +59,10 @@ struct LineBreaker::Engine {
     std::unique_ptr<icu::BreakIterator> clusters;
     // Reopened over each window; the iterators keep shallow clones of it.
     UText text = UTEXT_INITIALIZER;
+    // The window as UTF-16, when the rules read it so; else they read the
+    // bytes, and unit indexes are byte indexes.
+    WindowUnits units;
+    bool inUnits = false;
 
     const std::uint8_t* bytes = nullptr;
     std::int32_t size = 0;
@@ -92,6 +102,31 @@ struct LineBreaker::Engine {
         return c;
     }
 
+    // The iterators' positions are units; the rest of the engine speaks in
+    // byte indexes, which these turn into units and back. A byte inside a
+    // character stands for the character's start, as for the UTF-8 text.
+    std::int32_t unitOf(std::int32_t index) const noexcept {
+        return inUnits ? units.unitOf(index) : index;
+    }
+    std::int32_t indexOfUnit(std::int32_t unit) const noexcept {
+        return inUnits && unit != kDone ? units.byteOf(unit) : unit;
+    }
+    bool isBoundary(icu::BreakIterator& iterator, std::int32_t index) const {
+        if (!inUnits) return iterator.isBoundary(index);
+        const bool boundary = iterator.isBoundary(units.unitOf(index));
+        return boundary && units.startsCharacter(index);
+    }
+    std::int32_t preceding(icu::BreakIterator& iterator, std::int32_t index) const {
+        return indexOfUnit(iterator.preceding(unitOf(index)));
+    }
+    std::int32_t following(icu::BreakIterator& iterator, std::int32_t index) const {
+        return indexOfUnit(iterator.following(unitOf(index)));
+    }
+    std::int32_t next(icu::BreakIterator& iterator) const { return indexOfUnit(iterator.next()); }
+    std::int32_t previous(icu::BreakIterator& iterator) const {
+        return indexOfUnit(iterator.previous());
+    }
+
     bool inZone(std::int32_t index) const noexcept {
         return index > 0 && index >= safeBegin && index <= safeEnd;
     }
@@ -102,7 +137,7 @@ struct LineBreaker::Engine {
     bool splitsKoreanWord(std::int32_t index) {
         UChar32 last = before(index);
         if (isMark(last)) {
-            const std::int32_t clusterStart = clusters->preceding(index);
+            const std::int32_t clusterStart = preceding(*clusters, index);
             if (clusterStart != kDone) last = at(clusterStart);
         }
         const UChar32 next = at(index);
@@ -114,7 +149,14 @@ struct LineBreaker::Engine {
         // Between ASCII characters every position is a cluster boundary but
         // CR LF, where the line rules never break, and no Korean word.
         if (bytes[index - 1] < 0x80 && (index == size || bytes[index] < 0x80)) return true;
-        return clusters->isBoundary(index) && !splitsKoreanWord(index);
+        // Between two characters of no grapheme-cluster class (ideographs,
+        // kana, most letters and punctuation) every position is a boundary
+        // too: each rule that joins characters into a cluster names a class
+        // on one side at least. The iterator, sent to each row's end in turn,
+        // costs more than the rest of a row's breaking.
+        if (index < size && ofNoClusterClass(before(index)) && ofNoClusterClass(at(index)))
+            return !splitsKoreanWord(index);
+        return isBoundary(*clusters, index) && !splitsKoreanWord(index);
     }
 
     // Where a forward search for boundaries after `after` starts: not before
@@ -132,8 +174,8 @@ struct LineBreaker::Engine {
         const std::int32_t low = std::max({after < start ? 0 : indexOf(after) + 1, safeBegin, 1});
         const std::int32_t high = std::min(indexOf(atMost), safeEnd);
         if (low > high) return std::nullopt;
-        std::int32_t boundary = iterator.isBoundary(high) ? high : iterator.preceding(high);
-        for (; boundary != kDone && boundary >= low; boundary = iterator.previous())
+        std::int32_t boundary = isBoundary(iterator, high) ? high : preceding(iterator, high);
+        for (; boundary != kDone && boundary >= low; boundary = previous(iterator))
             if (accepted(boundary)) return positionOf(boundary);
         return std::nullopt;
     }
@@ -163,7 +205,11 @@ void LineBreaker::setWindow(const BreakWindow& window) {
     e.endsLine = window.endsLine;
 
     UErrorCode status = U_ZERO_ERROR;
-    utext_openUTF8(&e.text, reinterpret_cast<const char*>(e.bytes), e.size, &status);
+    e.inUnits = e.units.take(window.text);
+    if (e.inUnits)
+        utext_openUChars(&e.text, e.units.units(), e.units.unitCount(), &status);
+    else
+        utext_openUTF8(&e.text, reinterpret_cast<const char*>(e.bytes), e.size, &status);
     expectSuccess(status, "open a window of text");
     e.lines->setText(&e.text, status);
     e.clusters->setText(&e.text, status);
@@ -190,8 +236,8 @@ std::optional<std::uint64_t> LineBreaker::lastBreak(std::uint64_t after, std::ui
 
 std::optional<std::uint64_t> LineBreaker::nextBreak(std::uint64_t after) {
     Engine& e = *engine_;
-    for (std::int32_t at = e.lines->following(e.searchFrom(after)); at != kDone && at <= e.safeEnd;
-         at = e.lines->next()) {
+    for (std::int32_t at = e.following(*e.lines, e.searchFrom(after));
+         at != kDone && at <= e.safeEnd; at = e.next(*e.lines)) {
         if (e.acceptedBreak(at)) return e.positionOf(at);
     }
     return std::nullopt;
@@ -205,7 +251,7 @@ std::optional<std::uint64_t> LineBreaker::lastCluster(std::uint64_t after, std::
 std::optional<std::uint64_t> LineBreaker::nextCluster(std::uint64_t after) {
     Engine& e = *engine_;
     const std::int32_t from = e.searchFrom(after);
-    const std::int32_t at = e.clusters->following(from);
+    const std::int32_t at = e.following(*e.clusters, from);
     const std::int32_t base = std::max(after < e.start ? 0 : e.indexOf(after), e.safeBegin);
     const std::int64_t longest = static_cast<std::int64_t>(base) + kLongestCluster;
     if (at != kDone && at <= longest) {

@@ -67,6 +67,10 @@ struct BreakWindow {
 // than that) may get different breaks near that edge, but every break is
 // still a cluster boundary of the window's text.
 //
+// Memory: a well-formed window of up to WindowUnits::kLargest bytes is
+// copied as UTF-16 for the rules to read (under a megabyte, its room kept
+// for the next window); a longer one is read in place.
+//
 // Threads: an object holds its own ICU iterators and is used by one thread at
 // a time; make one per thread (and keep it for the whole document, since
 // making one costs far more than a window). Objects do not share state.
