@@ -147,8 +147,8 @@ PageFurniture::PageFurniture(const ConversionSettings& s, const std::string& sou
         numberRight_ = s.leftMarginValue + gutter_ - digit;
         NumberColumnLayout& layout = numberLayout_;
         for (int digits = 1; digits <= kMostDigits; ++digits)
-            layout.leftMilli.push_back(std::llround(
-                (s.leftMarginValue + gutter_ - digit * (digits + 1)) * 1000.0));
+            layout.leftMilli.push_back(
+                std::llround((s.leftMarginValue + gutter_ - digit * (digits + 1)) * 1000.0));
         layout.topValue = bodyTopValue_;
         layout.rowLeading = s.leadingValue;
         for (std::uint64_t row = 1; row <= rows_; ++row)
@@ -156,8 +156,8 @@ PageFurniture::PageFurniture(const ConversionSettings& s, const std::string& sou
         layout.everyRows = static_cast<std::uint64_t>(std::max(more.lineNumbers, 1));
         layout.leadingMilli =
             std::llround(static_cast<double>(layout.everyRows) * s.leadingValue * 1000.0);
-        layout.opening = std::string(kOpenArtifact) + "BT\r\n" + std::string(kLineNumberGrey) +
-                         smallFont_;
+        layout.opening =
+            std::string(kOpenArtifact) + "BT\r\n" + std::string(kLineNumberGrey) + smallFont_;
         appendMilli(layout.opening, layout.leadingMilli);
         layout.opening += " TL\r\n";
     }
@@ -197,8 +197,8 @@ PageFurniture::PreparedBand PageFurniture::prepareBand(const PageTemplate& band,
     for (std::size_t field = 0; field < 3; ++field)
         anyText = anyText || band.changesByPage(field) || !band.filledField(field, facts_).empty();
     if (anyText) {
-        bytes() += std::string(kOpenArtifact) + "BT\r\n" + settings_.textRgb + " rg\r\n" +
-                   smallFont_;
+        bytes() +=
+            std::string(kOpenArtifact) + "BT\r\n" + settings_.textRgb + " rg\r\n" + smallFont_;
         for (std::size_t field = 0; field < 3; ++field) {
             if (band.changesByPage(field))
                 prepared.pieces.push_back({std::string(), static_cast<int>(field)});
@@ -394,9 +394,9 @@ void PageFurniture::Numbers::addNumberedRow(std::uint64_t row, std::uint64_t lin
     // measured to end where the others do.
     const EmbeddedFurnitureText::Laid& laid =
         embedded.layDigits(std::string_view(digits, static_cast<std::size_t>(end - digits)));
-    embedded.draw(out_, laid, furniture_.numberRight_ - embedded.width(laid),
-                  furniture_.bodyTopValue_ -
-                      static_cast<double>(row) * furniture_.settings_.leadingValue);
+    embedded.draw(
+        out_, laid, furniture_.numberRight_ - embedded.width(laid),
+        furniture_.bodyTopValue_ - static_cast<double>(row) * furniture_.settings_.leadingValue);
 }
 
 void PageFurniture::Numbers::finish() {
