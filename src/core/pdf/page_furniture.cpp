@@ -8,6 +8,7 @@
 #include "core/fonts/standard_font_widths.h"
 #include "core/pdf/embedded_furniture_text.h"
 #include "core/pdf/line_number_gutter.h"
+#include "core/pdf/number_column.h"
 #include "core/pdf/shown_lines.h"
 #include "core/settings/line_capacity.h"
 #include "core/text/mac_roman_encode.h"
@@ -144,11 +145,81 @@ PageFurniture::PageFurniture(const ConversionSettings& s, const std::string& sou
     if (gutter_ > 0) {
         const double digit = textWidth("0");
         numberRight_ = s.leftMarginValue + gutter_ - digit;
+        NumberColumnLayout& layout = numberLayout_;
         for (int digits = 1; digits <= kMostDigits; ++digits)
-            numberLeft_.push_back(pdfNumber(s.leftMarginValue + gutter_ - digit * (digits + 1)));
+            layout.leftMilli.push_back(
+                std::llround((s.leftMarginValue + gutter_ - digit * (digits + 1)) * 1000.0));
+        layout.topValue = bodyTopValue_;
+        layout.rowLeading = s.leadingValue;
         for (std::uint64_t row = 1; row <= rows_; ++row)
-            rowBaseline_.push_back(
-                pdfNumber(bodyTopValue_ - static_cast<double>(row) * s.leadingValue));
+            layout.baselineMilli.push_back(layout.baselineOf(row));
+        layout.everyRows = static_cast<std::uint64_t>(std::max(more.lineNumbers, 1));
+        layout.leadingMilli =
+            std::llround(static_cast<double>(layout.everyRows) * s.leadingValue * 1000.0);
+        layout.opening =
+            std::string(kOpenArtifact) + "BT\r\n" + std::string(kLineNumberGrey) + smallFont_;
+        appendMilli(layout.opening, layout.leadingMilli);
+        layout.opening += " TL\r\n";
+    }
+    prepareBands();
+}
+
+void PageFurniture::setPageCount(std::uint64_t pageCount) {
+    facts_.pages = facts_.sheets = pageCount;
+    prepareBands();
+}
+
+void PageFurniture::numberSheetsFrom(std::uint64_t firstSheet, std::uint64_t sheets) {
+    firstSheet_ = firstSheet;
+    facts_.sheets = sheets;
+    prepareBands();
+}
+
+void PageFurniture::prepareBands() {
+    preparedHeader_.reset();
+    preparedFooter_.reset();
+    if (!any_ || embedded_) return;
+    pageFacts_ = facts_;
+    if (header_) preparedHeader_ = prepareBand(*header_, headerBaseline(), headerRule_);
+    if (footer_) preparedFooter_ = prepareBand(*footer_, footerBaseline(), footerRule_);
+}
+
+PageFurniture::PreparedBand PageFurniture::prepareBand(const PageTemplate& band, double baseline,
+                                                       const std::string& rule) const {
+    PreparedBand prepared;
+    prepared.baseline = baseline;
+    auto bytes = [&]() -> std::string& {
+        if (prepared.pieces.empty() || prepared.pieces.back().field >= 0)
+            prepared.pieces.emplace_back();
+        return prepared.pieces.back().bytes;
+    };
+    bool anyText = false;
+    for (std::size_t field = 0; field < 3; ++field)
+        anyText = anyText || band.changesByPage(field) || !band.filledField(field, facts_).empty();
+    if (anyText) {
+        bytes() +=
+            std::string(kOpenArtifact) + "BT\r\n" + settings_.textRgb + " rg\r\n" + smallFont_;
+        for (std::size_t field = 0; field < 3; ++field) {
+            if (band.changesByPage(field))
+                prepared.pieces.push_back({std::string(), static_cast<int>(field)});
+            else
+                appendField(bytes(), band.filledField(field, facts_), static_cast<int>(field) - 1,
+                            baseline);
+        }
+        bytes() += std::string("ET\r\n") + std::string(kCloseArtifact);
+    }
+    bytes() += rule;
+    return prepared;
+}
+
+void PageFurniture::appendPrepared(std::string& out, const PageTemplate& band,
+                                   const PreparedBand& prepared) const {
+    for (const PreparedBand::Piece& piece : prepared.pieces) {
+        if (piece.field < 0)
+            out += piece.bytes;
+        else
+            appendField(out, band.filledField(static_cast<std::size_t>(piece.field), pageFacts_),
+                        piece.field - 1, prepared.baseline);
     }
 }
 
@@ -248,6 +319,13 @@ void PageFurniture::appendBand(std::string& out, const PageTemplate& band, const
 
 void PageFurniture::appendBands(std::string& out, std::uint64_t page) const {
     if (!any_) return;
+    if (!embedded_) {
+        pageFacts_.page = page + 1;
+        pageFacts_.sheet = firstSheet_ + page + 1;
+        if (preparedHeader_) appendPrepared(out, *header_, *preparedHeader_);
+        if (preparedFooter_) appendPrepared(out, *footer_, *preparedFooter_);
+        return;
+    }
     PageFacts facts = facts_;
     facts.page = page + 1;
     facts.sheet = firstSheet_ + page + 1;
@@ -271,59 +349,61 @@ void PageFurniture::append(std::string& out, std::uint64_t page, std::uint64_t f
                            std::uint64_t rows) const {
     if (!any_) return;
     appendBands(out, page);
-    if (numbersLines()) {
-        Numbers numbers(*this, out);
-        // Each row shows one whole source line.
-        for (std::uint64_t row = 0; row < rows; ++row) numbers.addRow(firstLine + row, true);
-        numbers.finish();
-    }
+    if (!numbersLines()) return;
+    Numbers numbers(*this, out);
+    // Each row shows one whole source line; the line at index i shows its
+    // number when i is a multiple of N, so only those rows are visited.
+    const std::uint64_t every = numberLayout_.everyRows;
+    const std::uint64_t first = (firstLine + every - 1) / every * every;
+    for (std::uint64_t line = first; line < firstLine + rows; line += every)
+        numbers.addNumberedRow(line - firstLine + 1, line);
+    numbers.finish();
 }
 
 PageFurniture::Numbers::Numbers(const PageFurniture& furniture, std::string& out)
-    : furniture_(furniture), out_(out) {}
+    : furniture_(furniture), out_(out) {
+    if (!furniture.embedded_) column_.emplace(furniture.numberLayout_, out);
+}
 
 void PageFurniture::Numbers::addRow(std::uint64_t lineIndex, bool firstRowOfLine) {
     const std::uint64_t row = ++row_;
     if (!firstRowOfLine) return;
     const ConversionSettings& s = furniture_.settings_;
-    const std::uint64_t number = lineNumberOf(s, lineIndex);
-    if (!showsLineNumber(s, number)) return;
+    if (!showsLineNumber(s, lineNumberOf(s, lineIndex))) return;
+    addNumberedRow(row, lineIndex);
+}
+
+void PageFurniture::Numbers::addNumberedRow(std::uint64_t row, std::uint64_t lineIndex) {
+    row_ = row;
+    const std::uint64_t number = lineNumberOf(furniture_.settings_, lineIndex);
+    if (column_) {
+        column_->add(row, number);
+        return;
+    }
+    EmbeddedFurnitureText& embedded = *furniture_.embedded_;
     if (!open_) {
         out_ += kOpenArtifact;
         out_ += "BT\r\n";
         out_ += kLineNumberGrey;
-        if (furniture_.embedded_)
-            furniture_.embedded_->beginBlock();
-        else
-            out_ += furniture_.smallFont_;
+        embedded.beginBlock();
         open_ = true;
     }
     char digits[24];
     const char* end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-    const auto count = static_cast<std::size_t>(end - digits);
-    if (EmbeddedFurnitureText* embedded = furniture_.embedded_.get()) {
-        // Digits of an embedded face need not all be as wide: each number
-        // is measured to end where the others do.
-        const EmbeddedFurnitureText::Laid& laid =
-            embedded->layDigits(std::string_view(digits, count));
-        embedded->draw(out_, laid, furniture_.numberRight_ - embedded->width(laid),
-                       furniture_.bodyTopValue_ - static_cast<double>(row) * s.leadingValue);
-        return;
-    }
-    // Right-aligned one digit short of the text, which the gutter leaves
-    // free; every digit of the standard fonts is as wide as "0".
-    out_ += "1 0 0 1 ";
-    out_ += furniture_.numberLeft_[std::min<std::size_t>(count, kMostDigits) - 1];
-    out_ += ' ';
-    out_ += row <= furniture_.rowBaseline_.size()
-                ? furniture_.rowBaseline_[row - 1]
-                : pdfNumber(furniture_.bodyTopValue_ - static_cast<double>(row) * s.leadingValue);
-    out_ += " Tm\r\n(";
-    out_.append(digits, count);
-    out_ += ") Tj\r\n";
+    // Digits of an embedded face need not all be as wide: each number is
+    // measured to end where the others do.
+    const EmbeddedFurnitureText::Laid& laid =
+        embedded.layDigits(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+    embedded.draw(
+        out_, laid, furniture_.numberRight_ - embedded.width(laid),
+        furniture_.bodyTopValue_ - static_cast<double>(row) * furniture_.settings_.leadingValue);
 }
 
 void PageFurniture::Numbers::finish() {
+    if (column_) {
+        column_->finish();
+        return;
+    }
     if (!open_) return;
     out_ += "ET\r\n";
     out_ += kCloseArtifact;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/pdf/number_column.h"
 #include "core/settings/conversion_settings.h"
 #include "core/settings/page_template.h"
 
@@ -42,16 +43,11 @@ class PageFurniture {
 
     // The document's page count for {pages}, when it is learnt after the
     // furniture was made.
-    void setPageCount(std::uint64_t pageCount) noexcept {
-        facts_.pages = facts_.sheets = pageCount;
-    }
+    void setPageCount(std::uint64_t pageCount);
     // In a document of many sources, where this source's pages stand: its
     // first page is page firstSheet (from 0) of `sheets`, which {sheet} and
     // {sheets} count. Called after setPageCount.
-    void numberSheetsFrom(std::uint64_t firstSheet, std::uint64_t sheets) noexcept {
-        firstSheet_ = firstSheet;
-        facts_.sheets = sheets;
-    }
+    void numberSheetsFrom(std::uint64_t firstSheet, std::uint64_t sheets);
     // Whether line numbers are drawn (row by row through Numbers).
     bool numbersLines() const noexcept { return gutter_ > 0; }
     // Lays out the text that the furniture of pages 0 to before `pages`
@@ -71,6 +67,9 @@ class PageFurniture {
       public:
         Numbers(const PageFurniture& furniture, std::string& out);
         void addRow(std::uint64_t lineIndex, bool firstRowOfLine);
+        // The same for a row known to show its line's number: row (from 1)
+        // of the page, after the rows added so far.
+        void addNumberedRow(std::uint64_t row, std::uint64_t lineIndex);
         void finish();
 
       private:
@@ -78,9 +77,27 @@ class PageFurniture {
         std::string& out_;
         std::uint64_t row_ = 0;
         bool open_ = false;
+        // In the standard font: the numbers' own compact writing.
+        std::optional<NumberColumn> column_;
     };
 
   private:
+    // A band in the standard font as a page writes it, made once: the bytes
+    // no page changes joined, and between them the fields that show the
+    // page's number, filled in page by page.
+    struct PreparedBand {
+        struct Piece {
+            std::string bytes;
+            int field = -1;  // 0 left, 1 centre, 2 right to fill; -1 the bytes
+        };
+        std::vector<Piece> pieces;
+        double baseline = 0;
+    };
+    void prepareBands();
+    PreparedBand prepareBand(const PageTemplate& band, double baseline,
+                             const std::string& rule) const;
+    void appendPrepared(std::string& out, const PageTemplate& band,
+                        const PreparedBand& prepared) const;
     void appendField(std::string& out, const std::string& text, int align, double baseline) const;
     void appendEmbeddedField(const std::string& text, int align, double baseline,
                              std::string& out) const;
@@ -111,8 +128,12 @@ class PageFurniture {
     std::uint64_t firstSheet_ = 0;
     std::string bodyLeft_, bodyTop_, smallFont_;
     std::string headerRule_, footerRule_;  // empty without a rule
-    // Where a line number of so many digits starts, and each row's baseline.
-    std::vector<std::string> numberLeft_, rowBaseline_;
+    // Where line numbers stand in the standard font.
+    NumberColumnLayout numberLayout_;
+    std::optional<PreparedBand> preparedHeader_, preparedFooter_;
+    // The facts of the page being made. A furniture makes the pages of one
+    // thread (each thread has its own copy), so one is enough.
+    mutable PageFacts pageFacts_;
     double numberRight_ = 0;  // where every line number ends
 };
 

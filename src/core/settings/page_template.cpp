@@ -186,6 +186,17 @@ PageTemplate::Filled PageTemplate::fill(const PageFacts& facts) const {
             fillField(fields_[2], facts)};
 }
 
+std::string PageTemplate::filledField(std::size_t field, const PageFacts& facts) const {
+    return field < kFieldCount ? fillField(fields_[field], facts) : std::string();
+}
+
+bool PageTemplate::changesByPage(std::size_t field) const {
+    if (field >= kFieldCount) return false;
+    for (const Part& part : fields_[field])
+        if (part.kind == Kind::Page || part.kind == Kind::Sheet) return true;
+    return false;
+}
+
 std::time_t templateNow(bool& utc) {
     utc = false;
     if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH")) {

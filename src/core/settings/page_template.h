@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <optional>
@@ -46,6 +47,11 @@ class PageTemplate {
         std::string left, centre, right;
     };
     Filled fill(const PageFacts& facts) const;
+    // One field filled in (0 left, 1 centre, 2 right).
+    std::string filledField(std::size_t field, const PageFacts& facts) const;
+    // Whether a field shows the page's or the sheet's number, and so
+    // differs from one page to the next.
+    bool changesByPage(std::size_t field) const;
     // Whether any field shows the page count, which the layout must know
     // before the first page is written.
     bool showsPageCount() const noexcept { return showsPageCount_; }
