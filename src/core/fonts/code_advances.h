@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -16,10 +17,13 @@ class EmbeddedFont;
 // in a monospaced font, a fallback glyph given the column's width. Each code
 // whose width differs from its glyph's advance is pointed at a composite
 // glyph that draws the same outline with the code's width as its advance
-// (one for every pair of glyph and width). glyphOfCode holds the subset's
-// glyph of each code (code 0 first) and is changed along with the program;
-// both stay as they are for a program that cannot take the composites.
-void giveCodesTheirAdvances(const EmbeddedFont& font, std::string& program,
-                            std::vector<GlyphId>& glyphOfCode);
+// (one for every pair of glyph and width). A code of a cluster of glyphs
+// (GlyphClusters) gets a composite of all of them. newGlyphIds maps the
+// face's glyphs to the subset's; glyphOfCode holds the subset's glyph of
+// each code (code 0 first) and is changed along with the program; both stay
+// as they are for a program that cannot take the composites (a cluster then
+// draws its first glyph alone).
+void giveCodesTheirAdvances(const EmbeddedFont& font, const std::map<GlyphId, GlyphId>& newGlyphIds,
+                            std::string& program, std::vector<GlyphId>& glyphOfCode);
 
 }  // namespace leafwright

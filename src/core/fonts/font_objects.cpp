@@ -73,11 +73,14 @@ std::string cidToGidMap(const std::vector<GlyphId>& glyphOfCode) {
     return bytes;
 }
 
-// The subset's glyph of each code, code 0 standing for no glyph.
+// The subset's glyph of each code, code 0 standing for no glyph; a
+// cluster's code has its first glyph until it gets a composite of its own.
 std::vector<GlyphId> subsetGlyphOfCode(const EmbeddedFont& font, const FontSubset& subset) {
     std::vector<GlyphId> glyphs(font.codeCount() + 1, 0);
     for (std::size_t i = 0; i < font.codeCount(); ++i) {
-        const GlyphId old = font.glyph(static_cast<std::uint16_t>(i + 1));
+        GlyphId old = font.glyph(static_cast<std::uint16_t>(i + 1));
+        if (GlyphClusters::isCluster(old) && font.clusters())
+            old = font.clusters()->components(old).front().glyph;
         const auto mapped = subset.newGlyphIds.find(old);
         if (old != 0 && mapped != subset.newGlyphIds.end()) glyphs[i + 1] = mapped->second;
     }
@@ -155,7 +158,7 @@ std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0N
     };
     if (!cff) {
         std::vector<GlyphId> glyphOfCode = subsetGlyphOfCode(font, subset);
-        giveCodesTheirAdvances(font, subset.program, glyphOfCode);
+        giveCodesTheirAdvances(font, subset.newGlyphIds, subset.program, glyphOfCode);
         const std::string gidMap = cidToGidMap(glyphOfCode);
         objects.push_back(
             flateOr(textObject(cidToGidNumber, hexStreamObject(cidToGidNumber, "", gidMap)), "",
