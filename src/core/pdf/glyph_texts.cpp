@@ -62,6 +62,9 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
     std::vector<DrawnCode> codes;
     codes.reserve(glyphs.size());
     std::vector<GlyphComponent> components;
+    // The first glyph of the cluster at hand, and how many of its further
+    // glyphs carry text.
+    std::size_t base = 0, further = 0;
     for (std::size_t g = 0; g < glyphs.size();) {
         const ShapedGlyph& glyph = glyphs[g];
         const std::size_t end =
@@ -78,6 +81,26 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
                 codes.push_back({*shown, glyph.x, 0});
                 currentFont = shown->font;
                 g = end;
+                continue;
+            }
+        }
+        if (line.direction == TextDirection::rightToLeft && !glyph.text.empty()) {
+            base = g;
+            further = 0;
+        } else if (line.direction == TextDirection::rightToLeft && glyph.glyph != 0 &&
+                   !texts[g].text.empty() && glyphs[base].face == glyph.face) {
+            // A further piece of a right-to-left cluster (a vowel sign, a
+            // point) stands just before its letter's start, its outline
+            // moved back to where it is drawn: poppler orders the pieces of
+            // a line by where they start and then turns a right-to-left run
+            // around, which gives the mark after its letter only so.
+            const int x = glyphs[base].x - static_cast<int>(++further);
+            components.assign(1, {glyph.glyph, glyph.x - x, glyph.yOffset});
+            if (const std::optional<ShownCharacter> shown =
+                    fonts.showCluster(*glyph.face, components, texts[g].text, 0)) {
+                codes.push_back({*shown, x, 0});
+                currentFont = shown->font;
+                ++g;
                 continue;
             }
         }
