@@ -113,8 +113,9 @@ char32_t pick(const std::vector<std::pair<char32_t, char32_t>>& ranges, unsigned
 // times joined to a second one, and mostly a vowel sign after them.
 std::string generatedWords(const Letters& letters, unsigned seed) {
     std::string text;
-    for (int line = 0; line < 6; ++line) {
-        for (int word = 0; word < 8; ++word) {
+    // Short lines: a line wider than the page would be cut inside a word.
+    for (int line = 0; line < 12; ++line) {
+        for (int word = 0; word < 4; ++word) {
             if (word > 0) text += ' ';
             const unsigned syllables = 2 + (seed >> 12) % 3;
             for (unsigned s = 0; s < syllables; ++s) {

@@ -83,7 +83,7 @@ std::optional<ShownCharacter> DocumentFonts::showCluster(
     const FontFace& face, const std::vector<GlyphComponent>& components, std::u32string_view text,
     int width) {
     if (face.outlines() != FontOutlines::trueType || face.file().bytes.empty()) return std::nullopt;
-    const GlyphId cluster = clusters_->idOf(face, components);
+    const GlyphId cluster = clusters_->idOf(face, components, width);
     if (cluster == 0) return std::nullopt;
     return place(face, cluster, text, width);
 }

@@ -4,10 +4,12 @@
 
 namespace leafwright {
 
-GlyphId GlyphClusters::idOf(const FontFace& face, const std::vector<GlyphComponent>& components) {
+GlyphId GlyphClusters::idOf(const FontFace& face, const std::vector<GlyphComponent>& components,
+                            int width) {
     key_.clear();
     const FontFace* address = &face;
     key_.append(reinterpret_cast<const char*>(&address), sizeof address);
+    key_.append(reinterpret_cast<const char*>(&width), sizeof width);
     for (const GlyphComponent& component : components) {
         const std::int32_t fields[3] = {static_cast<std::int32_t>(component.glyph), component.dx,
                                         component.dy};

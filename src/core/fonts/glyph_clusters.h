@@ -24,9 +24,10 @@ class GlyphClusters {
     static constexpr GlyphId kFirst = 0x80000000u;
     static bool isCluster(GlyphId glyph) { return glyph >= kFirst; }
 
-    // The id of the cluster of a face's glyphs, made at its first use; 0
-    // once there are as many as a font could give codes to.
-    GlyphId idOf(const FontFace& face, const std::vector<GlyphComponent>& components);
+    // The id of the cluster of a face's glyphs with its advance (a code
+    // keeps the width it was first given), made at its first use; 0 once
+    // there are as many as a font could give codes to.
+    GlyphId idOf(const FontFace& face, const std::vector<GlyphComponent>& components, int width);
 
     const std::vector<GlyphComponent>& components(GlyphId cluster) const {
         return clusters_[cluster - kFirst];
