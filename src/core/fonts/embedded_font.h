@@ -17,8 +17,9 @@ namespace leafwright {
 // One composite font of a document: a face and the 2-byte codes the
 // document's text uses in it, in order of first use. A code is a glyph, its
 // advance, and the text it stands for: mostly one character; a ligature's
-// glyph carries all the characters it draws, and the further glyphs of a
-// shaped cluster carry none. Codes start at 1; code 0 stays unused.
+// glyph carries all the characters it draws, a cluster drawn as one
+// composite glyph its whole text, and the further glyphs of a shaped
+// cluster otherwise carry a piece of it or none. Codes start at 1; code 0 stays unused.
 // DocumentFonts decides which pair of glyph and text gets which code.
 //
 // A document may give a code to every cluster it shapes, and the text maps
