@@ -1,7 +1,10 @@
 #include "core/fonts/cff_table.h"
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
+
+#include "core/fonts/charstring_width.h"
 
 namespace leafwright {
 namespace {
@@ -20,6 +23,9 @@ enum Operator : int {
     kUniqueId = 13,
     kXuid = 14,
     kCharstringType = 1206,
+    kFontMatrix = 1207,
+    kDefaultWidthX = 20,
+    kNominalWidthX = 21,
     kSyntheticBase = 1220,
     kRos = 1230,
     kCidCount = 1234,
@@ -268,7 +274,8 @@ unsigned sidOf(std::vector<std::string_view>& strings, std::string_view text) {
 
 }  // namespace
 
-std::string cidKeyedCff(std::string_view cff, const std::vector<GlyphId>& glyphOfCid) {
+std::string cidKeyedCff(std::string_view cff, const std::vector<GlyphId>& glyphOfCid,
+                        const std::vector<int>& widthOfCid) {
     if (glyphOfCid.size() > 0xFFFF) throw std::runtime_error("too many glyphs for a CFF font");
     const std::size_t cidCount = glyphOfCid.empty() ? 1 : glyphOfCid.size();
     const Reader in(cff);
@@ -317,12 +324,42 @@ std::string cidKeyedCff(std::string_view cff, const std::vector<GlyphId>& glyphO
     // The charstrings by CID, each with its font dictionary.
     static const std::string kEmpty(1, static_cast<char>(14));  // endchar
     std::vector<std::string_view> cidCharStrings(cidCount, kEmpty);
+    // Widths are set only in the usual units, a thousandth of the em.
+    bool usualUnits = !find(top, kFontMatrix);
+    for (const std::vector<Entry>& dict : fontDicts)
+        if (find(dict, kFontMatrix)) usualUnits = false;
+    std::vector<std::string> widened(widthOfCid.size());
+    std::vector<Index> localSubrs;
+    for (const PrivatePart& part : privates)
+        localSubrs.push_back(part.subrs.empty() ? Index{} : readIndex(Reader(part.subrs), 0));
+    auto called = [](const Index& subrs, long number) -> std::optional<std::string_view> {
+        const std::size_t count = subrs.items.size();
+        const long bias = count < 1240 ? 107 : count < 33900 ? 1131 : 32768;
+        const long index = number + bias;
+        if (index < 0 || static_cast<std::size_t>(index) >= count) return std::nullopt;
+        return subrs.items[static_cast<std::size_t>(index)];
+    };
     std::string fdSelect(1, '\0');  // format 0: a byte per glyph
     fdSelect += static_cast<char>(fdOf[0]);
     for (std::size_t cid = 1; cid < cidCount; ++cid) {
         const GlyphId glyph = glyphOfCid[cid];
         if (glyph >= glyphs) malformed("a glyph beyond the font's");
         if (glyph != 0) cidCharStrings[cid] = charStrings.items[glyph];
+        if (glyph != 0 && usualUnits && cid < widthOfCid.size()) {
+            const PrivatePart& part = privates[fdOf[glyph]];
+            const Entry* nominal = find(part.entries, kNominalWidthX);
+            const Entry* standard = find(part.entries, kDefaultWidthX);
+            const Index& local = localSubrs[fdOf[glyph]];
+            std::optional<std::string> charString = withCharStringWidth(
+                cidCharStrings[cid], widthOfCid[cid], nominal ? operand(nominal, 0, "") : 0,
+                standard ? operand(standard, 0, "") : 0, [&](bool global, long number) {
+                    return called(global ? globalSubrs : local, number);
+                });
+            if (charString) {
+                widened[cid] = std::move(*charString);
+                cidCharStrings[cid] = widened[cid];
+            }
+        }
         fdSelect += static_cast<char>(fdOf[glyph]);
     }
     std::string charset;

@@ -17,7 +17,13 @@ namespace leafwright {
 // The global and local subroutines, the private dictionaries and the font
 // dictionaries are kept as they are; each CID keeps the font dictionary of
 // its glyph. glyphOfCid holds at most 65,535 entries (entry 0 is ignored).
+// Where widthOfCid gives a CID a width (thousandths of the em), its
+// charstring advances by it, so that the program agrees with the PDF's /W
+// for readers that measure glyphs by the program (not in a program whose
+// FontMatrix is not the usual one, nor for a charstring whose width is set
+// by a subroutine).
 // Throws std::runtime_error when the program is not a CFF it can read.
-std::string cidKeyedCff(std::string_view cff, const std::vector<GlyphId>& glyphOfCid);
+std::string cidKeyedCff(std::string_view cff, const std::vector<GlyphId>& glyphOfCid,
+                        const std::vector<int>& widthOfCid = {});
 
 }  // namespace leafwright

@@ -22,7 +22,7 @@ DocumentFonts::DocumentFonts(FontProvider& provider, std::string baseFont)
     : provider_(provider), baseFont_(std::move(baseFont)) {
     const FontFace* primary = provider_.faceFor(baseFont_);
     if (!primary) throw FontUnavailable("no TrueType font is installed to draw " + baseFont_);
-    fonts_.emplace_back(*primary);
+    fonts_.emplace_back(*primary, clusters_);
     openFont_.emplace(primary, 0);
 }
 
@@ -79,6 +79,15 @@ ShownCharacter DocumentFonts::showGlyph(const FontFace& face, GlyphId glyph,
     return place(face, glyph, text, width);
 }
 
+std::optional<ShownCharacter> DocumentFonts::showCluster(
+    const FontFace& face, const std::vector<GlyphComponent>& components, std::u32string_view text,
+    int width) {
+    if (face.outlines() != FontOutlines::trueType || face.file().bytes.empty()) return std::nullopt;
+    const GlyphId cluster = clusters_->idOf(face, components, width);
+    if (cluster == 0) return std::nullopt;
+    return place(face, cluster, text, width);
+}
+
 ShownCharacter DocumentFonts::place(const FontFace& face, GlyphId glyph, std::u32string_view text,
                                     int width) {
     // The width a code was given first is the one the document's /W says,
@@ -119,7 +128,7 @@ ShownCharacter DocumentFonts::place(const FontFace& face, GlyphId glyph, std::u3
 std::size_t DocumentFonts::addFont(const FontFace& face) {
     // The code index holds a font's index in 16 bits.
     if (fonts_.size() > 0xFFFF) throw std::length_error("a document uses too many fonts");
-    fonts_.emplace_back(face);
+    fonts_.emplace_back(face, clusters_);
     return fonts_.size() - 1;
 }
 

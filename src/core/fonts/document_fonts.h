@@ -52,6 +52,15 @@ class DocumentFonts {
     ShownCharacter showGlyph(const FontFace& face, GlyphId glyph, std::u32string_view text,
                              int width, std::size_t currentFont);
 
+    // How to write a cluster of several glyphs of a face as one code that
+    // carries the cluster's whole text (see GlyphClusters), its components
+    // placed in thousandths of the em from its origin; nullopt when the
+    // face's program cannot draw it so (only TrueType programs read from a
+    // file can) or there are too many clusters.
+    std::optional<ShownCharacter> showCluster(const FontFace& face,
+                                              const std::vector<GlyphComponent>& components,
+                                              std::u32string_view text, int width);
+
     // The main face's advance of the space, for tab stops.
     int spaceWidth() const;
 
@@ -71,6 +80,7 @@ class DocumentFonts {
 
     FontProvider& provider_;
     std::string baseFont_;
+    std::shared_ptr<GlyphClusters> clusters_ = std::make_shared<GlyphClusters>();
     std::vector<EmbeddedFont> fonts_;
     // Every code of the document by face, glyph and text: entries are the
     // font's index times 0x10000 plus the code. Each pair of glyph and text

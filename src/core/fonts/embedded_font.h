@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -9,14 +10,16 @@
 #include <vector>
 
 #include "core/fonts/font_face.h"
+#include "core/fonts/glyph_clusters.h"
 
 namespace leafwright {
 
 // One composite font of a document: a face and the 2-byte codes the
 // document's text uses in it, in order of first use. A code is a glyph, its
 // advance, and the text it stands for: mostly one character; a ligature's
-// glyph carries all the characters it draws, and the further glyphs of a
-// shaped cluster carry none. Codes start at 1; code 0 stays unused.
+// glyph carries all the characters it draws, a cluster drawn as one
+// composite glyph its whole text, and the further glyphs of a shaped
+// cluster otherwise carry a piece of it or none. Codes start at 1; code 0 stays unused.
 // DocumentFonts decides which pair of glyph and text gets which code.
 //
 // A document may give a code to every cluster it shapes, and the text maps
@@ -30,13 +33,20 @@ class EmbeddedFont {
     // A CFF program's codes are its CIDs, and it holds CID 0 besides them in
     // at most 0xFFFF glyphs: one code fewer. A face of colour bitmaps is
     // written as a Type 3 font, whose codes are single bytes.
-    explicit EmbeddedFont(const FontFace& face)
+    //
+    // A code's glyph may be one of the clusters' (GlyphClusters), which
+    // the font's program draws as a composite of their glyphs.
+    explicit EmbeddedFont(const FontFace& face,
+                          std::shared_ptr<const GlyphClusters> clusters = nullptr)
         : face_(&face),
+          clusters_(std::move(clusters)),
           maxCodes_(face.outlines() == FontOutlines::cff             ? kMaxCodes - 1
                     : face.outlines() == FontOutlines::colourBitmaps ? 0xFF
                                                                      : kMaxCodes) {}
 
     const FontFace& face() const { return *face_; }
+    // The clusters its codes' glyphs may be; null when there are none.
+    const GlyphClusters* clusters() const { return clusters_.get(); }
 
     // How many bytes a code takes in the document's strings: 2, or 1 for a
     // face of colour bitmaps.
@@ -58,6 +68,7 @@ class EmbeddedFont {
 
   private:
     const FontFace* face_;
+    std::shared_ptr<const GlyphClusters> clusters_;
     std::size_t maxCodes_;
     // Per code: the glyph in the high 16 bits and the width in the low 16,
     // or kUnusual for a pair that does not fit, kept in unusual_.

@@ -7,6 +7,7 @@
 
 #include "core/deflate/deflater.h"
 #include "core/fonts/cff_table.h"
+#include "core/fonts/code_advances.h"
 #include "core/fonts/font_streams.h"
 #include "core/fonts/hex_text.h"
 #include "core/fonts/type3_font_objects.h"
@@ -63,23 +64,23 @@ std::string fontDescriptor(int number, const FontMetrics& m, const std::string& 
            objectReference(fontFile) + "\n>>\nendobj\n";
 }
 
-std::string cidToGidMap(const EmbeddedFont& font, const FontSubset& subset) {
-    std::string bytes(2 * (font.codeCount() + 1), '\0');  // code 0 -> glyph 0
-    for (std::size_t i = 0; i < font.codeCount(); ++i) {
-        const GlyphId old = font.glyph(static_cast<std::uint16_t>(i + 1));
-        const auto mapped = subset.newGlyphIds.find(old);
-        const GlyphId glyph = old == 0 || mapped == subset.newGlyphIds.end() ? 0 : mapped->second;
-        bytes[2 * (i + 1)] = static_cast<char>((glyph >> 8) & 0xFF);
-        bytes[2 * (i + 1) + 1] = static_cast<char>(glyph & 0xFF);
+std::string cidToGidMap(const std::vector<GlyphId>& glyphOfCode) {
+    std::string bytes(2 * glyphOfCode.size(), '\0');
+    for (std::size_t code = 0; code < glyphOfCode.size(); ++code) {
+        bytes[2 * code] = static_cast<char>((glyphOfCode[code] >> 8) & 0xFF);
+        bytes[2 * code + 1] = static_cast<char>(glyphOfCode[code] & 0xFF);
     }
     return bytes;
 }
 
-// The subset's glyph of each code, code 0 standing for no glyph.
+// The subset's glyph of each code, code 0 standing for no glyph; a
+// cluster's code has its first glyph until it gets a composite of its own.
 std::vector<GlyphId> subsetGlyphOfCode(const EmbeddedFont& font, const FontSubset& subset) {
     std::vector<GlyphId> glyphs(font.codeCount() + 1, 0);
     for (std::size_t i = 0; i < font.codeCount(); ++i) {
-        const GlyphId old = font.glyph(static_cast<std::uint16_t>(i + 1));
+        GlyphId old = font.glyph(static_cast<std::uint16_t>(i + 1));
+        if (GlyphClusters::isCluster(old) && font.clusters())
+            old = font.clusters()->components(old).front().glyph;
         const auto mapped = subset.newGlyphIds.find(old);
         if (old != 0 && mapped != subset.newGlyphIds.end()) glyphs[i + 1] = mapped->second;
     }
@@ -88,10 +89,14 @@ std::vector<GlyphId> subsetGlyphOfCode(const EmbeddedFont& font, const FontSubse
 
 // The CFF subset made CID-keyed; a fault in it names the face, as a subset
 // that could not be made does.
-std::string cidProgram(const FontFace& face, const FontSubset& subset,
+std::string cidProgram(const EmbeddedFont& font, const FontSubset& subset,
                        const std::vector<GlyphId>& glyphOfCid) {
+    const FontFace& face = font.face();
+    std::vector<int> widths(glyphOfCid.size(), 0);
+    for (std::size_t code = 1; code < widths.size(); ++code)
+        widths[code] = font.width(static_cast<std::uint16_t>(code));
     try {
-        return cidKeyedCff(subset.program, glyphOfCid);
+        return cidKeyedCff(subset.program, glyphOfCid, widths);
     } catch (const std::runtime_error& error) {
         throw std::runtime_error("font " + face.postScriptName() + ": " + error.what());
     }
@@ -139,7 +144,7 @@ std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0N
     const int fontFileNumber = toUnicodeNumber + 1;
 
     const std::vector<GlyphId> glyphs = usedGlyphs(font);
-    const FontSubset subset = face.subset(glyphs);
+    FontSubset subset = face.subset(glyphs);
     const std::string baseFont =
         subsetTag(face.postScriptName(), glyphs) + "+" + face.postScriptName();
     const std::unique_ptr<Deflater> deflater = compress ? std::make_unique<Deflater>() : nullptr;
@@ -152,7 +157,9 @@ std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0N
                                                     fontFileNumber, face.outlines())),
     };
     if (!cff) {
-        const std::string gidMap = cidToGidMap(font, subset);
+        std::vector<GlyphId> glyphOfCode = subsetGlyphOfCode(font, subset);
+        giveCodesTheirAdvances(font, subset.newGlyphIds, subset.program, glyphOfCode);
+        const std::string gidMap = cidToGidMap(glyphOfCode);
         objects.push_back(
             flateOr(textObject(cidToGidNumber, hexStreamObject(cidToGidNumber, "", gidMap)), "",
                     gidMap, deflater.get()));
@@ -161,7 +168,7 @@ std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0N
     objects.push_back(flateOr(textObject(toUnicodeNumber, streamObject(toUnicodeNumber, "", cmap)),
                               "", compress ? onDisk(cmap + '\n') : std::string(), deflater.get()));
     if (cff) {
-        const std::string program = cidProgram(face, subset, subsetGlyphOfCode(font, subset));
+        const std::string program = cidProgram(font, subset, subsetGlyphOfCode(font, subset));
         const std::string subtype = " /Subtype /CIDFontType0C";
         objects.push_back(
             flateOr(textObject(fontFileNumber, hexStreamObject(fontFileNumber, subtype, program)),

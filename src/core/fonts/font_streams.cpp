@@ -42,8 +42,14 @@ void appendUtf16Hex(std::string& out, char32_t character) {
 std::vector<GlyphId> usedGlyphs(const EmbeddedFont& font) {
     std::set<GlyphId> glyphs;
     for (std::size_t code = 1; code <= font.codeCount(); ++code)
-        if (const GlyphId glyph = font.glyph(static_cast<std::uint16_t>(code)))
-            glyphs.insert(glyph);
+        if (const GlyphId glyph = font.glyph(static_cast<std::uint16_t>(code))) {
+            if (!GlyphClusters::isCluster(glyph) || !font.clusters()) {
+                glyphs.insert(glyph);
+                continue;
+            }
+            for (const GlyphComponent& component : font.clusters()->components(glyph))
+                if (component.glyph != 0) glyphs.insert(component.glyph);
+        }
     return {glyphs.begin(), glyphs.end()};
 }
 

@@ -127,15 +127,11 @@ void EmbeddedFontStrings::drawShaped(std::string& out, const ShapedLine& shaped,
                                      bool lineEnds) {
     // The pen follows the glyphs: each glyph moves from where the last one
     // ended to its own place.
-    const std::vector<ShapedGlyph>& glyphs = shaped.glyphs;
-    const std::vector<GlyphText> texts = spreadClusterTexts(shaped);
-    for (std::size_t g = 0; g < glyphs.size(); ++g) {
-        const ShapedGlyph& glyph = glyphs[g];
-        const ShownCharacter shown = fonts_->showGlyph(*glyph.face, glyph.glyph, texts[g].text,
-                                                       texts[g].width, currentFont_);
+    for (const DrawnCode& code : drawnCodes(*fonts_, shaped, currentFont_)) {
+        const ShownCharacter& shown = code.shown;
         if (shown.font != currentFont_) switchFont(out, shown.font);
-        if (glyph.yOffset != rise_) setRise(out, glyph.yOffset);
-        strings_.moveTo(out, start + glyph.x);
+        if (code.yOffset != rise_) setRise(out, code.yOffset);
+        strings_.moveTo(out, start + code.x);
         strings_.openString(out);
         appendCode(out, shown);
         strings_.advance(shown.width);

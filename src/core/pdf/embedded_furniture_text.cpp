@@ -23,15 +23,9 @@ EmbeddedFurnitureText::Laid EmbeddedFurnitureText::lay(std::string_view text) {
     Laid laid;
     if (shaper_ && needsShaping(characters)) {
         const ShapedLine shaped = shaper_->shape(characters);
-        const std::vector<GlyphText> texts = spreadClusterTexts(shaped);
-        std::size_t font = 0;
-        for (std::size_t g = 0; g < shaped.glyphs.size(); ++g) {
-            const ShapedGlyph& glyph = shaped.glyphs[g];
-            const ShownCharacter code =
-                fonts_.showGlyph(*glyph.face, glyph.glyph, texts[g].text, texts[g].width, font);
-            font = code.font;
-            laid.glyphs.push_back({code.font, code.code, glyph.x, glyph.yOffset, code.width});
-        }
+        for (const DrawnCode& code : drawnCodes(fonts_, shaped, 0))
+            laid.glyphs.push_back(
+                {code.shown.font, code.shown.code, code.x, code.yOffset, code.shown.width});
         laid.advance = shaped.advance;
         return laid;
     }

@@ -40,4 +40,77 @@ std::vector<GlyphText> spreadClusterTexts(const ShapedLine& line) {
     return result;
 }
 
+namespace {
+
+// The end of the cluster that starts at glyph g, when its glyphs (more than
+// one) may be drawn as one: all of one face and none glyph 0.
+std::size_t composableEnd(const std::vector<ShapedGlyph>& glyphs, std::size_t g) {
+    std::size_t end = g + 1;
+    while (end < glyphs.size() && glyphs[end].text.empty()) ++end;
+    if (end == g + 1) return g;
+    for (std::size_t k = g; k < end; ++k)
+        if (glyphs[k].glyph == 0 || glyphs[k].face != glyphs[g].face) return g;
+    return end;
+}
+
+}  // namespace
+
+std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
+                                  std::size_t currentFont) {
+    const std::vector<ShapedGlyph>& glyphs = line.glyphs;
+    const std::vector<GlyphText> texts = spreadClusterTexts(line);
+    std::vector<DrawnCode> codes;
+    codes.reserve(glyphs.size());
+    std::vector<GlyphComponent> components;
+    // The first glyph of the cluster at hand, and how many of its further
+    // glyphs carry text.
+    std::size_t base = 0, further = 0;
+    for (std::size_t g = 0; g < glyphs.size();) {
+        const ShapedGlyph& glyph = glyphs[g];
+        const std::size_t end =
+            line.direction == TextDirection::leftToRight ? composableEnd(glyphs, g) : g;
+        if (end > g) {
+            components.clear();
+            int extent = 0;
+            for (std::size_t k = g; k < end; ++k) {
+                components.push_back({glyphs[k].glyph, glyphs[k].x - glyph.x, glyphs[k].yOffset});
+                extent += glyphs[k].advance;
+            }
+            if (const std::optional<ShownCharacter> shown =
+                    fonts.showCluster(*glyph.face, components, glyph.text, extent)) {
+                codes.push_back({*shown, glyph.x, 0});
+                currentFont = shown->font;
+                g = end;
+                continue;
+            }
+        }
+        if (line.direction == TextDirection::rightToLeft && !glyph.text.empty()) {
+            base = g;
+            further = 0;
+        } else if (line.direction == TextDirection::rightToLeft && glyph.glyph != 0 &&
+                   !texts[g].text.empty() && glyphs[base].face == glyph.face) {
+            // A further piece of a right-to-left cluster (a vowel sign, a
+            // point) stands just before its letter's start, its outline
+            // moved back to where it is drawn: poppler orders the pieces of
+            // a line by where they start and then turns a right-to-left run
+            // around, which gives the mark after its letter only so.
+            const int x = glyphs[base].x - static_cast<int>(++further);
+            components.assign(1, {glyph.glyph, glyph.x - x, glyph.yOffset});
+            if (const std::optional<ShownCharacter> shown =
+                    fonts.showCluster(*glyph.face, components, texts[g].text, 0)) {
+                codes.push_back({*shown, x, 0});
+                currentFont = shown->font;
+                ++g;
+                continue;
+            }
+        }
+        const ShownCharacter shown =
+            fonts.showGlyph(*glyph.face, glyph.glyph, texts[g].text, texts[g].width, currentFont);
+        codes.push_back({shown, glyph.x, glyph.yOffset});
+        currentFont = shown.font;
+        ++g;
+    }
+    return codes;
+}
+
 }  // namespace leafwright

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 #include <vector>
+
+#include "core/fonts/document_fonts.h"
 
 namespace leafwright {
 
@@ -30,5 +33,24 @@ struct GlyphText {
 // is all Unspool reads. The surplus glyphs of a cluster with more glyphs
 // than characters carry no text.
 std::vector<GlyphText> spreadClusterTexts(const ShapedLine& line);
+
+// One code of a shaped line as it is drawn: where it stands from the line's
+// start and how far it is raised (thousandths of the font size).
+struct DrawnCode {
+    ShownCharacter shown;
+    int x;
+    int yOffset;
+};
+
+// The codes that draw a shaped line, in its glyphs' order. In a
+// left-to-right line a cluster of several glyphs of one face is one code
+// that carries the cluster's whole text, as wide as the cluster, drawn by a
+// composite of its glyphs wherever the face's program allows
+// (DocumentFonts::showCluster): poppler then sees one box in the word and
+// MuPDF no glyph without text. Every other glyph is a code of its own with
+// its piece of the text (spreadClusterTexts). currentFont is the font the
+// line starts in, where glyph 0 is written.
+std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
+                                  std::size_t currentFont);
 
 }  // namespace leafwright
