@@ -153,6 +153,11 @@ struct LineShaper::Engine {
     std::vector<WordGlyph> runShape;
     std::vector<WordGlyph> wholeRunShape;
     std::vector<WordGlyph> wordShape;
+    std::size_t wordLookups = 0;
+    std::size_t wordHits = 0;
+    std::size_t restingRuns = 0;
+    static constexpr std::size_t kLookupsWeighed = 4096;
+    static constexpr std::size_t kRestingRuns = 2048;
     std::vector<std::size_t> wordEnds;  // where each word's glyphs end in runShape
     std::u32string wordKey;
 
@@ -528,6 +533,10 @@ const std::vector<WordGlyph>* LineShaper::Engine::shapeByWords(const LineText& t
     std::size_t firstCut = run.start + 1;
     while (firstCut < run.end && !startsWord(firstCut)) ++firstCut;
     if (firstCut >= run.end) return nullptr;
+    if (restingRuns > 0) {
+        --restingRuns;
+        return nullptr;
+    }
     // Characters that draw nothing (tabs and controls reach HarfBuzz as
     // zero-width spaces) change how a cluster breaks: a run holding one is
     // shaped whole.
@@ -563,6 +572,8 @@ const std::vector<WordGlyph>* LineShaper::Engine::shapeByWords(const LineText& t
             wordKey += static_cast<char32_t>((rightToLeft ? 1 : 0) | (wordStart == 0 ? 2 : 0) |
                                              (wordEnd == length ? 4 : 0));
             found = words.find(wordKey, kept);
+            ++wordLookups;
+            if (found) ++wordHits;
             if (!found) {
                 wordShape.clear();
                 shapeWhole(text, run, wordStart, wordEnd, wordShape);
@@ -594,6 +605,13 @@ const std::vector<WordGlyph>* LineShaper::Engine::shapeByWords(const LineText& t
                 runShape.begin() + static_cast<std::ptrdiff_t>(w ? wordEnds[w - 1] : 0),
                 runShape.begin() + static_cast<std::ptrdiff_t>(wordEnds[w]));
         runShape.swap(wholeRunShape);
+    }
+    // A text whose words seldom come again gains nothing from keeping them
+    // and pays for shaping each alone: its runs are shaped whole for a
+    // while, then words are tried again.
+    if (wordLookups >= kLookupsWeighed) {
+        if (wordHits * 2 < wordLookups) restingRuns = kRestingRuns;
+        wordLookups = wordHits = 0;
     }
     if (check.runsCompared < kComparedRuns) {
         ++check.runsCompared;
