@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <limits>
 #include <numeric>
+#include <span>
 #include <unordered_map>
 
 #include "core/fonts/document_fonts.h"
@@ -15,6 +16,7 @@
 #include "core/fonts/invisible_character.h"
 #include "core/fonts/shaping_font.h"
 #include "core/fonts/tab_stops.h"
+#include "core/fonts/word_shapes.h"
 
 namespace leafwright {
 namespace {
@@ -137,9 +139,33 @@ struct LineShaper::Engine {
     std::vector<const FontFace*> bmpFaces;
     hb_buffer_t* buffer = hb_buffer_create();
     hb_unicode_funcs_t* unicode = hb_unicode_funcs_get_default();
+    // Words shaped alone, for faces in which the space takes part in no
+    // lookup; see shapeRun.
+    bool shapeWords;
+    WordShapes words;
+    struct WordCheck {
+        unsigned runsCompared = 0;
+        bool agrees = true;
+    };
+    std::unordered_map<const FontFace*, WordCheck> wordChecks;
+    static constexpr unsigned kComparedRuns = 64;
+    static constexpr std::size_t kLongestWord = 64;
+    std::vector<WordGlyph> runShape;
+    std::vector<WordGlyph> wholeRunShape;
+    std::vector<WordGlyph> wordShape;
+    std::size_t wordLookups = 0;
+    std::size_t wordHits = 0;
+    std::size_t restingRuns = 0;
+    static constexpr std::size_t kLookupsWeighed = 4096;
+    static constexpr std::size_t kRestingRuns = 2048;
+    std::vector<std::size_t> wordEnds;  // where each word's glyphs end in runShape
+    std::u32string wordKey;
 
-    Engine(FontProvider& provider, std::string baseFont, int tabStop)
-        : provider(provider), baseFont(std::move(baseFont)), tabStop(tabStop) {
+    Engine(FontProvider& provider, std::string baseFont, int tabStop, WordCache cache)
+        : provider(provider),
+          baseFont(std::move(baseFont)),
+          tabStop(tabStop),
+          shapeWords(cache == WordCache::on) {
         mainFace = provider.faceFor(this->baseFont);
         if (!mainFace)
             throw FontUnavailable("no TrueType font is installed to draw " + this->baseFont);
@@ -196,6 +222,9 @@ struct LineShaper::Engine {
     void assignScripts(LineText& text) const;
     static std::vector<Run> cutRuns(const LineText& text);
     std::vector<PlacedGlyph> shapeRun(const LineText& text, const Run& run);
+    void shapeWhole(const LineText& text, const Run& run, std::size_t start, std::size_t end,
+                    std::vector<WordGlyph>& glyphs);
+    const std::vector<WordGlyph>* shapeByWords(const LineText& text, const Run& run);
     double layOut(const LineText& text, const std::vector<Run>& runs,
                   std::vector<std::vector<PlacedGlyph>>& runGlyphs) const;
     static void collectGlyphs(const LineText& text, const std::vector<Run>& runs,
@@ -203,8 +232,8 @@ struct LineShaper::Engine {
                               ShapedLine& result);
 };
 
-LineShaper::LineShaper(FontProvider& provider, std::string baseFont, int tabStop)
-    : engine_(std::make_unique<Engine>(provider, std::move(baseFont), tabStop)) {}
+LineShaper::LineShaper(FontProvider& provider, std::string baseFont, int tabStop, WordCache cache)
+    : engine_(std::make_unique<Engine>(provider, std::move(baseFont), tabStop, cache)) {}
 LineShaper::~LineShaper() = default;
 
 ShapedLine LineShaper::shape(std::u32string_view line, std::optional<TextDirection> paragraph) {
@@ -447,29 +476,169 @@ std::vector<Run> LineShaper::Engine::cutRuns(const LineText& text) {
     return runs;
 }
 
-// Shapes one run; its glyphs are kept in HarfBuzz's order, left to right.
-std::vector<PlacedGlyph> LineShaper::Engine::shapeRun(const LineText& text, const Run& run) {
+// Shapes characters start to end of a run, with the line around them as
+// context, appending the glyphs in HarfBuzz's order (left to right), their
+// clusters counted from the line's start.
+void LineShaper::Engine::shapeWhole(const LineText& text, const Run& run, std::size_t start,
+                                    std::size_t end, std::vector<WordGlyph>& glyphs) {
     const std::size_t length = text.size();
-    const ShapingFont& font = fontFor(run.face);
     hb_buffer_clear_contents(buffer);
     hb_buffer_add_utf32(buffer, reinterpret_cast<const std::uint32_t*>(text.shaped.data()),
-                        static_cast<int>(length), static_cast<unsigned>(run.start),
-                        static_cast<int>(run.end - run.start));
+                        static_cast<int>(length), static_cast<unsigned>(start),
+                        static_cast<int>(end - start));
     hb_buffer_set_direction(buffer, run.rightToLeft() ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
     hb_buffer_set_script(buffer, run.script);
-    hb_buffer_set_flags(
-        buffer, static_cast<hb_buffer_flags_t>((run.start == 0 ? HB_BUFFER_FLAG_BOT : 0) |
-                                               (run.end == length ? HB_BUFFER_FLAG_EOT : 0)));
-    hb_shape(font.font(), buffer, nullptr, 0);
+    hb_buffer_set_flags(buffer,
+                        static_cast<hb_buffer_flags_t>((start == 0 ? HB_BUFFER_FLAG_BOT : 0) |
+                                                       (end == length ? HB_BUFFER_FLAG_EOT : 0)));
+    hb_shape(fontFor(run.face).font(), buffer, nullptr, 0);
     unsigned glyphCount = 0;
     const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &glyphCount);
     const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, nullptr);
+    for (unsigned g = 0; g < glyphCount; ++g)
+        glyphs.push_back({infos[g].codepoint, infos[g].cluster, positions[g].x_advance,
+                          positions[g].x_offset, positions[g].y_offset});
+}
+
+// A run of a face in which the space takes part in no lookup is shaped a
+// word at a time, each word with the spaces after it, as browsers do: a
+// word between spaces (or the line's ends) shapes alike wherever it stands,
+// so it is shaped once and then taken from the word shapes. A space before
+// a mark or another character that joins what comes before stays with it.
+// The first runs of each face are also shaped whole and compared; should
+// they differ, the face is shaped whole from then on. Returns the glyphs, in
+// HarfBuzz's order; nullptr when the run is not cut into words (one word,
+// or a face that does not allow it).
+const std::vector<WordGlyph>* LineShaper::Engine::shapeByWords(const LineText& text,
+                                                               const Run& run) {
+    const std::u32string_view shaped = text.shaped;
+    auto startsWord = [&](std::size_t i) {
+        const char32_t c = shaped[i];
+        return shaped[i - 1] == U' ' && c != U' ' && !isMark(unicode, c) &&
+               !isInvisibleCharacter(c) && !(c >= 0x1F3FB && c <= 0x1F3FF);
+    };
+    // Scripts shaped by syllables (the Indic scripts, Thai, Khmer and the
+    // like) find a broken cluster, and so a dotted circle, from where the
+    // buffer starts: only the scripts whose shaping stops at a space are cut.
+    switch (run.script) {
+        case HB_SCRIPT_ARABIC:
+        case HB_SCRIPT_HEBREW:
+        case HB_SCRIPT_LATIN:
+        case HB_SCRIPT_CYRILLIC:
+        case HB_SCRIPT_GREEK:
+            break;
+        default:
+            return nullptr;
+    }
+    std::size_t firstCut = run.start + 1;
+    while (firstCut < run.end && !startsWord(firstCut)) ++firstCut;
+    if (firstCut >= run.end) return nullptr;
+    if (restingRuns > 0) {
+        --restingRuns;
+        return nullptr;
+    }
+    // Characters that draw nothing (tabs and controls reach HarfBuzz as
+    // zero-width spaces) change how a cluster breaks: a run holding one is
+    // shaped whole.
+    for (std::size_t i = run.start; i < run.end; ++i)
+        if (isInvisibleCharacter(text.line[i])) return nullptr;
+    if (!fontFor(run.face).spaceStandsAlone()) return nullptr;
+    WordCheck& check = wordChecks[run.face];
+    if (!check.agrees) return nullptr;
+
+    const std::size_t length = text.size();
+    const bool rightToLeft = run.rightToLeft();
+    // The words in logical order; a right-to-left run's glyphs are put
+    // together from its last word.
+    runShape.clear();
+    wordEnds.clear();
+    std::size_t wordStart = run.start;
+    std::size_t wordEnd = firstCut;
+    while (wordStart < run.end) {
+        // Only a word with a space or the line's end on either side shapes
+        // alike everywhere.
+        const bool apart =
+            (wordStart == 0 || shaped[wordStart - 1] == U' ') &&
+            (wordEnd == length || shaped[wordEnd - 1] == U' ' || shaped[wordEnd] == U' ');
+        const std::size_t size = wordEnd - wordStart;
+        std::span<const WordGlyph> kept;
+        bool found = false;
+        if (apart && size <= kLongestWord) {
+            wordKey.assign(shaped.substr(wordStart, size));
+            const auto face = reinterpret_cast<std::uintptr_t>(run.face);
+            wordKey += static_cast<char32_t>(face & 0xFFFFFFFF);
+            wordKey += static_cast<char32_t>(face >> 32);
+            wordKey += static_cast<char32_t>(run.script);
+            wordKey += static_cast<char32_t>((rightToLeft ? 1 : 0) | (wordStart == 0 ? 2 : 0) |
+                                             (wordEnd == length ? 4 : 0));
+            found = words.find(wordKey, kept);
+            ++wordLookups;
+            if (found) ++wordHits;
+            if (!found) {
+                wordShape.clear();
+                shapeWhole(text, run, wordStart, wordEnd, wordShape);
+                for (WordGlyph& glyph : wordShape)
+                    glyph.cluster -= static_cast<std::uint32_t>(wordStart);
+                words.add(wordKey, wordShape);
+                kept = wordShape;
+                found = true;
+            }
+        }
+        if (found) {
+            for (WordGlyph glyph : kept) {
+                glyph.cluster += static_cast<std::uint32_t>(wordStart);
+                runShape.push_back(glyph);
+            }
+        } else {
+            shapeWhole(text, run, wordStart, wordEnd, runShape);
+        }
+        wordEnds.push_back(runShape.size());
+        wordStart = wordEnd;
+        wordEnd = wordStart + 1;
+        while (wordEnd < run.end && !startsWord(wordEnd)) ++wordEnd;
+    }
+    if (rightToLeft) {
+        wholeRunShape.clear();
+        for (std::size_t w = wordEnds.size(); w-- > 0;)
+            wholeRunShape.insert(
+                wholeRunShape.end(),
+                runShape.begin() + static_cast<std::ptrdiff_t>(w ? wordEnds[w - 1] : 0),
+                runShape.begin() + static_cast<std::ptrdiff_t>(wordEnds[w]));
+        runShape.swap(wholeRunShape);
+    }
+    // A text whose words seldom come again gains nothing from keeping them
+    // and pays for shaping each alone: its runs are shaped whole for a
+    // while, then words are tried again.
+    if (wordLookups >= kLookupsWeighed) {
+        if (wordHits * 2 < wordLookups) restingRuns = kRestingRuns;
+        wordLookups = wordHits = 0;
+    }
+    if (check.runsCompared < kComparedRuns) {
+        ++check.runsCompared;
+        wholeRunShape.clear();
+        shapeWhole(text, run, run.start, run.end, wholeRunShape);
+        if (wholeRunShape != runShape) {
+            check.agrees = false;
+            return &wholeRunShape;
+        }
+    }
+    return &runShape;
+}
+
+// Shapes one run; its glyphs are kept in HarfBuzz's order, left to right.
+std::vector<PlacedGlyph> LineShaper::Engine::shapeRun(const LineText& text, const Run& run) {
+    const ShapingFont& font = fontFor(run.face);
+    const std::vector<WordGlyph>* byWords = shapeWords ? shapeByWords(text, run) : nullptr;
+    if (!byWords) {
+        wholeRunShape.clear();
+        shapeWhole(text, run, run.start, run.end, wholeRunShape);
+    }
+    const std::vector<WordGlyph>& shapedGlyphs = byWords ? *byWords : wholeRunShape;
     std::vector<PlacedGlyph> glyphs;
-    for (unsigned g = 0; g < glyphCount; ++g) {
-        glyphs.push_back({infos[g].codepoint, infos[g].cluster, 0, false,
-                          font.thousandths(positions[g].x_advance),
-                          font.thousandths(positions[g].x_offset),
-                          font.thousandths(positions[g].y_offset)});
+    glyphs.reserve(shapedGlyphs.size());
+    for (const WordGlyph& shaped : shapedGlyphs) {
+        glyphs.push_back({shaped.glyph, shaped.cluster, 0, false, font.thousandths(shaped.xAdvance),
+                          font.thousandths(shaped.xOffset), font.thousandths(shaped.yOffset)});
     }
     // Text is never lost, even when every glyph of the run was removed.
     if (glyphs.empty()) glyphs.push_back({0, run.start, 0, false, 0, 0, 0});

@@ -37,6 +37,9 @@ struct ShapedLine {
     std::size_t unprintable = 0;
 };
 
+// Whether a shaper keeps the shapes of words (on) or shapes every run whole.
+enum class WordCache { on, off };
+
 // Shapes lines of text with the faces a provider gives for a standard font,
 // as one paragraph each: the line is cut into runs of one direction level
 // (Unicode's bidirectional algorithm, the paragraph's direction taken from
@@ -50,11 +53,15 @@ struct ShapedLine {
 // (glyph 0 with no advance) but keep their text; a tab moves on to the next
 // tab stop (tab_stops.h), stops standing `tabStop` thousandths apart from
 // the line's start edge, the right end of a right-to-left line.
+//
+// Words that stand between spaces are shaped once and kept (word_shapes.h)
+// in faces where that gives the same glyphs as shaping their run whole.
 class LineShaper {
   public:
     // Throws FontUnavailable (document_fonts.h) when the provider has no
     // face for the standard font.
-    LineShaper(FontProvider& provider, std::string baseFont, int tabStop);
+    LineShaper(FontProvider& provider, std::string baseFont, int tabStop,
+               WordCache cache = WordCache::on);
     ~LineShaper();
     LineShaper(const LineShaper&) = delete;
     LineShaper& operator=(const LineShaper&) = delete;

@@ -1,5 +1,7 @@
 #include "core/fonts/shaping_font.h"
 
+#include <hb-ot.h>
+
 namespace leafwright {
 namespace {
 
@@ -26,7 +28,60 @@ hb_font_funcs_t* faceFunctions() {
     return functions;
 }
 
+// Whether a lookup of the table (GSUB or GPOS) names the glyph: as input,
+// as context before or after it, or as what it becomes.
+bool lookupsName(hb_face_t* face, hb_tag_t table, hb_codepoint_t glyph) {
+    const unsigned count = hb_ot_layout_table_get_lookup_count(face, table);
+    hb_set_t* sets[4] = {hb_set_create(), hb_set_create(), hb_set_create(), hb_set_create()};
+    bool named = false;
+    for (unsigned lookup = 0; lookup < count && !named; ++lookup) {
+        for (hb_set_t* set : sets) hb_set_clear(set);
+        hb_ot_layout_lookup_collect_glyphs(face, table, lookup, sets[0], sets[1], sets[2], sets[3]);
+        for (hb_set_t* set : sets) named = named || hb_set_has(set, glyph);
+    }
+    for (hb_set_t* set : sets) hb_set_destroy(set);
+    return named;
+}
+
+bool hasTable(hb_face_t* face, hb_tag_t tag) {
+    hb_blob_t* blob = hb_face_reference_table(face, tag);
+    const bool has = hb_blob_get_length(blob) > 0;
+    hb_blob_destroy(blob);
+    return has;
+}
+
+// Whether GPOS has a kerning feature: HarfBuzz then leaves the kern table.
+bool positionsKerning(hb_face_t* face) {
+    hb_tag_t tags[64];
+    for (unsigned offset = 0;;) {
+        unsigned count = 64;
+        hb_ot_layout_table_get_feature_tags(face, HB_OT_TAG_GPOS, offset, &count, tags);
+        for (unsigned i = 0; i < count; ++i)
+            if (tags[i] == HB_TAG('k', 'e', 'r', 'n')) return true;
+        if (count < 64) return false;
+        offset += count;
+    }
+}
+
 }  // namespace
+
+bool ShapingFont::spaceStandsAlone() const {
+    std::call_once(spaceChecked_, [this] {
+        hb_face_t* face = hb_font_get_face(font_);
+        hb_codepoint_t space = 0;
+        if (!hb_font_get_nominal_glyph(font_, U' ', &space)) return;
+        // Apple's layout tables (morx, kerx, trak) and a kern table that
+        // GPOS does not stand in for are not looked into: such a face is
+        // shaped line by line.
+        for (const hb_tag_t tag : {HB_TAG('m', 'o', 'r', 'x'), HB_TAG('m', 'o', 'r', 't'),
+                                   HB_TAG('k', 'e', 'r', 'x'), HB_TAG('t', 'r', 'a', 'k')})
+            if (hasTable(face, tag)) return;
+        if (hasTable(face, HB_TAG('k', 'e', 'r', 'n')) && !positionsKerning(face)) return;
+        spaceStandsAlone_ =
+            !lookupsName(face, HB_OT_TAG_GSUB, space) && !lookupsName(face, HB_OT_TAG_GPOS, space);
+    });
+    return spaceStandsAlone_;
+}
 
 ShapingFont::ShapingFont(const FontFace& face) {
     const FontFace::File file = face.file();
