@@ -42,6 +42,9 @@ void CommandLineRunHandler::convertedWithFacts(const std::string& sourcePath,
     }
     if (facts.linesPastEdge.value_or(0) > 0)
         warned(sourcePath, linesPastEdgeWarning(*facts.linesPastEdge));
+    for (const SourceRunFacts& source : facts.sources)
+        if (source.linesPastEdge.value_or(0) > 0)
+            warned(source.path, linesPastEdgeWarning(*source.linesPastEdge));
 }
 
 void CommandLineRunHandler::declined(const std::string& sourcePath, const std::string& outputPath) {

@@ -1,6 +1,7 @@
 #include "cli/json_run_handler.h"
 
 #include <nlohmann/json.hpp>
+#include <utility>
 
 #include "cli/standard_output.h"
 #include "core/pdf/lines_past_edge.h"
@@ -63,6 +64,20 @@ void JsonRunHandler::convertedWithFacts(const std::string& sourcePath,
     if (!facts.parts.empty()) {
         object["parts"] = Json::array();
         for (const std::string& part : facts.parts) object["parts"].push_back(shown(part));
+    }
+    if (!facts.sources.empty()) {
+        // A document of many sources: what each came to, in their order.
+        object["sources"] = Json::array();
+        for (const SourceRunFacts& source : facts.sources) {
+            Json one;
+            putName(one, "source", shown(source.path));
+            if (source.linesPastEdge) one["past_edge_lines"] = *source.linesPastEdge;
+            one["warnings"] = Json::array();
+            if (!source.warning.empty()) one["warnings"].push_back(source.warning);
+            if (source.linesPastEdge.value_or(0) > 0)
+                one["warnings"].push_back(linesPastEdgeWarning(*source.linesPastEdge));
+            object["sources"].push_back(std::move(one));
+        }
     }
     print(object);
 }

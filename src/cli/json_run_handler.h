@@ -11,6 +11,8 @@ namespace leafwright::cli {
 // batch system that reads outcomes rather than messages:
 //   {"source", "output", "status": "written" | "exists" | "skipped" | "failed",
 //    "message", "pages", "bytes", "seconds", "warnings"}
+// and, for one PDF of many files, "sources": [{"source", "past_edge_lines",
+// "warnings"}] in their order.
 // A name that is not valid UTF-8 comes with its bytes in hex ("source_hex",
 // "output_hex"), the name itself with U+FFFD in place of the bad bytes.
 // Standard error stays silent about the files.

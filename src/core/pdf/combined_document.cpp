@@ -4,6 +4,7 @@
 #include <exception>
 #include <optional>
 #include <stdexcept>
+#include <utility>
 
 #include "core/encoding/source_decoding.h"
 #include "core/fonts/document_fonts.h"
@@ -20,6 +21,7 @@
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/single_page_layout.h"
 #include "core/pdf/text_measure.h"
+#include "core/pdf/wrapped_pages.h"
 #include "core/platform/file_error.h"
 #include "core/platform/own_source.h"
 #include "core/platform/run_watch.h"
@@ -109,6 +111,36 @@ Plan planDocument(const std::vector<std::string>& sources, const std::string& ou
         });
     }
     return plan;
+}
+
+void expectVersion(const TextFileReader& reader, const SourceVersion& planned) {
+    if (versionOf(reader) != planned) throw FileError(reader.path(), kChangedWhileRead);
+}
+
+// The first reading counted rows in the standard font's widths, without the
+// fonts, and left lines with characters beyond it whole: when embedded fonts
+// draw the sources and lines are cut into rows, the pages are counted again
+// from the rows those fonts cut.
+void countRowsAsDrawn(Plan& plan, CombinedDrawing& drawing, const std::vector<std::string>& sources,
+                      const ConversionSettings& settings) {
+    if (!drawing.embedded() || settings.chosen.selfAdaptation == 1 || !cutsLinesIntoRows(settings))
+        return;
+    CombinedPages pages(settings.chosen.more.combineDuplex);
+    for (std::size_t k = 0; k < sources.size(); ++k) {
+        onSource(sources[k], [&] {
+            TextFileReader reader(sources[k]);
+            expectVersion(reader, plan.versions[k]);
+            decodeSource(reader, settings.chosen.more.encoding);
+            const LineDrawingChoice choose = [&](const SourceSummary& summary) {
+                return drawing.choose(summary);
+            };
+            // The reading that cuts the rows as the fonts draw them.
+            PaginatedPages laidOut = layOutPages(reader, settings, choose);
+            laidOut.readAheadAllPages();
+            pages.addSource(laidOut.pageCount());
+        });
+    }
+    plan.pages = std::move(pages);
 }
 
 class CombinedWriter {
@@ -283,26 +315,20 @@ class CombinedWriter {
     std::string head_;
 };
 
-void expectVersion(const TextFileReader& reader, const SourceVersion& planned) {
-    if (versionOf(reader) != planned) throw FileError(reader.path(), kChangedWhileRead);
-}
-
-// Writes the pages of source k; returns its warning, or an empty text.
-std::string writeSource(CombinedWriter& writer, CombinedDrawing& drawing, const Plan& plan,
-                        std::size_t k, const std::string& path,
-                        const ConversionSettings& settings) {
+// Writes the pages of source k; returns what became of it.
+SourceRunFacts writeSource(CombinedWriter& writer, CombinedDrawing& drawing, const Plan& plan,
+                           std::size_t k, const std::string& path,
+                           const ConversionSettings& settings) {
     TextFileReader reader(path);
     expectVersion(reader, plan.versions[k]);
     const SourceDecoding decoding = decodeSource(reader, settings.chosen.more.encoding);
     SourceEncoding firstPass = SourceEncoding::Utf8;
-    ShownLines* shown = nullptr;
     const LineDrawingChoice choose = [&](const SourceSummary& summary) {
         // The plan saw no character beyond MacRomanEncoding: the file changed.
         if (drawsWithEmbeddedFonts(settings, summary, path) && !drawing.embedded())
             throw FileError(path, kChangedWhileRead);
         firstPass = summary.encoding;
-        shown = drawing.choose(summary);
-        return shown;
+        return drawing.choose(summary);
     };
     const std::uint64_t first = plan.pages.firstPageOf(k);
     const std::uint64_t count = plan.pages.pagesOf(k);
@@ -316,6 +342,9 @@ std::string writeSource(CombinedWriter& writer, CombinedDrawing& drawing, const 
         outcome.notPrintable = page.notPrintable();
     } else {
         PaginatedPages pages = layOutPages(reader, own, choose);
+        // Embedded fonts cut the rows as they draw them (as the plan did),
+        // learn the characters and count the lines past the edge.
+        if (drawing.embedded()) pages.readAheadAllPages();
         if (pages.pageCount() != count) throw FileError(path, kChangedWhileRead);
         // {sheet} and {sheets} count the document's pages, the blank ones
         // that start a source on the front of a sheet included: a sheet's
@@ -326,14 +355,17 @@ std::string writeSource(CombinedWriter& writer, CombinedDrawing& drawing, const 
             writer.writePage(first + page, own, length,
                              [&](const TakeContent& take) { pages.handContent(take); });
         }
-        outcome.notPrintable = shown ? shown->notPrintable() : 0;
+        // Counted by the reading that taught the fonts, when it was made:
+        // the pages written count again.
+        outcome.notPrintable = drawing.embedded() ? pages.notPrintable() : 0;
+        outcome.linesPastEdge = pages.linesPastEdge();
     }
     if (plan.pages.blankAfter(k)) writer.writeBlankPage(first + count, own);
     if (reader.changedSinceOpened()) throw FileError(path, kChangedWhileRead);
     outcome.encoding = encodingReadIn(decoding, firstPass);
     outcome.readingWarnings =
         decodingWarnings(decoding, outcome.encoding, reader.invalidSequences());
-    return conversionWarning(outcome);
+    return {path, conversionWarning(outcome), outcome.linesPastEdge};
 }
 
 }  // namespace
@@ -343,13 +375,14 @@ CombinedOutcome convertCombined(const std::vector<std::string>& sources,
                                 const ReplaceQuestion& mayReplace, FontProvider* fonts,
                                 const CombineProgress& progress) {
     if (sources.empty()) throw FileError(outputPath, "no files to combine");
-    const Plan plan = planDocument(sources, outputPath, settings, progress);
+    Plan plan = planDocument(sources, outputPath, settings, progress);
     std::optional<CombinedDrawing> drawing;
     try {
         drawing.emplace(settings, fonts, plan.embedded);
     } catch (const FontUnavailable& error) {
         throw FileError(outputPath, error.what());
     }
+    countRowsAsDrawn(plan, *drawing, sources, settings);
 
     TextFileWriter output(outputPath);
     CombinedWriter writer(output, settings, plan);
@@ -358,8 +391,7 @@ CombinedOutcome convertCombined(const std::vector<std::string>& sources,
     for (std::size_t k = 0; k < sources.size(); ++k) {
         if (progress) progress(k, sources.size(), true);
         onSource(sources[k], [&] {
-            std::string warning = writeSource(writer, *drawing, plan, k, sources[k], settings);
-            if (!warning.empty()) outcome.warnings.emplace_back(sources[k], std::move(warning));
+            outcome.sources.push_back(writeSource(writer, *drawing, plan, k, sources[k], settings));
         });
     }
     writer.writeClosing(sources, drawing->fonts());

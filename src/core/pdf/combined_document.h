@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "core/platform/pending_output.h"
+#include "core/run/file_run.h"
 #include "core/settings/conversion_settings.h"
 
 namespace leafwright {
@@ -19,9 +19,10 @@ struct CombinedOutcome {
     bool placed = true;  // false: an entry at the output was kept (mayReplace)
     std::uint64_t bytes = 0;
     std::uint64_t pages = 0;  // blank pages included
-    // A word about a source (its reading, characters shown as "?"), by path;
-    // only sources that have one.
-    std::vector<std::pair<std::string, std::string>> warnings;
+    // Each source in list order: a word about it (its reading, characters
+    // shown as "?") and, when they are counted, its lines that run past the
+    // right edge of the page.
+    std::vector<SourceRunFacts> sources;
 };
 
 // Called as each source is taken up: its place in the list (from 0), how
@@ -34,7 +35,10 @@ using CombineProgress = std::function<void(std::size_t source, std::size_t sourc
 // the layout settings.chosen.selfAdaptation selects (then a page of its own
 // size for each source), one outline item per source titled with its file
 // name and leading to its first page, the outline shown when the document
-// opens, and one set of fonts for all of it.
+// opens, and one set of fonts for all of it. Lines are cut into rows and
+// counted past the edge as in a document of one source, measured as drawn:
+// the rows of sources drawn with embedded fonts are cut once the fonts
+// exist, in a reading of their own before the pages are counted.
 //
 // Each source is read twice, and never two at once: first to plan the pages
 // (the page tree, named before the pages, lists them all), then to write

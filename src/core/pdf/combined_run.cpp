@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <exception>
+#include <utility>
 
 #include "core/platform/file_error.h"
 #include "core/platform/file_search.h"
@@ -62,8 +63,8 @@ void runCombinedConversion(const std::vector<std::string>& sources, const std::s
     facts.bytes = outcome.bytes;
     facts.pages = outcome.pages;
     facts.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    facts.sources = std::move(outcome.sources);
     handler.convertedWithFacts(outputPath, outputPath, facts);
-    for (const auto& [source, warning] : outcome.warnings) handler.warned(source, warning);
 }
 
 }  // namespace leafwright

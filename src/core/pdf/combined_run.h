@@ -15,8 +15,8 @@ class FontProvider;
 // (convertCombined), reported to the handler as one file of a run whose
 // source is outputPath itself: an existing file there is replaced only after
 // confirmOverwrite says Yes (else declined), the document is reported with
-// convertedWithFacts and then each source's warning with warned under that
-// source's path, and a failure with failed, its FileError naming the source
+// convertedWithFacts, each source's warning and lines past the page's edge
+// in its facts' sources, and a failure with failed, its FileError naming the source
 // that failed. A cancelled run (RunControlScope) throws RunCancelled and
 // leaves no output. fonts: nullptr for the installed faces.
 void runCombinedConversion(const std::vector<std::string>& sources, const std::string& outputPath,

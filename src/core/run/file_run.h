@@ -11,6 +11,14 @@
 
 namespace leafwright {
 
+// What one source of a document made of several came to.
+struct SourceRunFacts {
+    std::string path;
+    std::string warning;  // a word for the user, or empty
+    // Lines running past the right edge of the page, when counted.
+    std::optional<std::uint64_t> linesPastEdge;
+};
+
 // What a converted source came to, for a front end that reports more than
 // the output's path.
 struct FileRunFacts {
@@ -26,6 +34,9 @@ struct FileRunFacts {
     // The files written, when a source gave several (a PDF split by its
     // outline); the output path is then their folder.
     std::vector<std::string> parts;
+    // When the output was made of several sources (one PDF of many files):
+    // each source's own facts, in list order.
+    std::vector<SourceRunFacts> sources;
 };
 
 // What a front end answers and hears during a run that turns each file of a
@@ -49,11 +60,14 @@ class FileRunHandler {
     virtual void warned([[maybe_unused]] const std::string& sourcePath,
                         [[maybe_unused]] const std::string& message) {}
     // The source was converted: the report with everything known about it.
-    // By default the path (converted) and then the warning, if any (warned).
+    // By default the path (converted) and then the warnings, if any
+    // (warned), the document's and each of its sources'.
     virtual void convertedWithFacts(const std::string& sourcePath, const std::string& outputPath,
                                     const FileRunFacts& facts) {
         converted(sourcePath, outputPath);
         if (!facts.warning.empty()) warned(sourcePath, facts.warning);
+        for (const SourceRunFacts& source : facts.sources)
+            if (!source.warning.empty()) warned(source.path, source.warning);
     }
 
     // True for a handler that asks no one: confirmOverwrite gives a fixed

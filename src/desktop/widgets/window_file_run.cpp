@@ -189,9 +189,10 @@ class WindowFileRun::CombinedHandler : public FileRunHandler {
         convertedWithFacts(sourcePath, outputPath, {});
     }
     void convertedWithFacts(const std::string&, const std::string& outputPath,
-                            const FileRunFacts&) override {
+                            const FileRunFacts& facts) override {
         outcome_ = WindowRunReport::Kind::Converted;
         output_ = outputPath;
+        for (const SourceRunFacts& source : facts.sources) sources_[source.path] = source;
     }
     void declined(const std::string&, const std::string& outputPath) override {
         outcome_ = WindowRunReport::Kind::Skipped;
@@ -202,10 +203,6 @@ class WindowFileRun::CombinedHandler : public FileRunHandler {
         error_ = error;
         return false;
     }
-    void warned(const std::string& sourcePath, const std::string& message) override {
-        warnings_.emplace(sourcePath, message);
-    }
-
     // The reports of the sources, in list order; all not done when the run
     // ended without an outcome (a cancel).
     void reportAll(const std::vector<std::string>& sources) {
@@ -228,8 +225,10 @@ class WindowFileRun::CombinedHandler : public FileRunHandler {
             } else if (k + 1 == sources.size()) {
                 report.output = output_;
             }
-            if (const auto warning = warnings_.find(sources[k]); warning != warnings_.end())
-                report.warning = warning->second;
+            if (const auto facts = sources_.find(sources[k]); facts != sources_.end()) {
+                report.warning = facts->second.warning;
+                report.linesPastEdge = facts->second.linesPastEdge.value_or(0);
+            }
             run_.report(std::move(report));
         }
     }
@@ -240,7 +239,7 @@ class WindowFileRun::CombinedHandler : public FileRunHandler {
     WindowRunReport::Kind outcome_ = WindowRunReport::Kind::NotDone;
     std::string output_;
     std::optional<FileError> error_;
-    std::map<std::string, std::string> warnings_;
+    std::map<std::string, SourceRunFacts> sources_;  // by path
 };
 
 void WindowFileRun::runCombined() {

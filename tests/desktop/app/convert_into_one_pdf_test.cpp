@@ -102,6 +102,30 @@ class ConvertIntoOnePdfTest : public QObject {
         QVERIFY(seams.messages.shown().empty());
     }
 
+    // Lines past the right edge are counted for each source, whatever its
+    // fonts, and the notice names the sources that have them.
+    void sourcesWithLinesPastTheEdgeAreNamedInTheNotice() {
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(*dir_));
+        const QByteArray wide(200, 'x');
+        const QByteArray wideChinese = QString(120, QChar(0x4E2D)).toUtf8();
+        dialog.sourceList()->appendRow(writeFile(path("a.txt"), wide + "\nshort\n"));
+        dialog.sourceList()->appendRow(writeFile(path("b.txt"), "short\n"));
+        dialog.sourceList()->appendRow(
+            writeFile(path("c.txt"), wideChinese + "\n" + wideChinese + "\n"));
+        seams.files.nextFileNames({path("book.pdf")});
+
+        dialog.sendCommand(kCmdConvertIntoOnePdf);
+        QCOMPARE(dialog.resultList()->rowTexts(), QStringList{path("book.pdf")});
+        QCOMPARE(seams.notices.shown().size(), std::size_t(1));
+        const QString notice = seams.notices.shown().front();
+        QVERIFY2(notice.contains("These files have lines that run past the right edge of the "
+                                 "page:\n" +
+                                 path("a.txt") + " (1 line)\n" + path("c.txt") + " (2 lines)\n"),
+                 qPrintable(notice));
+        QVERIFY2(!notice.contains(path("b.txt")), qPrintable(notice));
+    }
+
   private:
     QString path(const QString& name) const { return dir_->filePath(name); }
 
