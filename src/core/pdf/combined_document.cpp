@@ -87,7 +87,7 @@ Plan planDocument(const std::vector<std::string>& sources, const std::string& ou
     const bool singlePage = settings.chosen.selfAdaptation == 1;
     for (std::size_t k = 0; k < sources.size(); ++k) {
         const std::string& path = sources[k];
-        if (progress) progress(k, sources.size(), false);
+        if (progress) progress(k, CombineReading::planning);
         onSource(path, [&] {
             TextFileReader reader(path);
             refuseOutputOverSource(path, outputPath, reader.device(), reader.inode());
@@ -122,11 +122,12 @@ void expectVersion(const TextFileReader& reader, const SourceVersion& planned) {
 // draw the sources and lines are cut into rows, the pages are counted again
 // from the rows those fonts cut.
 void countRowsAsDrawn(Plan& plan, CombinedDrawing& drawing, const std::vector<std::string>& sources,
-                      const ConversionSettings& settings) {
+                      const ConversionSettings& settings, const CombineProgress& progress) {
     if (!drawing.embedded() || settings.chosen.selfAdaptation == 1 || !cutsLinesIntoRows(settings))
         return;
     CombinedPages pages(settings.chosen.more.combineDuplex);
     for (std::size_t k = 0; k < sources.size(); ++k) {
+        if (progress) progress(k, CombineReading::cuttingRows);
         onSource(sources[k], [&] {
             TextFileReader reader(sources[k]);
             expectVersion(reader, plan.versions[k]);
@@ -382,14 +383,14 @@ CombinedOutcome convertCombined(const std::vector<std::string>& sources,
     } catch (const FontUnavailable& error) {
         throw FileError(outputPath, error.what());
     }
-    countRowsAsDrawn(plan, *drawing, sources, settings);
+    countRowsAsDrawn(plan, *drawing, sources, settings, progress);
 
     TextFileWriter output(outputPath);
     CombinedWriter writer(output, settings, plan);
     writer.writeOpening();
     CombinedOutcome outcome;
     for (std::size_t k = 0; k < sources.size(); ++k) {
-        if (progress) progress(k, sources.size(), true);
+        if (progress) progress(k, CombineReading::writing);
         onSource(sources[k], [&] {
             outcome.sources.push_back(writeSource(writer, *drawing, plan, k, sources[k], settings));
         });

@@ -25,10 +25,14 @@ struct CombinedOutcome {
     std::vector<SourceRunFacts> sources;
 };
 
-// Called as each source is taken up: its place in the list (from 0), how
-// many there are, and whether the document is being written (the second
-// pass) or planned (the first).
-using CombineProgress = std::function<void(std::size_t source, std::size_t sources, bool writing)>;
+// The readings of the sources, in order. Rows are cut in a reading of their
+// own only when the document is drawn with embedded fonts and cuts lines
+// into rows (the fonts must exist before rows are measured as drawn).
+enum class CombineReading { planning, cuttingRows, writing };
+
+// Called as each source is taken up in each reading: its place in the list
+// (from 0) and the reading.
+using CombineProgress = std::function<void(std::size_t source, CombineReading reading)>;
 
 // Converts the sources, in list order, into one PDF at outputPath, each from
 // a new page (from an odd page with settings.chosen.more.combineDuplex), with

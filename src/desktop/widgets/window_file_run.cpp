@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <utility>
+#include <vector>
 
 #include "core/pdf/conversion_run.h"
 #include "core/platform/cpu_count.h"
@@ -12,6 +13,7 @@
 #include "core/plustools/unspool_run.h"
 #include "core/run/parallel_file_run.h"
 #include "core/run/run_control.h"
+#include "desktop/widgets/combined_progress.h"
 
 namespace leafwright {
 
@@ -246,13 +248,13 @@ void WindowFileRun::runCombined() {
     CombinedHandler handler(
         *this, [this](const std::string& outputPath) { return handler_->askOnce(outputPath); });
     RunControl& control = controls_->add();
-    // Each source is read twice: half its bytes are done after each reading.
-    const CombineProgress progress = [this](std::size_t source, std::size_t, bool writing) {
-        if (source > 0) bytesDone_.fetch_add(sizeOf(sources_[source - 1]) / 2);
-        if (writing) {
-            if (source == 0) bytesDone_.store(bytesTotal() / 2, std::memory_order_relaxed);
-            filesDone_.store(source, std::memory_order_relaxed);
-        }
+    std::vector<std::uint64_t> sizes;
+    sizes.reserve(sources_.size());
+    for (const std::string& source : sources_) sizes.push_back(sizeOf(source));
+    CombinedProgress shares(sizes);
+    const CombineProgress progress = [this, &shares](std::size_t source, CombineReading reading) {
+        bytesDone_.store(shares.at(source, reading), std::memory_order_relaxed);
+        if (reading == CombineReading::writing) filesDone_.store(source, std::memory_order_relaxed);
     };
     try {
         RunControlScope scope(control);

@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/pdf/combined_pages.h"
@@ -73,8 +75,8 @@ TEST(ConvertCombined, ASourceThatChangesBetweenTheReadingsFailsTheDocument) {
     for (const Change change : {Change::Append, Change::Replace}) {
         for (const std::string& source : sources) writeBytes(source, "one line\n");
         const std::vector<std::string> before = listFolder(dir.path());
-        auto changeB = [&](std::size_t source, std::size_t, bool writing) {
-            if (!writing || source != 1) return;
+        auto changeB = [&](std::size_t source, CombineReading reading) {
+            if (reading != CombineReading::writing || source != 1) return;
             if (change == Change::Append) {
                 writeBytes(sources[1], "one line\nand another\n");
             } else {
@@ -95,21 +97,33 @@ TEST(ConvertCombined, ASourceThatChangesBetweenTheReadingsFailsTheDocument) {
     }
 
     // Unchanged, the same sources make a document, and each was taken up
-    // once in each reading, in order.
-    std::vector<std::pair<std::size_t, bool>> seen;
+    // once in each reading, in order; rows drawn in embedded fonts are cut
+    // in a reading of their own, between the two.
+    using Seen = std::vector<std::pair<std::size_t, CombineReading>>;
+    const auto inTurn = [](std::initializer_list<CombineReading> readings) {
+        Seen seen;
+        for (const CombineReading reading : readings)
+            for (std::size_t source = 0; source < 3; ++source) seen.emplace_back(source, reading);
+        return seen;
+    };
+    Seen seen;
     ConversionSettings settings;
-    const CombinedOutcome outcome =
-        convertCombined(sources, dir.file("book.pdf"), settings, {}, nullptr,
-                        [&](std::size_t source, std::size_t count, bool writing) {
-                            EXPECT_EQ(count, 3u);
-                            seen.emplace_back(source, writing);
-                        });
+    const CombinedOutcome outcome = convertCombined(
+        sources, dir.file("book.pdf"), settings, {}, nullptr,
+        [&](std::size_t source, CombineReading reading) { seen.emplace_back(source, reading); });
     EXPECT_TRUE(outcome.placed);
     EXPECT_EQ(outcome.pages, 3u);
     EXPECT_EQ(outcome.bytes, readBytes(dir.file("book.pdf")).size());
-    const std::vector<std::pair<std::size_t, bool>> expected = {{0, false}, {1, false}, {2, false},
-                                                                {0, true},  {1, true},  {2, true}};
-    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(seen, inTurn({CombineReading::planning, CombineReading::writing}));
+
+    writeBytes(sources[1], "\u4E2D\u6587\u7684\u4E00\u884C\n");
+    settings.chosen.more.wrap = WrapMode::WordChar;
+    seen.clear();
+    convertCombined(
+        sources, dir.file("book.pdf"), settings, {}, nullptr,
+        [&](std::size_t source, CombineReading reading) { seen.emplace_back(source, reading); });
+    EXPECT_EQ(seen, inTurn({CombineReading::planning, CombineReading::cuttingRows,
+                            CombineReading::writing}));
 }
 
 // A cancel while the pages are written (the window's Cancel) stops the
@@ -126,8 +140,9 @@ TEST(ConvertCombined, ACancelledRunLeavesNothing) {
     RunControlScope scope(control);
     ConversionSettings settings;
     EXPECT_THROW(convertCombined(sources, dir.file("book.pdf"), settings, {}, nullptr,
-                                 [&](std::size_t source, std::size_t, bool writing) {
-                                     if (writing && source == 1) control.cancel();
+                                 [&](std::size_t source, CombineReading reading) {
+                                     if (reading == CombineReading::writing && source == 1)
+                                         control.cancel();
                                  }),
                  RunCancelled);
     EXPECT_EQ(listFolder(dir.path()), before);
