@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/converted_documents.h"
+#include "support/pdftotext_boxes.h"
 #include "support/plain_text.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
@@ -21,13 +22,7 @@ namespace leafwright {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::configFor;
-using testing::expectQpdfFindsNothing;
-using testing::haveProgram;
-using testing::readBytes;
-using testing::runProcess;
-using testing::TempDir;
-using testing::writeBytes;
+using namespace leafwright::testing;
 
 struct Source {
     std::string name;
@@ -70,19 +65,6 @@ int pageCountOf(const std::string& pdf) {
     const auto info = runProcess({"pdfinfo", pdf});
     const std::size_t at = info.out.find("Pages:");
     return at == std::string::npos ? 0 : std::stoi(info.out.substr(at + 6));
-}
-
-// The rightmost end of a word that pdftotext finds.
-double rightmostWord(const std::string& pdf) {
-    const auto box = runProcess({"pdftotext", "-bbox", pdf, "-"});
-    EXPECT_EQ(box.exitStatus, 0) << box.err;
-    double rightmost = 0;
-    const std::string key = "xMax=\"";
-    for (std::size_t at = 0; (at = box.out.find(key, at)) != std::string::npos;) {
-        at += key.size();
-        rightmost = std::max(rightmost, std::stod(box.out.substr(at, 20)));
-    }
-    return rightmost;
 }
 
 // A4, margins of 36 points: the text area's right edge, and a rounding's

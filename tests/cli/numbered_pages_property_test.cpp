@@ -14,41 +14,13 @@
 #include <vector>
 
 #include "cli/converted_documents.h"
+#include "support/pdftotext_boxes.h"
 #include "support/plain_text.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
 namespace leafwright::testing {
 namespace {
-
-struct Box {
-    int page = 0;
-    double xMin = 0, yMax = 0, xMax = 0;
-    std::string text;
-};
-
-double attributeOf(const std::string& line, const char* name) {
-    const std::size_t at = line.find(std::string(name) + "=\"");
-    return at == std::string::npos ? -1 : std::stod(line.substr(at + std::strlen(name) + 2));
-}
-
-std::vector<Box> boxesOf(const std::string& pdf) {
-    const ProcessResult boxes = runProcess({"pdftotext", "-bbox", pdf, "-"});
-    EXPECT_EQ(boxes.exitStatus, 0) << boxes.err;
-    std::vector<Box> words;
-    int page = 0;
-    for (const std::string& line : splitLines(boxes.out)) {
-        if (line.find("<page ") != std::string::npos) ++page;
-        const std::size_t open = line.find("\">");
-        const std::size_t close = line.find("</word>");
-        if (line.find("<word ") == std::string::npos || open == std::string::npos ||
-            close == std::string::npos)
-            continue;
-        words.push_back({page, attributeOf(line, "xMin"), attributeOf(line, "yMax"),
-                         attributeOf(line, "xMax"), line.substr(open + 2, close - open - 2)});
-    }
-    return words;
-}
 
 bool digitsOnly(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
@@ -113,10 +85,10 @@ TEST(NumberedPagesProperty, NumbersStandByTheirLinesAndTheSourceComesBack) {
         ASSERT_EQ(back.exitStatus, 0) << back.err;
         EXPECT_EQ(readBytes(dir.file("back.txt")), withCrLf(source));
 
-        const std::vector<Box> words = boxesOf(pdf);
-        std::map<int, Box> tags;  // line index -> its tag's box
+        const std::vector<Word> words = wordsOf(pdf);
+        std::map<int, Word> tags;  // line index -> its tag's box
         double bodyLeft = 1e9, highest = 1e9, lowest = 0;
-        for (const Box& w : words) {
+        for (const Word& w : words) {
             if (w.text.size() > 1 && w.text[0] == 'L' && digitsOnly(w.text.substr(1))) {
                 tags[std::stoi(w.text.substr(1))] = w;
                 bodyLeft = std::min(bodyLeft, w.xMin);
@@ -127,7 +99,7 @@ TEST(NumberedPagesProperty, NumbersStandByTheirLinesAndTheSourceComesBack) {
         ASSERT_EQ(tags.size(), static_cast<std::size_t>(lines));
         std::set<int> shown;
         double rightEdge = -1;
-        for (const Box& w : words) {
+        for (const Word& w : words) {
             // The header's row stands above every tag, the footer's below.
             if (!digitsOnly(w.text) || w.xMax >= bodyLeft || w.yMax < highest - 5 ||
                 w.yMax > lowest + 5)

@@ -16,42 +16,13 @@
 #include <vector>
 
 #include "cli/converted_documents.h"
+#include "support/pdftotext_boxes.h"
 #include "support/plain_text.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
 namespace leafwright::testing {
 namespace {
-
-struct Word {
-    int page = 0;
-    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;  // from the page's top
-    std::string text;
-};
-
-double attribute(const std::string& line, const char* name) {
-    const std::size_t at = line.find(std::string(name) + "=\"");
-    return at == std::string::npos ? -1 : std::stod(line.substr(at + std::strlen(name) + 2));
-}
-
-std::vector<Word> wordsOf(const std::string& pdf) {
-    const ProcessResult boxes = runProcess({"pdftotext", "-bbox", pdf, "-"});
-    EXPECT_EQ(boxes.exitStatus, 0) << boxes.err;
-    std::vector<Word> words;
-    int page = 0;
-    for (const std::string& line : splitLines(boxes.out)) {
-        if (line.find("<page ") != std::string::npos) ++page;
-        const std::size_t open = line.find("\">");
-        const std::size_t close = line.find("</word>");
-        if (line.find("<word ") == std::string::npos || open == std::string::npos ||
-            close == std::string::npos)
-            continue;
-        words.push_back({page, attribute(line, "xMin"), attribute(line, "yMin"),
-                         attribute(line, "xMax"), attribute(line, "yMax"),
-                         line.substr(open + 2, close - open - 2)});
-    }
-    return words;
-}
 
 // The content streams of an uncompressed document, in page order.
 std::vector<std::string> contentStreams(const std::string& pdf) {

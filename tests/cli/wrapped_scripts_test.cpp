@@ -12,6 +12,7 @@
 
 #include "cli/converted_documents.h"
 #include "core/text/text_encoding.h"
+#include "support/pdftotext_boxes.h"
 #include "support/plain_text.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
@@ -130,19 +131,6 @@ std::size_t countOf(const std::string& text, const std::string& what) {
     for (std::size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += what.size())
         ++count;
     return count;
-}
-
-// The rightmost word end pdftotext finds.
-double rightmostWord(const std::string& pdf) {
-    const testing::ProcessResult box = runProcess({"pdftotext", "-bbox", pdf, "-"});
-    EXPECT_EQ(box.exitStatus, 0) << box.err;
-    double rightmost = 0;
-    const std::string key = "xMax=\"";
-    for (std::size_t at = 0; (at = box.out.find(key, at)) != std::string::npos;) {
-        at += key.size();
-        rightmost = std::max(rightmost, std::stod(box.out.substr(at, 20)));
-    }
-    return rightmost;
 }
 
 // Whether text is words of the list one after another (pdftotext joins two
