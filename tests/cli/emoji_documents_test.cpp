@@ -4,8 +4,10 @@
 // and given back exactly by Unspool.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -72,25 +74,38 @@ int type3Rows(const std::string& pdf) {
     return type3;
 }
 
-// Pixels of the first page, rendered small, whose colour is far from grey:
-// black text on white has none.
-int colouredPixels(const TempDir& dir, const std::string& pdf) {
-    const auto render = runProcess(
-        {"pdftoppm", "-r", "40", "-f", "1", "-l", "1", "-singlefile", pdf, dir.file("page")});
+// The pixels of the first page, rendered at `resolution` dots an inch, for
+// which `counts` holds.
+int firstPagePixels(const TempDir& dir, const std::string& pdf, int resolution,
+                    const std::function<bool(int red, int green, int blue)>& counts) {
+    const auto render = runProcess({"pdftoppm", "-r", std::to_string(resolution), "-f", "1", "-l",
+                                    "1", "-singlefile", pdf, dir.file("page")});
     EXPECT_EQ(render.exitStatus, 0) << render.err;
     const std::string ppm = testing::readBytes(dir.file("page.ppm"));
     // "P6\nW H\n255\n" then the pixels.
     std::size_t at = 0;
     for (int fields = 0; fields < 4 && at < ppm.size(); ++at)
         if (ppm[at] == '\n' || ppm[at] == ' ') ++fields;
-    int coloured = 0;
-    for (; at + 2 < ppm.size(); at += 3) {
-        const int r = static_cast<unsigned char>(ppm[at]);
-        const int g = static_cast<unsigned char>(ppm[at + 1]);
-        const int b = static_cast<unsigned char>(ppm[at + 2]);
-        if (std::max({r, g, b}) - std::min({r, g, b}) > 60) ++coloured;
-    }
-    return coloured;
+    int counted = 0;
+    for (; at + 2 < ppm.size(); at += 3)
+        if (counts(static_cast<unsigned char>(ppm[at]), static_cast<unsigned char>(ppm[at + 1]),
+                   static_cast<unsigned char>(ppm[at + 2])))
+            ++counted;
+    return counted;
+}
+
+// Pixels, rendered small, whose colour is far from grey: black text on
+// white has none.
+int colouredPixels(const TempDir& dir, const std::string& pdf) {
+    return firstPagePixels(dir, pdf, 40, [](int r, int g, int b) {
+        return std::max({r, g, b}) - std::min({r, g, b}) > 60;
+    });
+}
+
+// Pixels that are nearly white.
+int whitishPixels(const TempDir& dir, const std::string& pdf) {
+    return firstPagePixels(dir, pdf, 100,
+                           [](int r, int g, int b) { return r > 235 && g > 235 && b > 235; });
 }
 
 TEST(EmojiDocuments, PrintInColourAndComeBackExactly) {
@@ -126,24 +141,6 @@ TEST(EmojiDocuments, PrintInColourAndComeBackExactly) {
         EXPECT_EQ(whereTheyPart(withoutWhiteSpace(extracted.out), withoutWhiteSpace(text)), "");
         EXPECT_GT(colouredPixels(dir, pdf), 50);
     }
-}
-
-// Pixels of the first page, rendered small, that are nearly white.
-int whitishPixels(const TempDir& dir, const std::string& pdf) {
-    const auto render = runProcess(
-        {"pdftoppm", "-r", "100", "-f", "1", "-l", "1", "-singlefile", pdf, dir.file("page")});
-    EXPECT_EQ(render.exitStatus, 0) << render.err;
-    const std::string ppm = testing::readBytes(dir.file("page.ppm"));
-    std::size_t at = 0;
-    for (int fields = 0; fields < 4 && at < ppm.size(); ++at)
-        if (ppm[at] == '\n' || ppm[at] == ' ') ++fields;
-    int whitish = 0;
-    for (; at + 2 < ppm.size(); at += 3)
-        if (static_cast<unsigned char>(ppm[at]) > 235 &&
-            static_cast<unsigned char>(ppm[at + 1]) > 235 &&
-            static_cast<unsigned char>(ppm[at + 2]) > 235)
-            ++whitish;
-    return whitish;
 }
 
 // On a yellow page a picture is laid on yellow: no white box and no pale
