@@ -113,8 +113,9 @@ struct LineBreaker::Engine {
     }
     bool isBoundary(icu::BreakIterator& iterator, std::int32_t index) const {
         if (!inUnits) return iterator.isBoundary(index);
-        const bool boundary = iterator.isBoundary(units.unitOf(index));
-        return boundary && units.startsCharacter(index);
+        const std::int32_t unit = units.unitOf(index);
+        // A byte inside a character stands for no boundary.
+        return iterator.isBoundary(unit) && units.byteOf(unit) == index;
     }
     std::int32_t preceding(icu::BreakIterator& iterator, std::int32_t index) const {
         return indexOfUnit(iterator.preceding(unitOf(index)));

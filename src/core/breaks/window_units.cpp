@@ -1,48 +1,11 @@
 #include "core/breaks/window_units.h"
 
+#include <unicode/utf8.h>
+
 #include <algorithm>
+#include <cstdint>
 
 namespace leafwright {
-
-namespace {
-
-// The code point at text[at] and its length, or 0 when the bytes there
-// start no well-formed character (overlong forms, surrogates and values
-// past U+10FFFF are not).
-std::size_t wellFormedAt(std::string_view text, std::size_t at, char32_t& c) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[at + k]); };
-    const unsigned lead = byte(0);
-    if (lead < 0x80) {
-        c = lead;
-        return 1;
-    }
-    std::size_t length;
-    unsigned low = 0x80, high = 0xBF;  // the second byte's bounds
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (at + length > text.size()) return 0;
-    if (byte(1) < low || byte(1) > high) return 0;
-    char32_t value = lead & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(k) & 0xC0) != 0x80) return 0;
-        value = (value << 6) | (byte(k) & 0x3F);
-    }
-    c = value;
-    return length;
-}
-
-}  // namespace
 
 bool WindowUnits::take(std::string_view text) {
     count_ = 0;
@@ -80,9 +43,14 @@ bool WindowUnits::take(std::string_view text) {
                 continue;
             }
         }
-        char32_t c;
-        const std::size_t length = wellFormedAt(text, at, c);
-        if (length == 0) return false;
+        // ICU's reading refuses overlong forms, surrogates and values past
+        // U+10FFFF: such a window is read as UTF-8 instead.
+        auto next = static_cast<std::int32_t>(at);
+        UChar32 c;
+        U8_NEXT(reinterpret_cast<const std::uint8_t*>(text.data()), next,
+                static_cast<std::int32_t>(text.size()), c);
+        if (c < 0) return false;
+        const auto length = static_cast<std::size_t>(next) - at;
         offsets[unit] = static_cast<std::int32_t>(at);
         if (c < 0x10000) {
             units[unit++] = static_cast<char16_t>(c);

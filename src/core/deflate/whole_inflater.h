@@ -19,8 +19,6 @@ class WholeInflater {
     WholeInflater(const WholeInflater&) = delete;
     WholeInflater& operator=(const WholeInflater&) = delete;
 
-    std::size_t outputLimit() const noexcept { return outputLimit_; }
-
     // The inflated bytes (valid until the next call) of zlib data with a
     // window of 32 KB that ends within `data` (what follows its end is no
     // part of it) and inflates to at most the limit. Nothing for any other

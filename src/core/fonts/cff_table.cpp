@@ -330,8 +330,25 @@ std::string cidKeyedCff(std::string_view cff, const std::vector<GlyphId>& glyphO
         if (find(dict, kFontMatrix)) usualUnits = false;
     std::vector<std::string> widened(widthOfCid.size());
     std::vector<Index> localSubrs;
-    for (const PrivatePart& part : privates)
+    // Each private dict's nominal and default widths, which the charstrings'
+    // widths are counted from; none where one is a real number, which the
+    // dict reader does not keep (the charstrings are then left as they are).
+    std::vector<std::optional<std::pair<long, long>>> widthsFrom;
+    const auto integral = [](const Entry* entry) {
+        return !entry || entry->operandBytes.empty() ||
+               static_cast<unsigned char>(entry->operandBytes[0]) != 30;
+    };
+    for (const PrivatePart& part : privates) {
         localSubrs.push_back(part.subrs.empty() ? Index{} : readIndex(Reader(part.subrs), 0));
+        const Entry* nominal = find(part.entries, kNominalWidthX);
+        const Entry* standard = find(part.entries, kDefaultWidthX);
+        if (!usualUnits || widthOfCid.empty() || !integral(nominal) || !integral(standard))
+            widthsFrom.emplace_back();
+        else
+            widthsFrom.emplace_back(
+                std::pair(nominal ? operand(nominal, 0, "nominalWidthX has no value") : 0,
+                          standard ? operand(standard, 0, "defaultWidthX has no value") : 0));
+    }
     auto called = [](const Index& subrs, long number) -> std::optional<std::string_view> {
         const std::size_t count = subrs.items.size();
         const long bias = count < 1240 ? 107 : count < 33900 ? 1131 : 32768;
@@ -345,16 +362,14 @@ std::string cidKeyedCff(std::string_view cff, const std::vector<GlyphId>& glyphO
         const GlyphId glyph = glyphOfCid[cid];
         if (glyph >= glyphs) malformed("a glyph beyond the font's");
         if (glyph != 0) cidCharStrings[cid] = charStrings.items[glyph];
-        if (glyph != 0 && usualUnits && cid < widthOfCid.size()) {
-            const PrivatePart& part = privates[fdOf[glyph]];
-            const Entry* nominal = find(part.entries, kNominalWidthX);
-            const Entry* standard = find(part.entries, kDefaultWidthX);
+        const auto& widths = widthsFrom[fdOf[glyph]];
+        if (glyph != 0 && widths && cid < widthOfCid.size()) {
             const Index& local = localSubrs[fdOf[glyph]];
-            std::optional<std::string> charString = withCharStringWidth(
-                cidCharStrings[cid], widthOfCid[cid], nominal ? operand(nominal, 0, "") : 0,
-                standard ? operand(standard, 0, "") : 0, [&](bool global, long number) {
-                    return called(global ? globalSubrs : local, number);
-                });
+            std::optional<std::string> charString =
+                withCharStringWidth(cidCharStrings[cid], widthOfCid[cid], widths->first,
+                                    widths->second, [&](bool global, long number) {
+                                        return called(global ? globalSubrs : local, number);
+                                    });
             if (charString) {
                 widened[cid] = std::move(*charString);
                 cidCharStrings[cid] = widened[cid];

@@ -27,11 +27,9 @@ using harfbuzz::Font;
 // The face's PostScript name cut to letters, digits and hyphens, so that
 // it may stand in a PDF name.
 std::string plainName(hb_face_t* face) {
-    char name[128] = {};
-    unsigned size = sizeof name;
-    hb_ot_name_get_utf8(face, HB_OT_NAME_ID_POSTSCRIPT_NAME, HB_LANGUAGE_INVALID, &size, name);
+    const std::string name = harfbuzz::faceName(face, HB_OT_NAME_ID_POSTSCRIPT_NAME);
     std::string plain;
-    for (const char* c = name; *c && plain.size() < 63; ++c)
+    for (const char* c = name.c_str(); *c && plain.size() < 63; ++c)
         if ((*c >= 'A' && *c <= 'Z') || (*c >= 'a' && *c <= 'z') || (*c >= '0' && *c <= '9') ||
             *c == '-')
             plain += *c;

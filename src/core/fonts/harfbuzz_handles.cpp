@@ -12,8 +12,7 @@ Blob blobOf(FontFileBytes bytes) {
                                [](void* data) { delete static_cast<FontFileBytes*>(data); }));
 }
 
-Table::Table(hb_face_t* face, char a, char b, char c, char d)
-    : blob_(hb_face_reference_table(face, HB_TAG(a, b, c, d))) {
+Table::Table(hb_face_t* face, hb_tag_t tag) : blob_(hb_face_reference_table(face, tag)) {
     data_ = hb_blob_get_data(blob_.get(), &length_);
 }
 
@@ -29,6 +28,13 @@ int Table::s16(unsigned offset) const {
 
 unsigned long Table::u32(unsigned offset) const {
     return (static_cast<unsigned long>(u16(offset)) << 16) | u16(offset + 2);
+}
+
+std::string faceName(hb_face_t* face, hb_ot_name_id_t id) {
+    char name[128] = {};
+    unsigned size = sizeof name;
+    hb_ot_name_get_utf8(face, id, HB_LANGUAGE_INVALID, &size, name);
+    return name;
 }
 
 unsigned embeddingPermissions(hb_face_t* face) {

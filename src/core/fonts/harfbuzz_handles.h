@@ -3,9 +3,11 @@
 // HarfBuzz objects as owners, for the faces in this folder only: every path
 // out of a face's code releases what it took.
 
+#include <hb-ot.h>
 #include <hb.h>
 
 #include <memory>
+#include <string>
 
 #include "core/fonts/font_file.h"
 
@@ -30,7 +32,8 @@ Blob blobOf(FontFileBytes bytes);
 // One table of a face as bytes; empty when the face has none.
 class Table {
   public:
-    Table(hb_face_t* face, char a, char b, char c, char d);
+    Table(hb_face_t* face, hb_tag_t tag);
+    Table(hb_face_t* face, char a, char b, char c, char d) : Table(face, HB_TAG(a, b, c, d)) {}
     bool present() const { return length_ > 0; }
     // Big-endian numbers at a byte offset; 0 past the end of a short table.
     unsigned u16(unsigned offset) const;
@@ -42,6 +45,9 @@ class Table {
     const char* data_ = nullptr;
     unsigned length_ = 0;
 };
+
+// A name of the face from its name table (up to 127 bytes), or empty.
+std::string faceName(hb_face_t* face, hb_ot_name_id_t id);
 
 // The face's embedding permissions (the OS/2 table's fsType), 0 when it has
 // no OS/2 table; "restricted licence" is 0x0002 in the low four bits.

@@ -400,15 +400,15 @@ bool LineShaper::Engine::shapesToOneGlyph(const LineText& text, const FontFace* 
                         static_cast<int>(text.size()), static_cast<unsigned>(start),
                         static_cast<int>(end - start));
     hb_buffer_guess_segment_properties(buffer);
-    hb_shape(fontFor(face).font(), buffer, nullptr, 0);
+    hb_font_t* font = fontFor(face).font();
+    hb_shape(font, buffer, nullptr, 0);
     unsigned glyphCount = 0;
     const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &glyphCount);
     unsigned drawn = 0;
     for (unsigned g = 0; g < glyphCount; ++g) {
         if (infos[g].codepoint == 0) return false;
         // Selectors and joiners a face keeps as empty glyphs draw nothing.
-        const bool empty =
-            hb_font_get_glyph_h_advance(fontFor(face).font(), infos[g].codepoint) == 0;
+        const bool empty = hb_font_get_glyph_h_advance(font, infos[g].codepoint) == 0;
         if (!empty) ++drawn;
     }
     return drawn == 1;

@@ -2,6 +2,8 @@
 
 #include <hb-ot.h>
 
+#include "core/fonts/harfbuzz_handles.h"
+
 namespace leafwright {
 namespace {
 
@@ -43,13 +45,6 @@ bool lookupsName(hb_face_t* face, hb_tag_t table, hb_codepoint_t glyph) {
     return named;
 }
 
-bool hasTable(hb_face_t* face, hb_tag_t tag) {
-    hb_blob_t* blob = hb_face_reference_table(face, tag);
-    const bool has = hb_blob_get_length(blob) > 0;
-    hb_blob_destroy(blob);
-    return has;
-}
-
 // Whether GPOS has a kerning feature: HarfBuzz then leaves the kern table.
 bool positionsKerning(hb_face_t* face) {
     hb_tag_t tags[64];
@@ -75,8 +70,9 @@ bool ShapingFont::spaceStandsAlone() const {
         // shaped line by line.
         for (const hb_tag_t tag : {HB_TAG('m', 'o', 'r', 'x'), HB_TAG('m', 'o', 'r', 't'),
                                    HB_TAG('k', 'e', 'r', 'x'), HB_TAG('t', 'r', 'a', 'k')})
-            if (hasTable(face, tag)) return;
-        if (hasTable(face, HB_TAG('k', 'e', 'r', 'n')) && !positionsKerning(face)) return;
+            if (harfbuzz::Table(face, tag).present()) return;
+        if (harfbuzz::Table(face, HB_TAG('k', 'e', 'r', 'n')).present() && !positionsKerning(face))
+            return;
         spaceStandsAlone_ =
             !lookupsName(face, HB_OT_TAG_GSUB, space) && !lookupsName(face, HB_OT_TAG_GPOS, space);
     });

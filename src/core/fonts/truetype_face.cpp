@@ -32,6 +32,7 @@ struct PlanDeleter {
 using harfbuzz::Blob;
 using harfbuzz::blobOf;
 using harfbuzz::Face;
+using harfbuzz::faceName;
 using harfbuzz::Font;
 using harfbuzz::Table;
 
@@ -58,14 +59,6 @@ bool embeddingForbidden(hb_face_t* face) {
 bool hasColourGlyphs(hb_face_t* face) {
     return Table(face, 'C', 'B', 'D', 'T').present() || Table(face, 's', 'b', 'i', 'x').present() ||
            Table(face, 'C', 'O', 'L', 'R').present() || Table(face, 'S', 'V', 'G', ' ').present();
-}
-
-// A name of the face from its name table, or empty.
-std::string faceName(hb_face_t* face, hb_ot_name_id_t id) {
-    char name[128] = {};
-    unsigned size = sizeof name;
-    hb_ot_name_get_utf8(face, id, HB_LANGUAGE_INVALID, &size, name);
-    return name;
 }
 
 class TrueTypeFace final : public FontFace {

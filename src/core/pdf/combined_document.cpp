@@ -326,7 +326,7 @@ SourceRunFacts writeSource(CombinedWriter& writer, CombinedDrawing& drawing, con
     SourceEncoding firstPass = SourceEncoding::Utf8;
     const LineDrawingChoice choose = [&](const SourceSummary& summary) {
         // The plan saw no character beyond MacRomanEncoding: the file changed.
-        if (drawsWithEmbeddedFonts(settings, summary, path) && !drawing.embedded())
+        if (!drawing.embedded() && drawsWithEmbeddedFonts(settings, summary, path))
             throw FileError(path, kChangedWhileRead);
         firstPass = summary.encoding;
         return drawing.choose(summary);

@@ -6,6 +6,7 @@
 #include "core/fonts/system_font_provider.h"
 #include "core/fonts/tab_stops.h"
 #include "core/pdf/page_furniture.h"
+#include "core/pdf/wrapped_pages.h"
 
 namespace leafwright {
 
@@ -36,8 +37,7 @@ ShownLines& emplaceEmbeddedLines(std::optional<ShownLines>& lines, DocumentFonts
 ShownLines* standardLines(std::optional<ShownLines>& lines, const SourceSummary& summary,
                           const ConversionSettings& settings) {
     if (!summary.hasTab) return nullptr;
-    const StandardFontWidths* widths = standardFontWidths(settings.baseFont);
-    return &lines.emplace(widths ? *widths : kStandardFontWidths.front());
+    return &lines.emplace(rowFontWidths(settings));
 }
 
 LineDrawing::LineDrawing(const ConversionSettings& settings, FontProvider* provider,

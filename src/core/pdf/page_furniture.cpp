@@ -11,7 +11,6 @@
 #include "core/pdf/number_column.h"
 #include "core/pdf/shown_lines.h"
 #include "core/settings/line_capacity.h"
-#include "core/text/mac_roman_encode.h"
 #include "core/text/text_encoding.h"
 
 namespace leafwright {
@@ -97,7 +96,7 @@ bool furnitureNeedsEmbeddedFonts(const ConversionSettings& s, const std::string&
         for (std::size_t at = 0; at < text.size();) {
             char32_t character;
             at += decodeCharacter(text, at, SourceEncoding::Utf8, character);
-            if (character != U'?' && macRomanCode(character) == '?') return true;
+            if (isBeyondMacRoman(character)) return true;
         }
         return false;
     };
@@ -300,17 +299,10 @@ void PageFurniture::appendBand(std::string& out, const PageTemplate& band, const
         out += "BT\r\n";
         out += settings_.textRgb;
         out += " rg\r\n";
-        if (embedded_) {
-            embedded_->beginBlock();
-            appendEmbeddedField(filled.left, -1, baseline, out);
-            appendEmbeddedField(filled.centre, 0, baseline, out);
-            appendEmbeddedField(filled.right, 1, baseline, out);
-        } else {
-            out += smallFont_;
-            appendField(out, filled.left, -1, baseline);
-            appendField(out, filled.centre, 0, baseline);
-            appendField(out, filled.right, 1, baseline);
-        }
+        embedded_->beginBlock();
+        appendEmbeddedField(filled.left, -1, baseline, out);
+        appendEmbeddedField(filled.centre, 0, baseline, out);
+        appendEmbeddedField(filled.right, 1, baseline, out);
         out += "ET\r\n";
         out += kCloseArtifact;
     }

@@ -102,6 +102,8 @@ class PageFurniture {
     void appendEmbeddedField(const std::string& text, int align, double baseline,
                              std::string& out) const;
     double fieldLeft(double width, int align) const;
+    // A band drawn in the embedded fonts (the standard font's bands are
+    // prepared once and filled in by appendPrepared).
     void appendBand(std::string& out, const PageTemplate& band, const PageFacts& facts,
                     double baseline, const std::string& rule) const;
     double headerBaseline() const;

@@ -142,27 +142,25 @@ void PdfFile::decodeStreamData(std::uint64_t dataOffset, std::optional<std::uint
     } else {
         end = findEndStream(dataOffset);
     }
+    // A stream the decoder takes whole is read in pieces all the same, so
+    // that a cancel stops the reading.
+    const bool whole = decoder.takesWhole(end - dataOffset);
+    if (whole) held_.clear();
     std::string piece;
-    if (decoder.takesWhole(end - dataOffset)) {
-        // Read in pieces all the same, so that a cancel stops the reading.
-        held_.clear();
-        for (std::uint64_t at = dataOffset; at < end; at += piece.size()) {
-            piece = bytesAt(
-                at, static_cast<std::size_t>(std::min<std::uint64_t>(kDataPiece, end - at)));
-            if (piece.empty()) break;
-            held_ += piece;
-        }
-        decoder.decodeWhole(held_);
-        return;
-    }
     for (std::uint64_t at = dataOffset; at < end;) {
         piece =
             bytesAt(at, static_cast<std::size_t>(std::min<std::uint64_t>(kDataPiece, end - at)));
         if (piece.empty()) break;
         at += piece.size();
-        if (!decoder.feed(piece)) break;  // the data ended before its /Length
+        if (whole)
+            held_ += piece;
+        else if (!decoder.feed(piece))
+            break;  // the data ended before its /Length
     }
-    decoder.finish();
+    if (whole)
+        decoder.decodeWhole(held_);
+    else
+        decoder.finish();
 }
 
 }  // namespace leafwright

@@ -52,10 +52,4 @@ bool scanInHalves(TextFileReader& reader, Scan& scan, Scan& rest) {
     return true;
 }
 
-template <typename Scan>
-bool scanInHalves(TextFileReader& reader, Scan& scan) {
-    Scan rest;
-    return scanInHalves(reader, scan, rest);
-}
-
 }  // namespace leafwright

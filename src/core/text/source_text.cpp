@@ -72,7 +72,6 @@ SourceText::SourceText(TextFileReader& reader, const SourceText& measured)
       tally_(measured.tally_.gauge()) {}
 
 void SourceText::firstPass(Measures measures, LineWatch* watch) {
-    bool startsWithByteOrderMark = false, onlyByteOrderMark = false;
     if (measures == Measures::LineCount) {
         // Nothing is needed per line, so the bytes are scanned as they come.
         RawTextScan scan;
@@ -87,33 +86,25 @@ void SourceText::firstPass(Measures measures, LineWatch* watch) {
         } else {
             scanBlocks(reader_, scan);
         }
-        summary_.lineCount = scan.lineCount();
-        summary_.encoding = scan.isUtf8() ? SourceEncoding::Utf8 : SourceEncoding::Windows1252;
-        startsWithByteOrderMark = scan.startsWithByteOrderMark();
-        onlyByteOrderMark = scan.isOnlyByteOrderMark();
-        summary_.hasTab = scan.hasTab();
-        summary_.beyondMacRoman = scan.isBeyondMacRoman(summary_.encoding);
-        lineStarts_ = scan.lineStarts();
-    } else {
-        // The lines are measured from the raw bytes, without splitting them.
-        LineSizeScan scan;
-        scanBlocks(reader_, scan);
-        scan.finish();
-        summary_.lineCount = scan.lineCount();
-        summary_.encoding = scan.isUtf8() ? SourceEncoding::Utf8 : SourceEncoding::Windows1252;
-        summary_.widestLine = scan.widestLine(summary_.encoding);
-        summary_.bodyBytes = scan.bodyBytes(summary_.encoding);
-        startsWithByteOrderMark = scan.startsWithByteOrderMark();
-        onlyByteOrderMark = scan.isOnlyByteOrderMark();
-        summary_.hasTab = scan.hasTab();
-        summary_.beyondMacRoman = scan.isBeyondMacRoman(summary_.encoding);
-        lineStarts_ = scan.lineStarts();
+        takeSummary(scan);
+        return;
     }
-    // In UTF-8 the byte-order mark only tells the encoding: it is not shown,
-    // and without anything after it the source is empty.
-    if (startsWithByteOrderMark && summary_.encoding == SourceEncoding::Utf8)
+    // The lines are measured from the raw bytes, without splitting them.
+    LineSizeScan scan;
+    scanBlocks(reader_, scan);
+    scan.finish();
+    summary_.lineCount = scan.lineCount();
+    summary_.encoding = scan.isUtf8() ? SourceEncoding::Utf8 : SourceEncoding::Windows1252;
+    summary_.widestLine = scan.widestLine(summary_.encoding);
+    summary_.bodyBytes = scan.bodyBytes(summary_.encoding);
+    summary_.hasTab = scan.hasTab();
+    summary_.beyondMacRoman = scan.isBeyondMacRoman(summary_.encoding);
+    lineStarts_ = scan.lineStarts();
+    // As takeSummary says of the byte-order mark.
+    if (scan.startsWithByteOrderMark() && summary_.encoding == SourceEncoding::Utf8)
         textStart_ = kUtf8ByteOrderMark.size();
-    if (onlyByteOrderMark) summary_.lineCount = summary_.widestLine = summary_.bodyBytes = 0;
+    if (scan.isOnlyByteOrderMark())
+        summary_.lineCount = summary_.widestLine = summary_.bodyBytes = 0;
 }
 
 void SourceText::startSecondPass() {

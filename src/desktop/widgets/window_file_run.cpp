@@ -244,13 +244,10 @@ class WindowFileRun::CombinedHandler : public FileRunHandler {
     std::map<std::string, SourceRunFacts> sources_;  // by path
 };
 
-void WindowFileRun::runCombined() {
+void WindowFileRun::runCombined(const std::vector<std::uint64_t>& sizes) {
     CombinedHandler handler(
         *this, [this](const std::string& outputPath) { return handler_->askOnce(outputPath); });
     RunControl& control = controls_->add();
-    std::vector<std::uint64_t> sizes;
-    sizes.reserve(sources_.size());
-    for (const std::string& source : sources_) sizes.push_back(sizeOf(source));
     CombinedProgress shares(sizes);
     const CombineProgress progress = [this, &shares](std::size_t source, CombineReading reading) {
         bytesDone_.store(shares.at(source, reading), std::memory_order_relaxed);
@@ -275,11 +272,14 @@ WindowFileRun::WindowFileRun(std::vector<std::string> sources, StepsMaker makeSt
 WindowFileRun::~WindowFileRun() = default;
 
 void WindowFileRun::run() {
+    // Each source's size is taken once, so the bar's total and its shares agree.
+    std::vector<std::uint64_t> sizes;
+    sizes.reserve(sources_.size());
     std::uint64_t total = 0;
-    for (const std::string& source : sources_) total += sizeOf(source);
+    for (const std::string& source : sources_) total += sizes.emplace_back(sizeOf(source));
     bytesTotal_.store(total, std::memory_order_relaxed);
     if (combine_) {
-        runCombined();
+        runCombined(sizes);
         return;
     }
     const SourceFeed feed = [this](std::string& source) { return nextSource(source); };

@@ -104,7 +104,7 @@ class WindowFileRun {
     class Controls;
     class CombinedHandler;
 
-    void runCombined();
+    void runCombined(const std::vector<std::uint64_t>& sizes);
 
     bool nextSource(std::string& source);
     FileRunSteps stepsOfWorker(unsigned threadsPerFile);
