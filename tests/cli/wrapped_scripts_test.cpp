@@ -174,8 +174,9 @@ struct Converted {
 };
 
 Converted convertWith(const TempDir& dir, const std::string& font, const std::string& wrap,
-                      const std::string& source) {
-    writeBytes(dir.file("settings.tcf"), configFor(font));
+                      const std::string& source, const std::string& family = "") {
+    writeBytes(dir.file("settings.tcf"),
+               configFor(font) + (family.empty() ? "" : "font-family=" + family + "\n"));
     writeBytes(dir.file("source.txt"), source);
     auto convert = runProcess({LEAFWRIGHT_CLI, "convert", "--force", "--config", "settings.tcf",
                                "--wrap=" + wrap, "--form-feed=page", "source.txt"},
@@ -236,6 +237,24 @@ TEST(WrappedScripts, Windows1252TextWrapsInTheStandardFont) {
             if (bbox) {
                 EXPECT_LE(rightmostWord(dir.file("source.pdf")), kRightEdge);
             }
+        }
+    }
+}
+
+// In a chosen face, whose widths are not the standard font's, a
+// Windows-1252 text is cut as that face draws it, as UTF-8 text is.
+TEST(WrappedScripts, Windows1252TextWrapsInAChosenFace) {
+    const bool bbox = haveProgram("pdftotext");
+    TempDir dir;
+    for (const std::string wrap : {"word-char", "char"}) {
+        SCOPED_TRACE(wrap);
+        const std::string source = windows1252Source(wrap.size());
+        const Converted converted = convertWith(dir, "Times-Roman", wrap, source, "DejaVu Sans");
+        EXPECT_NE(converted.pdf.find("/FontFile2"), std::string::npos);
+        EXPECT_GT(countOf(converted.pdf, "/LwCont MP"), 0u);
+        EXPECT_EQ(converted.back, withCrLf(utf8Of1252(source)));
+        if (bbox) {
+            EXPECT_LE(rightmostWord(dir.file("source.pdf")), kRightEdge);
         }
     }
 }

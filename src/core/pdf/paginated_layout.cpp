@@ -69,8 +69,11 @@ PaginatedPages::PaginatedPages(TextFileReader& source, const ConversionSettings&
     // then, text within MacRomanEncoding drawn in a chosen face keeps the
     // standard rows, as a reading without the fonts counts them.
     const SourceSummary& summary = source_.summary();
-    if (plan_ && summary.beyondMacRoman) {
-        // lines whole until the embedded fonts measure them
+    const bool embedded = shown_ && shown_->embedded();
+    if (plan_ &&
+        (summary.beyondMacRoman || (embedded && summary.encoding == SourceEncoding::Windows1252))) {
+        // lines whole until the embedded fonts measure them (a Windows-1252
+        // text in a chosen face too: the standard font's widths are not its)
         rowsByEmbeddedFonts_ = shown_ && shown_->embedded();
     } else if (plan_ && summary.encoding == SourceEncoding::Windows1252) {
         // Drawn as the rows a reading of its characters cuts. When lines
