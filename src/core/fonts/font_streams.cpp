@@ -13,30 +13,6 @@ namespace {
 
 constexpr std::size_t kMappingsPerBlock = 100;  // the most a bfchar block may hold
 
-// Every byte as two upper-case hex digits, one after the other.
-const char* hexDigits() {
-    static const std::string digits = [] {
-        std::string all;
-        constexpr char kDigits[] = "0123456789ABCDEF";
-        for (int byte = 0; byte < 256; ++byte) {
-            all += kDigits[byte >> 4];
-            all += kDigits[byte & 0xF];
-        }
-        return all;
-    }();
-    return digits.data();
-}
-
-void appendUtf16Hex(std::string& out, char32_t character) {
-    if (character < 0x10000) {
-        appendHexCode(out, static_cast<std::uint16_t>(character));
-    } else {
-        const char32_t offset = character - 0x10000;
-        appendHexCode(out, static_cast<std::uint16_t>(0xD800 + (offset >> 10)));
-        appendHexCode(out, static_cast<std::uint16_t>(0xDC00 + (offset & 0x3FF)));
-    }
-}
-
 }  // namespace
 
 std::vector<GlyphId> usedGlyphs(const EmbeddedFont& font) {
@@ -113,7 +89,7 @@ std::string toUnicodeCMap(const EmbeddedFont& font, int codeBytes) {
             const auto code = static_cast<std::uint16_t>(i + 1);
             cmap += '<';
             if (codeBytes == 1)
-                cmap.append(std::string_view(&hexDigits()[2 * (code & 0xFF)], 2));
+                appendHexByte(cmap, static_cast<std::uint8_t>(code));
             else
                 appendHexCode(cmap, code);
             // A glyph that draws part of a cluster whose text went with its

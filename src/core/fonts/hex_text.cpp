@@ -7,7 +7,6 @@
 namespace leafwright {
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 constexpr std::size_t kHexLineLength = 80;
 
 }  // namespace
@@ -31,8 +30,7 @@ std::string asciiHexStreamData(std::string_view bytes) {
             out += '\n';
             lineLength = 0;
         }
-        out += kHexDigits[byte >> 4];
-        out += kHexDigits[byte & 0xF];
+        appendHexByte(out, byte);
         lineLength += 2;
     }
     if (lineLength == kHexLineLength) out += '\n';

@@ -36,22 +36,18 @@ FontObject pictureObject(int number, const GlyphPicture& picture, Rgb page, bool
         " /Type /XObject /Subtype /Image /Width " + std::to_string(picture.width) + " /Height " +
         std::to_string(picture.height) + " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Mask [" +
         key.substr(1) + "]";
+    if (compress)
+        return flateOr({number,
+                        std::to_string(number) + " 0 obj\n<< /Length " +
+                            std::to_string(picture.rgb.size()) + entries + " >>\nstream\n",
+                        picture.rgb, "\nendstream\nendobj\n"},
+                       entries, picture.rgb, &deflater);
     std::string packed;
-    if (!deflater.compressSmaller(picture.rgb, packed)) {
-        if (!compress) return textObject(number, hexStreamObject(number, entries, picture.rgb));
-        return {number,
-                std::to_string(number) + " 0 obj\n<< /Length " +
-                    std::to_string(picture.rgb.size()) + entries + " >>\nstream\n",
-                picture.rgb, "\nendstream\nendobj\n"};
-    }
-    if (!compress)
-        return textObject(number,
-                          streamObject(number, " /Filter [/ASCIIHexDecode /FlateDecode]" + entries,
-                                       asciiHexStreamData(packed)));
-    return {number,
-            std::to_string(number) + " 0 obj\n<< /Length " + std::to_string(packed.size()) +
-                " /Filter /FlateDecode" + entries + " >>\nstream\n",
-            std::move(packed), "\nendstream\nendobj\n"};
+    if (!deflater.compressSmaller(picture.rgb, packed))
+        return textObject(number, hexStreamObject(number, entries, picture.rgb));
+    return textObject(number,
+                      streamObject(number, " /Filter [/ASCIIHexDecode /FlateDecode]" + entries,
+                                   asciiHexStreamData(packed)));
 }
 
 // A glyph without a picture is drawn as one pixel of the page's colour,

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/fonts/hex_text.h"
 #include "core/text/text_encoding.h"
 
 namespace leafwright {
@@ -21,11 +22,6 @@ void appendOctal(std::string& out, unsigned char byte) {
     out += static_cast<char>('0' + (byte >> 6));
     out += static_cast<char>('0' + ((byte >> 3) & 7));
     out += static_cast<char>('0' + (byte & 7));
-}
-
-void appendHexUnit(std::string& out, char16_t unit) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    for (int shift = 12; shift >= 0; shift -= 4) out += kDigits[(unit >> shift) & 0xF];
 }
 
 }  // namespace
@@ -53,15 +49,7 @@ std::string outlineTitleString(std::string_view utf8) {
         return out;
     }
     out += "<FEFF";
-    for (char32_t character : characters) {
-        if (character < 0x10000) {
-            appendHexUnit(out, static_cast<char16_t>(character));
-        } else {
-            const char32_t above = character - 0x10000;
-            appendHexUnit(out, static_cast<char16_t>(0xD800 + (above >> 10)));
-            appendHexUnit(out, static_cast<char16_t>(0xDC00 + (above & 0x3FF)));
-        }
-    }
+    for (char32_t character : characters) appendUtf16Hex(out, character);
     out += '>';
     return out;
 }
