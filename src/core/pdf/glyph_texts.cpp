@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/fonts/line_shaper.h"
+#include "core/fonts/strong_direction.h"
 
 namespace leafwright {
 
@@ -53,6 +54,26 @@ std::size_t composableEnd(const std::vector<ShapedGlyph>& glyphs, std::size_t g)
     return end;
 }
 
+// MuPDF starts a new line at a left-to-right letter standing more than
+// this far (thousandths of the font size) from the pen.
+constexpr int kMostLineStep = 800;
+
+// Whether glyph g of a right-to-left line is followed, inside a word, by
+// a run of left-to-right letters, drawn to its left and starting less than
+// kMostLineStep before g's own start: taking g's advance away then keeps
+// the letters on MuPDF's line.
+bool leftToRightRunFollows(const ShapedLine& line, std::size_t g) {
+    const std::vector<ShapedGlyph>& glyphs = line.glyphs;
+    std::size_t next = g + 1;
+    while (next < glyphs.size() && glyphs[next].text.empty()) ++next;
+    if (next >= glyphs.size() || glyphs[next].x >= glyphs[g].x ||
+        glyphs[g].x - glyphs[next].x >= kMostLineStep)
+        return false;
+    const char32_t before = glyphs[g].text.empty() ? U'\0' : glyphs[g].text.back();
+    if (before == U' ' || before == U'\t') return false;
+    return isStrongLeftToRight(glyphs[next].text.front());
+}
+
 }  // namespace
 
 std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
@@ -84,11 +105,22 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
                 continue;
             }
         }
-        if (line.direction == TextDirection::rightToLeft && !glyph.text.empty()) {
+        const bool rightToLeft = line.direction == TextDirection::rightToLeft;
+        // A glyph of a right-to-left line that draws several characters (a
+        // ligature, a letter with its point made one form) carries the
+        // first; each further one is carried by a code that draws nothing,
+        // standing just before its letter's start as a further piece does.
+        // Poppler turns the characters of one code around with the rest of
+        // a right-to-left run, which gives "ֿפ" for "פֿ" and "ىل" for "لى".
+        const std::u32string_view text = texts[g].text;
+        const bool split = rightToLeft && glyph.glyph != 0 && text.size() > 1;
+        const std::u32string_view head = split ? text.substr(0, 1) : text;
+        bool drawn = false;
+        if (rightToLeft && !glyph.text.empty()) {
             base = g;
             further = 0;
-        } else if (line.direction == TextDirection::rightToLeft && glyph.glyph != 0 &&
-                   !texts[g].text.empty() && glyphs[base].face == glyph.face) {
+        } else if (rightToLeft && glyph.glyph != 0 && !text.empty() &&
+                   glyphs[base].face == glyph.face) {
             // A further piece of a right-to-left cluster (a vowel sign, a
             // point) stands just before its letter's start, its outline
             // moved back to where it is drawn: poppler orders the pieces of
@@ -97,17 +129,38 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
             const int x = glyphs[base].x - static_cast<int>(++further);
             components.assign(1, {glyph.glyph, glyph.x - x, glyph.yOffset});
             if (const std::optional<ShownCharacter> shown =
-                    fonts.showCluster(*glyph.face, components, texts[g].text, 0)) {
+                    fonts.showCluster(*glyph.face, components, head, 0)) {
                 codes.push_back({*shown, x, 0});
                 currentFont = shown->font;
-                ++g;
-                continue;
+                drawn = true;
             }
         }
-        const ShownCharacter shown =
-            fonts.showGlyph(*glyph.face, glyph.glyph, texts[g].text, texts[g].width, currentFont);
-        codes.push_back({shown, glyph.x, glyph.yOffset});
-        currentFont = shown.font;
+        if (!drawn && rightToLeft && glyph.glyph != 0 && leftToRightRunFollows(line, g)) {
+            // The glyph before a short left-to-right run inside a word (the
+            // "%" of "%s") gives no advance: MuPDF measures from the pen
+            // after it and, once a left-to-right letter turns its reading
+            // around, starts a new line when that letter stands more than
+            // 0.8 em back from the pen, cutting the word in two.
+            components.assign(1, {glyph.glyph, 0, glyph.yOffset});
+            if (const std::optional<ShownCharacter> shown =
+                    fonts.showCluster(*glyph.face, components, head, 0)) {
+                codes.push_back({*shown, glyph.x, 0});
+                currentFont = shown->font;
+                drawn = true;
+            }
+        }
+        if (!drawn) {
+            const ShownCharacter shown =
+                fonts.showGlyph(*glyph.face, glyph.glyph, head, texts[g].width, currentFont);
+            codes.push_back({shown, glyph.x, glyph.yOffset});
+            currentFont = shown.font;
+        }
+        for (std::size_t i = head.size(); i < text.size(); ++i) {
+            const ShownCharacter carrier =
+                fonts.showGlyph(*glyph.face, 0, text.substr(i, 1), 0, currentFont);
+            codes.push_back({carrier, glyphs[base].x - static_cast<int>(++further), 0});
+            currentFont = carrier.font;
+        }
         ++g;
     }
     return codes;
