@@ -2,9 +2,11 @@
 
 namespace leafwright {
 
-// Whether a character is strongly left-to-right by Unicode's bidirectional
-// classes (a Latin, Greek or Cyrillic letter, but not a digit or a
-// punctuation mark, which take the direction of the text around them).
+// Whether a character is strongly left-to-right, or right-to-left, by
+// Unicode's bidirectional classes (a Latin letter, a Hebrew or Arabic one);
+// digits and punctuation are neither, as they take the direction of the
+// text around them.
 bool isStrongLeftToRight(char32_t character);
+bool isStrongRightToLeft(char32_t character);
 
 }  // namespace leafwright

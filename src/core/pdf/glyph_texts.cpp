@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "core/fonts/line_shaper.h"
-#include "core/fonts/strong_direction.h"
+#include "core/pdf/direction_turns.h"
 
 namespace leafwright {
 
@@ -52,26 +52,6 @@ std::size_t composableEnd(const std::vector<ShapedGlyph>& glyphs, std::size_t g)
     for (std::size_t k = g; k < end; ++k)
         if (glyphs[k].glyph == 0 || glyphs[k].face != glyphs[g].face) return g;
     return end;
-}
-
-// MuPDF starts a new line at a left-to-right letter standing more than
-// this far (thousandths of the font size) from the pen.
-constexpr int kMostLineStep = 800;
-
-// Whether glyph g of a right-to-left line is followed, inside a word, by
-// a run of left-to-right letters, drawn to its left and starting less than
-// kMostLineStep before g's own start: taking g's advance away then keeps
-// the letters on MuPDF's line.
-bool leftToRightRunFollows(const ShapedLine& line, std::size_t g) {
-    const std::vector<ShapedGlyph>& glyphs = line.glyphs;
-    std::size_t next = g + 1;
-    while (next < glyphs.size() && glyphs[next].text.empty()) ++next;
-    if (next >= glyphs.size() || glyphs[next].x >= glyphs[g].x ||
-        glyphs[g].x - glyphs[next].x >= kMostLineStep)
-        return false;
-    const char32_t before = glyphs[g].text.empty() ? U'\0' : glyphs[g].text.back();
-    if (before == U' ' || before == U'\t') return false;
-    return isStrongLeftToRight(glyphs[next].text.front());
 }
 
 }  // namespace
@@ -135,18 +115,17 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
                 drawn = true;
             }
         }
-        if (!drawn && rightToLeft && glyph.glyph != 0 && leftToRightRunFollows(line, g)) {
-            // The glyph before a short left-to-right run inside a word (the
-            // "%" of "%s") gives no advance: MuPDF measures from the pen
-            // after it and, once a left-to-right letter turns its reading
-            // around, starts a new line when that letter stands more than
-            // 0.8 em back from the pen, cutting the word in two.
-            components.assign(1, {glyph.glyph, 0, glyph.yOffset});
-            if (const std::optional<ShownCharacter> shown =
-                    fonts.showCluster(*glyph.face, components, head, 0)) {
-                codes.push_back({*shown, glyph.x, 0});
-                currentFont = shown->font;
-                drawn = true;
+        if (!drawn) {
+            // Where a left-to-right run turns a word around (see
+            // turnCodePlace).
+            if (const std::optional<int> at = turnCodePlace(line, g)) {
+                components.assign(1, {glyph.glyph, glyph.x - *at, glyph.yOffset});
+                if (const std::optional<ShownCharacter> shown =
+                        fonts.showCluster(*glyph.face, components, head, 0)) {
+                    codes.push_back({*shown, *at, 0});
+                    currentFont = shown->font;
+                    drawn = true;
+                }
             }
         }
         if (!drawn) {
