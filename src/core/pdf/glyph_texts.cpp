@@ -1,6 +1,7 @@
 #include "core/pdf/glyph_texts.h"
 
 #include <algorithm>
+#include <string>
 
 #include "core/fonts/line_shaper.h"
 #include "core/pdf/direction_turns.h"
@@ -54,6 +55,19 @@ std::size_t composableEnd(const std::vector<ShapedGlyph>& glyphs, std::size_t g)
     return end;
 }
 
+// The end of the run of glyphs from g on that draw nothing, each a cluster
+// of one and the same character, standing in one place.
+std::size_t repeatedInvisibleEnd(const std::vector<ShapedGlyph>& glyphs, std::size_t g) {
+    auto drawsNothing = [&](const ShapedGlyph& glyph) {
+        return glyph.glyph == 0 && glyph.advance == 0 && glyph.text.size() == 1 &&
+               glyph.x == glyphs[g].x && glyph.text == glyphs[g].text;
+    };
+    if (!drawsNothing(glyphs[g])) return g;
+    std::size_t end = g + 1;
+    while (end < glyphs.size() && drawsNothing(glyphs[end])) ++end;
+    return end;
+}
+
 }  // namespace
 
 std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
@@ -66,8 +80,21 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
     // The first glyph of the cluster at hand, and how many of its further
     // glyphs carry text.
     std::size_t base = 0, further = 0;
+    std::u32string repeated;
     for (std::size_t g = 0; g < glyphs.size();) {
         const ShapedGlyph& glyph = glyphs[g];
+        if (const std::size_t same = repeatedInvisibleEnd(glyphs, g); same > g + 1) {
+            // One code carries them all: MuPDF drops a character drawn where
+            // the same one was just drawn (as text made bold by drawing it
+            // twice is), and a run of zero width spaces would lose all but
+            // its first.
+            repeated.assign(same - g, glyph.text.front());
+            const ShownCharacter shown = fonts.showGlyph(*glyph.face, 0, repeated, 0, currentFont);
+            codes.push_back({shown, glyph.x, glyph.yOffset});
+            currentFont = shown.font;
+            g = same;
+            continue;
+        }
         const std::size_t end =
             line.direction == TextDirection::leftToRight ? composableEnd(glyphs, g) : g;
         if (end > g) {
