@@ -12,7 +12,9 @@ namespace {
 // font size) or more from the pen, once it reads left to right.
 constexpr int kLineStep = 800;
 
-bool isBlank(char32_t character) { return character == U' ' || character == U'\t'; }
+bool isBlank(char32_t character) {
+    return character == U' ' || character == U'\t';
+}
 
 }  // namespace
 
