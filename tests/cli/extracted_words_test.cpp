@@ -224,9 +224,10 @@ TEST(ExtractedWords, EveryMadeUpWordOfTheShapedScriptsIsFound) {
 
 // Hindi and Marathi with conjuncts, reordered vowel signs and reph, Myanmar
 // with medials, Thaana whose every letter carries a vowel sign, pointed
-// Hebrew, and Chinese, Japanese (from a CFF face) and Shavian (from a
-// TrueType one) in Courier's two-column grid, which MuPDF measures by the
-// font program's own advances.
+// Hebrew and Yiddish, Arabic ligatures, right-to-left words around
+// left-to-right runs, Khmer with doubled zero width spaces, and Chinese, Japanese (from a CFF face)
+// and Shavian (from a TrueType one) in Courier's two-column grid, which MuPDF measures by the font
+// program's own advances.
 TEST(ExtractedWords, EveryWordOfEachScriptIsFound) {
     const bool poppler = haveProgram("pdftotext"), mupdf = haveProgram("mutool");
     if (!poppler && !mupdf) GTEST_SKIP() << "neither pdftotext nor mutool";
@@ -239,6 +240,16 @@ TEST(ExtractedWords, EveryWordOfEachScriptIsFound) {
         {"myanmar", "Helvetica", "မြန်မာ စာ ကို ဖတ် ပါ။ ကျောင်း သွား မယ်။\n", true, true},
         {"thaana", "Times-Roman", "ދިވެހި ބަސް ލިޔުން ރަނގަޅު\nމިއަދު ހޫނު ދުވަހެކެވެ\n", false, true},
         {"hebrew", "Times-Roman", "הַיֶּלֶד קוֹרֵא סֵפֶר\nוַאֲנִי אוֹהֵב לֶחֶם טָרִי\n", false, true},
+        // Letters and their points that the face draws as one glyph, and
+        // Arabic ligatures (lam-alef, lam-yeh).
+        {"yiddish", "Times-Roman", "דאָס בוך פֿון מײַן טאַטן\nער האָט געזאָגט אַז זכּרון\n", true, true},
+        {"arabic", "Times-Roman", "على الأقل إلى الآن\nلا يمكن التحليل على الإطلاق\n", true, true},
+        // Left-to-right runs inside right-to-left words.
+        {"mixed", "Times-Roman", "הסכמה לרישיון (EULA) משתמש\nשגיאה %s: טעקע 'apt install'\n",
+         false, true},
+        {"mixed", "Times-Roman", "المكوّن '%s' ليس لديه\nمن %.*s في (%s).\n", false, true},
+        // Zero width spaces doubled between words.
+        {"khmer", "Times-Roman", "មិន\u200B\u200Bបាន ហើយ\u200B\u200Bតែ\u200Bក្នុង\n", true, true},
         {"cjk", "Courier", "不能读取文件 ファイルを開けません\n设置 保存 打开文件夹\n", true, true},
         {"shavian", "Courier", "𐑖𐑨𐑝 𐑦𐑟 𐑩 𐑤𐑧𐑑𐑼\n", true, true},
     };

@@ -1,8 +1,10 @@
 #include "core/pdf/glyph_texts.h"
 
 #include <algorithm>
+#include <string>
 
 #include "core/fonts/line_shaper.h"
+#include "core/pdf/direction_turns.h"
 
 namespace leafwright {
 
@@ -53,6 +55,19 @@ std::size_t composableEnd(const std::vector<ShapedGlyph>& glyphs, std::size_t g)
     return end;
 }
 
+// The end of the run of glyphs from g on that draw nothing, each a cluster
+// of one and the same character, standing in one place.
+std::size_t repeatedInvisibleEnd(const std::vector<ShapedGlyph>& glyphs, std::size_t g) {
+    auto drawsNothing = [&](const ShapedGlyph& glyph) {
+        return glyph.glyph == 0 && glyph.advance == 0 && glyph.text.size() == 1 &&
+               glyph.x == glyphs[g].x && glyph.text == glyphs[g].text;
+    };
+    if (!drawsNothing(glyphs[g])) return g;
+    std::size_t end = g + 1;
+    while (end < glyphs.size() && drawsNothing(glyphs[end])) ++end;
+    return end;
+}
+
 }  // namespace
 
 std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
@@ -65,8 +80,21 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
     // The first glyph of the cluster at hand, and how many of its further
     // glyphs carry text.
     std::size_t base = 0, further = 0;
+    std::u32string repeated;
     for (std::size_t g = 0; g < glyphs.size();) {
         const ShapedGlyph& glyph = glyphs[g];
+        if (const std::size_t same = repeatedInvisibleEnd(glyphs, g); same > g + 1) {
+            // One code carries them all: MuPDF drops a character drawn where
+            // the same one was just drawn (as text made bold by drawing it
+            // twice is), and a run of zero width spaces would lose all but
+            // its first.
+            repeated.assign(same - g, glyph.text.front());
+            const ShownCharacter shown = fonts.showGlyph(*glyph.face, 0, repeated, 0, currentFont);
+            codes.push_back({shown, glyph.x, glyph.yOffset});
+            currentFont = shown.font;
+            g = same;
+            continue;
+        }
         const std::size_t end =
             line.direction == TextDirection::leftToRight ? composableEnd(glyphs, g) : g;
         if (end > g) {
@@ -84,11 +112,22 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
                 continue;
             }
         }
-        if (line.direction == TextDirection::rightToLeft && !glyph.text.empty()) {
+        const bool rightToLeft = line.direction == TextDirection::rightToLeft;
+        // A glyph of a right-to-left line that draws several characters (a
+        // ligature, a letter with its point made one form) carries the
+        // first; each further one is carried by a code that draws nothing,
+        // standing just before its letter's start as a further piece does.
+        // Poppler turns the characters of one code around with the rest of
+        // a right-to-left run, which gives "ֿפ" for "פֿ" and "ىل" for "لى".
+        const std::u32string_view text = texts[g].text;
+        const bool split = rightToLeft && glyph.glyph != 0 && text.size() > 1;
+        const std::u32string_view head = split ? text.substr(0, 1) : text;
+        bool drawn = false;
+        if (rightToLeft && !glyph.text.empty()) {
             base = g;
             further = 0;
-        } else if (line.direction == TextDirection::rightToLeft && glyph.glyph != 0 &&
-                   !texts[g].text.empty() && glyphs[base].face == glyph.face) {
+        } else if (rightToLeft && glyph.glyph != 0 && !text.empty() &&
+                   glyphs[base].face == glyph.face) {
             // A further piece of a right-to-left cluster (a vowel sign, a
             // point) stands just before its letter's start, its outline
             // moved back to where it is drawn: poppler orders the pieces of
@@ -97,17 +136,37 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
             const int x = glyphs[base].x - static_cast<int>(++further);
             components.assign(1, {glyph.glyph, glyph.x - x, glyph.yOffset});
             if (const std::optional<ShownCharacter> shown =
-                    fonts.showCluster(*glyph.face, components, texts[g].text, 0)) {
+                    fonts.showCluster(*glyph.face, components, head, 0)) {
                 codes.push_back({*shown, x, 0});
                 currentFont = shown->font;
-                ++g;
-                continue;
+                drawn = true;
             }
         }
-        const ShownCharacter shown =
-            fonts.showGlyph(*glyph.face, glyph.glyph, texts[g].text, texts[g].width, currentFont);
-        codes.push_back({shown, glyph.x, glyph.yOffset});
-        currentFont = shown.font;
+        if (!drawn) {
+            // Where a left-to-right run turns a word around (see
+            // turnCodePlace).
+            if (const std::optional<int> at = turnCodePlace(line, g)) {
+                components.assign(1, {glyph.glyph, glyph.x - *at, glyph.yOffset});
+                if (const std::optional<ShownCharacter> shown =
+                        fonts.showCluster(*glyph.face, components, head, 0)) {
+                    codes.push_back({*shown, *at, 0});
+                    currentFont = shown->font;
+                    drawn = true;
+                }
+            }
+        }
+        if (!drawn) {
+            const ShownCharacter shown =
+                fonts.showGlyph(*glyph.face, glyph.glyph, head, texts[g].width, currentFont);
+            codes.push_back({shown, glyph.x, glyph.yOffset});
+            currentFont = shown.font;
+        }
+        for (std::size_t i = head.size(); i < text.size(); ++i) {
+            const ShownCharacter carrier =
+                fonts.showGlyph(*glyph.face, 0, text.substr(i, 1), 0, currentFont);
+            codes.push_back({carrier, glyphs[base].x - static_cast<int>(++further), 0});
+            currentFont = carrier.font;
+        }
         ++g;
     }
     return codes;

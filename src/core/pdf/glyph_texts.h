@@ -48,8 +48,12 @@ struct DrawnCode {
 // composite of its glyphs wherever the face's program allows
 // (DocumentFonts::showCluster): poppler then sees one box in the word and
 // MuPDF no glyph without text. Every other glyph is a code of its own with
-// its piece of the text (spreadClusterTexts). currentFont is the font the
-// line starts in, where glyph 0 is written.
+// its piece of the text (spreadClusterTexts); in a right-to-left line a
+// piece of several characters keeps the first, and each further one is a
+// code that draws nothing, just before the cluster (poppler would turn the
+// characters of one code around). A run of one invisible character
+// repeated in place is one code. currentFont is the font the line starts
+// in, where glyph 0 is written.
 std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
                                   std::size_t currentFont);
 
