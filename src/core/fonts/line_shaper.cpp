@@ -113,6 +113,13 @@ void assignClusters(std::u32string_view line, const Run& run, std::vector<Placed
     }
 }
 
+// What shaping asks of a character, again and again at every stage.
+struct CharacterFacts {
+    hb_script_t script = HB_SCRIPT_INVALID;  // not known yet
+    bool mark = false;
+    bool invisible = false;
+};
+
 // What the stages of shaping learn of one line, each entry a character.
 // The engine keeps one and sets it to each line in turn, so that its
 // storage is made once rather than for every line.
@@ -175,6 +182,8 @@ struct LineShaper::Engine {
     std::vector<std::size_t> wordEnds;  // where each word's glyphs end in runShape
     std::u32string wordKey;
     std::vector<std::uint64_t> wordHashes;  // of each word of the run, 0 for one not kept
+    // The facts of the characters of the Basic Multilingual Plane met.
+    std::vector<CharacterFacts> basicFacts;
     // The storage of the line being shaped, kept from line to line.
     LineText text;
     std::vector<FriBidiCharType> bidiTypes;
@@ -219,6 +228,17 @@ struct LineShaper::Engine {
         return known->second;
     }
 
+    CharacterFacts factsOf(char32_t c) {
+        if (c >= 0x10000) return findFacts(c);
+        if (basicFacts.empty()) basicFacts.resize(0x10000);
+        CharacterFacts& facts = basicFacts[c];
+        if (facts.script == HB_SCRIPT_INVALID) facts = findFacts(c);
+        return facts;
+    }
+    CharacterFacts findFacts(char32_t c) const {
+        return {hb_unicode_script(unicode, c), isMark(unicode, c), isInvisibleCharacter(c)};
+    }
+
     // A face that keeps its shaping font for the run lends it, so its
     // shaping plans and tables are not made again for every document.
     const ShapingFont& fontFor(const FontFace* face) {
@@ -245,7 +265,7 @@ struct LineShaper::Engine {
     static constexpr std::size_t kLongestKeptSequence = 32;
     void orderDirections(LineText& text, std::optional<TextDirection> paragraph);
     bool inOneDirection(LineText& text, std::optional<TextDirection> paragraph) const;
-    void assignScripts(LineText& text) const;
+    void assignScripts(LineText& text);
     void cutRuns(const LineText& text);
     void shapeRun(const LineText& text, const Run& run, std::vector<PlacedGlyph>& glyphs);
     void shapeWhole(const LineText& text, const Run& run, std::size_t start, std::size_t end,
@@ -311,11 +331,12 @@ std::size_t LineShaper::Engine::chooseFaces(LineText& text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char32_t c = text.line[i];
         const FontFace* previous = i > 0 ? text.faces[i - 1] : mainFace;
-        if (isInvisibleCharacter(c)) {
+        const CharacterFacts facts = factsOf(c);
+        if (facts.invisible) {
             text.faces[i] = previous;
             if (isControl(c)) text.shaped[i] = kZeroWidthSpace;
-        } else if ((isMark(unicode, c) || (hb_unicode_script(unicode, c) == HB_SCRIPT_COMMON &&
-                                           previous->outlines() != FontOutlines::colourBitmaps)) &&
+        } else if ((facts.mark || (facts.script == HB_SCRIPT_COMMON &&
+                                   previous->outlines() != FontOutlines::colourBitmaps)) &&
                    previous->glyphFor(c) != 0) {
             // Marks stay with their letter; spaces, digits and punctuation
             // with the text around them, which is then shaped in one run,
@@ -338,9 +359,8 @@ std::size_t LineShaper::Engine::chooseFaces(LineText& text) {
 // has them and keep theirs otherwise.
 void LineShaper::Engine::drawRunsInOneFace(LineText& text) {
     auto neutral = [this](char32_t c) {
-        if (isInvisibleCharacter(c)) return true;
-        const hb_script_t script = hb_unicode_script(unicode, c);
-        return !resolvedScript(script);
+        const CharacterFacts facts = factsOf(c);
+        return facts.invisible || !resolvedScript(facts.script);
     };
     const std::size_t length = text.size();
     std::size_t i = 0;
@@ -350,14 +370,14 @@ void LineShaper::Engine::drawRunsInOneFace(LineText& text) {
             ++i;
             continue;
         }
-        const hb_script_t script = hb_unicode_script(unicode, first);
+        const hb_script_t script = factsOf(first).script;
         std::size_t lastLetter = i;
         bool severalFaces = false;
         for (std::size_t j = i + 1; j < length; ++j) {
             const char32_t c = text.line[j];
             if (text.drawn[j] == U'?') break;
             if (!neutral(c)) {
-                if (hb_unicode_script(unicode, c) != script || text.faces[j] == mainFace) break;
+                if (factsOf(c).script != script || text.faces[j] == mainFace) break;
                 severalFaces = severalFaces || text.faces[j] != text.faces[i];
                 lastLetter = j;
             }
@@ -526,10 +546,10 @@ bool LineShaper::Engine::inOneDirection(LineText& text,
 
 // Scripts: common characters and marks belong to the script before them,
 // those at the start to the first script of the line.
-void LineShaper::Engine::assignScripts(LineText& text) const {
+void LineShaper::Engine::assignScripts(LineText& text) {
     hb_script_t current = HB_SCRIPT_INVALID;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const hb_script_t script = hb_unicode_script(unicode, text.shaped[i]);
+        const hb_script_t script = factsOf(text.shaped[i]).script;
         if (resolvedScript(script)) current = script;
         text.scripts[i] = current;
     }
@@ -592,8 +612,9 @@ const std::vector<WordGlyph>* LineShaper::Engine::shapeByWords(const LineText& t
     const std::u32string_view shaped = text.shaped;
     auto startsWord = [&](std::size_t i) {
         const char32_t c = shaped[i];
-        return shaped[i - 1] == U' ' && c != U' ' && !isMark(unicode, c) &&
-               !isInvisibleCharacter(c) && !(c >= 0x1F3FB && c <= 0x1F3FF);
+        if (shaped[i - 1] != U' ' || c == U' ') return false;
+        const CharacterFacts facts = factsOf(c);
+        return !facts.mark && !facts.invisible && !(c >= 0x1F3FB && c <= 0x1F3FF);
     };
     // Scripts shaped by syllables (the Indic scripts, Thai, Khmer and the
     // like) find a broken cluster, and so a dotted circle, from where the

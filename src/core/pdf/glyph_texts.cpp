@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/fonts/line_shaper.h"
+#include "core/pdf/shown_glyphs.h"
 
 namespace leafwright {
 
@@ -56,7 +57,7 @@ std::size_t composableEnd(const std::vector<ShapedGlyph>& glyphs, std::size_t g)
 }  // namespace
 
 std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
-                                  std::size_t currentFont) {
+                                  std::size_t currentFont, ShownGlyphs* known) {
     const std::vector<ShapedGlyph>& glyphs = line.glyphs;
     const std::vector<GlyphText> texts = spreadClusterTexts(line);
     std::vector<DrawnCode> codes;
@@ -105,7 +106,10 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
             }
         }
         const ShownCharacter shown =
-            fonts.showGlyph(*glyph.face, glyph.glyph, texts[g].text, texts[g].width, currentFont);
+            known ? known->showGlyph(fonts, *glyph.face, glyph.glyph, texts[g].text, texts[g].width,
+                                     currentFont)
+                  : fonts.showGlyph(*glyph.face, glyph.glyph, texts[g].text, texts[g].width,
+                                    currentFont);
         codes.push_back({shown, glyph.x, glyph.yOffset});
         currentFont = shown.font;
         ++g;

@@ -9,6 +9,7 @@
 namespace leafwright {
 
 struct ShapedLine;
+class ShownGlyphs;
 
 // What each glyph of a shaped line gives a text extractor: a piece of its
 // cluster's text and the width of the box that piece covers.
@@ -49,8 +50,9 @@ struct DrawnCode {
 // (DocumentFonts::showCluster): poppler then sees one box in the word and
 // MuPDF no glyph without text. Every other glyph is a code of its own with
 // its piece of the text (spreadClusterTexts). currentFont is the font the
-// line starts in, where glyph 0 is written.
+// line starts in, where glyph 0 is written. known, when given, remembers
+// the codes of single glyphs from line to line.
 std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
-                                  std::size_t currentFont);
+                                  std::size_t currentFont, ShownGlyphs* known = nullptr);
 
 }  // namespace leafwright
