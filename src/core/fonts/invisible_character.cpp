@@ -1,18 +1,41 @@
 #include "core/fonts/invisible_character.h"
 
 #include <algorithm>
+#include <bitset>
+#include <memory>
 
 #include "core/fonts/unicode_tables.h"
 
 namespace leafwright {
+namespace {
 
-bool isInvisibleCharacter(char32_t character) {
-    if (character < 0x20 || character == 0x7F) return true;
+bool inDefaultIgnorableRanges(char32_t character) {
     const auto ranges = defaultIgnorableRanges();
     const auto range = std::lower_bound(
         ranges.begin(), ranges.end(), character,
         [](const CodePointRange& candidate, char32_t c) { return candidate.last < c; });
     return range != ranges.end() && range->first <= character;
+}
+
+// The Basic Multilingual Plane's answers, read from the ranges once: the
+// question is asked of every character of every shaped line.
+const std::bitset<0x10000>& basicPlaneInvisibles() {
+    static const std::unique_ptr<const std::bitset<0x10000>> invisibles = [] {
+        auto made = std::make_unique<std::bitset<0x10000>>();
+        for (char32_t c = 0; c < 0x20; ++c) made->set(c);
+        made->set(0x7F);
+        for (const CodePointRange& range : defaultIgnorableRanges())
+            for (char32_t c = range.first; c <= range.last && c < 0x10000; ++c) made->set(c);
+        return made;
+    }();
+    return *invisibles;
+}
+
+}  // namespace
+
+bool isInvisibleCharacter(char32_t character) {
+    if (character < 0x10000) return basicPlaneInvisibles()[character];
+    return inDefaultIgnorableRanges(character);
 }
 
 }  // namespace leafwright

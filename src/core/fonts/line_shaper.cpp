@@ -48,6 +48,16 @@ bool resolvedScript(hb_script_t script) {
            script != HB_SCRIPT_UNKNOWN;
 }
 
+// std::lround without the library call, which was a measurable share of
+// shaping: halves round away from zero. trunc(x) and x - trunc(x) are exact
+// for every double.
+int nearest(double x) {
+    if (!(x > -1e9 && x < 1e9)) return static_cast<int>(std::lround(x));
+    const auto whole = static_cast<long long>(x);
+    const double rest = x - static_cast<double>(whole);
+    return static_cast<int>(whole + (rest >= 0.5 ? 1 : 0) - (rest <= -0.5 ? 1 : 0));
+}
+
 // A stretch of the line in one direction level, script and face.
 struct Run {
     std::size_t start;
@@ -103,16 +113,27 @@ void assignClusters(std::u32string_view line, const Run& run, std::vector<Placed
     }
 }
 
+// What shaping asks of a character, again and again at every stage.
+struct CharacterFacts {
+    hb_script_t script = HB_SCRIPT_INVALID;  // not known yet
+    bool mark = false;
+    bool invisible = false;
+};
+
 // What the stages of shaping learn of one line, each entry a character.
+// The engine keeps one and sets it to each line in turn, so that its
+// storage is made once rather than for every line.
 struct LineText {
-    explicit LineText(std::u32string_view line)
-        : line(line),
-          drawn(line),
-          shaped(line),
-          faces(line.size()),
-          levels(line.size(), 0),
-          logicalToVisual(line.size()),
-          scripts(line.size()) {}
+    void reset(std::u32string_view text) {
+        line = text;
+        drawn.assign(text);
+        shaped.assign(text);
+        faces.assign(text.size(), nullptr);
+        levels.assign(text.size(), 0);
+        logicalToVisual.resize(text.size());
+        scripts.resize(text.size());
+        rightToLeft = false;
+    }
 
     std::size_t size() const { return line.size(); }
 
@@ -160,12 +181,25 @@ struct LineShaper::Engine {
     static constexpr std::size_t kRestingRuns = 2048;
     std::vector<std::size_t> wordEnds;  // where each word's glyphs end in runShape
     std::u32string wordKey;
+    std::vector<std::uint64_t> wordHashes;  // of each word of the run, 0 for one not kept
+    // The facts of the characters of the Basic Multilingual Plane met.
+    std::vector<CharacterFacts> basicFacts;
+    // The storage of the line being shaped, kept from line to line.
+    LineText text;
+    std::vector<FriBidiCharType> bidiTypes;
+    std::vector<FriBidiBracketType> bracketTypes;
+    std::vector<FriBidiStrIndex> visualToLogical;
+    std::vector<Run> runs;
+    std::vector<std::vector<PlacedGlyph>> runGlyphs;
+    bool directionShortcut;
 
-    Engine(FontProvider& provider, std::string baseFont, int tabStop, WordCache cache)
+    Engine(FontProvider& provider, std::string baseFont, int tabStop, WordCache cache,
+           DirectionShortcut shortcut)
         : provider(provider),
           baseFont(std::move(baseFont)),
           tabStop(tabStop),
-          shapeWords(cache == WordCache::on) {
+          shapeWords(cache == WordCache::on),
+          directionShortcut(shortcut == DirectionShortcut::taken) {
         mainFace = provider.faceFor(this->baseFont);
         if (!mainFace)
             throw FontUnavailable("no TrueType font is installed to draw " + this->baseFont);
@@ -194,6 +228,17 @@ struct LineShaper::Engine {
         return known->second;
     }
 
+    CharacterFacts factsOf(char32_t c) {
+        if (c >= 0x10000) return findFacts(c);
+        if (basicFacts.empty()) basicFacts.resize(0x10000);
+        CharacterFacts& facts = basicFacts[c];
+        if (facts.script == HB_SCRIPT_INVALID) facts = findFacts(c);
+        return facts;
+    }
+    CharacterFacts findFacts(char32_t c) const {
+        return {hb_unicode_script(unicode, c), isMark(unicode, c), isInvisibleCharacter(c)};
+    }
+
     // A face that keeps its shaping font for the run lends it, so its
     // shaping plans and tables are not made again for every document.
     const ShapingFont& fontFor(const FontFace* face) {
@@ -218,10 +263,11 @@ struct LineShaper::Engine {
     std::unordered_map<std::u32string, bool> oneGlyph;
     static constexpr std::size_t kKeptSequences = 4096;
     static constexpr std::size_t kLongestKeptSequence = 32;
-    static void orderDirections(LineText& text, std::optional<TextDirection> paragraph);
-    void assignScripts(LineText& text) const;
-    static std::vector<Run> cutRuns(const LineText& text);
-    std::vector<PlacedGlyph> shapeRun(const LineText& text, const Run& run);
+    void orderDirections(LineText& text, std::optional<TextDirection> paragraph);
+    bool inOneDirection(LineText& text, std::optional<TextDirection> paragraph) const;
+    void assignScripts(LineText& text);
+    void cutRuns(const LineText& text);
+    void shapeRun(const LineText& text, const Run& run, std::vector<PlacedGlyph>& glyphs);
     void shapeWhole(const LineText& text, const Run& run, std::size_t start, std::size_t end,
                     std::vector<WordGlyph>& glyphs);
     const std::vector<WordGlyph>* shapeByWords(const LineText& text, const Run& run);
@@ -232,8 +278,9 @@ struct LineShaper::Engine {
                               ShapedLine& result);
 };
 
-LineShaper::LineShaper(FontProvider& provider, std::string baseFont, int tabStop, WordCache cache)
-    : engine_(std::make_unique<Engine>(provider, std::move(baseFont), tabStop, cache)) {}
+LineShaper::LineShaper(FontProvider& provider, std::string baseFont, int tabStop, WordCache cache,
+                       DirectionShortcut shortcut)
+    : engine_(std::make_unique<Engine>(provider, std::move(baseFont), tabStop, cache, shortcut)) {}
 LineShaper::~LineShaper() = default;
 
 ShapedLine LineShaper::shape(std::u32string_view line, std::optional<TextDirection> paragraph) {
@@ -259,18 +306,18 @@ ShapedLine LineShaper::Engine::shape(std::u32string_view line,
     const std::size_t length = line.size();
     if (length == 0 || length >= static_cast<std::size_t>(std::numeric_limits<int>::max()))
         return result;
-    LineText text(line);
+    text.reset(line);
     result.unprintable = chooseFaces(text);
     drawRunsInOneFace(text);
     drawEmojiSequences(text);
     orderDirections(text, paragraph);
     result.direction = text.rightToLeft ? TextDirection::rightToLeft : TextDirection::leftToRight;
     assignScripts(text);
-    const std::vector<Run> runs = cutRuns(text);
-    std::vector<std::vector<PlacedGlyph>> runGlyphs(runs.size());
-    for (std::size_t r = 0; r < runs.size(); ++r) runGlyphs[r] = shapeRun(text, runs[r]);
+    cutRuns(text);
+    if (runGlyphs.size() < runs.size()) runGlyphs.resize(runs.size());
+    for (std::size_t r = 0; r < runs.size(); ++r) shapeRun(text, runs[r], runGlyphs[r]);
     const double pen = layOut(text, runs, runGlyphs);
-    result.advance = static_cast<int>(std::lround(pen));
+    result.advance = nearest(pen);
     collectGlyphs(text, runs, runGlyphs, pen, result);
     return result;
 }
@@ -284,11 +331,12 @@ std::size_t LineShaper::Engine::chooseFaces(LineText& text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char32_t c = text.line[i];
         const FontFace* previous = i > 0 ? text.faces[i - 1] : mainFace;
-        if (isInvisibleCharacter(c)) {
+        const CharacterFacts facts = factsOf(c);
+        if (facts.invisible) {
             text.faces[i] = previous;
             if (isControl(c)) text.shaped[i] = kZeroWidthSpace;
-        } else if ((isMark(unicode, c) || (hb_unicode_script(unicode, c) == HB_SCRIPT_COMMON &&
-                                           previous->outlines() != FontOutlines::colourBitmaps)) &&
+        } else if ((facts.mark || (facts.script == HB_SCRIPT_COMMON &&
+                                   previous->outlines() != FontOutlines::colourBitmaps)) &&
                    previous->glyphFor(c) != 0) {
             // Marks stay with their letter; spaces, digits and punctuation
             // with the text around them, which is then shaped in one run,
@@ -311,9 +359,8 @@ std::size_t LineShaper::Engine::chooseFaces(LineText& text) {
 // has them and keep theirs otherwise.
 void LineShaper::Engine::drawRunsInOneFace(LineText& text) {
     auto neutral = [this](char32_t c) {
-        if (isInvisibleCharacter(c)) return true;
-        const hb_script_t script = hb_unicode_script(unicode, c);
-        return !resolvedScript(script);
+        const CharacterFacts facts = factsOf(c);
+        return facts.invisible || !resolvedScript(facts.script);
     };
     const std::size_t length = text.size();
     std::size_t i = 0;
@@ -323,14 +370,14 @@ void LineShaper::Engine::drawRunsInOneFace(LineText& text) {
             ++i;
             continue;
         }
-        const hb_script_t script = hb_unicode_script(unicode, first);
+        const hb_script_t script = factsOf(first).script;
         std::size_t lastLetter = i;
         bool severalFaces = false;
         for (std::size_t j = i + 1; j < length; ++j) {
             const char32_t c = text.line[j];
             if (text.drawn[j] == U'?') break;
             if (!neutral(c)) {
-                if (hb_unicode_script(unicode, c) != script || text.faces[j] == mainFace) break;
+                if (factsOf(c).script != script || text.faces[j] == mainFace) break;
                 severalFaces = severalFaces || text.faces[j] != text.faces[i];
                 lastLetter = j;
             }
@@ -420,14 +467,17 @@ void LineShaper::Engine::orderDirections(LineText& text, std::optional<TextDirec
     const std::size_t length = text.size();
     const auto count = static_cast<FriBidiStrIndex>(length);
     const auto* characters = reinterpret_cast<const FriBidiChar*>(text.drawn.data());
-    std::vector<FriBidiCharType> types(length);
-    std::vector<FriBidiBracketType> brackets(length);
-    fribidi_get_bidi_types(characters, count, types.data());
+    bidiTypes.resize(length);
+    fribidi_get_bidi_types(characters, count, bidiTypes.data());
+    if (directionShortcut && inOneDirection(text, paragraph)) return;
+    std::vector<FriBidiCharType>& types = bidiTypes;
+    bracketTypes.resize(length);
+    std::vector<FriBidiBracketType>& brackets = bracketTypes;
     fribidi_get_bracket_types(characters, count, types.data(), brackets.data());
     FriBidiParType direction = !paragraph                                 ? FRIBIDI_PAR_ON
                                : *paragraph == TextDirection::rightToLeft ? FRIBIDI_PAR_RTL
                                                                           : FRIBIDI_PAR_LTR;
-    std::vector<FriBidiStrIndex> visualToLogical(length);
+    visualToLogical.resize(length);
     std::iota(visualToLogical.begin(), visualToLogical.end(), 0);
     // Reordering also lowers trailing white space and tabs to the
     // paragraph's level. Either fails only when out of memory; the line is
@@ -445,12 +495,61 @@ void LineShaper::Engine::orderDirections(LineText& text, std::optional<TextDirec
         text.logicalToVisual[static_cast<std::size_t>(visualToLogical[v])] = v;
 }
 
+// Most shaped lines are in one direction: letters of one direction among
+// white space, punctuation, other neutrals and marks, in a paragraph of that
+// direction. The bidirectional algorithm gives every character of such a
+// line the paragraph's level (neutrals between letters, or between a letter
+// and the line's end, take the letters' direction; trailing white space
+// falls to the paragraph's level anyway), so the line is read in its typed
+// order or wholly reversed without running it. Numbers, letters of the
+// other direction, explicit embeddings and isolates, paragraph separators
+// and boundary neutrals (which the algorithm treats apart) go the full way.
+// Returns whether the line was ordered here.
+bool LineShaper::Engine::inOneDirection(LineText& text,
+                                        std::optional<TextDirection> paragraph) const {
+    const std::size_t length = text.size();
+    bool rightToLeftLetters = false, leftToRightLetters = false;
+    for (std::size_t i = 0; i < length; ++i) {
+        switch (bidiTypes[i]) {
+            case FRIBIDI_TYPE_RTL:
+            case FRIBIDI_TYPE_AL:
+                rightToLeftLetters = true;
+                break;
+            case FRIBIDI_TYPE_LTR:
+                leftToRightLetters = true;
+                break;
+            case FRIBIDI_TYPE_WS:
+            case FRIBIDI_TYPE_ON:
+            case FRIBIDI_TYPE_CS:
+            case FRIBIDI_TYPE_ES:
+            case FRIBIDI_TYPE_ET:
+            case FRIBIDI_TYPE_NSM:
+            case FRIBIDI_TYPE_SS:
+                break;
+            default:
+                return false;
+        }
+        if (rightToLeftLetters && leftToRightLetters) return false;
+    }
+    // Without a given direction the paragraph takes its first letter's,
+    // left to right when it has none.
+    const bool rightToLeft =
+        paragraph ? *paragraph == TextDirection::rightToLeft : rightToLeftLetters;
+    if (rightToLeft ? leftToRightLetters : rightToLeftLetters) return false;
+    const FriBidiLevel level = rightToLeft ? 1 : 0;
+    std::fill(text.levels.begin(), text.levels.end(), level);
+    for (std::size_t i = 0; i < length; ++i)
+        text.logicalToVisual[i] = rightToLeft ? length - 1 - i : i;
+    text.rightToLeft = rightToLeft;
+    return true;
+}
+
 // Scripts: common characters and marks belong to the script before them,
 // those at the start to the first script of the line.
-void LineShaper::Engine::assignScripts(LineText& text) const {
+void LineShaper::Engine::assignScripts(LineText& text) {
     hb_script_t current = HB_SCRIPT_INVALID;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const hb_script_t script = hb_unicode_script(unicode, text.shaped[i]);
+        const hb_script_t script = factsOf(text.shaped[i]).script;
         if (resolvedScript(script)) current = script;
         text.scripts[i] = current;
     }
@@ -462,8 +561,8 @@ void LineShaper::Engine::assignScripts(LineText& text) const {
 }
 
 // The runs: stretches of one direction level, script and face.
-std::vector<Run> LineShaper::Engine::cutRuns(const LineText& text) {
-    std::vector<Run> runs;
+void LineShaper::Engine::cutRuns(const LineText& text) {
+    runs.clear();
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (!runs.empty() && runs.back().level == text.levels[i] &&
             runs.back().script == text.scripts[i] && runs.back().face == text.faces[i]) {
@@ -473,7 +572,6 @@ std::vector<Run> LineShaper::Engine::cutRuns(const LineText& text) {
         runs.push_back(
             {i, i + 1, text.levels[i], text.scripts[i], text.faces[i], text.logicalToVisual[i]});
     }
-    return runs;
 }
 
 // Shapes characters start to end of a run, with the line around them as
@@ -514,8 +612,9 @@ const std::vector<WordGlyph>* LineShaper::Engine::shapeByWords(const LineText& t
     const std::u32string_view shaped = text.shaped;
     auto startsWord = [&](std::size_t i) {
         const char32_t c = shaped[i];
-        return shaped[i - 1] == U' ' && c != U' ' && !isMark(unicode, c) &&
-               !isInvisibleCharacter(c) && !(c >= 0x1F3FB && c <= 0x1F3FF);
+        if (shaped[i - 1] != U' ' || c == U' ') return false;
+        const CharacterFacts facts = factsOf(c);
+        return !facts.mark && !facts.invisible && !(c >= 0x1F3FB && c <= 0x1F3FF);
     };
     // Scripts shaped by syllables (the Indic scripts, Thai, Khmer and the
     // like) find a broken cluster, and so a dotted circle, from where the
@@ -552,26 +651,47 @@ const std::vector<WordGlyph>* LineShaper::Engine::shapeByWords(const LineText& t
     // together from its last word.
     runShape.clear();
     wordEnds.clear();
-    std::size_t wordStart = run.start;
-    std::size_t wordEnd = firstCut;
-    while (wordStart < run.end) {
-        // Only a word with a space or the line's end on either side shapes
-        // alike everywhere.
+    // The key of the word from wordStart to wordEnd, when it is kept: only
+    // a word with a space or the line's end on either side shapes alike
+    // everywhere.
+    const auto face = reinterpret_cast<std::uintptr_t>(run.face);
+    auto keyOf = [&](std::size_t wordStart, std::size_t wordEnd) {
         const bool apart =
             (wordStart == 0 || shaped[wordStart - 1] == U' ') &&
             (wordEnd == length || shaped[wordEnd - 1] == U' ' || shaped[wordEnd] == U' ');
         const std::size_t size = wordEnd - wordStart;
+        if (!apart || size > kLongestWord) return false;
+        wordKey.assign(shaped.substr(wordStart, size));
+        wordKey += static_cast<char32_t>(face & 0xFFFFFFFF);
+        wordKey += static_cast<char32_t>(face >> 32);
+        wordKey += static_cast<char32_t>(run.script);
+        wordKey += static_cast<char32_t>((rightToLeft ? 1 : 0) | (wordStart == 0 ? 2 : 0) |
+                                         (wordEnd == length ? 4 : 0));
+        return true;
+    };
+    auto nextWordEnd = [&](std::size_t wordStart) {
+        std::size_t wordEnd = wordStart + 1;
+        while (wordEnd < run.end && !startsWord(wordEnd)) ++wordEnd;
+        return wordEnd;
+    };
+    // The words' hashes first, each word's place in the table asked of the
+    // memory, then each entry, so that the run's look-ups wait together.
+    wordHashes.clear();
+    for (std::size_t wordStart = run.start, wordEnd = firstCut; wordStart < run.end;
+         wordStart = wordEnd, wordEnd = nextWordEnd(wordStart)) {
+        const std::uint64_t hash = keyOf(wordStart, wordEnd) ? WordShapes::hashOf(wordKey) : 0;
+        wordHashes.push_back(hash);
+        words.prefetch(hash);
+    }
+    for (const std::uint64_t hash : wordHashes) words.prefetchEntry(hash);
+    std::size_t wordStart = run.start;
+    std::size_t wordEnd = firstCut;
+    for (std::size_t w = 0; wordStart < run.end; ++w) {
         std::span<const WordGlyph> kept;
         bool found = false;
-        if (apart && size <= kLongestWord) {
-            wordKey.assign(shaped.substr(wordStart, size));
-            const auto face = reinterpret_cast<std::uintptr_t>(run.face);
-            wordKey += static_cast<char32_t>(face & 0xFFFFFFFF);
-            wordKey += static_cast<char32_t>(face >> 32);
-            wordKey += static_cast<char32_t>(run.script);
-            wordKey += static_cast<char32_t>((rightToLeft ? 1 : 0) | (wordStart == 0 ? 2 : 0) |
-                                             (wordEnd == length ? 4 : 0));
-            found = words.find(wordKey, kept);
+        if (keyOf(wordStart, wordEnd)) {
+            const std::uint64_t hash = wordHashes[w];
+            found = words.find(wordKey, hash, kept);
             ++wordLookups;
             if (found) ++wordHits;
             if (!found) {
@@ -579,7 +699,7 @@ const std::vector<WordGlyph>* LineShaper::Engine::shapeByWords(const LineText& t
                 shapeWhole(text, run, wordStart, wordEnd, wordShape);
                 for (WordGlyph& glyph : wordShape)
                     glyph.cluster -= static_cast<std::uint32_t>(wordStart);
-                words.add(wordKey, wordShape);
+                words.add(wordKey, hash, wordShape);
                 kept = wordShape;
                 found = true;
             }
@@ -594,8 +714,7 @@ const std::vector<WordGlyph>* LineShaper::Engine::shapeByWords(const LineText& t
         }
         wordEnds.push_back(runShape.size());
         wordStart = wordEnd;
-        wordEnd = wordStart + 1;
-        while (wordEnd < run.end && !startsWord(wordEnd)) ++wordEnd;
+        wordEnd = nextWordEnd(wordStart);
     }
     if (rightToLeft) {
         wholeRunShape.clear();
@@ -626,7 +745,8 @@ const std::vector<WordGlyph>* LineShaper::Engine::shapeByWords(const LineText& t
 }
 
 // Shapes one run; its glyphs are kept in HarfBuzz's order, left to right.
-std::vector<PlacedGlyph> LineShaper::Engine::shapeRun(const LineText& text, const Run& run) {
+void LineShaper::Engine::shapeRun(const LineText& text, const Run& run,
+                                  std::vector<PlacedGlyph>& glyphs) {
     const ShapingFont& font = fontFor(run.face);
     const std::vector<WordGlyph>* byWords = shapeWords ? shapeByWords(text, run) : nullptr;
     if (!byWords) {
@@ -634,7 +754,7 @@ std::vector<PlacedGlyph> LineShaper::Engine::shapeRun(const LineText& text, cons
         shapeWhole(text, run, run.start, run.end, wholeRunShape);
     }
     const std::vector<WordGlyph>& shapedGlyphs = byWords ? *byWords : wholeRunShape;
-    std::vector<PlacedGlyph> glyphs;
+    glyphs.clear();
     glyphs.reserve(shapedGlyphs.size());
     for (const WordGlyph& shaped : shapedGlyphs) {
         glyphs.push_back({shaped.glyph, shaped.cluster, 0, false, font.thousandths(shaped.xAdvance),
@@ -643,7 +763,6 @@ std::vector<PlacedGlyph> LineShaper::Engine::shapeRun(const LineText& text, cons
     // Text is never lost, even when every glyph of the run was removed.
     if (glyphs.empty()) glyphs.push_back({0, run.start, 0, false, 0, 0, 0});
     assignClusters(text.line, run, glyphs);
-    return glyphs;
 }
 
 // Lays the runs out from the line's start edge: left to right in a
@@ -678,6 +797,9 @@ double LineShaper::Engine::layOut(const LineText& text, const std::vector<Run>& 
 void LineShaper::Engine::collectGlyphs(const LineText& text, const std::vector<Run>& runs,
                                        const std::vector<std::vector<PlacedGlyph>>& runGlyphs,
                                        double pen, ShapedLine& result) {
+    std::size_t glyphCount = 0;
+    for (std::size_t r = 0; r < runs.size(); ++r) glyphCount += runGlyphs[r].size();
+    result.glyphs.reserve(glyphCount);
     for (std::size_t r = 0; r < runs.size(); ++r) {
         const std::vector<PlacedGlyph>& glyphs = runGlyphs[r];
         for (std::size_t k = 0; k < glyphs.size(); ++k) {
@@ -687,10 +809,9 @@ void LineShaper::Engine::collectGlyphs(const LineText& text, const std::vector<R
             if (glyph.firstOfCluster)
                 clusterText = std::u32string(text.drawn.begin() + glyph.clusterStart,
                                              text.drawn.begin() + glyph.clusterEnd);
-            result.glyphs.push_back(
-                {runs[r].face, glyph.glyph, static_cast<int>(std::lround(left + glyph.xOffset)),
-                 static_cast<int>(std::lround(glyph.yOffset)),
-                 static_cast<int>(std::lround(glyph.advance)), std::move(clusterText)});
+            result.glyphs.push_back({runs[r].face, glyph.glyph, nearest(left + glyph.xOffset),
+                                     nearest(glyph.yOffset), nearest(glyph.advance),
+                                     std::move(clusterText)});
         }
     }
 }

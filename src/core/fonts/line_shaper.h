@@ -39,6 +39,10 @@ struct ShapedLine {
 
 // Whether a shaper keeps the shapes of words (on) or shapes every run whole.
 enum class WordCache { on, off };
+// Whether a line in one direction is ordered without the full bidirectional
+// algorithm (taken), or every line goes through it (refused): both order
+// every line alike.
+enum class DirectionShortcut { taken, refused };
 
 // Shapes lines of text with the faces a provider gives for a standard font,
 // as one paragraph each: the line is cut into runs of one direction level
@@ -61,7 +65,8 @@ class LineShaper {
     // Throws FontUnavailable (document_fonts.h) when the provider has no
     // face for the standard font.
     LineShaper(FontProvider& provider, std::string baseFont, int tabStop,
-               WordCache cache = WordCache::on);
+               WordCache cache = WordCache::on,
+               DirectionShortcut shortcut = DirectionShortcut::taken);
     ~LineShaper();
     LineShaper(const LineShaper&) = delete;
     LineShaper& operator=(const LineShaper&) = delete;

@@ -1,5 +1,6 @@
 #include "core/fonts/word_shapes.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace leafwright {
@@ -20,69 +21,104 @@ std::uint64_t WordShapes::hashOf(std::u32string_view key) noexcept {
 }
 
 void WordShapes::Generation::clear() {
-    keys.clear();
-    glyphs.clear();
-    entries.clear();
+    words.clear();
     slots.clear();
+    entries = 0;
     bytes = 0;
 }
 
-const WordShapes::Entry* WordShapes::Generation::find(std::u32string_view key,
-                                                      std::uint64_t hash) const {
-    if (slots.empty()) return nullptr;
+std::size_t WordShapes::Generation::find(std::u32string_view key, std::uint64_t hash) const {
+    if (slots.empty()) return std::u32string_view::npos;
     const std::size_t mask = slots.size() - 1;
+    const std::uint64_t tag = hash & 0xFFFFFFFF00000000ULL;
     for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-        const std::uint32_t number = slots[slot];
-        if (number == 0) return nullptr;
-        const Entry& entry = entries[number - 1];
-        if (entry.hash == hash && keyOf(entry) == key) return &entry;
+        const std::uint64_t held = slots[slot];
+        if (held == 0) return std::u32string_view::npos;
+        if ((held & 0xFFFFFFFF00000000ULL) != tag) continue;
+        const std::size_t entry = (held & 0xFFFFFFFFULL) - 1;
+        if (hashAt(entry) == hash && keyAt(entry) == key) return entry;
     }
+}
+
+void WordShapes::Generation::place(std::uint64_t hash, std::size_t entry) {
+    const std::size_t mask = slots.size() - 1;
+    std::size_t slot = hash & mask;
+    while (slots[slot] != 0) slot = (slot + 1) & mask;
+    slots[slot] = (hash & 0xFFFFFFFF00000000ULL) | (entry + 1);
 }
 
 void WordShapes::Generation::add(std::u32string_view key, std::uint64_t hash,
                                  std::span<const WordGlyph> added) {
-    if ((entries.size() + 1) * 2 > slots.size()) {
+    if ((entries + 1) * 2 > slots.size()) {
         // Grow the table, and place every entry again.
         slots.assign(slots.empty() ? 1024 : slots.size() * 2, 0);
-        const std::size_t mask = slots.size() - 1;
-        for (std::size_t e = 0; e < entries.size(); ++e) {
-            std::size_t slot = entries[e].hash & mask;
-            while (slots[slot] != 0) slot = (slot + 1) & mask;
-            slots[slot] = static_cast<std::uint32_t>(e + 1);
+        for (std::size_t entry = 0; entry < words.size();) {
+            place(hashAt(entry), entry);
+            entry += kHeaderWords + words[entry + 2] + kGlyphWords * words[entry + 3];
         }
     }
-    entries.push_back({hash, keys.size(), key.size(), glyphs.size(), added.size()});
-    keys.insert(keys.end(), key.begin(), key.end());
-    glyphs.insert(glyphs.end(), added.begin(), added.end());
-    const std::size_t mask = slots.size() - 1;
-    std::size_t slot = hash & mask;
-    while (slots[slot] != 0) slot = (slot + 1) & mask;
-    slots[slot] = static_cast<std::uint32_t>(entries.size());
+    const std::size_t entry = words.size();
+    words.push_back(static_cast<char32_t>(hash >> 32));
+    words.push_back(static_cast<char32_t>(hash & 0xFFFFFFFF));
+    words.push_back(static_cast<char32_t>(key.size()));
+    words.push_back(static_cast<char32_t>(added.size()));
+    words.insert(words.end(), key.begin(), key.end());
+    for (const WordGlyph& glyph : added) {
+        words.push_back(glyph.glyph);
+        words.push_back(glyph.cluster);
+        words.push_back(static_cast<std::uint32_t>(glyph.xAdvance));
+        words.push_back(static_cast<std::uint32_t>(glyph.xOffset));
+        words.push_back(static_cast<std::uint32_t>(glyph.yOffset));
+    }
+    place(hash, entry);
+    ++entries;
     bytes += entryBytes(key.size(), added.size());
 }
 
-bool WordShapes::find(std::u32string_view key, std::span<const WordGlyph>& glyphs) {
-    const std::uint64_t hash = hashOf(key);
-    if (const Entry* entry = newer_.find(key, hash)) {
-        glyphs = newer_.glyphsOf(*entry);
+void WordShapes::Generation::glyphsAt(std::size_t entry, std::vector<WordGlyph>& out) const {
+    const char32_t* glyph = words.data() + entry + kHeaderWords + words[entry + 2];
+    out.resize(words[entry + 3]);
+    for (WordGlyph& copy : out) {
+        copy = {glyph[0], glyph[1], static_cast<std::int32_t>(glyph[2]),
+                static_cast<std::int32_t>(glyph[3]), static_cast<std::int32_t>(glyph[4])};
+        glyph += kGlyphWords;
+    }
+}
+
+void WordShapes::prefetch(std::uint64_t hash) const noexcept {
+    if (!newer_.slots.empty()) __builtin_prefetch(&newer_.slots[hash & (newer_.slots.size() - 1)]);
+}
+
+void WordShapes::prefetchEntry(std::uint64_t hash) const noexcept {
+    if (newer_.slots.empty()) return;
+    const std::uint64_t held = newer_.slots[hash & (newer_.slots.size() - 1)];
+    if (held == 0 || (held & 0xFFFFFFFF00000000ULL) != (hash & 0xFFFFFFFF00000000ULL)) return;
+    const std::size_t entry = (held & 0xFFFFFFFFULL) - 1;
+    __builtin_prefetch(newer_.words.data() + entry);
+    __builtin_prefetch(newer_.words.data() + std::min(entry + 16, newer_.words.size() - 1));
+}
+
+bool WordShapes::find(std::u32string_view key, std::uint64_t hash,
+                      std::span<const WordGlyph>& glyphs) {
+    if (const std::size_t entry = newer_.find(key, hash); entry != std::u32string_view::npos) {
+        newer_.glyphsAt(entry, found_);
+        glyphs = found_;
         return true;
     }
-    const Entry* old = older_.find(key, hash);
-    if (!old) return false;
+    const std::size_t old = older_.find(key, hash);
+    if (old == std::u32string_view::npos) return false;
     // In use again: it moves to the newer generation (copied out first, as
     // moving may forget the older one).
-    const std::u32string_view oldKey = older_.keyOf(*old);
-    movingKey_.assign(oldKey.begin(), oldKey.end());
-    const std::span<const WordGlyph> oldGlyphs = older_.glyphsOf(*old);
-    movingGlyphs_.assign(oldGlyphs.begin(), oldGlyphs.end());
-    keep({movingKey_.data(), movingKey_.size()}, hash, movingGlyphs_);
-    const Entry* moved = newer_.find(key, hash);
-    glyphs = moved ? newer_.glyphsOf(*moved) : std::span<const WordGlyph>(movingGlyphs_);
+    movingKey_.assign(older_.keyAt(old));
+    older_.glyphsAt(old, found_);
+    keep(movingKey_, hash, found_);
+    glyphs = found_;
     return true;
 }
 
-void WordShapes::add(std::u32string_view key, std::span<const WordGlyph> glyphs) {
-    keep(key, hashOf(key), glyphs);
+void WordShapes::add(std::u32string_view key, std::uint64_t hash,
+                     std::span<const WordGlyph> glyphs) {
+    keep(key, hash, glyphs);
 }
 
 void WordShapes::keep(std::u32string_view key, std::uint64_t hash,

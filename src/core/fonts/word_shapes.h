@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -36,14 +37,29 @@ class WordShapes {
 
     // Whether glyphs are kept for key, and those glyphs: valid until the
     // next call of find or add.
-    bool find(std::u32string_view key, std::span<const WordGlyph>& glyphs);
+    bool find(std::u32string_view key, std::span<const WordGlyph>& glyphs) {
+        return find(key, hashOf(key), glyphs);
+    }
+    // The same with the key's hashOf, found before.
+    bool find(std::u32string_view key, std::uint64_t hash, std::span<const WordGlyph>& glyphs);
     // Keeps the glyphs for key (not found before); a word too large for a
     // generation is not kept.
-    void add(std::u32string_view key, std::span<const WordGlyph> glyphs);
+    void add(std::u32string_view key, std::span<const WordGlyph> glyphs) {
+        add(key, hashOf(key), glyphs);
+    }
+    void add(std::u32string_view key, std::uint64_t hash, std::span<const WordGlyph> glyphs);
+
+    // A word's look-up waits on memory twice, for the table and for the
+    // entry. Asking the memory for the table's place of each word of a run
+    // first (prefetch), then for each entry (prefetchEntry), then finding
+    // them lets the waits of the run's words overlap. Both only hint.
+    static std::uint64_t hashOf(std::u32string_view key) noexcept;
+    void prefetch(std::uint64_t hash) const noexcept;
+    void prefetchEntry(std::uint64_t hash) const noexcept;
 
     // What the entries take, by the count used for the bound.
     std::size_t heldBytes() const noexcept { return newer_.bytes + older_.bytes; }
-    std::size_t heldWords() const noexcept { return newer_.entries.size() + older_.entries.size(); }
+    std::size_t heldWords() const noexcept { return newer_.entries + older_.entries; }
 
     // What one entry is counted as: its key, its glyphs and its share of
     // the table.
@@ -53,39 +69,40 @@ class WordShapes {
 
   private:
     static constexpr std::size_t kEntryOverhead = 48;
-    struct Entry {
-        std::uint64_t hash;
-        std::size_t keyStart;
-        std::size_t keyLength;
-        std::size_t glyphStart;
-        std::size_t glyphCount;
-    };
-    // Keys and glyphs one after another, found through an open table of
-    // entry numbers (plus one; 0 is an empty slot) at most half full.
+    // Each entry is one stretch of `words`: its hash (two words), key
+    // length, glyph count, the key's characters and the glyphs (five words
+    // each), so that a word found costs one visit to the table and one to
+    // its entry. The table, at most half full, holds an entry's offset plus
+    // one (0 is an empty slot) beside the hash's high half, so that probing
+    // past other keys seldom visits their entries.
+    static constexpr std::size_t kHeaderWords = 4;
+    static constexpr std::size_t kGlyphWords = 5;
     struct Generation {
-        std::vector<char32_t> keys;
-        std::vector<WordGlyph> glyphs;
-        std::vector<Entry> entries;
-        std::vector<std::uint32_t> slots;
+        std::vector<char32_t> words;
+        std::vector<std::uint64_t> slots;
+        std::size_t entries = 0;
         std::size_t bytes = 0;
         void clear();
-        const Entry* find(std::u32string_view key, std::uint64_t hash) const;
+        // The offset of key's entry in words, or npos.
+        std::size_t find(std::u32string_view key, std::uint64_t hash) const;
         void add(std::u32string_view key, std::uint64_t hash, std::span<const WordGlyph> glyphs);
-        std::u32string_view keyOf(const Entry& entry) const {
-            return {keys.data() + entry.keyStart, entry.keyLength};
+        std::uint64_t hashAt(std::size_t entry) const {
+            return (std::uint64_t{words[entry]} << 32) | words[entry + 1];
         }
-        std::span<const WordGlyph> glyphsOf(const Entry& entry) const {
-            return {glyphs.data() + entry.glyphStart, entry.glyphCount};
+        std::u32string_view keyAt(std::size_t entry) const {
+            return {words.data() + entry + kHeaderWords, words[entry + 2]};
         }
+        // Copies the entry's glyphs into out.
+        void glyphsAt(std::size_t entry, std::vector<WordGlyph>& out) const;
+        void place(std::uint64_t hash, std::size_t entry);
     };
-    static std::uint64_t hashOf(std::u32string_view key) noexcept;
     void keep(std::u32string_view key, std::uint64_t hash, std::span<const WordGlyph> glyphs);
 
     std::size_t generationBytes_;
     Generation newer_;
     Generation older_;
-    std::vector<char32_t> movingKey_;
-    std::vector<WordGlyph> movingGlyphs_;
+    std::u32string movingKey_;
+    std::vector<WordGlyph> found_;
 };
 
 }  // namespace leafwright

@@ -125,9 +125,25 @@ void EmbeddedFontStrings::addAll(std::string& out, std::u32string_view character
 
 void EmbeddedFontStrings::drawShaped(std::string& out, const ShapedLine& shaped, std::int64_t start,
                                      bool lineEnds) {
+    const std::vector<DrawnCode> codes = drawnCodes(*fonts_, shaped, currentFont_, &shownGlyphs_);
+    const std::int64_t end = start + shaped.advance;
+    if (planning_) {
+        // What is written while planning is thrown away: the fonts learn
+        // the codes above, and the line keeps the state writing leaves (the
+        // font, the rise, an open string, the pen at the end).
+        if (!codes.empty()) {
+            currentFont_ = codes.back().shown.font;
+            rise_ = codes.back().yOffset;
+        }
+        if (!codes.empty() || (!lineEnds && (rise_ != 0 || end != strings_.x())))
+            strings_.openString(out);
+        if (!lineEnds) rise_ = 0;
+        strings_.placeAt(end);
+        return;
+    }
     // The pen follows the glyphs: each glyph moves from where the last one
     // ended to its own place.
-    for (const DrawnCode& code : drawnCodes(*fonts_, shaped, currentFont_)) {
+    for (const DrawnCode& code : codes) {
         const ShownCharacter& shown = code.shown;
         if (shown.font != currentFont_) switchFont(out, shown.font);
         if (code.yOffset != rise_) setRise(out, code.yOffset);
@@ -137,7 +153,6 @@ void EmbeddedFontStrings::drawShaped(std::string& out, const ShapedLine& shaped,
         strings_.advance(shown.width);
     }
     // A line that ends here sets the rise back after its last string.
-    const std::int64_t end = start + shaped.advance;
     if (lineEnds) {
         strings_.placeAt(end);
         return;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/fonts/hex_text.h"
+#include "core/pdf/shown_glyphs.h"
 #include "core/pdf/tabbed_strings.h"
 
 namespace leafwright {
@@ -114,6 +115,7 @@ class EmbeddedFontStrings {
     };
     static constexpr std::uint16_t kUnknown = 0xFFFF;
     std::vector<Known> known_;
+    ShownGlyphs shownGlyphs_;
 };
 
 inline bool EmbeddedFontStrings::addKnown(std::string& out, char32_t character, CodeRun& run) {

@@ -5,6 +5,7 @@
 
 #include "core/fonts/line_shaper.h"
 #include "core/pdf/direction_turns.h"
+#include "core/pdf/shown_glyphs.h"
 
 namespace leafwright {
 
@@ -71,7 +72,7 @@ std::size_t repeatedInvisibleEnd(const std::vector<ShapedGlyph>& glyphs, std::si
 }  // namespace
 
 std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
-                                  std::size_t currentFont) {
+                                  std::size_t currentFont, ShownGlyphs* known) {
     const std::vector<ShapedGlyph>& glyphs = line.glyphs;
     const std::vector<GlyphText> texts = spreadClusterTexts(line);
     std::vector<DrawnCode> codes;
@@ -157,7 +158,10 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
         }
         if (!drawn) {
             const ShownCharacter shown =
-                fonts.showGlyph(*glyph.face, glyph.glyph, head, texts[g].width, currentFont);
+                known ? known->showGlyph(fonts, *glyph.face, glyph.glyph, head, texts[g].width,
+                                         currentFont)
+                      : fonts.showGlyph(*glyph.face, glyph.glyph, head, texts[g].width,
+                                        currentFont);
             codes.push_back({shown, glyph.x, glyph.yOffset});
             currentFont = shown.font;
         }

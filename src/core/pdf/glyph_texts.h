@@ -9,6 +9,7 @@
 namespace leafwright {
 
 struct ShapedLine;
+class ShownGlyphs;
 
 // What each glyph of a shaped line gives a text extractor: a piece of its
 // cluster's text and the width of the box that piece covers.
@@ -53,8 +54,9 @@ struct DrawnCode {
 // code that draws nothing, just before the cluster (poppler would turn the
 // characters of one code around). A run of one invisible character
 // repeated in place is one code. currentFont is the font the line starts
-// in, where glyph 0 is written.
+// in, where glyph 0 is written. known, when given, remembers the codes of
+// single glyphs from line to line.
 std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
-                                  std::size_t currentFont);
+                                  std::size_t currentFont, ShownGlyphs* known = nullptr);
 
 }  // namespace leafwright

@@ -1,5 +1,7 @@
 #include "core/pdf/tabbed_strings.h"
 
+#include <charconv>
+
 #include "core/fonts/standard_font_widths.h"
 #include "core/pdf/page_content.h"
 #include "core/text/mac_roman_encode.h"
@@ -41,7 +43,8 @@ void TabbedStrings::move(std::string& out, std::int64_t thousandths) {
     openString(out);
     out.push_back(close_);
     out.append(mode_ == Mode::First ? "' [" : " ");
-    out.append(std::to_string(thousandths));
+    char digits[24];
+    out.append(digits, std::to_chars(digits, digits + sizeof digits, thousandths).ptr);
     out.push_back(' ');
     out.push_back(open_);
     mode_ = Mode::Array;

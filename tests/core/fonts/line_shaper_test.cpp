@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
+#include <random>
 #include <string>
 
 #include "core/fonts/shaping_need.h"
@@ -208,6 +210,59 @@ TEST(LineShaperWithoutFontFile, DrawsOneGlyphPerCharacterInBidirectionalOrder) {
     for (std::size_t i = 0; i < 5; ++i) {
         EXPECT_EQ(line.glyphs[i].glyph, U"\u05D0\u05D1 ab"[i]);
         EXPECT_EQ(line.glyphs[i].x, expectedX[i]) << i;
+    }
+}
+
+// Lines of one direction's letters among neutrals and marks are ordered
+// without the full bidirectional algorithm: they must come out as those that
+// go through it, in every paragraph direction. A third of the lines also get
+// a character that rules the shortcut out (a number, a letter of the other
+// direction, a mark of direction, an embedding or isolate, a joiner, a
+// paragraph separator).
+TEST(LineShaperDirections, LinesInOneDirectionAreOrderedAsByTheFullAlgorithm) {
+    testing::FixedFontProvider provider{kFaces};
+    LineShaper shortcut(provider, "Times-Roman", kTabStop, WordCache::off,
+                        DirectionShortcut::taken);
+    LineShaper full(provider, "Times-Roman", kTabStop, WordCache::off, DirectionShortcut::refused);
+    const std::u32string rightToLeft = U"\u0627\u0628\u062A\u0644\u0645\u05D0\u05D1\u05E9";
+    const std::u32string leftToRight = U"aeftWV\u0915\u093F\u0930";
+    const std::u32string neutrals = U"   .,!()[]-+#%$/\t\u00AB\u00BB?\u00A0\u2003:";
+    const std::u32string marks = U"\u064B\u05B8\u0301\u0902";
+    const std::u32string spoilers =
+        U"4\u0661\u200E\u200F\u202B\u202C\u2067\u2069\u200Dx\u0628\u2029";
+    std::mt19937 random(7);
+    auto pick = [&](const std::u32string& from) {
+        return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(random)];
+    };
+    for (int n = 0; n < 900; ++n) {
+        const std::u32string& letters = n % 2 ? rightToLeft : leftToRight;
+        std::u32string line;
+        const int length = std::uniform_int_distribution<int>(1, 40)(random);
+        for (int i = 0; i < length; ++i) {
+            const unsigned kind = random() % 10;
+            line += kind < 5 ? pick(letters) : kind < 9 ? pick(neutrals) : pick(marks);
+        }
+        if (n % 3 == 2)
+            line.insert(line.begin() + static_cast<std::ptrdiff_t>(random() % (line.size() + 1)),
+                        pick(spoilers));
+        for (const std::optional<TextDirection> paragraph :
+             {std::optional<TextDirection>(), std::optional(TextDirection::rightToLeft),
+              std::optional(TextDirection::leftToRight)}) {
+            const ShapedLine a = shortcut.shape(line, paragraph);
+            const ShapedLine b = full.shape(line, paragraph);
+            std::string where = "line " + std::to_string(n) + ":";
+            for (const char32_t c : line) where += " " + std::to_string(static_cast<unsigned>(c));
+            ASSERT_EQ(a.direction, b.direction) << where;
+            ASSERT_EQ(a.advance, b.advance) << where;
+            ASSERT_EQ(a.glyphs.size(), b.glyphs.size()) << where;
+            for (std::size_t g = 0; g < a.glyphs.size(); ++g) {
+                const ShapedGlyph& x = a.glyphs[g];
+                const ShapedGlyph& y = b.glyphs[g];
+                ASSERT_TRUE(x.face == y.face && x.glyph == y.glyph && x.x == y.x &&
+                            x.yOffset == y.yOffset && x.advance == y.advance && x.text == y.text)
+                    << where << " glyph " << g;
+            }
+        }
     }
 }
 

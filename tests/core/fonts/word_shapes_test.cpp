@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -165,6 +166,47 @@ TEST(WordShapes, StaysWithinItsBoundAndKeepsTheWordsInUse) {
     // A word larger than the bound is not kept.
     shapes.add(U"big", std::vector<WordGlyph>(kBound, WordGlyph{}));
     EXPECT_FALSE(shapes.find(U"big", found));
+}
+
+// Against a plain map: many short keys of few characters (alike in their
+// hashes' low bits as often as chance has it), glyphs of every length, a
+// bound that forgets words on the way and tables grown again and again. A
+// word found gives exactly the glyphs it was kept with; a word just kept or
+// just found is found.
+TEST(WordShapes, GivesBackExactlyTheGlyphsKeptForEachKey) {
+    WordShapes shapes(64 << 10);
+    std::map<std::u32string, std::vector<WordGlyph>> kept;
+    std::mt19937 random(11);
+    std::span<const WordGlyph> found;
+    std::size_t hits = 0;
+    for (int n = 0; n < 60000; ++n) {
+        std::u32string key(1 + random() % 6, U'a');
+        for (char32_t& c : key) c = U'a' + random() % 7;
+        if (shapes.find(key, found)) {
+            ++hits;
+            const auto known = kept.find(key);
+            ASSERT_NE(known, kept.end()) << n;
+            ASSERT_TRUE(
+                std::equal(found.begin(), found.end(), known->second.begin(), known->second.end()))
+                << n;
+            ASSERT_TRUE(shapes.find(key, found)) << n;
+            continue;
+        }
+        std::vector<WordGlyph> glyphs(random() % 12);
+        for (WordGlyph& glyph : glyphs)
+            glyph = {static_cast<std::uint32_t>(random()), static_cast<std::uint32_t>(random() % 9),
+                     static_cast<std::int32_t>(random()) - (1 << 30),
+                     -static_cast<std::int32_t>(random() % 500),
+                     static_cast<std::int32_t>(random() % 500)};
+        shapes.add(key, glyphs);
+        kept[key] = glyphs;
+        ASSERT_TRUE(shapes.find(key, found)) << n;
+        ASSERT_TRUE(std::equal(found.begin(), found.end(), glyphs.begin(), glyphs.end())) << n;
+        ASSERT_LE(shapes.heldBytes(), 2u * (64 << 10));
+    }
+    // Both outcomes were met: words kept and found, and words forgotten.
+    EXPECT_GT(hits, 10000u);
+    EXPECT_LT(shapes.heldWords(), kept.size());
 }
 
 }  // namespace
