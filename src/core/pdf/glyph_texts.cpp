@@ -157,11 +157,10 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
             }
         }
         if (!drawn) {
-            const ShownCharacter shown =
-                known ? known->showGlyph(fonts, *glyph.face, glyph.glyph, head, texts[g].width,
-                                         currentFont)
-                      : fonts.showGlyph(*glyph.face, glyph.glyph, head, texts[g].width,
-                                        currentFont);
+            const ShownCharacter shown = known ? known->showGlyph(fonts, *glyph.face, glyph.glyph,
+                                                                  head, texts[g].width, currentFont)
+                                               : fonts.showGlyph(*glyph.face, glyph.glyph, head,
+                                                                 texts[g].width, currentFont);
             codes.push_back({shown, glyph.x, glyph.yOffset});
             currentFont = shown.font;
         }
