@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <string>
 
+#include "core/breaks/neighbour_breaks.h"
 #include "core/breaks/window_units.h"
 
 namespace leafwright {
@@ -63,6 +64,11 @@ struct LineBreaker::Engine {
     // bytes, and unit indexes are byte indexes.
     WindowUnits units;
     bool inUnits = false;
+    // The iterators are handed the window when first asked about it: most
+    // rows of a Chinese or Japanese text end where the neighbours of the
+    // row's end decide, and handing over a window costs more than that.
+    bool handedOver = false;
+    bool byNeighbours = true;
 
     const std::uint8_t* bytes = nullptr;
     std::int32_t size = 0;
@@ -105,6 +111,72 @@ struct LineBreaker::Engine {
     // The iterators' positions are units; the rest of the engine speaks in
     // byte indexes, which these turn into units and back. A byte inside a
     // character stands for the character's start, as for the UTF-8 text.
+    void handOver() {
+        if (handedOver) return;
+        UErrorCode status = U_ZERO_ERROR;
+        inUnits = units.take(
+            std::string_view(reinterpret_cast<const char*>(bytes), static_cast<std::size_t>(size)));
+        if (inUnits)
+            utext_openUChars(&text, units.units(), units.unitCount(), &status);
+        else
+            utext_openUTF8(&text, reinterpret_cast<const char*>(bytes), size, &status);
+        expectSuccess(status, "open a window of text");
+        lines->setText(&text, status);
+        clusters->setText(&text, status);
+        expectSuccess(status, "take a window of text");
+        handedOver = true;
+    }
+    icu::BreakIterator& lineRules() {
+        handOver();
+        return *lines;
+    }
+    icu::BreakIterator& clusterRules() {
+        handOver();
+        return *clusters;
+    }
+
+    // The character start before `index` (a character start), or -1.
+    std::int32_t previousStart(std::int32_t index) const noexcept {
+        if (index <= 0) return -1;
+        U8_BACK_1(bytes, 0, index);
+        return index;
+    }
+    NeighbourClass classBefore(std::int32_t index) const noexcept {
+        const UChar32 c = before(index);
+        return c < 0 ? NeighbourClass::other : neighbourClassOf(static_cast<char32_t>(c));
+    }
+    NeighbourClass classAt(std::int32_t index) const noexcept {
+        const UChar32 c = at(index);
+        return c < 0 ? NeighbourClass::other : neighbourClassOf(static_cast<char32_t>(c));
+    }
+    // Whether the line may break at `index` (a character start in the safe
+    // zone), as far as the characters beside it tell.
+    NeighbourBreak breakByNeighbours(std::int32_t index) const noexcept {
+        if (!byNeighbours) return NeighbourBreak::unknown;
+        if (index == size) return NeighbourBreak::breaks;  // the line's end
+        const NeighbourClass after = classAt(index);
+        if (after == NeighbourClass::other) return NeighbourBreak::unknown;
+        const NeighbourClass last = classBefore(index);
+        NeighbourClass beforeSpaces = NeighbourClass::other;
+        if (last == NeighbourClass::space) {
+            std::int32_t from = index;
+            const std::int32_t longest =
+                std::max(0, index - static_cast<std::int32_t>(kEdgeContext));
+            while (from > longest && bytes[from - 1] == ' ') --from;
+            // A run of spaces from the window's start, or a long one, is left
+            // to the full rules.
+            if (from > longest) beforeSpaces = classBefore(from);
+        }
+        return neighbourBreak(beforeSpaces, last, after);
+    }
+    NeighbourBreak clusterByNeighbours(std::int32_t index) const noexcept {
+        if (!byNeighbours) return NeighbourBreak::unknown;
+        if (index == size) return NeighbourBreak::breaks;
+        return ofNoClusterClass(before(index)) && ofNoClusterClass(at(index))
+                   ? NeighbourBreak::breaks
+                   : NeighbourBreak::unknown;
+    }
+
     std::int32_t unitOf(std::int32_t index) const noexcept {
         return inUnits ? units.unitOf(index) : index;
     }
@@ -138,7 +210,7 @@ struct LineBreaker::Engine {
     bool splitsKoreanWord(std::int32_t index) {
         UChar32 last = before(index);
         if (isMark(last)) {
-            const std::int32_t clusterStart = preceding(*clusters, index);
+            const std::int32_t clusterStart = preceding(clusterRules(), index);
             if (clusterStart != kDone) last = at(clusterStart);
         }
         const UChar32 next = at(index);
@@ -157,7 +229,7 @@ struct LineBreaker::Engine {
         // costs more than the rest of a row's breaking.
         if (index < size && ofNoClusterClass(before(index)) && ofNoClusterClass(at(index)))
             return !splitsKoreanWord(index);
-        return isBoundary(*clusters, index) && !splitsKoreanWord(index);
+        return isBoundary(clusterRules(), index) && !splitsKoreanWord(index);
     }
 
     // Where a forward search for boundaries after `after` starts: not before
@@ -166,15 +238,30 @@ struct LineBreaker::Engine {
         return std::max({indexOf(after), safeBegin - 1, 0});
     }
 
-    // The last boundary of `iterator` in (after, atMost] that `accepted`
-    // takes.
-    template <typename Accepted>
-    std::optional<std::uint64_t> last(icu::BreakIterator& iterator, std::uint64_t after,
-                                      std::uint64_t atMost, Accepted accepted) {
+    // The last boundary of the iterator that `rules` hands over in (after,
+    // atMost] that `accepted` takes.
+    // Before that, the characters beside each position from the last down
+    // are asked (`byNeighbours`), while they can tell.
+    template <typename Neighbours, typename Accepted>
+    std::optional<std::uint64_t> last(icu::BreakIterator& (Engine::*rules)(), std::uint64_t after,
+                                      std::uint64_t atMost, Neighbours byNeighbours,
+                                      Accepted accepted) {
         if (atMost <= after || atMost <= start) return std::nullopt;
         const std::int32_t low = std::max({after < start ? 0 : indexOf(after) + 1, safeBegin, 1});
-        const std::int32_t high = std::min(indexOf(atMost), safeEnd);
+        std::int32_t high = std::min(indexOf(atMost), safeEnd);
         if (low > high) return std::nullopt;
+        // A position inside a character stands for none: the search starts
+        // at the character start before it.
+        std::int32_t at = codePointFloor(high);
+        if (at != high) at = previousStart(at);
+        for (; at >= low; at = previousStart(at)) {
+            const NeighbourBreak answer = byNeighbours(at);
+            if (answer == NeighbourBreak::breaks) return positionOf(at);
+            if (answer == NeighbourBreak::unknown) break;
+        }
+        if (at < low) return std::nullopt;
+        high = at;
+        icu::BreakIterator& iterator = (this->*rules)();
         std::int32_t boundary = isBoundary(iterator, high) ? high : preceding(iterator, high);
         for (; boundary != kDone && boundary >= low; boundary = previous(iterator))
             if (accepted(boundary)) return positionOf(boundary);
@@ -182,7 +269,8 @@ struct LineBreaker::Engine {
     }
 };
 
-LineBreaker::LineBreaker() : engine_(std::make_unique<Engine>()) {
+LineBreaker::LineBreaker(bool byNeighbours) : engine_(std::make_unique<Engine>()) {
+    engine_->byNeighbours = byNeighbours;
     const icu::Locale& root = icu::Locale::getRoot();
     UErrorCode status = U_ZERO_ERROR;
     engine_->lines = made(icu::BreakIterator::createLineInstance(root, status), status,
@@ -205,16 +293,8 @@ void LineBreaker::setWindow(const BreakWindow& window) {
     e.start = window.start;
     e.endsLine = window.endsLine;
 
-    UErrorCode status = U_ZERO_ERROR;
-    e.inUnits = e.units.take(window.text);
-    if (e.inUnits)
-        utext_openUChars(&e.text, e.units.units(), e.units.unitCount(), &status);
-    else
-        utext_openUTF8(&e.text, reinterpret_cast<const char*>(e.bytes), e.size, &status);
-    expectSuccess(status, "open a window of text");
-    e.lines->setText(&e.text, status);
-    e.clusters->setText(&e.text, status);
-    expectSuccess(status, "take a window of text");
+    e.handedOver = false;
+    e.inUnits = false;
 
     const std::int32_t context =
         static_cast<std::int32_t>(std::min<std::size_t>(kEdgeContext, e.size));
@@ -232,13 +312,17 @@ std::uint64_t LineBreaker::safeEnd() const noexcept {
 
 std::optional<std::uint64_t> LineBreaker::lastBreak(std::uint64_t after, std::uint64_t atMost) {
     Engine& e = *engine_;
-    return e.last(*e.lines, after, atMost, [&e](std::int32_t at) { return e.acceptedBreak(at); });
+    return e.last(
+        &Engine::lineRules, after, atMost,
+        [&e](std::int32_t at) { return e.breakByNeighbours(at); },
+        [&e](std::int32_t at) { return e.acceptedBreak(at); });
 }
 
 std::optional<std::uint64_t> LineBreaker::nextBreak(std::uint64_t after) {
     Engine& e = *engine_;
-    for (std::int32_t at = e.following(*e.lines, e.searchFrom(after));
-         at != kDone && at <= e.safeEnd; at = e.next(*e.lines)) {
+    icu::BreakIterator& lines = e.lineRules();
+    for (std::int32_t at = e.following(lines, e.searchFrom(after)); at != kDone && at <= e.safeEnd;
+         at = e.next(lines)) {
         if (e.acceptedBreak(at)) return e.positionOf(at);
     }
     return std::nullopt;
@@ -246,13 +330,16 @@ std::optional<std::uint64_t> LineBreaker::nextBreak(std::uint64_t after) {
 
 std::optional<std::uint64_t> LineBreaker::lastCluster(std::uint64_t after, std::uint64_t atMost) {
     Engine& e = *engine_;
-    return e.last(*e.clusters, after, atMost, [&e](std::int32_t at) { return e.inZone(at); });
+    return e.last(
+        &Engine::clusterRules, after, atMost,
+        [&e](std::int32_t at) { return e.clusterByNeighbours(at); },
+        [&e](std::int32_t at) { return e.inZone(at); });
 }
 
 std::optional<std::uint64_t> LineBreaker::nextCluster(std::uint64_t after) {
     Engine& e = *engine_;
     const std::int32_t from = e.searchFrom(after);
-    const std::int32_t at = e.following(*e.clusters, from);
+    const std::int32_t at = e.following(e.clusterRules(), from);
     const std::int32_t base = std::max(after < e.start ? 0 : e.indexOf(after), e.safeBegin);
     const std::int64_t longest = static_cast<std::int64_t>(base) + kLongestCluster;
     if (at != kDone && at <= longest) {

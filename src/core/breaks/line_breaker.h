@@ -86,8 +86,11 @@ class LineBreaker {
     // The longest window taken (ICU counts a text's positions in 32 bits).
     static constexpr std::size_t kLargestWindow = std::size_t{1} << 30;
 
-    // Throws BreakRulesUnavailable.
-    LineBreaker();
+    // Throws BreakRulesUnavailable. byNeighbours: a break (or a cluster
+    // boundary) that the two characters beside it decide is found without
+    // the full rules, which give the same answer far slower; false has every
+    // answer from the full rules, to hold the two side by side.
+    explicit LineBreaker(bool byNeighbours = true);
     ~LineBreaker();
     LineBreaker(const LineBreaker&) = delete;
     LineBreaker& operator=(const LineBreaker&) = delete;
