@@ -3,28 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/fonts/cff_charstring_walk.h"
+
 namespace leafwright {
 namespace {
-
-// A Type 2 integer operand in its shortest form.
-std::string encodedNumber(long value) {
-    std::string out;
-    if (value >= -107 && value <= 107) {
-        out += static_cast<char>(value + 139);
-    } else if (value >= 108 && value <= 1131) {
-        out += static_cast<char>((value - 108) / 256 + 247);
-        out += static_cast<char>((value - 108) % 256);
-    } else if (value >= -1131 && value <= -108) {
-        out += static_cast<char>((-value - 108) / 256 + 251);
-        out += static_cast<char>((-value - 108) % 256);
-    } else {
-        const auto bits = static_cast<std::uint16_t>(static_cast<std::int16_t>(value));
-        out += static_cast<char>(28);
-        out += static_cast<char>(bits >> 8);
-        out += static_cast<char>(bits & 0xFF);
-    }
-    return out;
-}
 
 // The operands a charstring pushes before its first operator that is not a
 // subroutine call (followed into the subroutines), and that operator.
@@ -133,7 +115,7 @@ std::optional<std::string> withCharStringWidth(std::string_view charString, long
     if (hasWidth && (!start.ownFirst || !start.firstIsInteger)) return std::nullopt;
     const long current = hasWidth ? nominalWidth + start.first : defaultWidth;
     if (current == width) return std::string(charString);
-    std::string out = encodedNumber(width - nominalWidth);
+    std::string out = cff::charStringNumber(width - nominalWidth);
     out.append(charString.substr(hasWidth ? start.firstEnd : 0));
     return out;
 }
