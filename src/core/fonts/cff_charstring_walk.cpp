@@ -1,5 +1,6 @@
 #include "core/fonts/cff_charstring_walk.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace leafwright::cff {
@@ -43,6 +44,9 @@ void CharStringWalk::run(std::string_view routine, RoutineCalls& calls, int nest
     const bool first = !calls.walked;
     calls.walking = true;
     std::size_t callNumber = 0;
+    const std::size_t clearsBefore = clears_;
+    bool hints = false;
+    int height = 0;
     auto byte = [&](std::size_t i) {
         if (i >= routine.size()) cannotFollow("it ends early");
         return static_cast<unsigned char>(routine[i]);
@@ -50,6 +54,10 @@ void CharStringWalk::run(std::string_view routine, RoutineCalls& calls, int nest
     auto finish = [&](std::size_t end) {
         if (first) {
             calls.end = static_cast<std::uint32_t>(end);
+            calls.hints = hints;
+            calls.endsGlyph = ended_;
+            calls.height = static_cast<std::uint8_t>(height);
+            calls.sameEverywhere = !hints && clears_ > clearsBefore && (ended_ || depth_ == 0);
         } else if (calls.end != end || callNumber != calls.calls.size()) {
             cannotFollow("a subroutine reads otherwise where it is called again");
         }
@@ -90,12 +98,14 @@ void CharStringWalk::run(std::string_view routine, RoutineCalls& calls, int nest
             case 23:  // vstemhm
                 stems_ += depth_ / 2;
                 depth_ = 0;
+                hints = true;
                 break;
             case 19:  // hintmask
             case 20:  // cntrmask
                 // Operands before a mask are the arguments of a vstem left out.
                 stems_ += depth_ / 2;
                 depth_ = 0;
+                hints = true;
                 at += static_cast<std::size_t>(stems_ + 7) / 8;
                 byte(at);  // the mask lies inside the routine
                 break;
@@ -122,7 +132,19 @@ void CharStringWalk::run(std::string_view routine, RoutineCalls& calls, int nest
                 if (nesting >= kMostNesting) cannotFollow("subroutines nested too deep");
                 RoutineCalls& calledCalls =
                     (global ? globalCalls_ : localCalls_)[static_cast<std::size_t>(item)];
-                run(subrs.items[static_cast<std::size_t>(item)], calledCalls, nesting + 1);
+                if (calledCalls.walked && calledCalls.sameEverywhere) {
+                    // As walking it again would: the levels below it must
+                    // stay within the limit, and the operands end cleared.
+                    if (calledCalls.height > 0 && nesting + calledCalls.height >= kMostNesting)
+                        cannotFollow("subroutines nested too deep");
+                    depth_ = 0;
+                    ++clears_;
+                    ended_ = calledCalls.endsGlyph;
+                } else {
+                    run(subrs.items[static_cast<std::size_t>(item)], calledCalls, nesting + 1);
+                }
+                hints |= calledCalls.hints;
+                height = std::max(height, 1 + calledCalls.height);
                 if (ended_) {
                     finish(at + 1);
                     return;
@@ -154,6 +176,7 @@ void CharStringWalk::run(std::string_view routine, RoutineCalls& calls, int nest
             case 30:  // vhcurveto
             case 31:  // hvcurveto
                 depth_ = 0;
+                ++clears_;
                 break;
             case 12: {
                 const unsigned b1 = byte(at + 1);
@@ -161,6 +184,7 @@ void CharStringWalk::run(std::string_view routine, RoutineCalls& calls, int nest
                 // compute are not followed.
                 if (b1 != 0 && (b1 < 34 || b1 > 37)) cannotFollow("an operator that computes");
                 depth_ = 0;
+                ++clears_;
                 ++at;
                 break;
             }

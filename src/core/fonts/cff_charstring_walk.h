@@ -32,6 +32,15 @@ struct RoutineCalls {
     bool walking = false;
     std::vector<SubroutineCall> calls;
     std::uint32_t end = 0;
+    // Known once walked: whether it or a subroutine it calls sets stems or
+    // masks, and how many levels of calls it makes below itself.
+    bool hints = false;
+    bool endsGlyph = false;
+    std::uint8_t height = 0;
+    // A subroutine that sets no stems, clears the operands itself and
+    // leaves none (or ends the glyph) does the same whatever called it, so
+    // it is not walked again.
+    bool sameEverywhere = false;
 };
 
 // Follows charstrings through the subroutines they call, as a Type 2
@@ -78,6 +87,7 @@ class CharStringWalk {
     int depth_ = 0;
     int stems_ = 0;
     bool ended_ = false;
+    std::size_t clears_ = 0;  // operators that cleared the operands
 };
 
 // A routine's bytes with each call's number replaced by newNumber(call).

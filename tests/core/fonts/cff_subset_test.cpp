@@ -263,6 +263,17 @@ TEST(CffSubset, RefusesCallsItCannotFollow) {
     };
     EXPECT_FALSE(refused(chain(10), {0, 1}));
     EXPECT_TRUE(refused(chain(11), {0, 1}));
+    // The same ten levels met first from a glyph, then one level deeper
+    // from another.
+    auto twoGlyphs = [&] {
+        std::vector<std::string> subrs;
+        for (int i = 0; i < 11; ++i)
+            subrs.push_back(line() + (i + 1 < 11 ? number(b + i + 1) + "\x0A" : "") + "\x0B");
+        return program({"\x0E", moveThen(number(b + 1) + "\x0A"), moveThen(number(b) + "\x0A")}, {},
+                       subrs);
+    };
+    EXPECT_FALSE(refused(twoGlyphs(), {0, 1}));
+    EXPECT_TRUE(refused(twoGlyphs(), {0, 1, 2}));
     // A subroutine calling itself.
     EXPECT_TRUE(refused(
         program({"\x0E", moveThen(number(b) + "\x0A")}, {}, {line() + number(b) + "\x0A\x0B"}),
