@@ -71,6 +71,36 @@ std::string CffSubsetter::subset(const std::vector<GlyphId>& glyphs) const {
         };
     };
 
+    // A glyph whose first operands stand in a subroutine it calls first
+    // (its width among them, often) takes that subroutine's bytes in place
+    // of the call, so that its width can be set in its own bytes when the
+    // program is made CID-keyed; the drawing is the same.
+    auto withFirstCallInlined = [&](std::string charString, const RoutineCalls& glyph,
+                                    std::size_t fd) {
+        const RoutineCalls* calls = &glyph;
+        for (int level = 0; level < 10 && !calls->calls.empty(); ++level) {
+            const SubroutineCall& first = calls->calls.front();
+            if (first.numberAt != 0) break;
+            const std::size_t numberLength = charStringNumber(newNumber(fd)(first)).size();
+            if (charString.size() <= numberLength ||
+                static_cast<unsigned char>(charString[numberLength]) != (first.global ? 29 : 10))
+                break;
+            const RoutineCalls& called =
+                first.global ? globalCalls[first.item] : localCalls[fd][first.item];
+            const std::string_view bytes = first.global ? program.globalSubrs.items[first.item]
+                                                        : program.localSubrs[fd].items[first.item];
+            // Only a subroutine that ends in its return, the glyph going on after it.
+            if (called.endsGlyph || called.end != bytes.size() || bytes.empty() ||
+                static_cast<unsigned char>(bytes.back()) != 11)
+                break;
+            std::string inlined = renumbered(bytes, called, newNumber(fd));
+            inlined.pop_back();
+            charString = inlined + charString.substr(numberLength + 1);
+            calls = &called;
+        }
+        return charString;
+    };
+
     // Written again: the glyphs (glyph 0 empty, in the font dictionary of
     // the first glyph so as not to keep one for it alone), then each INDEX
     // of subroutines. A local subroutine is called only from glyphs of its
@@ -89,8 +119,9 @@ std::string CffSubsetter::subset(const std::vector<GlyphId>& glyphs) const {
             content.charStrings[n] = kEmpty;
             continue;
         }
-        charStrings[n] =
-            renumbered(program.charStrings.items[glyphs[n]], glyphCalls[n], newNumber(fd));
+        charStrings[n] = withFirstCallInlined(
+            renumbered(program.charStrings.items[glyphs[n]], glyphCalls[n], newNumber(fd)),
+            glyphCalls[n], fd);
         content.charStrings[n] = charStrings[n];
     }
 
