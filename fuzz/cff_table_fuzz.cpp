@@ -2,7 +2,8 @@
 // many CIDs to make and which glyphs they draw) and makes it CID-keyed: the
 // rewrite either refuses it with std::runtime_error or gives a program that
 // it reads again, and that rewriting once more with every CID drawn by its
-// own glyph leaves byte for byte as it is.
+// own glyph leaves byte for byte as it is. The subsetter, given the same
+// glyphs, either refuses the program or gives one the rewrite reads.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/fonts/cff_subset.h"
 #include "core/fonts/cff_table.h"
 
 namespace {
@@ -33,6 +35,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<leafwright::GlyphId> glyphOfCid(cids, 0);
     for (std::size_t cid = 1; cid < cids; ++cid) glyphOfCid[cid] = (data[1] >> (cid % 4 * 2)) & 3;
     const std::string_view program(reinterpret_cast<const char*>(data) + 2, size - 2);
+
+    try {
+        const std::string subset = leafwright::CffSubsetter(program).subset(glyphOfCid);
+        try {
+            leafwright::cidKeyedCff(subset, {});
+        } catch (const std::runtime_error&) {
+            fail("a subset is refused when read again");
+        }
+    } catch (const std::runtime_error&) {
+    }
 
     std::string made;
     try {

@@ -3,28 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/fonts/cff_charstring_walk.h"
+
 namespace leafwright {
 namespace {
-
-// A Type 2 integer operand in its shortest form.
-std::string encodedNumber(long value) {
-    std::string out;
-    if (value >= -107 && value <= 107) {
-        out += static_cast<char>(value + 139);
-    } else if (value >= 108 && value <= 1131) {
-        out += static_cast<char>((value - 108) / 256 + 247);
-        out += static_cast<char>((value - 108) % 256);
-    } else if (value >= -1131 && value <= -108) {
-        out += static_cast<char>((-value - 108) / 256 + 251);
-        out += static_cast<char>((-value - 108) % 256);
-    } else {
-        const auto bits = static_cast<std::uint16_t>(static_cast<std::int16_t>(value));
-        out += static_cast<char>(28);
-        out += static_cast<char>(bits >> 8);
-        out += static_cast<char>(bits & 0xFF);
-    }
-    return out;
-}
 
 // The operands a charstring pushes before its first operator that is not a
 // subroutine call (followed into the subroutines), and that operator.
@@ -41,8 +23,12 @@ struct Start {
 
 constexpr int kMostCalls = 10;  // the Type 2 limit on nested calls
 
-bool readStart(std::string_view code, const Subroutine& subroutine, int depth, Start& start,
-               bool own) {
+// How reading a start ended: at its operator, at a subroutine's return (the
+// start goes on in its caller), or at a fault.
+enum class StartRead { found, returned, failed };
+
+StartRead readStart(std::string_view code, const Subroutine& subroutine, int depth, Start& start,
+                    bool own) {
     auto byte = [&](std::size_t i) { return static_cast<unsigned char>(code[i]); };
     std::size_t at = 0;
     long last = 0;
@@ -58,12 +44,12 @@ bool readStart(std::string_view code, const Subroutine& subroutine, int depth, S
             value = static_cast<long>(b0) - 139;
         } else if (b0 >= 247 && b0 <= 254) {
             length = 2;
-            if (at + 1 >= code.size()) return false;
+            if (at + 1 >= code.size()) return StartRead::failed;
             value = b0 <= 250 ? (static_cast<long>(b0) - 247) * 256 + byte(at + 1) + 108
                               : -(static_cast<long>(b0) - 251) * 256 - byte(at + 1) - 108;
         } else if (b0 == 28) {
             length = 3;
-            if (at + 2 >= code.size()) return false;
+            if (at + 2 >= code.size()) return StartRead::failed;
             value = static_cast<std::int16_t>((byte(at + 1) << 8) | byte(at + 2));
         } else if (b0 == 255) {
             length = 5;  // 16.16 fixed
@@ -71,18 +57,27 @@ bool readStart(std::string_view code, const Subroutine& subroutine, int depth, S
         } else if (b0 == 10 || b0 == 29) {
             // callsubr, callgsubr: the number is the last operand, and
             // the start goes on in the subroutine.
-            if (start.operands == 0 || !lastIsInteger || depth >= kMostCalls) return false;
+            if (start.operands == 0 || !lastIsInteger || depth >= kMostCalls)
+                return StartRead::failed;
             --start.operands;
-            if (own && --ownOperands == 0) start.ownFirst = false;
+            if (own) --ownOperands;
+            if (start.operands == 0) start.ownFirst = false;
             const std::optional<std::string_view> called = subroutine(b0 == 29, last);
-            if (!called) return false;
-            return readStart(*called, subroutine, depth + 1, start, false);
+            if (!called) return StartRead::failed;
+            const StartRead read = readStart(*called, subroutine, depth + 1, start, false);
+            if (read != StartRead::returned) return read;
+            // The top operand now is the subroutine's, not a number of this one.
+            lastIsInteger = false;
+            ++at;
+            continue;
+        } else if (b0 == 11 && depth > 0) {  // return
+            return StartRead::returned;
         } else {
             start.op = b0;
-            return true;
+            return StartRead::found;
         }
-        if (at + length > code.size()) return false;
-        if (own && ownOperands == 0) {
+        if (at + length > code.size()) return StartRead::failed;
+        if (own && start.operands == 0) {
             start.ownFirst = true;
             start.first = value;
             start.firstIsInteger = integer;
@@ -94,7 +89,7 @@ bool readStart(std::string_view code, const Subroutine& subroutine, int depth, S
         lastIsInteger = integer;
         at += length;
     }
-    return false;
+    return StartRead::failed;
 }
 
 }  // namespace
@@ -104,7 +99,7 @@ std::optional<std::string> withCharStringWidth(std::string_view charString, long
                                                const Subroutine& subroutine) {
     if (width - nominalWidth < -32768 || width - nominalWidth > 32767) return std::nullopt;
     Start start;
-    if (!readStart(charString, subroutine, 0, start, true)) return std::nullopt;
+    if (readStart(charString, subroutine, 0, start, true) != StartRead::found) return std::nullopt;
     const std::size_t operands = start.operands;
     bool hasWidth = false;
     switch (start.op) {
@@ -133,7 +128,7 @@ std::optional<std::string> withCharStringWidth(std::string_view charString, long
     if (hasWidth && (!start.ownFirst || !start.firstIsInteger)) return std::nullopt;
     const long current = hasWidth ? nominalWidth + start.first : defaultWidth;
     if (current == width) return std::string(charString);
-    std::string out = encodedNumber(width - nominalWidth);
+    std::string out = cff::charStringNumber(width - nominalWidth);
     out.append(charString.substr(hasWidth ? start.firstEnd : 0));
     return out;
 }

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "core/fonts/cff_subset.h"
 #include "core/fonts/font_file.h"
 #include "core/fonts/harfbuzz_handles.h"
 #include "core/fonts/shaping_font.h"
@@ -123,6 +124,22 @@ class TrueTypeFace final : public FontFace {
     }
 
     FontSubset subset(const std::vector<GlyphId>& glyphs) const override {
+        if (const CffSubsetter* subsetter = cffSubsetter()) {
+            // Glyph 0 first, then the others in order, each once.
+            std::vector<GlyphId> kept = glyphs;
+            kept.push_back(0);
+            std::sort(kept.begin(), kept.end());
+            kept.erase(std::unique(kept.begin(), kept.end()), kept.end());
+            try {
+                FontSubset result;
+                result.program = subsetter->subset(kept);
+                for (std::size_t n = 0; n < kept.size(); ++n)
+                    result.newGlyphIds[kept[n]] = static_cast<GlyphId>(n);
+                return result;
+            } catch (const std::runtime_error&) {
+                // A charstring it cannot follow: HarfBuzz's subsetter may.
+            }
+        }
         std::unique_ptr<hb_subset_input_t, InputDeleter> input(hb_subset_input_create_or_fail());
         if (!input) throw std::runtime_error("out of memory while subsetting a font");
         hb_face_t* source = subsetSource();
@@ -205,6 +222,24 @@ class TrueTypeFace final : public FontFace {
 
     static constexpr unsigned kLargestPreparedFile = 8u << 20;
 
+    // The subsetter of a face with CFF outlines, which reads the face's
+    // program once for all its subsets; nullptr when it cannot read it.
+    const CffSubsetter* cffSubsetter() const {
+        std::lock_guard lock(mutex_);
+        if (outlines_ != FontOutlines::cff || cffTried_) return cffSubsetter_.get();
+        cffTried_ = true;
+        cffTable_ = Blob(hb_face_reference_table(face_.get(), HB_TAG('C', 'F', 'F', ' ')));
+        unsigned length = 0;
+        const char* data = hb_blob_get_data(cffTable_.get(), &length);
+        try {
+            cffSubsetter_ =
+                std::make_unique<CffSubsetter>(std::string_view(data ? data : "", length));
+        } catch (const std::runtime_error&) {
+            cffSubsetter_.reset();
+        }
+        return cffSubsetter_.get();
+    }
+
     // A plan given glyphs reads the whole character map to find the
     // characters they draw; given those characters it looks up only them,
     // and keeps the same glyphs (glyph 0 always), so the program comes out
@@ -270,6 +305,9 @@ class TrueTypeFace final : public FontFace {
     mutable bool preparingTried_ = false;
     mutable Face prepared_;
     mutable std::unique_ptr<ShapingFont> shaping_;
+    mutable bool cffTried_ = false;
+    mutable Blob cffTable_;
+    mutable std::unique_ptr<CffSubsetter> cffSubsetter_;
     mutable bool charactersRead_ = false;
     mutable std::vector<std::pair<GlyphId, hb_codepoint_t>> charactersByGlyph_;
 };
