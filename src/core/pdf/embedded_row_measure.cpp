@@ -64,16 +64,10 @@ bool EmbeddedRowMeasure::shapes(char32_t character) {
     return known == 2;
 }
 
-// As EmbeddedFontStrings::add advances the pen for a character.
-std::int64_t EmbeddedRowMeasure::advanceOf(char32_t character, std::size_t& runFont) {
+// As EmbeddedFontStrings::add advances the pen for a character met for the
+// first time in its run (see advanceOf).
+std::int64_t EmbeddedRowMeasure::lookUpAdvance(char32_t character, std::size_t& runFont) {
     const bool inRun = runFont != 0 && isNeutralCharacter(character);
-    if (!inRun && character < 0x10000 && !advances_.empty()) {
-        const Advance& known = advances_[character];
-        if (known.advance != kUnknown) {
-            if (known.runFont != kKeepsRun) runFont = known.runFont;
-            return known.advance;
-        }
-    }
     DocumentFonts& fonts = strings_.fonts();
     char32_t drawn = character;
     std::optional<ShownCharacter> shown = fonts.show(drawn, 0, runFont);

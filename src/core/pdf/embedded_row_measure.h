@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/fonts/line_shaper.h"
+#include "core/fonts/neutral_character.h"
 #include "core/pdf/wrapped_lines.h"
 
 namespace leafwright {
@@ -35,6 +36,7 @@ class EmbeddedRowMeasure : public RowMeasure {
     // The advance of a character of a row whose last visible character so
     // far is in runFont, which moves on as the drawing's does.
     std::int64_t advanceOf(char32_t character, std::size_t& runFont);
+    std::int64_t lookUpAdvance(char32_t character, std::size_t& runFont);
     std::size_t guess(std::int64_t width) const;
     bool shapes(char32_t character);
     // Decodes the first atMost characters of text into characters_, their
@@ -73,5 +75,18 @@ class EmbeddedRowMeasure : public RowMeasure {
     std::vector<Advance> advances_;
     std::vector<std::uint8_t> shapes_;
 };
+
+// Called for every character of every row measured: a character met before
+// costs one table look-up, inline.
+inline std::int64_t EmbeddedRowMeasure::advanceOf(char32_t character, std::size_t& runFont) {
+    if (character < advances_.size() && (runFont == 0 || !isNeutralCharacter(character))) {
+        const Advance& known = advances_[character];
+        if (known.advance != kUnknown) {
+            if (known.runFont != kKeepsRun) runFont = known.runFont;
+            return known.advance;
+        }
+    }
+    return lookUpAdvance(character, runFont);
+}
 
 }  // namespace leafwright
