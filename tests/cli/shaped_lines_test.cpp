@@ -274,7 +274,8 @@ std::string unfilteredStreams(const std::string& pdf) {
 // when Han and kana came to be drawn from the Noto CJK faces of their own
 // regions (two faces where Droid Sans Fallback drew both), and when
 // Courier's columns came to be made by the widths of the codes rather than
-// by moves between them.
+// by moves between them, and when spaces, digits and punctuation came to
+// take the face of the run they stand in (one font change a word fewer).
 TEST(ShapedLines, LinesWithoutShapingNeedKeepTheirBytes) {
     const std::string data = LEAFWRIGHT_CLI_TEST_DATA;
     TempDir dir;

@@ -6,6 +6,7 @@
 #include "core/fonts/column_width.h"
 #include "core/fonts/compact_text.h"
 #include "core/fonts/invisible_character.h"
+#include "core/fonts/neutral_character.h"
 
 namespace leafwright {
 namespace {
@@ -31,11 +32,21 @@ int DocumentFonts::spaceWidth() const {
     return primary.advanceWidth(primary.glyphFor(U' '));
 }
 
-std::optional<ShownCharacter> DocumentFonts::show(char32_t character, std::size_t currentFont) {
+std::optional<ShownCharacter> DocumentFonts::show(char32_t character, std::size_t currentFont,
+                                                  std::size_t& runFont) {
+    if (runFont != 0 && isNeutralCharacter(character)) {
+        if (const std::optional<ShownCharacter> shown = showInRun(character, runFont)) {
+            runFont = shown->font;
+            return shown;
+        }
+    }
     if (character < remembered_.size()) {
         const Remembered& known = remembered_[character];
         if (known.font == kNotPrintable) return std::nullopt;
-        if (known.font != kUnknown) return ShownCharacter{known.font, known.code, known.width};
+        if (known.font != kUnknown) {
+            runFont = known.font;
+            return ShownCharacter{known.font, known.code, known.width};
+        }
     }
     if (!isCodePoint(character)) return std::nullopt;
     if (currentFont >= fonts_.size() || fonts_[currentFont].codeBytes() == 1) currentFont = 0;
@@ -46,6 +57,35 @@ std::optional<ShownCharacter> DocumentFonts::show(char32_t character, std::size_
     if (character < 0x10000 && (!shown || shown->font < kNotPrintable)) {
         if (remembered_.empty()) remembered_.resize(0x10000);
         Remembered& entry = remembered_[character];
+        entry.font = shown ? static_cast<std::uint16_t>(shown->font) : kNotPrintable;
+        entry.code = shown ? shown->code : 0;
+        entry.width = shown ? shown->width : 0;
+    }
+    if (shown) runFont = shown->font;
+    return shown;
+}
+
+std::optional<ShownCharacter> DocumentFonts::showInRun(char32_t character, std::size_t runFont) {
+    if (runFont >= fonts_.size() || fonts_[runFont].codeBytes() == 1) return std::nullopt;
+    const FontFace& face = fonts_[runFont].face();
+    if (&face == &fonts_.front().face()) return std::nullopt;
+    if (runFont < kNotPrintable) {
+        if (runFont >= rememberedInRun_.size()) rememberedInRun_.resize(runFont + 1);
+        std::unique_ptr<Remembered[]>& table = rememberedInRun_[runFont];
+        if (!table) table = std::make_unique<Remembered[]>(0x80);
+        Remembered& entry = table[character];
+        if (entry.font == kNotPrintable) return std::nullopt;
+        if (entry.font != kUnknown) return ShownCharacter{entry.font, entry.code, entry.width};
+    }
+    const GlyphId glyph = face.glyphFor(character);
+    std::optional<ShownCharacter> shown;
+    if (glyph != 0) {
+        const int width =
+            columnAdvance_ > 0 ? columnWidth(character) * columnAdvance_ : face.advanceWidth(glyph);
+        shown = place(face, glyph, std::u32string_view(&character, 1), width);
+    }
+    if (runFont < kNotPrintable && (!shown || shown->font < kNotPrintable)) {
+        Remembered& entry = rememberedInRun_[runFont][character];
         entry.font = shown ? static_cast<std::uint16_t>(shown->font) : kNotPrintable;
         entry.code = shown ? shown->code : 0;
         entry.width = shown ? shown->width : 0;

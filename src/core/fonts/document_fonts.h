@@ -44,7 +44,20 @@ class DocumentFonts {
     // in `currentFont`, so that writing them needs no font change (in the
     // first font when `currentFont` draws colour bitmaps: its Type 3 font
     // has a picture for every code).
-    std::optional<ShownCharacter> show(char32_t character, std::size_t currentFont = 0);
+    //
+    // In a run of text, `runFont` is the font of the run's last visible
+    // character (0 at the run's start) and becomes that of this one when it
+    // is visible: spaces, digits and ASCII punctuation (neutral_character.h)
+    // take runFont's face when that face has them, otherwise the face that
+    // draws them anywhere else (the primary face first). Every writer and
+    // measurer of text goes through here, so that all agree on each face.
+    std::optional<ShownCharacter> show(char32_t character, std::size_t currentFont,
+                                       std::size_t& runFont);
+    // A character on its own: at the start of a run.
+    std::optional<ShownCharacter> show(char32_t character, std::size_t currentFont = 0) {
+        std::size_t runFont = 0;
+        return show(character, currentFont, runFont);
+    }
 
     // How to write one glyph of a shaped line: its face (one the provider
     // gave), the text it carries (see EmbeddedFont) and its advance. Glyph 0,
@@ -74,6 +87,9 @@ class DocumentFonts {
 
   private:
     std::optional<ShownCharacter> showVisible(char32_t character);
+    // A neutral character in the face of runFont; nullopt when that is the
+    // primary face or lacks the character.
+    std::optional<ShownCharacter> showInRun(char32_t character, std::size_t runFont);
     ShownCharacter place(const FontFace& face, GlyphId glyph, std::u32string_view text, int width);
     std::size_t addFont(const FontFace& face);
     static std::uint64_t hashOf(const FontFace& face, GlyphId glyph, std::string_view textBytes);
@@ -107,6 +123,10 @@ class DocumentFonts {
     static constexpr std::uint16_t kUnknown = 0xFFFF;
     static constexpr std::uint16_t kNotPrintable = 0xFFFE;
     std::vector<Remembered> remembered_;
+    // The same for the neutral characters in the face of each run font met
+    // (null until one is met after a character of that font); kNotPrintable
+    // where the face lacks the character.
+    std::vector<std::unique_ptr<Remembered[]>> rememberedInRun_;
     int columnAdvance_ = 0;  // 0: characters take their glyphs' widths
 };
 

@@ -79,12 +79,23 @@ int EmbeddedFontStrings::columnsOf(char32_t character) {
     return known;
 }
 
+EmbeddedFontStrings::Known& EmbeddedFontStrings::knownEntry(char32_t character,
+                                                            std::size_t runFont) {
+    // addKnown looks in known_ first, whichever table holds the character.
+    if (known_.empty()) known_.resize(0x10000);
+    if (runFont == 0 || !isNeutralCharacter(character)) return known_[character];
+    if (runFont >= knownInRun_.size()) knownInRun_.resize(runFont + 1);
+    if (!knownInRun_[runFont]) knownInRun_[runFont] = std::make_unique<Known[]>(0x80);
+    return knownInRun_[runFont][character];
+}
+
 void EmbeddedFontStrings::add(std::string& out, char32_t character) {
-    std::optional<ShownCharacter> shown = fonts_->show(character, currentFont_);
+    const std::size_t runFont = runFont_;
+    std::optional<ShownCharacter> shown = fonts_->show(character, currentFont_, runFont_);
     if (!shown) {
         ++notPrintable_;
         character = U'?';
-        shown = fonts_->show(character, currentFont_);
+        shown = fonts_->show(character, currentFont_, runFont_);
         if (!shown) return;
     }
     if (shown->font != currentFont_) switchFont(out, shown->font);
@@ -106,10 +117,10 @@ void EmbeddedFontStrings::add(std::string& out, char32_t character) {
     // Visible characters are shown alike wherever they stand; characters
     // that draw nothing take their code in the font at hand.
     if (character < 0x10000 && !isInvisibleCharacter(character) && !singleByte(shown->font)) {
-        if (known_.empty()) known_.resize(0x10000);
-        known_[character] = {static_cast<std::uint16_t>(shown->font), shown->code,
-                             static_cast<std::int32_t>(advance),
-                             static_cast<std::int32_t>(shown->width - advance), columns};
+        knownEntry(character, runFont) = {static_cast<std::uint16_t>(shown->font), shown->code,
+                                          static_cast<std::int32_t>(advance),
+                                          static_cast<std::int32_t>(shown->width - advance),
+                                          columns};
     }
 }
 

@@ -2,11 +2,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "core/fonts/hex_text.h"
+#include "core/fonts/neutral_character.h"
 #include "core/pdf/shown_glyphs.h"
 #include "core/pdf/tabbed_strings.h"
 
@@ -34,19 +36,26 @@ class EmbeddedFontStrings {
     std::int64_t columnAdvance() const noexcept { return columnAdvance_; }
 
     // Each page's content starts in font /F1.
-    void beginPage() noexcept { currentFont_ = 0; }
-    void beginLine(std::string& out) { strings_.beginLine(out); }
+    void beginPage() noexcept { currentFont_ = runFont_ = 0; }
+    // Each line (each row of a line cut into rows) is a run of its own: its
+    // first spaces, digits and punctuation take the primary face.
+    void beginLine(std::string& out) {
+        strings_.beginLine(out);
+        runFont_ = 0;
+    }
     void endLine(std::string& out);
 
     // What a line changed besides its strings, to take the line back.
     struct Mark {
         std::size_t font;
+        std::size_t runFont;
         std::uint64_t notPrintable;
     };
-    Mark mark() const noexcept { return {currentFont_, notPrintable_}; }
+    Mark mark() const noexcept { return {currentFont_, runFont_, notPrintable_}; }
     void returnTo(const Mark& mark) noexcept {
         strings_.restartLine();
         currentFont_ = mark.font;
+        runFont_ = mark.runFont;
         notPrintable_ = mark.notPrintable;
     }
 
@@ -99,6 +108,8 @@ class EmbeddedFontStrings {
     std::int64_t columnAdvance_;
     bool planning_ = false;
     std::size_t currentFont_ = 0;
+    // The font of the line's last visible character (DocumentFonts::show).
+    std::size_t runFont_ = 0;
     std::uint64_t notPrintable_ = 0;
     int rise_ = 0;  // thousandths of the font size
     // Columns of the characters of the Basic Multilingual Plane met so far,
@@ -114,13 +125,23 @@ class EmbeddedFontStrings {
         std::int32_t columns = 0;
     };
     static constexpr std::uint16_t kUnknown = 0xFFFF;
+    // known_ holds each character as shown at a run's start (and anywhere
+    // for a character that is not neutral); knownInRun_ the neutral ASCII
+    // characters after a character of each font.
     std::vector<Known> known_;
+    std::vector<std::unique_ptr<Known[]>> knownInRun_;
+    Known& knownEntry(char32_t character, std::size_t runFont);
     ShownGlyphs shownGlyphs_;
 };
 
 inline bool EmbeddedFontStrings::addKnown(std::string& out, char32_t character, CodeRun& run) {
     if (character >= known_.size()) return false;
-    const Known& known = known_[character];
+    const Known* entry = &known_[character];
+    if (runFont_ != 0 && isNeutralCharacter(character)) {
+        if (runFont_ >= knownInRun_.size() || !knownInRun_[runFont_]) return false;
+        entry = &knownInRun_[runFont_][character];
+    }
+    const Known& known = *entry;
     if (known.font == kUnknown || known.move != 0) return false;
     if (known.font != currentFont_) {
         // As add() does: the strings so far end and the font changes, which
@@ -130,6 +151,7 @@ inline bool EmbeddedFontStrings::addKnown(std::string& out, char32_t character, 
     } else if (!strings_.stringOpen()) {
         return false;
     }
+    runFont_ = known.font;
     strings_.advance(known.advance);
     strings_.addColumns(static_cast<std::uint64_t>(known.columns));
     if (planning_) return true;

@@ -29,10 +29,10 @@ EmbeddedFurnitureText::Laid EmbeddedFurnitureText::lay(std::string_view text) {
         laid.advance = shaped.advance;
         return laid;
     }
-    std::size_t font = 0;
+    std::size_t font = 0, runFont = 0;
     for (char32_t character : characters) {
-        std::optional<ShownCharacter> code = fonts_.show(character, font);
-        if (!code) code = fonts_.show(U'?', font);
+        std::optional<ShownCharacter> code = fonts_.show(character, font, runFont);
+        if (!code) code = fonts_.show(U'?', font, runFont);
         if (!code) continue;
         font = code->font;
         laid.glyphs.push_back({code->font, code->code, laid.advance, 0, code->width});

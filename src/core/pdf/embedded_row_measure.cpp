@@ -6,6 +6,7 @@
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/invisible_character.h"
 #include "core/fonts/line_shaper.h"
+#include "core/fonts/neutral_character.h"
 #include "core/fonts/shaping_need.h"
 #include "core/fonts/tab_stops.h"
 #include "core/pdf/embedded_font_strings.h"
@@ -63,25 +64,29 @@ bool EmbeddedRowMeasure::shapes(char32_t character) {
     return known == 2;
 }
 
-// As EmbeddedFontStrings::add advances the pen for a character.
-std::int64_t EmbeddedRowMeasure::advanceOf(char32_t character) {
-    if (character < 0x10000 && !advances_.empty() && advances_[character] != kUnknown)
-        return advances_[character];
+// As EmbeddedFontStrings::add advances the pen for a character met for the
+// first time in its run (see advanceOf).
+std::int64_t EmbeddedRowMeasure::lookUpAdvance(char32_t character, std::size_t& runFont) {
+    const bool inRun = runFont != 0 && isNeutralCharacter(character);
     DocumentFonts& fonts = strings_.fonts();
     char32_t drawn = character;
-    std::optional<ShownCharacter> shown = fonts.show(drawn);
+    std::optional<ShownCharacter> shown = fonts.show(drawn, 0, runFont);
     if (!shown) {
         drawn = U'?';
-        shown = fonts.show(drawn);
+        shown = fonts.show(drawn, 0, runFont);
     }
     std::int64_t advance = 0;
     if (shown) {
         const int columns = isInvisibleCharacter(drawn) ? 0 : columnWidth(drawn);
         advance = strings_.monospaced() ? columns * strings_.columnAdvance() : shown->width;
     }
-    if (character < 0x10000) {
-        if (advances_.empty()) advances_.assign(0x10000, kUnknown);
-        advances_[character] = static_cast<std::int32_t>(advance);
+    // A character no face has is drawn as "?", itself neutral: it is looked
+    // up again each time, in the run where it stands.
+    if (!inRun && drawn == character && character < 0x10000 && shown->font < kKeepsRun) {
+        if (advances_.empty()) advances_.resize(0x10000);
+        advances_[character] = {
+            static_cast<std::int32_t>(advance),
+            isInvisibleCharacter(character) ? kKeepsRun : static_cast<std::uint16_t>(shown->font)};
     }
     return advance;
 }
@@ -118,6 +123,7 @@ std::size_t EmbeddedRowMeasure::fittingEnd(std::string_view text, bool& pastEdge
     if (!continued_) paragraph_ = TextDirection::leftToRight;
     std::int64_t x = 0;
     std::size_t at = 0, count = 0;
+    std::size_t runFont = 0;  // each row is a run of its own, as drawn
     while (at < text.size()) {
         char32_t character;
         const std::size_t length = decodeAt(text, at, character);
@@ -127,7 +133,7 @@ std::size_t EmbeddedRowMeasure::fittingEnd(std::string_view text, bool& pastEdge
             return shapedFittingEnd(text, count + guess(rest), pastEdge);
         }
         const std::int64_t next =
-            character == U'\t' ? nextTabStop(x, tabStop_) : x + advanceOf(character);
+            character == U'\t' ? nextTabStop(x, tabStop_) : x + advanceOf(character, runFont);
         if (next > areaWidth_) {
             pastEdge = true;
             plainFit_ = at;
@@ -218,9 +224,10 @@ bool EmbeddedRowMeasure::fits(std::string_view row, std::size_t hangingFrom) {
         // The glyphs of the last cluster drawn come after its first.
         return x <= areaWidth_ || line.advance <= areaWidth_;
     }
+    std::size_t runFont = 0;
     for (std::size_t k = 0; k < drawn; ++k) {
         const char32_t character = characters_[k];
-        x = character == U'\t' ? nextTabStop(x, tabStop_) : x + advanceOf(character);
+        x = character == U'\t' ? nextTabStop(x, tabStop_) : x + advanceOf(character, runFont);
     }
     return x <= areaWidth_;
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/fonts/line_shaper.h"
+#include "core/fonts/neutral_character.h"
 #include "core/pdf/wrapped_lines.h"
 
 namespace leafwright {
@@ -32,7 +33,10 @@ class EmbeddedRowMeasure : public RowMeasure {
 
   private:
     std::size_t shapedFittingEnd(std::string_view text, std::size_t estimate, bool& pastEdge);
-    std::int64_t advanceOf(char32_t character);
+    // The advance of a character of a row whose last visible character so
+    // far is in runFont, which moves on as the drawing's does.
+    std::int64_t advanceOf(char32_t character, std::size_t& runFont);
+    std::int64_t lookUpAdvance(char32_t character, std::size_t& runFont);
     std::size_t guess(std::int64_t width) const;
     bool shapes(char32_t character);
     // Decodes the first atMost characters of text into characters_, their
@@ -57,11 +61,32 @@ class EmbeddedRowMeasure : public RowMeasure {
     std::optional<TextDirection> paragraph_;
     std::u32string characters_;
     std::vector<std::size_t> offsets_;
-    // Per character of the Basic Multilingual Plane once met: its advance
-    // (kUnknown before), and whether it needs shaping (0 unknown, 1 no, 2 yes).
+    // Per character of the Basic Multilingual Plane once met where its face
+    // does not depend on the run (any but a neutral one after a character of
+    // another font than the first): its advance (kUnknown before) and the
+    // run's font after it; and whether it needs shaping (0 unknown, 1 no,
+    // 2 yes).
     static constexpr std::int32_t kUnknown = -1;
-    std::vector<std::int32_t> advances_;
+    static constexpr std::uint16_t kKeepsRun = 0xFFFF;  // draws nothing
+    struct Advance {
+        std::int32_t advance = kUnknown;
+        std::uint16_t runFont = kKeepsRun;
+    };
+    std::vector<Advance> advances_;
     std::vector<std::uint8_t> shapes_;
 };
+
+// Called for every character of every row measured: a character met before
+// costs one table look-up, inline.
+inline std::int64_t EmbeddedRowMeasure::advanceOf(char32_t character, std::size_t& runFont) {
+    if (character < advances_.size() && (runFont == 0 || !isNeutralCharacter(character))) {
+        const Advance& known = advances_[character];
+        if (known.advance != kUnknown) {
+            if (known.runFont != kKeepsRun) runFont = known.runFont;
+            return known.advance;
+        }
+    }
+    return lookUpAdvance(character, runFont);
+}
 
 }  // namespace leafwright
