@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string_view>
 
 namespace leafwright {
@@ -15,6 +16,13 @@ struct StandardFontWidths {
     // The width of a code; 0 below 32.
     int width(unsigned char code) const { return code < 32 ? 0 : widths[code - 32]; }
     int spaceWidth() const { return widths[0]; }
+    // The width of every byte, the table a line's width is summed from.
+    std::array<std::uint16_t, 256> byteWidths() const {
+        std::array<std::uint16_t, 256> all{};
+        for (int code = 32; code < 256; ++code)
+            all[code] = static_cast<std::uint16_t>(widths[code - 32]);
+        return all;
+    }
 };
 
 // The nine standard fonts the program offers (Times, Helvetica and Courier,

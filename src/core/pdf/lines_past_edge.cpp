@@ -26,12 +26,10 @@ std::unique_ptr<LineWidthGauge> standardFontGauge(const ConversionSettings& sett
                                                   bool hasTab) {
     const StandardFontWidths* font = standardFontWidths(settings.baseFont);
     if (font == nullptr) return nullptr;
-    std::array<std::uint16_t, 256> widths{};
-    for (int code = 0; code < 256; ++code)
-        widths[code] = static_cast<std::uint16_t>(font->width(static_cast<unsigned char>(code)));
     const std::int64_t tabStop = hasTab ? tabStopDistance(font->spaceWidth()) : 0;
     return std::make_unique<LineWidthGauge>(
-        widths, tabStop, roomInFontUnits(textArea(settings, gutter).width, settings.fontSizeValue));
+        font->byteWidths(), tabStop,
+        roomInFontUnits(textArea(settings, gutter).width, settings.fontSizeValue));
 }
 
 void PastEdgeCount::startForWholeLines(const ConversionSettings& settings, SourceText& source,

@@ -11,9 +11,7 @@ namespace leafwright {
 
 StandardRowFit::StandardRowFit(const ConversionSettings& settings, double gutter) {
     const StandardFontWidths& font = rowFontWidths(settings);
-    std::array<std::uint16_t, 256> widths{};
-    for (int code = 0; code < 256; ++code)
-        widths[code] = static_cast<std::uint16_t>(font.width(static_cast<unsigned char>(code)));
+    const std::array<std::uint16_t, 256> widths = font.byteWidths();
     const std::int64_t room = rowAreaWidth(settings, gutter);
     plain_ = std::make_unique<LineWidthGauge>(widths, 0, room);
     tabbed_ = std::make_unique<LineWidthGauge>(widths, tabStopDistance(font.spaceWidth()), room);

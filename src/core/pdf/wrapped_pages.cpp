@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/fonts/standard_font_widths.h"
+#include "core/pdf/lines_past_edge.h"
 #include "core/pdf/shown_lines.h"
 #include "core/platform/file_error.h"
 
@@ -13,9 +14,10 @@ const StandardFontWidths& rowFontWidths(const ConversionSettings& settings) {
     return widths ? *widths : kStandardFontWidths.front();
 }
 
+// Rows are cut by the same room the lines past the edge are counted by.
 std::int64_t rowAreaWidth(const ConversionSettings& settings, double gutter) {
     const double size = settings.fontSizeValue > 0 ? settings.fontSizeValue : 1;
-    return static_cast<std::int64_t>(textArea(settings, gutter).width * 1000.0 / size);
+    return roomInFontUnits(textArea(settings, gutter).width, size);
 }
 
 bool cutsLinesIntoRows(const ConversionSettings& settings) {
