@@ -102,7 +102,7 @@ for case in korean-20mb korean-20mb-joined han-20mb one-line big-subset; do
   fi
   echo
   echo "== $case ($bytes bytes): A = Noto Sans CJK (CFF)${vs:+, B = Droid Sans Fallback (TrueType)}"
-  "$(dirname "$0")/side_by_side.py" -n "$RUNS" --timeout 600 "${vs[@]}" \
+  "$ROOT/bench/side_by_side.py" -n "$RUNS" --timeout 600 "${vs[@]}" \
     -- "$CLI" convert --force --config settings.tcf -o "$case.pdf" "$case.txt" |
     tee "$case.bench" | grep -E 'wall|cpu s|peak'
   for side in $sides; do

@@ -107,14 +107,14 @@ done
 # (medians, seconds and MiB).
 versus() {  # versus 'COMMAND_A' 'COMMAND_B'
   # shellcheck disable=SC2086
-  "$(dirname "$0")/side_by_side.py" -n "$RUNS" --timeout 900 --vs "$2" -- $1 2>&1 | awk '
+  "$ROOT/bench/side_by_side.py" -n "$RUNS" --timeout 900 --vs "$2" -- $1 2>&1 | awk '
     /^A cpu s/ { ac = $4 } /^A wall s/ { aw = $4 } /^B cpu s/ { bc = $4 }
     /^B wall s/ { bw = $4 } /^A\/B wall/ { r = $3 } /^A peak MiB/ { ap = $4 }
     END { print ac, aw, bc, bw, r, ap }'
 }
 alone() {  # alone 'COMMAND': "cpu wall peak" (medians)
   # shellcheck disable=SC2086
-  "$(dirname "$0")/side_by_side.py" -n "$RUNS" --timeout 900 -- $1 2>&1 | awk '
+  "$ROOT/bench/side_by_side.py" -n "$RUNS" --timeout 900 -- $1 2>&1 | awk '
     /^A cpu s/ { c = $4 } /^A wall s/ { w = $4 } /^A peak MiB/ { p = $4 } END { print c, w, p }'
 }
 convert_cmd() { echo "$CLI convert --force -j $1 $2 -o $W/out.pdf $W/text.txt"; }

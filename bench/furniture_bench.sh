@@ -24,7 +24,7 @@ generate_text 50000000 "$WORK/text.txt"
 
 for every in 5 1; do
   echo "== header, footer, every ${every}th line numbered, against default settings"
-  "$(dirname "$0")/side_by_side.py" -n "$RUNS" --timeout 600 \
+  "$ROOT/bench/side_by_side.py" -n "$RUNS" --timeout 600 \
     --vs "$CLI convert --force -o $WORK/plain.pdf $WORK/text.txt" -- \
     "$CLI" convert --force -o "$WORK/furnished.pdf" \
     "--header={file}|{date}|{page}/{pages}" "--footer={path}||{page:03}" \

@@ -66,7 +66,7 @@ if [ -n "${BASELINE_CLI:-}" ]; then
   vs=(--vs "sh -c 'ls in/*.txt | $BASELINE_CLI convert -j 2 --force --output-dir baseline --files-from - 2>/dev/null'")
   echo "A: $CLI, B: $BASELINE_CLI"
 fi
-"$(dirname "$0")/side_by_side.py" -n "$RUNS" --timeout 1200 "${vs[@]}" -- \
+"$ROOT/bench/side_by_side.py" -n "$RUNS" --timeout 1200 "${vs[@]}" -- \
     sh -c "ls in/*.txt | '$CLI' convert -j 2 --force --output-dir out --files-from - 2>/dev/null"
 if [ -n "${BASELINE_CLI:-}" ]; then
   # Both builds must write the same documents. Where the bytes differ (a

@@ -69,7 +69,7 @@ settings courier "Courier"
 bench() {
     local label=$1 text=$2 tcf=$3 extra=$4
     echo "== $label"
-    "$(dirname "$0")/side_by_side.py" -n "$RUNS" --timeout 1800 \
+    "$ROOT/bench/side_by_side.py" -n "$RUNS" --timeout 1800 \
         --vs "$CLI convert --force --config $WORK/$tcf.tcf -o $WORK/base.pdf $text" -- \
         $CLI convert --force --config "$WORK/$tcf.tcf" $extra -o "$WORK/wrap.pdf" "$text"
 }
