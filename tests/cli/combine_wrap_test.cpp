@@ -102,7 +102,9 @@ TEST(CombineWrap, EverySourceIsCutIntoRowsAsItIsAlone) {
             ASSERT_EQ(combined.exitStatus, 0) << combined.err;
             const std::string pdf = dir.file("book.pdf");
             expectQpdfFindsNothing(pdf);
-            if (wrap != "word") EXPECT_LE(rightmostWord(pdf), kRightEdge);
+            if (wrap != "word") {
+                EXPECT_LE(rightmostWord(pdf), kRightEdge);
+            }
 
             // Each source takes the pages it takes alone, and its header
             // counts them.
@@ -161,7 +163,9 @@ TEST(CombineWrap, LinesPastTheEdgeAreCountedForEachSource) {
             EXPECT_EQ(expected[1], 0u);
             EXPECT_EQ(expected[2], 1u);
             // Chinese breaks between characters even at words.
-            if (wrap == "none") EXPECT_GT(expected[3].value_or(0), 0u);
+            if (wrap == "none") {
+                EXPECT_GT(expected[3].value_or(0), 0u);
+            }
         }
 
         // The words on standard error: one warning a source that has such
