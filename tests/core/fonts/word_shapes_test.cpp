@@ -195,7 +195,7 @@ TEST(WordShapes, GivesBackExactlyTheGlyphsKeptForEachKey) {
         std::vector<WordGlyph> glyphs(random() % 12);
         for (WordGlyph& glyph : glyphs)
             glyph = {static_cast<std::uint32_t>(random()), static_cast<std::uint32_t>(random() % 9),
-                     static_cast<std::int32_t>(random()) - (1 << 30),
+                     static_cast<std::int32_t>(random() % (1u << 31)) - (1 << 30),
                      -static_cast<std::int32_t>(random() % 500),
                      static_cast<std::int32_t>(random() % 500)};
         shapes.add(key, glyphs);
