@@ -118,9 +118,9 @@ void CharStringWalk::run(std::string_view routine, RoutineCalls& calls, int nest
                     cannotFollow("a call whose number is not written before it");
                 const bool global = b0 == 29;
                 const Index& subrs = global ? global_ : local_;
-                const long item = called.value + subroutineBias(subrs.items.size());
-                if (item < 0 || static_cast<std::size_t>(item) >= subrs.items.size())
-                    cannotFollow("a call of a missing subroutine");
+                const std::string_view* body = subroutine(subrs, called.value);
+                if (!body) cannotFollow("a call of a missing subroutine");
+                const auto item = static_cast<std::size_t>(body - subrs.items.data());
                 const SubroutineCall call{static_cast<std::uint32_t>(called.token - routine.data()),
                                           called.length, global, static_cast<std::uint32_t>(item)};
                 if (first) {
@@ -129,19 +129,19 @@ void CharStringWalk::run(std::string_view routine, RoutineCalls& calls, int nest
                     cannotFollow("a subroutine reads otherwise where it is called again");
                 }
                 ++callNumber;
-                if (nesting >= kMostNesting) cannotFollow("subroutines nested too deep");
-                RoutineCalls& calledCalls =
-                    (global ? globalCalls_ : localCalls_)[static_cast<std::size_t>(item)];
+                if (nesting >= kMostSubroutineNesting) cannotFollow("subroutines nested too deep");
+                RoutineCalls& calledCalls = (global ? globalCalls_ : localCalls_)[item];
                 if (calledCalls.walked && calledCalls.sameEverywhere) {
                     // As walking it again would: the levels below it must
                     // stay within the limit, and the operands end cleared.
-                    if (calledCalls.height > 0 && nesting + calledCalls.height >= kMostNesting)
+                    if (calledCalls.height > 0 &&
+                        nesting + calledCalls.height >= kMostSubroutineNesting)
                         cannotFollow("subroutines nested too deep");
                     depth_ = 0;
                     ++clears_;
                     ended_ = calledCalls.endsGlyph;
                 } else {
-                    run(subrs.items[static_cast<std::size_t>(item)], calledCalls, nesting + 1);
+                    run(*body, calledCalls, nesting + 1);
                 }
                 hints |= calledCalls.hints;
                 height = std::max(height, 1 + calledCalls.height);

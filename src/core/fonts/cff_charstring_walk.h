@@ -74,7 +74,6 @@ class CharStringWalk {
         long value = 0;
     };
     static constexpr int kMostOperands = 48;  // the Type 2 limits
-    static constexpr int kMostNesting = 10;
 
     void run(std::string_view routine, RoutineCalls& calls, int nesting);
 

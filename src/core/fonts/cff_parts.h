@@ -125,6 +125,9 @@ PrivatePart readPrivate(const Reader& in, const Entry* privateEntry);
 long subroutineBias(std::size_t count);
 const std::string_view* subroutine(const Index& subrs, long number);
 
+// Type 2's limit on subroutine calls nested in each other.
+constexpr int kMostSubroutineNesting = 10;
+
 // A CFF program read far enough to be written again with other glyphs:
 // its one font, the font dictionaries (a name-keyed font's own as the only
 // one, without entries) with their private parts, and each glyph's font

@@ -78,7 +78,7 @@ std::string CffSubsetter::subset(const std::vector<GlyphId>& glyphs) const {
     auto withFirstCallInlined = [&](std::string charString, const RoutineCalls& glyph,
                                     std::size_t fd) {
         const RoutineCalls* calls = &glyph;
-        for (int level = 0; level < 10 && !calls->calls.empty(); ++level) {
+        for (int level = 0; level < kMostSubroutineNesting && !calls->calls.empty(); ++level) {
             const SubroutineCall& first = calls->calls.front();
             if (first.numberAt != 0) break;
             const std::size_t numberLength = charStringNumber(newNumber(fd)(first)).size();

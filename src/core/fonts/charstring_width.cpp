@@ -21,8 +21,6 @@ struct Start {
     std::size_t firstEnd = 0;
 };
 
-constexpr int kMostCalls = 10;  // the Type 2 limit on nested calls
-
 // How reading a start ended: at its operator, at a subroutine's return (the
 // start goes on in its caller), or at a fault.
 enum class StartRead { found, returned, failed };
@@ -33,7 +31,6 @@ StartRead readStart(std::string_view code, const Subroutine& subroutine, int dep
     std::size_t at = 0;
     long last = 0;
     bool lastIsInteger = false;
-    std::size_t ownOperands = 0;
     while (at < code.size()) {
         const unsigned b0 = byte(at);
         std::size_t length = 0;
@@ -57,10 +54,9 @@ StartRead readStart(std::string_view code, const Subroutine& subroutine, int dep
         } else if (b0 == 10 || b0 == 29) {
             // callsubr, callgsubr: the number is the last operand, and
             // the start goes on in the subroutine.
-            if (start.operands == 0 || !lastIsInteger || depth >= kMostCalls)
+            if (start.operands == 0 || !lastIsInteger || depth >= cff::kMostSubroutineNesting)
                 return StartRead::failed;
             --start.operands;
-            if (own) --ownOperands;
             if (start.operands == 0) start.ownFirst = false;
             const std::optional<std::string_view> called = subroutine(b0 == 29, last);
             if (!called) return StartRead::failed;
@@ -83,7 +79,6 @@ StartRead readStart(std::string_view code, const Subroutine& subroutine, int dep
             start.firstIsInteger = integer;
             start.firstEnd = at + length;
         }
-        if (own) ++ownOperands;
         ++start.operands;
         last = value;
         lastIsInteger = integer;

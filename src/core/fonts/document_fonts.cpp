@@ -34,7 +34,7 @@ int DocumentFonts::spaceWidth() const {
 
 std::optional<ShownCharacter> DocumentFonts::show(char32_t character, std::size_t currentFont,
                                                   std::size_t& runFont) {
-    if (runFont != 0 && isNeutralCharacter(character)) {
+    if (takesRunFace(character, runFont)) {
         if (const std::optional<ShownCharacter> shown = showInRun(character, runFont)) {
             runFont = shown->font;
             return shown;
@@ -56,10 +56,7 @@ std::optional<ShownCharacter> DocumentFonts::show(char32_t character, std::size_
     // Fonts past the first 0xFFFD (never met in practice) are not remembered.
     if (character < 0x10000 && (!shown || shown->font < kNotPrintable)) {
         if (remembered_.empty()) remembered_.resize(0x10000);
-        Remembered& entry = remembered_[character];
-        entry.font = shown ? static_cast<std::uint16_t>(shown->font) : kNotPrintable;
-        entry.code = shown ? shown->code : 0;
-        entry.width = shown ? shown->width : 0;
+        remember(remembered_[character], shown);
     }
     if (shown) runFont = shown->font;
     return shown;
@@ -69,27 +66,20 @@ std::optional<ShownCharacter> DocumentFonts::showInRun(char32_t character, std::
     if (runFont >= fonts_.size() || fonts_[runFont].codeBytes() == 1) return std::nullopt;
     const FontFace& face = fonts_[runFont].face();
     if (&face == &fonts_.front().face()) return std::nullopt;
+    // The table is a heap array that place() never moves.
+    Remembered* entry = nullptr;
     if (runFont < kNotPrintable) {
         if (runFont >= rememberedInRun_.size()) rememberedInRun_.resize(runFont + 1);
         std::unique_ptr<Remembered[]>& table = rememberedInRun_[runFont];
         if (!table) table = std::make_unique<Remembered[]>(0x80);
-        Remembered& entry = table[character];
-        if (entry.font == kNotPrintable) return std::nullopt;
-        if (entry.font != kUnknown) return ShownCharacter{entry.font, entry.code, entry.width};
+        entry = &table[character];
+        if (entry->font == kNotPrintable) return std::nullopt;
+        if (entry->font != kUnknown) return ShownCharacter{entry->font, entry->code, entry->width};
     }
     const GlyphId glyph = face.glyphFor(character);
     std::optional<ShownCharacter> shown;
-    if (glyph != 0) {
-        const int width =
-            columnAdvance_ > 0 ? columnWidth(character) * columnAdvance_ : face.advanceWidth(glyph);
-        shown = place(face, glyph, std::u32string_view(&character, 1), width);
-    }
-    if (runFont < kNotPrintable && (!shown || shown->font < kNotPrintable)) {
-        Remembered& entry = rememberedInRun_[runFont][character];
-        entry.font = shown ? static_cast<std::uint16_t>(shown->font) : kNotPrintable;
-        entry.code = shown ? shown->code : 0;
-        entry.width = shown ? shown->width : 0;
-    }
+    if (glyph != 0) shown = placeCharacter(face, glyph, character);
+    if (entry && (!shown || shown->font < kNotPrintable)) remember(*entry, shown);
     return shown;
 }
 
@@ -106,9 +96,20 @@ std::optional<ShownCharacter> DocumentFonts::showVisible(char32_t character) {
     }
     const Choice& choice = known->second;
     if (!choice.face) return std::nullopt;
-    const int width = columnAdvance_ > 0 ? columnWidth(character) * columnAdvance_
-                                         : choice.face->advanceWidth(choice.glyph);
-    return place(*choice.face, choice.glyph, std::u32string_view(&character, 1), width);
+    return placeCharacter(*choice.face, choice.glyph, character);
+}
+
+ShownCharacter DocumentFonts::placeCharacter(const FontFace& face, GlyphId glyph,
+                                             char32_t character) {
+    const int width =
+        columnAdvance_ > 0 ? columnWidth(character) * columnAdvance_ : face.advanceWidth(glyph);
+    return place(face, glyph, std::u32string_view(&character, 1), width);
+}
+
+void DocumentFonts::remember(Remembered& entry, const std::optional<ShownCharacter>& shown) {
+    entry.font = shown ? static_cast<std::uint16_t>(shown->font) : kNotPrintable;
+    entry.code = shown ? shown->code : 0;
+    entry.width = shown ? shown->width : 0;
 }
 
 ShownCharacter DocumentFonts::showGlyph(const FontFace& face, GlyphId glyph,

@@ -90,6 +90,9 @@ class DocumentFonts {
     // A neutral character in the face of runFont; nullopt when that is the
     // primary face or lacks the character.
     std::optional<ShownCharacter> showInRun(char32_t character, std::size_t runFont);
+    // A character's own glyph placed with its width: its columns in a
+    // monospaced document, else the glyph's advance.
+    ShownCharacter placeCharacter(const FontFace& face, GlyphId glyph, char32_t character);
     ShownCharacter place(const FontFace& face, GlyphId glyph, std::u32string_view text, int width);
     std::size_t addFont(const FontFace& face);
     static std::uint64_t hashOf(const FontFace& face, GlyphId glyph, std::string_view textBytes);
@@ -122,6 +125,8 @@ class DocumentFonts {
     };
     static constexpr std::uint16_t kUnknown = 0xFFFF;
     static constexpr std::uint16_t kNotPrintable = 0xFFFE;
+    // What a show gave (or that nothing can print it), kept in entry.
+    static void remember(Remembered& entry, const std::optional<ShownCharacter>& shown);
     std::vector<Remembered> remembered_;
     // The same for the neutral characters in the face of each run font met
     // (null until one is met after a character of that font); kNotPrintable

@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "core/fonts/font_file.h"
 
@@ -39,6 +40,8 @@ class Table {
     unsigned u16(unsigned offset) const;
     int s16(unsigned offset) const;
     unsigned long u32(unsigned offset) const;
+    // The whole table, valid while this object lives.
+    std::string_view bytes() const { return {data_ ? data_ : "", length_}; }
 
   private:
     Blob blob_;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bitset>
-#include <memory>
 
 #include "core/fonts/unicode_tables.h"
 
@@ -20,15 +19,15 @@ bool inDefaultIgnorableRanges(char32_t character) {
 // The Basic Multilingual Plane's answers, read from the ranges once: the
 // question is asked of every character of every shaped line.
 const std::bitset<0x10000>& basicPlaneInvisibles() {
-    static const std::unique_ptr<const std::bitset<0x10000>> invisibles = [] {
-        auto made = std::make_unique<std::bitset<0x10000>>();
-        for (char32_t c = 0; c < 0x20; ++c) made->set(c);
-        made->set(0x7F);
+    static const std::bitset<0x10000> invisibles = [] {
+        std::bitset<0x10000> made;
+        for (char32_t c = 0; c < 0x20; ++c) made.set(c);
+        made.set(0x7F);
         for (const CodePointRange& range : defaultIgnorableRanges())
-            for (char32_t c = range.first; c <= range.last && c < 0x10000; ++c) made->set(c);
+            for (char32_t c = range.first; c <= range.last && c < 0x10000; ++c) made.set(c);
         return made;
     }();
-    return *invisibles;
+    return invisibles;
 }
 
 }  // namespace

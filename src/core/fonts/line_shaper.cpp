@@ -470,10 +470,8 @@ void LineShaper::Engine::orderDirections(LineText& text, std::optional<TextDirec
     bidiTypes.resize(length);
     fribidi_get_bidi_types(characters, count, bidiTypes.data());
     if (directionShortcut && inOneDirection(text, paragraph)) return;
-    std::vector<FriBidiCharType>& types = bidiTypes;
     bracketTypes.resize(length);
-    std::vector<FriBidiBracketType>& brackets = bracketTypes;
-    fribidi_get_bracket_types(characters, count, types.data(), brackets.data());
+    fribidi_get_bracket_types(characters, count, bidiTypes.data(), bracketTypes.data());
     FriBidiParType direction = !paragraph                                 ? FRIBIDI_PAR_ON
                                : *paragraph == TextDirection::rightToLeft ? FRIBIDI_PAR_RTL
                                                                           : FRIBIDI_PAR_LTR;
@@ -482,9 +480,9 @@ void LineShaper::Engine::orderDirections(LineText& text, std::optional<TextDirec
     // Reordering also lowers trailing white space and tabs to the
     // paragraph's level. Either fails only when out of memory; the line is
     // then drawn left to right as typed.
-    if (fribidi_get_par_embedding_levels_ex(types.data(), brackets.data(), count, &direction,
-                                            text.levels.data()) == 0 ||
-        fribidi_reorder_line(0, types.data(), count, 0, direction, text.levels.data(), nullptr,
+    if (fribidi_get_par_embedding_levels_ex(bidiTypes.data(), bracketTypes.data(), count,
+                                            &direction, text.levels.data()) == 0 ||
+        fribidi_reorder_line(0, bidiTypes.data(), count, 0, direction, text.levels.data(), nullptr,
                              visualToLogical.data()) == 0) {
         direction = FRIBIDI_PAR_LTR;
         std::fill(text.levels.begin(), text.levels.end(), 0);

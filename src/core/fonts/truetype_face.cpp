@@ -8,6 +8,7 @@
 #include <cmath>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 #include <utility>
@@ -228,14 +229,11 @@ class TrueTypeFace final : public FontFace {
         std::lock_guard lock(mutex_);
         if (outlines_ != FontOutlines::cff || cffTried_) return cffSubsetter_.get();
         cffTried_ = true;
-        cffTable_ = Blob(hb_face_reference_table(face_.get(), HB_TAG('C', 'F', 'F', ' ')));
-        unsigned length = 0;
-        const char* data = hb_blob_get_data(cffTable_.get(), &length);
+        cffTable_.emplace(face_.get(), 'C', 'F', 'F', ' ');
         try {
-            cffSubsetter_ =
-                std::make_unique<CffSubsetter>(std::string_view(data ? data : "", length));
+            cffSubsetter_ = std::make_unique<CffSubsetter>(cffTable_->bytes());
         } catch (const std::runtime_error&) {
-            cffSubsetter_.reset();
+            // A program it cannot read: HarfBuzz subsets the face instead.
         }
         return cffSubsetter_.get();
     }
@@ -306,7 +304,8 @@ class TrueTypeFace final : public FontFace {
     mutable Face prepared_;
     mutable std::unique_ptr<ShapingFont> shaping_;
     mutable bool cffTried_ = false;
-    mutable Blob cffTable_;
+    // Before the subsetter, which reads it, so that it goes after it.
+    mutable std::optional<Table> cffTable_;
     mutable std::unique_ptr<CffSubsetter> cffSubsetter_;
     mutable bool charactersRead_ = false;
     mutable std::vector<std::pair<GlyphId, hb_codepoint_t>> charactersByGlyph_;

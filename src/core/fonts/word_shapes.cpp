@@ -111,18 +111,13 @@ bool WordShapes::find(std::u32string_view key, std::uint64_t hash,
     // moving may forget the older one).
     movingKey_.assign(older_.keyAt(old));
     older_.glyphsAt(old, found_);
-    keep(movingKey_, hash, found_);
+    add(movingKey_, hash, found_);
     glyphs = found_;
     return true;
 }
 
 void WordShapes::add(std::u32string_view key, std::uint64_t hash,
                      std::span<const WordGlyph> glyphs) {
-    keep(key, hash, glyphs);
-}
-
-void WordShapes::keep(std::u32string_view key, std::uint64_t hash,
-                      std::span<const WordGlyph> glyphs) {
     const std::size_t bytes = entryBytes(key.size(), glyphs.size());
     if (bytes > generationBytes_) return;
     if (newer_.bytes + bytes > generationBytes_) {

@@ -96,7 +96,6 @@ class WordShapes {
         void glyphsAt(std::size_t entry, std::vector<WordGlyph>& out) const;
         void place(std::uint64_t hash, std::size_t entry);
     };
-    void keep(std::u32string_view key, std::uint64_t hash, std::span<const WordGlyph> glyphs);
 
     std::size_t generationBytes_;
     Generation newer_;

@@ -83,7 +83,7 @@ EmbeddedFontStrings::Known& EmbeddedFontStrings::knownEntry(char32_t character,
                                                             std::size_t runFont) {
     // addKnown looks in known_ first, whichever table holds the character.
     if (known_.empty()) known_.resize(0x10000);
-    if (runFont == 0 || !isNeutralCharacter(character)) return known_[character];
+    if (!takesRunFace(character, runFont)) return known_[character];
     if (runFont >= knownInRun_.size()) knownInRun_.resize(runFont + 1);
     if (!knownInRun_[runFont]) knownInRun_[runFont] = std::make_unique<Known[]>(0x80);
     return knownInRun_[runFont][character];

@@ -137,7 +137,7 @@ class EmbeddedFontStrings {
 inline bool EmbeddedFontStrings::addKnown(std::string& out, char32_t character, CodeRun& run) {
     if (character >= known_.size()) return false;
     const Known* entry = &known_[character];
-    if (runFont_ != 0 && isNeutralCharacter(character)) {
+    if (takesRunFace(character, runFont_)) {
         if (runFont_ >= knownInRun_.size() || !knownInRun_[runFont_]) return false;
         entry = &knownInRun_[runFont_][character];
     }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/fonts/column_width.h"
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/invisible_character.h"
 #include "core/fonts/line_shaper.h"
@@ -67,7 +66,7 @@ bool EmbeddedRowMeasure::shapes(char32_t character) {
 // As EmbeddedFontStrings::add advances the pen for a character met for the
 // first time in its run (see advanceOf).
 std::int64_t EmbeddedRowMeasure::lookUpAdvance(char32_t character, std::size_t& runFont) {
-    const bool inRun = runFont != 0 && isNeutralCharacter(character);
+    const bool inRun = takesRunFace(character, runFont);
     DocumentFonts& fonts = strings_.fonts();
     char32_t drawn = character;
     std::optional<ShownCharacter> shown = fonts.show(drawn, 0, runFont);
@@ -76,13 +75,12 @@ std::int64_t EmbeddedRowMeasure::lookUpAdvance(char32_t character, std::size_t& 
         shown = fonts.show(drawn, 0, runFont);
     }
     std::int64_t advance = 0;
-    if (shown) {
-        const int columns = isInvisibleCharacter(drawn) ? 0 : columnWidth(drawn);
-        advance = strings_.monospaced() ? columns * strings_.columnAdvance() : shown->width;
-    }
+    if (shown)
+        advance = strings_.monospaced() ? strings_.columnsOf(drawn) * strings_.columnAdvance()
+                                        : shown->width;
     // A character no face has is drawn as "?", itself neutral: it is looked
     // up again each time, in the run where it stands.
-    if (!inRun && drawn == character && character < 0x10000 && shown->font < kKeepsRun) {
+    if (!inRun && shown && drawn == character && character < 0x10000 && shown->font < kKeepsRun) {
         if (advances_.empty()) advances_.resize(0x10000);
         advances_[character] = {
             static_cast<std::int32_t>(advance),

@@ -79,7 +79,7 @@ class EmbeddedRowMeasure : public RowMeasure {
 // Called for every character of every row measured: a character met before
 // costs one table look-up, inline.
 inline std::int64_t EmbeddedRowMeasure::advanceOf(char32_t character, std::size_t& runFont) {
-    if (character < advances_.size() && (runFont == 0 || !isNeutralCharacter(character))) {
+    if (character < advances_.size() && !takesRunFace(character, runFont)) {
         const Advance& known = advances_[character];
         if (known.advance != kUnknown) {
             if (known.runFont != kKeepsRun) runFont = known.runFont;

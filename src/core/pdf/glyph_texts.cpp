@@ -123,6 +123,17 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
         const std::u32string_view text = texts[g].text;
         const bool split = rightToLeft && glyph.glyph != 0 && text.size() > 1;
         const std::u32string_view head = split ? text.substr(0, 1) : text;
+        // The glyph as a code standing at x, its outline moved back to where
+        // it is drawn.
+        auto showMovedTo = [&](int x) {
+            components.assign(1, {glyph.glyph, glyph.x - x, glyph.yOffset});
+            const std::optional<ShownCharacter> shown =
+                fonts.showCluster(*glyph.face, components, head, 0);
+            if (!shown) return false;
+            codes.push_back({*shown, x, 0});
+            currentFont = shown->font;
+            return true;
+        };
         bool drawn = false;
         if (rightToLeft && !glyph.text.empty()) {
             base = g;
@@ -134,27 +145,12 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
             // moved back to where it is drawn: poppler orders the pieces of
             // a line by where they start and then turns a right-to-left run
             // around, which gives the mark after its letter only so.
-            const int x = glyphs[base].x - static_cast<int>(++further);
-            components.assign(1, {glyph.glyph, glyph.x - x, glyph.yOffset});
-            if (const std::optional<ShownCharacter> shown =
-                    fonts.showCluster(*glyph.face, components, head, 0)) {
-                codes.push_back({*shown, x, 0});
-                currentFont = shown->font;
-                drawn = true;
-            }
+            drawn = showMovedTo(glyphs[base].x - static_cast<int>(++further));
         }
         if (!drawn) {
             // Where a left-to-right run turns a word around (see
             // turnCodePlace).
-            if (const std::optional<int> at = turnCodePlace(line, g)) {
-                components.assign(1, {glyph.glyph, glyph.x - *at, glyph.yOffset});
-                if (const std::optional<ShownCharacter> shown =
-                        fonts.showCluster(*glyph.face, components, head, 0)) {
-                    codes.push_back({*shown, *at, 0});
-                    currentFont = shown->font;
-                    drawn = true;
-                }
-            }
+            if (const std::optional<int> at = turnCodePlace(line, g)) drawn = showMovedTo(*at);
         }
         if (!drawn) {
             const ShownCharacter shown = known ? known->showGlyph(fonts, *glyph.face, glyph.glyph,

@@ -69,7 +69,8 @@ TEST(RunFace, NeutralsTakeTheFaceOfTheCharacterBefore) {
     strings.beginLine(out);
     strings.addAll(out, U" \uD55C 1 word 2");
     strings.endLine(out);
-    EXPECT_EQ(count(out, " Tf"), 4u) << out;  // F1 at the start, the Hangul, F1 for "word"
+    EXPECT_EQ(count(out, " Tf"), 4u)
+        << out;  // the first line's, then F1, the Hangul, F1 for "word"
 }
 
 // Generated rows of Hangul, Han, Latin, digits, punctuation, spaces, tabs,
