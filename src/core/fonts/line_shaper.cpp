@@ -10,6 +10,7 @@
 #include <numeric>
 #include <span>
 #include <unordered_map>
+#include <utility>
 
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/emoji_sequences.h"
@@ -84,7 +85,9 @@ struct PlacedGlyph {
 // Each cluster's characters reach up to the next cluster in logical order;
 // the first glyph of the run starts at the run. A cluster of characters that
 // draw nothing keeps its text on glyph 0 without advance.
-void assignClusters(std::u32string_view line, const Run& run, std::vector<PlacedGlyph>& glyphs) {
+// invisible(i): whether the line's character i draws nothing.
+template <typename Invisible>
+void assignClusters(const Run& run, std::vector<PlacedGlyph>& glyphs, Invisible invisibleAt) {
     auto logical = [&](std::size_t k) -> PlacedGlyph& {
         return glyphs[run.rightToLeft() ? glyphs.size() - 1 - k : k];
     };
@@ -100,8 +103,7 @@ void assignClusters(std::u32string_view line, const Run& run, std::vector<Placed
         const std::size_t end =
             std::clamp(k < glyphs.size() ? logical(k).clusterStart : run.end, start, run.end);
         bool invisible = true;
-        for (std::size_t i = start; i < end && invisible; ++i)
-            invisible = isInvisibleCharacter(line[i]);
+        for (std::size_t i = start; i < end && invisible; ++i) invisible = invisibleAt(i);
         for (std::size_t j = clusterBegin; j < k; ++j) {
             PlacedGlyph& glyph = logical(j);
             glyph.clusterStart = start;
@@ -116,6 +118,7 @@ void assignClusters(std::u32string_view line, const Run& run, std::vector<Placed
 // What shaping asks of a character, again and again at every stage.
 struct CharacterFacts {
     hb_script_t script = HB_SCRIPT_INVALID;  // not known yet
+    FriBidiCharType bidiType = 0;
     bool mark = false;
     bool invisible = false;
 };
@@ -171,17 +174,31 @@ struct LineShaper::Engine {
     std::unordered_map<const FontFace*, WordCheck> wordChecks;
     static constexpr unsigned kComparedRuns = 64;
     static constexpr std::size_t kLongestWord = 64;
+    // HarfBuzz sees up to five characters on either side of what it shapes.
+    static constexpr std::size_t kContext = 5;
     std::vector<WordGlyph> runShape;
     std::vector<WordGlyph> wholeRunShape;
     std::vector<WordGlyph> wordShape;
+    std::vector<WordGlyph> movedShape;
     std::size_t wordLookups = 0;
     std::size_t wordHits = 0;
     std::size_t restingRuns = 0;
     static constexpr std::size_t kLookupsWeighed = 4096;
     static constexpr std::size_t kRestingRuns = 2048;
-    std::vector<std::size_t> wordEnds;  // where each word's glyphs end in runShape
-    std::u32string wordKey;
-    std::vector<std::uint64_t> wordHashes;  // of each word of the run, 0 for one not kept
+    // The words of the run being shaped, in logical order, and the keys of
+    // those kept.
+    struct RunWord {
+        std::size_t start;
+        std::size_t end;
+        std::size_t keyStart;
+        std::size_t keyLength;  // 0 for a word not kept
+        std::uint64_t hash;
+    };
+    std::vector<RunWord> runWords;
+    std::u32string runKeys;
+    std::u32string_view keyOf(const RunWord& word) const {
+        return std::u32string_view(runKeys).substr(word.keyStart, word.keyLength);
+    }
     // The facts of the characters of the Basic Multilingual Plane met.
     std::vector<CharacterFacts> basicFacts;
     // The storage of the line being shaped, kept from line to line.
@@ -191,7 +208,20 @@ struct LineShaper::Engine {
     std::vector<FriBidiStrIndex> visualToLogical;
     std::vector<Run> runs;
     std::vector<std::vector<PlacedGlyph>> runGlyphs;
+    std::vector<bool> runByWords;  // whether each run's glyphs were put together by words
+    std::vector<PlacedGlyph> cutWordGlyphs;
     bool directionShortcut;
+    // What the last line shaped left for shapePrefix: whether a line that
+    // begins it can be taken from its stages (see there), and the facts
+    // that decide how such a line reads.
+    struct LastLine {
+        bool prefixes = false;
+        std::optional<TextDirection> paragraph;
+        bool rightToLeftLetters = false;
+        bool orderedHere = false;
+        bool facesMoved = false;
+        std::size_t firstScript = 0;  // the first character of a resolved script
+    } last;
 
     Engine(FontProvider& provider, std::string baseFont, int tabStop, WordCache cache,
            DirectionShortcut shortcut)
@@ -236,7 +266,8 @@ struct LineShaper::Engine {
         return facts;
     }
     CharacterFacts findFacts(char32_t c) const {
-        return {hb_unicode_script(unicode, c), isMark(unicode, c), isInvisibleCharacter(c)};
+        return {hb_unicode_script(unicode, c), fribidi_get_bidi_type(c), isMark(unicode, c),
+                isInvisibleCharacter(c)};
     }
 
     // A face that keeps its shaping font for the run lends it, so its
@@ -249,11 +280,17 @@ struct LineShaper::Engine {
     }
 
     ShapedLine shape(std::u32string_view line, std::optional<TextDirection> paragraph);
+    std::optional<ShapedLine> shapePrefix(std::u32string_view prefix,
+                                          std::optional<TextDirection> paragraph);
+    ShapedLine finish(std::size_t unprintable, std::size_t keptRuns);
+    ShapedLine laidOut(std::size_t unprintable);
+    bool shapeLastRunCut(std::size_t r);
 
     // The stages of shape(), in order.
     std::size_t chooseFaces(LineText& text);
     void drawRunsInOneFace(LineText& text);
-    void drawEmojiSequences(LineText& text);
+    void drawEmojiSequences(LineText& text,
+                            const std::vector<std::pair<std::size_t, std::size_t>>& sequences);
     bool formsOneGlyph(const LineText& text, const FontFace* face, std::size_t start,
                        std::size_t end);
     bool shapesToOneGlyph(const LineText& text, const FontFace* face, std::size_t start,
@@ -264,10 +301,18 @@ struct LineShaper::Engine {
     static constexpr std::size_t kKeptSequences = 4096;
     static constexpr std::size_t kLongestKeptSequence = 32;
     void orderDirections(LineText& text, std::optional<TextDirection> paragraph);
-    bool inOneDirection(LineText& text, std::optional<TextDirection> paragraph) const;
+    bool inOneDirection(LineText& text, std::optional<TextDirection> paragraph);
     void assignScripts(LineText& text);
     void cutRuns(const LineText& text);
-    void shapeRun(const LineText& text, const Run& run, std::vector<PlacedGlyph>& glyphs);
+    bool shapeRun(const LineText& text, const Run& run, std::vector<PlacedGlyph>& glyphs);
+    void placeGlyphs(const LineText& text, const Run& run, const std::vector<WordGlyph>& shaped,
+                     std::vector<PlacedGlyph>& glyphs);
+    bool startsWord(std::u32string_view shaped, std::size_t i);
+    static bool keepsWord(const LineText& text, std::size_t start, std::size_t end);
+    bool appendWordKey(const LineText& text, const Run& run, std::size_t start, std::size_t end,
+                       std::u32string& keys) const;
+    void shapeWord(const LineText& text, const Run& run, std::size_t start, std::size_t end,
+                   std::vector<WordGlyph>& glyphs);
     void shapeWhole(const LineText& text, const Run& run, std::size_t start, std::size_t end,
                     std::vector<WordGlyph>& glyphs);
     const std::vector<WordGlyph>* shapeByWords(const LineText& text, const Run& run);
@@ -287,39 +332,175 @@ ShapedLine LineShaper::shape(std::u32string_view line, std::optional<TextDirecti
     if (hasKept_) {
         hasKept_ = false;
         if (paragraph == keptParagraph_ && line == keptLine_) return std::move(kept_);
+        if (std::optional<ShapedLine> begun = shapeBeginning(line, paragraph))
+            return std::move(*begun);
     }
     return engine_->shape(line, paragraph);
 }
 
 const ShapedLine& LineShaper::shapeAndKeep(std::u32string_view line,
                                            std::optional<TextDirection> paragraph) {
-    kept_ = engine_->shape(line, paragraph);
+    if (hasKept_ && paragraph == keptParagraph_ && line == keptLine_) return kept_;
+    std::optional<ShapedLine> begun = hasKept_ ? shapeBeginning(line, paragraph) : std::nullopt;
+    kept_ = begun ? std::move(*begun) : engine_->shape(line, paragraph);
     keptLine_.assign(line);
     keptParagraph_ = paragraph;
     hasKept_ = true;
     return kept_;
 }
 
+// The engine still holds the stages of the kept line: a line that begins
+// it may be taken from them.
+std::optional<ShapedLine> LineShaper::shapeBeginning(std::u32string_view line,
+                                                     std::optional<TextDirection> paragraph) {
+    if (paragraph != keptParagraph_ || line.size() >= keptLine_.size() ||
+        std::u32string_view(keptLine_).substr(0, line.size()) != line)
+        return std::nullopt;
+    return engine_->shapePrefix(line, paragraph);
+}
+
 ShapedLine LineShaper::Engine::shape(std::u32string_view line,
                                      std::optional<TextDirection> paragraph) {
-    ShapedLine result;
+    last = {};
     const std::size_t length = line.size();
     if (length == 0 || length >= static_cast<std::size_t>(std::numeric_limits<int>::max()))
-        return result;
+        return {};
     text.reset(line);
-    result.unprintable = chooseFaces(text);
+    const std::size_t unprintable = chooseFaces(text);
     drawRunsInOneFace(text);
-    drawEmojiSequences(text);
+    const auto sequences = emojiSequences(text.line);
+    drawEmojiSequences(text, sequences);
     orderDirections(text, paragraph);
-    result.direction = text.rightToLeft ? TextDirection::rightToLeft : TextDirection::leftToRight;
     assignScripts(text);
+    last.prefixes = sequences.empty() && unprintable == 0 && last.orderedHere && !last.facesMoved;
+    last.paragraph = paragraph;
+    return finish(unprintable, 0);
+}
+
+// The runs from the stages' results, shaped (but for the first keptRuns,
+// whose glyphs stand), laid out and collected.
+ShapedLine LineShaper::Engine::finish(std::size_t unprintable, std::size_t keptRuns) {
     cutRuns(text);
-    if (runGlyphs.size() < runs.size()) runGlyphs.resize(runs.size());
-    for (std::size_t r = 0; r < runs.size(); ++r) shapeRun(text, runs[r], runGlyphs[r]);
+    if (runGlyphs.size() < runs.size()) {
+        runGlyphs.resize(runs.size());
+        runByWords.resize(runs.size());
+    }
+    for (std::size_t r = keptRuns; r < runs.size(); ++r)
+        runByWords[r] = shapeRun(text, runs[r], runGlyphs[r]);
+    return laidOut(unprintable);
+}
+
+ShapedLine LineShaper::Engine::laidOut(std::size_t unprintable) {
+    ShapedLine result;
+    result.unprintable = unprintable;
+    result.direction = text.rightToLeft ? TextDirection::rightToLeft : TextDirection::leftToRight;
     const double pen = layOut(text, runs, runGlyphs);
     result.advance = nearest(pen);
     collectGlyphs(text, runs, runGlyphs, pen, result);
     return result;
+}
+
+// A line that begins the line shaped last (a row cut from it, measured on
+// the way) is taken from that line's stages when they give it what its own
+// would: every stage before the runs reads each character from those before
+// it only, but for three, which are checked here or ruled out when the
+// longer line was shaped. A stretch of fallback faces made one face, and
+// emoji sequences, look ahead (ruled out); the paragraph's direction comes
+// from its first strong letter (the shorter line must have one of the same
+// direction, or be given one), and the characters before the first of a
+// resolved script take that script (it must stand in the shorter line).
+// The order of the directions is the shortcut's (ruled in), which gives
+// every character the paragraph's level. A run that ends far enough before
+// the cut, HarfBuzz's context included, keeps its glyphs; the others are
+// shaped again. Returns nullopt when the line must be shaped whole.
+std::optional<ShapedLine> LineShaper::Engine::shapePrefix(std::u32string_view prefix,
+                                                          std::optional<TextDirection> paragraph) {
+    const std::size_t length = prefix.size();
+    if (!last.prefixes || paragraph != last.paragraph || length == 0 || length >= text.size() ||
+        last.firstScript >= length)
+        return std::nullopt;
+    if (!paragraph) {
+        bool rightToLeftLetters = false;
+        for (std::size_t i = 0; i < length && !rightToLeftLetters; ++i)
+            rightToLeftLetters =
+                bidiTypes[i] == FRIBIDI_TYPE_RTL || bidiTypes[i] == FRIBIDI_TYPE_AL;
+        if (rightToLeftLetters != last.rightToLeftLetters) return std::nullopt;
+    }
+    if (!emojiSequences(prefix).empty()) return std::nullopt;
+    std::size_t keptRuns = 0;
+    while (keptRuns < runs.size() && runs[keptRuns].end + kContext <= length) ++keptRuns;
+    text.line = prefix;
+    text.drawn.resize(length);
+    text.shaped.resize(length);
+    text.faces.resize(length);
+    text.levels.resize(length);
+    text.scripts.resize(length);
+    text.logicalToVisual.resize(length);
+    bidiTypes.resize(length);
+    if (text.rightToLeft)
+        for (std::size_t i = 0; i < length; ++i) text.logicalToVisual[i] = length - 1 - i;
+    std::size_t cut = 0;  // the run the line ends in
+    while (runs[cut].end < length) ++cut;
+    if (keptRuns == cut && shapeLastRunCut(cut)) {
+        for (Run& run : runs) run.visualPlace = text.logicalToVisual[run.start];
+        return laidOut(0);
+    }
+    return finish(0, keptRuns);
+}
+
+// The last run of a line that begins the line shaped last, when that run was
+// put together word by word: the glyphs of its words before the last stand
+// (a word between spaces shapes alike wherever it stands, and each glyph's
+// pen is laid out again), and its last word, cut short or now ending the
+// line, is shaped as shapeByWords would. Returns whether it could; the run
+// then ends with the line.
+bool LineShaper::Engine::shapeLastRunCut(std::size_t r) {
+    Run& run = runs[r];
+    const std::size_t length = text.size();
+    if (!runByWords[r] || run.start >= length) return false;
+    std::size_t last = length - 1;  // where the last word starts
+    while (last > run.start && !startsWord(text.shaped, last)) --last;
+    // A run of one word is shaped whole.
+    if (last == run.start) return false;
+    // A word that is not kept was shaped with the text around it, which the
+    // cut may have shortened.
+    for (std::size_t end = last; end + kContext > length && end > run.start;) {
+        std::size_t start = end - 1;
+        while (start > run.start && !startsWord(text.shaped, start)) --start;
+        if (!keepsWord(text, start, end)) return false;
+        end = start;
+    }
+    std::vector<PlacedGlyph>& glyphs = runGlyphs[r];
+    const bool rightToLeft = run.rightToLeft();
+    // The earlier words' glyphs: the first in HarfBuzz's order left to
+    // right, the last right to left. Their last cluster must end where the
+    // last word starts.
+    auto logical = [&](std::size_t k) -> PlacedGlyph& {
+        return glyphs[rightToLeft ? glyphs.size() - 1 - k : k];
+    };
+    std::size_t kept = 0;
+    while (kept < glyphs.size() && logical(kept).clusterStart < last) ++kept;
+    if (kept == 0 || logical(kept - 1).clusterEnd != last) return false;
+    for (std::size_t k = kept; k < glyphs.size(); ++k)
+        if (logical(k).clusterStart < last) return false;
+    const Run word{last, length, run.level, run.script, run.face};
+    const Run shortened{run.start, length, run.level, run.script, run.face};
+    wordShape.clear();
+    shapeWord(text, shortened, last, length, wordShape);
+    if (wordShape.empty()) return false;
+    if ((rightToLeft ? wordShape.back() : wordShape.front()).cluster != last) return false;
+    placeGlyphs(text, word, wordShape, cutWordGlyphs);
+    const auto dropped = static_cast<std::ptrdiff_t>(glyphs.size() - kept);
+    if (rightToLeft) {
+        glyphs.erase(glyphs.begin(), glyphs.begin() + dropped);
+        glyphs.insert(glyphs.begin(), cutWordGlyphs.begin(), cutWordGlyphs.end());
+    } else {
+        glyphs.erase(glyphs.end() - dropped, glyphs.end());
+        glyphs.insert(glyphs.end(), cutWordGlyphs.begin(), cutWordGlyphs.end());
+    }
+    run.end = length;
+    runs.resize(r + 1);
+    return true;
 }
 
 // The text as drawn ("?" for what no face has), as given to HarfBuzz, and
@@ -383,6 +564,7 @@ void LineShaper::Engine::drawRunsInOneFace(LineText& text) {
             }
         }
         const std::size_t end = lastLetter + 1;
+        last.facesMoved = last.facesMoved || severalFaces;
         if (severalFaces) {
             const std::u32string_view run = text.line.substr(i, end - i);
             if (const FontFace* face = provider.fallbackForRun(baseFont, run)) {
@@ -402,10 +584,11 @@ void LineShaper::Engine::drawRunsInOneFace(LineText& text) {
 // face when it has every character, which forms it by its own
 // substitutions. Outline faces with emoji mostly draw the single
 // characters only.
-void LineShaper::Engine::drawEmojiSequences(LineText& text) {
+void LineShaper::Engine::drawEmojiSequences(
+    LineText& text, const std::vector<std::pair<std::size_t, std::size_t>>& sequences) {
     const FontFace* colour = nullptr;
     bool colourAsked = false;
-    for (const auto& [start, end] : emojiSequences(text.line)) {
+    for (const auto& [start, end] : sequences) {
         const FontFace* face = text.faces[start];
         bool printable = true;
         for (std::size_t i = start; i < end && printable; ++i) printable = text.drawn[i] != U'?';
@@ -468,8 +651,12 @@ void LineShaper::Engine::orderDirections(LineText& text, std::optional<TextDirec
     const auto count = static_cast<FriBidiStrIndex>(length);
     const auto* characters = reinterpret_cast<const FriBidiChar*>(text.drawn.data());
     bidiTypes.resize(length);
-    fribidi_get_bidi_types(characters, count, bidiTypes.data());
-    if (directionShortcut && inOneDirection(text, paragraph)) return;
+    for (std::size_t i = 0; i < length; ++i) {
+        const char32_t c = text.drawn[i];
+        bidiTypes[i] = c < 0x10000 ? factsOf(c).bidiType : fribidi_get_bidi_type(c);
+    }
+    last.orderedHere = directionShortcut && inOneDirection(text, paragraph);
+    if (last.orderedHere) return;
     bracketTypes.resize(length);
     fribidi_get_bracket_types(characters, count, bidiTypes.data(), bracketTypes.data());
     FriBidiParType direction = !paragraph                                 ? FRIBIDI_PAR_ON
@@ -503,8 +690,7 @@ void LineShaper::Engine::orderDirections(LineText& text, std::optional<TextDirec
 // other direction, explicit embeddings and isolates, paragraph separators
 // and boundary neutrals (which the algorithm treats apart) go the full way.
 // Returns whether the line was ordered here.
-bool LineShaper::Engine::inOneDirection(LineText& text,
-                                        std::optional<TextDirection> paragraph) const {
+bool LineShaper::Engine::inOneDirection(LineText& text, std::optional<TextDirection> paragraph) {
     const std::size_t length = text.size();
     bool rightToLeftLetters = false, leftToRightLetters = false;
     for (std::size_t i = 0; i < length; ++i) {
@@ -534,6 +720,7 @@ bool LineShaper::Engine::inOneDirection(LineText& text,
     const bool rightToLeft =
         paragraph ? *paragraph == TextDirection::rightToLeft : rightToLeftLetters;
     if (rightToLeft ? leftToRightLetters : rightToLeftLetters) return false;
+    last.rightToLeftLetters = rightToLeftLetters;
     const FriBidiLevel level = rightToLeft ? 1 : 0;
     std::fill(text.levels.begin(), text.levels.end(), level);
     for (std::size_t i = 0; i < length; ++i)
@@ -546,9 +733,13 @@ bool LineShaper::Engine::inOneDirection(LineText& text,
 // those at the start to the first script of the line.
 void LineShaper::Engine::assignScripts(LineText& text) {
     hb_script_t current = HB_SCRIPT_INVALID;
+    last.firstScript = text.size();
     for (std::size_t i = 0; i < text.size(); ++i) {
         const hb_script_t script = factsOf(text.shaped[i]).script;
-        if (resolvedScript(script)) current = script;
+        if (resolvedScript(script)) {
+            if (current == HB_SCRIPT_INVALID) last.firstScript = i;
+            current = script;
+        }
         text.scripts[i] = current;
     }
     if (current == HB_SCRIPT_INVALID) current = HB_SCRIPT_COMMON;
@@ -608,12 +799,7 @@ void LineShaper::Engine::shapeWhole(const LineText& text, const Run& run, std::s
 const std::vector<WordGlyph>* LineShaper::Engine::shapeByWords(const LineText& text,
                                                                const Run& run) {
     const std::u32string_view shaped = text.shaped;
-    auto startsWord = [&](std::size_t i) {
-        const char32_t c = shaped[i];
-        if (shaped[i - 1] != U' ' || c == U' ') return false;
-        const CharacterFacts facts = factsOf(c);
-        return !facts.mark && !facts.invisible && !(c >= 0x1F3FB && c <= 0x1F3FF);
-    };
+    auto startsWord = [&](std::size_t i) { return this->startsWord(shaped, i); };
     // Scripts shaped by syllables (the Indic scripts, Thai, Khmer and the
     // like) find a broken cluster, and so a dotted circle, from where the
     // buffer starts: only the scripts whose shaping stops at a space are cut.
@@ -638,90 +824,53 @@ const std::vector<WordGlyph>* LineShaper::Engine::shapeByWords(const LineText& t
     // zero-width spaces) change how a cluster breaks: a run holding one is
     // shaped whole.
     for (std::size_t i = run.start; i < run.end; ++i)
-        if (isInvisibleCharacter(text.line[i])) return nullptr;
+        if (factsOf(text.line[i]).invisible) return nullptr;
     if (!fontFor(run.face).spaceStandsAlone()) return nullptr;
     WordCheck& check = wordChecks[run.face];
     if (!check.agrees) return nullptr;
 
-    const std::size_t length = text.size();
     const bool rightToLeft = run.rightToLeft();
-    // The words in logical order; a right-to-left run's glyphs are put
-    // together from its last word.
     runShape.clear();
-    wordEnds.clear();
-    // The key of the word from wordStart to wordEnd, when it is kept: only
-    // a word with a space or the line's end on either side shapes alike
-    // everywhere.
-    const auto face = reinterpret_cast<std::uintptr_t>(run.face);
-    auto keyOf = [&](std::size_t wordStart, std::size_t wordEnd) {
-        const bool apart =
-            (wordStart == 0 || shaped[wordStart - 1] == U' ') &&
-            (wordEnd == length || shaped[wordEnd - 1] == U' ' || shaped[wordEnd] == U' ');
-        const std::size_t size = wordEnd - wordStart;
-        if (!apart || size > kLongestWord) return false;
-        wordKey.assign(shaped.substr(wordStart, size));
-        wordKey += static_cast<char32_t>(face & 0xFFFFFFFF);
-        wordKey += static_cast<char32_t>(face >> 32);
-        wordKey += static_cast<char32_t>(run.script);
-        wordKey += static_cast<char32_t>((rightToLeft ? 1 : 0) | (wordStart == 0 ? 2 : 0) |
-                                         (wordEnd == length ? 4 : 0));
-        return true;
-    };
-    auto nextWordEnd = [&](std::size_t wordStart) {
-        std::size_t wordEnd = wordStart + 1;
-        while (wordEnd < run.end && !startsWord(wordEnd)) ++wordEnd;
-        return wordEnd;
-    };
-    // The words' hashes first, each word's place in the table asked of the
-    // memory, then each entry, so that the run's look-ups wait together.
-    wordHashes.clear();
-    for (std::size_t wordStart = run.start, wordEnd = firstCut; wordStart < run.end;
-         wordStart = wordEnd, wordEnd = nextWordEnd(wordStart)) {
-        const std::uint64_t hash = keyOf(wordStart, wordEnd) ? WordShapes::hashOf(wordKey) : 0;
-        wordHashes.push_back(hash);
-        words.prefetch(hash);
-    }
-    for (const std::uint64_t hash : wordHashes) words.prefetchEntry(hash);
-    std::size_t wordStart = run.start;
-    std::size_t wordEnd = firstCut;
-    for (std::size_t w = 0; wordStart < run.end; ++w) {
-        std::span<const WordGlyph> kept;
-        bool found = false;
-        if (keyOf(wordStart, wordEnd)) {
-            const std::uint64_t hash = wordHashes[w];
-            found = words.find(wordKey, hash, kept);
-            ++wordLookups;
-            if (found) ++wordHits;
-            if (!found) {
-                wordShape.clear();
-                shapeWhole(text, run, wordStart, wordEnd, wordShape);
-                for (WordGlyph& glyph : wordShape)
-                    glyph.cluster -= static_cast<std::uint32_t>(wordStart);
-                words.add(wordKey, hash, wordShape);
-                kept = wordShape;
-                found = true;
-            }
+    // The words, found once: each kept word's key (only a word with a space
+    // or the line's end on either side shapes alike everywhere) goes into
+    // runKeys, its hash into the word, and its place in the table is asked
+    // of the memory, then each entry, so that the run's look-ups wait
+    // together.
+    runWords.clear();
+    runKeys.clear();
+    for (std::size_t wordStart = run.start, wordEnd = firstCut; wordStart < run.end;) {
+        RunWord word{wordStart, wordEnd, runKeys.size(), 0, 0};
+        if (appendWordKey(text, run, wordStart, wordEnd, runKeys)) {
+            word.keyLength = runKeys.size() - word.keyStart;
+            word.hash = WordShapes::hashOf(keyOf(word));
+            words.prefetch(word.hash);
         }
-        if (found) {
-            for (WordGlyph glyph : kept) {
-                glyph.cluster += static_cast<std::uint32_t>(wordStart);
-                runShape.push_back(glyph);
-            }
-        } else {
-            shapeWhole(text, run, wordStart, wordEnd, runShape);
-        }
-        wordEnds.push_back(runShape.size());
+        runWords.push_back(word);
         wordStart = wordEnd;
-        wordEnd = nextWordEnd(wordStart);
+        wordEnd = wordStart + 1;
+        while (wordEnd < run.end && !startsWord(wordEnd)) ++wordEnd;
     }
-    if (rightToLeft) {
-        wholeRunShape.clear();
-        for (std::size_t w = wordEnds.size(); w-- > 0;)
-            wholeRunShape.insert(
-                wholeRunShape.end(),
-                runShape.begin() + static_cast<std::ptrdiff_t>(w ? wordEnds[w - 1] : 0),
-                runShape.begin() + static_cast<std::ptrdiff_t>(wordEnds[w]));
-        runShape.swap(wholeRunShape);
+    for (const RunWord& word : runWords)
+        if (word.keyLength) words.prefetchEntry(word.hash);
+    // HarfBuzz gives a right-to-left run's glyphs from its last character:
+    // its words are put together from the last.
+    for (std::size_t w = 0; w < runWords.size(); ++w) {
+        const RunWord& word = runWords[rightToLeft ? runWords.size() - 1 - w : w];
+        const auto shift = static_cast<std::uint32_t>(word.start);
+        if (!word.keyLength) {
+            shapeWhole(text, run, word.start, word.end, runShape);
+            continue;
+        }
+        ++wordLookups;
+        if (words.find(keyOf(word), word.hash, runShape, shift)) {
+            ++wordHits;
+            continue;
+        }
+        wordShape.clear();
+        shapeWhole(text, run, word.start, word.end, wordShape);
+        runShape.insert(runShape.end(), wordShape.begin(), wordShape.end());
+        for (WordGlyph& glyph : wordShape) glyph.cluster -= shift;
+        words.add(keyOf(word), word.hash, wordShape);
     }
     // A text whose words seldom come again gains nothing from keeping them
     // and pays for shaping each alone: its runs are shaped whole for a
@@ -742,16 +891,84 @@ const std::vector<WordGlyph>* LineShaper::Engine::shapeByWords(const LineText& t
     return &runShape;
 }
 
+// Whether a word starts at i: after a space, at a character that does not
+// join what comes before.
+bool LineShaper::Engine::startsWord(std::u32string_view shaped, std::size_t i) {
+    const char32_t c = shaped[i];
+    if (shaped[i - 1] != U' ' || c == U' ') return false;
+    const CharacterFacts facts = factsOf(c);
+    return !facts.mark && !facts.invisible && !(c >= 0x1F3FB && c <= 0x1F3FF);
+}
+
+// Whether the word from start to end is kept: only a word with a space or
+// the line's end on either side shapes alike everywhere.
+bool LineShaper::Engine::keepsWord(const LineText& text, std::size_t start, std::size_t end) {
+    const std::u32string_view shaped = text.shaped;
+    const std::size_t length = text.size();
+    const bool apart = (start == 0 || shaped[start - 1] == U' ') &&
+                       (end == length || shaped[end - 1] == U' ' || shaped[end] == U' ');
+    return apart && end - start <= kLongestWord;
+}
+
+// Appends the key of the run's word from start to end to keys, when the
+// word is kept. The key names its characters, face, script,
+// direction and whether it starts or ends the line.
+bool LineShaper::Engine::appendWordKey(const LineText& text, const Run& run, std::size_t start,
+                                       std::size_t end, std::u32string& keys) const {
+    if (!keepsWord(text, start, end)) return false;
+    const std::u32string_view shaped = text.shaped;
+    const std::size_t length = text.size();
+    const auto face = reinterpret_cast<std::uintptr_t>(run.face);
+    keys.append(shaped.substr(start, end - start));
+    keys += static_cast<char32_t>(face & 0xFFFFFFFF);
+    keys += static_cast<char32_t>(face >> 32);
+    keys += static_cast<char32_t>(run.script);
+    keys += static_cast<char32_t>((run.rightToLeft() ? 1 : 0) | (start == 0 ? 2 : 0) |
+                                  (end == length ? 4 : 0));
+    return true;
+}
+
+// One word of a run, as shapeByWords shapes it: from the kept words when it
+// is kept, appended to glyphs in HarfBuzz's order.
+void LineShaper::Engine::shapeWord(const LineText& text, const Run& run, std::size_t start,
+                                   std::size_t end, std::vector<WordGlyph>& glyphs) {
+    runKeys.clear();
+    if (!appendWordKey(text, run, start, end, runKeys)) {
+        shapeWhole(text, run, start, end, glyphs);
+        return;
+    }
+    const std::uint64_t hash = WordShapes::hashOf(runKeys);
+    const auto shift = static_cast<std::uint32_t>(start);
+    ++wordLookups;
+    if (words.find(runKeys, hash, glyphs, shift)) {
+        ++wordHits;
+        return;
+    }
+    const std::size_t from = glyphs.size();
+    shapeWhole(text, run, start, end, glyphs);
+    movedShape.assign(glyphs.begin() + static_cast<std::ptrdiff_t>(from), glyphs.end());
+    for (WordGlyph& glyph : movedShape) glyph.cluster -= shift;
+    words.add(runKeys, hash, movedShape);
+}
+
 // Shapes one run; its glyphs are kept in HarfBuzz's order, left to right.
-void LineShaper::Engine::shapeRun(const LineText& text, const Run& run,
+// Returns whether they were put together word by word.
+bool LineShaper::Engine::shapeRun(const LineText& text, const Run& run,
                                   std::vector<PlacedGlyph>& glyphs) {
-    const ShapingFont& font = fontFor(run.face);
     const std::vector<WordGlyph>* byWords = shapeWords ? shapeByWords(text, run) : nullptr;
     if (!byWords) {
         wholeRunShape.clear();
         shapeWhole(text, run, run.start, run.end, wholeRunShape);
     }
-    const std::vector<WordGlyph>& shapedGlyphs = byWords ? *byWords : wholeRunShape;
+    placeGlyphs(text, run, byWords ? *byWords : wholeRunShape, glyphs);
+    return byWords == &runShape;
+}
+
+// The glyphs HarfBuzz gave a run, in thousandths, with their clusters.
+void LineShaper::Engine::placeGlyphs(const LineText& text, const Run& run,
+                                     const std::vector<WordGlyph>& shapedGlyphs,
+                                     std::vector<PlacedGlyph>& glyphs) {
+    const ShapingFont& font = fontFor(run.face);
     glyphs.clear();
     glyphs.reserve(shapedGlyphs.size());
     for (const WordGlyph& shaped : shapedGlyphs) {
@@ -760,7 +977,7 @@ void LineShaper::Engine::shapeRun(const LineText& text, const Run& run,
     }
     // Text is never lost, even when every glyph of the run was removed.
     if (glyphs.empty()) glyphs.push_back({0, run.start, 0, false, 0, 0, 0});
-    assignClusters(text.line, run, glyphs);
+    assignClusters(run, glyphs, [&](std::size_t i) { return factsOf(text.line[i]).invisible; });
 }
 
 // Lays the runs out from the line's start edge: left to right in a

@@ -79,11 +79,16 @@ class LineShaper {
                      std::optional<TextDirection> paragraph = std::nullopt);
     // The same, keeping the result: the next shape() of the same text in
     // the same direction hands it over without shaping again (a row is
-    // measured, then drawn). Valid until the next call.
+    // measured, then drawn), and a line that begins the kept one is mostly
+    // taken from it (a row cut from a longer stretch measured). Valid until
+    // the next call.
     const ShapedLine& shapeAndKeep(std::u32string_view line,
                                    std::optional<TextDirection> paragraph);
 
   private:
+    std::optional<ShapedLine> shapeBeginning(std::u32string_view line,
+                                             std::optional<TextDirection> paragraph);
+
     struct Engine;
     std::unique_ptr<Engine> engine_;
     bool hasKept_ = false;

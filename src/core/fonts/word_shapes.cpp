@@ -75,14 +75,14 @@ void WordShapes::Generation::add(std::u32string_view key, std::uint64_t hash,
     bytes += entryBytes(key.size(), added.size());
 }
 
-void WordShapes::Generation::glyphsAt(std::size_t entry, std::vector<WordGlyph>& out) const {
+void WordShapes::Generation::glyphsAt(std::size_t entry, std::vector<WordGlyph>& out,
+                                      std::uint32_t clusterShift) const {
     const char32_t* glyph = words.data() + entry + kHeaderWords + words[entry + 2];
-    out.resize(words[entry + 3]);
-    for (WordGlyph& copy : out) {
-        copy = {glyph[0], glyph[1], static_cast<std::int32_t>(glyph[2]),
-                static_cast<std::int32_t>(glyph[3]), static_cast<std::int32_t>(glyph[4])};
-        glyph += kGlyphWords;
-    }
+    const std::size_t count = words[entry + 3];
+    out.reserve(out.size() + count);
+    for (std::size_t g = 0; g < count; ++g, glyph += kGlyphWords)
+        out.push_back({glyph[0], glyph[1] + clusterShift, static_cast<std::int32_t>(glyph[2]),
+                       static_cast<std::int32_t>(glyph[3]), static_cast<std::int32_t>(glyph[4])});
 }
 
 void WordShapes::prefetch(std::uint64_t hash) const noexcept {
@@ -100,9 +100,16 @@ void WordShapes::prefetchEntry(std::uint64_t hash) const noexcept {
 
 bool WordShapes::find(std::u32string_view key, std::uint64_t hash,
                       std::span<const WordGlyph>& glyphs) {
+    found_.clear();
+    if (!find(key, hash, found_, 0)) return false;
+    glyphs = found_;
+    return true;
+}
+
+bool WordShapes::find(std::u32string_view key, std::uint64_t hash, std::vector<WordGlyph>& out,
+                      std::uint32_t clusterShift) {
     if (const std::size_t entry = newer_.find(key, hash); entry != std::u32string_view::npos) {
-        newer_.glyphsAt(entry, found_);
-        glyphs = found_;
+        newer_.glyphsAt(entry, out, clusterShift);
         return true;
     }
     const std::size_t old = older_.find(key, hash);
@@ -110,9 +117,13 @@ bool WordShapes::find(std::u32string_view key, std::uint64_t hash,
     // In use again: it moves to the newer generation (copied out first, as
     // moving may forget the older one).
     movingKey_.assign(older_.keyAt(old));
-    older_.glyphsAt(old, found_);
-    add(movingKey_, hash, found_);
-    glyphs = found_;
+    moving_.clear();
+    older_.glyphsAt(old, moving_);
+    add(movingKey_, hash, moving_);
+    for (WordGlyph glyph : moving_) {
+        glyph.cluster += clusterShift;
+        out.push_back(glyph);
+    }
     return true;
 }
 

@@ -42,6 +42,10 @@ class WordShapes {
     }
     // The same with the key's hashOf, found before.
     bool find(std::u32string_view key, std::uint64_t hash, std::span<const WordGlyph>& glyphs);
+    // The same, appending the glyphs to out with clusterShift added to
+    // their clusters (the word's place in its line).
+    bool find(std::u32string_view key, std::uint64_t hash, std::vector<WordGlyph>& out,
+              std::uint32_t clusterShift);
     // Keeps the glyphs for key (not found before); a word too large for a
     // generation is not kept.
     void add(std::u32string_view key, std::span<const WordGlyph> glyphs) {
@@ -92,8 +96,10 @@ class WordShapes {
         std::u32string_view keyAt(std::size_t entry) const {
             return {words.data() + entry + kHeaderWords, words[entry + 2]};
         }
-        // Copies the entry's glyphs into out.
-        void glyphsAt(std::size_t entry, std::vector<WordGlyph>& out) const;
+        // Appends the entry's glyphs to out, clusterShift added to their
+        // clusters.
+        void glyphsAt(std::size_t entry, std::vector<WordGlyph>& out,
+                      std::uint32_t clusterShift = 0) const;
         void place(std::uint64_t hash, std::size_t entry);
     };
 
@@ -101,6 +107,7 @@ class WordShapes {
     Generation newer_;
     Generation older_;
     std::u32string movingKey_;
+    std::vector<WordGlyph> moving_;
     std::vector<WordGlyph> found_;
 };
 

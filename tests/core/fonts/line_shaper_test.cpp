@@ -266,5 +266,94 @@ TEST(LineShaperDirections, LinesInOneDirectionAreOrderedAsByTheFullAlgorithm) {
     }
 }
 
+// A row cut from a longer stretch already shaped is mostly taken from that
+// stretch's shaping: it must come out exactly as the row shaped on its own,
+// whatever it holds. Lines of words in several scripts and faces, with
+// leading neutrals, marks, tabs, joiners, numbers and characters no face
+// has; each cut short several times in a row, as rows are measured.
+void rowsShapeAsAlone(FontProvider& provider) {
+    LineShaper measuring(provider, "Times-Roman", kTabStop);
+    // Words of one script per line mostly, so that runs hold many words.
+    const std::vector<std::vector<std::u32string>> scripts = {
+        {U"\u0643\u062A\u0628", U"\u0633\u0644\u0627\u0645", U"\u0627\u0644\u0639\u062F\u062F",
+         U"\u0628\u064E\u0651", U"\u0645\u0646", U"\u0641\u064A"},
+        {U"\u05E9\u05DC\u05D5\u05DD", U"\u05D0\u05B8\u05D1", U"\u05D1\u05D9\u05EA"},
+        {U"word", U"affix", U"caf\u00E9", U"Te"}};
+    const std::vector<std::u32string> others = {U"\u0939\u093F\u0928\u094D\u0926\u0940",
+                                                U"\u0915\u094D\u0937",
+                                                U"42",
+                                                U"3.14",
+                                                U"(",
+                                                U")",
+                                                U".",
+                                                U"\t",
+                                                U"  ",
+                                                U"\u200D",
+                                                U"\u200C",
+                                                U"\u0640",
+                                                U"\U0010FFFD",
+                                                U"\u202B",
+                                                U"!?",
+                                                U"\u0643\u062A\u0628",
+                                                U"word"};
+    std::mt19937 random(11);
+    std::size_t taken = 0;
+    for (int n = 0; n < 400; ++n) {
+        LineShaper alone(provider, "Times-Roman", kTabStop);
+        std::u32string line;
+        if (n % 5 == 0) line += U" (";
+        const std::vector<std::u32string>& words = scripts[random() % scripts.size()];
+        const int count = std::uniform_int_distribution<int>(1, 24)(random);
+        for (int i = 0; i < count; ++i) {
+            line += random() % 8 == 0 ? others[random() % others.size()]
+                                      : words[random() % words.size()];
+            if (random() % 6 != 0) line += U' ';
+        }
+        const std::optional<TextDirection> paragraph =
+            n % 3 == 0 ? std::nullopt
+                       : std::optional(n % 3 == 1 ? TextDirection::rightToLeft
+                                                  : TextDirection::leftToRight);
+        measuring.shapeAndKeep(line, paragraph);
+        std::u32string row = line;
+        while (row.size() > 1) {
+            row.resize(std::uniform_int_distribution<std::size_t>(1, row.size() - 1)(random));
+            const bool keep = random() % 2 == 0;
+            const ShapedLine a =
+                keep ? measuring.shapeAndKeep(row, paragraph) : measuring.shape(row, paragraph);
+            const ShapedLine b = alone.shape(row, paragraph);
+            std::string where =
+                "line " + std::to_string(n) + ", row of " + std::to_string(row.size()) + ":";
+            for (const char32_t c : row) where += " " + std::to_string(static_cast<unsigned>(c));
+            ASSERT_EQ(a.direction, b.direction) << where;
+            ASSERT_EQ(a.advance, b.advance) << where;
+            ASSERT_EQ(a.unprintable, b.unprintable) << where;
+            ASSERT_EQ(a.glyphs.size(), b.glyphs.size()) << where;
+            for (std::size_t g = 0; g < a.glyphs.size(); ++g) {
+                const ShapedGlyph& x = a.glyphs[g];
+                const ShapedGlyph& y = b.glyphs[g];
+                ASSERT_TRUE(x.face == y.face && x.glyph == y.glyph && x.x == y.x &&
+                            x.yOffset == y.yOffset && x.advance == y.advance && x.text == y.text)
+                    << where << " glyph " << g;
+            }
+            ++taken;
+            if (!keep) break;
+        }
+    }
+    EXPECT_GT(taken, 600u);
+}
+
+TEST(LineShaperRows, ARowTakenFromItsMeasuredStretchIsTheRowShapedAlone) {
+    testing::FixedFontProvider faces{kFaces};
+    rowsShapeAsAlone(faces);
+    // Faces whose space stands alone, so that runs are put together word by
+    // word and a row's earlier words are kept from its stretch.
+    testing::FixedFontProvider wordFaces{{kFontFolder + "liberation2/LiberationSerif-Regular.ttf",
+                                          kFontFolder + "noto/NotoSansArabic-Regular.ttf",
+                                          kFontFolder + "noto/NotoSansHebrew-Regular.ttf",
+                                          kFontFolder + "dejavu/DejaVuSans.ttf",
+                                          kFontFolder + "lohit-devanagari/Lohit-Devanagari.ttf"}};
+    rowsShapeAsAlone(wordFaces);
+}
+
 }  // namespace
 }  // namespace leafwright
