@@ -405,7 +405,8 @@ ShapedLine LineShaper::Engine::laidOut(std::size_t unprintable) {
 // would: every stage before the runs reads each character from those before
 // it only, but for three, which are checked here or ruled out when the
 // longer line was shaped. A stretch of fallback faces made one face, and
-// emoji sequences, look ahead (ruled out); the paragraph's direction comes
+// emoji sequences, look ahead (ruled out: a line without sequences begins
+// with none, as a sequence is found from its start); the paragraph's direction comes
 // from its first strong letter (the shorter line must have one of the same
 // direction, or be given one), and the characters before the first of a
 // resolved script take that script (it must stand in the shorter line).
@@ -426,7 +427,6 @@ std::optional<ShapedLine> LineShaper::Engine::shapePrefix(std::u32string_view pr
                 bidiTypes[i] == FRIBIDI_TYPE_RTL || bidiTypes[i] == FRIBIDI_TYPE_AL;
         if (rightToLeftLetters != last.rightToLeftLetters) return std::nullopt;
     }
-    if (!emojiSequences(prefix).empty()) return std::nullopt;
     std::size_t keptRuns = 0;
     while (keptRuns < runs.size() && runs[keptRuns].end + kContext <= length) ++keptRuns;
     text.line = prefix;
@@ -490,12 +490,22 @@ bool LineShaper::Engine::shapeLastRunCut(std::size_t r) {
     if (wordShape.empty()) return false;
     if ((rightToLeft ? wordShape.back() : wordShape.front()).cluster != last) return false;
     placeGlyphs(text, word, wordShape, cutWordGlyphs);
-    const auto dropped = static_cast<std::ptrdiff_t>(glyphs.size() - kept);
+    const std::size_t added = cutWordGlyphs.size();
     if (rightToLeft) {
-        glyphs.erase(glyphs.begin(), glyphs.begin() + dropped);
-        glyphs.insert(glyphs.begin(), cutWordGlyphs.begin(), cutWordGlyphs.end());
+        // The kept glyphs move once, to stand after the last word's.
+        const auto from = glyphs.begin() + static_cast<std::ptrdiff_t>(glyphs.size() - kept);
+        if (added <= glyphs.size() - kept) {
+            std::move(from, glyphs.end(), glyphs.begin() + static_cast<std::ptrdiff_t>(added));
+            glyphs.resize(added + kept);
+        } else {
+            const std::size_t size = glyphs.size();
+            glyphs.resize(added + kept);
+            const auto begin = glyphs.begin() + static_cast<std::ptrdiff_t>(size - kept);
+            std::move_backward(begin, begin + static_cast<std::ptrdiff_t>(kept), glyphs.end());
+        }
+        std::copy(cutWordGlyphs.begin(), cutWordGlyphs.end(), glyphs.begin());
     } else {
-        glyphs.erase(glyphs.end() - dropped, glyphs.end());
+        glyphs.resize(kept);
         glyphs.insert(glyphs.end(), cutWordGlyphs.begin(), cutWordGlyphs.end());
     }
     run.end = length;
