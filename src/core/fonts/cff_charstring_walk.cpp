@@ -141,6 +141,8 @@ void CharStringWalk::run(std::string_view routine, RoutineCalls& calls, int nest
                     ++clears_;
                     ended_ = calledCalls.endsGlyph;
                 } else {
+                    if (met_ && !calledCalls.walked && !calledCalls.walking)
+                        met_->push_back({0, 0, global, static_cast<std::uint32_t>(item)});
                     run(*body, calledCalls, nesting + 1);
                 }
                 hints |= calledCalls.hints;
