@@ -52,15 +52,21 @@ FontObject textObject(int number, std::string text) {
 
 // The stream of bytes (as they are on disk) compressed, or plain when that
 // would not make it smaller.
+std::optional<FontObject> flated(int number, const std::string& extraEntries,
+                                 std::string_view bytes, Deflater* deflater) {
+    std::string packed;
+    if (!deflater || !deflater->compressSmaller(bytes, packed)) return std::nullopt;
+    return FontObject{number,
+                      std::to_string(number) + " 0 obj\n<< /Length " +
+                          std::to_string(packed.size()) + " /Filter /FlateDecode" + extraEntries +
+                          " >>\nstream\n",
+                      std::move(packed), "\nendstream\nendobj\n"};
+}
+
 FontObject flateOr(FontObject plain, const std::string& extraEntries, std::string_view bytes,
                    Deflater* deflater) {
-    std::string packed;
-    if (!deflater || !deflater->compressSmaller(bytes, packed)) return plain;
-    const int number = plain.number;
-    return {number,
-            std::to_string(number) + " 0 obj\n<< /Length " + std::to_string(packed.size()) +
-                " /Filter /FlateDecode" + extraEntries + " >>\nstream\n",
-            std::move(packed), "\nendstream\nendobj\n"};
+    std::optional<FontObject> packed = flated(plain.number, extraEntries, bytes, deflater);
+    return packed ? std::move(*packed) : std::move(plain);
 }
 
 // Text with "\n" line ends as it is on disk: CR LF.
