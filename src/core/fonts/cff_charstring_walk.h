@@ -15,8 +15,10 @@ namespace leafwright::cff {
 // make the walk explode is given up on long before it costs much.
 constexpr std::size_t kWalkBudget = std::size_t{16} << 20;
 
-// A Type 2 integer operand in its shortest form.
+// A Type 2 integer operand in its shortest form, and its length.
 std::string charStringNumber(long value);
+void appendCharStringNumber(std::string& out, long value);
+std::size_t charStringNumberLength(long value);
 
 // A subroutine call written in a charstring or a subroutine: where the
 // number it calls stands, and which item of which INDEX it calls.
@@ -109,7 +111,7 @@ std::string renumbered(std::string_view routine, const RoutineCalls& calls,
     std::size_t from = 0;
     for (const SubroutineCall& call : calls.calls) {
         out.append(routine.substr(from, call.numberAt - from));
-        out += charStringNumber(newNumber(call));
+        appendCharStringNumber(out, newNumber(call));
         from = call.numberAt + call.numberLength;
     }
     out.append(routine.substr(from));

@@ -1,6 +1,9 @@
 #include "core/fonts/cff_subset.h"
 
 #include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/fonts/cff_charstring_walk.h"
 #include "core/fonts/cff_glyph_walks.h"
@@ -165,7 +168,7 @@ std::string CffSubsetter::subset(const std::vector<GlyphId>& glyphs) const {
         for (int level = 0; level < kMostSubroutineNesting && !calls->calls.empty(); ++level) {
             const SubroutineCall& first = calls->calls.front();
             if (first.numberAt != 0) break;
-            const std::size_t numberLength = charStringNumber(newNumber(fd)(first)).size();
+            const std::size_t numberLength = charStringNumberLength(newNumber(fd)(first));
             if (charString.size() <= numberLength ||
                 static_cast<unsigned char>(charString[numberLength]) != (first.global ? 29 : 10))
                 break;
@@ -214,26 +217,43 @@ std::string CffSubsetter::subset(const std::vector<GlyphId>& glyphs) const {
         content.charStrings[n] = charStrings[n];
     }
 
-    std::vector<std::string> globalBytes;
+    // The subroutines kept, each renumbered; one that calls none as it is.
+    std::vector<std::string> renumberedBytes;
+    renumberedBytes.reserve(keptGlobal.kept.size());
+    std::vector<std::string_view> globalBytes;
     for (std::uint32_t item : keptGlobal.kept) {
         const RoutineCalls& calls = *reached.global[item];
         bool callsLocal = false;
         for (const SubroutineCall& call : calls.calls) callsLocal |= !call.global;
         if (callsLocal && onlyFd < 0)
             throw std::runtime_error("a CFF global subroutine calls local ones of several fonts");
-        globalBytes.push_back(
-            renumbered(program.globalSubrs.items[item], calls,
-                       newNumber(callsLocal ? static_cast<std::size_t>(onlyFd) : 0)));
+        const std::string_view bytes = program.globalSubrs.items[item];
+        if (calls.calls.empty()) {
+            globalBytes.push_back(bytes);
+            continue;
+        }
+        renumberedBytes.push_back(
+            renumbered(bytes, calls, newNumber(callsLocal ? static_cast<std::size_t>(onlyFd) : 0)));
+        globalBytes.push_back(renumberedBytes.back());
     }
     const std::string globalIndex = writeIndex(globalBytes);
     content.globalSubrIndex = globalIndex;
 
     std::vector<std::string> localIndexes(program.fontDicts.size());
     for (std::size_t fd = 0; fd < program.fontDicts.size(); ++fd) {
-        std::vector<std::string> localBytes;
-        for (std::uint32_t item : keptLocal[fd].kept)
-            localBytes.push_back(renumbered(program.localSubrs[fd].items[item],
-                                            *reached.local[fd][item], newNumber(fd)));
+        renumberedBytes.clear();
+        renumberedBytes.reserve(keptLocal[fd].kept.size());
+        std::vector<std::string_view> localBytes;
+        for (std::uint32_t item : keptLocal[fd].kept) {
+            const RoutineCalls& calls = *reached.local[fd][item];
+            const std::string_view bytes = program.localSubrs[fd].items[item];
+            if (calls.calls.empty()) {
+                localBytes.push_back(bytes);
+                continue;
+            }
+            renumberedBytes.push_back(renumbered(bytes, calls, newNumber(fd)));
+            localBytes.push_back(renumberedBytes.back());
+        }
         if (!localBytes.empty()) localIndexes[fd] = writeIndex(localBytes);
     }
     content.localSubrIndexes.assign(localIndexes.begin(), localIndexes.end());

@@ -24,7 +24,7 @@ std::string objectReference(int number);
 
 // A stream object of the data as it is (its /Length counts the line end
 // before "endstream", each "\n" as CR LF).
-std::string streamObject(int number, const std::string& extraEntries, std::string data);
+std::string streamObject(int number, const std::string& extraEntries, std::string_view data);
 
 // A stream object of binary bytes, ASCIIHex-encoded.
 std::string hexStreamObject(int number, const std::string& extraEntries, const std::string& bytes);
