@@ -89,9 +89,12 @@ bool fromGlyphWalks(const CffProgram& program, const std::vector<GlyphId>& subse
             const RoutineCalls& reading = walk->readings[i];
             const RoutineCalls*& known =
                 routine.global ? reached.global[routine.item] : local[routine.item];
+            // Only stems set before a call can make a subroutine read
+            // otherwise (the length of its hint masks): one read with no
+            // hints on its way reads alike wherever it is called.
             if (!known)
                 known = &reading;
-            else if (known->end != reading.end || known->calls != reading.calls)
+            else if (known->hints && (known->end != reading.end || known->calls != reading.calls))
                 return false;
         }
         reached.glyphs[n] = &walk->glyph;
