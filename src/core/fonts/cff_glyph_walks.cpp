@@ -20,17 +20,43 @@ std::size_t roomOf(const GlyphWalk& walk) {
 
 }  // namespace
 
-std::shared_ptr<const GlyphWalk> GlyphWalks::walk(GlyphId glyph, WalkScratch& scratch) {
+void GlyphWalks::walksOf(const std::vector<GlyphId>& glyphs, std::vector<const GlyphWalk*>& walks,
+                         std::vector<std::unique_ptr<GlyphWalk>>& unkept) {
+    walks.assign(glyphs.size(), nullptr);
+    std::vector<std::size_t> missing;
     {
         std::lock_guard lock(mutex_);
-        const auto found = kept_.find(glyph);
-        if (found != kept_.end()) return found->second;
+        for (std::size_t n = 1; n < glyphs.size(); ++n) {
+            if (glyphs[n] == 0) continue;
+            const auto found = kept_.find(glyphs[n]);
+            if (found != kept_.end())
+                walks[n] = found->second.get();
+            else
+                missing.push_back(n);
+        }
     }
-    std::shared_ptr<const GlyphWalk> walked = walkAlone(glyph, scratch);
-    const std::size_t room = roomOf(*walked);
+    if (missing.empty()) return;
+    WalkScratch scratch;
+    std::vector<std::unique_ptr<GlyphWalk>> walked;
+    walked.reserve(missing.size());
+    for (std::size_t n : missing) walked.push_back(walkAlone(glyphs[n], scratch));
     std::lock_guard lock(mutex_);
-    if (bytes_ + room <= mostBytes_ && kept_.emplace(glyph, walked).second) bytes_ += room;
-    return walked;
+    for (std::size_t i = 0; i < missing.size(); ++i) {
+        const GlyphId glyph = glyphs[missing[i]];
+        // Kept meanwhile by another job, or twice in the subset.
+        if (const auto found = kept_.find(glyph); found != kept_.end()) {
+            walks[missing[i]] = found->second.get();
+            continue;
+        }
+        walks[missing[i]] = walked[i].get();
+        const std::size_t room = roomOf(*walked[i]);
+        if (bytes_ + room <= mostBytes_) {
+            kept_.emplace(glyph, std::move(walked[i]));
+            bytes_ += room;
+        } else {
+            unkept.push_back(std::move(walked[i]));
+        }
+    }
 }
 
 std::size_t GlyphWalks::keptBytes() const {
@@ -38,8 +64,8 @@ std::size_t GlyphWalks::keptBytes() const {
     return bytes_;
 }
 
-std::shared_ptr<const GlyphWalk> GlyphWalks::walkAlone(GlyphId glyph, WalkScratch& scratch) const {
-    auto walk = std::make_shared<GlyphWalk>();
+std::unique_ptr<GlyphWalk> GlyphWalks::walkAlone(GlyphId glyph, WalkScratch& scratch) const {
+    auto walk = std::make_unique<GlyphWalk>();
     const unsigned fd = program_.fdOfGlyph.at(glyph);
     if (scratch.global.empty()) scratch.global.resize(program_.globalSubrs.items.size());
     if (scratch.local.empty()) scratch.local.resize(program_.fontDicts.size());

@@ -32,8 +32,8 @@ struct WalkScratch {
 
 // The walks of a program's glyphs, each made once and kept for every subset
 // cut from the program, up to a bound on the room they take: past it, a
-// glyph not kept is walked again for each subset. Safe to use from several
-// threads at once.
+// glyph not kept is walked again for each subset. A kept walk stays as long
+// as the walks. Safe to use from several threads at once.
 class GlyphWalks {
   public:
     // The program must outlive the walks.
@@ -42,20 +42,25 @@ class GlyphWalks {
     GlyphWalks(const GlyphWalks&) = delete;
     GlyphWalks& operator=(const GlyphWalks&) = delete;
 
-    // The walk of a glyph of the program (glyph < the glyph count).
-    std::shared_ptr<const GlyphWalk> walk(GlyphId glyph, WalkScratch& scratch);
+    // The walk of each glyph of a subset by its place, glyphs[0] and glyph 0
+    // aside (nullptr), looked up at once so that jobs cutting subsets of the
+    // same face at once seldom wait for each other. A walk that is not kept
+    // goes into `unkept`, which must outlive its use. Every glyph must be
+    // one of the program's.
+    void walksOf(const std::vector<GlyphId>& glyphs, std::vector<const GlyphWalk*>& walks,
+                 std::vector<std::unique_ptr<GlyphWalk>>& unkept);
 
     // The room the kept walks take, as counted against the bound.
     std::size_t keptBytes() const;
 
   private:
-    std::shared_ptr<const GlyphWalk> walkAlone(GlyphId glyph, WalkScratch& scratch) const;
+    std::unique_ptr<GlyphWalk> walkAlone(GlyphId glyph, WalkScratch& scratch) const;
 
     const CffProgram& program_;
     const std::size_t mostBytes_;
     mutable std::mutex mutex_;
     std::size_t bytes_ = 0;
-    std::unordered_map<GlyphId, std::shared_ptr<const GlyphWalk>> kept_;
+    std::unordered_map<GlyphId, std::unique_ptr<const GlyphWalk>> kept_;
 };
 
 }  // namespace leafwright::cff

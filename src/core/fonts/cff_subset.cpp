@@ -73,20 +73,21 @@ struct WalkedInTurn {
 // skips walking again the subroutines that do the same wherever they are
 // called, and so reads no more), and finds no fault; otherwise it decides.
 bool fromGlyphWalks(const CffProgram& program, const std::vector<GlyphId>& subset,
-                    GlyphWalks& walks, std::vector<std::shared_ptr<const GlyphWalk>>& held,
+                    GlyphWalks& walks, std::vector<std::unique_ptr<GlyphWalk>>& unkept,
                     Reached& reached) {
-    WalkScratch scratch;
+    std::vector<const GlyphWalk*> walkOf;
+    walks.walksOf(subset, walkOf, unkept);
     std::size_t cost = 0;
     for (std::size_t n = 1; n < subset.size(); ++n) {
         if (subset[n] == 0) continue;
-        std::shared_ptr<const GlyphWalk> walk = walks.walk(subset[n], scratch);
-        cost += walk->cost;
-        if (!walk->followed || cost > kWalkBudget) return false;
+        const GlyphWalk& walk = *walkOf[n];
+        cost += walk.cost;
+        if (!walk.followed || cost > kWalkBudget) return false;
         std::vector<const RoutineCalls*>& local =
             reached.localOf(program, program.fdOfGlyph[subset[n]]);
-        for (std::size_t i = 0; i < walk->reached.size(); ++i) {
-            const SubroutineCall& routine = walk->reached[i];
-            const RoutineCalls& reading = walk->readings[i];
+        for (std::size_t i = 0; i < walk.reached.size(); ++i) {
+            const SubroutineCall& routine = walk.reached[i];
+            const RoutineCalls& reading = walk.readings[i];
             const RoutineCalls*& known =
                 routine.global ? reached.global[routine.item] : local[routine.item];
             // Only stems set before a call can make a subroutine read
@@ -97,8 +98,7 @@ bool fromGlyphWalks(const CffProgram& program, const std::vector<GlyphId>& subse
             else if (known->hints && (known->end != reading.end || known->calls != reading.calls))
                 return false;
         }
-        reached.glyphs[n] = &walk->glyph;
-        held.push_back(std::move(walk));
+        reached.glyphs[n] = &walk.glyph;
     }
     return true;
 }
@@ -144,9 +144,9 @@ std::string CffSubsetter::subset(const std::vector<GlyphId>& glyphs) const {
 
     // Follow every glyph, noting the subroutines it calls.
     Reached reached(program, glyphs.size());
-    std::vector<std::shared_ptr<const GlyphWalk>> held;
+    std::vector<std::unique_ptr<GlyphWalk>> unkept;
     std::unique_ptr<WalkedInTurn> inTurn;
-    if (!walks_ || !fromGlyphWalks(program, glyphs, *walks_, held, reached)) {
+    if (!walks_ || !fromGlyphWalks(program, glyphs, *walks_, unkept, reached)) {
         reached = Reached(program, glyphs.size());
         inTurn = std::make_unique<WalkedInTurn>(program, glyphs, reached);
     }

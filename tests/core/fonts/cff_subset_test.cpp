@@ -12,6 +12,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/fonts/cff_glyph_outline.h"
@@ -272,6 +273,38 @@ TEST(CffSubset, KeptWalksCutTheSameSubsets) {
         EXPECT_LE(keepingFew.keptWalkBytes(), 3000u);
         EXPECT_EQ(walkingAgain.keptWalkBytes(), 0u);
     }
+}
+
+// Two jobs cutting subsets of one program at once share its kept walks,
+// and each still gets the subsets walked again alone would give.
+TEST(CffSubset, KeptWalksServeTwoJobsAtOnce) {
+    std::mt19937 random(77);
+    const GeneratedProgram made = generate(random, 400, 300, 200);
+    const CffSubsetter walkingAgain(made.bytes, 0);
+    const CffSubsetter keeping(made.bytes, 20000);
+    std::vector<std::vector<GlyphId>> subsets;
+    std::vector<std::string> expected;
+    for (int text = 0; text < 60; ++text) {
+        std::vector<GlyphId> glyphs{0};
+        for (int i = 0; i < 30; ++i)
+            glyphs.push_back(std::uniform_int_distribution<GlyphId>(1, 199)(random));
+        subsets.push_back(glyphs);
+        expected.push_back(subsetOrRefusal(walkingAgain, glyphs));
+    }
+    std::vector<std::string> got[2];
+    auto job = [&](int which) {
+        for (std::size_t i = 0; i < subsets.size(); ++i)
+            got[which].push_back(
+                subsetOrRefusal(keeping, subsets[(i + which * 7) % subsets.size()]));
+    };
+    std::thread other(job, 1);
+    job(0);
+    other.join();
+    for (int which = 0; which < 2; ++which)
+        for (std::size_t i = 0; i < subsets.size(); ++i)
+            ASSERT_EQ(got[which][i], expected[(i + which * 7) % subsets.size()])
+                << which << " " << i;
+    EXPECT_LE(keeping.keptWalkBytes(), 20000u);
 }
 
 // A subroutine setting a hint mask reads as long a mask as the stems set
