@@ -36,12 +36,21 @@ void GlyphWalks::walksOf(const std::vector<GlyphId>& glyphs, std::vector<const G
         }
     }
     if (missing.empty()) return;
+    // The glyphs walked now share one subset's budget, so that a program
+    // built to make walks long costs no more than the walk in turn; after a
+    // glyph that cannot be followed (or not within what is left), the
+    // others are not walked: the walk in turn decides.
     WalkScratch scratch;
     std::vector<std::unique_ptr<GlyphWalk>> walked;
     walked.reserve(missing.size());
-    for (std::size_t n : missing) walked.push_back(walkAlone(glyphs[n], scratch));
+    std::size_t spent = 0;
+    for (std::size_t n : missing) {
+        walked.push_back(walkAlone(glyphs[n], scratch, kWalkBudget - spent));
+        spent += walked.back()->cost;
+        if (!walked.back()->followed) break;
+    }
     std::lock_guard lock(mutex_);
-    for (std::size_t i = 0; i < missing.size(); ++i) {
+    for (std::size_t i = 0; i < walked.size(); ++i) {
         const GlyphId glyph = glyphs[missing[i]];
         // Kept meanwhile by another job, or twice in the subset.
         if (const auto found = kept_.find(glyph); found != kept_.end()) {
@@ -50,7 +59,7 @@ void GlyphWalks::walksOf(const std::vector<GlyphId>& glyphs, std::vector<const G
         }
         walks[missing[i]] = walked[i].get();
         const std::size_t room = roomOf(*walked[i]);
-        if (bytes_ + room <= mostBytes_) {
+        if (walked[i]->followed && bytes_ + room <= mostBytes_) {
             kept_.emplace(glyph, std::move(walked[i]));
             bytes_ += room;
         } else {
@@ -64,7 +73,8 @@ std::size_t GlyphWalks::keptBytes() const {
     return bytes_;
 }
 
-std::unique_ptr<GlyphWalk> GlyphWalks::walkAlone(GlyphId glyph, WalkScratch& scratch) const {
+std::unique_ptr<GlyphWalk> GlyphWalks::walkAlone(GlyphId glyph, WalkScratch& scratch,
+                                                 std::size_t budget) const {
     auto walk = std::make_unique<GlyphWalk>();
     const unsigned fd = program_.fdOfGlyph.at(glyph);
     if (scratch.global.empty()) scratch.global.resize(program_.globalSubrs.items.size());
@@ -72,7 +82,7 @@ std::unique_ptr<GlyphWalk> GlyphWalks::walkAlone(GlyphId glyph, WalkScratch& scr
     std::vector<RoutineCalls>& local = scratch.local[fd];
     if (local.empty()) local.resize(program_.localSubrs[fd].items.size());
 
-    std::size_t budget = kWalkBudget;
+    const std::size_t given = budget;
     CharStringWalk walker(program_.globalSubrs, program_.localSubrs[fd], scratch.global, local,
                           budget);
     walker.noteFirstWalks(&walk->reached);
@@ -88,7 +98,7 @@ std::unique_ptr<GlyphWalk> GlyphWalks::walkAlone(GlyphId glyph, WalkScratch& scr
         RoutineCalls& entry = routine.global ? scratch.global[routine.item] : local[routine.item];
         walk->readings.push_back(std::exchange(entry, RoutineCalls{}));
     }
-    walk->cost = kWalkBudget - budget;
+    walk->cost = given - budget;
     if (!walk->followed) {
         walk->reached = {};
         walk->readings = {};

@@ -44,9 +44,10 @@ class GlyphWalks {
 
     // The walk of each glyph of a subset by its place, glyphs[0] and glyph 0
     // aside (nullptr), looked up at once so that jobs cutting subsets of the
-    // same face at once seldom wait for each other. A walk that is not kept
-    // goes into `unkept`, which must outlive its use. Every glyph must be
-    // one of the program's.
+    // same face at once seldom wait for each other. After a glyph that could
+    // not be followed, the glyphs not yet walked have none (nullptr). A walk
+    // that is not kept (only those followed are) goes into `unkept`, which
+    // must outlive its use. Every glyph must be one of the program's.
     void walksOf(const std::vector<GlyphId>& glyphs, std::vector<const GlyphWalk*>& walks,
                  std::vector<std::unique_ptr<GlyphWalk>>& unkept);
 
@@ -54,7 +55,8 @@ class GlyphWalks {
     std::size_t keptBytes() const;
 
   private:
-    std::unique_ptr<GlyphWalk> walkAlone(GlyphId glyph, WalkScratch& scratch) const;
+    std::unique_ptr<GlyphWalk> walkAlone(GlyphId glyph, WalkScratch& scratch,
+                                         std::size_t budget) const;
 
     const CffProgram& program_;
     const std::size_t mostBytes_;

@@ -80,6 +80,7 @@ bool fromGlyphWalks(const CffProgram& program, const std::vector<GlyphId>& subse
     std::size_t cost = 0;
     for (std::size_t n = 1; n < subset.size(); ++n) {
         if (subset[n] == 0) continue;
+        if (!walkOf[n]) return false;
         const GlyphWalk& walk = *walkOf[n];
         cost += walk.cost;
         if (!walk.followed || cost > kWalkBudget) return false;
