@@ -14,6 +14,11 @@ namespace {
 
 std::string charStringNumber(long value) {
     std::string out;
+    appendCharStringNumber(out, value);
+    return out;
+}
+
+void appendCharStringNumber(std::string& out, long value) {
     if (value >= -107 && value <= 107) {
         out += static_cast<char>(value + 139);
     } else if (value >= 108 && value <= 1131) {
@@ -28,7 +33,10 @@ std::string charStringNumber(long value) {
         out += static_cast<char>(bits >> 8);
         out += static_cast<char>(bits & 0xFF);
     }
-    return out;
+}
+
+std::size_t charStringNumberLength(long value) {
+    return value >= -107 && value <= 107 ? 1 : value >= -1131 && value <= 1131 ? 2 : 3;
 }
 
 void CharStringWalk::walkGlyph(std::string_view charString, RoutineCalls& calls) {
@@ -141,6 +149,8 @@ void CharStringWalk::run(std::string_view routine, RoutineCalls& calls, int nest
                     ++clears_;
                     ended_ = calledCalls.endsGlyph;
                 } else {
+                    if (met_ && !calledCalls.walked && !calledCalls.walking)
+                        met_->push_back({0, 0, global, static_cast<std::uint32_t>(item)});
                     run(*body, calledCalls, nesting + 1);
                 }
                 hints |= calledCalls.hints;

@@ -10,8 +10,15 @@
 
 namespace leafwright::cff {
 
-// A Type 2 integer operand in its shortest form.
+// The operands and operators the walks of one subset may read: a glyph of a
+// real face takes a few hundred, subroutines included; a program built to
+// make the walk explode is given up on long before it costs much.
+constexpr std::size_t kWalkBudget = std::size_t{16} << 20;
+
+// A Type 2 integer operand in its shortest form, and its length.
 std::string charStringNumber(long value);
+void appendCharStringNumber(std::string& out, long value);
+std::size_t charStringNumberLength(long value);
 
 // A subroutine call written in a charstring or a subroutine: where the
 // number it calls stands, and which item of which INDEX it calls.
@@ -66,6 +73,11 @@ class CharStringWalk {
     // Throws std::runtime_error when the glyph is one it cannot follow.
     void walkGlyph(std::string_view charString, RoutineCalls& calls);
 
+    // Each subroutine walked for the first time is added to `met` (its
+    // numberAt and numberLength left 0), so that the walks of one glyph can
+    // be picked out of the INDEXes' entries.
+    void noteFirstWalks(std::vector<SubroutineCall>* met) { met_ = met; }
+
   private:
     struct Operand {
         const char* token = nullptr;
@@ -82,6 +94,7 @@ class CharStringWalk {
     std::vector<RoutineCalls>& globalCalls_;
     std::vector<RoutineCalls>& localCalls_;
     std::size_t& budget_;
+    std::vector<SubroutineCall>* met_ = nullptr;
     Operand stack_[kMostOperands];
     int depth_ = 0;
     int stems_ = 0;
@@ -98,7 +111,7 @@ std::string renumbered(std::string_view routine, const RoutineCalls& calls,
     std::size_t from = 0;
     for (const SubroutineCall& call : calls.calls) {
         out.append(routine.substr(from, call.numberAt - from));
-        out += charStringNumber(newNumber(call));
+        appendCharStringNumber(out, newNumber(call));
         from = call.numberAt + call.numberLength;
     }
     out.append(routine.substr(from));

@@ -1,6 +1,7 @@
 #include "core/fonts/cff_parts.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace leafwright::cff {
 
@@ -147,7 +148,8 @@ PrivatePart readPrivate(const Reader& in, const Entry* privateEntry) {
         if (relative < 0 || at + static_cast<std::size_t>(relative) > in.size())
             malformed("bad Subrs");
         const std::size_t start = at + static_cast<std::size_t>(relative);
-        part.subrs = in.range(start, readIndex(in, start).end - start);
+        part.local = readIndex(in, start);
+        part.subrs = in.range(start, part.local.end - start);
     }
     return part;
 }
@@ -242,9 +244,7 @@ CffProgram readCffProgram(std::string_view cff) {
         program.privates.push_back(readPrivate(in, find(top, kPrivate)));
         program.fdOfGlyph.assign(glyphs, 0);
     }
-    for (const PrivatePart& part : program.privates)
-        program.localSubrs.push_back(part.subrs.empty() ? Index{}
-                                                        : readIndex(Reader(part.subrs), 0));
+    for (PrivatePart& part : program.privates) program.localSubrs.push_back(std::move(part.local));
     return program;
 }
 

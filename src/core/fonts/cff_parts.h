@@ -112,6 +112,7 @@ void putEntry(std::string& out, const Entry& entry);
 struct PrivatePart {
     std::vector<Entry> entries;
     std::string_view subrs;  // the whole INDEX, or empty
+    Index local;             // its items, read once (a CffProgram keeps them as localSubrs)
 
     // The DICT written again, pointing to subroutines written right after
     // it (none when subrs is empty).

@@ -1,8 +1,12 @@
 #include "core/fonts/cff_subset.h"
 
 #include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/fonts/cff_charstring_walk.h"
+#include "core/fonts/cff_glyph_walks.h"
 #include "core/fonts/cff_parts.h"
 
 namespace leafwright {
@@ -11,10 +15,94 @@ using namespace cff;
 
 namespace {
 
-// Operands and operators read for a subset: a glyph of a real face takes a
-// few hundred, subroutines included; a program built to make the walk
-// explode is given up on long before it costs much.
-constexpr std::size_t kWalkBudget = std::size_t{16} << 20;
+// What was read in each subroutine a subset's glyphs reach, by item of each
+// INDEX (nullptr for one not reached), and in each glyph's own charstring,
+// by its place in the subset.
+struct Reached {
+    std::vector<const RoutineCalls*> global;
+    std::vector<std::vector<const RoutineCalls*>> local;  // by font dictionary, sized when reached
+    std::vector<const RoutineCalls*> glyphs;
+
+    Reached(const CffProgram& program, std::size_t glyphCount)
+        : global(program.globalSubrs.items.size()),
+          local(program.fontDicts.size()),
+          glyphs(glyphCount) {}
+
+    std::vector<const RoutineCalls*>& localOf(const CffProgram& program, unsigned fd) {
+        if (local[fd].empty()) local[fd].resize(program.localSubrs[fd].items.size());
+        return local[fd];
+    }
+};
+
+// The glyphs followed one after another through entries of their own, as a
+// Type 2 interpreter meets them: the one walk that decides whether a subset
+// can be cut, and how.
+struct WalkedInTurn {
+    std::vector<RoutineCalls> global;
+    std::vector<std::vector<RoutineCalls>> local;
+    std::vector<RoutineCalls> glyphs;
+
+    WalkedInTurn(const CffProgram& program, const std::vector<GlyphId>& subset, Reached& reached)
+        : global(program.globalSubrs.items.size()),
+          local(program.fontDicts.size()),
+          glyphs(subset.size()) {
+        std::size_t budget = kWalkBudget;
+        for (std::size_t n = 1; n < subset.size(); ++n) {
+            if (subset[n] == 0) continue;
+            const unsigned fd = program.fdOfGlyph[subset[n]];
+            if (local[fd].empty()) local[fd].resize(program.localSubrs[fd].items.size());
+            CharStringWalk(program.globalSubrs, program.localSubrs[fd], global, local[fd], budget)
+                .walkGlyph(program.charStrings.items[subset[n]], glyphs[n]);
+            reached.glyphs[n] = &glyphs[n];
+        }
+        auto point = [](const std::vector<RoutineCalls>& calls,
+                        std::vector<const RoutineCalls*>& to) {
+            to.assign(calls.size(), nullptr);
+            for (std::size_t item = 0; item < calls.size(); ++item)
+                if (calls[item].walked) to[item] = &calls[item];
+        };
+        point(global, reached.global);
+        for (std::size_t fd = 0; fd < local.size(); ++fd) point(local[fd], reached.local[fd]);
+    }
+};
+
+// The same from each glyph's walk by itself, kept from subset to subset:
+// true when every glyph could be followed by itself, each subroutine reads
+// alike in all the glyphs that reach it, and the walks together stay within
+// the budget of one subset. The walk in turn then reads the same (it only
+// skips walking again the subroutines that do the same wherever they are
+// called, and so reads no more), and finds no fault; otherwise it decides.
+bool fromGlyphWalks(const CffProgram& program, const std::vector<GlyphId>& subset,
+                    GlyphWalks& walks, std::vector<std::unique_ptr<GlyphWalk>>& unkept,
+                    Reached& reached) {
+    std::vector<const GlyphWalk*> walkOf;
+    walks.walksOf(subset, walkOf, unkept);
+    std::size_t cost = 0;
+    for (std::size_t n = 1; n < subset.size(); ++n) {
+        if (subset[n] == 0) continue;
+        if (!walkOf[n]) return false;
+        const GlyphWalk& walk = *walkOf[n];
+        cost += walk.cost;
+        if (!walk.followed || cost > kWalkBudget) return false;
+        std::vector<const RoutineCalls*>& local =
+            reached.localOf(program, program.fdOfGlyph[subset[n]]);
+        for (std::size_t i = 0; i < walk.reached.size(); ++i) {
+            const SubroutineCall& routine = walk.reached[i];
+            const RoutineCalls& reading = walk.readings[i];
+            const RoutineCalls*& known =
+                routine.global ? reached.global[routine.item] : local[routine.item];
+            // Only stems set before a call can make a subroutine read
+            // otherwise (the length of its hint masks): one read with no
+            // hints on its way reads alike wherever it is called.
+            if (!known)
+                known = &reading;
+            else if (known->hints && (known->end != reading.end || known->calls != reading.calls))
+                return false;
+        }
+        reached.glyphs[n] = &walk.glyph;
+    }
+    return true;
+}
 
 // The subroutines of one INDEX that the glyphs called, numbered anew in
 // their order, and their bytes with their own calls renumbered.
@@ -23,9 +111,10 @@ struct KeptSubroutines {
     std::vector<std::uint32_t> kept;    // old items, in order
     long bias = 0;
 
-    explicit KeptSubroutines(const std::vector<RoutineCalls>& calls) : newItem(calls.size(), -1) {
+    explicit KeptSubroutines(const std::vector<const RoutineCalls*>& calls)
+        : newItem(calls.size(), -1) {
         for (std::size_t item = 0; item < calls.size(); ++item)
-            if (calls[item].walked) {
+            if (calls[item]) {
                 newItem[item] = static_cast<std::int32_t>(kept.size());
                 kept.push_back(static_cast<std::uint32_t>(item));
             }
@@ -36,10 +125,16 @@ struct KeptSubroutines {
 
 }  // namespace
 
-CffSubsetter::CffSubsetter(std::string_view cff)
-    : program_(std::make_unique<const CffProgram>(readCffProgram(cff))) {}
+CffSubsetter::CffSubsetter(std::string_view cff, std::size_t keptWalkBytes)
+    : program_(std::make_unique<const CffProgram>(readCffProgram(cff))),
+      walks_(keptWalkBytes > 0 ? std::make_unique<GlyphWalks>(*program_, keptWalkBytes) : nullptr) {
+}
 
 CffSubsetter::~CffSubsetter() = default;
+
+std::size_t CffSubsetter::keptWalkBytes() const {
+    return walks_ ? walks_->keptBytes() : 0;
+}
 
 std::string CffSubsetter::subset(const std::vector<GlyphId>& glyphs) const {
     const CffProgram& program = *program_;
@@ -49,22 +144,18 @@ std::string CffSubsetter::subset(const std::vector<GlyphId>& glyphs) const {
         if (glyph >= program.charStrings.items.size()) malformed("a glyph beyond the font's");
 
     // Follow every glyph, noting the subroutines it calls.
-    std::size_t budget = kWalkBudget;
-    std::vector<RoutineCalls> globalCalls(program.globalSubrs.items.size());
-    std::vector<std::vector<RoutineCalls>> localCalls(program.fontDicts.size());
-    std::vector<RoutineCalls> glyphCalls(glyphs.size());
-    for (std::size_t n = 1; n < glyphs.size(); ++n) {
-        if (glyphs[n] == 0) continue;
-        const unsigned fd = program.fdOfGlyph[glyphs[n]];
-        if (localCalls[fd].empty()) localCalls[fd].resize(program.localSubrs[fd].items.size());
-        CharStringWalk(program.globalSubrs, program.localSubrs[fd], globalCalls, localCalls[fd],
-                       budget)
-            .walkGlyph(program.charStrings.items[glyphs[n]], glyphCalls[n]);
+    Reached reached(program, glyphs.size());
+    std::vector<std::unique_ptr<GlyphWalk>> unkept;
+    std::unique_ptr<WalkedInTurn> inTurn;
+    if (!walks_ || !fromGlyphWalks(program, glyphs, *walks_, unkept, reached)) {
+        reached = Reached(program, glyphs.size());
+        inTurn = std::make_unique<WalkedInTurn>(program, glyphs, reached);
     }
 
-    const KeptSubroutines keptGlobal(globalCalls);
+    const KeptSubroutines keptGlobal(reached.global);
     std::vector<KeptSubroutines> keptLocal;
-    for (const std::vector<RoutineCalls>& calls : localCalls) keptLocal.emplace_back(calls);
+    for (const std::vector<const RoutineCalls*>& calls : reached.local)
+        keptLocal.emplace_back(calls);
     auto newNumber = [&](std::size_t fd) {
         return [&, fd](const SubroutineCall& call) {
             return call.global ? keptGlobal.number(call.item) : keptLocal[fd].number(call.item);
@@ -81,12 +172,12 @@ std::string CffSubsetter::subset(const std::vector<GlyphId>& glyphs) const {
         for (int level = 0; level < kMostSubroutineNesting && !calls->calls.empty(); ++level) {
             const SubroutineCall& first = calls->calls.front();
             if (first.numberAt != 0) break;
-            const std::size_t numberLength = charStringNumber(newNumber(fd)(first)).size();
+            const std::size_t numberLength = charStringNumberLength(newNumber(fd)(first));
             if (charString.size() <= numberLength ||
                 static_cast<unsigned char>(charString[numberLength]) != (first.global ? 29 : 10))
                 break;
             const RoutineCalls& called =
-                first.global ? globalCalls[first.item] : localCalls[fd][first.item];
+                first.global ? *reached.global[first.item] : *reached.local[fd][first.item];
             const std::string_view bytes = first.global ? program.globalSubrs.items[first.item]
                                                         : program.localSubrs[fd].items[first.item];
             // Only a subroutine that ends in its return, the glyph going on after it.
@@ -112,6 +203,10 @@ std::string CffSubsetter::subset(const std::vector<GlyphId>& glyphs) const {
     content.fdOfCid.resize(glyphs.size());
     content.charStrings[0] = kEmpty;
     content.fdOfCid[0] = program.fdOfGlyph[glyphs.size() > 1 ? glyphs[1] : 0];
+    // Global subroutines may call local ones, of the font dictionary of the
+    // glyph that called them; a subset whose glyphs stand in several font
+    // dictionaries has then no one numbering for them.
+    int onlyFd = -1;
     for (std::size_t n = 1; n < glyphs.size(); ++n) {
         const unsigned fd = program.fdOfGlyph[glyphs[n]];
         content.fdOfCid[n] = fd;
@@ -119,39 +214,50 @@ std::string CffSubsetter::subset(const std::vector<GlyphId>& glyphs) const {
             content.charStrings[n] = kEmpty;
             continue;
         }
+        onlyFd = onlyFd == -1 || onlyFd == static_cast<int>(fd) ? static_cast<int>(fd) : -2;
         charStrings[n] = withFirstCallInlined(
-            renumbered(program.charStrings.items[glyphs[n]], glyphCalls[n], newNumber(fd)),
-            glyphCalls[n], fd);
+            renumbered(program.charStrings.items[glyphs[n]], *reached.glyphs[n], newNumber(fd)),
+            *reached.glyphs[n], fd);
         content.charStrings[n] = charStrings[n];
     }
 
-    // Global subroutines may call local ones, of the font dictionary of the
-    // glyph that called them; a subset whose glyphs stand in several font
-    // dictionaries has then no one numbering for them.
-    int onlyFd = -1;
-    for (std::size_t n = 1; n < glyphs.size(); ++n) {
-        const int fd = program.fdOfGlyph[glyphs[n]];
-        if (glyphs[n] != 0) onlyFd = onlyFd == -1 || onlyFd == fd ? fd : -2;
-    }
-    std::vector<std::string> globalBytes;
+    // The subroutines kept, each renumbered; one that calls none as it is.
+    std::vector<std::string> renumberedBytes;
+    renumberedBytes.reserve(keptGlobal.kept.size());
+    std::vector<std::string_view> globalBytes;
     for (std::uint32_t item : keptGlobal.kept) {
+        const RoutineCalls& calls = *reached.global[item];
         bool callsLocal = false;
-        for (const SubroutineCall& call : globalCalls[item].calls) callsLocal |= !call.global;
+        for (const SubroutineCall& call : calls.calls) callsLocal |= !call.global;
         if (callsLocal && onlyFd < 0)
             throw std::runtime_error("a CFF global subroutine calls local ones of several fonts");
-        globalBytes.push_back(
-            renumbered(program.globalSubrs.items[item], globalCalls[item],
-                       newNumber(callsLocal ? static_cast<std::size_t>(onlyFd) : 0)));
+        const std::string_view bytes = program.globalSubrs.items[item];
+        if (calls.calls.empty()) {
+            globalBytes.push_back(bytes);
+            continue;
+        }
+        renumberedBytes.push_back(
+            renumbered(bytes, calls, newNumber(callsLocal ? static_cast<std::size_t>(onlyFd) : 0)));
+        globalBytes.push_back(renumberedBytes.back());
     }
     const std::string globalIndex = writeIndex(globalBytes);
     content.globalSubrIndex = globalIndex;
 
     std::vector<std::string> localIndexes(program.fontDicts.size());
     for (std::size_t fd = 0; fd < program.fontDicts.size(); ++fd) {
-        std::vector<std::string> localBytes;
-        for (std::uint32_t item : keptLocal[fd].kept)
-            localBytes.push_back(renumbered(program.localSubrs[fd].items[item],
-                                            localCalls[fd][item], newNumber(fd)));
+        renumberedBytes.clear();
+        renumberedBytes.reserve(keptLocal[fd].kept.size());
+        std::vector<std::string_view> localBytes;
+        for (std::uint32_t item : keptLocal[fd].kept) {
+            const RoutineCalls& calls = *reached.local[fd][item];
+            const std::string_view bytes = program.localSubrs[fd].items[item];
+            if (calls.calls.empty()) {
+                localBytes.push_back(bytes);
+                continue;
+            }
+            renumberedBytes.push_back(renumbered(bytes, calls, newNumber(fd)));
+            localBytes.push_back(renumberedBytes.back());
+        }
         if (!localBytes.empty()) localIndexes[fd] = writeIndex(localBytes);
     }
     content.localSubrIndexes.assign(localIndexes.begin(), localIndexes.end());

@@ -160,24 +160,26 @@ std::vector<FontObject> embeddedFontObjects(const EmbeddedFont& font, int type0N
         std::vector<GlyphId> glyphOfCode = subsetGlyphOfCode(font, subset);
         giveCodesTheirAdvances(font, subset.newGlyphIds, subset.program, glyphOfCode);
         const std::string gidMap = cidToGidMap(glyphOfCode);
-        objects.push_back(
-            flateOr(textObject(cidToGidNumber, hexStreamObject(cidToGidNumber, "", gidMap)), "",
-                    gidMap, deflater.get()));
+        objects.push_back(flateOrMade(
+            cidToGidNumber, [&] { return hexStreamObject(cidToGidNumber, "", gidMap); }, "", gidMap,
+            deflater.get()));
     }
     const std::string cmap = toUnicodeCMap(font);
-    objects.push_back(flateOr(textObject(toUnicodeNumber, streamObject(toUnicodeNumber, "", cmap)),
-                              "", compress ? onDisk(cmap + '\n') : std::string(), deflater.get()));
+    objects.push_back(flateOrMade(
+        toUnicodeNumber, [&] { return streamObject(toUnicodeNumber, "", cmap); }, "",
+        compress ? onDisk(cmap + '\n') : std::string(), deflater.get()));
     if (cff) {
         const std::string program = cidProgram(font, subset, subsetGlyphOfCode(font, subset));
         const std::string subtype = " /Subtype /CIDFontType0C";
-        objects.push_back(
-            flateOr(textObject(fontFileNumber, hexStreamObject(fontFileNumber, subtype, program)),
-                    subtype, program, deflater.get()));
+        objects.push_back(flateOrMade(
+            fontFileNumber, [&] { return hexStreamObject(fontFileNumber, subtype, program); },
+            subtype, program, deflater.get()));
     } else {
         const std::string length1 = " /Length1 " + std::to_string(subset.program.size());
-        objects.push_back(flateOr(
-            textObject(fontFileNumber, hexStreamObject(fontFileNumber, length1, subset.program)),
-            length1, subset.program, deflater.get()));
+        objects.push_back(flateOrMade(
+            fontFileNumber,
+            [&] { return hexStreamObject(fontFileNumber, length1, subset.program); }, length1,
+            subset.program, deflater.get()));
     }
     return objects;
 }

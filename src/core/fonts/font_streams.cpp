@@ -35,10 +35,18 @@ std::string objectReference(int number) {
 
 // Like the page contents, a stream's /Length counts everything between the
 // line end after "stream" and "endstream", its last line end included.
-std::string streamObject(int number, const std::string& extraEntries, std::string data) {
-    data += '\n';
-    return std::to_string(number) + " 0 obj\n<< /Length " + std::to_string(lengthOnDisk(data)) +
-           extraEntries + " >>\nstream\n" + data + "endstream\nendobj\n";
+std::string streamObject(int number, const std::string& extraEntries, std::string_view data) {
+    // The last line end, which the data does not hold, counts as two bytes.
+    const std::string head = std::to_string(number) + " 0 obj\n<< /Length " +
+                             std::to_string(lengthOnDisk(data) + 2) + extraEntries +
+                             " >>\nstream\n";
+    constexpr std::string_view kTail = "\nendstream\nendobj\n";
+    std::string object;
+    object.reserve(head.size() + data.size() + kTail.size());
+    object += head;
+    object += data;
+    object += kTail;
+    return object;
 }
 
 std::string hexStreamObject(int number, const std::string& extraEntries, const std::string& bytes) {
@@ -52,15 +60,21 @@ FontObject textObject(int number, std::string text) {
 
 // The stream of bytes (as they are on disk) compressed, or plain when that
 // would not make it smaller.
+std::optional<FontObject> flated(int number, const std::string& extraEntries,
+                                 std::string_view bytes, Deflater* deflater) {
+    std::string packed;
+    if (!deflater || !deflater->compressSmaller(bytes, packed)) return std::nullopt;
+    return FontObject{number,
+                      std::to_string(number) + " 0 obj\n<< /Length " +
+                          std::to_string(packed.size()) + " /Filter /FlateDecode" + extraEntries +
+                          " >>\nstream\n",
+                      std::move(packed), "\nendstream\nendobj\n"};
+}
+
 FontObject flateOr(FontObject plain, const std::string& extraEntries, std::string_view bytes,
                    Deflater* deflater) {
-    std::string packed;
-    if (!deflater || !deflater->compressSmaller(bytes, packed)) return plain;
-    const int number = plain.number;
-    return {number,
-            std::to_string(number) + " 0 obj\n<< /Length " + std::to_string(packed.size()) +
-                " /Filter /FlateDecode" + extraEntries + " >>\nstream\n",
-            std::move(packed), "\nendstream\nendobj\n"};
+    std::optional<FontObject> packed = flated(plain.number, extraEntries, bytes, deflater);
+    return packed ? std::move(*packed) : std::move(plain);
 }
 
 // Text with "\n" line ends as it is on disk: CR LF.

@@ -1,6 +1,7 @@
 #include "core/fonts/hex_text.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -22,19 +23,32 @@ std::string decimalNumber(double value) {
 }
 
 std::string asciiHexStreamData(std::string_view bytes) {
-    std::string out;
-    out.reserve(bytes.size() * 2 + bytes.size() / 40 + 2);
-    std::size_t lineLength = 0;
-    for (unsigned char byte : bytes) {
-        if (lineLength == kHexLineLength) {
-            out += '\n';
-            lineLength = 0;
+    // Filled in place, a line at a time, from the digits of every byte: a
+    // font program takes most of a document's bytes.
+    static const auto kPairs = [] {
+        std::array<char, 512> pairs{};
+        for (unsigned byte = 0; byte < 256; ++byte) {
+            pairs[2 * byte] = kHexDigits[byte >> 4];
+            pairs[2 * byte + 1] = kHexDigits[byte & 0xF];
         }
-        appendHexByte(out, byte);
-        lineLength += 2;
+        return pairs;
+    }();
+    constexpr std::size_t kBytesPerLine = kHexLineLength / 2;
+    const std::size_t n = bytes.size();
+    // A line end between full lines, and after the last when it is full.
+    const std::size_t lineEnds = n == 0 ? 0 : (n - 1) / kBytesPerLine + (n % kBytesPerLine == 0);
+    std::string out(2 * n + lineEnds + 1, '>');
+    char* at = out.data();
+    for (std::size_t from = 0; from < n; from += kBytesPerLine) {
+        const std::size_t end = std::min(n, from + kBytesPerLine);
+        for (std::size_t i = from; i < end; ++i) {
+            const char* pair = &kPairs[2 * static_cast<unsigned char>(bytes[i])];
+            at[0] = pair[0];
+            at[1] = pair[1];
+            at += 2;
+        }
+        if (end - from == kBytesPerLine) *at++ = '\n';
     }
-    if (lineLength == kHexLineLength) out += '\n';
-    out += '>';
     return out;
 }
 

@@ -7,10 +7,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/fonts/cff_glyph_outline.h"
@@ -234,6 +236,102 @@ TEST(CffSubset, GeneratedProgramsDrawAlikeWithOnlyTheSubroutinesReached) {
     }
 }
 
+// The subset of a program's glyphs or the refusal to cut one, from a
+// subsetter; "refused" for the refusal.
+std::string subsetOrRefusal(const CffSubsetter& subsetter, const std::vector<GlyphId>& glyphs) {
+    try {
+        return subsetter.subset(glyphs);
+    } catch (const std::runtime_error&) {
+        return "refused";
+    }
+}
+
+// A subsetter that keeps each glyph's walk for the next subsets cuts the same
+// subsets as one that walks every glyph again, over random glyph sets in any
+// order (glyph 0 among them, some twice), with room for every walk or for
+// only a few.
+TEST(CffSubset, KeptWalksCutTheSameSubsets) {
+    std::mt19937 random(404);
+    for (int round = 0; round < 12; ++round) {
+        const std::size_t globals = round % 3 == 0 ? 1300 : static_cast<std::size_t>(round * 9);
+        const std::size_t locals = round % 4 == 1 ? 1250 : static_cast<std::size_t>(round * 4);
+        const GeneratedProgram made = generate(random, globals, locals, 60);
+        const CffSubsetter walkingAgain(made.bytes, 0);
+        const CffSubsetter keeping(made.bytes);
+        const CffSubsetter keepingFew(made.bytes, 3000);
+        for (int text = 0; text < 20; ++text) {
+            std::vector<GlyphId> glyphs{0};
+            const int count = std::uniform_int_distribution<int>(1, 25)(random);
+            for (int i = 0; i < count; ++i)
+                glyphs.push_back(std::uniform_int_distribution<GlyphId>(0, 59)(random));
+            const std::string expected = subsetOrRefusal(walkingAgain, glyphs);
+            ASSERT_NE(expected, "refused") << "round " << round;
+            EXPECT_EQ(subsetOrRefusal(keeping, glyphs), expected) << "round " << round;
+            EXPECT_EQ(subsetOrRefusal(keepingFew, glyphs), expected) << "round " << round;
+        }
+        EXPECT_GT(keeping.keptWalkBytes(), 0u);
+        EXPECT_LE(keepingFew.keptWalkBytes(), 3000u);
+        EXPECT_EQ(walkingAgain.keptWalkBytes(), 0u);
+    }
+}
+
+// Two jobs cutting subsets of one program at once share its kept walks,
+// and each still gets the subsets walked again alone would give.
+TEST(CffSubset, KeptWalksServeTwoJobsAtOnce) {
+    std::mt19937 random(77);
+    const GeneratedProgram made = generate(random, 400, 300, 200);
+    const CffSubsetter walkingAgain(made.bytes, 0);
+    const CffSubsetter keeping(made.bytes, 20000);
+    std::vector<std::vector<GlyphId>> subsets;
+    std::vector<std::string> expected;
+    for (int text = 0; text < 60; ++text) {
+        std::vector<GlyphId> glyphs{0};
+        for (int i = 0; i < 30; ++i)
+            glyphs.push_back(std::uniform_int_distribution<GlyphId>(1, 199)(random));
+        subsets.push_back(glyphs);
+        expected.push_back(subsetOrRefusal(walkingAgain, glyphs));
+    }
+    std::vector<std::string> got[2];
+    auto job = [&](int which) {
+        for (std::size_t i = 0; i < subsets.size(); ++i)
+            got[which].push_back(
+                subsetOrRefusal(keeping, subsets[(i + which * 7) % subsets.size()]));
+    };
+    std::thread other(job, 1);
+    job(0);
+    other.join();
+    for (int which = 0; which < 2; ++which)
+        for (std::size_t i = 0; i < subsets.size(); ++i)
+            ASSERT_EQ(got[which][i], expected[(i + which * 7) % subsets.size()])
+                << which << " " << i;
+    EXPECT_LE(keeping.keptWalkBytes(), 20000u);
+}
+
+// A subroutine setting a hint mask reads as long a mask as the stems set
+// before its call: here it returns one byte later after twelve stems than
+// after four. No subset may hold glyphs that set different stems before
+// calling it, kept walks or not; each glyph alone is cut.
+TEST(CffSubset, KeptWalksRefuseASubroutineReadOtherwiseByAnotherGlyph) {
+    auto stems = [](int count) {
+        std::string out;
+        for (int i = 0; i < count; ++i) out += number(10 * i) + number(5);
+        return out + "\x12";  // hstemhm
+    };
+    const std::string masked("\x13\xFF\x0B\x0B");  // hintmask, mask, return
+    auto calling = [&](int stemCount) { return stems(stemCount) + number(-107) + "\x0A\x0E"; };
+    const std::string bytes = program({"\x0E", calling(12), calling(4), calling(4)}, {}, {masked});
+    const CffSubsetter walkingAgain(bytes, 0);
+    const CffSubsetter keeping(bytes);
+    const std::vector<std::vector<GlyphId>> subsets{
+        {0, 1}, {0, 2}, {0, 1, 2}, {0, 2, 3}, {0, 3, 1}};
+    for (const std::vector<GlyphId>& glyphs : subsets) {
+        const std::string expected = subsetOrRefusal(walkingAgain, glyphs);
+        const bool mixed = glyphs.size() == 3 && glyphs[1] != 2;
+        EXPECT_EQ(expected == "refused", mixed) << glyphs.size() << " " << glyphs[1];
+        EXPECT_EQ(subsetOrRefusal(keeping, glyphs), expected);
+    }
+}
+
 // --- Charstrings it must not follow, and damaged programs --------------------
 
 std::string line() {
@@ -318,12 +416,19 @@ TEST(CffSubset, DamagedProgramsAreRefusedOrReadAgain) {
         for (int flips = 1 + round % 4; flips > 0; --flips)
             damaged[std::uniform_int_distribution<std::size_t>(0, damaged.size() - 1)(random)] =
                 static_cast<char>(std::uniform_int_distribution<int>(0, 255)(random));
-        std::string subset;
+        // Kept walks or not, the same damage is refused or cut alike.
+        std::unique_ptr<const CffSubsetter> keeping, walkingAgain;
         try {
-            subset = CffSubsetter(damaged).subset(all);
+            keeping = std::make_unique<const CffSubsetter>(damaged);
+            walkingAgain = std::make_unique<const CffSubsetter>(damaged, 0);
         } catch (const std::runtime_error&) {
             continue;
         }
+        const std::string subset = subsetOrRefusal(*walkingAgain, all);
+        ASSERT_EQ(subsetOrRefusal(*keeping, {0, 3}), subsetOrRefusal(*walkingAgain, {0, 3}))
+            << round;
+        ASSERT_EQ(subsetOrRefusal(*keeping, all), subset) << round;
+        if (subset == "refused") continue;
         ++madeAgain;
         EXPECT_NO_THROW(cff::readCffProgram(subset)) << round;
     }
@@ -337,7 +442,8 @@ const std::string kNotoSansCjk = "/usr/share/fonts/opentype/noto/NotoSansCJK-Reg
 // Texts of random Hangul, Han and kana in each face of the collection: the
 // subset the face makes draws each glyph as the whole face does, is the
 // subsetter's own (hints kept, unused font dictionaries and subroutines
-// dropped), and comes out the same when made again.
+// dropped), and comes out the same when made again, and when made by a
+// subsetter that keeps no walks.
 TEST(CffSubset, NotoCjkSubsetsDrawAsTheWholeFace) {
     if (!std::filesystem::exists(kNotoSansCjk)) GTEST_SKIP() << "Noto CJK is not installed";
     std::mt19937 random(11);
@@ -348,6 +454,7 @@ TEST(CffSubset, NotoCjkSubsetsDrawAsTheWholeFace) {
         ASSERT_FALSE(table.empty());
         const cff::CffProgram whole = cff::readCffProgram(table);
         const CffSubsetter subsetter(table);
+        const CffSubsetter walkingAgain(table, 0);
         for (int text = 0; text < 4; ++text) {
             std::vector<GlyphId> glyphs;
             for (int i = 0; i < 120; ++i) {
@@ -363,6 +470,7 @@ TEST(CffSubset, NotoCjkSubsetsDrawAsTheWholeFace) {
             std::sort(kept.begin(), kept.end());
             kept.erase(std::unique(kept.begin(), kept.end()), kept.end());
             ASSERT_EQ(subset.program, subsetter.subset(kept)) << "the face used another subsetter";
+            ASSERT_EQ(subset.program, walkingAgain.subset(kept)) << "kept walks cut otherwise";
             const cff::CffProgram read = cff::readCffProgram(subset.program);
             EXPECT_LT(read.globalSubrs.items.size(), whole.globalSubrs.items.size() / 4);
             EXPECT_LT(localSubrCount(read), localSubrCount(whole) / 4);
