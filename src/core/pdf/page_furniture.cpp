@@ -106,6 +106,8 @@ bool furnitureNeedsEmbeddedFonts(const ConversionSettings& s, const std::string&
 PageFurniture::PageFurniture(const ConversionSettings& s, const std::string& sourcePath,
                              std::uint64_t lineCount, std::uint64_t pageCount, ShownLines* shown)
     : settings_(s) {
+    const StandardFontWidths* found = standardFontWidths(s.baseFont);
+    widths_ = found ? found : &kStandardFontWidths.front();
     const MoreSettings& more = s.chosen.more;
     if (!more.header.empty()) header_.emplace(more.header);
     if (!more.footer.empty()) footer_.emplace(more.footer);
@@ -249,11 +251,13 @@ void PageFurniture::appendPreparedBands(FurnitureBlock& block) const {
             block.append(piece.bytes, piece.after);
             continue;
         }
-        std::string filled;
-        if (piece.field >= 0)
-            filled = escapedMacRoman(
-                piece.band->filledField(static_cast<std::size_t>(piece.field), pageFacts_));
-        const std::string& escaped = piece.field >= 0 ? filled : piece.bytes;
+        if (piece.field >= 0) {
+            filled_.clear();
+            appendEncodedEscaped(
+                filled_, piece.band->filledField(static_cast<std::size_t>(piece.field), pageFacts_),
+                SourceEncoding::Utf8);
+        }
+        const std::string& escaped = piece.field >= 0 ? filled_ : piece.bytes;
         const double width = piece.field >= 0 ? textWidth(escaped) : piece.width;
         if (piece.newLine) block.endLine();
         block.moveTo(milli(fieldLeft(width, piece.align)), piece.baselineMilli);
@@ -308,8 +312,7 @@ std::string PageFurniture::ruleSegment(double at) const {
 }
 
 double PageFurniture::textWidth(std::string_view escaped) const {
-    const StandardFontWidths* found = standardFontWidths(settings_.baseFont);
-    const StandardFontWidths& widths = found ? *found : kStandardFontWidths.front();
+    const StandardFontWidths& widths = *widths_;
     double units = 0;
     for (std::size_t i = 0; i < escaped.size(); ++i) {
         if (escaped[i] == '\\') ++i;

@@ -16,6 +16,7 @@ namespace leafwright {
 
 class EmbeddedFurnitureText;
 class ShownLines;
+struct StandardFontWidths;
 
 // What a fixed page shows besides the source's lines: a header on its
 // first row and a footer on its last, each with a thin rule between it and
@@ -37,6 +38,9 @@ class PageFurniture {
 
     // Whether any furniture is drawn; without it pages are as they always were.
     bool any() const noexcept { return any_; }
+    // Whether it is drawn in the standard font, whose drawing depends on
+    // nothing the body's lines do: it may then be made after them.
+    bool inStandardFont() const noexcept { return !embedded_; }
     // Where the body's first row goes from: the text matrix's origin.
     const std::string& bodyLeft() const noexcept { return bodyLeft_; }
     const std::string& bodyTop() const noexcept { return bodyTop_; }
@@ -152,7 +156,9 @@ class PageFurniture {
     // The facts of the page being made. A furniture makes the pages of one
     // thread (each thread has its own copy), so one is enough.
     mutable PageFacts pageFacts_;
-    double numberRight_ = 0;  // where every line number ends
+    mutable std::string filled_;                  // a field of it, escaped
+    const StandardFontWidths* widths_ = nullptr;  // of the body's standard font
+    double numberRight_ = 0;                      // where every line number ends
 };
 
 // The facts a header or footer shows about a source before its pages are
