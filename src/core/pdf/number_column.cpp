@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstring>
 #include <string_view>
 
 namespace leafwright {
@@ -47,9 +46,9 @@ void NumberColumn::add(std::uint64_t row, std::uint64_t number) {
     *end++ = '(';
     setDigits(number);
     const std::size_t digits = digitCount_;
-    // A copy of fixed size, which the compiler makes in place; the bytes
-    // past the digits are written over or left past the end.
-    std::memcpy(end, digits_, sizeof digits_);
+    // Byte by byte: the digits were just written so, and a wider read of
+    // them would wait for those writes to land.
+    for (std::size_t k = 0; k < digits; ++k) end[k] = digits_[k];
     end += digits;
     const std::int64_t x = layout_.leftMilli[std::min(digits, layout_.leftMilli.size()) - 1];
     *end++ = ')';
