@@ -60,12 +60,12 @@ std::vector<std::string> artifactsAfterBody(const std::string& content) {
         while (!inside.empty()) {
             const bool text = inside.starts_with("BT\r\n");
             const bool path = inside.starts_with("q\r\n");
-            const std::size_t part = inside.find(text ? "\r\nET\r\n" : "\r\nQ\r\n");
-            if (!(text || path) || part == std::string_view::npos) {
+            const std::size_t last = inside.find(text ? "\r\nET\r\n" : "\r\nQ\r\n");
+            if (!(text || path) || last == std::string_view::npos) {
                 ADD_FAILURE() << "not a text object or a saved state: " << inside;
                 break;
             }
-            const std::string_view whole = inside.substr(0, part + (text ? 6 : 5));
+            const std::string_view whole = inside.substr(0, last + (text ? 6 : 5));
             if (text) {
                 EXPECT_EQ(whole.find(" l\r\n"), std::string_view::npos) << block;
             } else {
@@ -79,9 +79,10 @@ std::vector<std::string> artifactsAfterBody(const std::string& content) {
     return blocks;
 }
 
-std::size_t occurrences(const std::string& text, const std::string& part) {
+std::size_t occurrences(const std::string& text, const std::string& sought) {
     std::size_t count = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+    for (std::size_t at = text.find(sought); at != std::string::npos;
+         at = text.find(sought, at + 1))
         ++count;
     return count;
 }
