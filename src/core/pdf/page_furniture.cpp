@@ -19,7 +19,7 @@ namespace {
 
 constexpr std::string_view kOpenArtifact = "/Artifact BMC\r\n";
 constexpr std::string_view kCloseArtifact = "EMC\r\n";
-constexpr std::string_view kLineNumberGrey = "0.5 g\r\n";
+constexpr std::string_view kLineNumberGrey = "0.5 g";
 constexpr double kRuleWidth = 0.5;
 // Where a face's letters reach above and below the baseline, as shares of
 // the size, to place a rule midway between two rows.
@@ -42,14 +42,8 @@ std::string escapedMacRoman(const std::string& utf8) {
     return out;
 }
 
-void appendTextAt(std::string& out, double x, double y, std::string_view escaped) {
-    out += "1 0 0 1 ";
-    out += pdfNumber(x);
-    out += ' ';
-    out += pdfNumber(y);
-    out += " Tm\r\n(";
-    out += escaped;
-    out += ") Tj\r\n";
+std::int64_t milli(double value) {
+    return std::llround(value * 1000.0);
 }
 
 }  // namespace
@@ -112,6 +106,8 @@ bool furnitureNeedsEmbeddedFonts(const ConversionSettings& s, const std::string&
 PageFurniture::PageFurniture(const ConversionSettings& s, const std::string& sourcePath,
                              std::uint64_t lineCount, std::uint64_t pageCount, ShownLines* shown)
     : settings_(s) {
+    const StandardFontWidths* found = standardFontWidths(s.baseFont);
+    widths_ = found ? found : &kStandardFontWidths.front();
     const MoreSettings& more = s.chosen.more;
     if (!more.header.empty()) header_.emplace(more.header);
     if (!more.footer.empty()) footer_.emplace(more.footer);
@@ -128,7 +124,7 @@ PageFurniture::PageFurniture(const ConversionSettings& s, const std::string& sou
     if (gutter_ > 0) bodyLeft_ = pdfNumber(s.leftMarginValue + gutter_);
     if (header_) bodyTop_ = pdfNumber(bodyTopValue_);
     smallSize_ = s.fontSizeValue * kFurnitureScale;
-    smallFont_ = "/F1 " + pdfNumber(smallSize_) + " Tf\r\n";
+    smallFont_ = "/F1 " + pdfNumber(smallSize_) + " Tf";
     if (shown && shown->fonts())
         embedded_ =
             std::make_shared<EmbeddedFurnitureText>(*shown->fonts(), shown->shaper(), smallSize_);
@@ -137,9 +133,14 @@ PageFurniture::PageFurniture(const ConversionSettings& s, const std::string& sou
     facts_.pages = facts_.sheets = pageCount;
 
     // What stays the same on every page is written once.
-    if (more.headerRule) {
+    if (more.headerRule && embedded_) {
         if (header_) headerRule_ = ruleBlock(ruleBelowHeader());
         if (footer_) footerRule_ = ruleBlock(ruleAboveFooter());
+    } else if (more.headerRule && (header_ || footer_)) {
+        rules_ = "q\r\n" + settings_.textRgb + " RG " + pdfNumber(kRuleWidth) + " w\r\n";
+        if (header_) rules_ += ruleSegment(ruleBelowHeader());
+        if (footer_) rules_ += ruleSegment(ruleAboveFooter());
+        rules_ += "S\r\nQ\r\n";
     }
     if (gutter_ > 0) {
         const double digit = textWidth("0");
@@ -155,10 +156,10 @@ PageFurniture::PageFurniture(const ConversionSettings& s, const std::string& sou
         layout.everyRows = static_cast<std::uint64_t>(std::max(more.lineNumbers, 1));
         layout.leadingMilli =
             std::llround(static_cast<double>(layout.everyRows) * s.leadingValue * 1000.0);
-        layout.opening =
-            std::string(kOpenArtifact) + "BT\r\n" + std::string(kLineNumberGrey) + smallFont_;
-        appendMilli(layout.opening, layout.leadingMilli);
-        layout.opening += " TL\r\n";
+        layout.textOpening = "BT\r\n" + smallFont_ + "\r\n";
+        layout.numbersOpening = std::string(kLineNumberGrey) + ' ';
+        appendMilli(layout.numbersOpening, layout.leadingMilli);
+        layout.numbersOpening += " TL\r\n";
     }
     prepareBands();
 }
@@ -175,50 +176,94 @@ void PageFurniture::numberSheetsFrom(std::uint64_t firstSheet, std::uint64_t she
 }
 
 void PageFurniture::prepareBands() {
-    preparedHeader_.reset();
-    preparedFooter_.reset();
+    bandPieces_.clear();
     if (!any_ || embedded_) return;
     pageFacts_ = facts_;
-    if (header_) preparedHeader_ = prepareBand(*header_, headerBaseline(), headerRule_);
-    if (footer_) preparedFooter_ = prepareBand(*footer_, footerBaseline(), footerRule_);
-}
-
-PageFurniture::PreparedBand PageFurniture::prepareBand(const PageTemplate& band, double baseline,
-                                                       const std::string& rule) const {
-    PreparedBand prepared;
-    prepared.baseline = baseline;
-    auto bytes = [&]() -> std::string& {
-        if (prepared.pieces.empty() || prepared.pieces.back().field >= 0)
-            prepared.pieces.emplace_back();
-        return prepared.pieces.back().bytes;
-    };
     bool anyText = false;
-    for (std::size_t field = 0; field < 3; ++field)
-        anyText = anyText || band.changesByPage(field) || !band.filledField(field, facts_).empty();
-    if (anyText) {
-        bytes() +=
-            std::string(kOpenArtifact) + "BT\r\n" + settings_.textRgb + " rg\r\n" + smallFont_;
-        for (std::size_t field = 0; field < 3; ++field) {
-            if (band.changesByPage(field))
-                prepared.pieces.push_back({std::string(), static_cast<int>(field)});
-            else
-                appendField(bytes(), band.filledField(field, facts_), static_cast<int>(field) - 1,
-                            baseline);
-        }
-        bytes() += std::string("ET\r\n") + std::string(kCloseArtifact);
+    for (const std::optional<PageTemplate>* band : {&header_, &footer_}) {
+        if (!*band) continue;
+        for (std::size_t field = 0; field < 3; ++field)
+            anyText = anyText || (*band)->changesByPage(field) ||
+                      !(*band)->filledField(field, facts_).empty();
     }
-    bytes() += rule;
-    return prepared;
+    if (!anyText && rules_.empty()) return;
+    // The bytes are made by a block of their own, as a page would write
+    // them, and cut where a page's number changes what follows.
+    std::string bytes;
+    FurnitureBlock made(bytes);
+    std::string opening(kOpenArtifact);
+    opening += rules_;
+    if (anyText) opening += "BT\r\n" + settings_.textRgb + " rg " + smallFont_ + "\r\n";
+    made.open(opening, anyText);
+    bool known = true;  // whether the made bytes' end state holds for every page
+    if (header_) prepareBand(*header_, headerBaseline(), made, bytes, known);
+    if (footer_) prepareBand(*footer_, footerBaseline(), made, bytes, known);
+    if (!bytes.empty()) bandPieces_.push_back({bytes, made.state()});
 }
 
-void PageFurniture::appendPrepared(std::string& out, const PageTemplate& band,
-                                   const PreparedBand& prepared) const {
-    for (const PreparedBand::Piece& piece : prepared.pieces) {
-        if (piece.field < 0)
-            out += piece.bytes;
-        else
-            appendField(out, band.filledField(static_cast<std::size_t>(piece.field), pageFacts_),
-                        piece.field - 1, prepared.baseline);
+void PageFurniture::prepareBand(const PageTemplate& band, double baseline, FurnitureBlock& made,
+                                std::string& bytes, bool& known) {
+    bool newLine = true;
+    for (std::size_t field = 0; field < 3; ++field) {
+        BandPiece placed;
+        placed.placed = true;
+        placed.newLine = newLine;
+        placed.align = static_cast<int>(field) - 1;
+        placed.baselineMilli = milli(baseline);
+        if (band.changesByPage(field)) {
+            placed.band = &band;
+            placed.field = static_cast<int>(field);
+        } else {
+            const std::string text = band.filledField(field, facts_);
+            if (text.empty()) continue;
+            placed.bytes = escapedMacRoman(text);
+            placed.width = textWidth(placed.bytes);
+        }
+        newLine = false;
+        if (known && placed.field < 0) {
+            // Placed from a place known on every page: made once.
+            if (placed.newLine) made.endLine();
+            made.moveTo(milli(fieldLeft(placed.width, placed.align)), placed.baselineMilli);
+            made.write("(");
+            made.write(placed.bytes);
+            made.write(")Tj");
+            continue;
+        }
+        if (!bytes.empty()) bandPieces_.push_back({bytes, made.state()});
+        bytes.clear();
+        const bool byPage = placed.field >= 0;
+        if (!byPage) {
+            // From here on the text line starts where this text does.
+            FurnitureBlock::State after = made.state();
+            after.lineOpen = true;
+            after.x = milli(fieldLeft(placed.width, placed.align));
+            after.y = placed.baselineMilli;
+            made.setState(after);
+        }
+        bandPieces_.push_back(std::move(placed));
+        known = !byPage;
+    }
+}
+
+void PageFurniture::appendPreparedBands(FurnitureBlock& block) const {
+    for (const BandPiece& piece : bandPieces_) {
+        if (!piece.placed) {
+            block.append(piece.bytes, piece.after);
+            continue;
+        }
+        if (piece.field >= 0) {
+            filled_.clear();
+            appendEncodedEscaped(
+                filled_, piece.band->filledField(static_cast<std::size_t>(piece.field), pageFacts_),
+                SourceEncoding::Utf8);
+        }
+        const std::string& escaped = piece.field >= 0 ? filled_ : piece.bytes;
+        const double width = piece.field >= 0 ? textWidth(escaped) : piece.width;
+        if (piece.newLine) block.endLine();
+        block.moveTo(milli(fieldLeft(width, piece.align)), piece.baselineMilli);
+        block.write("(");
+        block.write(escaped);
+        block.write(")Tj");
     }
 }
 
@@ -260,9 +305,14 @@ std::string PageFurniture::ruleBlock(double at) const {
     return out;
 }
 
-double PageFurniture::textWidth(const std::string& escaped) const {
-    const StandardFontWidths* found = standardFontWidths(settings_.baseFont);
-    const StandardFontWidths& widths = found ? *found : kStandardFontWidths.front();
+std::string PageFurniture::ruleSegment(double at) const {
+    const std::string y = pdfNumber(at);
+    return pdfNumber(settings_.leftMarginValue) + ' ' + y + " m " +
+           pdfNumber(settings_.pageWidthValue - settings_.leftMarginValue) + ' ' + y + " l\r\n";
+}
+
+double PageFurniture::textWidth(std::string_view escaped) const {
+    const StandardFontWidths& widths = *widths_;
     double units = 0;
     for (std::size_t i = 0; i < escaped.size(); ++i) {
         if (escaped[i] == '\\') ++i;
@@ -275,13 +325,6 @@ double PageFurniture::fieldLeft(double width, int align) const {
     const double left = settings_.leftMarginValue;
     const double right = settings_.pageWidthValue - settings_.leftMarginValue;
     return align < 0 ? left : align == 0 ? (left + right - width) / 2 : right - width;
-}
-
-void PageFurniture::appendField(std::string& out, const std::string& text, int align,
-                                double baseline) const {
-    if (text.empty()) return;
-    const std::string escaped = escapedMacRoman(text);
-    appendTextAt(out, fieldLeft(textWidth(escaped), align), baseline, escaped);
 }
 
 void PageFurniture::appendEmbeddedField(const std::string& text, int align, double baseline,
@@ -309,15 +352,7 @@ void PageFurniture::appendBand(std::string& out, const PageTemplate& band, const
     out += rule;
 }
 
-void PageFurniture::appendBands(std::string& out, std::uint64_t page) const {
-    if (!any_) return;
-    if (!embedded_) {
-        pageFacts_.page = page + 1;
-        pageFacts_.sheet = firstSheet_ + page + 1;
-        if (preparedHeader_) appendPrepared(out, *header_, *preparedHeader_);
-        if (preparedFooter_) appendPrepared(out, *footer_, *preparedFooter_);
-        return;
-    }
+void PageFurniture::appendEmbeddedBands(std::string& out, std::uint64_t page) const {
     PageFacts facts = facts_;
     facts.page = page + 1;
     facts.sheet = firstSheet_ + page + 1;
@@ -330,7 +365,7 @@ void PageFurniture::learnCharacters(std::uint64_t pages) const {
     std::string discarded;
     if (header_ || footer_) {
         for (std::uint64_t page = 0; page < pages; ++page) {
-            appendBands(discarded, page);
+            appendEmbeddedBands(discarded, page);
             discarded.clear();
         }
     }
@@ -340,24 +375,34 @@ void PageFurniture::learnCharacters(std::uint64_t pages) const {
 void PageFurniture::append(std::string& out, std::uint64_t page, std::uint64_t firstLine,
                            std::uint64_t rows) const {
     if (!any_) return;
-    appendBands(out, page);
-    if (!numbersLines()) return;
-    Numbers numbers(*this, out);
-    // Each row shows one whole source line; the line at index i shows its
-    // number when i is a multiple of N, so only those rows are visited.
-    const std::uint64_t every = numberLayout_.everyRows;
-    const std::uint64_t first = (firstLine + every - 1) / every * every;
-    for (std::uint64_t line = first; line < firstLine + rows; line += every)
-        numbers.addNumberedRow(line - firstLine + 1, line);
-    numbers.finish();
+    Page furniture(*this, out, page);
+    if (numbersLines()) {
+        // Each row shows one whole source line; the line at index i shows
+        // its number when i is a multiple of N, so only those rows are
+        // visited.
+        const std::uint64_t every = numberLayout_.everyRows;
+        const std::uint64_t first = (firstLine + every - 1) / every * every;
+        for (std::uint64_t line = first; line < firstLine + rows; line += every)
+            furniture.addNumberedRow(line - firstLine + 1, line);
+    }
+    furniture.finish();
 }
 
-PageFurniture::Numbers::Numbers(const PageFurniture& furniture, std::string& out)
+PageFurniture::Page::Page(const PageFurniture& furniture, std::string& out, std::uint64_t page)
     : furniture_(furniture), out_(out) {
-    if (!furniture.embedded_) column_.emplace(furniture.numberLayout_, out);
+    if (!furniture.any_) return;
+    if (furniture.embedded_) {
+        furniture.appendEmbeddedBands(out, page);
+        return;
+    }
+    block_.emplace(out);
+    furniture.pageFacts_.page = page + 1;
+    furniture.pageFacts_.sheet = furniture.firstSheet_ + page + 1;
+    furniture.appendPreparedBands(*block_);
+    if (furniture.numbersLines()) column_.emplace(furniture.numberLayout_, *block_);
 }
 
-void PageFurniture::Numbers::addRow(std::uint64_t lineIndex, bool firstRowOfLine) {
+void PageFurniture::Page::addRow(std::uint64_t lineIndex, bool firstRowOfLine) {
     const std::uint64_t row = ++row_;
     if (!firstRowOfLine) return;
     const ConversionSettings& s = furniture_.settings_;
@@ -365,18 +410,20 @@ void PageFurniture::Numbers::addRow(std::uint64_t lineIndex, bool firstRowOfLine
     addNumberedRow(row, lineIndex);
 }
 
-void PageFurniture::Numbers::addNumberedRow(std::uint64_t row, std::uint64_t lineIndex) {
+void PageFurniture::Page::addNumberedRow(std::uint64_t row, std::uint64_t lineIndex) {
     row_ = row;
     const std::uint64_t number = lineNumberOf(furniture_.settings_, lineIndex);
     if (column_) {
         column_->add(row, number);
         return;
     }
+    if (!furniture_.embedded_) return;
     EmbeddedFurnitureText& embedded = *furniture_.embedded_;
     if (!open_) {
         out_ += kOpenArtifact;
         out_ += "BT\r\n";
         out_ += kLineNumberGrey;
+        out_ += "\r\n";
         embedded.beginBlock();
         open_ = true;
     }
@@ -391,9 +438,10 @@ void PageFurniture::Numbers::addNumberedRow(std::uint64_t row, std::uint64_t lin
         furniture_.bodyTopValue_ - static_cast<double>(row) * furniture_.settings_.leadingValue);
 }
 
-void PageFurniture::Numbers::finish() {
-    if (column_) {
-        column_->finish();
+void PageFurniture::Page::finish() {
+    if (column_) column_->flush();
+    if (block_) {
+        block_->close();
         return;
     }
     if (!open_) return;

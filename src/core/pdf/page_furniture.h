@@ -4,8 +4,10 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "core/pdf/furniture_block.h"
 #include "core/pdf/number_column.h"
 #include "core/settings/conversion_settings.h"
 #include "core/settings/page_template.h"
@@ -14,6 +16,7 @@ namespace leafwright {
 
 class EmbeddedFurnitureText;
 class ShownLines;
+struct StandardFontWidths;
 
 // What a fixed page shows besides the source's lines: a header on its
 // first row and a footer on its last, each with a thin rule between it and
@@ -35,6 +38,9 @@ class PageFurniture {
 
     // Whether any furniture is drawn; without it pages are as they always were.
     bool any() const noexcept { return any_; }
+    // Whether it is drawn in the standard font, whose drawing depends on
+    // nothing the body's lines do: it may then be made after them.
+    bool inStandardFont() const noexcept { return !embedded_; }
     // Where the body's first row goes from: the text matrix's origin.
     const std::string& bodyLeft() const noexcept { return bodyLeft_; }
     const std::string& bodyTop() const noexcept { return bodyTop_; }
@@ -48,24 +54,24 @@ class PageFurniture {
     // first page is page firstSheet (from 0) of `sheets`, which {sheet} and
     // {sheets} count. Called after setPageCount.
     void numberSheetsFrom(std::uint64_t firstSheet, std::uint64_t sheets);
-    // Whether line numbers are drawn (row by row through Numbers).
+    // Whether line numbers are drawn (row by row through Page).
     bool numbersLines() const noexcept { return gutter_ > 0; }
     // Lays out the text that the furniture of pages 0 to before `pages`
     // shows, writing nothing: embedded fonts then know its characters
     // before they are written. Nothing to do in the standard font.
     void learnCharacters(std::uint64_t pages) const;
-    // Appends the header and the footer of page `page` (from 0).
-    void appendBands(std::string& out, std::uint64_t page) const;
     // Appends the furniture of page `page` (from 0), whose rows show `rows`
     // source lines from index firstLine, after the body's closing "ET".
     void append(std::string& out, std::uint64_t page, std::uint64_t firstLine,
                 std::uint64_t rows) const;
 
-    // The line-number block of a page, row by row: a row that continues a
-    // source line drawn on the row before carries no number.
-    class Numbers {
+    // The furniture of one page, after the body's closing "ET": the header
+    // and the footer when made, then the line numbers row by row (a row that
+    // continues a source line drawn on the row before carries no number),
+    // closed by finish().
+    class Page {
       public:
-        Numbers(const PageFurniture& furniture, std::string& out);
+        Page(const PageFurniture& furniture, std::string& out, std::uint64_t page);
         void addRow(std::uint64_t lineIndex, bool firstRowOfLine);
         // The same for a row known to show its line's number: row (from 1)
         // of the page, after the rows added so far.
@@ -77,33 +83,43 @@ class PageFurniture {
         std::string& out_;
         std::uint64_t row_ = 0;
         bool open_ = false;
-        // In the standard font: the numbers' own compact writing.
+        // In the standard font: the page's one artifact block and the
+        // numbers' own compact writing in it.
+        std::optional<FurnitureBlock> block_;
         std::optional<NumberColumn> column_;
     };
 
   private:
-    // A band in the standard font as a page writes it, made once: the bytes
-    // no page changes joined, and between them the fields that show the
-    // page's number, filled in page by page.
-    struct PreparedBand {
-        struct Piece {
-            std::string bytes;
-            int field = -1;  // 0 left, 1 centre, 2 right to fill; -1 the bytes
-        };
-        std::vector<Piece> pieces;
-        double baseline = 0;
+    // The header and the footer in the standard font as a page writes them,
+    // made once: the bytes no page changes joined, and between them the
+    // texts placed on each page, a field that shows the page's number
+    // filled in page by page.
+    struct BandPiece {
+        // Without `placed`: bytes written as they are, which leave the
+        // page's block as `after` says.
+        std::string bytes;
+        FurnitureBlock::State after;
+        // With `placed`: a text placed from where the block stands, on a
+        // line of its own when `newLine`; the escaped text is `bytes` and
+        // its width `width`, or field `field` of `band` filled in.
+        bool placed = false;
+        bool newLine = false;
+        const PageTemplate* band = nullptr;
+        int field = -1;
+        int align = -1;
+        double width = 0;
+        std::int64_t baselineMilli = 0;
     };
     void prepareBands();
-    PreparedBand prepareBand(const PageTemplate& band, double baseline,
-                             const std::string& rule) const;
-    void appendPrepared(std::string& out, const PageTemplate& band,
-                        const PreparedBand& prepared) const;
-    void appendField(std::string& out, const std::string& text, int align, double baseline) const;
+    void prepareBand(const PageTemplate& band, double baseline, FurnitureBlock& made,
+                     std::string& bytes, bool& known);
+    void appendPreparedBands(FurnitureBlock& block) const;
+    void appendEmbeddedBands(std::string& out, std::uint64_t page) const;
     void appendEmbeddedField(const std::string& text, int align, double baseline,
                              std::string& out) const;
     double fieldLeft(double width, int align) const;
     // A band drawn in the embedded fonts (the standard font's bands are
-    // prepared once and filled in by appendPrepared).
+    // prepared once and filled in by appendPreparedBands).
     void appendBand(std::string& out, const PageTemplate& band, const PageFacts& facts,
                     double baseline, const std::string& rule) const;
     double headerBaseline() const;
@@ -111,9 +127,10 @@ class PageFurniture {
     double ruleBelowHeader() const;
     double ruleAboveFooter() const;
     std::string ruleBlock(double at) const;
+    std::string ruleSegment(double at) const;
 
     static constexpr int kMostDigits = 20;
-    double textWidth(const std::string& escaped) const;
+    double textWidth(std::string_view escaped) const;
 
     ConversionSettings settings_;
     std::optional<PageTemplate> header_, footer_;
@@ -129,14 +146,19 @@ class PageFurniture {
     std::uint64_t rows_ = 0;  // of the whole page, furniture included
     std::uint64_t firstSheet_ = 0;
     std::string bodyLeft_, bodyTop_, smallFont_;
-    std::string headerRule_, footerRule_;  // empty without a rule
+    // In the embedded fonts, each rule's block; empty without a rule.
+    std::string headerRule_, footerRule_;
+    // In the standard font, the rules' path (both rules, one stroke).
+    std::string rules_;
     // Where line numbers stand in the standard font.
     NumberColumnLayout numberLayout_;
-    std::optional<PreparedBand> preparedHeader_, preparedFooter_;
+    std::vector<BandPiece> bandPieces_;
     // The facts of the page being made. A furniture makes the pages of one
     // thread (each thread has its own copy), so one is enough.
     mutable PageFacts pageFacts_;
-    double numberRight_ = 0;  // where every line number ends
+    mutable std::string filled_;                  // a field of it, escaped
+    const StandardFontWidths* widths_ = nullptr;  // of the body's standard font
+    double numberRight_ = 0;                      // where every line number ends
 };
 
 // The facts a header or footer shows about a source before its pages are

@@ -192,9 +192,12 @@ std::uint64_t PaginatedPages::nextStreamLength() {
     }
     pageLines_ = linesOfNextPage();
     pageStart_ = source_.position();
+    const std::uint64_t firstLine = static_cast<std::uint64_t>(pagesMade_) * capacity_;
+    // The furniture of a page held whole goes straight after its body when
+    // nothing in it depends on the order it is made in.
+    const bool furnitureAfter = furniture_.any() && furniture_.inStandardFont();
     furnitureBytes_.clear();
-    furniture_.append(furnitureBytes_, pagesMade_,
-                      static_cast<std::uint64_t>(pagesMade_) * capacity_, pageLines_);
+    if (!furnitureAfter) furniture_.append(furnitureBytes_, pagesMade_, firstLine, pageLines_);
 
     // Most pages are small: they are made once and held until written.
     if (shown_) shown_->beginPage();
@@ -204,12 +207,14 @@ std::uint64_t PaginatedPages::nextStreamLength() {
             shown_);
     });
     if (held_) {
-        if (!furnitureBytes_.empty()) {
-            page_.bytes += furnitureBytes_;
+        const std::size_t bodySize = page_.bytes.size();
+        if (furnitureAfter) furniture_.append(page_.bytes, pagesMade_, firstLine, pageLines_);
+        page_.bytes += furnitureBytes_;
+        if (page_.bytes.size() != bodySize)
             page_.streamLength = streamLengthOfContent(page_.bytes.size());
-        }
         return page_.streamLength;
     }
+    if (furnitureAfter) furniture_.append(furnitureBytes_, pagesMade_, firstLine, pageLines_);
     source_.returnTo(pageStart_);
     std::uint64_t total = 0;
     auto count = [&](std::string_view bytes) {

@@ -169,12 +169,13 @@ void WrappedPages::closePage() {
     if (!pageOpen_) return;
     current_.bytes.append(ContentFrame::kClosing);
     if (arrows_) arrows_->appendTo(current_.bytes);
-    furniture_.appendBands(current_.bytes, pagesClosed_++);
-    if (furniture_.numbersLines()) {
-        PageFurniture::Numbers numbers(furniture_, current_.bytes);
-        for (const auto& [line, first] : rowLines_) numbers.addRow(line, first);
-        numbers.finish();
+    if (furniture_.any()) {
+        PageFurniture::Page furniture(furniture_, current_.bytes, pagesClosed_);
+        if (furniture_.numbersLines())
+            for (const auto& [line, first] : rowLines_) furniture.addRow(line, first);
+        furniture.finish();
     }
+    ++pagesClosed_;
     rowLines_.clear();
     current_.streamLength = streamLengthOfContent(current_.bytes.size());
     done_.push_back(std::move(current_));
