@@ -28,6 +28,12 @@ NeighbourClass lookedUp(char32_t c) noexcept {
             return NeighbourClass::exclamation;
         case U_LB_SPACE:
             return NeighbourClass::space;
+        case U_LB_INFIX_NUMERIC:
+        case U_LB_BREAK_SYMBOLS:
+        case U_LB_HYPHEN:
+        case U_LB_PREFIX_NUMERIC:
+        case U_LB_POSTFIX_NUMERIC:
+            return NeighbourClass::separator;
         case U_LB_OPEN_PUNCTUATION: {
             // A letter or digit joins a narrow opening bracket that follows
             // it, as in "f(x)"; only the wide ones stand apart.
@@ -61,7 +67,8 @@ NeighbourClass neighbourClassOf(char32_t c) noexcept {
 NeighbourBreak neighbourBreak(NeighbourClass beforeSpaces, NeighbourClass before,
                               NeighbourClass after) noexcept {
     using C = NeighbourClass;
-    if (before == C::other || after == C::other) return NeighbourBreak::unknown;
+    if (before == C::other || after == C::other || before == C::separator || after == C::separator)
+        return NeighbourBreak::unknown;
     // Nothing breaks before a space, a closing mark or an exclamation.
     if (after == C::space || after == C::closing || after == C::exclamation)
         return NeighbourBreak::joins;

@@ -19,6 +19,11 @@ enum class NeighbourClass : std::uint8_t {
     opening,      // a wide opening bracket: none after it
     exclamation,  // ! and ? and their wide forms: none before them
     space,        // the plain space: none before it, one after a run of them
+    // A comma, a full stop, a colon, a slash, a hyphen, a currency or
+    // percent sign (, . : ; / - $ % +): the full rules decide beside it,
+    // but spaces after it break before a letter, a digit, an ideograph or an
+    // opening bracket, as after a word.
+    separator,
 };
 
 // The class of c. Every character of a class other than `other` is a
