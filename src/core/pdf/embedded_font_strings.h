@@ -72,6 +72,11 @@ class EmbeddedFontStrings {
     // Writes a character shown before in the current font with no move
     // after it into the run; false, writing nothing, for any other.
     bool addKnown(std::string& out, char32_t character, CodeRun& run);
+    // Writes the longest start of text that is plain ASCII shown before in
+    // the first font at a run's start with no move after it, as addKnown
+    // would a character at a time, when the run is at its start (its
+    // characters keep it there); returns its length in bytes.
+    std::size_t addKnownAscii(std::string& out, std::string_view text, CodeRun& run);
     // Writes any character ("?" for one no face has).
     void add(std::string& out, char32_t character);
     void addAll(std::string& out, std::u32string_view characters);
@@ -131,6 +136,16 @@ class EmbeddedFontStrings {
     std::vector<Known> known_;
     std::vector<std::unique_ptr<Known[]>> knownInRun_;
     Known& knownEntry(char32_t character, std::size_t runFont);
+    // The printable ASCII characters of known_ shown in the first font with
+    // no move, which a run at its start draws many at a time: their codes'
+    // hex digits, advances and columns (advance kNotAscii for the others).
+    struct AsciiCode {
+        char hex[4] = {};
+        std::int32_t advance = kNotAscii;
+        std::int32_t columns = 0;
+    };
+    static constexpr std::int32_t kNotAscii = -1;
+    AsciiCode ascii_[0x80];
     ShownGlyphs shownGlyphs_;
 };
 

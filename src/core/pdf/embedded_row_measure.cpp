@@ -52,7 +52,9 @@ EmbeddedRowMeasure::EmbeddedRowMeasure(EmbeddedFontStrings& strings, LineShaper*
     : strings_(strings),
       shaper_(shaper),
       areaWidth_(areaWidth),
-      tabStop_(tabStopDistance(strings.fonts().spaceWidth())) {}
+      tabStop_(tabStopDistance(strings.fonts().spaceWidth())) {
+    std::fill(std::begin(asciiAdvances_), std::end(asciiAdvances_), kUnknown);
+}
 
 bool EmbeddedRowMeasure::shapes(char32_t character) {
     if (!shaper_ || character < 0x300) return false;
@@ -85,6 +87,8 @@ std::int64_t EmbeddedRowMeasure::lookUpAdvance(char32_t character, std::size_t& 
         advances_[character] = {
             static_cast<std::int32_t>(advance),
             isInvisibleCharacter(character) ? kKeepsRun : static_cast<std::uint16_t>(shown->font)};
+        if (character >= 0x20 && character < 0x7F && advances_[character].runFont == 0)
+            asciiAdvances_[character] = static_cast<std::int32_t>(advance);
     }
     return advance;
 }
@@ -122,7 +126,22 @@ std::size_t EmbeddedRowMeasure::fittingEnd(std::string_view text, bool& pastEdge
     std::int64_t x = 0;
     std::size_t at = 0, count = 0;
     std::size_t runFont = 0;  // each row is a run of its own, as drawn
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     while (at < text.size()) {
+        // Plain ASCII keeps a run at its start: most text is measured here.
+        if (runFont == 0) {
+            for (; at < text.size() && bytes[at] < 0x80; ++at, ++count) {
+                const std::int32_t advance = asciiAdvances_[bytes[at]];
+                if (advance == kUnknown) break;
+                if (x + advance > areaWidth_) {
+                    pastEdge = true;
+                    plainFit_ = at;
+                    return at;
+                }
+                x += advance;
+            }
+            if (at == text.size()) break;
+        }
         char32_t character;
         const std::size_t length = decodeAt(text, at, character);
         // A row holding a character that needs shaping is shaped whole.

@@ -73,6 +73,10 @@ class EmbeddedRowMeasure : public RowMeasure {
         std::uint16_t runFont = kKeepsRun;
     };
     std::vector<Advance> advances_;
+    // The printable ASCII characters of advances_ that keep a run at its
+    // start (drawn in the first font), which a row measures many at a time:
+    // their advances, kUnknown for the others.
+    std::int32_t asciiAdvances_[0x80];
     std::vector<std::uint8_t> shapes_;
 };
 
