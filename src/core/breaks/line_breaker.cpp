@@ -48,7 +48,7 @@ bool isMark(UChar32 c) {
 // White space that hangs past the line's end instead of being carried over:
 // tabs and the space separators that are not no-break spaces.
 bool hangs(UChar32 c) {
-    if (c == '\t') return true;
+    if (c < 0x80) return c == ' ' || c == '\t';  // most text, without a look-up
     if (c == 0xA0 || c == 0x2007 || c == 0x202F) return false;
     return c >= 0 && u_charType(c) == U_SPACE_SEPARATOR;
 }
