@@ -1,6 +1,7 @@
 #include "core/pdf/embedded_font_strings.h"
 
 #include <charconv>
+#include <climits>
 #include <cstring>
 #include <optional>
 
@@ -123,11 +124,9 @@ void EmbeddedFontStrings::add(std::string& out, char32_t character) {
                                           static_cast<std::int32_t>(shown->width - advance),
                                           columns};
         if (character >= 0x20 && character < 0x7F && !takesRunFace(character, runFont) &&
-            shown->font == 0 && shown->width == advance) {
-            AsciiCode& ascii = ascii_[character];
-            putHexCode(ascii.hex, shown->code);
-            ascii.advance = static_cast<std::int32_t>(advance);
-            ascii.columns = columns;
+            shown->font == 0 && shown->width == advance && columns == 1) {
+            putHexCode(asciiCodes_[character], shown->code);
+            asciiAdvances_.set(character, advance);
         }
     }
 }
@@ -135,16 +134,8 @@ void EmbeddedFontStrings::add(std::string& out, char32_t character) {
 std::size_t EmbeddedFontStrings::addKnownAscii(std::string& out, std::string_view text,
                                                CodeRun& run) {
     if (runFont_ != 0) return 0;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    std::size_t length = 0;
     std::int64_t advance = 0;
-    std::uint64_t columns = 0;
-    for (; length < text.size() && bytes[length] < 0x80; ++length) {
-        const AsciiCode& ascii = ascii_[bytes[length]];
-        if (ascii.advance == kNotAscii) break;
-        advance += ascii.advance;
-        columns += static_cast<std::uint64_t>(ascii.columns);
-    }
+    const std::size_t length = asciiAdvances_.knownStart(text, INT64_MAX, advance);
     if (length == 0) return 0;
     // As addKnown and add do for the first character (add writes its code
     // even while planning); the rest stay in the first font, and the run at
@@ -159,11 +150,12 @@ std::size_t EmbeddedFontStrings::addKnownAscii(std::string& out, std::string_vie
     }
     const std::size_t written = !planning_ ? length : opens ? 1 : 0;
     strings_.advance(advance);
-    strings_.addColumns(columns);
+    strings_.addColumns(length);  // one column each
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     const std::size_t at = out.size();
     out.resize(at + 4 * written);
     char* codes = out.data() + at;
-    for (std::size_t k = 0; k < written; ++k) std::memcpy(codes + 4 * k, ascii_[bytes[k]].hex, 4);
+    for (std::size_t k = 0; k < written; ++k) std::memcpy(codes + 4 * k, asciiCodes_[bytes[k]], 4);
     return length;
 }
 

@@ -9,6 +9,7 @@
 
 #include "core/fonts/hex_text.h"
 #include "core/fonts/neutral_character.h"
+#include "core/pdf/ascii_advances.h"
 #include "core/pdf/shown_glyphs.h"
 #include "core/pdf/tabbed_strings.h"
 
@@ -136,16 +137,11 @@ class EmbeddedFontStrings {
     std::vector<Known> known_;
     std::vector<std::unique_ptr<Known[]>> knownInRun_;
     Known& knownEntry(char32_t character, std::size_t runFont);
-    // The printable ASCII characters of known_ shown in the first font with
-    // no move, which a run at its start draws many at a time: their codes'
-    // hex digits, advances and columns (advance kNotAscii for the others).
-    struct AsciiCode {
-        char hex[4] = {};
-        std::int32_t advance = kNotAscii;
-        std::int32_t columns = 0;
-    };
-    static constexpr std::int32_t kNotAscii = -1;
-    AsciiCode ascii_[0x80];
+    // The printable ASCII characters of known_ shown in the first font in
+    // one column with no move, which a run at its start draws many at a
+    // time: their advances, and their codes' hex digits.
+    AsciiAdvances asciiAdvances_;
+    char asciiCodes_[0x80][4] = {};
     ShownGlyphs shownGlyphs_;
 };
 

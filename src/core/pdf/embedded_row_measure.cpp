@@ -52,9 +52,7 @@ EmbeddedRowMeasure::EmbeddedRowMeasure(EmbeddedFontStrings& strings, LineShaper*
     : strings_(strings),
       shaper_(shaper),
       areaWidth_(areaWidth),
-      tabStop_(tabStopDistance(strings.fonts().spaceWidth())) {
-    std::fill(std::begin(asciiAdvances_), std::end(asciiAdvances_), kUnknown);
-}
+      tabStop_(tabStopDistance(strings.fonts().spaceWidth())) {}
 
 bool EmbeddedRowMeasure::shapes(char32_t character) {
     if (!shaper_ || character < 0x300) return false;
@@ -87,8 +85,7 @@ std::int64_t EmbeddedRowMeasure::lookUpAdvance(char32_t character, std::size_t& 
         advances_[character] = {
             static_cast<std::int32_t>(advance),
             isInvisibleCharacter(character) ? kKeepsRun : static_cast<std::uint16_t>(shown->font)};
-        if (character >= 0x20 && character < 0x7F && advances_[character].runFont == 0)
-            asciiAdvances_[character] = static_cast<std::int32_t>(advance);
+        if (advances_[character].runFont == 0) asciiAdvances_.set(character, advance);
     }
     return advance;
 }
@@ -130,17 +127,15 @@ std::size_t EmbeddedRowMeasure::fittingEnd(std::string_view text, bool& pastEdge
     while (at < text.size()) {
         // Plain ASCII keeps a run at its start: most text is measured here.
         if (runFont == 0) {
-            for (; at < text.size() && bytes[at] < 0x80; ++at, ++count) {
-                const std::int32_t advance = asciiAdvances_[bytes[at]];
-                if (advance == kUnknown) break;
-                if (x + advance > areaWidth_) {
-                    pastEdge = true;
-                    plainFit_ = at;
-                    return at;
-                }
-                x += advance;
-            }
+            const std::size_t known = asciiAdvances_.knownStart(text.substr(at), areaWidth_, x);
+            at += known;
+            count += known;
             if (at == text.size()) break;
+            if (asciiAdvances_[bytes[at]] != AsciiAdvances::kUnknown) {  // it does not fit
+                pastEdge = true;
+                plainFit_ = at;
+                return at;
+            }
         }
         char32_t character;
         const std::size_t length = decodeAt(text, at, character);
