@@ -88,14 +88,15 @@ TEST(NeighbourBreaks, AnswerAsTheFullRules) {
 }
 
 // Every pair of printable ASCII characters, side by side and with one or
-// three spaces between them, inside words and numbers and after a bracket:
+// three spaces between them, inside words, numbers, Hebrew and Chinese and
+// after a bracket:
 // the last break before each position is the full rules' one.
 TEST(NeighbourBreaks, EveryAsciiPairAsTheFullRules) {
     LineBreaker quick;
     LineBreaker full(false);
     const std::vector<std::string> gaps = {"", " ", "   "};
     const std::vector<std::pair<std::string, std::string>> around = {
-        {"word", "text"}, {"12", "34"}, {"(", ")"}, {"", ""}};
+        {"word", "text"}, {"12", "34"}, {"(", ")"}, {"", ""}, {"\u05E9", "\u05E9"}, {"中", "文"}};
     for (char before = ' '; before < 0x7F; ++before) {
         for (char after = '!'; after < 0x7F; ++after) {
             for (const std::string& gap : gaps) {
@@ -131,11 +132,14 @@ TEST(NeighbourBreaks, ClassesOfCommonCharacters) {
     EXPECT_EQ(neighbourClassOf(U'ぁ'), C::other);  // small kana differ by style
     EXPECT_EQ(neighbourClassOf(U'\u0301'), C::other);
     EXPECT_EQ(neighbourClassOf(U'ب'), C::letter);
-    EXPECT_EQ(neighbourClassOf(U','), C::separator);
-    EXPECT_EQ(neighbourClassOf(U'-'), C::separator);
-    EXPECT_EQ(neighbourBreak(C::separator, C::space, C::letter), NeighbourBreak::breaks);
-    EXPECT_EQ(neighbourBreak(C::other, C::separator, C::letter), NeighbourBreak::unknown);
-    EXPECT_EQ(neighbourBreak(C::other, C::letter, C::separator), NeighbourBreak::unknown);
+    EXPECT_EQ(neighbourClassOf(U','), C::infix);
+    EXPECT_EQ(neighbourClassOf(U'-'), C::hyphen);
+    EXPECT_EQ(neighbourBreak(C::infix, C::space, C::letter), NeighbourBreak::breaks);
+    EXPECT_EQ(neighbourBreak(C::other, C::letter, C::infix), NeighbourBreak::joins);
+    EXPECT_EQ(neighbourBreak(C::other, C::infix, C::letter), NeighbourBreak::joins);
+    EXPECT_EQ(neighbourBreak(C::other, C::slash, C::letter), NeighbourBreak::breaks);
+    EXPECT_EQ(neighbourBreak(C::other, C::hyphen, C::letter), NeighbourBreak::unknown);
+    EXPECT_EQ(neighbourBreak(C::other, C::infix, C::digit), NeighbourBreak::unknown);
     EXPECT_EQ(neighbourClassOf(0x110000), C::other);
     EXPECT_EQ(neighbourBreak(C::other, C::ideograph, C::closing), NeighbourBreak::joins);
     EXPECT_EQ(neighbourBreak(C::other, C::opening, C::ideograph), NeighbourBreak::joins);
