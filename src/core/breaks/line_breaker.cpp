@@ -48,7 +48,7 @@ bool isMark(UChar32 c) {
 // White space that hangs past the line's end instead of being carried over:
 // tabs and the space separators that are not no-break spaces.
 bool hangs(UChar32 c) {
-    if (c == '\t') return true;
+    if (c < 0x80) return c == ' ' || c == '\t';  // most text, without a look-up
     if (c == 0xA0 || c == 0x2007 || c == 0x202F) return false;
     return c >= 0 && u_charType(c) == U_SPACE_SEPARATOR;
 }
@@ -69,6 +69,9 @@ struct LineBreaker::Engine {
     // row's end decide, and handing over a window costs more than that.
     bool handedOver = false;
     bool byNeighbours = true;
+    // The class of the character before the position breakByNeighbours was
+    // asked about last.
+    NeighbourClass classBeforeAsked = NeighbourClass::other;
 
     const std::uint8_t* bytes = nullptr;
     std::int32_t size = 0;
@@ -108,9 +111,6 @@ struct LineBreaker::Engine {
         return c;
     }
 
-    // The iterators' positions are units; the rest of the engine speaks in
-    // byte indexes, which these turn into units and back. A byte inside a
-    // character stands for the character's start, as for the UTF-8 text.
     void handOver() {
         if (handedOver) return;
         UErrorCode status = U_ZERO_ERROR;
@@ -150,13 +150,14 @@ struct LineBreaker::Engine {
         return c < 0 ? NeighbourClass::other : neighbourClassOf(static_cast<char32_t>(c));
     }
     // Whether the line may break at `index` (a character start in the safe
-    // zone), as far as the characters beside it tell.
-    NeighbourBreak breakByNeighbours(std::int32_t index) const noexcept {
-        if (!byNeighbours) return NeighbourBreak::unknown;
-        if (index == size) return NeighbourBreak::breaks;  // the line's end
-        const NeighbourClass after = classAt(index);
+    // zone before the window's end), as far as the characters beside it
+    // tell. walkedBack: `index` is the start of the character before the
+    // position asked last, whose class is known from then.
+    NeighbourBreak breakByNeighbours(std::int32_t index, bool walkedBack) noexcept {
+        const NeighbourClass after = walkedBack ? classBeforeAsked : classAt(index);
         if (after == NeighbourClass::other) return NeighbourBreak::unknown;
         const NeighbourClass last = classBefore(index);
+        classBeforeAsked = last;
         NeighbourClass beforeSpaces = NeighbourClass::other;
         if (last == NeighbourClass::space) {
             std::int32_t from = index;
@@ -170,13 +171,14 @@ struct LineBreaker::Engine {
         return neighbourBreak(beforeSpaces, last, after);
     }
     NeighbourBreak clusterByNeighbours(std::int32_t index) const noexcept {
-        if (!byNeighbours) return NeighbourBreak::unknown;
-        if (index == size) return NeighbourBreak::breaks;
         return ofNoClusterClass(before(index)) && ofNoClusterClass(at(index))
                    ? NeighbourBreak::breaks
                    : NeighbourBreak::unknown;
     }
 
+    // The iterators' positions are units; the rest of the engine speaks in
+    // byte indexes, which these turn into units and back. A byte inside a
+    // character stands for the character's start, as for the UTF-8 text.
     std::int32_t unitOf(std::int32_t index) const noexcept {
         return inUnits ? units.unitOf(index) : index;
     }
@@ -241,10 +243,12 @@ struct LineBreaker::Engine {
     // The last boundary of the iterator that `rules` hands over in (after,
     // atMost] that `accepted` takes.
     // Before that, the characters beside each position from the last down
-    // are asked (`byNeighbours`), while they can tell.
+    // are asked (`neighbours`, told whether the position is the one before
+    // the position asked last), while they can tell. The window's end,
+    // which is the line's when it is in the zone, is a boundary of both.
     template <typename Neighbours, typename Accepted>
     std::optional<std::uint64_t> last(icu::BreakIterator& (Engine::*rules)(), std::uint64_t after,
-                                      std::uint64_t atMost, Neighbours byNeighbours,
+                                      std::uint64_t atMost, Neighbours neighbours,
                                       Accepted accepted) {
         if (atMost <= after || atMost <= start) return std::nullopt;
         const std::int32_t low = std::max({after < start ? 0 : indexOf(after) + 1, safeBegin, 1});
@@ -254,10 +258,13 @@ struct LineBreaker::Engine {
         // at the character start before it.
         std::int32_t at = codePointFloor(high);
         if (at != high) at = previousStart(at);
-        for (; at >= low; at = previousStart(at)) {
-            const NeighbourBreak answer = byNeighbours(at);
-            if (answer == NeighbourBreak::breaks) return positionOf(at);
-            if (answer == NeighbourBreak::unknown) break;
+        if (at == size) return positionOf(at);
+        if (byNeighbours) {
+            for (bool walkedBack = false; at >= low; at = previousStart(at), walkedBack = true) {
+                const NeighbourBreak answer = neighbours(at, walkedBack);
+                if (answer == NeighbourBreak::breaks) return positionOf(at);
+                if (answer == NeighbourBreak::unknown) break;
+            }
         }
         if (at < low) return std::nullopt;
         high = at;
@@ -314,7 +321,7 @@ std::optional<std::uint64_t> LineBreaker::lastBreak(std::uint64_t after, std::ui
     Engine& e = *engine_;
     return e.last(
         &Engine::lineRules, after, atMost,
-        [&e](std::int32_t at) { return e.breakByNeighbours(at); },
+        [&e](std::int32_t at, bool walkedBack) { return e.breakByNeighbours(at, walkedBack); },
         [&e](std::int32_t at) { return e.acceptedBreak(at); });
 }
 
@@ -332,7 +339,7 @@ std::optional<std::uint64_t> LineBreaker::lastCluster(std::uint64_t after, std::
     Engine& e = *engine_;
     return e.last(
         &Engine::clusterRules, after, atMost,
-        [&e](std::int32_t at) { return e.clusterByNeighbours(at); },
+        [&e](std::int32_t at, bool) { return e.clusterByNeighbours(at); },
         [&e](std::int32_t at) { return e.inZone(at); });
 }
 

@@ -28,6 +28,17 @@ NeighbourClass lookedUp(char32_t c) noexcept {
             return NeighbourClass::exclamation;
         case U_LB_SPACE:
             return NeighbourClass::space;
+        case U_LB_INFIX_NUMERIC:
+            return NeighbourClass::infix;
+        case U_LB_BREAK_SYMBOLS:
+            return NeighbourClass::slash;
+        case U_LB_HYPHEN:
+            return NeighbourClass::hyphen;
+        case U_LB_PREFIX_NUMERIC:
+        case U_LB_POSTFIX_NUMERIC:
+            return NeighbourClass::sign;
+        case U_LB_CLOSE_PARENTHESIS:
+            return NeighbourClass::parenthesis;
         case U_LB_OPEN_PUNCTUATION: {
             // A letter or digit joins a narrow opening bracket that follows
             // it, as in "f(x)"; only the wide ones stand apart.
@@ -62,15 +73,31 @@ NeighbourBreak neighbourBreak(NeighbourClass beforeSpaces, NeighbourClass before
                               NeighbourClass after) noexcept {
     using C = NeighbourClass;
     if (before == C::other || after == C::other) return NeighbourBreak::unknown;
-    // Nothing breaks before a space, a closing mark or an exclamation.
-    if (after == C::space || after == C::closing || after == C::exclamation)
+    // Nothing breaks before a space, a closing mark or an exclamation, even
+    // after spaces.
+    if (after == C::space || after == C::closing || after == C::parenthesis ||
+        after == C::exclamation)
         return NeighbourBreak::joins;
+    const bool startsWord =
+        after == C::letter || after == C::digit || after == C::ideograph || after == C::opening;
     if (before == C::space) {
-        if (beforeSpaces == C::other || beforeSpaces == C::space) return NeighbourBreak::unknown;
+        if (!startsWord || beforeSpaces == C::other || beforeSpaces == C::space)
+            return NeighbourBreak::unknown;
         // An opening bracket holds to what follows across spaces.
         return beforeSpaces == C::opening ? NeighbourBreak::joins : NeighbourBreak::breaks;
     }
-    if (before == C::opening) return NeighbourBreak::joins;
+    // Nor before a comma, a full stop, a slash or a hyphen right after a
+    // character, nor after an opening bracket.
+    if (after == C::infix || after == C::slash || after == C::hyphen || before == C::opening)
+        return NeighbourBreak::joins;
+    if (before == C::infix && after == C::letter) return NeighbourBreak::joins;
+    if (before == C::slash && (after == C::letter || after == C::ideograph))
+        return NeighbourBreak::breaks;
+    // Numbers and their signs, hyphens after Hebrew, brackets before words:
+    // the full rules.
+    if (!startsWord || before == C::infix || before == C::slash || before == C::hyphen ||
+        before == C::sign || before == C::parenthesis)
+        return NeighbourBreak::unknown;
     const auto alphanumeric = [](C c) { return c == C::letter || c == C::digit; };
     if (alphanumeric(before) && alphanumeric(after)) return NeighbourBreak::joins;
     return NeighbourBreak::breaks;

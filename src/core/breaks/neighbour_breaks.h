@@ -19,6 +19,14 @@ enum class NeighbourClass : std::uint8_t {
     opening,      // a wide opening bracket: none after it
     exclamation,  // ! and ? and their wide forms: none before them
     space,        // the plain space: none before it, one after a run of them
+    // These five break after a run of spaces before a letter, a digit, an
+    // ideograph or an opening bracket, as a word does; right beside other
+    // characters the full rules mostly decide.
+    infix,        // , . : ; and the like: none before it, none before a letter ("e.g")
+    slash,        // /: none before it, a break before a letter or an ideograph
+    hyphen,       // -: none before it (after a Hebrew letter, none after it either)
+    sign,         // currency and percent signs, + and \ (before and after numbers)
+    parenthesis,  // ) and ]: none before it
 };
 
 // The class of c. Every character of a class other than `other` is a

@@ -1,6 +1,8 @@
 #include "core/pdf/embedded_font_strings.h"
 
 #include <charconv>
+#include <climits>
+#include <cstring>
 #include <optional>
 
 #include "core/fonts/column_width.h"
@@ -121,7 +123,40 @@ void EmbeddedFontStrings::add(std::string& out, char32_t character) {
                                           static_cast<std::int32_t>(advance),
                                           static_cast<std::int32_t>(shown->width - advance),
                                           columns};
+        if (character >= 0x20 && character < 0x7F && !takesRunFace(character, runFont) &&
+            shown->font == 0 && shown->width == advance && columns == 1) {
+            putHexCode(asciiCodes_[character], shown->code);
+            asciiAdvances_.set(character, advance);
+        }
     }
+}
+
+std::size_t EmbeddedFontStrings::addKnownAscii(std::string& out, std::string_view text,
+                                               CodeRun& run) {
+    if (runFont_ != 0) return 0;
+    std::int64_t advance = 0;
+    const std::size_t length = asciiAdvances_.knownStart(text, INT64_MAX, advance);
+    if (length == 0) return 0;
+    // As addKnown and add do for the first character (add writes its code
+    // even while planning); the rest stay in the first font, and the run at
+    // its start.
+    run.flush(out);
+    bool opens = false;
+    if (currentFont_ != 0) {
+        switchFont(out, 0);
+    } else if (!strings_.stringOpen()) {
+        strings_.openString(out);
+        opens = true;
+    }
+    const std::size_t written = !planning_ ? length : opens ? 1 : 0;
+    strings_.advance(advance);
+    strings_.addColumns(length);  // one column each
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t at = out.size();
+    out.resize(at + 4 * written);
+    char* codes = out.data() + at;
+    for (std::size_t k = 0; k < written; ++k) std::memcpy(codes + 4 * k, asciiCodes_[bytes[k]], 4);
+    return length;
 }
 
 void EmbeddedFontStrings::addAll(std::string& out, std::u32string_view characters) {

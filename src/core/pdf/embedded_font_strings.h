@@ -9,6 +9,7 @@
 
 #include "core/fonts/hex_text.h"
 #include "core/fonts/neutral_character.h"
+#include "core/pdf/ascii_advances.h"
 #include "core/pdf/shown_glyphs.h"
 #include "core/pdf/tabbed_strings.h"
 
@@ -72,6 +73,11 @@ class EmbeddedFontStrings {
     // Writes a character shown before in the current font with no move
     // after it into the run; false, writing nothing, for any other.
     bool addKnown(std::string& out, char32_t character, CodeRun& run);
+    // Writes the longest start of text that is plain ASCII shown before in
+    // the first font at a run's start with no move after it, as addKnown
+    // would a character at a time, when the run is at its start (its
+    // characters keep it there); returns its length in bytes.
+    std::size_t addKnownAscii(std::string& out, std::string_view text, CodeRun& run);
     // Writes any character ("?" for one no face has).
     void add(std::string& out, char32_t character);
     void addAll(std::string& out, std::u32string_view characters);
@@ -131,6 +137,11 @@ class EmbeddedFontStrings {
     std::vector<Known> known_;
     std::vector<std::unique_ptr<Known[]>> knownInRun_;
     Known& knownEntry(char32_t character, std::size_t runFont);
+    // The printable ASCII characters of known_ shown in the first font in
+    // one column with no move, which a run at its start draws many at a
+    // time: their advances, and their codes' hex digits.
+    AsciiAdvances asciiAdvances_;
+    char asciiCodes_[0x80][4] = {};
     ShownGlyphs shownGlyphs_;
 };
 

@@ -85,6 +85,7 @@ std::int64_t EmbeddedRowMeasure::lookUpAdvance(char32_t character, std::size_t& 
         advances_[character] = {
             static_cast<std::int32_t>(advance),
             isInvisibleCharacter(character) ? kKeepsRun : static_cast<std::uint16_t>(shown->font)};
+        if (advances_[character].runFont == 0) asciiAdvances_.set(character, advance);
     }
     return advance;
 }
@@ -122,7 +123,20 @@ std::size_t EmbeddedRowMeasure::fittingEnd(std::string_view text, bool& pastEdge
     std::int64_t x = 0;
     std::size_t at = 0, count = 0;
     std::size_t runFont = 0;  // each row is a run of its own, as drawn
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
     while (at < text.size()) {
+        // Plain ASCII keeps a run at its start: most text is measured here.
+        if (runFont == 0) {
+            const std::size_t known = asciiAdvances_.knownStart(text.substr(at), areaWidth_, x);
+            at += known;
+            count += known;
+            if (at == text.size()) break;
+            if (asciiAdvances_[bytes[at]] != AsciiAdvances::kUnknown) {  // it does not fit
+                pastEdge = true;
+                plainFit_ = at;
+                return at;
+            }
+        }
         char32_t character;
         const std::size_t length = decodeAt(text, at, character);
         // A row holding a character that needs shaping is shaped whole.

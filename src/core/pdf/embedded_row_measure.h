@@ -9,6 +9,7 @@
 
 #include "core/fonts/line_shaper.h"
 #include "core/fonts/neutral_character.h"
+#include "core/pdf/ascii_advances.h"
 #include "core/pdf/wrapped_lines.h"
 
 namespace leafwright {
@@ -73,6 +74,10 @@ class EmbeddedRowMeasure : public RowMeasure {
         std::uint16_t runFont = kKeepsRun;
     };
     std::vector<Advance> advances_;
+    // The printable ASCII characters of advances_ that keep a run at its
+    // start (drawn in the first font), which a row measures many at a time:
+    // their advances, kUnknown for the others.
+    AsciiAdvances asciiAdvances_;
     std::vector<std::uint8_t> shapes_;
 };
 

@@ -127,6 +127,9 @@ void ShownLines::addEmbedded(std::string& out, std::string_view characters,
     const std::size_t n = characters.size();
     EmbeddedFontStrings::CodeRun run;
     for (std::size_t i = 0; i < n;) {
+        // Plain ASCII, most text, goes many characters at a time.
+        i += embedded_->addKnownAscii(out, characters.substr(i), run);
+        if (i == n) break;
         const std::size_t start = i;
         const char32_t character = nextCharacter(characters, i, encoding);
         if (embedded_->addKnown(out, character, run)) continue;

@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "break_test_text.h"
@@ -86,6 +87,37 @@ TEST(NeighbourBreaks, AnswerAsTheFullRules) {
     }
 }
 
+// Every pair of printable ASCII characters, side by side and with one or
+// three spaces between them, inside words, numbers, Hebrew and Chinese and
+// after a bracket:
+// the last break before each position is the full rules' one.
+TEST(NeighbourBreaks, EveryAsciiPairAsTheFullRules) {
+    LineBreaker quick;
+    LineBreaker full(false);
+    const std::vector<std::string> gaps = {"", " ", "   "};
+    const std::vector<std::pair<std::string, std::string>> around = {
+        {"word", "text"}, {"12", "34"}, {"(", ")"}, {"", ""}, {"\u05E9", "\u05E9"}, {"中", "文"}};
+    for (char before = ' '; before < 0x7F; ++before) {
+        for (char after = '!'; after < 0x7F; ++after) {
+            for (const std::string& gap : gaps) {
+                for (const auto& [left, right] : around) {
+                    std::string text = left;
+                    text.push_back(before);
+                    text.append(gap);
+                    text.push_back(after);
+                    text.append(right);
+                    const BreakWindow window{text, 0, true, true};
+                    quick.setWindow(window);
+                    full.setWindow(window);
+                    for (std::uint64_t atMost = 1; atMost <= text.size(); ++atMost)
+                        ASSERT_EQ(quick.lastBreak(0, atMost), full.lastBreak(0, atMost))
+                            << '"' << text << "\" " << atMost;
+                }
+            }
+        }
+    }
+}
+
 // Each class answers as a reader of the script expects, and a character the
 // neighbours cannot decide about is left to the full rules.
 TEST(NeighbourBreaks, ClassesOfCommonCharacters) {
@@ -100,6 +132,14 @@ TEST(NeighbourBreaks, ClassesOfCommonCharacters) {
     EXPECT_EQ(neighbourClassOf(U'ぁ'), C::other);  // small kana differ by style
     EXPECT_EQ(neighbourClassOf(U'\u0301'), C::other);
     EXPECT_EQ(neighbourClassOf(U'ب'), C::letter);
+    EXPECT_EQ(neighbourClassOf(U','), C::infix);
+    EXPECT_EQ(neighbourClassOf(U'-'), C::hyphen);
+    EXPECT_EQ(neighbourBreak(C::infix, C::space, C::letter), NeighbourBreak::breaks);
+    EXPECT_EQ(neighbourBreak(C::other, C::letter, C::infix), NeighbourBreak::joins);
+    EXPECT_EQ(neighbourBreak(C::other, C::infix, C::letter), NeighbourBreak::joins);
+    EXPECT_EQ(neighbourBreak(C::other, C::slash, C::letter), NeighbourBreak::breaks);
+    EXPECT_EQ(neighbourBreak(C::other, C::hyphen, C::letter), NeighbourBreak::unknown);
+    EXPECT_EQ(neighbourBreak(C::other, C::infix, C::digit), NeighbourBreak::unknown);
     EXPECT_EQ(neighbourClassOf(0x110000), C::other);
     EXPECT_EQ(neighbourBreak(C::other, C::ideograph, C::closing), NeighbourBreak::joins);
     EXPECT_EQ(neighbourBreak(C::other, C::opening, C::ideograph), NeighbourBreak::joins);
