@@ -88,6 +88,23 @@ TEST(DirectionTurns, LeftToRightPiecesGetMarksAtTheirLeftEdge) {
         marksOf(rightToLeftLine({{U"ב", 1500, 600}, {U"7", 1000, 500}, {U"ש", 500, 500}})).empty());
 }
 
+// "a ש 5 ל b": in a left-to-right paragraph the number inside the
+// right-to-left run is such a piece too; the Latin words around the run are
+// not.
+TEST(DirectionTurns, NumbersInsideTheRightToLeftRunOfALeftToRightLineGetMarks) {
+    ShapedLine line = rightToLeftLine({{U"a", 0, 500},
+                                       {U" ", 500, 250},
+                                       {U"ש", 2250, 500},
+                                       {U" ", 2000, 250},
+                                       {U"5", 1500, 500},
+                                       {U" ", 1250, 250},
+                                       {U"ל", 750, 500},
+                                       {U" ", 2750, 250},
+                                       {U"b", 3000, 500}});
+    line.direction = TextDirection::leftToRight;
+    EXPECT_EQ(marksOf(line), (Marks{{4, 1499}}));
+}
+
 TEST(DirectionTurns, LinesWithoutLeftToRightPiecesOrOfThatDirectionGetNone) {
     const ShapedLine letters = rightToLeftLine(
         {{U"ש", 1500, 500}, {U"ל", 1000, 500}, {U" ", 750, 250}, {U"ם", 250, 500}, {U"!", 0, 250}});
