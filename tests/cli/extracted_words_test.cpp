@@ -249,6 +249,8 @@ TEST(ExtractedWords, EveryWordOfEachScriptIsFound) {
         {"mixed", "Times-Roman", "הסכמה לרישיון (EULA) משתמש\nשגיאה %s: טעקע 'apt install'\n", true,
          true},
         {"mixed", "Times-Roman", "المكوّن '%s' ليس لديه\nمن %.*s في (%s).\n", true, true},
+        // A mark of its own run on a bracket of another face.
+        {"mixed", "Times-Roman", "محتويات (\u0650Content-Length) غير صالحة\n", true, true},
         // Persian words whose parts a zero width non-joiner keeps apart.
         {"persian", "Times-Roman", "گفت\u200Cوگو شماره\u200Cگیری\nمی\u200Cشود قالب\u200Cبندی شده\n",
          true, true},

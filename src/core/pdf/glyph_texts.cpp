@@ -158,7 +158,14 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
             return true;
         };
         bool drawn = false;
-        if (rightToLeft && !glyph.text.empty()) {
+        // A mark of a run of its own (a kasra after a bracket of another
+        // face) has no advance and is drawn on the glyph before: it is
+        // placed as a further piece of that glyph's cluster.
+        const bool markOfItsOwn = rightToLeft && !glyph.text.empty() && glyph.glyph != 0 &&
+                                  glyph.advance == 0 && g > 0 && glyphs[base].x == glyph.x;
+        if (markOfItsOwn) {
+            drawn = showMovedTo(glyphs[base].x - static_cast<int>(++further));
+        } else if (rightToLeft && !glyph.text.empty()) {
             base = g;
             further = 0;
         } else if (rightToLeft && glyph.glyph != 0 && !text.empty() &&
