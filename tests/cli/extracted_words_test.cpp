@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "cli/converted_documents.h"
@@ -245,9 +246,14 @@ TEST(ExtractedWords, EveryWordOfEachScriptIsFound) {
         {"yiddish", "Times-Roman", "דאָס בוך פֿון מײַן טאַטן\nער האָט געזאָגט אַז זכּרון\n", true, true},
         {"arabic", "Times-Roman", "على الأقل إلى الآن\nلا يمكن التحليل على الإطلاق\n", true, true},
         // Left-to-right runs inside right-to-left words.
-        {"mixed", "Times-Roman", "הסכמה לרישיון (EULA) משתמש\nשגיאה %s: טעקע 'apt install'\n",
-         false, true},
-        {"mixed", "Times-Roman", "المكوّن '%s' ليس لديه\nمن %.*s في (%s).\n", false, true},
+        {"mixed", "Times-Roman", "הסכמה לרישיון (EULA) משתמש\nשגיאה %s: טעקע 'apt install'\n", true,
+         true},
+        {"mixed", "Times-Roman", "المكوّن '%s' ليس لديه\nمن %.*s في (%s).\n", true, true},
+        // A mark of its own run on a bracket of another face.
+        {"mixed", "Times-Roman", "محتويات (\u0650Content-Length) غير صالحة\n", true, true},
+        // Persian words whose parts a zero width non-joiner keeps apart.
+        {"persian", "Times-Roman", "گفت\u200Cوگو شماره\u200Cگیری\nمی\u200Cشود قالب\u200Cبندی شده\n",
+         true, true},
         // Zero width spaces doubled between words.
         {"khmer", "Times-Roman", "មិន\u200B\u200Bបាន ហើយ\u200B\u200Bតែ\u200Bក្នុង\n", true, true},
         {"cjk", "Courier", "不能读取文件 ファイルを開けません\n设置 保存 打开文件夹\n", true, true},
@@ -275,6 +281,76 @@ TEST(ExtractedWords, EveryWordOfEachScriptIsFound) {
             auto text = runProcess({"mutool", "draw", "-q", "-F", "txt", pdf});
             ASSERT_EQ(text.exitStatus, 0) << text.err;
             expectEveryWordFound(document.text, text.out, "mutool");
+        }
+    }
+}
+
+// Lines of made-up right-to-left words among numbers, punctuation and Latin
+// words, as translated messages have them: "%s", "(EULA)", "3.5", a colon
+// or a comma after a word, a quoted Latin word at the line's end.
+std::string mixedRightToLeftLines(char32_t firstLetter, char32_t lastLetter, unsigned seed) {
+    const std::vector<std::string> pieces = {"%s",  "%d",   "42",   "3.5", "(EULA)",    "'apt'",
+                                             "PAM", "0x%x", "%.*s", "10%", "gdk-pixbuf"};
+    const std::vector<std::string> after = {"", "", "", ",", ":", ".", "!", ")"};
+    auto next = [&seed](unsigned count) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % count;
+    };
+    std::string text;
+    for (int line = 0; line < 10; ++line) {
+        for (int word = 0; word < 5; ++word) {
+            if (word > 0) text += ' ';
+            // The first word is a right-to-left one: it makes the line a
+            // right-to-left paragraph.
+            if (word > 0 && next(3) == 0) {
+                text += pieces[next(static_cast<unsigned>(pieces.size()))];
+            } else {
+                if (next(6) == 0) text += '(';
+                const unsigned letters = 2 + next(4);
+                for (unsigned l = 0; l < letters; ++l)
+                    appendUtf8(text, firstLetter +
+                                         static_cast<char32_t>(next(lastLetter - firstLetter + 1)));
+            }
+            text += after[next(static_cast<unsigned>(after.size()))];
+        }
+        text += '\n';
+    }
+    return text;
+}
+
+// Every word of such lines in Hebrew and Arabic, in Times and in Courier,
+// is found by both extractors, and Unspool gives the lines back exactly.
+TEST(ExtractedWords, RightToLeftWordsAmongNumbersPunctuationAndLatinAreFound) {
+    const bool poppler = haveProgram("pdftotext"), mupdf = haveProgram("mutool");
+    if (!poppler && !mupdf) GTEST_SKIP() << "neither pdftotext nor mutool";
+    unsigned seed = 11;
+    for (const char* font : {"Times-Roman", "Courier"}) {
+        for (const auto& [name, first, last] : {std::tuple{"hebrew", U'\u05D0', U'\u05EA'},
+                                                std::tuple{"arabic", U'\u0628', U'\u064A'}}) {
+            SCOPED_TRACE(std::string(name) + " in " + font);
+            const Document document{name, font, mixedRightToLeftLines(first, last, seed += 31),
+                                    true, true};
+            TempDir dir;
+            std::filesystem::create_directories(dir.file("back"));
+            if (!convert(dir, document)) {
+                ADD_FAILURE() << "no face for some characters of " << name;
+                continue;
+            }
+            const std::string pdf = dir.file("back/source.pdf");
+            expectQpdfFindsNothing(pdf);
+            auto unspool = runProcess({LEAFWRIGHT_CLI, "unspool", "--force", pdf}, dir.path());
+            EXPECT_EQ(unspool.exitStatus, 0) << unspool.err;
+            EXPECT_EQ(readBytes(dir.file("back/source.txt")), withCrLf(document.text));
+            if (poppler) {
+                auto text = runProcess({"pdftotext", "-enc", "UTF-8", pdf, "-"});
+                ASSERT_EQ(text.exitStatus, 0) << text.err;
+                expectEveryWordFound(document.text, text.out, "pdftotext");
+            }
+            if (mupdf) {
+                auto text = runProcess({"mutool", "draw", "-q", "-F", "txt", pdf});
+                ASSERT_EQ(text.exitStatus, 0) << text.err;
+                expectEveryWordFound(document.text, text.out, "mutool");
+            }
         }
     }
 }

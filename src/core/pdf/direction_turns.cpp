@@ -1,6 +1,7 @@
 #include "core/pdf/direction_turns.h"
 
-#include <vector>
+#include <algorithm>
+#include <string>
 
 #include "core/fonts/line_shaper.h"
 #include "core/fonts/strong_direction.h"
@@ -8,51 +9,127 @@
 namespace leafwright {
 namespace {
 
-// MuPDF starts a new line at a code standing this far (thousandths of the
-// font size) or more from the pen, once it reads left to right.
-constexpr int kLineStep = 800;
+constexpr char32_t kRightToLeftMark = U'\u200F', kLeftToRightMark = U'\u200E';
 
 bool isBlank(char32_t character) {
     return character == U' ' || character == U'\t';
 }
 
+bool readLeftToRight(char32_t character) {
+    return isStrongLeftToRight(character) || isNumberLike(character);
+}
+
+// A cluster: the glyph that carries its text, and the glyphs after it that
+// carry none.
+struct Cluster {
+    std::size_t first, end;
+};
+
+// A left-to-right piece inside right-to-left text: clusters [from, to).
+struct Piece {
+    std::size_t from, to;
+};
+
+std::vector<Cluster> clustersOf(const std::vector<ShapedGlyph>& glyphs) {
+    std::vector<Cluster> clusters;
+    for (std::size_t g = 0; g < glyphs.size();) {
+        std::size_t end = g + 1;
+        while (end < glyphs.size() && glyphs[end].text.empty()) ++end;
+        if (!glyphs[g].text.empty()) clusters.push_back({g, end});
+        g = end;
+    }
+    return clusters;
+}
+
+// In a right-to-left paragraph: each run of clusters in reading order drawn
+// to the right of the one before (a run of one for a sign among
+// right-to-left text) that holds a Latin letter or a number.
+std::vector<Piece> piecesOfRightToLeft(const std::vector<ShapedGlyph>& glyphs,
+                                       const std::vector<Cluster>& clusters) {
+    std::vector<Piece> pieces;
+    for (std::size_t a = 0; a < clusters.size();) {
+        std::size_t b = a + 1;
+        while (b < clusters.size() && glyphs[clusters[b].first].x > glyphs[clusters[b - 1].first].x)
+            ++b;
+        bool leftToRight = false;
+        for (std::size_t c = a; c < b && !leftToRight; ++c)
+            for (char32_t character : glyphs[clusters[c].first].text)
+                leftToRight = leftToRight || readLeftToRight(character);
+        if (leftToRight) pieces.push_back({a, b});
+        a = b;
+    }
+    return pieces;
+}
+
+// In a left-to-right paragraph, inside its right-to-left runs: each run of
+// clusters that the bidirectional algorithm sets left to right again, and
+// each number sign it leaves right to left.
+std::vector<Piece> piecesOfLeftToRight(const std::vector<ShapedGlyph>& glyphs,
+                                       const std::vector<Cluster>& clusters) {
+    std::vector<Piece> pieces;
+    std::u32string text;
+    std::vector<std::size_t> starts;
+    bool rightToLeft = false;
+    for (const Cluster& cluster : clusters) {
+        starts.push_back(text.size());
+        const std::u32string& own = glyphs[cluster.first].text;
+        text += own;
+        for (char32_t character : own) rightToLeft = rightToLeft || isStrongRightToLeft(character);
+    }
+    if (!rightToLeft) return pieces;
+    const std::vector<std::uint8_t> levels = leftToRightParagraphLevels(text);
+    auto levelOf = [&](std::size_t c) { return levels[starts[c]]; };
+    for (std::size_t a = 0; a < clusters.size();) {
+        const std::uint8_t level = levelOf(a);
+        std::size_t b = a + 1;
+        if (level >= 2 && level % 2 == 0) {
+            while (b < clusters.size() && levelOf(b) >= level) ++b;
+            pieces.push_back({a, b});
+        } else if (level % 2 == 1 && isNumberLike(text[starts[a]])) {
+            pieces.push_back({a, b});
+        }
+        a = b;
+    }
+    return pieces;
+}
+
 }  // namespace
 
-std::optional<int> turnCodePlace(const ShapedLine& line, std::size_t g) {
+std::vector<DirectionMark> directionMarks(const ShapedLine& line) {
+    std::vector<DirectionMark> marks;
     const std::vector<ShapedGlyph>& glyphs = line.glyphs;
-    if (line.direction != TextDirection::rightToLeft || g >= glyphs.size()) return std::nullopt;
-    const ShapedGlyph& glyph = glyphs[g];
-    // Only a glyph that is a cluster of its own.
-    if (glyph.glyph == 0 || glyph.text.empty() ||
-        (g + 1 < glyphs.size() && glyphs[g + 1].text.empty()))
-        return std::nullopt;
-    const char32_t first = glyph.text.front(), last = glyph.text.back();
-    if (isBlank(first) || isBlank(last)) return std::nullopt;
-
-    // Before a run: the next cluster starts with a left-to-right letter
-    // drawn to the left.
-    if (g + 1 < glyphs.size()) {
-        const ShapedGlyph& next = glyphs[g + 1];
-        if (next.x < glyph.x && isStrongLeftToRight(next.text.front())) {
-            if (glyph.x - next.x < kLineStep) return glyph.x;
-            if (!isStrongRightToLeft(last)) return next.x;
-            return std::nullopt;
+    const std::vector<Cluster> clusters = clustersOf(glyphs);
+    const std::vector<Piece> pieces = line.direction == TextDirection::rightToLeft
+                                          ? piecesOfRightToLeft(glyphs, clusters)
+                                          : piecesOfLeftToRight(glyphs, clusters);
+    for (const auto& [a, b] : pieces) {
+        bool latin = false;
+        int left = glyphs[clusters[a].first].x, right = left;
+        for (std::size_t c = a; c < b; ++c) {
+            for (char32_t character : glyphs[clusters[c].first].text)
+                latin = latin || isStrongLeftToRight(character);
+            for (std::size_t g = clusters[c].first; g < clusters[c].end; ++g) {
+                left = std::min(left, glyphs[g].x);
+                right = std::max(right, glyphs[g].x + glyphs[g].advance);
+            }
         }
+        const bool hasNext = b < clusters.size();
+        const char32_t next = hasNext ? glyphs[clusters[b].first].text.front() : U'\0';
+        const bool nextTurnsBack = hasNext && isStrongRightToLeft(next);
+        const bool blankBefore = a > 0 && isBlank(glyphs[clusters[a - 1].first].text.back());
+        const int x = left - 1;
+        if ((hasNext && !nextTurnsBack) || (latin && a > 0 && !blankBefore))
+            marks.push_back({clusters[a].first, x, kRightToLeftMark});
+        // A run that ends in a bracket of its own ("(EULA)" after a Latin
+        // word) ends in a left-to-right mark at its right edge: poppler
+        // keeps what stands left of its last Latin letter or number.
+        const std::u32string& last = glyphs[clusters[b - 1].first].text;
+        if (b - a > 1 && !readLeftToRight(last.back()))
+            marks.push_back({clusters[b - 1].end, right - 1, kLeftToRightMark});
+        if (latin && hasNext && !nextTurnsBack && !isBlank(next))
+            marks.push_back({clusters[b].first, glyphs[clusters[b].first].x, kRightToLeftMark});
     }
-    // After a run: the cluster before ends with a left-to-right letter drawn
-    // to the right, and this one is neither left-to-right nor right-to-left.
-    if (g > 0 && !isStrongLeftToRight(first) && !isStrongRightToLeft(first)) {
-        std::size_t before = g - 1;
-        while (before > 0 && glyphs[before].text.empty()) --before;
-        const ShapedGlyph& previous = glyphs[before];
-        if (!previous.text.empty() && previous.x > glyph.x &&
-            isStrongLeftToRight(previous.text.back())) {
-            // The run's end: the pen after its last glyph.
-            const int end = previous.x + previous.advance;
-            if (end - glyph.x >= kLineStep) return end;
-        }
-    }
-    return std::nullopt;
+    return marks;
 }
 
 }  // namespace leafwright

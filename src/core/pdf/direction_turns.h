@@ -1,27 +1,52 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
+#include <vector>
 
 namespace leafwright {
 
 struct ShapedLine;
 
-// Where the code of glyph g of a right-to-left line stands, with no
-// advance and its outline moved back to where it is drawn, when g meets a
-// run of left-to-right letters inside a word; nothing for every other
-// glyph (thousandths of the font size, from the line's start).
+// An invisible direction mark (U+200F, right to left) that a line draws
+// for text extractors alone: written before the codes of glyph `before`
+// (the line's glyph count: after the last), standing at x (thousandths of
+// the font size, from the line's start) with no width. It is not text of
+// the source: the writer keeps it out of what Unspool reads.
+struct DirectionMark {
+    std::size_t before;
+    int x;
+    char32_t character;  // U+200F, or U+200E at the end of a run of Latin text
+};
+
+// The marks a line needs around the left-to-right pieces of its
+// right-to-left text (the whole of a right-to-left paragraph, the
+// right-to-left runs of a left-to-right one):
+// runs of Latin letters and numbers drawn left to right ("%s", "EULA",
+// "0x%x"), and single number signs among right-to-left text (",", ":",
+// "%"), in the order they are written.
 //
-// MuPDF reads a line's codes in their order and measures each from the pen
-// the one before left (its start plus its advance). Once a left-to-right
-// letter turns its reading around, a code more than 0.8 em from the pen
-// starts a new line, which cuts "%s", "(EULA)" or "'apt" in two: the run
-// stands to the left of the glyph before it, and the glyph after it to the
-// left of the run. So the glyph before the run gives no advance (and, when
-// the run starts further away and the glyph is no right-to-left letter,
-// stands at the run's start), and a neutral glyph after a long run stands
-// at the run's end. A right-to-left letter stays where it is: poppler
-// orders it by where it stands, and finds "ה־PAM" only so.
-std::optional<int> turnCodePlace(const ShapedLine& line, std::size_t g);
+// Poppler builds a line's text from its characters ordered by where they
+// stand, then reads it from the right: a stretch of characters that are
+// neither Latin letters nor numbers is turned around, and from the next
+// Latin letter or number on, everything up to the next right-to-left
+// letter is kept as it stands. So a space, a bracket or a quote that
+// follows a piece in reading order, drawn to its left, comes out before it
+// ("עוד ,נדרש" for "עוד, נדרש", " %s" for "%s "). A mark before such a
+// piece, drawn at its left edge, is the right-to-left letter that ends the
+// stretch there. A run that ends in a neutral character of its own (the
+// bracket of "s (EULA)") gets a left-to-right mark after it, at its right
+// edge, for the stretch kept as it stands begins at a Latin letter or
+// number.
+//
+// MuPDF reads the codes in their order; after a Latin letter it starts a
+// new line at a code standing 0.8 em or more from where the code before
+// left the pen, which cuts a word whose Latin run stands far from the
+// letter or sign before or after it ("ב־PAM", "(EULA)"). A right-to-left
+// mark turns its reading back, so the piece gets one before it wherever
+// the glyph before is no blank, and one after it when the glyph after is
+// neither a blank nor a right-to-left letter. The one before stands at the
+// piece's left edge, where poppler needs it; the one after where the glyph
+// after starts, so that poppler takes that glyph for a word of its own.
+std::vector<DirectionMark> directionMarks(const ShapedLine& line);
 
 }  // namespace leafwright

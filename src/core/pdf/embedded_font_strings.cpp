@@ -194,9 +194,12 @@ void EmbeddedFontStrings::drawShaped(std::string& out, const ShapedLine& shaped,
         if (shown.font != currentFont_) switchFont(out, shown.font);
         if (code.yOffset != rise_) setRise(out, code.yOffset);
         strings_.moveTo(out, start + code.x);
+        // A direction mark is no text of the source: Unspool skips it.
+        if (code.mark) strings_.interrupt(out, "/Artifact BMC");
         strings_.openString(out);
         appendCode(out, shown);
         strings_.advance(shown.width);
+        if (code.mark) strings_.interrupt(out, "EMC");
     }
     // A line that ends here sets the rise back after its last string.
     if (lineEnds) {

@@ -82,7 +82,30 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
     // glyphs carry text.
     std::size_t base = 0, further = 0;
     std::u32string repeated;
+    const std::vector<DirectionMark> marks = directionMarks(line);
+    std::size_t nextMark = 0;
+    // The marks due before glyph g (and, at the end, those after the last).
+    auto drawMarks = [&](std::size_t g) {
+        for (; nextMark < marks.size() && marks[nextMark].before <= g; ++nextMark) {
+            const std::u32string_view text(&marks[nextMark].character, 1);
+            const ShownCharacter shown = fonts.showGlyph(
+                *glyphs[std::min(g, glyphs.size() - 1)].face, 0, text, 0, currentFont);
+            codes.push_back({shown, marks[nextMark].x, 0, true});
+            currentFont = shown.font;
+        }
+    };
+    // A character that draws nothing in a right-to-left line (a zero width
+    // non-joiner between the parts of a Persian word) stands just before
+    // the pen, not on the start of the letter before it: poppler orders
+    // characters by where they start, and one in a tie may go on either
+    // side of the letter and leave the line.
+    auto invisiblePlace = [&](const ShapedGlyph& glyph) {
+        const bool inPen =
+            line.direction == TextDirection::rightToLeft && glyph.glyph == 0 && glyph.advance == 0;
+        return inPen ? glyph.x - 1 : glyph.x;
+    };
     for (std::size_t g = 0; g < glyphs.size();) {
+        drawMarks(g);
         const ShapedGlyph& glyph = glyphs[g];
         if (const std::size_t same = repeatedInvisibleEnd(glyphs, g); same > g + 1) {
             // One code carries them all: MuPDF drops a character drawn where
@@ -91,7 +114,7 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
             // its first.
             repeated.assign(same - g, glyph.text.front());
             const ShownCharacter shown = fonts.showGlyph(*glyph.face, 0, repeated, 0, currentFont);
-            codes.push_back({shown, glyph.x, glyph.yOffset});
+            codes.push_back({shown, invisiblePlace(glyph), glyph.yOffset});
             currentFont = shown.font;
             g = same;
             continue;
@@ -135,7 +158,14 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
             return true;
         };
         bool drawn = false;
-        if (rightToLeft && !glyph.text.empty()) {
+        // A mark of a run of its own (a kasra after a bracket of another
+        // face) has no advance and is drawn on the glyph before: it is
+        // placed as a further piece of that glyph's cluster.
+        const bool markOfItsOwn = rightToLeft && !glyph.text.empty() && glyph.glyph != 0 &&
+                                  glyph.advance == 0 && g > 0 && glyphs[base].x == glyph.x;
+        if (markOfItsOwn) {
+            drawn = showMovedTo(glyphs[base].x - static_cast<int>(++further));
+        } else if (rightToLeft && !glyph.text.empty()) {
             base = g;
             further = 0;
         } else if (rightToLeft && glyph.glyph != 0 && !text.empty() &&
@@ -148,16 +178,11 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
             drawn = showMovedTo(glyphs[base].x - static_cast<int>(++further));
         }
         if (!drawn) {
-            // Where a left-to-right run turns a word around (see
-            // turnCodePlace).
-            if (const std::optional<int> at = turnCodePlace(line, g)) drawn = showMovedTo(*at);
-        }
-        if (!drawn) {
             const ShownCharacter shown = known ? known->showGlyph(fonts, *glyph.face, glyph.glyph,
                                                                   head, texts[g].width, currentFont)
                                                : fonts.showGlyph(*glyph.face, glyph.glyph, head,
                                                                  texts[g].width, currentFont);
-            codes.push_back({shown, glyph.x, glyph.yOffset});
+            codes.push_back({shown, invisiblePlace(glyph), glyph.yOffset});
             currentFont = shown.font;
         }
         for (std::size_t i = head.size(); i < text.size(); ++i) {
@@ -168,6 +193,7 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
         }
         ++g;
     }
+    drawMarks(glyphs.size());
     return codes;
 }
 

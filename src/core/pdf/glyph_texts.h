@@ -41,6 +41,9 @@ struct DrawnCode {
     ShownCharacter shown;
     int x;
     int yOffset;
+    // An invisible direction mark for text extractors (DirectionMark), not
+    // text of the source.
+    bool mark = false;
 };
 
 // The codes that draw a shaped line, in its glyphs' order. In a
@@ -52,10 +55,13 @@ struct DrawnCode {
 // its piece of the text (spreadClusterTexts); in a right-to-left line a
 // piece of several characters keeps the first, and each further one is a
 // code that draws nothing, just before the cluster (poppler would turn the
-// characters of one code around). A run of one invisible character
-// repeated in place is one code. currentFont is the font the line starts
-// in, where glyph 0 is written. known, when given, remembers the codes of
-// single glyphs from line to line.
+// characters of one code around); a mark shaped in a run of its own, drawn
+// on the glyph before it, is placed as a further piece of that glyph. A
+// line also gets the direction marks of directionMarks, in their places
+// among its glyphs' codes. A run of one invisible character repeated in
+// place is one code. currentFont is the font the line starts in, where
+// glyph 0 is written. known, when given, remembers the codes of single
+// glyphs from line to line.
 std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
                                   std::size_t currentFont, ShownGlyphs* known = nullptr);
 
