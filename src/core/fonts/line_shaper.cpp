@@ -136,6 +136,7 @@ struct LineText {
         logicalToVisual.resize(text.size());
         scripts.resize(text.size());
         rightToLeft = false;
+        tabs = false;
     }
 
     std::size_t size() const { return line.size(); }
@@ -148,6 +149,7 @@ struct LineText {
     std::vector<std::size_t> logicalToVisual;
     std::vector<hb_script_t> scripts;
     bool rightToLeft = false;  // the paragraph's direction
+    bool tabs = false;         // whether the line may hold a tab
 };
 
 }  // namespace
@@ -305,8 +307,9 @@ struct LineShaper::Engine {
     void assignScripts(LineText& text);
     void cutRuns(const LineText& text);
     bool shapeRun(const LineText& text, const Run& run, std::vector<PlacedGlyph>& glyphs);
+    // visibleRun: the run holds no character that draws nothing.
     void placeGlyphs(const LineText& text, const Run& run, const std::vector<WordGlyph>& shaped,
-                     std::vector<PlacedGlyph>& glyphs);
+                     std::vector<PlacedGlyph>& glyphs, bool visibleRun = false);
     bool startsWord(std::u32string_view shaped, std::size_t i);
     static bool keepsWord(const LineText& text, std::size_t start, std::size_t end);
     bool appendWordKey(const LineText& text, const Run& run, std::size_t start, std::size_t end,
@@ -317,7 +320,8 @@ struct LineShaper::Engine {
                     std::vector<WordGlyph>& glyphs);
     const std::vector<WordGlyph>* shapeByWords(const LineText& text, const Run& run);
     double layOut(const LineText& text, const std::vector<Run>& runs,
-                  std::vector<std::vector<PlacedGlyph>>& runGlyphs) const;
+                  std::vector<std::vector<PlacedGlyph>>& runGlyphs);
+    std::vector<std::size_t> visualRuns;  // layOut's, kept from line to line
     static void collectGlyphs(const LineText& text, const std::vector<Run>& runs,
                               const std::vector<std::vector<PlacedGlyph>>& runGlyphs, double pen,
                               ShapedLine& result);
@@ -489,7 +493,7 @@ bool LineShaper::Engine::shapeLastRunCut(std::size_t r) {
     shapeWord(text, shortened, last, length, wordShape);
     if (wordShape.empty()) return false;
     if ((rightToLeft ? wordShape.back() : wordShape.front()).cluster != last) return false;
-    placeGlyphs(text, word, wordShape, cutWordGlyphs);
+    placeGlyphs(text, word, wordShape, cutWordGlyphs, true);
     const std::size_t added = cutWordGlyphs.size();
     if (rightToLeft) {
         // The kept glyphs move once, to stand after the last word's.
@@ -526,6 +530,7 @@ std::size_t LineShaper::Engine::chooseFaces(LineText& text) {
         if (facts.invisible) {
             text.faces[i] = previous;
             if (isControl(c)) text.shaped[i] = kZeroWidthSpace;
+            text.tabs = text.tabs || c == U'\t';
         } else if ((facts.mark || (facts.script == HB_SCRIPT_COMMON &&
                                    previous->outlines() != FontOutlines::colourBitmaps)) &&
                    previous->glyphFor(c) != 0) {
@@ -970,14 +975,14 @@ bool LineShaper::Engine::shapeRun(const LineText& text, const Run& run,
         wholeRunShape.clear();
         shapeWhole(text, run, run.start, run.end, wholeRunShape);
     }
-    placeGlyphs(text, run, byWords ? *byWords : wholeRunShape, glyphs);
+    placeGlyphs(text, run, byWords ? *byWords : wholeRunShape, glyphs, byWords != nullptr);
     return byWords == &runShape;
 }
 
 // The glyphs HarfBuzz gave a run, in thousandths, with their clusters.
 void LineShaper::Engine::placeGlyphs(const LineText& text, const Run& run,
                                      const std::vector<WordGlyph>& shapedGlyphs,
-                                     std::vector<PlacedGlyph>& glyphs) {
+                                     std::vector<PlacedGlyph>& glyphs, bool visibleRun) {
     const ShapingFont& font = fontFor(run.face);
     glyphs.clear();
     glyphs.reserve(shapedGlyphs.size());
@@ -987,23 +992,37 @@ void LineShaper::Engine::placeGlyphs(const LineText& text, const Run& run,
     }
     // Text is never lost, even when every glyph of the run was removed.
     if (glyphs.empty()) glyphs.push_back({0, run.start, 0, false, 0, 0, 0});
-    assignClusters(run, glyphs, [&](std::size_t i) { return factsOf(text.line[i]).invisible; });
+    if (visibleRun)
+        assignClusters(run, glyphs, [](std::size_t) { return false; });
+    else
+        assignClusters(run, glyphs, [&](std::size_t i) { return factsOf(text.line[i]).invisible; });
 }
 
 // Lays the runs out from the line's start edge: left to right in a
 // left-to-right line, right to left in a right-to-left one, so that tab
 // stops count from that edge. Returns the line's width.
 double LineShaper::Engine::layOut(const LineText& text, const std::vector<Run>& runs,
-                                  std::vector<std::vector<PlacedGlyph>>& runGlyphs) const {
-    std::vector<std::size_t> visualRuns(runs.size());
+                                  std::vector<std::vector<PlacedGlyph>>& runGlyphs) {
+    visualRuns.resize(runs.size());
     std::iota(visualRuns.begin(), visualRuns.end(), 0);
     std::sort(visualRuns.begin(), visualRuns.end(), [&](std::size_t a, std::size_t b) {
         return runs[a].visualPlace < runs[b].visualPlace;
     });
     if (text.rightToLeft) std::reverse(visualRuns.begin(), visualRuns.end());
     double pen = 0;
+    const bool tabs = text.tabs && tabStop > 0;
     for (std::size_t r : visualRuns) {
         std::vector<PlacedGlyph>& glyphs = runGlyphs[r];
+        if (!tabs) {
+            // Without tab stops each pen is the sum of the advances before.
+            const std::size_t n = glyphs.size();
+            for (std::size_t k = 0; k < n; ++k) {
+                PlacedGlyph& glyph = glyphs[text.rightToLeft ? n - 1 - k : k];
+                glyph.start = pen;
+                pen += glyph.advance;
+            }
+            continue;
+        }
         for (std::size_t k = 0; k < glyphs.size(); ++k) {
             PlacedGlyph& glyph = glyphs[text.rightToLeft ? glyphs.size() - 1 - k : k];
             glyph.start = pen;
@@ -1024,19 +1043,25 @@ void LineShaper::Engine::collectGlyphs(const LineText& text, const std::vector<R
                                        double pen, ShapedLine& result) {
     std::size_t glyphCount = 0;
     for (std::size_t r = 0; r < runs.size(); ++r) glyphCount += runGlyphs[r].size();
-    result.glyphs.reserve(glyphCount);
+    // Made empty at once and filled in place: a cluster's text is written
+    // straight into its glyph.
+    result.glyphs.resize(glyphCount);
+    ShapedGlyph* out = result.glyphs.data();
+    const char32_t* drawn = text.drawn.data();
     for (std::size_t r = 0; r < runs.size(); ++r) {
         const std::vector<PlacedGlyph>& glyphs = runGlyphs[r];
-        for (std::size_t k = 0; k < glyphs.size(); ++k) {
-            const PlacedGlyph& glyph = glyphs[runs[r].rightToLeft() ? glyphs.size() - 1 - k : k];
+        const std::size_t n = glyphs.size();
+        const bool backwards = runs[r].rightToLeft();
+        for (std::size_t k = 0; k < n; ++k, ++out) {
+            const PlacedGlyph& glyph = glyphs[backwards ? n - 1 - k : k];
             const double left = text.rightToLeft ? pen - glyph.start - glyph.advance : glyph.start;
-            std::u32string clusterText;
+            out->face = runs[r].face;
+            out->glyph = glyph.glyph;
+            out->x = nearest(left + glyph.xOffset);
+            out->yOffset = nearest(glyph.yOffset);
+            out->advance = nearest(glyph.advance);
             if (glyph.firstOfCluster)
-                clusterText = std::u32string(text.drawn.begin() + glyph.clusterStart,
-                                             text.drawn.begin() + glyph.clusterEnd);
-            result.glyphs.push_back({runs[r].face, glyph.glyph, nearest(left + glyph.xOffset),
-                                     nearest(glyph.yOffset), nearest(glyph.advance),
-                                     std::move(clusterText)});
+                out->text.assign(drawn + glyph.clusterStart, drawn + glyph.clusterEnd);
         }
     }
 }

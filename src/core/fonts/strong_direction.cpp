@@ -3,31 +3,63 @@
 #include <fribidi.h>
 
 #include <algorithm>
+#include <array>
 
 static_assert(sizeof(FriBidiChar) == sizeof(char32_t));
 
 namespace leafwright {
+namespace {
 
-bool isStrongLeftToRight(char32_t character) {
-    return fribidi_get_bidi_type(static_cast<FriBidiChar>(character)) == FRIBIDI_TYPE_LTR;
-}
+enum StrongClass : std::uint8_t {
+    kNeither = 0,
+    kLeftToRight = 1,
+    kRightToLeft = 2,
+    kNumberLike = 4,
+};
 
-bool isStrongRightToLeft(char32_t character) {
-    const FriBidiCharType type = fribidi_get_bidi_type(static_cast<FriBidiChar>(character));
-    return type == FRIBIDI_TYPE_RTL || type == FRIBIDI_TYPE_AL;
-}
-
-bool isNumberLike(char32_t character) {
+std::uint8_t classOf(char32_t character) {
     switch (fribidi_get_bidi_type(static_cast<FriBidiChar>(character))) {
+        case FRIBIDI_TYPE_LTR:
+            return kLeftToRight;
+        case FRIBIDI_TYPE_RTL:
+        case FRIBIDI_TYPE_AL:
+            return kRightToLeft;
         case FRIBIDI_TYPE_EN:
         case FRIBIDI_TYPE_AN:
         case FRIBIDI_TYPE_ES:
         case FRIBIDI_TYPE_ET:
         case FRIBIDI_TYPE_CS:
-            return true;
+            return kNumberLike;
         default:
-            return false;
+            return kNeither;
     }
+}
+
+// Every character of a shaped line is asked about, several times: the
+// classes of the Basic Multilingual Plane are looked up once, in a table
+// made at the first question (a static's start is safe among threads).
+std::uint8_t strongClass(char32_t character) {
+    if (character >= 0x10000) return classOf(character);
+    static const std::array<std::uint8_t, 0x10000> table = [] {
+        std::array<std::uint8_t, 0x10000> classes{};
+        for (char32_t c = 0; c < 0x10000; ++c) classes[c] = classOf(c);
+        return classes;
+    }();
+    return table[character];
+}
+
+}  // namespace
+
+bool isStrongLeftToRight(char32_t character) {
+    return strongClass(character) == kLeftToRight;
+}
+
+bool isStrongRightToLeft(char32_t character) {
+    return strongClass(character) == kRightToLeft;
+}
+
+bool isNumberLike(char32_t character) {
+    return strongClass(character) == kNumberLike;
 }
 
 std::vector<std::uint8_t> leftToRightParagraphLevels(std::u32string_view text) {

@@ -9,12 +9,18 @@
 
 namespace leafwright {
 
-std::vector<GlyphText> spreadClusterTexts(const ShapedLine& line) {
+namespace {
+
+// spreadClusterTexts, the glyphs that keep their own widths given
+// ShownGlyphs::kOwnAdvance instead when ownWidths is false: the drawing
+// asks for a width only where a glyph's code is new.
+std::vector<GlyphText> clusterTexts(const ShapedLine& line, bool ownWidths) {
     const std::vector<ShapedGlyph>& glyphs = line.glyphs;
     std::vector<GlyphText> result(glyphs.size());
     const bool spread = line.direction == TextDirection::rightToLeft;
-    auto ownWidth = [](const ShapedGlyph& glyph) {
-        return glyph.glyph == 0 ? 0 : glyph.face->advanceWidth(glyph.glyph);
+    auto ownWidth = [ownWidths](const ShapedGlyph& glyph) {
+        if (glyph.glyph == 0) return 0;
+        return ownWidths ? glyph.face->advanceWidth(glyph.glyph) : ShownGlyphs::kOwnAdvance;
     };
     for (std::size_t g = 0; g < glyphs.size();) {
         std::size_t end = g + 1;
@@ -41,6 +47,12 @@ std::vector<GlyphText> spreadClusterTexts(const ShapedLine& line) {
         g = end;
     }
     return result;
+}
+
+}  // namespace
+
+std::vector<GlyphText> spreadClusterTexts(const ShapedLine& line) {
+    return clusterTexts(line, true);
 }
 
 namespace {
@@ -74,7 +86,7 @@ std::size_t repeatedInvisibleEnd(const std::vector<ShapedGlyph>& glyphs, std::si
 std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
                                   std::size_t currentFont, ShownGlyphs* known) {
     const std::vector<ShapedGlyph>& glyphs = line.glyphs;
-    const std::vector<GlyphText> texts = spreadClusterTexts(line);
+    const std::vector<GlyphText> texts = clusterTexts(line, false);
     std::vector<DrawnCode> codes;
     codes.reserve(glyphs.size());
     std::vector<GlyphComponent> components;
@@ -178,10 +190,12 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
             drawn = showMovedTo(glyphs[base].x - static_cast<int>(++further));
         }
         if (!drawn) {
-            const ShownCharacter shown = known ? known->showGlyph(fonts, *glyph.face, glyph.glyph,
-                                                                  head, texts[g].width, currentFont)
-                                               : fonts.showGlyph(*glyph.face, glyph.glyph, head,
-                                                                 texts[g].width, currentFont);
+            const int width = texts[g].width;
+            const ShownCharacter shown =
+                known ? known->showGlyph(fonts, *glyph.face, glyph.glyph, head, width, currentFont)
+                      : fonts.showGlyph(*glyph.face, glyph.glyph, head,
+                                        ShownGlyphs::widthOf(*glyph.face, glyph.glyph, width),
+                                        currentFont);
             codes.push_back({shown, invisiblePlace(glyph), glyph.yOffset});
             currentFont = shown.font;
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <limits>
 #include <string_view>
 #include <vector>
 
@@ -20,7 +21,15 @@ class ShownGlyphs {
   public:
     ShownGlyphs() : entries_(kEntries) {}
 
-    // As fonts.showGlyph(face, glyph, text, width, currentFont).
+    // A width that stands for the glyph's own advance, found only when the
+    // fonts are asked (a glyph met again needs none).
+    static constexpr int kOwnAdvance = std::numeric_limits<int>::min();
+    static int widthOf(const FontFace& face, GlyphId glyph, int width) {
+        return width == kOwnAdvance ? face.advanceWidth(glyph) : width;
+    }
+
+    // As fonts.showGlyph(face, glyph, text, width, currentFont), width
+    // kOwnAdvance or thousandths.
     ShownCharacter showGlyph(DocumentFonts& fonts, const FontFace& face, GlyphId glyph,
                              std::u32string_view text, int width, std::size_t currentFont);
 
