@@ -126,6 +126,7 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
                          source, shared);
     }
     PaginatedPages pages = layOutPages(source, settings, choose);
+    pages.drawFurnitureRepeatsInForm();
     // The fonts are named before the pages, so they must know every
     // character first.
     if (drawing.fonts()) pages.readAheadAllPages();

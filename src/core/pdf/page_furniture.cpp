@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 #include "core/fonts/standard_font_widths.h"
 #include "core/pdf/embedded_furniture_text.h"
@@ -175,9 +176,19 @@ void PageFurniture::numberSheetsFrom(std::uint64_t firstSheet, std::uint64_t she
     prepareBands();
 }
 
+void PageFurniture::drawRepeatedInForm() {
+    inForm_ = true;
+    prepareBands();
+}
+
 void PageFurniture::prepareBands() {
     bandPieces_.clear();
+    form_.clear();
     if (!any_ || embedded_) return;
+    if (inForm_) {
+        prepareBandsAroundForm();
+        return;
+    }
     pageFacts_ = facts_;
     bool anyText = false;
     for (const std::optional<PageTemplate>* band : {&header_, &footer_}) {
@@ -243,6 +254,64 @@ void PageFurniture::prepareBand(const PageTemplate& band, double baseline, Furni
         bandPieces_.push_back(std::move(placed));
         known = !byPage;
     }
+}
+
+void PageFurniture::prepareBandsAroundForm() {
+    pageFacts_ = facts_;
+    // The texts no page changes go in the form; those that show the page's
+    // number stay in the page, each placed from the one before.
+    std::vector<BandPiece> fixed, byPage;
+    for (const std::optional<PageTemplate>* band : {&header_, &footer_}) {
+        if (!*band) continue;
+        const double baseline = band == &header_ ? headerBaseline() : footerBaseline();
+        bool fixedNewLine = true, byPageNewLine = true;
+        for (std::size_t field = 0; field < 3; ++field) {
+            BandPiece placed;
+            placed.placed = true;
+            placed.align = static_cast<int>(field) - 1;
+            placed.baselineMilli = milli(baseline);
+            if ((*band)->changesByPage(field)) {
+                placed.band = &**band;
+                placed.field = static_cast<int>(field);
+                placed.newLine = std::exchange(byPageNewLine, false);
+                byPage.push_back(std::move(placed));
+                continue;
+            }
+            const std::string text = (*band)->filledField(field, facts_);
+            if (text.empty()) continue;
+            placed.bytes = escapedMacRoman(text);
+            placed.width = textWidth(placed.bytes);
+            placed.newLine = std::exchange(fixedNewLine, false);
+            fixed.push_back(std::move(placed));
+        }
+    }
+    // The form draws in its own graphics state: the page's stays as it was.
+    // Its content is an artifact block of its own as well, for a reader
+    // that reads every stream of the file in turn rather than page by page.
+    if (!rules_.empty() || !fixed.empty()) {
+        FurnitureBlock made(form_);
+        std::string opening(kOpenArtifact);
+        opening += rules_;
+        if (!fixed.empty()) opening += "BT\r\n" + settings_.textRgb + " rg " + smallFont_ + "\r\n";
+        made.open(opening, !fixed.empty());
+        for (const BandPiece& piece : fixed) {
+            if (piece.newLine) made.endLine();
+            made.moveTo(milli(fieldLeft(piece.width, piece.align)), piece.baselineMilli);
+            made.write("(");
+            made.write(piece.bytes);
+            made.write(")Tj");
+        }
+        made.close();
+    }
+    if (form_.empty() && byPage.empty()) return;
+    std::string opening(kOpenArtifact);
+    if (!form_.empty()) {
+        opening += kFormName;
+        opening += " Do\r\n";
+    }
+    if (!byPage.empty()) opening += "BT\r\n" + settings_.textRgb + " rg " + smallFont_ + "\r\n";
+    bandPieces_.push_back({opening, FurnitureBlock::State{true, !byPage.empty(), false, 0, 0}});
+    for (BandPiece& piece : byPage) bandPieces_.push_back(std::move(piece));
 }
 
 void PageFurniture::appendPreparedBands(FurnitureBlock& block) const {

@@ -54,6 +54,17 @@ class PageFurniture {
     // first page is page firstSheet (from 0) of `sheets`, which {sheet} and
     // {sheets} count. Called after setPageCount.
     void numberSheetsFrom(std::uint64_t firstSheet, std::uint64_t sheets);
+    // Draws what no page changes (the rules and the header's and footer's
+    // texts that show no page number) once, as the content of a form that
+    // each page calls by the name kFormName in its artifact block, instead
+    // of in every page: the page's resources must then name the form. The
+    // form's content is an artifact block too, for a reader that reads the
+    // file's streams in turn (Unspool reading line by line). Only
+    // in the standard font; in the embedded fonts it changes nothing.
+    void drawRepeatedInForm();
+    // The form's content stream when pages call it, else empty.
+    const std::string& form() const noexcept { return form_; }
+    static constexpr std::string_view kFormName = "/Fu";
     // Whether line numbers are drawn (row by row through Page).
     bool numbersLines() const noexcept { return gutter_ > 0; }
     // Lays out the text that the furniture of pages 0 to before `pages`
@@ -111,6 +122,7 @@ class PageFurniture {
         std::int64_t baselineMilli = 0;
     };
     void prepareBands();
+    void prepareBandsAroundForm();
     void prepareBand(const PageTemplate& band, double baseline, FurnitureBlock& made,
                      std::string& bytes, bool& known);
     void appendPreparedBands(FurnitureBlock& block) const;
@@ -153,6 +165,9 @@ class PageFurniture {
     // Where line numbers stand in the standard font.
     NumberColumnLayout numberLayout_;
     std::vector<BandPiece> bandPieces_;
+    // Whether what no page changes goes in a form, and its content.
+    bool inForm_ = false;
+    std::string form_;
     // The facts of the page being made. A furniture makes the pages of one
     // thread (each thread has its own copy), so one is enough.
     mutable PageFacts pageFacts_;

@@ -41,6 +41,7 @@ class PageStretches : public PageSequence {
     void handContent(const TakeContent& take) override;
     void writeCompressedContent(FlateContent& flate, TextFileWriter& out,
                                 std::uint64_t number) override;
+    const std::string& furnitureForm() const override { return mine_.furnitureForm(); }
     // Whether a helper thread took part (else the calling thread made
     // every page).
     bool onTwoThreads() const noexcept { return stretches_.helperStarted(); }

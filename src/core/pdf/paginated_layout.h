@@ -76,6 +76,10 @@ class PaginatedPages : public PageSequence {
     void numberSheetsFrom(std::uint64_t firstSheet, std::uint64_t sheets) noexcept {
         furniture_.numberSheetsFrom(firstSheet, sheets);
     }
+    // Draws what every page's furniture repeats once, in a form the pages
+    // call (PageFurniture::drawRepeatedInForm); before any page is made.
+    void drawFurnitureRepeatsInForm() { furniture_.drawRepeatedInForm(); }
+    const std::string& furnitureForm() const override { return furniture_.form(); }
     // Source lines drawn in more than one row.
     std::uint64_t wrappedLines() const noexcept { return wrappedLines_; }
     // When they are counted (countsLinesPastEdge), the source lines that run

@@ -11,7 +11,9 @@
 #include "core/fonts/document_fonts.h"
 #include "core/fonts/font_objects.h"
 #include "core/pdf/document_objects.h"
+#include "core/pdf/furniture_form.h"
 #include "core/pdf/page_colour.h"
+#include "core/pdf/page_furniture.h"
 
 namespace leafwright {
 
@@ -140,13 +142,15 @@ void appendPageTreeNode(std::string& out, const PageObjects& o) {
 }
 
 void appendPageObject(std::string& out, const PageObjects& o, const ConversionSettings& s,
-                      const std::string& fontResources) {
+                      const std::string& fontResources, const std::string& formResource) {
     appendNumber(out, o.page);
     out += " 0 obj\n<<\n/Type /Page\n/Parent ";
     appendNumber(out, o.node);
     out += " 0 R\n/Resources << /Font << ";
     out += fontResources;
-    out += " >> /ProcSet 3 0 R>>\n/MediaBox [0 0 ";
+    out += " >> /ProcSet 3 0 R";
+    out += formResource;
+    out += ">>\n/MediaBox [0 0 ";
     out += s.pageWidth;
     out += ' ';
     out += s.pageHeight;
@@ -224,6 +228,10 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
     const std::uint64_t lastObject = 6 + 3 * pageCount;
     FontObjects fontObjects(s, fonts, 4, lastObject);
     const std::string fontResources = fontObjects.resources();
+    const std::string& form = pages.furnitureForm();
+    const std::uint64_t formNumber = form.empty() ? 0 : lastObject + fontObjects.count() + 1;
+    const std::string formResource =
+        form.empty() ? std::string() : furnitureFormResource(PageFurniture::kFormName, formNumber);
     std::array<std::uint64_t, 7> fixedOffsets{};
     out.write(kPdfHeader);
     fixedOffsets[1] = out.position();
@@ -242,7 +250,9 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
     std::vector<PageOffsets> pageOffsets;
     pageOffsets.reserve(pageCount);
     std::optional<FlateContent> flate;
-    if (s.chosen.more.compress) flate.emplace(lastObject + fontObjects.count() + 1);
+    const std::uint64_t objectsBeforeFlate =
+        lastObject + fontObjects.count() + (form.empty() ? 0 : 1);
+    if (s.chosen.more.compress) flate.emplace(objectsBeforeFlate + 1);
     std::string head;
     for (std::uint64_t k = 0; k < pageCount; ++k) {
         std::uint64_t streamLength = pages.nextStreamLength();
@@ -251,7 +261,7 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
         head.clear();
         appendPageTreeNode(head, objects);
         const std::size_t nodeEnd = head.size();
-        appendPageObject(head, objects, s, fontResources);
+        appendPageObject(head, objects, s, fontResources, formResource);
         const std::size_t pageEnd = head.size();
         if (!flate) appendStreamHead(head, objects.content, streamLength);
         const std::string_view text(head);
@@ -268,10 +278,12 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
         out.write(kStreamTail);
     }
 
+    std::uint64_t formOffset = 0;
     auto offsetOf = [&](std::uint64_t object) -> std::uint64_t {
         if (flate)
             if (std::optional<std::uint64_t> elsewhere = flate->offsetOf(object)) return *elsewhere;
         if (object <= 6) return fixedOffsets[object];
+        if (object == formNumber && formNumber != 0) return formOffset;
         if (object > lastObject) return fontObjects.offsetOf(object);
         const PageOffsets& page = pageOffsets[(object - 7) / 3];
         switch ((object - 7) % 3) {
@@ -284,8 +296,10 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
         }
     };
     fontObjects.writeRest(out);
-    writeXrefAndTrailer(out, lastObject + fontObjects.count() + (flate ? flate->addedCount() : 0),
-                        offsetOf, 5);
+    const std::uint64_t formAt = out.position();
+    if (!form.empty()) writeFurnitureForm(out, formNumber, s, fontResources, 3, form);
+    formOffset = formAt;
+    writeXrefAndTrailer(out, objectsBeforeFlate + (flate ? flate->addedCount() : 0), offsetOf, 5);
 }
 
 }  // namespace leafwright

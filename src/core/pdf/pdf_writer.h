@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "core/pdf/flate_content.h"
 #include "core/pdf/page_content.h"
@@ -36,6 +37,12 @@ class PageSequence {
         flate.writeContentObject(out, number,
                                  [this](const TakeContent& take) { handContent(take); });
     }
+    // The content of the form that every page calls (PageFurniture::form),
+    // or empty when the pages call none.
+    virtual const std::string& furnitureForm() const {
+        static const std::string none;
+        return none;
+    }
 };
 
 // Writes the whole single-page document: catalog 1, outlines 2, pages 3,
@@ -56,7 +63,8 @@ void writeSinglePagePdf(TextFileWriter& out, const ConversionSettings& settings,
 // page-tree node 7+3k, page 8+3k and content 9+3k; then the cross-reference
 // table and trailer. Any number of pages, at least one. With fonts, drawn
 // with embedded fonts as above, every page naming them all; compressed as
-// above.
+// above. A furniture form, when the pages call one, follows the fonts'
+// objects (and comes before those of compressing).
 void writePageTreePdf(TextFileWriter& out, const ConversionSettings& settings, PageSequence& pages,
                       const DocumentFonts* fonts = nullptr);
 

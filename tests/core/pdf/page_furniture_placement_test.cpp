@@ -4,10 +4,12 @@
 // counted on wrongly or a number held back and lost shows up here.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/fonts/standard_font_widths.h"
@@ -190,6 +192,103 @@ TEST(PageFurniturePlacement, RowsAddedOneByOneKeepTheirPlaces) {
         const Shown& s = reading.shown[5 + k];
         EXPECT_EQ(s.text, std::to_string(numbered[k].first + 1));
         EXPECT_EQ(s.y, 789900 - numbered[k].second * 16100) << s.text;
+    }
+}
+
+// What a PDF reader computes for a page that calls the furniture's form:
+// the form's content drawn where the call stands.
+std::string withFormDrawn(std::string page, const std::string& form) {
+    const std::string call = std::string(PageFurniture::kFormName) + " Do\r\n";
+    const std::size_t at = page.find(call);
+    if (at != std::string::npos) page.replace(at, call.size(), form);
+    return page;
+}
+
+bool byPlace(const Shown& a, const Shown& b) {
+    return std::tie(a.y, a.x, a.text) < std::tie(b.y, b.x, b.text);
+}
+
+std::vector<Shown> sortedShown(const std::string& content) {
+    std::vector<Shown> shown = follow(content).shown;
+    std::sort(shown.begin(), shown.end(), byPlace);
+    return shown;
+}
+
+// Drawing what no page changes once, in a form each page calls, puts every
+// text where the page drew it itself, and leaves the page only what shows
+// its number: the page-numbered fields and the line numbers.
+TEST(PageFurniturePlacement, AFormCalledByEachPageDrawsWhatThePageDrewItself) {
+    struct Case {
+        std::string header, footer;
+        int every;
+        bool rule;
+    };
+    const std::vector<Case> cases = {
+        {"{file}|{page}/{pages}|p. {page:03}", "{page}|x|", 1, true},
+        {"{path}|Notes|{file}", "", 0, true},           // nothing by page: the form alone
+        {"||{page} of {pages}", "{page}||", 5, false},  // nothing fixed, no rule: no form
+        {"", "{pages}||", 2, false},                    // the count is the document's
+        {"", "left|{file}|right", 3, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.header + " / " + c.footer);
+        ChosenValues chosen = defaultConfigValues();
+        chosen.more.header = c.header;
+        chosen.more.footer = c.footer;
+        chosen.more.lineNumbers = c.every;
+        chosen.more.headerRule = c.rule;
+        ConversionSettings settings;
+        ASSERT_EQ(deriveSettings(settings, chosen), 0);
+        PageFurniture inPage(settings, "/some/where/notes.txt", 5000, 120, nullptr);
+        PageFurniture calling(inPage);
+        calling.drawRepeatedInForm();
+        const std::string& form = calling.form();
+        const bool fixedText = c.header.find("{file}") != std::string::npos ||
+                               c.footer.find("right") != std::string::npos ||
+                               c.footer.starts_with("{pages}");
+        EXPECT_EQ(form.empty(), !fixedText && !c.rule) << form;
+        // The form is an artifact block of its own: read in turn with the
+        // file's other streams, it is still no body text.
+        if (!form.empty()) {
+            EXPECT_EQ(form.rfind("/Artifact BMC\r\n", 0), 0u) << form;
+            EXPECT_TRUE(form.ends_with("EMC\r\n")) << form;
+        }
+        EXPECT_EQ(follow(form).openText, 0);
+        EXPECT_EQ(follow(form).openArtifacts, 0);
+        for (const std::uint64_t page : {0u, 8u, 99u}) {
+            SCOPED_TRACE(page);
+            std::string alone, called;
+            inPage.append(alone, page, page * 47, 47);
+            calling.append(called, page, page * 47, 47);
+            const std::string drawn = withFormDrawn(called, form);
+            const Reading reading = follow(drawn);
+            EXPECT_EQ(reading.openText, 0);
+            EXPECT_EQ(reading.openArtifacts, 0);
+            const std::vector<Shown> expected = sortedShown(alone), got = sortedShown(drawn);
+            ASSERT_EQ(got.size(), expected.size()) << called;
+            for (std::size_t k = 0; k < got.size(); ++k) {
+                EXPECT_EQ(got[k].text, expected[k].text);
+                EXPECT_EQ(got[k].x, expected[k].x) << got[k].text;
+                EXPECT_EQ(got[k].y, expected[k].y) << got[k].text;
+            }
+            // Called once, inside the page's one artifact block; the rules
+            // are drawn by the form alone.
+            const std::size_t calls =
+                called.find(std::string(PageFurniture::kFormName) + " Do") != std::string::npos;
+            EXPECT_EQ(calls, form.empty() ? 0u : 1u) << called;
+            EXPECT_EQ(called.find(" l\r\n"), std::string::npos) << called;
+            EXPECT_EQ(alone.find(" l\r\n") != std::string::npos, c.rule) << alone;
+            EXPECT_EQ(called.rfind("/Artifact BMC", 0), 0u) << called;
+            if (form.empty()) {
+                EXPECT_EQ(called, alone);
+            } else {
+                EXPECT_LT(called.size(), alone.size()) << called;
+            }
+            for (const Shown& s : follow(called).shown)
+                EXPECT_TRUE(s.text.find("notes.txt") == std::string::npos && s.text != "left" &&
+                            s.text != "right" && s.text != "x" && s.text != "Notes")
+                    << s.text;
+        }
     }
 }
 
