@@ -6,6 +6,8 @@
 
 namespace leafwright {
 
+class ShapingMemories;
+
 // Where a document's faces come from. The faces live as long as the
 // provider, so one provider serves every document of a run and its lookups
 // are made once per run. A provider given to documents made at once on
@@ -35,6 +37,10 @@ class FontProvider {
     // has, and the emoji sequences no outline face forms; nullptr when none
     // is installed.
     virtual const FontFace* colourFace() { return nullptr; }
+
+    // Where the shapers of its documents leave what they learnt for the
+    // next (shaping_memory.h); nullptr when each shaper keeps its own.
+    virtual ShapingMemories* shapingMemories() { return nullptr; }
 };
 
 }  // namespace leafwright

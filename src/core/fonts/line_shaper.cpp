@@ -16,6 +16,7 @@
 #include "core/fonts/emoji_sequences.h"
 #include "core/fonts/invisible_character.h"
 #include "core/fonts/shaping_font.h"
+#include "core/fonts/shaping_memory.h"
 #include "core/fonts/tab_stops.h"
 #include "core/fonts/word_shapes.h"
 
@@ -122,6 +123,7 @@ struct CharacterFacts {
     bool mark = false;
     bool invisible = false;
 };
+static_assert(HB_SCRIPT_INVALID == 0 && sizeof(FriBidiCharType) == sizeof(std::uint32_t));
 
 // What the stages of shaping learn of one line, each entry a character.
 // The engine keeps one and sets it to each line in turn, so that its
@@ -160,15 +162,20 @@ struct LineShaper::Engine {
     int tabStop;
     const FontFace* mainFace;
     std::unordered_map<const FontFace*, std::unique_ptr<ShapingFont>> fonts;
-    std::unordered_map<char32_t, const FontFace*> faceOf;  // null for a character no face has
-    std::vector<bool> faceKnown;
-    std::vector<const FontFace*> bmpFaces;
-    hb_buffer_t* buffer = hb_buffer_create();
+    // What the shapers of earlier documents learnt, taken from the
+    // provider's memories and given back at the end; this shaper's own when
+    // the provider keeps none.
+    ShapingMemories* memories;
+    std::unique_ptr<ShapingMemory> memory;
+    std::unordered_map<char32_t, const FontFace*>& faceOf;  // null for a character no face has
+    std::vector<bool>& faceKnown;
+    std::vector<const FontFace*>& bmpFaces;
+    hb_buffer_t* buffer;
     hb_unicode_funcs_t* unicode = hb_unicode_funcs_get_default();
     // Words shaped alone, for faces in which the space takes part in no
     // lookup; see shapeRun.
     bool shapeWords;
-    WordShapes words;
+    WordShapes& words;
     struct WordCheck {
         unsigned runsCompared = 0;
         bool agrees = true;
@@ -202,7 +209,7 @@ struct LineShaper::Engine {
         return std::u32string_view(runKeys).substr(word.keyStart, word.keyLength);
     }
     // The facts of the characters of the Basic Multilingual Plane met.
-    std::vector<CharacterFacts> basicFacts;
+    std::vector<KeptCharacterFacts>& basicFacts;
     // The storage of the line being shaped, kept from line to line.
     LineText text;
     std::vector<FriBidiCharType> bidiTypes;
@@ -230,13 +237,23 @@ struct LineShaper::Engine {
         : provider(provider),
           baseFont(std::move(baseFont)),
           tabStop(tabStop),
+          memories(provider.shapingMemories()),
+          memory(memories ? memories->take(this->baseFont) : std::make_unique<ShapingMemory>()),
+          faceOf(memory->faceOf),
+          faceKnown(memory->faceKnown),
+          bmpFaces(memory->bmpFaces),
+          buffer(memory->buffer),
           shapeWords(cache == WordCache::on),
+          words(memory->words),
+          basicFacts(memory->basicFacts),
           directionShortcut(shortcut == DirectionShortcut::taken) {
         mainFace = provider.faceFor(this->baseFont);
         if (!mainFace)
             throw FontUnavailable("no TrueType font is installed to draw " + this->baseFont);
     }
-    ~Engine() { hb_buffer_destroy(buffer); }
+    ~Engine() {
+        if (memories) memories->giveBack(std::move(memory));
+    }
 
     // The face of each character met; the Basic Multilingual Plane's in an
     // array, since long texts ask for the same few hundred characters.
@@ -244,6 +261,7 @@ struct LineShaper::Engine {
         if (c < 0x10000 && !faceKnown.empty() && faceKnown[c]) return bmpFaces[c];
         auto known = faceOf.find(c);
         if (known == faceOf.end()) {
+            memory->boundFaces();
             const FontFace* face =
                 mainFace->glyphFor(c) != 0 ? mainFace : provider.fallbackFor(baseFont, c);
             if (face && face->glyphFor(c) == 0) face = nullptr;
@@ -263,9 +281,12 @@ struct LineShaper::Engine {
     CharacterFacts factsOf(char32_t c) {
         if (c >= 0x10000) return findFacts(c);
         if (basicFacts.empty()) basicFacts.resize(0x10000);
-        CharacterFacts& facts = basicFacts[c];
-        if (facts.script == HB_SCRIPT_INVALID) facts = findFacts(c);
-        return facts;
+        KeptCharacterFacts& kept = basicFacts[c];
+        if (kept.script == 0) {
+            const CharacterFacts found = findFacts(c);
+            kept = {found.script, found.bidiType, found.mark, found.invisible};
+        }
+        return {static_cast<hb_script_t>(kept.script), kept.bidiType, kept.mark, kept.invisible};
     }
     CharacterFacts findFacts(char32_t c) const {
         return {hb_unicode_script(unicode, c), fribidi_get_bidi_type(c), isMark(unicode, c),

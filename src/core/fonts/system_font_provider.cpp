@@ -16,6 +16,7 @@
 #include "core/fonts/embeddable_format.h"
 #include "core/fonts/fallback_order.h"
 #include "core/fonts/invisible_character.h"
+#include "core/fonts/shaping_memory.h"
 #include "core/fonts/truetype_face.h"
 
 namespace leafwright {
@@ -173,8 +174,10 @@ bool takesScriptOfNeighbours(char32_t character) {
 
 }  // namespace
 
-SystemFontProvider::SystemFontProvider(FaceChoice choice) : choice_(std::move(choice)) {}
+SystemFontProvider::SystemFontProvider(FaceChoice choice)
+    : choice_(std::move(choice)), shapingMemories_(std::make_unique<ShapingMemories>()) {}
 SystemFontProvider::~SystemFontProvider() {
+    shapingMemories_.reset();
     styles_.clear();  // drops the character sets before their configuration
     fontconfig_.reset();
 }

@@ -50,6 +50,7 @@ class SystemFontProvider final : public FontProvider {
     const FontFace* fallbackForRun(std::string_view baseFont, std::u32string_view run) override;
     // The installed face of colour bitmaps, Noto Color Emoji first.
     const FontFace* colourFace() override;
+    ShapingMemories* shapingMemories() override { return shapingMemories_.get(); }
 
     // Why the chosen family or file cannot draw documents, naming it; empty
     // when it can (or nothing was chosen).
@@ -74,6 +75,7 @@ class SystemFontProvider final : public FontProvider {
     FaceChoice choice_;
     std::unique_ptr<Fontconfig> fontconfig_;
     std::map<std::string, std::unique_ptr<Style>, std::less<>> styles_;
+    std::unique_ptr<ShapingMemories> shapingMemories_;
 };
 
 }  // namespace leafwright
