@@ -1,5 +1,6 @@
 #include "core/fonts/cff_subset.h"
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -146,10 +147,10 @@ std::string CffSubsetter::subset(const std::vector<GlyphId>& glyphs) const {
     // Follow every glyph, noting the subroutines it calls.
     Reached reached(program, glyphs.size());
     std::vector<std::unique_ptr<GlyphWalk>> unkept;
-    std::unique_ptr<WalkedInTurn> inTurn;
+    std::optional<WalkedInTurn> inTurn;  // holds what `reached` points to
     if (!walks_ || !fromGlyphWalks(program, glyphs, *walks_, unkept, reached)) {
         reached = Reached(program, glyphs.size());
-        inTurn = std::make_unique<WalkedInTurn>(program, glyphs, reached);
+        inTurn.emplace(program, glyphs, reached);
     }
 
     const KeptSubroutines keptGlobal(reached.global);

@@ -256,26 +256,33 @@ struct LineShaper::Engine {
     }
 
     // The face of each character met; the Basic Multilingual Plane's in an
-    // array, since long texts ask for the same few hundred characters.
+    // array, since long texts ask for the same few hundred characters, the
+    // others in a map bounded by the memory.
     const FontFace* faceFor(char32_t c) {
-        if (c < 0x10000 && !faceKnown.empty() && faceKnown[c]) return bmpFaces[c];
-        auto known = faceOf.find(c);
-        if (known == faceOf.end()) {
-            memory->boundFaces();
-            const FontFace* face =
-                mainFace->glyphFor(c) != 0 ? mainFace : provider.fallbackFor(baseFont, c);
-            if (face && face->glyphFor(c) == 0) face = nullptr;
-            known = faceOf.emplace(c, face).first;
-        }
         if (c < 0x10000) {
             if (faceKnown.empty()) {
                 faceKnown.resize(0x10000);
                 bmpFaces.resize(0x10000);
             }
-            faceKnown[c] = true;
-            bmpFaces[c] = known->second;
+            if (!faceKnown[c]) {
+                bmpFaces[c] = findFace(c);
+                faceKnown[c] = true;
+            }
+            return bmpFaces[c];
+        }
+        auto known = faceOf.find(c);
+        if (known == faceOf.end()) {
+            memory->boundFaces();
+            known = faceOf.emplace(c, findFace(c)).first;
         }
         return known->second;
+    }
+    // The primary face when it has c, else the provider's fallback; null
+    // when no face has it.
+    const FontFace* findFace(char32_t c) const {
+        const FontFace* face =
+            mainFace->glyphFor(c) != 0 ? mainFace : provider.fallbackFor(baseFont, c);
+        return face && face->glyphFor(c) == 0 ? nullptr : face;
     }
 
     CharacterFacts factsOf(char32_t c) {
@@ -330,13 +337,16 @@ struct LineShaper::Engine {
     bool shapeRun(const LineText& text, const Run& run, std::vector<PlacedGlyph>& glyphs);
     // visibleRun: the run holds no character that draws nothing.
     void placeGlyphs(const LineText& text, const Run& run, const std::vector<WordGlyph>& shaped,
-                     std::vector<PlacedGlyph>& glyphs, bool visibleRun = false);
+                     std::vector<PlacedGlyph>& glyphs, bool visibleRun);
     bool startsWord(std::u32string_view shaped, std::size_t i);
     static bool keepsWord(const LineText& text, std::size_t start, std::size_t end);
     bool appendWordKey(const LineText& text, const Run& run, std::size_t start, std::size_t end,
                        std::u32string& keys) const;
     void shapeWord(const LineText& text, const Run& run, std::size_t start, std::size_t end,
                    std::vector<WordGlyph>& glyphs);
+    void findOrShapeWord(const LineText& text, const Run& run, std::size_t start, std::size_t end,
+                         std::u32string_view key, std::uint64_t hash,
+                         std::vector<WordGlyph>& glyphs);
     void shapeWhole(const LineText& text, const Run& run, std::size_t start, std::size_t end,
                     std::vector<WordGlyph>& glyphs);
     const std::vector<WordGlyph>* shapeByWords(const LineText& text, const Run& run);
@@ -662,6 +672,11 @@ bool LineShaper::Engine::formsOneGlyph(const LineText& text, const FontFace* fac
 bool LineShaper::Engine::shapesToOneGlyph(const LineText& text, const FontFace* face,
                                           std::size_t start, std::size_t end) {
     hb_buffer_clear_contents(buffer);
+    // Clearing keeps the flags of the last shaping: the answer is kept by
+    // text and face alone, so it must not hang on whether that shaping began
+    // its line (a sequence that starts with a mark would gain a dotted
+    // circle).
+    hb_buffer_set_flags(buffer, HB_BUFFER_FLAG_DEFAULT);
     hb_buffer_add_utf32(buffer, reinterpret_cast<const std::uint32_t*>(text.shaped.data()),
                         static_cast<int>(text.size()), static_cast<unsigned>(start),
                         static_cast<int>(end - start));
@@ -835,7 +850,6 @@ void LineShaper::Engine::shapeWhole(const LineText& text, const Run& run, std::s
 const std::vector<WordGlyph>* LineShaper::Engine::shapeByWords(const LineText& text,
                                                                const Run& run) {
     const std::u32string_view shaped = text.shaped;
-    auto startsWord = [&](std::size_t i) { return this->startsWord(shaped, i); };
     // Scripts shaped by syllables (the Indic scripts, Thai, Khmer and the
     // like) find a broken cluster, and so a dotted circle, from where the
     // buffer starts: only the scripts whose shaping stops at a space are cut.
@@ -850,7 +864,7 @@ const std::vector<WordGlyph>* LineShaper::Engine::shapeByWords(const LineText& t
             return nullptr;
     }
     std::size_t firstCut = run.start + 1;
-    while (firstCut < run.end && !startsWord(firstCut)) ++firstCut;
+    while (firstCut < run.end && !startsWord(shaped, firstCut)) ++firstCut;
     if (firstCut >= run.end) return nullptr;
     if (restingRuns > 0) {
         --restingRuns;
@@ -884,7 +898,7 @@ const std::vector<WordGlyph>* LineShaper::Engine::shapeByWords(const LineText& t
         runWords.push_back(word);
         wordStart = wordEnd;
         wordEnd = wordStart + 1;
-        while (wordEnd < run.end && !startsWord(wordEnd)) ++wordEnd;
+        while (wordEnd < run.end && !startsWord(shaped, wordEnd)) ++wordEnd;
     }
     for (const RunWord& word : runWords)
         if (word.keyLength) words.prefetchEntry(word.hash);
@@ -892,21 +906,10 @@ const std::vector<WordGlyph>* LineShaper::Engine::shapeByWords(const LineText& t
     // its words are put together from the last.
     for (std::size_t w = 0; w < runWords.size(); ++w) {
         const RunWord& word = runWords[rightToLeft ? runWords.size() - 1 - w : w];
-        const auto shift = static_cast<std::uint32_t>(word.start);
-        if (!word.keyLength) {
+        if (!word.keyLength)
             shapeWhole(text, run, word.start, word.end, runShape);
-            continue;
-        }
-        ++wordLookups;
-        if (words.find(keyOf(word), word.hash, runShape, shift)) {
-            ++wordHits;
-            continue;
-        }
-        wordShape.clear();
-        shapeWhole(text, run, word.start, word.end, wordShape);
-        runShape.insert(runShape.end(), wordShape.begin(), wordShape.end());
-        for (WordGlyph& glyph : wordShape) glyph.cluster -= shift;
-        words.add(keyOf(word), word.hash, wordShape);
+        else
+            findOrShapeWord(text, run, word.start, word.end, keyOf(word), word.hash, runShape);
     }
     // A text whose words seldom come again gains nothing from keeping them
     // and pays for shaping each alone: its runs are shaped whole for a
@@ -973,10 +976,18 @@ void LineShaper::Engine::shapeWord(const LineText& text, const Run& run, std::si
         shapeWhole(text, run, start, end, glyphs);
         return;
     }
-    const std::uint64_t hash = WordShapes::hashOf(runKeys);
+    findOrShapeWord(text, run, start, end, runKeys, WordShapes::hashOf(runKeys), glyphs);
+}
+
+// The kept word from start to end under key, appended to glyphs: found
+// among the kept words, or shaped and kept with its clusters counted from
+// the word's start.
+void LineShaper::Engine::findOrShapeWord(const LineText& text, const Run& run, std::size_t start,
+                                         std::size_t end, std::u32string_view key,
+                                         std::uint64_t hash, std::vector<WordGlyph>& glyphs) {
     const auto shift = static_cast<std::uint32_t>(start);
     ++wordLookups;
-    if (words.find(runKeys, hash, glyphs, shift)) {
+    if (words.find(key, hash, glyphs, shift)) {
         ++wordHits;
         return;
     }
@@ -984,7 +995,7 @@ void LineShaper::Engine::shapeWord(const LineText& text, const Run& run, std::si
     shapeWhole(text, run, start, end, glyphs);
     movedShape.assign(glyphs.begin() + static_cast<std::ptrdiff_t>(from), glyphs.end());
     for (WordGlyph& glyph : movedShape) glyph.cluster -= shift;
-    words.add(runKeys, hash, movedShape);
+    words.add(key, hash, movedShape);
 }
 
 // Shapes one run; its glyphs are kept in HarfBuzz's order, left to right.

@@ -76,9 +76,9 @@ std::vector<FontObject> type3FontObjects(const EmbeddedFont& font, int fontNumbe
 
     std::vector<FontObject> objects(1);  // the font itself, made last
     const std::string cmap = toUnicodeCMap(font, 1);
-    objects.push_back(flateOr(textObject(toUnicodeNumber, streamObject(toUnicodeNumber, "", cmap)),
-                              "", compress ? onDisk(cmap + '\n') : std::string(),
-                              compress ? &deflater : nullptr));
+    objects.push_back(flateOrMade(
+        toUnicodeNumber, [&] { return streamObject(toUnicodeNumber, "", cmap); }, "",
+        compress ? onDisk(cmap + '\n') : std::string(), compress ? &deflater : nullptr));
 
     std::string charProcs = "/CharProcs <<";
     std::string pictures = "/Resources << /ProcSet [/PDF /ImageC] /XObject <<";

@@ -98,6 +98,13 @@ std::vector<Piece> piecesOfLeftToRight(const std::vector<ShapedGlyph>& glyphs,
 std::vector<DirectionMark> directionMarks(const ShapedLine& line) {
     std::vector<DirectionMark> marks;
     const std::vector<ShapedGlyph>& glyphs = line.glyphs;
+    // Most left-to-right lines hold no right-to-left letter, and so no piece
+    // to mark: they are told without gathering their clusters.
+    if (line.direction != TextDirection::rightToLeft &&
+        std::none_of(glyphs.begin(), glyphs.end(), [](const ShapedGlyph& glyph) {
+            return std::any_of(glyph.text.begin(), glyph.text.end(), isStrongRightToLeft);
+        }))
+        return marks;
     const std::vector<Cluster> clusters = clustersOf(glyphs);
     const std::vector<Piece> pieces = line.direction == TextDirection::rightToLeft
                                           ? piecesOfRightToLeft(glyphs, clusters)

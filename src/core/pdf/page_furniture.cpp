@@ -52,23 +52,8 @@ std::int64_t milli(double value) {
 std::string pdfNumber(double value) {
     // In whole thousandths, without the locale or the cost of printf: a
     // page of numbered lines writes many of these.
-    std::int64_t thousandths = std::llround(value * 1000.0);
     std::string out;
-    if (thousandths < 0) {
-        out += '-';
-        thousandths = -thousandths;
-    }
-    out += std::to_string(thousandths / 1000);
-    int fraction = static_cast<int>(thousandths % 1000);
-    if (fraction != 0) {
-        char digits[4] = {static_cast<char>('0' + fraction / 100),
-                          static_cast<char>('0' + fraction / 10 % 10),
-                          static_cast<char>('0' + fraction % 10), 0};
-        int length = 3;
-        while (digits[length - 1] == '0') --length;
-        out += '.';
-        out.append(digits, static_cast<std::size_t>(length));
-    }
+    appendMilli(out, milli(value));
     return out;
 }
 
@@ -126,6 +111,7 @@ PageFurniture::PageFurniture(const ConversionSettings& s, const std::string& sou
     if (header_) bodyTop_ = pdfNumber(bodyTopValue_);
     smallSize_ = s.fontSizeValue * kFurnitureScale;
     smallFont_ = "/F1 " + pdfNumber(smallSize_) + " Tf";
+    bandTextOpening_ = "BT\r\n" + settings_.textRgb + " rg " + smallFont_ + "\r\n";
     if (shown && shown->fonts())
         embedded_ =
             std::make_shared<EmbeddedFurnitureText>(*shown->fonts(), shown->shaper(), smallSize_);
@@ -204,7 +190,7 @@ void PageFurniture::prepareBands() {
     FurnitureBlock made(bytes);
     std::string opening(kOpenArtifact);
     opening += rules_;
-    if (anyText) opening += "BT\r\n" + settings_.textRgb + " rg " + smallFont_ + "\r\n";
+    if (anyText) opening += bandTextOpening_;
     made.open(opening, anyText);
     bool known = true;  // whether the made bytes' end state holds for every page
     if (header_) prepareBand(*header_, headerBaseline(), made, bytes, known);
@@ -233,11 +219,7 @@ void PageFurniture::prepareBand(const PageTemplate& band, double baseline, Furni
         newLine = false;
         if (known && placed.field < 0) {
             // Placed from a place known on every page: made once.
-            if (placed.newLine) made.endLine();
-            made.moveTo(milli(fieldLeft(placed.width, placed.align)), placed.baselineMilli);
-            made.write("(");
-            made.write(placed.bytes);
-            made.write(")Tj");
+            placeText(made, placed, placed.bytes, placed.width);
             continue;
         }
         if (!bytes.empty()) bandPieces_.push_back({bytes, made.state()});
@@ -292,15 +274,9 @@ void PageFurniture::prepareBandsAroundForm() {
         FurnitureBlock made(form_);
         std::string opening(kOpenArtifact);
         opening += rules_;
-        if (!fixed.empty()) opening += "BT\r\n" + settings_.textRgb + " rg " + smallFont_ + "\r\n";
+        if (!fixed.empty()) opening += bandTextOpening_;
         made.open(opening, !fixed.empty());
-        for (const BandPiece& piece : fixed) {
-            if (piece.newLine) made.endLine();
-            made.moveTo(milli(fieldLeft(piece.width, piece.align)), piece.baselineMilli);
-            made.write("(");
-            made.write(piece.bytes);
-            made.write(")Tj");
-        }
+        for (const BandPiece& piece : fixed) placeText(made, piece, piece.bytes, piece.width);
         made.close();
     }
     if (form_.empty() && byPage.empty()) return;
@@ -309,7 +285,7 @@ void PageFurniture::prepareBandsAroundForm() {
         opening += kFormName;
         opening += " Do\r\n";
     }
-    if (!byPage.empty()) opening += "BT\r\n" + settings_.textRgb + " rg " + smallFont_ + "\r\n";
+    if (!byPage.empty()) opening += bandTextOpening_;
     bandPieces_.push_back({opening, FurnitureBlock::State{true, !byPage.empty(), false, 0, 0}});
     for (BandPiece& piece : byPage) bandPieces_.push_back(std::move(piece));
 }
@@ -328,12 +304,17 @@ void PageFurniture::appendPreparedBands(FurnitureBlock& block) const {
         }
         const std::string& escaped = piece.field >= 0 ? filled_ : piece.bytes;
         const double width = piece.field >= 0 ? textWidth(escaped) : piece.width;
-        if (piece.newLine) block.endLine();
-        block.moveTo(milli(fieldLeft(width, piece.align)), piece.baselineMilli);
-        block.write("(");
-        block.write(escaped);
-        block.write(")Tj");
+        placeText(block, piece, escaped, width);
     }
+}
+
+void PageFurniture::placeText(FurnitureBlock& block, const BandPiece& piece,
+                              std::string_view escaped, double width) const {
+    if (piece.newLine) block.endLine();
+    block.moveTo(milli(fieldLeft(width, piece.align)), piece.baselineMilli);
+    block.write("(");
+    block.write(escaped);
+    block.write(")Tj");
 }
 
 double PageFurniture::headerBaseline() const {

@@ -130,6 +130,9 @@ class PageFurniture {
     void appendEmbeddedField(const std::string& text, int align, double baseline,
                              std::string& out) const;
     double fieldLeft(double width, int align) const;
+    // Writes escaped text of the given width as piece places it.
+    void placeText(FurnitureBlock& block, const BandPiece& piece, std::string_view escaped,
+                   double width) const;
     // A band drawn in the embedded fonts (the standard font's bands are
     // prepared once and filled in by appendPreparedBands).
     void appendBand(std::string& out, const PageTemplate& band, const PageFacts& facts,
@@ -158,6 +161,7 @@ class PageFurniture {
     std::uint64_t rows_ = 0;  // of the whole page, furniture included
     std::uint64_t firstSheet_ = 0;
     std::string bodyLeft_, bodyTop_, smallFont_;
+    std::string bandTextOpening_;  // a band's text object begun, in its colour and size
     // In the embedded fonts, each rule's block; empty without a rule.
     std::string headerRule_, footerRule_;
     // In the standard font, the rules' path (both rules, one stroke).

@@ -229,7 +229,10 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
     FontObjects fontObjects(s, fonts, 4, lastObject);
     const std::string fontResources = fontObjects.resources();
     const std::string& form = pages.furnitureForm();
-    const std::uint64_t formNumber = form.empty() ? 0 : lastObject + fontObjects.count() + 1;
+    // The furniture's form, when there is one, follows the fonts' objects.
+    const std::uint64_t objectsBeforeFlate =
+        lastObject + fontObjects.count() + (form.empty() ? 0 : 1);
+    const std::uint64_t formNumber = form.empty() ? 0 : objectsBeforeFlate;
     const std::string formResource =
         form.empty() ? std::string() : furnitureFormResource(PageFurniture::kFormName, formNumber);
     std::array<std::uint64_t, 7> fixedOffsets{};
@@ -250,8 +253,6 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
     std::vector<PageOffsets> pageOffsets;
     pageOffsets.reserve(pageCount);
     std::optional<FlateContent> flate;
-    const std::uint64_t objectsBeforeFlate =
-        lastObject + fontObjects.count() + (form.empty() ? 0 : 1);
     if (s.chosen.more.compress) flate.emplace(objectsBeforeFlate + 1);
     std::string head;
     for (std::uint64_t k = 0; k < pageCount; ++k) {
@@ -296,9 +297,8 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
         }
     };
     fontObjects.writeRest(out);
-    const std::uint64_t formAt = out.position();
+    formOffset = out.position();
     if (!form.empty()) writeFurnitureForm(out, formNumber, s, fontResources, 3, form);
-    formOffset = formAt;
     writeXrefAndTrailer(out, objectsBeforeFlate + (flate ? flate->addedCount() : 0), offsetOf, 5);
 }
 
