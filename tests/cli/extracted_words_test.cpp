@@ -65,6 +65,26 @@ void expectEveryWordFound(const std::string& source, const std::string& extracte
             << extracted;
 }
 
+// The converted document of dir checked: qpdf finds nothing, Unspool gives
+// the source back exactly, and each extractor asked finds every word.
+void expectTextBack(const TempDir& dir, const Document& document, bool byPoppler, bool byMupdf) {
+    const std::string pdf = dir.file("back/source.pdf");
+    expectQpdfFindsNothing(pdf);
+    auto unspool = runProcess({LEAFWRIGHT_CLI, "unspool", "--force", pdf}, dir.path());
+    EXPECT_EQ(unspool.exitStatus, 0) << unspool.err;
+    EXPECT_EQ(readBytes(dir.file("back/source.txt")), withCrLf(document.text));
+    if (byPoppler) {
+        auto text = runProcess({"pdftotext", "-enc", "UTF-8", pdf, "-"});
+        ASSERT_EQ(text.exitStatus, 0) << text.err;
+        expectEveryWordFound(document.text, text.out, "pdftotext");
+    }
+    if (byMupdf) {
+        auto text = runProcess({"mutool", "draw", "-q", "-F", "txt", pdf});
+        ASSERT_EQ(text.exitStatus, 0) << text.err;
+        expectEveryWordFound(document.text, text.out, "mutool");
+    }
+}
+
 void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -205,21 +225,7 @@ TEST(ExtractedWords, EveryMadeUpWordOfTheShapedScriptsIsFound) {
             ADD_FAILURE() << "no face for some characters of " << letters.name;
             continue;
         }
-        const std::string pdf = dir.file("back/source.pdf");
-        expectQpdfFindsNothing(pdf);
-        auto unspool = runProcess({LEAFWRIGHT_CLI, "unspool", "--force", pdf}, dir.path());
-        EXPECT_EQ(unspool.exitStatus, 0) << unspool.err;
-        EXPECT_EQ(readBytes(dir.file("back/source.txt")), withCrLf(document.text));
-        if (poppler) {
-            auto text = runProcess({"pdftotext", "-enc", "UTF-8", pdf, "-"});
-            ASSERT_EQ(text.exitStatus, 0) << text.err;
-            expectEveryWordFound(document.text, text.out, "pdftotext");
-        }
-        if (mupdf) {
-            auto text = runProcess({"mutool", "draw", "-q", "-F", "txt", pdf});
-            ASSERT_EQ(text.exitStatus, 0) << text.err;
-            expectEveryWordFound(document.text, text.out, "mutool");
-        }
+        expectTextBack(dir, document, poppler, mupdf);
     }
 }
 
@@ -267,21 +273,7 @@ TEST(ExtractedWords, EveryWordOfEachScriptIsFound) {
             ADD_FAILURE() << "no face for some characters of " << document.name;
             continue;
         }
-        const std::string pdf = dir.file("back/source.pdf");
-        expectQpdfFindsNothing(pdf);
-        auto unspool = runProcess({LEAFWRIGHT_CLI, "unspool", "--force", pdf}, dir.path());
-        EXPECT_EQ(unspool.exitStatus, 0) << unspool.err;
-        EXPECT_EQ(readBytes(dir.file("back/source.txt")), withCrLf(document.text));
-        if (poppler && document.byPoppler) {
-            auto text = runProcess({"pdftotext", "-enc", "UTF-8", pdf, "-"});
-            ASSERT_EQ(text.exitStatus, 0) << text.err;
-            expectEveryWordFound(document.text, text.out, "pdftotext");
-        }
-        if (mupdf && document.byMupdf) {
-            auto text = runProcess({"mutool", "draw", "-q", "-F", "txt", pdf});
-            ASSERT_EQ(text.exitStatus, 0) << text.err;
-            expectEveryWordFound(document.text, text.out, "mutool");
-        }
+        expectTextBack(dir, document, poppler && document.byPoppler, mupdf && document.byMupdf);
     }
 }
 
@@ -336,21 +328,7 @@ TEST(ExtractedWords, RightToLeftWordsAmongNumbersPunctuationAndLatinAreFound) {
                 ADD_FAILURE() << "no face for some characters of " << name;
                 continue;
             }
-            const std::string pdf = dir.file("back/source.pdf");
-            expectQpdfFindsNothing(pdf);
-            auto unspool = runProcess({LEAFWRIGHT_CLI, "unspool", "--force", pdf}, dir.path());
-            EXPECT_EQ(unspool.exitStatus, 0) << unspool.err;
-            EXPECT_EQ(readBytes(dir.file("back/source.txt")), withCrLf(document.text));
-            if (poppler) {
-                auto text = runProcess({"pdftotext", "-enc", "UTF-8", pdf, "-"});
-                ASSERT_EQ(text.exitStatus, 0) << text.err;
-                expectEveryWordFound(document.text, text.out, "pdftotext");
-            }
-            if (mupdf) {
-                auto text = runProcess({"mutool", "draw", "-q", "-F", "txt", pdf});
-                ASSERT_EQ(text.exitStatus, 0) << text.err;
-                expectEveryWordFound(document.text, text.out, "mutool");
-            }
+            expectTextBack(dir, document, poppler, mupdf);
         }
     }
 }

@@ -19,14 +19,6 @@
 namespace leafwright::testing {
 namespace {
 
-std::size_t occurrences(const std::string& text, const std::string& sought) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(sought); at != std::string::npos;
-         at = text.find(sought, at + 1))
-        ++count;
-    return count;
-}
-
 std::string wordyLines(int count) {
     std::mt19937 random(7);
     const std::vector<std::string> words = {"alpha", "(beta)", "gamma\\", "delta", "eps"};

@@ -81,14 +81,6 @@ std::vector<std::string> artifactsAfterBody(const std::string& content) {
     return blocks;
 }
 
-std::size_t occurrences(const std::string& text, const std::string& sought) {
-    std::size_t count = 0;
-    for (std::size_t at = text.find(sought); at != std::string::npos;
-         at = text.find(sought, at + 1))
-        ++count;
-    return count;
-}
-
 std::string numbered(int count) {
     std::string source;
     for (int i = 1; i <= count; ++i) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace leafwright::testing {
@@ -33,6 +34,15 @@ inline std::string whereTheyPart(const std::string& got, const std::string& expe
     const std::size_t from = at < 30 ? 0 : at - 30;
     return "at byte " + std::to_string(at) + ": got \"" + got.substr(from, 90) + "\", expected \"" +
            expected.substr(from, 90) + "\"";
+}
+
+// How many times sought stands in text, overlapping ones counted.
+inline std::size_t occurrences(const std::string& text, const std::string& sought) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(sought); at != std::string::npos;
+         at = text.find(sought, at + 1))
+        ++count;
+    return count;
 }
 
 }  // namespace leafwright::testing
