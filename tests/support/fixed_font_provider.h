@@ -11,6 +11,17 @@
 
 namespace leafwright::testing {
 
+// Where the test faces are installed.
+inline const std::string kTestFontFolder = "/usr/share/fonts/truetype/";
+
+// Liberation Serif draws Latin and Hebrew, DejaVu Sans Arabic, Lohit
+// Devanagari; all three carry substitution and positioning tables.
+inline const std::vector<std::string> kShapingTestFaces = {
+    kTestFontFolder + "liberation2/LiberationSerif-Regular.ttf",
+    kTestFontFolder + "dejavu/DejaVuSans.ttf",
+    kTestFontFolder + "lohit-devanagari/Lohit-Devanagari.ttf",
+};
+
 // Faces from named files, whatever standard font a document chose: the
 // first file is the main face, the others are searched in order for
 // characters it lacks, so that a test does not depend on the fonts

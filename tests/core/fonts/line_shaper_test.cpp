@@ -14,14 +14,22 @@
 namespace leafwright {
 namespace {
 
-const std::string kFontFolder = "/usr/share/fonts/truetype/";
-// Liberation Serif draws Latin and Hebrew, DejaVu Sans Arabic, Lohit
-// Devanagari; all three carry substitution and positioning tables.
-const std::vector<std::string> kFaces = {
-    kFontFolder + "liberation2/LiberationSerif-Regular.ttf",
-    kFontFolder + "dejavu/DejaVuSans.ttf",
-    kFontFolder + "lohit-devanagari/Lohit-Devanagari.ttf",
-};
+const std::string& kFontFolder = testing::kTestFontFolder;
+const std::vector<std::string>& kFaces = testing::kShapingTestFaces;
+
+// Two shapings of one line give the same direction, advance and glyphs.
+void expectSameShaping(const ShapedLine& a, const ShapedLine& b, const std::string& where) {
+    ASSERT_EQ(a.direction, b.direction) << where;
+    ASSERT_EQ(a.advance, b.advance) << where;
+    ASSERT_EQ(a.glyphs.size(), b.glyphs.size()) << where;
+    for (std::size_t g = 0; g < a.glyphs.size(); ++g) {
+        const ShapedGlyph& x = a.glyphs[g];
+        const ShapedGlyph& y = b.glyphs[g];
+        ASSERT_TRUE(x.face == y.face && x.glyph == y.glyph && x.x == y.x &&
+                    x.yOffset == y.yOffset && x.advance == y.advance && x.text == y.text)
+            << where << " glyph " << g;
+    }
+}
 constexpr int kTabStop = 2000;
 
 // The texts of the glyphs in order: the line as typed.
@@ -252,16 +260,7 @@ TEST(LineShaperDirections, LinesInOneDirectionAreOrderedAsByTheFullAlgorithm) {
             const ShapedLine b = full.shape(line, paragraph);
             std::string where = "line " + std::to_string(n) + ":";
             for (const char32_t c : line) where += " " + std::to_string(static_cast<unsigned>(c));
-            ASSERT_EQ(a.direction, b.direction) << where;
-            ASSERT_EQ(a.advance, b.advance) << where;
-            ASSERT_EQ(a.glyphs.size(), b.glyphs.size()) << where;
-            for (std::size_t g = 0; g < a.glyphs.size(); ++g) {
-                const ShapedGlyph& x = a.glyphs[g];
-                const ShapedGlyph& y = b.glyphs[g];
-                ASSERT_TRUE(x.face == y.face && x.glyph == y.glyph && x.x == y.x &&
-                            x.yOffset == y.yOffset && x.advance == y.advance && x.text == y.text)
-                    << where << " glyph " << g;
-            }
+            ASSERT_NO_FATAL_FAILURE(expectSameShaping(a, b, where));
         }
     }
 }
@@ -324,17 +323,8 @@ void rowsShapeAsAlone(FontProvider& provider) {
             std::string where =
                 "line " + std::to_string(n) + ", row of " + std::to_string(row.size()) + ":";
             for (const char32_t c : row) where += " " + std::to_string(static_cast<unsigned>(c));
-            ASSERT_EQ(a.direction, b.direction) << where;
-            ASSERT_EQ(a.advance, b.advance) << where;
             ASSERT_EQ(a.unprintable, b.unprintable) << where;
-            ASSERT_EQ(a.glyphs.size(), b.glyphs.size()) << where;
-            for (std::size_t g = 0; g < a.glyphs.size(); ++g) {
-                const ShapedGlyph& x = a.glyphs[g];
-                const ShapedGlyph& y = b.glyphs[g];
-                ASSERT_TRUE(x.face == y.face && x.glyph == y.glyph && x.x == y.x &&
-                            x.yOffset == y.yOffset && x.advance == y.advance && x.text == y.text)
-                    << where << " glyph " << g;
-            }
+            ASSERT_NO_FATAL_FAILURE(expectSameShaping(a, b, where));
             ++taken;
             if (!keep) break;
         }

@@ -13,12 +13,8 @@
 namespace leafwright {
 namespace {
 
-const std::string kFontFolder = "/usr/share/fonts/truetype/";
-const std::vector<std::string> kFaces = {
-    kFontFolder + "liberation2/LiberationSerif-Regular.ttf",
-    kFontFolder + "dejavu/DejaVuSans.ttf",
-    kFontFolder + "lohit-devanagari/Lohit-Devanagari.ttf",
-};
+const std::string& kFontFolder = testing::kTestFontFolder;
+const std::vector<std::string>& kFaces = testing::kShapingTestFaces;
 
 // Lines of words in Arabic (with a shadda and a kasra), Hebrew (with
 // points), Latin (with an accent to combine), Devanagari, digits and
