@@ -4,6 +4,7 @@
 
 #include "core/pdf/content_stream.h"
 #include "core/pdf/embedded_row_measure.h"
+#include "core/pdf/kept_page_bodies.h"
 #include "core/pdf/line_number_gutter.h"
 #include "core/pdf/shown_lines.h"
 #include "core/pdf/standard_row_fit.h"
@@ -160,22 +161,38 @@ void PaginatedPages::readAheadAllPages() {
         notPrintable_ = shown_->notPrintable() - notPrintableBefore;
         return;
     }
+    // Each page's lines are kept as this reading draws them, so that
+    // writing takes them instead of drawing them again; once they cannot
+    // be kept, the rest is only planned, and written as drawn again.
     const SourceText::Position start = source_.position();
-    std::string discarded;
-    auto discard = [](std::string_view) { return true; };
+    kept_ = std::make_unique<KeptPageBodies>();
+    SourceText::Position firstNotKept = start;
+    std::string bytes;
+    auto keep = [&](std::string_view piece) {
+        kept_->add(piece);
+        return true;
+    };
     const std::uint64_t lines = source_.summary().lineCount;
     const std::uint64_t notPrintableBefore = shown_->notPrintable();
-    shown_->setPlanning(true);
     for (std::uint64_t placed = 0; placed < lines; placed += capacity_) {
+        const bool keeping = kept_->keeping();
+        if (keeping) firstNotKept = source_.position();
+        shown_->setPlanning(true, keeping);
         shown_->beginPage();
-        produceLines(source_, std::min(capacity_, lines - placed), discarded, kContentPieceBytes,
-                     discard, shown_);
-        discarded.clear();
+        produceLines(source_, std::min(capacity_, lines - placed), bytes, kContentPieceBytes, keep,
+                     shown_);
+        kept_->add(bytes);
+        kept_->endPage();
+        bytes.clear();
     }
     furniture_.learnCharacters(pageCount_);
     shown_->setPlanning(false);
     notPrintable_ = shown_->notPrintable() - notPrintableBefore;
-    source_.returnTo(start);
+    // Every page kept: the source stands at its end, where the last page
+    // written checks that nothing was added to it.
+    if (kept_->keeping()) return;
+    if (kept_->pages() == 0) kept_.reset();
+    source_.returnTo(firstNotKept);
 }
 
 std::uint64_t PaginatedPages::linesOfNextPage() const {
@@ -200,8 +217,14 @@ std::uint64_t PaginatedPages::nextStreamLength() {
     if (!furnitureAfter) furniture_.append(furnitureBytes_, pagesMade_, firstLine, pageLines_);
 
     // Most pages are small: they are made once and held until written.
-    if (shown_) shown_->beginPage();
+    keptPage_ = kept_ && pagesMade_ < kept_->pages();
+    if (shown_ && !keptPage_) shown_->beginPage();
     held_ = buildPageContent(frame_, page_, [&](std::string& bytes) {
+        if (keptPage_) {
+            if (bytes.size() + kept_->nextSize() >= heldPageLimit_) return false;
+            kept_->handNext([&](std::string_view piece) { bytes.append(piece); });
+            return true;
+        }
         return produceLines(
             source_, pageLines_, bytes, heldPageLimit_, [](std::string_view) { return false; },
             shown_);
@@ -215,6 +238,12 @@ std::uint64_t PaginatedPages::nextStreamLength() {
         return page_.streamLength;
     }
     if (furnitureAfter) furniture_.append(furnitureBytes_, pagesMade_, firstLine, pageLines_);
+    if (keptPage_) {
+        page_.streamLength =
+            streamLengthOfContent(frame_.opening().size() + kept_->nextSize() +
+                                  ContentFrame::kClosing.size() + furnitureBytes_.size());
+        return page_.streamLength;
+    }
     source_.returnTo(pageStart_);
     std::uint64_t total = 0;
     auto count = [&](std::string_view bytes) {
@@ -235,6 +264,11 @@ void PaginatedPages::writeContent(TextFileWriter& out) {
 void PaginatedPages::handContent(const TakeContent& take) {
     if (held_) {
         take(page_.bytes);
+    } else if (keptPage_) {
+        take(frame_.opening());
+        kept_->handNext(take);
+        take(ContentFrame::kClosing);
+        take(furnitureBytes_);
     } else {
         source_.returnTo(pageStart_);
         std::uint64_t handed = 0;

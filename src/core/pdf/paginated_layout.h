@@ -17,6 +17,7 @@
 
 namespace leafwright {
 
+class KeptPageBodies;
 class RowMeasure;
 class RowPlan;
 class ShownLines;
@@ -51,7 +52,9 @@ class PaginatedPages : public PageSequence {
 
     // Reads every page once without writing, as writing will: embedded fonts
     // then know every character, in order of first use, before the fonts
-    // (named before the pages) are written.
+    // (named before the pages) are written. What it draws of each page is
+    // kept for writing (KeptPageBodies) where the lines are not cut into
+    // rows.
     void readAheadAllPages();
     // The characters of the source no face could print (shown as "?"), as
     // that reading counted them; 0 before it.
@@ -126,6 +129,10 @@ class PaginatedPages : public PageSequence {
     std::unique_ptr<RowMeasure> measure_;
     std::unique_ptr<WrappedPages> wrapped_;
     std::uint64_t wrappedLines_ = 0;
+    // The pages' lines as the reading ahead drew them, and whether the page
+    // being made is one of them.
+    std::unique_ptr<KeptPageBodies> kept_;
+    bool keptPage_ = false;
 };
 
 // Lays the source out on pages of the chosen size, as many lines a page as

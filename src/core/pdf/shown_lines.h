@@ -96,11 +96,12 @@ class ShownLines {
         return embedded_ ? embedded_->notPrintable() : 0;
     }
 
-    // While planning, lines are read only for the fonts to learn every
-    // character in order of first use: what is written then is incomplete.
-    void setPlanning(bool planning) noexcept {
+    // While planning, lines are read for the fonts to learn every character
+    // in order of first use: what is written then is incomplete, unless
+    // `written` (it is then what writing would write, to be kept).
+    void setPlanning(bool planning, bool written = false) noexcept {
         planning_ = planning;
-        if (embedded_) embedded_->setPlanning(planning);
+        if (embedded_) embedded_->setPlanning(planning && !written);
     }
 
     // From now on, counts the lines that embedded fonts draw wider than

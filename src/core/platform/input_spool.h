@@ -1,13 +1,12 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 
-namespace leafwright {
+#include "core/platform/scratch_file.h"
 
-class PrivateTemporaryFolder;
+namespace leafwright {
 
 // How far a spool may grow.
 struct SpoolLimits {
@@ -19,19 +18,9 @@ struct SpoolLimits {
     std::string maxBytesName;
 };
 
-// The free space a spool leaves its file system: 1 % of its size or 256 MB,
-// whichever is less, so that filling it cannot stop everything else that
-// writes there.
-std::uint64_t spoolReserve(std::uint64_t fileSystemBytes);
-
 // Everything that can be read from a descriptor (standard input), kept in a
-// file of this process's own, so that a source can be read twice and memory
-// stays flat however long it is. The file has no name: it is made unnamed
-// (O_TMPFILE, mode 0600) under temporaryRoot(), so no signal, SIGKILL
-// included, can leave it behind; where the file system has no unnamed files,
-// it is made in a PrivateTemporaryFolder and its name removed as soon as it
-// is open. Readers open it through path(), /proc/self/fd/N (without /proc,
-// the named file in the private folder, removed at exit).
+// ScratchFile, so that a source can be read twice and memory stays flat
+// however long it is. Readers open it through path().
 class InputSpool {
   public:
     // Copies everything from `fd`. Stops when the spool would pass
@@ -44,16 +33,12 @@ class InputSpool {
     InputSpool(const InputSpool&) = delete;
     InputSpool& operator=(const InputSpool&) = delete;
 
-    const std::string& path() const noexcept { return path_; }
+    const std::string& path() const noexcept { return file_.path(); }
 
   private:
-    bool openUnnamed(const std::string& root);
-    void openInPrivateFolder();
     void fill(int from, const std::string& shownSource, const SpoolLimits& limits);
 
-    int fd_ = -1;
-    std::string path_;
-    std::unique_ptr<PrivateTemporaryFolder> folder_;
+    ScratchFile file_;
 };
 
 }  // namespace leafwright

@@ -1,0 +1,102 @@
+#include "core/pdf/kept_page_bodies.h"
+
+#include <algorithm>
+
+#include "core/platform/file_error.h"
+#include "core/platform/scratch_file.h"
+
+namespace leafwright {
+
+namespace {
+
+constexpr std::size_t kFilePiece = 256 << 10;
+// How often the scratch file's file system's free space is looked at.
+constexpr std::uint64_t kLookAtFreeSpaceEvery = 16 << 20;
+
+}  // namespace
+
+KeptPageBodies::KeptPageBodies(std::size_t memoryLimit, std::uint64_t fileLimit)
+    : memoryLimit_(memoryLimit), fileLimit_(fileLimit) {}
+
+KeptPageBodies::~KeptPageBodies() = default;
+
+void KeptPageBodies::stop() noexcept {
+    keeping_ = false;
+    pending_.clear();
+    pending_.shrink_to_fit();
+}
+
+void KeptPageBodies::add(std::string_view bytes) {
+    if (!keeping_ || bytes.empty()) return;
+    if (total_ + bytes.size() > fileLimit_) {
+        stop();
+        return;
+    }
+    const std::uint64_t inMemory =
+        std::min<std::uint64_t>(bytes.size(), memoryLimit_ - memory_.size());
+    // Grown by doubling up to the limit, never past it.
+    const std::size_t needed = memory_.size() + static_cast<std::size_t>(inMemory);
+    if (needed > memory_.capacity())
+        memory_.reserve(std::min(std::max(needed, 2 * memory_.capacity()), memoryLimit_));
+    memory_.append(bytes.substr(0, inMemory));
+    total_ += inMemory;
+    bytes.remove_prefix(inMemory);
+    if (bytes.empty()) return;
+    try {
+        toFile(bytes);
+    } catch (const FileError&) {
+        stop();  // the pages from this one on are drawn again
+    }
+}
+
+void KeptPageBodies::toFile(std::string_view bytes) {
+    if (!file_) file_ = std::make_unique<ScratchFile>();
+    pending_.append(bytes);
+    total_ += bytes.size();
+    if (pending_.size() >= kFilePiece) flushPending();
+}
+
+void KeptPageBodies::flushPending() {
+    if (pending_.empty()) return;
+    if (file_->size() + pending_.size() >= nextLook_) {
+        nextLook_ = file_->size() + pending_.size() + kLookAtFreeSpaceEvery;
+        if (file_->reserveShort()) throw FileError(file_->folder(), "too little free space");
+    }
+    file_->append(pending_);
+    pending_.clear();
+}
+
+void KeptPageBodies::endPage() {
+    if (!keeping_) return;
+    try {
+        if (file_) flushPending();
+    } catch (const FileError&) {
+        stop();
+        return;
+    }
+    ends_.push_back(total_);
+}
+
+std::uint64_t KeptPageBodies::nextSize() const {
+    const std::uint64_t start = handed_ == 0 ? 0 : ends_[handed_ - 1];
+    return ends_.at(handed_) - start;
+}
+
+void KeptPageBodies::handNext(const TakeContent& take) {
+    const std::uint64_t end = ends_.at(handed_++);
+    if (handedTo_ < memory_.size()) {
+        const std::uint64_t inMemory = std::min<std::uint64_t>(end, memory_.size());
+        take(std::string_view(memory_).substr(handedTo_, inMemory - handedTo_));
+        handedTo_ = inMemory;
+    }
+    while (handedTo_ < end) {
+        const std::size_t size =
+            static_cast<std::size_t>(std::min<std::uint64_t>(end - handedTo_, kFilePiece));
+        piece_.resize(size);
+        file_->readAt(handedTo_ - memory_.size(), piece_.data(), size);
+        take(piece_);
+        handedTo_ += size;
+    }
+}
+
+}  // namespace leafwright

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/pdf/page_content.h"
+
+namespace leafwright {
+
+class ScratchFile;
+
+// The lines of each page as the planning reading drew them, kept in order so
+// that the writing reading takes them instead of drawing (and shaping) every
+// line once more. The first memoryLimit bytes stay in memory, the rest go to
+// a ScratchFile. Keeping stops for good, the page being kept dropped, once
+// the bytes would pass fileLimit, or when the scratch file cannot be made or
+// written or would leave its file system less than its reserve: the pages
+// from there on are drawn again, as without keeping. So nothing fails for
+// want of room that would not fail without it.
+class KeptPageBodies {
+  public:
+    static constexpr std::size_t kMemoryLimit = 4 << 20;
+    static constexpr std::uint64_t kFileLimit = std::uint64_t{1} << 30;
+
+    explicit KeptPageBodies(std::size_t memoryLimit = kMemoryLimit,
+                            std::uint64_t fileLimit = kFileLimit);
+    ~KeptPageBodies();
+    KeptPageBodies(const KeptPageBodies&) = delete;
+    KeptPageBodies& operator=(const KeptPageBodies&) = delete;
+
+    // Whether the page being read is still kept.
+    bool keeping() const noexcept { return keeping_; }
+    // Adds bytes to the page being read.
+    void add(std::string_view bytes);
+    // The page being read is whole.
+    void endPage();
+
+    // Pages kept whole, from the first.
+    std::size_t pages() const noexcept { return ends_.size(); }
+    // The bytes of the next page to hand out (in order, from the first).
+    std::uint64_t nextSize() const;
+    // Hands the next page's bytes to take, in pieces of at most a few
+    // hundred kilobytes. Throws FileError naming the scratch file's folder
+    // when they cannot be read back.
+    void handNext(const TakeContent& take);
+
+  private:
+    void stop() noexcept;
+    void toFile(std::string_view bytes);
+    void flushPending();
+
+    std::size_t memoryLimit_;
+    std::uint64_t fileLimit_;
+    bool keeping_ = true;
+    std::string memory_;  // the first bytes
+    std::unique_ptr<ScratchFile> file_;
+    std::string pending_;      // bytes for the file, written a piece at a time
+    std::uint64_t total_ = 0;  // bytes added, the page being read's included
+    std::uint64_t nextLook_ = 0;
+    std::vector<std::uint64_t> ends_;  // where each page kept ends
+    std::size_t handed_ = 0;
+    std::uint64_t handedTo_ = 0;
+    std::string piece_;  // read back from the file
+};
+
+}  // namespace leafwright
