@@ -137,7 +137,7 @@ void countRowsAsDrawn(Plan& plan, CombinedDrawing& drawing, const std::vector<st
             };
             // The reading that cuts the rows as the fonts draw them.
             PaginatedPages laidOut = layOutPages(reader, settings, choose);
-            laidOut.readAheadAllPages();
+            laidOut.readAheadAllPages(false);
             pages.addSource(laidOut.pageCount());
         });
     }

@@ -22,8 +22,7 @@ KeptPageBodies::~KeptPageBodies() = default;
 
 void KeptPageBodies::stop() noexcept {
     keeping_ = false;
-    pending_.clear();
-    pending_.shrink_to_fit();
+    pending_ = std::string();
 }
 
 void KeptPageBodies::add(std::string_view bytes) {
@@ -67,14 +66,48 @@ void KeptPageBodies::flushPending() {
 }
 
 void KeptPageBodies::endPage() {
-    if (!keeping_) return;
-    try {
-        if (file_) flushPending();
-    } catch (const FileError&) {
-        stop();
-        return;
+    if (keeping_) {
+        try {
+            if (file_) flushPending();
+        } catch (const FileError&) {
+            stop();
+        }
     }
-    ends_.push_back(total_);
+    kept_.push_back(keeping_);
+    if (keeping_) ends_.push_back(total_);
+}
+
+void KeptPageBodies::dropPage() {
+    kept_.push_back(false);
+    if (!keeping_) return;
+    const std::uint64_t end = ends_.empty() ? 0 : ends_.back();
+    total_ = end;
+    try {
+        if (end <= memory_.size()) {
+            memory_.resize(static_cast<std::size_t>(end));
+            pending_.clear();
+            if (file_ && file_->size() > 0) file_->truncate(0);
+            return;
+        }
+        const std::uint64_t inFile = end - memory_.size();
+        if (file_->size() > inFile) {
+            pending_.clear();
+            file_->truncate(inFile);
+        } else {
+            pending_.resize(static_cast<std::size_t>(inFile - file_->size()));
+        }
+    } catch (const FileError&) {
+        stop();  // what is kept stays readable: it ends before the cut
+    }
+}
+
+void KeptPageBodies::forgetAll() {
+    stop();
+    memory_ = std::string();
+    file_.reset();
+    ends_.clear();
+    kept_.assign(kept_.size(), false);
+    total_ = 0;
 }
 
 std::uint64_t KeptPageBodies::nextSize() const {

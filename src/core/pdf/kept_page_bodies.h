@@ -13,14 +13,16 @@ namespace leafwright {
 
 class ScratchFile;
 
-// The lines of each page as the planning reading drew them, kept in order so
-// that the writing reading takes them instead of drawing (and shaping) every
-// line once more. The first memoryLimit bytes stay in memory, the rest go to
-// a ScratchFile. Keeping stops for good, the page being kept dropped, once
-// the bytes would pass fileLimit, or when the scratch file cannot be made or
-// written or would leave its file system less than its reserve: the pages
-// from there on are drawn again, as without keeping. So nothing fails for
-// want of room that would not fail without it.
+// The lines of pages as the planning reading drew them, kept in order so
+// that the writing reading takes them instead of drawing (and shaping) their
+// lines once more. Each page is kept or dropped as it ends (pages cheap to
+// draw again are better drawn again than stored). The first memoryLimit
+// bytes stay in memory, the rest go to a ScratchFile. Keeping stops for
+// good, the page being kept dropped, once the bytes would pass fileLimit, or
+// when the scratch file cannot be made or written or would leave its file
+// system less than its reserve: the pages from there on are drawn again, as
+// without keeping. So nothing fails for want of room that would not fail
+// without it.
 class KeptPageBodies {
   public:
     static constexpr std::size_t kMemoryLimit = 4 << 20;
@@ -32,18 +34,25 @@ class KeptPageBodies {
     KeptPageBodies(const KeptPageBodies&) = delete;
     KeptPageBodies& operator=(const KeptPageBodies&) = delete;
 
-    // Whether the page being read is still kept.
+    // Whether pages are still kept.
     bool keeping() const noexcept { return keeping_; }
     // Adds bytes to the page being read.
     void add(std::string_view bytes);
-    // The page being read is whole.
+    // The page being read ends: kept, unless keeping stopped on the way.
     void endPage();
+    // The page being read ends, not kept: its bytes are forgotten.
+    void dropPage();
+    // Stops keeping and forgets every page.
+    void forgetAll();
 
-    // Pages kept whole, from the first.
-    std::size_t pages() const noexcept { return ends_.size(); }
-    // The bytes of the next page to hand out (in order, from the first).
+    // Pages ended so far, kept or not, and whether page `page` (from 0) was
+    // kept.
+    std::size_t pages() const noexcept { return kept_.size(); }
+    std::size_t keptPages() const noexcept { return ends_.size(); }
+    bool isKept(std::size_t page) const noexcept { return page < kept_.size() && kept_[page]; }
+    // The bytes of the next kept page to hand out (in order, from the first).
     std::uint64_t nextSize() const;
-    // Hands the next page's bytes to take, in pieces of at most a few
+    // Hands the next kept page's bytes to take, in pieces of at most a few
     // hundred kilobytes. Throws FileError naming the scratch file's folder
     // when they cannot be read back.
     void handNext(const TakeContent& take);
@@ -62,6 +71,7 @@ class KeptPageBodies {
     std::uint64_t total_ = 0;  // bytes added, the page being read's included
     std::uint64_t nextLook_ = 0;
     std::vector<std::uint64_t> ends_;  // where each page kept ends
+    std::vector<bool> kept_;           // of each page ended
     std::size_t handed_ = 0;
     std::uint64_t handedTo_ = 0;
     std::string piece_;  // read back from the file

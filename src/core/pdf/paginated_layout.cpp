@@ -109,17 +109,34 @@ std::optional<std::uint64_t> PaginatedPages::linesPastEdge() {
     return pastEdge_.lines(source_, shown_);
 }
 
-void PaginatedPages::cutRowsAsDrawn(RowMeasure* measure) {
+void PaginatedPages::cutRowsAsDrawn(RowMeasure* measure, bool keep) {
     wrapped_.reset();
     const SourceText::Position start = source_.position();
     WrappedPages::Count count;
+    std::unique_ptr<KeptPageBodies> bodies;
+    std::unique_ptr<KeptPageBodies> rows;
+    if (keep) {
+        bodies = std::make_unique<KeptPageBodies>();
+        if (furniture_.numbersLines()) rows = std::make_unique<KeptPageBodies>();
+    }
     {
         WrappedPages counting(source_, *settings_, measure ? shown_ : nullptr, capacity_,
                               furniture_, measure);
+        if (bodies) counting.keepPagesIn(*bodies, rows.get());
         count = counting.countAll();
     }
-    source_.returnTo(start);
-    if (count.wrappedLines == 0 && count.formFeeds == 0) {
+    const bool cut = count.wrappedLines != 0 || count.formFeeds != 0;
+    // Pages cut into rows are kept only all together: a page cannot be drawn
+    // again from where it starts, as a line may run onto it from the page
+    // before. Kept, the source stands at its end.
+    if (cut && bodies && bodies->keeping() && bodies->keptPages() == count.pages &&
+        (!rows || (rows->keeping() && rows->keptPages() == count.pages))) {
+        kept_ = std::move(bodies);
+        keptRowLines_ = std::move(rows);
+    } else {
+        source_.returnTo(start);
+    }
+    if (!cut) {
         pageCount_ = pagesFor(source_.summary().lineCount, capacity_);
         wrappedLines_ = 0;
     } else {
@@ -145,7 +162,7 @@ PaginatedPages::PaginatedPages(TextFileReader& source, const PaginatedPages& mea
       furniture_(measured.furniture_),
       frame_(measured.frame_) {}
 
-void PaginatedPages::readAheadAllPages() {
+void PaginatedPages::readAheadAllPages(bool keepForWriting) {
     if (!shown_) return;  // plain strings name no fonts
     if (rowsByEmbeddedFonts_) {
         // The rows are cut as drawn, which teaches the fonts every
@@ -154,45 +171,62 @@ void PaginatedPages::readAheadAllPages() {
         measure_ =
             std::make_unique<EmbeddedRowMeasure>(*shown_->embeddedStrings(), shown_->shaper(),
                                                  rowAreaWidth(*settings_, furniture_.gutter()));
-        shown_->setPlanning(true);
-        cutRowsAsDrawn(measure_.get());
+        shown_->setPlanning(true, keepForWriting);
+        cutRowsAsDrawn(measure_.get(), keepForWriting);
         furniture_.learnCharacters(pageCount_);
         shown_->setPlanning(false);
         notPrintable_ = shown_->notPrintable() - notPrintableBefore;
         return;
     }
-    // Each page's lines are kept as this reading draws them, so that
-    // writing takes them instead of drawing them again; once they cannot
-    // be kept, the rest is only planned, and written as drawn again.
+    // Pages that shape lines are kept as this reading draws them, so that
+    // writing takes them instead of shaping their lines again; others are
+    // cheaper drawn again than kept. A page is drawn to be kept when the
+    // one before it shaped (and the first page); writing draws the others
+    // again from where their lines start.
     const SourceText::Position start = source_.position();
-    kept_ = std::make_unique<KeptPageBodies>();
-    SourceText::Position firstNotKept = start;
+    if (keepForWriting) kept_ = std::make_unique<KeptPageBodies>();
+    drawnStarts_.clear();
+    nextDrawnStart_ = 0;
     std::string bytes;
+    bool keeping = false;  // the page being read
     auto keep = [&](std::string_view piece) {
-        kept_->add(piece);
+        if (keeping) kept_->add(piece);
         return true;
     };
     const std::uint64_t lines = source_.summary().lineCount;
     const std::uint64_t notPrintableBefore = shown_->notPrintable();
-    for (std::uint64_t placed = 0; placed < lines; placed += capacity_) {
-        const bool keeping = kept_->keeping();
-        if (keeping) firstNotKept = source_.position();
+    bool drawToKeep = true;
+    std::size_t page = 0;
+    for (std::uint64_t placed = 0; placed < lines; placed += capacity_, ++page) {
+        const SourceText::Position pageStart = source_.position();
+        keeping = kept_ && kept_->keeping() && drawToKeep;
+        const std::uint64_t shapedBefore = shown_->shapedPieces();
         shown_->setPlanning(true, keeping);
         shown_->beginPage();
         produceLines(source_, std::min(capacity_, lines - placed), bytes, kContentPieceBytes, keep,
                      shown_);
-        kept_->add(bytes);
-        kept_->endPage();
+        drawToKeep = shown_->shapedPieces() != shapedBefore;
+        if (keeping && drawToKeep) {
+            kept_->add(bytes);
+            kept_->endPage();
+        } else if (kept_) {
+            kept_->dropPage();
+        }
+        if (kept_ && !kept_->isKept(page) && (page == 0 || kept_->isKept(page - 1)))
+            drawnStarts_.push_back(pageStart);
         bytes.clear();
     }
     furniture_.learnCharacters(pageCount_);
     shown_->setPlanning(false);
     notPrintable_ = shown_->notPrintable() - notPrintableBefore;
-    // Every page kept: the source stands at its end, where the last page
-    // written checks that nothing was added to it.
-    if (kept_->keeping()) return;
-    if (kept_->pages() == 0) kept_.reset();
-    source_.returnTo(firstNotKept);
+    if (kept_ && kept_->keptPages() > 0) {
+        // Writing goes to drawnStarts_ for the pages not kept, and back to
+        // the end to check that nothing was added to the source.
+        planEnd_ = source_.position();
+        return;
+    }
+    kept_.reset();
+    source_.returnTo(start);
 }
 
 std::uint64_t PaginatedPages::linesOfNextPage() const {
@@ -203,11 +237,26 @@ std::uint64_t PaginatedPages::linesOfNextPage() const {
 
 std::uint64_t PaginatedPages::nextStreamLength() {
     if (wrapped_) {
-        page_ = wrapped_->nextPage();
+        if (kept_) {
+            page_.bytes.clear();
+            kept_->handNext([&](std::string_view bytes) { page_.bytes += bytes; });
+            std::string rows;
+            if (keptRowLines_)
+                keptRowLines_->handNext([&](std::string_view bytes) { rows += bytes; });
+            appendRowPageFurniture(furniture_, page_.bytes, pagesMade_, rowLinesFrom(rows));
+            page_.streamLength = streamLengthOfContent(page_.bytes.size());
+        } else {
+            page_ = wrapped_->nextPage();
+        }
         held_ = true;
         return page_.streamLength;
     }
     pageLines_ = linesOfNextPage();
+    keptPage_ = kept_ && kept_->isKept(pagesMade_);
+    // A page drawn again after a kept one starts where the reading ahead
+    // found its lines.
+    if (kept_ && !keptPage_ && (pagesMade_ == 0 || kept_->isKept(pagesMade_ - 1)))
+        source_.returnTo(drawnStarts_.at(nextDrawnStart_++));
     pageStart_ = source_.position();
     const std::uint64_t firstLine = static_cast<std::uint64_t>(pagesMade_) * capacity_;
     // The furniture of a page held whole goes straight after its body when
@@ -217,7 +266,6 @@ std::uint64_t PaginatedPages::nextStreamLength() {
     if (!furnitureAfter) furniture_.append(furnitureBytes_, pagesMade_, firstLine, pageLines_);
 
     // Most pages are small: they are made once and held until written.
-    keptPage_ = kept_ && pagesMade_ < kept_->pages();
     if (shown_ && !keptPage_) shown_->beginPage();
     held_ = buildPageContent(frame_, page_, [&](std::string& bytes) {
         if (keptPage_) {
@@ -283,7 +331,8 @@ void PaginatedPages::handContent(const TakeContent& take) {
         source_.expectWritten(handed, contentBytesOfStream(page_.streamLength));
     }
     if (++pagesMade_ == pageCount_) {
-        if (wrapped_) wrapped_->expectDone();
+        if (wrapped_ && !kept_) wrapped_->expectDone();
+        if (kept_ && !wrapped_) source_.returnTo(planEnd_);
         source_.expectEnd();
     }
 }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "core/pdf/lines_past_edge.h"
 #include "core/pdf/page_content.h"
@@ -53,9 +54,9 @@ class PaginatedPages : public PageSequence {
     // Reads every page once without writing, as writing will: embedded fonts
     // then know every character, in order of first use, before the fonts
     // (named before the pages) are written. What it draws of each page is
-    // kept for writing (KeptPageBodies) where the lines are not cut into
-    // rows.
-    void readAheadAllPages();
+    // kept for writing (KeptPageBodies) unless keepForWriting is false (the
+    // pages are only counted).
+    void readAheadAllPages(bool keepForWriting = true);
     // The characters of the source no face could print (shown as "?"), as
     // that reading counted them; 0 before it.
     std::uint64_t notPrintable() const noexcept { return notPrintable_; }
@@ -93,8 +94,9 @@ class PaginatedPages : public PageSequence {
     std::uint64_t linesOfNextPage() const;
     // Reads the source once more to cut its lines into rows measured by
     // measure (nullptr: the standard font's widths), drawing them as for
-    // writing; its pages are then those rows', unless no line was cut.
-    void cutRowsAsDrawn(RowMeasure* measure);
+    // writing; its pages are then those rows', unless no line was cut. With
+    // keep, the pages drawn are kept for writing when every one could be.
+    void cutRowsAsDrawn(RowMeasure* measure, bool keep = false);
 
     // Whether the first pass found a line that may need cutting into rows
     // (reading it again to learn the rows).
@@ -133,6 +135,13 @@ class PaginatedPages : public PageSequence {
     // being made is one of them.
     std::unique_ptr<KeptPageBodies> kept_;
     bool keptPage_ = false;
+    // Where each run of pages not kept starts, the next one to go to, and
+    // where the reading ahead ended.
+    std::vector<SourceText::Position> drawnStarts_;
+    std::size_t nextDrawnStart_ = 0;
+    SourceText::Position planEnd_;
+    // With lines cut into rows and numbered, each kept page's rows' lines.
+    std::unique_ptr<KeptPageBodies> keptRowLines_;
 };
 
 // Lays the source out on pages of the chosen size, as many lines a page as

@@ -191,6 +191,7 @@ void ShownLines::flushPiece(std::string& out, bool lineEnds) {
 }
 
 void ShownLines::writeShaped(std::string& out, bool lineEnds) {
+    ++shapedPieces_;
     TabbedStrings& strings = embedded_->strings();
     for (const char32_t character : piece_) {
         if (character == U'\t')

@@ -91,6 +91,9 @@ class ShownLines {
     double widestShapedPoints() const noexcept;
     // Shaped lines read right to left so far.
     std::uint64_t rightToLeftLines() const noexcept { return rightToLeftLines_; }
+    // Pieces of lines shaped so far: a page that shaped none is cheap to
+    // draw again.
+    std::uint64_t shapedPieces() const noexcept { return shapedPieces_; }
     // Characters no face could print (shown as "?") so far.
     std::uint64_t notPrintable() const noexcept {
         return embedded_ ? embedded_->notPrintable() : 0;
@@ -142,6 +145,7 @@ class ShownLines {
     bool pieceWritten_ = false;      // of the current line
     std::int64_t widestShaped_ = 0;  // thousandths of the font size
     std::uint64_t rightToLeftLines_ = 0;
+    std::uint64_t shapedPieces_ = 0;
     bool planning_ = false;
     std::int64_t pastEdgeRoom_ = -1;  // not counted
     std::uint64_t linesPastEdge_ = 0;

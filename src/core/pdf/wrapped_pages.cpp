@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/fonts/standard_font_widths.h"
+#include "core/pdf/kept_page_bodies.h"
 #include "core/pdf/lines_past_edge.h"
 #include "core/pdf/shown_lines.h"
 #include "core/platform/file_error.h"
@@ -99,6 +100,35 @@ WrappedPages::WrappedPages(SourceText& source, const ConversionSettings& setting
                         settings.textRgb);
 }
 
+void appendRowPageFurniture(const PageFurniture& furniture, std::string& out, std::uint64_t page,
+                            const PageRowLines& rows) {
+    if (!furniture.any()) return;
+    PageFurniture::Page drawn(furniture, out, page);
+    if (furniture.numbersLines())
+        for (const auto& [line, first] : rows) drawn.addRow(line, first);
+    drawn.finish();
+}
+
+// Eight bytes of the line (least significant first), then 1 for a line's
+// first row.
+void appendRowLines(std::string& out, const PageRowLines& rows) {
+    for (const auto& [line, first] : rows) {
+        for (int shift = 0; shift < 64; shift += 8) out.push_back(static_cast<char>(line >> shift));
+        out.push_back(first ? 1 : 0);
+    }
+}
+
+PageRowLines rowLinesFrom(std::string_view bytes) {
+    PageRowLines rows;
+    for (std::size_t at = 0; at + 9 <= bytes.size(); at += 9) {
+        std::uint64_t line = 0;
+        for (int k = 0; k < 8; ++k)
+            line |= std::uint64_t{static_cast<unsigned char>(bytes[at + k])} << (8 * k);
+        rows.emplace_back(line, bytes[at + 8] != 0);
+    }
+    return rows;
+}
+
 const PageContent& WrappedPages::nextPage() {
     while (done_.empty() && !ended_) step();
     if (done_.empty()) throw FileError(source_.path(), kChangedWhileRead);
@@ -161,7 +191,10 @@ WrappedPages::Count WrappedPages::countAll() {
 void WrappedPages::startPage() {
     closePage();
     frame_.begin(current_);
-    if (shown_) shown_->beginPage();
+    if (shown_) {
+        shown_->beginPage();
+        shapedAtPageStart_ = shown_->shapedPieces();
+    }
     pageOpen_ = true;
 }
 
@@ -169,12 +202,25 @@ void WrappedPages::closePage() {
     if (!pageOpen_) return;
     current_.bytes.append(ContentFrame::kClosing);
     if (arrows_) arrows_->appendTo(current_.bytes);
-    if (furniture_.any()) {
-        PageFurniture::Page furniture(furniture_, current_.bytes, pagesClosed_);
-        if (furniture_.numbersLines())
-            for (const auto& [line, first] : rowLines_) furniture.addRow(line, first);
-        furniture.finish();
+    // Rows are kept only all together; a page that shaped nothing is
+    // cheaper drawn again, and so then is every page.
+    if (keptBodies_ && shown_ && shown_->shapedPieces() == shapedAtPageStart_) {
+        keptBodies_->forgetAll();
+        if (keptRows_) keptRows_->forgetAll();
+        keptBodies_ = keptRows_ = nullptr;
+        shown_->setPlanning(true);
     }
+    if (keptBodies_) {
+        keptBodies_->add(current_.bytes);
+        keptBodies_->endPage();
+        if (keptRows_) {
+            std::string rows;
+            appendRowLines(rows, rowLines_);
+            keptRows_->add(rows);
+            keptRows_->endPage();
+        }
+    }
+    appendRowPageFurniture(furniture_, current_.bytes, pagesClosed_, rowLines_);
     ++pagesClosed_;
     rowLines_.clear();
     current_.streamLength = streamLengthOfContent(current_.bytes.size());

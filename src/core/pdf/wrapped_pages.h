@@ -19,7 +19,20 @@
 
 namespace leafwright {
 
+class KeptPageBodies;
 class ShownLines;
+
+// The rows of a page as its line numbers need them: each row's line (from 0)
+// and whether it is its line's first row.
+using PageRowLines = std::vector<std::pair<std::uint64_t, bool>>;
+
+// Appends a page's furniture (headers, footers, line numbers) after its
+// body: page from 0, rows as drawn on it.
+void appendRowPageFurniture(const PageFurniture& furniture, std::string& out, std::uint64_t page,
+                            const PageRowLines& rows);
+// The rows kept as KeptPageBodies bytes, and read back from them.
+void appendRowLines(std::string& out, const PageRowLines& rows);
+PageRowLines rowLinesFrom(std::string_view bytes);
 
 // Whether the lines of a fixed page are cut into rows (wrapped, or split at
 // form feeds that end pages).
@@ -131,6 +144,14 @@ class WrappedPages : private RowPages {
         std::uint64_t linesPastEdge = 0;
     };
     Count countAll();
+    // From now on, keeps each page made, without its furniture, in bodies,
+    // and, when rows is given, its rows' lines there (appendRowLines), as
+    // long as every page shapes a line: at the first that does not, both
+    // forget every page, and the lines are only planned from there on.
+    void keepPagesIn(KeptPageBodies& bodies, KeptPageBodies* rows) noexcept {
+        keptBodies_ = &bodies;
+        keptRows_ = rows;
+    }
 
   private:
     void step();
@@ -161,7 +182,10 @@ class WrappedPages : private RowPages {
     bool lineHasRow_ = false;        // whether a row of it was drawn
     // The rows of the page being made: their line and whether each is its
     // line's first.
-    std::vector<std::pair<std::uint64_t, bool>> rowLines_;
+    PageRowLines rowLines_;
+    KeptPageBodies* keptBodies_ = nullptr;
+    KeptPageBodies* keptRows_ = nullptr;
+    std::uint64_t shapedAtPageStart_ = 0;
 };
 
 }  // namespace leafwright

@@ -78,6 +78,11 @@ void ScratchFile::append(std::string_view bytes) {
     }
 }
 
+void ScratchFile::truncate(std::uint64_t size) {
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) throw FileError::fromErrno(folder_, errno);
+    size_ = size;
+}
+
 void ScratchFile::readAt(std::uint64_t offset, char* to, std::size_t size) const {
     while (size > 0) {
         const ssize_t got = ::pread(fd_, to, size, static_cast<off_t>(offset));

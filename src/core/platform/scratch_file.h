@@ -43,6 +43,8 @@ class ScratchFile {
     // naming the folder when they cannot be read.
     void readAt(std::uint64_t offset, char* to, std::size_t size) const;
     std::uint64_t size() const noexcept { return size_; }
+    // Cuts the file to its first `size` bytes; throws like append.
+    void truncate(std::uint64_t size);
     // The reserve (spoolReserve) when its file system has less free space
     // than that left; nothing when it has enough, or cannot tell.
     std::optional<std::uint64_t> reserveShort() const;

@@ -16,9 +16,10 @@ namespace {
 
 using testing::TempDir;
 
-// Pages of random sizes (some empty), each added in random pieces; returns
-// how many were kept and checks each kept page handed back.
-std::size_t keepAndHandBack(KeptPageBodies& kept, unsigned seed, int pages) {
+// Pages of random sizes (some empty), each added in random pieces, and with
+// drops some of them dropped as they end; returns how many were kept and
+// checks each kept page handed back.
+std::size_t keepAndHandBack(KeptPageBodies& kept, unsigned seed, int pages, bool drops = false) {
     std::mt19937 random(seed);
     std::vector<std::string> bodies;
     for (int page = 0; page < pages; ++page) {
@@ -29,16 +30,23 @@ std::size_t keepAndHandBack(KeptPageBodies& kept, unsigned seed, int pages) {
             kept.add(std::string_view(body).substr(at, piece));
             at += piece;
         }
+        if (drops && random() % 3 == 0) {
+            kept.dropPage();
+            EXPECT_FALSE(kept.isKept(static_cast<std::size_t>(page)));
+            continue;
+        }
         kept.endPage();
-        bodies.push_back(std::move(body));
+        if (kept.isKept(static_cast<std::size_t>(page))) bodies.push_back(std::move(body));
     }
-    for (std::size_t page = 0; page < kept.pages(); ++page) {
+    EXPECT_EQ(kept.pages(), static_cast<std::size_t>(pages));
+    EXPECT_EQ(kept.keptPages(), bodies.size());
+    for (std::size_t page = 0; page < kept.keptPages(); ++page) {
         EXPECT_EQ(kept.nextSize(), bodies[page].size()) << page;
         std::string back;
         kept.handNext([&](std::string_view bytes) { back += bytes; });
-        EXPECT_EQ(back, bodies[page]) << "page " << page << " of seed " << seed;
+        EXPECT_TRUE(back == bodies[page]) << "kept page " << page << " of seed " << seed;
     }
-    return kept.pages();
+    return kept.keptPages();
 }
 
 TEST(KeptPageBodiesTest, HandsBackEveryPageFromMemoryAndFromTheScratchFile) {
@@ -49,6 +57,10 @@ TEST(KeptPageBodiesTest, HandsBackEveryPageFromMemoryAndFromTheScratchFile) {
         KeptPageBodies spilled(1000 + seed * 5000);
         EXPECT_EQ(keepAndHandBack(spilled, seed, 40), 40u);
         EXPECT_TRUE(spilled.keeping());
+        // Pages dropped after others were kept, wherever their bytes were.
+        KeptPageBodies someDropped(1000 + seed * 20000);
+        EXPECT_GT(keepAndHandBack(someDropped, seed, 60, true), 0u);
+        EXPECT_TRUE(someDropped.keeping());
     }
 }
 
@@ -58,6 +70,9 @@ TEST(KeptPageBodiesTest, StopsForGoodAtItsBoundKeepingOnlyWholePages) {
     EXPECT_FALSE(bounded.keeping());
     EXPECT_GT(kept, 0u);
     EXPECT_LT(kept, 60u);
+    bounded.forgetAll();
+    EXPECT_EQ(bounded.keptPages(), 0u);
+    EXPECT_FALSE(bounded.isKept(0));
 }
 
 TEST(KeptPageBodiesTest, WithoutAScratchFileKeepsWhatMemoryHolds) {
