@@ -64,11 +64,17 @@ TEST_F(KeptPagesTest, TheSameDocumentWhereverThePlannedPagesAreKept) {
         const std::string source = shapedText(rows ? 7000 : 12000, !rows);
         writeBytes(dir.file("text.txt"), source);
         std::filesystem::create_directories(dir.file("tmp"));
+        // The last: one page cut to the text's size.
+        writeBytes(dir.file("adapt.tcf"),
+                   "A4  [595,842]\r\nTimes-Roman\r\n14\r\nBlack\r\nWhite\r\n0\r\n36\r\n"
+                   "36\r\nFALSE\r\nFALSE\r\nDefault Path\r\nTRUE\r\n");
         const std::vector<std::vector<std::string>> settings =
             rows ? std::vector<std::vector<std::string>>{{"--wrap=word-char", "--line-numbers=1",
                                                           "--footer={page}/{pages}"}}
                  : std::vector<std::vector<std::string>>{
-                       {}, {"--header={file}||{page}/{pages}", "--line-numbers=5", "--compress"}};
+                       {},
+                       {"--header={file}||{page}/{pages}", "--line-numbers=5", "--compress"},
+                       {"--config", "adapt.tcf"}};
         for (const std::vector<std::string>& options : settings) {
             const ProcessResult kept = convert(dir.file("tmp"), "kept.pdf", options);
             ASSERT_EQ(kept.exitStatus, 0) << kept.err;

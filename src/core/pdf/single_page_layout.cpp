@@ -47,7 +47,7 @@ SinglePage::SinglePage(TextFileReader& source, ConversionSettings& settings,
       streamLength_(frame_.streamLength(measured_.linesBytes)) {
     if (shown_ && shown_->rightToLeftLines() > 0) {
         shown_->setTextAreaWidth(textAreaWidth(settings));
-        measured_.linesBytes = measureLines().linesBytes;
+        measured_.linesBytes = measureLines(true).linesBytes;
         streamLength_ = frame_.streamLength(measured_.linesBytes);
     }
 }
@@ -61,22 +61,36 @@ SinglePage::SinglePage(TextFileReader& source, const SinglePage& measured)
 
 // Plain lines are measured by the first pass; others are read once more and
 // produced as they will be written, counting.
-SinglePage::Measured SinglePage::measureLines() {
+SinglePage::Measured SinglePage::measureLines(bool again) {
     const SourceSummary& summary = source_.summary();
     if (!shown_)
         return {summary.widestLine, 0,
                 summary.lineCount * ContentFrame::kLineOverhead + summary.bodyBytes, 0};
     const SourceText::Position start = source_.position();
     const std::uint64_t notPrintableBefore = shown_->notPrintable();
+    const std::uint64_t shapedBefore = shown_->shapedPieces();
+    kept_ = std::make_unique<KeptPageBodies>();
     std::uint64_t bytes = 0;
     std::string buffer;
     auto count = [&](std::string_view piece) {
         bytes += piece.size();
+        // Lines read right to left are measured again, and lines that shape
+        // nothing are cheaper drawn again than stored and read back.
+        if ((!again && shown_->rightToLeftLines() > 0) ||
+            (bytes > KeptPageBodies::kMemoryLimit && shown_->shapedPieces() == shapedBefore))
+            kept_->forgetAll();
+        kept_->add(piece);
         return true;
     };
     shown_->beginPage();
     produceLines(source_, lineCount(), buffer, kContentPieceBytes, count, shown_);
-    bytes += buffer.size();
+    count(buffer);
+    if (shown_->shapedPieces() != shapedBefore)
+        kept_->endPage();
+    else
+        kept_->dropPage();
+    if (!kept_->isKept(0)) kept_.reset();
+    measuredEnd_ = source_.position();
     source_.returnTo(start);
     return {shown_->widestColumns(), shown_->widestShapedPoints(), bytes,
             shown_->notPrintable() - notPrintableBefore};
@@ -94,8 +108,16 @@ void SinglePage::handContent(const TakeContent& take) {
         take(bytes);
         return true;
     };
-    produceContent(frame_, source_, lineCount(), buffer, kContentPieceBytes, hand, shown_);
-    hand(buffer);
+    if (kept_) {
+        hand(frame_.opening());
+        kept_->handNext(hand);
+        hand(ContentFrame::kClosing);
+        kept_.reset();
+        source_.returnTo(measuredEnd_);
+    } else {
+        produceContent(frame_, source_, lineCount(), buffer, kContentPieceBytes, hand, shown_);
+        hand(buffer);
+    }
     source_.expectEnd();
     // Same line count, other bytes: the length written first would be wrong.
     source_.expectWritten(handed, contentBytesOfStream(streamLength_));

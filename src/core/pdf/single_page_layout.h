@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
+#include "core/pdf/kept_page_bodies.h"
 #include "core/pdf/page_content.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/text_measure.h"
@@ -55,10 +57,17 @@ class SinglePage {
         std::uint64_t linesBytes;  // of the content between opening and closing
         std::uint64_t notPrintable;
     };
-    Measured measureLines();
+    // Reads the lines once more as they will be written (again, with the
+    // text area's width known, when lines read right to left); the bytes of
+    // lines that shape are kept for writing (kept_), as far as they can be.
+    Measured measureLines(bool again = false);
 
     SourceText source_;
     ShownLines* shown_;
+    // What the last measuring drew, when it shaped and all of it was kept,
+    // and where it left the source.
+    std::unique_ptr<KeptPageBodies> kept_;
+    SourceText::Position measuredEnd_;
     Measured measured_;
     ContentFrame frame_;
     std::uint64_t streamLength_;
