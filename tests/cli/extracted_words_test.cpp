@@ -251,6 +251,12 @@ TEST(ExtractedWords, EveryWordOfEachScriptIsFound) {
         // Arabic ligatures (lam-alef, lam-yeh).
         {"yiddish", "Times-Roman", "דאָס בוך פֿון מײַן טאַטן\nער האָט געזאָגט אַז זכּרון\n", true, true},
         {"arabic", "Times-Roman", "على الأقل إلى الآن\nلا يمكن التحليل على الإطلاق\n", true, true},
+        // Pointed right-to-left words in lines that a Latin word makes
+        // left-to-right paragraphs.
+        {"yiddish", "Times-Roman",
+         "PNM טעקע האָט אַ פֿאַלש ערשט אַכטעלע\nGTK פֿון מײַן טאַטן\n"
+         "Title: הַיֶּלֶד קוֹרֵא סֵפֶר\nXML كِتَابٌ جَمِيلٌ\n",
+         true, true},
         // Left-to-right runs inside right-to-left words.
         {"mixed", "Times-Roman", "הסכמה לרישיון (EULA) משתמש\nשגיאה %s: טעקע 'apt install'\n", true,
          true},

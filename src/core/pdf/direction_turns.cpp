@@ -93,18 +93,41 @@ std::vector<Piece> piecesOfLeftToRight(const std::vector<ShapedGlyph>& glyphs,
     return pieces;
 }
 
+// Most left-to-right lines hold no right-to-left letter, and so nothing
+// read right to left: they are told without gathering their clusters.
+bool holdsNoRightToLeft(const ShapedLine& line) {
+    return line.direction != TextDirection::rightToLeft &&
+           std::none_of(line.glyphs.begin(), line.glyphs.end(), [](const ShapedGlyph& glyph) {
+               return std::any_of(glyph.text.begin(), glyph.text.end(), isStrongRightToLeft);
+           });
+}
+
 }  // namespace
+
+std::vector<bool> glyphsReadRightToLeft(const ShapedLine& line) {
+    const std::vector<ShapedGlyph>& glyphs = line.glyphs;
+    if (holdsNoRightToLeft(line)) return {};
+    if (line.direction == TextDirection::rightToLeft) return std::vector<bool>(glyphs.size(), true);
+    std::u32string text;
+    for (const ShapedGlyph& glyph : glyphs) text += glyph.text;
+    const std::vector<std::uint8_t> levels = leftToRightParagraphLevels(text);
+    std::vector<bool> result(glyphs.size(), false);
+    // A glyph that carries no text goes with its cluster's first.
+    bool odd = false;
+    for (std::size_t g = 0, at = 0; g < glyphs.size(); ++g) {
+        if (!glyphs[g].text.empty()) {
+            odd = levels[at] % 2 == 1;
+            at += glyphs[g].text.size();
+        }
+        result[g] = odd;
+    }
+    return result;
+}
 
 std::vector<DirectionMark> directionMarks(const ShapedLine& line) {
     std::vector<DirectionMark> marks;
     const std::vector<ShapedGlyph>& glyphs = line.glyphs;
-    // Most left-to-right lines hold no right-to-left letter, and so no piece
-    // to mark: they are told without gathering their clusters.
-    if (line.direction != TextDirection::rightToLeft &&
-        std::none_of(glyphs.begin(), glyphs.end(), [](const ShapedGlyph& glyph) {
-            return std::any_of(glyph.text.begin(), glyph.text.end(), isStrongRightToLeft);
-        }))
-        return marks;
+    if (holdsNoRightToLeft(line)) return marks;
     const std::vector<Cluster> clusters = clustersOf(glyphs);
     const std::vector<Piece> pieces = line.direction == TextDirection::rightToLeft
                                           ? piecesOfRightToLeft(glyphs, clusters)

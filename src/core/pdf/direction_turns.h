@@ -49,4 +49,13 @@ struct DirectionMark {
 // after starts, so that poppler takes that glyph for a word of its own.
 std::vector<DirectionMark> directionMarks(const ShapedLine& line);
 
+// Whether each glyph of the line is read right to left: every glyph of a
+// right-to-left paragraph, those of the right-to-left runs of a
+// left-to-right one (the bidirectional algorithm's odd levels). Empty when
+// none is (a left-to-right line without a right-to-left letter). Poppler
+// turns such a run's characters around whatever the paragraph, so a
+// letter's marks must be drawn as in a right-to-left paragraph to come out
+// after it.
+std::vector<bool> glyphsReadRightToLeft(const ShapedLine& line);
+
 }  // namespace leafwright

@@ -14,10 +14,10 @@ namespace {
 // spreadClusterTexts, the glyphs that keep their own widths given
 // ShownGlyphs::kOwnAdvance instead when ownWidths is false: the drawing
 // asks for a width only where a glyph's code is new.
-std::vector<GlyphText> clusterTexts(const ShapedLine& line, bool ownWidths) {
+std::vector<GlyphText> clusterTexts(const ShapedLine& line, const std::vector<bool>& rightToLeft,
+                                    bool ownWidths) {
     const std::vector<ShapedGlyph>& glyphs = line.glyphs;
     std::vector<GlyphText> result(glyphs.size());
-    const bool spread = line.direction == TextDirection::rightToLeft;
     auto ownWidth = [ownWidths](const ShapedGlyph& glyph) {
         if (glyph.glyph == 0) return 0;
         return ownWidths ? glyph.face->advanceWidth(glyph.glyph) : ShownGlyphs::kOwnAdvance;
@@ -38,7 +38,7 @@ std::vector<GlyphText> clusterTexts(const ShapedLine& line, bool ownWidths) {
         int extent = 0;
         for (std::size_t k = g; k < end; ++k) extent += glyphs[k].advance;
         result[g] = {text, extent};
-        if (spread) {
+        if (!rightToLeft.empty() && rightToLeft[g]) {
             const std::size_t carriers = std::min(end - g, text.size());
             for (std::size_t i = 0; i < carriers; ++i)
                 result[g + i] = {i + 1 < carriers ? text.substr(i, 1) : text.substr(i),
@@ -52,7 +52,7 @@ std::vector<GlyphText> clusterTexts(const ShapedLine& line, bool ownWidths) {
 }  // namespace
 
 std::vector<GlyphText> spreadClusterTexts(const ShapedLine& line) {
-    return clusterTexts(line, true);
+    return clusterTexts(line, glyphsReadRightToLeft(line), true);
 }
 
 namespace {
@@ -86,7 +86,8 @@ std::size_t repeatedInvisibleEnd(const std::vector<ShapedGlyph>& glyphs, std::si
 std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
                                   std::size_t currentFont, ShownGlyphs* known) {
     const std::vector<ShapedGlyph>& glyphs = line.glyphs;
-    const std::vector<GlyphText> texts = clusterTexts(line, false);
+    const std::vector<bool> readRightToLeft = glyphsReadRightToLeft(line);
+    const std::vector<GlyphText> texts = clusterTexts(line, readRightToLeft, false);
     std::vector<DrawnCode> codes;
     codes.reserve(glyphs.size());
     std::vector<GlyphComponent> components;
@@ -131,8 +132,8 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
             g = same;
             continue;
         }
-        const std::size_t end =
-            line.direction == TextDirection::leftToRight ? composableEnd(glyphs, g) : g;
+        const bool rightToLeft = !readRightToLeft.empty() && readRightToLeft[g];
+        const std::size_t end = rightToLeft ? g : composableEnd(glyphs, g);
         if (end > g) {
             components.clear();
             int extent = 0;
@@ -148,8 +149,7 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
                 continue;
             }
         }
-        const bool rightToLeft = line.direction == TextDirection::rightToLeft;
-        // A glyph of a right-to-left line that draws several characters (a
+        // A glyph read right to left that draws several characters (a
         // ligature, a letter with its point made one form) carries the
         // first; each further one is carried by a code that draws nothing,
         // standing just before its letter's start as a further piece does.

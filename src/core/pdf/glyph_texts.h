@@ -22,12 +22,14 @@ struct GlyphText {
 // glyph is as wide as the whole cluster, so that extractors see its text
 // cover the cluster; the other glyphs keep their own widths.
 //
-// In a right-to-left line a cluster's text is spread over its glyphs, one
+// Where glyphs are read right to left (glyphsReadRightToLeft: the whole of
+// a right-to-left line, the right-to-left runs of a left-to-right one) a
+// cluster's text is spread over its glyphs, one
 // character a glyph and the last glyph the rest, and the further pieces are
 // boxes of no width inside the first: extractors that reverse a
 // right-to-left word character by character would otherwise turn a letter
 // and its marks around (a vowel sign before its consonant), and show a
-// glyph without text as U+FFFD. In a left-to-right line the whole text stays
+// glyph without text as U+FFFD. Read left to right, the whole text stays
 // on the first glyph: there the pieces' boxes, raised with their marks or
 // standing back over their letters, make poppler end the word inside them.
 // Read in the glyphs' order the pieces still give the cluster's text, which
@@ -46,13 +48,13 @@ struct DrawnCode {
     bool mark = false;
 };
 
-// The codes that draw a shaped line, in its glyphs' order. In a
-// left-to-right line a cluster of several glyphs of one face is one code
+// The codes that draw a shaped line, in its glyphs' order. Read left to
+// right, a cluster of several glyphs of one face is one code
 // that carries the cluster's whole text, as wide as the cluster, drawn by a
 // composite of its glyphs wherever the face's program allows
 // (DocumentFonts::showCluster): poppler then sees one box in the word and
 // MuPDF no glyph without text. Every other glyph is a code of its own with
-// its piece of the text (spreadClusterTexts); in a right-to-left line a
+// its piece of the text (spreadClusterTexts); read right to left, a
 // piece of several characters keeps the first, and each further one is a
 // code that draws nothing, just before the cluster (poppler would turn the
 // characters of one code around); a mark shaped in a run of its own, drawn
