@@ -1,6 +1,7 @@
 #include "core/pdf/kept_page_bodies.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "core/platform/file_error.h"
 #include "core/platform/scratch_file.h"
@@ -10,13 +11,19 @@ namespace leafwright {
 namespace {
 
 constexpr std::size_t kFilePiece = 256 << 10;
-// How often the scratch file's file system's free space is looked at.
-constexpr std::uint64_t kLookAtFreeSpaceEvery = 16 << 20;
+// How often the scratch file's file system's free space is looked at, as
+// the spooled standard input does.
+constexpr std::uint64_t kLookAtFreeSpaceEvery = 1 << 20;
 
 }  // namespace
 
 KeptPageBodies::KeptPageBodies(std::size_t memoryLimit, std::uint64_t fileLimit)
-    : memoryLimit_(memoryLimit), fileLimit_(fileLimit) {}
+    : memoryLimit_(memoryLimit), fileLimit_(fileLimit) {
+    if (const KeptPagesSeam* seam = KeptPagesSeam::active()) {
+        memoryLimit_ = std::min(memoryLimit_, seam->memoryLimit);
+        fileLimit_ = std::min(fileLimit_, seam->fileLimit);
+    }
+}
 
 KeptPageBodies::~KeptPageBodies() = default;
 
@@ -27,7 +34,7 @@ void KeptPageBodies::stop() noexcept {
 
 void KeptPageBodies::add(std::string_view bytes) {
     if (!keeping_ || bytes.empty()) return;
-    if (total_ + bytes.size() > fileLimit_) {
+    if (total_ + bytes.size() > fileLimit_ || ends_.size() >= kPageLimit) {
         stop();
         return;
     }
@@ -49,7 +56,15 @@ void KeptPageBodies::add(std::string_view bytes) {
 }
 
 void KeptPageBodies::toFile(std::string_view bytes) {
-    if (!file_) file_ = std::make_unique<ScratchFile>();
+    if (!file_) {
+        file_ = std::make_unique<ScratchFile>();
+        // The document itself must still find room once this is written:
+        // the file takes at most half of what is free above the reserve
+        // (what is read back is given back at once, see handNext).
+        const std::optional<std::uint64_t> room = file_->roomAboveReserve();
+        if (room) fileLimit_ = std::min(fileLimit_, memory_.size() + *room / 2);
+        if (total_ + bytes.size() > fileLimit_) throw FileError(file_->folder(), "too little room");
+    }
     pending_.append(bytes);
     total_ += bytes.size();
     if (pending_.size() >= kFilePiece) flushPending();
@@ -127,6 +142,9 @@ void KeptPageBodies::handNext(const TakeContent& take) {
             static_cast<std::size_t>(std::min<std::uint64_t>(end - handedTo_, kFilePiece));
         piece_.resize(size);
         file_->readAt(handedTo_ - memory_.size(), piece_.data(), size);
+        // Read back once: its room goes back to the file system, for the
+        // document being written beside it.
+        file_->release(handedTo_ - memory_.size(), size);
         take(piece_);
         handedTo_ += size;
     }

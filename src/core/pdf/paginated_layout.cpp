@@ -1,6 +1,7 @@
 #include "core/pdf/paginated_layout.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "core/pdf/content_stream.h"
 #include "core/pdf/embedded_row_measure.h"
@@ -212,8 +213,7 @@ void PaginatedPages::readAheadAllPages(bool keepForWriting) {
         } else if (kept_) {
             kept_->dropPage();
         }
-        if (kept_ && !kept_->isKept(page) && (page == 0 || kept_->isKept(page - 1)))
-            drawnStarts_.push_back(pageStart);
+        if (kept_ && kept_->startsDrawnRun(page)) drawnStarts_.push_back(pageStart);
         bytes.clear();
     }
     furniture_.learnCharacters(pageCount_);
@@ -255,7 +255,7 @@ std::uint64_t PaginatedPages::nextStreamLength() {
     keptPage_ = kept_ && kept_->isKept(pagesMade_);
     // A page drawn again after a kept one starts where the reading ahead
     // found its lines.
-    if (kept_ && !keptPage_ && (pagesMade_ == 0 || kept_->isKept(pagesMade_ - 1)))
+    if (kept_ && kept_->startsDrawnRun(pagesMade_))
         source_.returnTo(drawnStarts_.at(nextDrawnStart_++));
     pageStart_ = source_.position();
     const std::uint64_t firstLine = static_cast<std::uint64_t>(pagesMade_) * capacity_;
@@ -338,6 +338,9 @@ void PaginatedPages::handContent(const TakeContent& take) {
 }
 
 void PaginatedPages::skipToPages(std::size_t page, std::size_t end) {
+    // Kept pages are handed out in order, from the first: a reader that
+    // skips pages draws plain strings only, which are never kept.
+    assert(!kept_);
     source_.moveToLines(static_cast<std::uint64_t>(page) * capacity_,
                         static_cast<std::uint64_t>(end) * capacity_);
     pagesMade_ = page;

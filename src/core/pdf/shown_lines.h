@@ -101,10 +101,10 @@ class ShownLines {
 
     // While planning, lines are read for the fonts to learn every character
     // in order of first use: what is written then is incomplete, unless
-    // `written` (it is then what writing would write, to be kept).
-    void setPlanning(bool planning, bool written = false) noexcept {
+    // drawnInFull (it is then what writing would write, to be kept).
+    void setPlanning(bool planning, bool drawnInFull = false) noexcept {
         planning_ = planning;
-        if (embedded_) embedded_->setPlanning(planning && !written);
+        if (embedded_) embedded_->setPlanning(planning && !drawnInFull);
     }
 
     // From now on, counts the lines that embedded fonts draw wider than

@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "core/platform/file_error.h"
-#include "core/platform/private_temporary_folder.h"
 #include "core/platform/scratch_file.h"
 #include "core/platform/stream_copy.h"
 
@@ -28,7 +27,7 @@ InputSpool::InputSpool(int fd, const std::string& shownSource, const SpoolLimits
 InputSpool::~InputSpool() = default;
 
 void InputSpool::fill(int from, const std::string& shownSource, const SpoolLimits& limits) {
-    const std::string folder = temporaryRoot();
+    const std::string& folder = file_.folder();
     std::uint64_t nextLook = kLookAtFreeSpaceEvery;
     copyStream(from, shownSource, file_.fd(), folder, [&](std::uint64_t copied) {
         if (limits.maxBytes && copied > *limits.maxBytes)

@@ -94,13 +94,38 @@ void ScratchFile::readAt(std::uint64_t offset, char* to, std::size_t size) const
     }
 }
 
-std::optional<std::uint64_t> ScratchFile::reserveShort() const {
+namespace {
+
+struct FileSystemRoom {
+    std::uint64_t size, free;
+};
+
+std::optional<FileSystemRoom> roomOf(int fd) {
     struct statvfs room {};
-    if (::fstatvfs(fd_, &room) != 0) return std::nullopt;
-    const std::uint64_t size = std::uint64_t{room.f_blocks} * room.f_frsize;
-    const std::uint64_t free = std::uint64_t{room.f_bavail} * room.f_frsize;
-    if (free >= spoolReserve(size)) return std::nullopt;
-    return spoolReserve(size);
+    if (::fstatvfs(fd, &room) != 0) return std::nullopt;
+    return FileSystemRoom{std::uint64_t{room.f_blocks} * room.f_frsize,
+                          std::uint64_t{room.f_bavail} * room.f_frsize};
+}
+
+}  // namespace
+
+std::optional<std::uint64_t> ScratchFile::reserveShort() const {
+    const std::optional<FileSystemRoom> room = roomOf(fd_);
+    if (!room || room->free >= spoolReserve(room->size)) return std::nullopt;
+    return spoolReserve(room->size);
+}
+
+std::optional<std::uint64_t> ScratchFile::roomAboveReserve() const {
+    const std::optional<FileSystemRoom> room = roomOf(fd_);
+    if (!room) return std::nullopt;
+    const std::uint64_t reserve = spoolReserve(room->size);
+    return room->free > reserve ? room->free - reserve : 0;
+}
+
+void ScratchFile::release(std::uint64_t offset, std::uint64_t size) noexcept {
+    // A file system without holes keeps the room until the file closes.
+    (void)::fallocate(fd_, FALLOC_FL_PUNCH_HOLE | FALLOC_FL_KEEP_SIZE, static_cast<off_t>(offset),
+                      static_cast<off_t>(size));
 }
 
 }  // namespace leafwright

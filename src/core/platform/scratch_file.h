@@ -48,6 +48,12 @@ class ScratchFile {
     // The reserve (spoolReserve) when its file system has less free space
     // than that left; nothing when it has enough, or cannot tell.
     std::optional<std::uint64_t> reserveShort() const;
+    // The free space of its file system above the reserve (0 below it);
+    // nothing when it cannot tell.
+    std::optional<std::uint64_t> roomAboveReserve() const;
+    // Gives the room of `size` bytes from `offset` back to the file system
+    // (their bytes read as zeros from then on), where it can.
+    void release(std::uint64_t offset, std::uint64_t size) noexcept;
 
   private:
     bool openUnnamed();
