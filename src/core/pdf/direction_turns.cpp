@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "core/fonts/line_shaper.h"
 #include "core/fonts/strong_direction.h"
@@ -104,10 +105,10 @@ bool holdsNoRightToLeft(const ShapedLine& line) {
 
 }  // namespace
 
-std::vector<bool> glyphsReadRightToLeft(const ShapedLine& line) {
+GlyphsReadRightToLeft glyphsReadRightToLeft(const ShapedLine& line) {
     const std::vector<ShapedGlyph>& glyphs = line.glyphs;
+    if (line.direction == TextDirection::rightToLeft) return {true, {}};
     if (holdsNoRightToLeft(line)) return {};
-    if (line.direction == TextDirection::rightToLeft) return std::vector<bool>(glyphs.size(), true);
     std::u32string text;
     for (const ShapedGlyph& glyph : glyphs) text += glyph.text;
     const std::vector<std::uint8_t> levels = leftToRightParagraphLevels(text);
@@ -121,7 +122,7 @@ std::vector<bool> glyphsReadRightToLeft(const ShapedLine& line) {
         }
         result[g] = odd;
     }
-    return result;
+    return {false, std::move(result)};
 }
 
 std::vector<DirectionMark> directionMarks(const ShapedLine& line) {

@@ -56,6 +56,11 @@ std::vector<DirectionMark> directionMarks(const ShapedLine& line);
 // turns such a run's characters around whatever the paragraph, so a
 // letter's marks must be drawn as in a right-to-left paragraph to come out
 // after it.
-std::vector<bool> glyphsReadRightToLeft(const ShapedLine& line);
+struct GlyphsReadRightToLeft {
+    bool all = false;        // a right-to-left line: no list is made
+    std::vector<bool> some;  // else each glyph's, or empty for none
+    bool operator[](std::size_t g) const { return all || (!some.empty() && some[g]); }
+};
+GlyphsReadRightToLeft glyphsReadRightToLeft(const ShapedLine& line);
 
 }  // namespace leafwright

@@ -14,8 +14,8 @@ namespace {
 // spreadClusterTexts, the glyphs that keep their own widths given
 // ShownGlyphs::kOwnAdvance instead when ownWidths is false: the drawing
 // asks for a width only where a glyph's code is new.
-std::vector<GlyphText> clusterTexts(const ShapedLine& line, const std::vector<bool>& rightToLeft,
-                                    bool ownWidths) {
+std::vector<GlyphText> clusterTexts(const ShapedLine& line,
+                                    const GlyphsReadRightToLeft& rightToLeft, bool ownWidths) {
     const std::vector<ShapedGlyph>& glyphs = line.glyphs;
     std::vector<GlyphText> result(glyphs.size());
     auto ownWidth = [ownWidths](const ShapedGlyph& glyph) {
@@ -38,7 +38,7 @@ std::vector<GlyphText> clusterTexts(const ShapedLine& line, const std::vector<bo
         int extent = 0;
         for (std::size_t k = g; k < end; ++k) extent += glyphs[k].advance;
         result[g] = {text, extent};
-        if (!rightToLeft.empty() && rightToLeft[g]) {
+        if (rightToLeft[g]) {
             const std::size_t carriers = std::min(end - g, text.size());
             for (std::size_t i = 0; i < carriers; ++i)
                 result[g + i] = {i + 1 < carriers ? text.substr(i, 1) : text.substr(i),
@@ -86,7 +86,7 @@ std::size_t repeatedInvisibleEnd(const std::vector<ShapedGlyph>& glyphs, std::si
 std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
                                   std::size_t currentFont, ShownGlyphs* known) {
     const std::vector<ShapedGlyph>& glyphs = line.glyphs;
-    const std::vector<bool> readRightToLeft = glyphsReadRightToLeft(line);
+    const GlyphsReadRightToLeft readRightToLeft = glyphsReadRightToLeft(line);
     const std::vector<GlyphText> texts = clusterTexts(line, readRightToLeft, false);
     std::vector<DrawnCode> codes;
     codes.reserve(glyphs.size());
@@ -132,7 +132,7 @@ std::vector<DrawnCode> drawnCodes(DocumentFonts& fonts, const ShapedLine& line,
             g = same;
             continue;
         }
-        const bool rightToLeft = !readRightToLeft.empty() && readRightToLeft[g];
+        const bool rightToLeft = readRightToLeft[g];
         const std::size_t end = rightToLeft ? g : composableEnd(glyphs, g);
         if (end > g) {
             components.clear();

@@ -75,6 +75,10 @@ class KeptPageBodies {
     // hundred kilobytes. Throws FileError naming the scratch file's folder
     // when they cannot be read back.
     void handNext(const TakeContent& take);
+    // The same, appended to out.
+    void appendNextTo(std::string& out) {
+        handNext([&out](std::string_view bytes) { out += bytes; });
+    }
 
   private:
     void stop() noexcept;

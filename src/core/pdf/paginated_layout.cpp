@@ -239,10 +239,9 @@ std::uint64_t PaginatedPages::nextStreamLength() {
     if (wrapped_) {
         if (kept_) {
             page_.bytes.clear();
-            kept_->handNext([&](std::string_view bytes) { page_.bytes += bytes; });
+            kept_->appendNextTo(page_.bytes);
             std::string rows;
-            if (keptRowLines_)
-                keptRowLines_->handNext([&](std::string_view bytes) { rows += bytes; });
+            if (keptRowLines_) keptRowLines_->appendNextTo(rows);
             appendRowPageFurniture(furniture_, page_.bytes, pagesMade_, rowLinesFrom(rows));
             page_.streamLength = streamLengthOfContent(page_.bytes.size());
         } else {
@@ -270,7 +269,7 @@ std::uint64_t PaginatedPages::nextStreamLength() {
     held_ = buildPageContent(frame_, page_, [&](std::string& bytes) {
         if (keptPage_) {
             if (bytes.size() + kept_->nextSize() >= heldPageLimit_) return false;
-            kept_->handNext([&](std::string_view piece) { bytes.append(piece); });
+            kept_->appendNextTo(bytes);
             return true;
         }
         return produceLines(
