@@ -159,6 +159,78 @@ std::size_t EmbeddedFontStrings::addKnownAscii(std::string& out, std::string_vie
     return length;
 }
 
+namespace {
+
+// The well-formed UTF-8 character of one to three bytes at the start of
+// p[0, n) and its length; 0 for any other (four bytes, malformed, cut).
+inline std::size_t shortUtf8(const unsigned char* p, std::size_t n, char32_t& character) {
+    const unsigned lead = p[0];
+    if (lead < 0x80) {
+        character = lead;
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        if (n < 2 || (p[1] & 0xC0) != 0x80) return 0;
+        character = (char32_t{lead & 0x1Fu} << 6) | (p[1] & 0x3Fu);
+        return 2;
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        if (n < 3 || (p[1] & 0xC0) != 0x80 || (p[2] & 0xC0) != 0x80) return 0;
+        // No overlong form, no surrogate.
+        if ((lead == 0xE0 && p[1] < 0xA0) || (lead == 0xED && p[1] >= 0xA0)) return 0;
+        character = (char32_t{lead & 0x0Fu} << 12) | (char32_t{p[1] & 0x3Fu} << 6) | (p[2] & 0x3Fu);
+        return 3;
+    }
+    return 0;
+}
+
+}  // namespace
+
+std::size_t EmbeddedFontStrings::addKnownUtf8(std::string& out, std::string_view text,
+                                              CodeRun& run) {
+    if (known_.empty() || runFont_ != currentFont_ || !strings_.stringOpen()) return 0;
+    // Within the run every character's entry is looked up as addKnown does
+    // with the run in the current font: the neutral ASCII characters in the
+    // run's own table (known_ for the first font), the others in known_.
+    const Known* const known = known_.data();
+    const Known* neutral = known;
+    if (currentFont_ != 0)
+        neutral = currentFont_ < knownInRun_.size() ? knownInRun_[currentFont_].get() : nullptr;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    const std::size_t font = currentFont_;
+    const bool writes = !planning_;
+    std::size_t at = 0;
+    std::size_t used = run.used;
+    std::int64_t advance = 0;
+    std::uint64_t columns = 0;
+    while (at < n) {
+        char32_t character;
+        const std::size_t length = shortUtf8(p + at, n - at, character);
+        if (length == 0) break;
+        const Known* entry = &known[character];
+        if (isNeutralCharacter(character)) {
+            if (neutral == nullptr) break;
+            entry = &neutral[character];
+        }
+        if (entry->font != font || entry->move != 0) break;
+        advance += entry->advance;
+        columns += static_cast<std::uint64_t>(entry->columns);
+        at += length;
+        if (!writes) continue;
+        putHexCode(run.bytes + used, entry->code);
+        used += 4;
+        if (used == sizeof run.bytes) {
+            out.append(run.bytes, used);
+            used = 0;
+        }
+    }
+    run.used = used;
+    strings_.advance(advance);
+    strings_.addColumns(columns);
+    return at;
+}
+
 void EmbeddedFontStrings::addAll(std::string& out, std::u32string_view characters) {
     CodeRun run;
     for (const char32_t character : characters) {

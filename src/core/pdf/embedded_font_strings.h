@@ -78,6 +78,12 @@ class EmbeddedFontStrings {
     // would a character at a time, when the run is at its start (its
     // characters keep it there); returns its length in bytes.
     std::size_t addKnownAscii(std::string& out, std::string_view text, CodeRun& run);
+    // Writes the longest start of UTF-8 text whose characters (of one to
+    // three bytes) addKnown would write one at a time while the string is
+    // open and the run's font is the current one, without a font change,
+    // as it would; returns its length in bytes. Most text of any alphabet
+    // goes here once its characters were met.
+    std::size_t addKnownUtf8(std::string& out, std::string_view text, CodeRun& run);
     // Writes any character ("?" for one no face has).
     void add(std::string& out, char32_t character);
     void addAll(std::string& out, std::u32string_view characters);

@@ -126,10 +126,19 @@ void ShownLines::addEmbedded(std::string& out, std::string_view characters,
                              SourceEncoding encoding) {
     const std::size_t n = characters.size();
     EmbeddedFontStrings::CodeRun run;
+    const auto* p = reinterpret_cast<const unsigned char*>(characters.data());
+    const bool utf8 = encoding == SourceEncoding::Utf8;
     for (std::size_t i = 0; i < n;) {
-        // Plain ASCII, most text, goes many characters at a time.
-        i += embedded_->addKnownAscii(out, characters.substr(i), run);
-        if (i == n) break;
+        // Plain ASCII, most text, goes many characters at a time, and so do
+        // the characters of other alphabets once they are known.
+        if (p[i] < 0x80) {
+            i += embedded_->addKnownAscii(out, characters.substr(i), run);
+            if (i == n) break;
+        }
+        if (utf8) {
+            i += embedded_->addKnownUtf8(out, characters.substr(i), run);
+            if (i == n) break;
+        }
         const std::size_t start = i;
         const char32_t character = nextCharacter(characters, i, encoding);
         if (embedded_->addKnown(out, character, run)) continue;
