@@ -119,10 +119,12 @@ void EmbeddedFontStrings::add(std::string& out, char32_t character) {
     // Visible characters are shown alike wherever they stand; characters
     // that draw nothing take their code in the font at hand.
     if (character < 0x10000 && !isInvisibleCharacter(character) && !singleByte(shown->font)) {
-        knownEntry(character, runFont) = {static_cast<std::uint16_t>(shown->font), shown->code,
-                                          static_cast<std::int32_t>(advance),
-                                          static_cast<std::int32_t>(shown->width - advance),
-                                          columns};
+        Known& known = knownEntry(character, runFont);
+        known.font = static_cast<std::uint16_t>(shown->font);
+        putHexCode(known.hex, shown->code);
+        known.columns = static_cast<std::int16_t>(columns);
+        known.advance = static_cast<std::int32_t>(advance);
+        known.move = static_cast<std::int32_t>(shown->width - advance);
         if (character >= 0x20 && character < 0x7F && !takesRunFace(character, runFont) &&
             shown->font == 0 && shown->width == advance && columns == 1) {
             putHexCode(asciiCodes_[character], shown->code);
@@ -218,7 +220,7 @@ std::size_t EmbeddedFontStrings::addKnownUtf8(std::string& out, std::string_view
         columns += static_cast<std::uint64_t>(entry->columns);
         at += length;
         if (!writes) continue;
-        putHexCode(run.bytes + used, entry->code);
+        std::memcpy(run.bytes + used, entry->hex, 4);
         used += 4;
         if (used == sizeof run.bytes) {
             out.append(run.bytes, used);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -129,12 +130,13 @@ class EmbeddedFontStrings {
     std::vector<signed char> knownColumns_;
     // How each visible character of the Basic Multilingual Plane met so far
     // is shown, so that most characters cost one look-up.
+    // Its code is kept as the hex digits written, sixteen bytes in all.
     struct Known {
         std::uint16_t font = kUnknown;
-        std::uint16_t code = 0;
+        char hex[4] = {};
+        std::int16_t columns = 0;
         std::int32_t advance = 0;  // thousandths of the font size
         std::int32_t move = 0;     // the TJ number after it
-        std::int32_t columns = 0;
     };
     static constexpr std::uint16_t kUnknown = 0xFFFF;
     // known_ holds each character as shown at a run's start (and anywhere
@@ -172,7 +174,7 @@ inline bool EmbeddedFontStrings::addKnown(std::string& out, char32_t character, 
     strings_.advance(known.advance);
     strings_.addColumns(static_cast<std::uint64_t>(known.columns));
     if (planning_) return true;
-    putHexCode(run.bytes + run.used, known.code);
+    std::memcpy(run.bytes + run.used, known.hex, 4);
     run.used += 4;
     if (run.used == sizeof run.bytes) run.flush(out);
     return true;
