@@ -167,8 +167,12 @@ std::size_t countUtf8Characters(std::string_view bytes) {
             characters += 8;
             continue;
         }
-        if (p[i] < 0x80) {
+        const unsigned lead = p[i];
+        if (lead < 0x80) {
             ++i;
+        } else if (lead >= 0xC2 && lead <= 0xDF && n - i >= 2 && isContinuation(p[i + 1])) {
+            // The two-byte characters of the alphabets, told here at once.
+            i += 2;
         } else {
             char32_t ignored;
             std::size_t length = decodeSequence(p + i, n - i, ignored);
