@@ -10,6 +10,7 @@
 #include "core/fonts/invisible_character.h"
 #include "core/fonts/line_shaper.h"
 #include "core/pdf/glyph_texts.h"
+#include "core/text/text_encoding.h"
 
 namespace leafwright {
 
@@ -161,33 +162,6 @@ std::size_t EmbeddedFontStrings::addKnownAscii(std::string& out, std::string_vie
     return length;
 }
 
-namespace {
-
-// The well-formed UTF-8 character of one to three bytes at the start of
-// p[0, n) and its length; 0 for any other (four bytes, malformed, cut).
-inline std::size_t shortUtf8(const unsigned char* p, std::size_t n, char32_t& character) {
-    const unsigned lead = p[0];
-    if (lead < 0x80) {
-        character = lead;
-        return 1;
-    }
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        if (n < 2 || (p[1] & 0xC0) != 0x80) return 0;
-        character = (char32_t{lead & 0x1Fu} << 6) | (p[1] & 0x3Fu);
-        return 2;
-    }
-    if (lead >= 0xE0 && lead <= 0xEF) {
-        if (n < 3 || (p[1] & 0xC0) != 0x80 || (p[2] & 0xC0) != 0x80) return 0;
-        // No overlong form, no surrogate.
-        if ((lead == 0xE0 && p[1] < 0xA0) || (lead == 0xED && p[1] >= 0xA0)) return 0;
-        character = (char32_t{lead & 0x0Fu} << 12) | (char32_t{p[1] & 0x3Fu} << 6) | (p[2] & 0x3Fu);
-        return 3;
-    }
-    return 0;
-}
-
-}  // namespace
-
 std::size_t EmbeddedFontStrings::addKnownUtf8(std::string& out, std::string_view text,
                                               CodeRun& run) {
     if (known_.empty() || runFont_ != currentFont_ || !strings_.stringOpen()) return 0;
@@ -208,7 +182,7 @@ std::size_t EmbeddedFontStrings::addKnownUtf8(std::string& out, std::string_view
     std::uint64_t columns = 0;
     while (at < n) {
         char32_t character;
-        const std::size_t length = shortUtf8(p + at, n - at, character);
+        const std::size_t length = decodeShortUtf8(p + at, n - at, character);
         if (length == 0) break;
         const Known* entry = &known[character];
         if (isNeutralCharacter(character)) {

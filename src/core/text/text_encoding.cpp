@@ -110,26 +110,18 @@ bool isContinuation(unsigned char byte) {
 // Decodes one UTF-8 sequence that starts with a byte above 0x7F. Returns the
 // number of bytes it takes, or 0 when it is malformed.
 std::size_t decodeSequence(const unsigned char* p, std::size_t available, char32_t& character) {
-    unsigned char lead = p[0];
-    std::size_t length;
-    char32_t minimum;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, minimum = 0x80, character = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, minimum = 0x800, character = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, minimum = 0x10000, character = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (available < length) return 0;
-    for (std::size_t i = 1; i < length; ++i) {
+    if (const std::size_t length = decodeShortUtf8(p, available, character)) return length;
+    // Else only four bytes, U+10000 to U+10FFFF, are well formed.
+    const unsigned char lead = p[0];
+    if (lead < 0xF0 || lead > 0xF4 || available < 4) return 0;
+    char32_t decoded = lead & 0x07;
+    for (std::size_t i = 1; i < 4; ++i) {
         if (!isContinuation(p[i])) return 0;
-        character = (character << 6) | (p[i] & 0x3F);
+        decoded = (decoded << 6) | (p[i] & 0x3F);
     }
-    if (character < minimum || character > 0x10FFFF) return 0;
-    if (character >= 0xD800 && character <= 0xDFFF) return 0;
-    return length;
+    if (decoded < 0x10000 || decoded > 0x10FFFF) return 0;
+    character = decoded;
+    return 4;
 }
 
 }  // namespace
@@ -167,18 +159,12 @@ std::size_t countUtf8Characters(std::string_view bytes) {
             characters += 8;
             continue;
         }
-        const unsigned lead = p[i];
-        if (lead < 0x80) {
-            ++i;
-        } else if (lead >= 0xC2 && lead <= 0xDF && n - i >= 2 && isContinuation(p[i + 1])) {
-            // The two-byte characters of the alphabets, told here at once.
-            i += 2;
-        } else {
-            char32_t ignored;
-            std::size_t length = decodeSequence(p + i, n - i, ignored);
-            if (length == 0) return kNotUtf8;
-            i += length;
-        }
+        // The characters of most alphabets are told inline.
+        char32_t ignored;
+        std::size_t length = decodeShortUtf8(p + i, n - i, ignored);
+        if (length == 0) length = decodeSequence(p + i, n - i, ignored);
+        if (length == 0) return kNotUtf8;
+        i += length;
         ++characters;
     }
     return characters;

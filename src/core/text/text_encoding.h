@@ -57,6 +57,30 @@ void appendEncodedEscaped(std::string& out, std::string_view line, SourceEncodin
 inline constexpr std::size_t kNotAnAsciiLine = ~std::size_t{0};
 std::size_t appendEscapedAsciiLine(std::string& out, std::string_view bytes);
 
+// The well-formed UTF-8 character of one to three bytes that starts
+// p[0, n) (n at least 1) and its length; 0 for any other: four bytes,
+// malformed, overlong, a surrogate, or cut at n. Inline: drawing and
+// counting call it for every character of most alphabets.
+inline std::size_t decodeShortUtf8(const unsigned char* p, std::size_t n, char32_t& character) {
+    const unsigned lead = p[0];
+    if (lead < 0x80) {
+        character = lead;
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        if (n < 2 || (p[1] & 0xC0) != 0x80) return 0;
+        character = (char32_t{lead & 0x1Fu} << 6) | (p[1] & 0x3Fu);
+        return 2;
+    }
+    if (lead >= 0xE0 && lead <= 0xEF) {
+        if (n < 3 || (p[1] & 0xC0) != 0x80 || (p[2] & 0xC0) != 0x80) return 0;
+        if ((lead == 0xE0 && p[1] < 0xA0) || (lead == 0xED && p[1] >= 0xA0)) return 0;
+        character = (char32_t{lead & 0x0Fu} << 12) | (char32_t{p[1] & 0x3Fu} << 6) | (p[2] & 0x3Fu);
+        return 3;
+    }
+    return 0;
+}
+
 // Decodes the character that starts at bytes[at]: in UTF-8 a whole
 // sequence, "?" for one byte of a malformed one; in Windows-1252 one byte
 // (its undefined bytes as "?"). Returns the number of bytes it took.

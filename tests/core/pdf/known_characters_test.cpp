@@ -14,20 +14,11 @@
 #include <utility>
 #include <vector>
 
-#include "core/fonts/document_fonts.h"
-#include "core/pdf/embedded_font_strings.h"
-#include "core/pdf/shown_lines.h"
 #include "core/text/text_encoding.h"
-#include "support/fixed_font_provider.h"
+#include "drawn_one_at_a_time.h"
 
 namespace leafwright {
 namespace {
-
-using testing::FixedFontProvider;
-
-const std::vector<std::string> kFaces = {
-    "/usr/share/fonts/truetype/liberation2/LiberationSerif-Regular.ttf",
-    "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc"};
 
 // Letters of one alphabet each; a word is taken from one of them.
 const std::vector<std::u32string> kAlphabets = {
@@ -61,71 +52,22 @@ std::string generatedLine(std::mt19937& random) {
     return line;
 }
 
-// The characters of text as the full decoder reads them, and where each
-// starts.
-std::u32string decoded(const std::string& text, SourceEncoding encoding,
-                       std::vector<std::size_t>& starts) {
-    std::u32string characters;
-    for (std::size_t at = 0; at < text.size();) {
-        char32_t character;
-        starts.push_back(at);
-        at += decodeCharacter(text, at, encoding, character);
-        characters += character;
-    }
-    starts.push_back(text.size());
-    return characters;
-}
-
-// Handed over in pieces of whole characters cut anywhere, each piece in a
-// buffer of its own size (so that a read past its end is one past the
-// buffer, which the sanitizer build reports); pages begin now and then, and
-// some lines are only planned.
 TEST(KnownCharacters, DrawnAsOneCharacterAtATime) {
     for (const auto& [monospaced, encoding] :
          {std::pair{false, SourceEncoding::Utf8}, std::pair{true, SourceEncoding::Utf8},
           std::pair{false, SourceEncoding::Windows1252}}) {
         SCOPED_TRACE(monospaced ? "monospaced" : "proportional");
         SCOPED_TRACE(encoding == SourceEncoding::Utf8 ? "UTF-8" : "Windows-1252");
-        FixedFontProvider slowProvider(kFaces);
-        FixedFontProvider quickProvider(kFaces);
-        DocumentFonts slowFonts(slowProvider, monospaced ? "Courier" : "Times-Roman");
-        DocumentFonts quickFonts(quickProvider, monospaced ? "Courier" : "Times-Roman");
-        EmbeddedFontStrings slow(slowFonts, "10", monospaced);
-        ShownLines quick(quickFonts, nullptr, "10", monospaced);
-        std::mt19937 random(monospaced ? 41 : encoding == SourceEncoding::Utf8 ? 42 : 43);
-        for (int line = 0; line < 3'000; ++line) {
-            if (line % 40 == 0) {
-                slow.beginPage();
-                quick.beginPage();
-            }
-            const bool planning = line % 7 == 3;
-            slow.setPlanning(planning);
-            quick.setPlanning(planning);
-            const std::string text = generatedLine(random);
-            std::vector<std::size_t> starts;
-            const std::u32string characters = decoded(text, encoding, starts);
-            std::string expected, written;
-            slow.beginLine(expected);
-            slow.addAll(expected, characters);
-            slow.endLine(expected);
-            quick.beginLine(written);
-            for (std::size_t k = 0; k < characters.size();) {
-                const std::size_t take =
-                    std::min<std::size_t>(1 + random() % 40, characters.size() - k);
-                const std::string_view piece =
-                    std::string_view(text).substr(starts[k], starts[k + take] - starts[k]);
-                const std::vector<char> own(piece.begin(), piece.end());
-                quick.add(written, std::string_view(own.data(), own.size()), encoding);
-                k += take;
-            }
-            quick.endLine(written);
-            ASSERT_EQ(written, expected) << text;
-            ASSERT_EQ(quick.widestColumns(), slow.strings().widestColumns()) << text;
-        }
-        EXPECT_EQ(quick.notPrintable(), slow.notPrintable());
+        const unsigned seed = monospaced ? 41 : encoding == SourceEncoding::Utf8 ? 42 : 43;
+        const std::size_t notPrintable = testing::expectDrawnAsOneAtATime({.monospaced = monospaced,
+                                                                           .encoding = encoding,
+                                                                           .seed = seed,
+                                                                           .lines = 3'000,
+                                                                           .longestPiece = 40},
+                                                                          generatedLine);
         // Read as UTF-8, the characters beyond the faces are among them.
         if (encoding == SourceEncoding::Utf8) {
-            EXPECT_GT(quick.notPrintable(), 0u);
+            EXPECT_GT(notPrintable, 0u);
         }
     }
 }

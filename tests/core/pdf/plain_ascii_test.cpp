@@ -14,16 +14,13 @@
 #include "core/pdf/embedded_row_measure.h"
 #include "core/pdf/shown_lines.h"
 #include "core/text/text_encoding.h"
+#include "drawn_one_at_a_time.h"
 #include "support/fixed_font_provider.h"
 
 namespace leafwright {
 namespace {
 
 using testing::FixedFontProvider;
-
-const std::vector<std::string> kFaces = {
-    "/usr/share/fonts/truetype/liberation2/LiberationSerif-Regular.ttf",
-    "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc"};
 
 const std::u32string kOthers =
     U"\uD55C\uAD6D\u4E2D\u6587\u00E9\u0142\u00A9\u201C\u2014\u0436\t\u0001\u007F\u200B\u0301"
@@ -47,43 +44,13 @@ std::string utf8(std::u32string_view characters) {
     return bytes;
 }
 
-// The lines as ShownLines writes them, handed over in pieces cut anywhere
-// between characters, against each character written on its own; pages
-// begin now and then, and some lines are only planned.
+// Lines handed over in pieces cut anywhere between characters.
 TEST(PlainAscii, DrawnAsOneCharacterAtATime) {
     for (const bool monospaced : {false, true}) {
         SCOPED_TRACE(monospaced ? "monospaced" : "proportional");
-        FixedFontProvider slowProvider(kFaces);
-        FixedFontProvider quickProvider(kFaces);
-        DocumentFonts slowFonts(slowProvider, monospaced ? "Courier" : "Times-Roman");
-        DocumentFonts quickFonts(quickProvider, monospaced ? "Courier" : "Times-Roman");
-        EmbeddedFontStrings slow(slowFonts, "10", monospaced);
-        ShownLines quick(quickFonts, nullptr, "10", monospaced);
-        std::mt19937 random(monospaced ? 21 : 22);
-        for (int line = 0; line < 2'000; ++line) {
-            if (line % 40 == 0) {
-                slow.beginPage();
-                quick.beginPage();
-            }
-            const bool planning = line % 7 == 3;
-            slow.setPlanning(planning);
-            quick.setPlanning(planning);
-            const std::u32string characters = generatedLine(random);
-            std::string expected, written;
-            slow.beginLine(expected);
-            slow.addAll(expected, characters);
-            slow.endLine(expected);
-            quick.beginLine(written);
-            for (std::size_t at = 0; at < characters.size();) {
-                const std::size_t take = 1 + random() % 12;
-                quick.add(written, utf8(characters.substr(at, take)), SourceEncoding::Utf8);
-                at += take;
-            }
-            quick.endLine(written);
-            ASSERT_EQ(written, expected) << utf8(characters);
-        }
-        EXPECT_EQ(quick.widestColumns(), slow.strings().widestColumns());
-        EXPECT_EQ(quick.notPrintable(), slow.notPrintable());
+        testing::expectDrawnAsOneAtATime(
+            {.monospaced = monospaced, .seed = monospaced ? 21u : 22u},
+            [](std::mt19937& random) { return utf8(generatedLine(random)); });
     }
 }
 
@@ -92,7 +59,7 @@ TEST(PlainAscii, DrawnAsOneCharacterAtATime) {
 TEST(PlainAscii, MeasuredAsDrawn) {
     for (const bool monospaced : {false, true}) {
         SCOPED_TRACE(monospaced ? "monospaced" : "proportional");
-        FixedFontProvider provider(kFaces);
+        FixedFontProvider provider(testing::kLatinAndCjkFaces);
         DocumentFonts fonts(provider, monospaced ? "Courier" : "Times-Roman");
         EmbeddedFontStrings strings(fonts, "10", monospaced);
         const std::vector<std::int64_t> widths = {1'500, 4'000, 9'000};
