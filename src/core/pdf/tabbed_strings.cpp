@@ -1,6 +1,8 @@
 #include "core/pdf/tabbed_strings.h"
 
+#include <algorithm>
 #include <charconv>
+#include <climits>
 
 #include "core/fonts/standard_font_widths.h"
 #include "core/pdf/page_content.h"
@@ -12,6 +14,8 @@ namespace leafwright {
 TabbedStrings::TabbedStrings(const StandardFontWidths& widths)
     : TabbedStrings(ContentFrame::kStringOpen, ContentFrame::kStringClose, widths.spaceWidth()) {
     standard_ = &widths;
+    for (char32_t character = 0x20; character < 0x7F; ++character)
+        asciiAdvances_.set(character, widths.width(static_cast<unsigned char>(character)));
 }
 
 void TabbedStrings::beginLine(std::string& out) {
@@ -36,6 +40,28 @@ void TabbedStrings::addStandard(std::string& out, char32_t character) {
         advanceToTabStop(out);
     else
         columns_ += out.size() - before;  // escapes included
+}
+
+std::size_t TabbedStrings::addStandardAscii(std::string& out, std::string_view bytes) {
+    std::int64_t advance = 0;
+    const std::size_t length = asciiAdvances_.knownStart(bytes, INT64_MAX, advance);
+    if (length == 0) return 0;
+    openString(out);
+    // As escapeText writes them, the stretches between escapes in one piece.
+    const std::size_t before = out.size();
+    const char* at = bytes.data();
+    const char* const end = at + length;
+    while (at != end) {
+        const char* escaped = std::find_if(at, end, isEscapedInStrings);
+        out.append(at, escaped);
+        if (escaped == end) break;
+        out.push_back('\\');
+        out.push_back(*escaped);
+        at = escaped + 1;
+    }
+    x_ += advance;
+    columns_ += out.size() - before;  // escapes included
+    return length;
 }
 
 void TabbedStrings::move(std::string& out, std::int64_t thousandths) {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "core/fonts/tab_stops.h"
+#include "core/pdf/ascii_advances.h"
 
 namespace leafwright {
 
@@ -44,6 +46,10 @@ class TabbedStrings {
 
     // The standard font's characters, one at a time.
     void addStandard(std::string& out, char32_t character);
+    // The longest start of bytes that is printable ASCII, as addStandard
+    // would write it a character at a time (either source encoding reads
+    // such bytes alike); returns its length. Most lines are such text.
+    std::size_t addStandardAscii(std::string& out, std::string_view bytes);
 
     // Opens the first string of the line if none is open yet.
     void openString(std::string& out) {
@@ -83,6 +89,8 @@ class TabbedStrings {
     char open_, close_;
     std::int64_t tabStop_;  // thousandths of the font size
     const StandardFontWidths* standard_ = nullptr;
+    // The standard font's widths of the printable ASCII characters.
+    AsciiAdvances asciiAdvances_;
     Mode mode_ = Mode::Pending;
     std::int64_t x_ = 0;
     std::uint64_t columns_ = 0;
