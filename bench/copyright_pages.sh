@@ -19,6 +19,9 @@
 #   JOBS                  conversions at a time (default 2)
 #   WRAP                  the wrap setting (default word-char; "none" shows
 #                         what is lost without wrapping)
+#   FONT                  the font (default Courier; Times-Roman, Helvetica...)
+#   EXTRA                 more convert options, e.g. "--line-numbers=1
+#                         --header={file}|{date}|{page}/{pages}"
 #   KEEP                  when set, the work folder (texts, PDFs, text back)
 #                         is kept for a look
 # Needs pdftotext (poppler-utils).
@@ -28,6 +31,8 @@ ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${LEAFWRIGHT_BUILD_DIR:-$ROOT/build}
 JOBS=${JOBS:-2}
 WRAP=${WRAP:-word-char}
+FONT=${FONT:-Courier}
+EXTRA=${EXTRA:-}
 CLI=$BUILD_DIR/bin/leafwright-cli
 
 . "$ROOT/bench/lib.sh"
@@ -51,13 +56,13 @@ for f in "${files[@]}"; do
 done
 [ -n "$(ls -A "$WORK/src")" ] || { echo "copyright_pages.sh: no copyright files" >&2; exit 2; }
 
-printf 'A4  [595,842]\r\nCourier\r\n14\r\nBlack\r\nWhite\r\n0\r\n36\r\n36\r\nFALSE\r\nFALSE\r\nDefault Path\r\nFALSE\r\n' \
-  >"$WORK/courier.tcf"
+printf 'A4  [595,842]\r\n%s\r\n14\r\nBlack\r\nWhite\r\n0\r\n36\r\n36\r\nFALSE\r\nFALSE\r\nDefault Path\r\nFALSE\r\n' \
+  "$FONT" >"$WORK/settings.tcf"
 
 # One call for all of them; --json gives each file's pages, wrapped lines
 # and warnings (characters without a glyph among them).
-"$CLI" convert --force --json -j "$JOBS" --config "$WORK/courier.tcf" --wrap="$WRAP" \
-  --output-dir "$WORK/pdf" "$WORK"/src/*.txt >"$WORK/convert.json" 2>"$WORK/convert.err" || true
+"$CLI" convert --force --json -j "$JOBS" --config "$WORK/settings.tcf" --wrap="$WRAP" \
+  $EXTRA --output-dir "$WORK/pdf" "$WORK"/src/*.txt >"$WORK/convert.json" 2>"$WORK/convert.err" || true
 "$CLI" unspool --force -j "$JOBS" "$WORK"/pdf/*.pdf >/dev/null 2>"$WORK/unspool.err" || true
 
 python3 - "$WORK" "$JOBS" <<'PY'
@@ -66,7 +71,8 @@ from concurrent.futures import ThreadPoolExecutor
 
 work, jobs = sys.argv[1], int(sys.argv[2])
 PAGE_WIDTH, MARGIN = 595.0, 36.0
-RIGHT_EDGE = PAGE_WIDTH - MARGIN + 0.01
+# Widths are written in thousandths of the font size, rounded.
+RIGHT_EDGE = PAGE_WIDTH - MARGIN + 0.05
 status = {}
 for line in open(os.path.join(work, "convert.json"), encoding="utf-8"):
     line = line.strip()
