@@ -43,7 +43,10 @@ char32_t decodeAt(std::string_view text, std::size_t at, std::size_t& length) {
 }  // namespace
 
 StandardRowMeasure::StandardRowMeasure(const StandardFontWidths& widths, std::int64_t areaWidth)
-    : widths_(widths), areaWidth_(areaWidth), tabStop_(tabStopDistance(widths.spaceWidth())) {}
+    : widths_(widths), areaWidth_(areaWidth), tabStop_(tabStopDistance(widths.spaceWidth())) {
+    for (char32_t character = 0x20; character < 0x7F; ++character)
+        asciiAdvances_.set(character, widths.width(static_cast<unsigned char>(character)));
+}
 
 LineWrapper::LineWrapper(const StandardFontWidths& widths, std::int64_t areaWidth, WrapMode mode,
                          bool formFeedEndsRow)
@@ -161,8 +164,11 @@ std::size_t StandardRowMeasure::fittingEnd(std::string_view text, bool& pastEdge
     std::int64_t x = 0;
     std::size_t at = 0;
     while (at < text.size()) {
+        // Most text: printable ASCII, as far as it fits.
+        at += asciiAdvances_.knownStart(text.substr(at), areaWidth_, x);
+        if (at == text.size()) break;
         const auto byte = static_cast<unsigned char>(text[at]);
-        if (byte >= 0x20 && byte < 0x80) {  // most text: a plain character
+        if (byte >= 0x20 && byte < 0x80) {  // DEL, or a character that does not fit
             const std::int64_t next = x + widths_.width(byte);
             if (next > areaWidth_) {
                 pastEdge = true;

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/breaks/piece_end.h"
+#include "core/pdf/ascii_advances.h"
 #include "core/settings/more_settings.h"
 
 namespace leafwright {
@@ -66,6 +67,8 @@ class StandardRowMeasure : public RowMeasure {
   private:
     bool otherText_ = false;
     const StandardFontWidths& widths_;
+    // The widths of the printable ASCII characters, summed many at a time.
+    AsciiAdvances asciiAdvances_;
     std::int64_t areaWidth_;
     std::int64_t tabStop_;
 };
