@@ -8,6 +8,8 @@
 #include <iterator>
 #include <string_view>
 
+#include "core/fonts/standard_font_widths.h"
+
 namespace leafwright {
 
 // The advances of printable ASCII characters whose drawing is known (in
@@ -26,6 +28,14 @@ class AsciiAdvances {
     void set(char32_t character, std::int64_t advance) noexcept {
         if (character >= 0x20 && character < 0x7F && advance >= 0 && advance <= INT32_MAX)
             advances_[character] = static_cast<std::int32_t>(advance);
+    }
+    // Every printable character's advance in a standard font, whose widths
+    // are those of its codes.
+    static AsciiAdvances of(const StandardFontWidths& widths) noexcept {
+        AsciiAdvances advances;
+        for (char32_t character = 0x20; character < 0x7F; ++character)
+            advances.set(character, widths.width(static_cast<unsigned char>(character)));
+        return advances;
     }
 
     // The length of the longest start of text made of known characters

@@ -14,8 +14,7 @@ namespace leafwright {
 TabbedStrings::TabbedStrings(const StandardFontWidths& widths)
     : TabbedStrings(ContentFrame::kStringOpen, ContentFrame::kStringClose, widths.spaceWidth()) {
     standard_ = &widths;
-    for (char32_t character = 0x20; character < 0x7F; ++character)
-        asciiAdvances_.set(character, widths.width(static_cast<unsigned char>(character)));
+    asciiAdvances_ = AsciiAdvances::of(widths);
 }
 
 void TabbedStrings::beginLine(std::string& out) {

@@ -43,10 +43,10 @@ char32_t decodeAt(std::string_view text, std::size_t at, std::size_t& length) {
 }  // namespace
 
 StandardRowMeasure::StandardRowMeasure(const StandardFontWidths& widths, std::int64_t areaWidth)
-    : widths_(widths), areaWidth_(areaWidth), tabStop_(tabStopDistance(widths.spaceWidth())) {
-    for (char32_t character = 0x20; character < 0x7F; ++character)
-        asciiAdvances_.set(character, widths.width(static_cast<unsigned char>(character)));
-}
+    : widths_(widths),
+      asciiAdvances_(AsciiAdvances::of(widths)),
+      areaWidth_(areaWidth),
+      tabStop_(tabStopDistance(widths.spaceWidth())) {}
 
 LineWrapper::LineWrapper(const StandardFontWidths& widths, std::int64_t areaWidth, WrapMode mode,
                          bool formFeedEndsRow)
