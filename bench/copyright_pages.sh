@@ -131,13 +131,13 @@ def judge(name):
     result["characters"] = sum(wanted.values())
     result["lost"] = max(lost_count, 0)
     back = os.path.join(work, "pdf", stem + ".txt")
-    result["exact"] = None
     if missing_glyphs == 0:
+        # Every line comes back ending in CR LF, the last one too.
         expected = source.replace("\r\n", "\n").replace("\n", "\r\n")
         if source and not source.endswith("\n"):
             expected += "\r\n"
         got = open(back, encoding="utf-8", errors="replace", newline="").read() if os.path.exists(back) else None
-        result["exact"] = got == expected or got == expected[:-2]
+        result["exact"] = got == expected
         if not result["exact"]:
             if got is None:
                 result["problems"].append("Unspool wrote nothing")
