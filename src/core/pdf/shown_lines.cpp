@@ -107,8 +107,10 @@ void ShownLines::beginLine(std::string& out) {
 void ShownLines::add(std::string& out, std::string_view characters, SourceEncoding encoding) {
     const std::size_t n = characters.size();
     if (!embedded_) {
+        const auto* p = reinterpret_cast<const unsigned char*>(characters.data());
         for (std::size_t i = 0; i < n;) {
-            i += standard_->addStandardAscii(out, characters.substr(i));
+            // Plain ASCII, most text, goes many bytes at a time.
+            if (p[i] < 0x80) i += standard_->addStandardAscii(out, characters.substr(i));
             if (i < n) standard_->addStandard(out, nextCharacter(characters, i, encoding));
         }
         return;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
-#include <climits>
+#include <cstdint>
 
 #include "core/fonts/standard_font_widths.h"
 #include "core/pdf/page_content.h"

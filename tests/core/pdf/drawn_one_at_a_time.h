@@ -1,7 +1,8 @@
 // Draws generated lines through ShownLines, which takes known characters
 // many at a time, and through EmbeddedFontStrings one decoded character at
 // a time, and holds the two to the same bytes and columns. The tests of the
-// quick paths (plain ASCII, characters of any alphabet) share it.
+// quick paths (plain ASCII, characters of any alphabet, the standard
+// font's strings) share its pieces.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -49,11 +50,26 @@ inline std::u32string decodedCharacters(std::string_view text, SourceEncoding en
     return characters;
 }
 
-// Each line is handed to ShownLines in pieces of whole characters cut
-// anywhere, each piece in a buffer of its own size (so that a read past its
-// end is one past the buffer, which the sanitizer build reports); pages
-// begin now and then, and some lines are only planned. Returns the
-// characters shown as not printable.
+// Hands text to quick in pieces of 1 to longestPiece whole characters (their
+// starts as decodedCharacters gives them), each piece in a buffer of its own
+// size, so that a read past its end is one past the buffer, which the
+// sanitizer build reports.
+inline void addInPieces(ShownLines& quick, std::string& out, std::string_view text,
+                        const std::vector<std::size_t>& starts, SourceEncoding encoding,
+                        std::mt19937& random, std::size_t longestPiece) {
+    const std::size_t count = starts.size() - 1;
+    for (std::size_t k = 0; k < count;) {
+        const std::size_t take = std::min<std::size_t>(1 + random() % longestPiece, count - k);
+        const std::string_view piece = text.substr(starts[k], starts[k + take] - starts[k]);
+        const std::vector<char> own(piece.begin(), piece.end());
+        quick.add(out, std::string_view(own.data(), own.size()), encoding);
+        k += take;
+    }
+}
+
+// Each line is handed to ShownLines in pieces (addInPieces); pages begin now
+// and then, and some lines are only planned. Returns the characters shown
+// as not printable.
 inline std::size_t expectDrawnAsOneAtATime(
     const OneAtATimeRun& run, const std::function<std::string(std::mt19937&)>& generatedLine) {
     FixedFontProvider slowProvider(kLatinAndCjkFaces);
@@ -80,15 +96,7 @@ inline std::size_t expectDrawnAsOneAtATime(
         slow.addAll(expected, characters);
         slow.endLine(expected);
         quick.beginLine(written);
-        for (std::size_t k = 0; k < characters.size();) {
-            const std::size_t take =
-                std::min<std::size_t>(1 + random() % run.longestPiece, characters.size() - k);
-            const std::string_view piece =
-                std::string_view(text).substr(starts[k], starts[k + take] - starts[k]);
-            const std::vector<char> own(piece.begin(), piece.end());
-            quick.add(written, std::string_view(own.data(), own.size()), run.encoding);
-            k += take;
-        }
+        addInPieces(quick, written, text, starts, run.encoding, random, run.longestPiece);
         quick.endLine(written);
         EXPECT_EQ(written, expected) << text;
         EXPECT_EQ(quick.widestColumns(), slow.strings().widestColumns()) << text;

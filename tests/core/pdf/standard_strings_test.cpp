@@ -1,12 +1,12 @@
 // Lines in the standard font go through ShownLines, which takes plain ASCII
 // many bytes at a time; drawing each decoded character alone must give the
 // same content, pen position and columns, whatever the bytes and however a
-// line is handed over in pieces.
+// line is handed over in pieces (as the embedded fonts' quick paths are
+// tested, drawn_one_at_a_time.h).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstddef>
-#include <memory>
 #include <random>
 #include <string>
 #include <string_view>
@@ -16,6 +16,7 @@
 #include "core/pdf/shown_lines.h"
 #include "core/pdf/tabbed_strings.h"
 #include "core/text/text_encoding.h"
+#include "drawn_one_at_a_time.h"
 
 namespace leafwright {
 namespace {
@@ -43,23 +44,6 @@ std::string generatedLine(std::mt19937& random) {
     return line;
 }
 
-// Pieces of whole characters, cut anywhere, each in a buffer of its own
-// size.
-std::vector<std::string> cutIntoPieces(std::string_view line, SourceEncoding encoding,
-                                       std::mt19937& random) {
-    std::vector<std::string> pieces;
-    std::size_t start = 0;
-    for (std::size_t at = 0; at < line.size();) {
-        char32_t character;
-        at += decodeCharacter(line, at, encoding, character);
-        if (at == line.size() || std::uniform_int_distribution<int>(0, 5)(random) == 0) {
-            pieces.emplace_back(line.substr(start, at - start));
-            start = at;
-        }
-    }
-    return pieces;
-}
-
 TEST(StandardFontStrings, PlainAsciiManyAtATimeDrawsAsOneAtATime) {
     for (const std::string font : {"Courier", "Times-Roman", "Helvetica-Bold"}) {
         const StandardFontWidths* widths = standardFontWidths(font);
@@ -72,18 +56,13 @@ TEST(StandardFontStrings, PlainAsciiManyAtATimeDrawsAsOneAtATime) {
             std::string quickOut, slowOut;
             for (int n = 0; n < 3'000; ++n) {
                 const std::string line = generatedLine(random);
+                std::vector<std::size_t> starts;
+                const std::u32string characters =
+                    testing::decodedCharacters(line, encoding, starts);
                 quick.beginLine(quickOut);
                 slow.beginLine(slowOut);
-                for (const std::string& piece : cutIntoPieces(line, encoding, random)) {
-                    const std::unique_ptr<char[]> own(new char[piece.size()]);
-                    piece.copy(own.get(), piece.size());
-                    quick.add(quickOut, std::string_view(own.get(), piece.size()), encoding);
-                }
-                for (std::size_t at = 0; at < line.size();) {
-                    char32_t character;
-                    at += decodeCharacter(line, at, encoding, character);
-                    slow.addStandard(slowOut, character);
-                }
+                testing::addInPieces(quick, quickOut, line, starts, encoding, random, 6);
+                for (const char32_t character : characters) slow.addStandard(slowOut, character);
                 quick.endLine(quickOut);
                 slow.endLine(slowOut);
                 ASSERT_EQ(quickOut.size(), slowOut.size()) << "line " << n;
