@@ -500,6 +500,88 @@ TEST(PageFurniture, AnArabicTextIsNumbered) {
     expectUnspooled(dir, pdf, source);
 }
 
+// Fields too wide for the band (a deep path, a long title, a long text
+// beside the page number) are cut short, ending in an ellipsis: every word of
+// the header and the footer stays on the page, between the margins, apart
+// from the others, in the standard font and in embedded fonts, alone and
+// combined, while the page numbers stay whole and the body comes back.
+TEST(PageFurniture, FieldsTooWideForTheBandAreCutShort) {
+    if (!haveProgram("pdftotext")) GTEST_SKIP() << "no pdftotext";
+    TempDir dir;
+    std::string folder = "deep";
+    for (int k = 0; k < 12; ++k) folder += "/folder-" + std::to_string(k);
+    std::filesystem::create_directories(dir.file(folder));
+    const std::string source = numbered(60);
+    const std::string latin = folder + "/latin.txt", greek = folder + "/greek.txt";
+    writeBytes(dir.file(latin), source);
+    writeBytes(dir.file(greek), "\u03B1\u03B2\u03B3 " + source);
+    const std::string title = "A title that goes on and on " + std::string(60, 'x');
+    const std::vector<std::string> options = {
+        "--title=" + title, "--header={path}|{title}|{page}/{pages}",
+        "--footer=Printed from {path} on {date}, page {page}||{file}"};
+    struct Made {
+        std::string pdf, source;
+        int pages;
+    };
+    std::vector<Made> made;
+    for (const std::string& text : {latin, greek}) {
+        std::vector<std::string> args = {LEAFWRIGHT_CLI, "convert", "--force"};
+        args.insert(args.end(), options.begin(), options.end());
+        args.push_back(dir.file(text));
+        const ProcessResult convert = runProcess(args, dir.path());
+        ASSERT_EQ(convert.exitStatus, 0) << convert.err;
+        made.push_back({dir.file(text.substr(0, text.size() - 3) + "pdf"),
+                        text == latin ? source : "\u03B1\u03B2\u03B3 " + source, 2});
+    }
+    std::vector<std::string> args = {LEAFWRIGHT_CLI, "convert", "--force"};
+    args.insert(args.end(), options.begin(), options.end());
+    args.insert(args.end(), {"--combine", "book.pdf", dir.file(latin), dir.file(greek)});
+    const ProcessResult combine = runProcess(args, dir.path());
+    ASSERT_EQ(combine.exitStatus, 0) << combine.err;
+    made.push_back({dir.file("book.pdf"), "", 4});
+
+    const std::string ellipsis = "\u2026";
+    for (const Made& m : made) {
+        SCOPED_TRACE(m.pdf);
+        expectQpdfFindsNothing(m.pdf);
+        const std::vector<Word> words = wordsOf(m.pdf);
+        for (int page = 1; page <= m.pages; ++page) {
+            SCOPED_TRACE(page);
+            // The header's row and the footer's, above and below the body.
+            std::map<int, std::vector<Word>> bands;
+            for (const Word& w : words)
+                if (w.page == page && (w.yMax < 56.5 || w.yMin > 814))
+                    bands[w.yMax < 56.5 ? 0 : 1].push_back(w);
+            ASSERT_EQ(bands.size(), 2u);
+            int cuts = 0;
+            for (auto& [band, row] : bands) {
+                std::sort(row.begin(), row.end(),
+                          [](const Word& a, const Word& b) { return a.xMin < b.xMin; });
+                for (std::size_t k = 0; k < row.size(); ++k) {
+                    EXPECT_GE(row[k].xMin, 36 - 0.05) << row[k].text;
+                    EXPECT_LE(row[k].xMax, 559 + 0.05) << row[k].text;
+                    if (k > 0) {
+                        EXPECT_GT(row[k].xMin, row[k - 1].xMax) << row[k].text;
+                    }
+                    if (row[k].text.ends_with(ellipsis)) ++cuts;
+                }
+            }
+            // The path, the title and the footer's text are cut; the path
+            // and the page's number still show how they start.
+            EXPECT_EQ(cuts, 3);
+            const std::string path = bands[0].front().text;
+            ASSERT_TRUE(path.ends_with(ellipsis)) << path;
+            EXPECT_GE(path.size(), 20u + ellipsis.size()) << path;
+            EXPECT_TRUE(dir.file(folder).starts_with(path.substr(0, path.size() - ellipsis.size())))
+                << path;
+            EXPECT_EQ(bands[0].back().text, std::to_string((page - 1) % 2 + 1) + "/2");
+            EXPECT_EQ(bands[1].front().text, "Printed");
+            EXPECT_TRUE(bands[1].back().text.ends_with(".txt")) << bands[1].back().text;
+        }
+        if (!m.source.empty()) expectUnspooled(dir, m.pdf, m.source);
+    }
+}
+
 TEST(PageFurniture, FaultyTemplatesAreRefusedBeforeAnyFile) {
     TempDir dir;
     writeBytes(dir.file("source.txt"), "text\n");

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/fonts/standard_font_widths.h"
+#include "core/pdf/band_fields.h"
 #include "core/pdf/embedded_furniture_text.h"
 #include "core/pdf/line_number_gutter.h"
 #include "core/pdf/number_column.h"
@@ -153,10 +154,13 @@ PageFurniture::PageFurniture(const ConversionSettings& s, const std::string& sou
 
 void PageFurniture::setPageCount(std::uint64_t pageCount) {
     facts_.pages = facts_.sheets = pageCount;
+    for (std::optional<BandRoom>& room : embeddedRooms_) room.reset();
     prepareBands();
 }
 
 void PageFurniture::numberSheetsFrom(std::uint64_t firstSheet, std::uint64_t sheets) {
+    // The embedded fonts keep the room measured when their characters were
+    // learnt: a cut measured now could need a character they lack.
     firstSheet_ = firstSheet;
     facts_.sheets = sheets;
     prepareBands();
@@ -200,6 +204,7 @@ void PageFurniture::prepareBands() {
 
 void PageFurniture::prepareBand(const PageTemplate& band, double baseline, FurnitureBlock& made,
                                 std::string& bytes, bool& known) {
+    const BandRoom room = bandRoom(band, standardWidth());
     bool newLine = true;
     for (std::size_t field = 0; field < 3; ++field) {
         BandPiece placed;
@@ -210,8 +215,10 @@ void PageFurniture::prepareBand(const PageTemplate& band, double baseline, Furni
         if (band.changesByPage(field)) {
             placed.band = &band;
             placed.field = static_cast<int>(field);
+            if (room.cuts) placed.room = room.room[field];
         } else {
-            const std::string text = band.filledField(field, facts_);
+            std::string text = band.filledField(field, facts_);
+            if (room.cuts) text = fieldWithin(text, room.room[field], standardWidth());
             if (text.empty()) continue;
             placed.bytes = escapedMacRoman(text);
             placed.width = textWidth(placed.bytes);
@@ -246,6 +253,7 @@ void PageFurniture::prepareBandsAroundForm() {
     for (const std::optional<PageTemplate>* band : {&header_, &footer_}) {
         if (!*band) continue;
         const double baseline = band == &header_ ? headerBaseline() : footerBaseline();
+        const BandRoom room = bandRoom(**band, standardWidth());
         bool fixedNewLine = true, byPageNewLine = true;
         for (std::size_t field = 0; field < 3; ++field) {
             BandPiece placed;
@@ -255,11 +263,13 @@ void PageFurniture::prepareBandsAroundForm() {
             if ((*band)->changesByPage(field)) {
                 placed.band = &**band;
                 placed.field = static_cast<int>(field);
+                if (room.cuts) placed.room = room.room[field];
                 placed.newLine = std::exchange(byPageNewLine, false);
                 byPage.push_back(std::move(placed));
                 continue;
             }
-            const std::string text = (*band)->filledField(field, facts_);
+            std::string text = (*band)->filledField(field, facts_);
+            if (room.cuts) text = fieldWithin(text, room.room[field], standardWidth());
             if (text.empty()) continue;
             placed.bytes = escapedMacRoman(text);
             placed.width = textWidth(placed.bytes);
@@ -297,10 +307,11 @@ void PageFurniture::appendPreparedBands(FurnitureBlock& block) const {
             continue;
         }
         if (piece.field >= 0) {
+            std::string text =
+                piece.band->filledField(static_cast<std::size_t>(piece.field), pageFacts_);
+            if (piece.room >= 0) text = fieldWithin(text, piece.room, standardWidth());
             filled_.clear();
-            appendEncodedEscaped(
-                filled_, piece.band->filledField(static_cast<std::size_t>(piece.field), pageFacts_),
-                SourceEncoding::Utf8);
+            appendEncodedEscaped(filled_, text, SourceEncoding::Utf8);
         }
         const std::string& escaped = piece.field >= 0 ? filled_ : piece.bytes;
         const double width = piece.field >= 0 ? textWidth(escaped) : piece.width;
@@ -371,6 +382,40 @@ double PageFurniture::textWidth(std::string_view escaped) const {
     return units / 1000.0 * smallSize_;
 }
 
+PageFurniture::BandRoom PageFurniture::bandRoom(const PageTemplate& band,
+                                                const TextWidth& width) const {
+    PageFacts last = facts_;
+    last.page = facts_.pages;
+    last.sheet = firstSheet_ + facts_.pages;
+    BandRoom room;
+    std::array<double, 3> widths{};
+    for (std::size_t field = 0; field < 3; ++field) {
+        const std::string text = band.filledField(field, last);
+        widths[field] = text.empty() ? 0 : width(text);
+    }
+    const double across = settings_.pageWidthValue - 2 * settings_.leftMarginValue;
+    // The gap is a space in the standard font's widths in either case:
+    // measuring it in embedded fonts would teach them a space the pages may
+    // never show.
+    room.room = bandFieldRoom(widths, across, textWidth(kFieldGap));
+    room.cuts = room.room != widths;
+    return room;
+}
+
+PageFurniture::TextWidth PageFurniture::standardWidth() const {
+    return [this](std::string_view text) { return textWidth(escapedMacRoman(std::string(text))); };
+}
+
+PageFurniture::TextWidth PageFurniture::embeddedWidth() const {
+    return [this](std::string_view text) { return embedded_->width(embedded_->lay(text)); };
+}
+
+const PageFurniture::BandRoom& PageFurniture::embeddedRoom(const PageTemplate& band) const {
+    std::optional<BandRoom>& room = embeddedRooms_[header_ && &band == &*header_ ? 0 : 1];
+    if (!room) room = bandRoom(band, embeddedWidth());
+    return *room;
+}
+
 double PageFurniture::fieldLeft(double width, int align) const {
     const double left = settings_.leftMarginValue;
     const double right = settings_.pageWidthValue - settings_.leftMarginValue;
@@ -386,7 +431,16 @@ void PageFurniture::appendEmbeddedField(const std::string& text, int align, doub
 
 void PageFurniture::appendBand(std::string& out, const PageTemplate& band, const PageFacts& facts,
                                double baseline, const std::string& rule) const {
-    const PageTemplate::Filled filled = band.fill(facts);
+    PageTemplate::Filled filled = band.fill(facts);
+    if (!layingUncut_) {
+        const BandRoom& room = embeddedRoom(band);
+        if (room.cuts) {
+            const TextWidth width = embeddedWidth();
+            filled.left = fieldWithin(filled.left, room.room[0], width);
+            filled.centre = fieldWithin(filled.centre, room.room[1], width);
+            filled.right = fieldWithin(filled.right, room.room[2], width);
+        }
+    }
     if (!filled.left.empty() || !filled.centre.empty() || !filled.right.empty()) {
         out += kOpenArtifact;
         out += "BT\r\n";
@@ -413,11 +467,22 @@ void PageFurniture::appendEmbeddedBands(std::string& out, std::uint64_t page) co
 void PageFurniture::learnCharacters(std::uint64_t pages) const {
     if (!any_ || !embedded_) return;
     std::string discarded;
-    if (header_ || footer_) {
+    auto layAll = [&] {
         for (std::uint64_t page = 0; page < pages; ++page) {
             appendEmbeddedBands(discarded, page);
             discarded.clear();
         }
+    };
+    if (header_ || footer_) {
+        // The fonts learn the texts as the pages show them, then the cut
+        // ones, when a field is too wide for its room.
+        layingUncut_ = true;
+        layAll();
+        layingUncut_ = false;
+        for (std::optional<BandRoom>& room : embeddedRooms_) room.reset();
+        const bool cuts =
+            (header_ && embeddedRoom(*header_).cuts) || (footer_ && embeddedRoom(*footer_).cuts);
+        if (cuts) layAll();
     }
     if (gutter_ > 0) embedded_->layDigits("0123456789");
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -120,7 +122,23 @@ class PageFurniture {
         int align = -1;
         double width = 0;
         std::int64_t baselineMilli = 0;
+        // A field filled in page by page is cut to this width; never when
+        // negative.
+        double room = -1;
     };
+    // How wide each field of a band may be drawn (bandFieldRoom), as the
+    // document's last page fills it in (its numbers are the widest), and
+    // whether any field must be cut to that.
+    struct BandRoom {
+        std::array<double, 3> room{};
+        bool cuts = false;
+    };
+    using TextWidth = std::function<double(std::string_view)>;
+    BandRoom bandRoom(const PageTemplate& band, const TextWidth& width) const;
+    TextWidth standardWidth() const;
+    TextWidth embeddedWidth() const;
+    // The embedded fonts' room for a band, measured once.
+    const BandRoom& embeddedRoom(const PageTemplate& band) const;
     void prepareBands();
     void prepareBandsAroundForm();
     void prepareBand(const PageTemplate& band, double baseline, FurnitureBlock& made,
@@ -175,6 +193,11 @@ class PageFurniture {
     // The facts of the page being made. A furniture makes the pages of one
     // thread (each thread has its own copy), so one is enough.
     mutable PageFacts pageFacts_;
+    // In the embedded fonts, each band's room (header, footer) once
+    // measured, and whether fields are laid out as they are, uncut (while
+    // their characters are first learnt, in the order pages show them).
+    mutable std::optional<BandRoom> embeddedRooms_[2];
+    mutable bool layingUncut_ = false;
     mutable std::string filled_;                  // a field of it, escaped
     const StandardFontWidths* widths_ = nullptr;  // of the body's standard font
     double numberRight_ = 0;                      // where every line number ends
