@@ -9,6 +9,7 @@
 #include "core/fonts/system_font_provider.h"
 #include "core/pdf/line_drawing.h"
 #include "core/pdf/line_stretches.h"
+#include "core/pdf/made_ahead_pages.h"
 #include "core/pdf/page_stretches.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/pdf_writer.h"
@@ -140,6 +141,10 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
                                 settings.chosen.more.compress);
         writePageTreePdf(output, settings, stretches);
         shared = stretches.onTwoThreads();
+    } else if (threads.threads >= 2 && source.size() >= threads.twoThreadsFrom) {
+        // Pages one thread must make in order: a second one writes them.
+        MadeAheadPages ahead(pages);
+        writePageTreePdf(output, settings, ahead, drawing.fonts());
     } else {
         writePageTreePdf(output, settings, pages, drawing.fonts());
     }

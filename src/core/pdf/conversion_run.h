@@ -57,7 +57,9 @@ struct ConversionOutcome {
 // (scanInHalves), and one of plain strings of the standard font is made on
 // two, in stretches of pages or lines of about stretchBytes of the source
 // each (PageStretches, LineStretches), when there are enough for a stretch
-// on each thread. Lines with tab stops or embedded fonts are made on one.
+// on each thread. Pages whose lines have tab stops or embedded fonts, or are
+// cut into rows, are made in order on one thread while the calling thread
+// writes them (MadeAheadPages).
 // The bytes are those of one thread. A run that converts several files at
 // once gives each one thread.
 struct SourceThreads {

@@ -5,15 +5,18 @@
 // does on one.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "converted_text.h"
 #include "core/pdf/conversion_run.h"
 #include "core/pdf/line_stretches.h"
+#include "core/pdf/made_ahead_pages.h"
 #include "core/pdf/page_stretches.h"
 #include "core/pdf/paginated_layout.h"
 #include "core/pdf/single_page_layout.h"
@@ -245,6 +248,152 @@ TEST(TwoThreadConversion, ASourceRewrittenBetweenThePassesFails) {
             source);
         EXPECT_FALSE(std::filesystem::exists(dir.file("s.pdf")));
     }
+}
+
+// Pages that one thread must make in order (tab stops, embedded fonts, rows
+// cut from lines) are made on a second thread while the first writes them:
+// the document is the one a single thread writes, with or without a thread
+// to be had, and a source changed meanwhile or a cancelled run fails the
+// file and leaves nothing.
+TEST(TwoThreadConversion, PagesMadeAheadOfTheWriterAreThoseOfOneThread) {
+    TempDir dir;
+    const std::string source = dir.file("s.txt");
+    std::string text;
+    for (int i = 0; i < 6000; ++i) {
+        text += "line\t" + std::to_string(i) + (i % 7 ? " text" : " \xD0\x96\xD0\xB8\xD0\xB2");
+        if (i % 50 == 0) text += std::string(400, 'w') + " end";
+        text += "\n";
+    }
+    writeBytes(source, text);
+    ConversionSettings settings;
+    settings.chosen.more.wrap = WrapMode::WordChar;
+    settings.chosen.more.header = "{file}||{page}/{pages}";
+    settings.chosen.more.lineNumbers = 5;
+    auto converted = [&](const SourceThreads& threads) {
+        const std::string output = dir.file("s.pdf");
+        std::filesystem::remove(output);
+        ConversionSettings own = settings;
+        convertSource(source, output, own, {}, nullptr, threads);
+        return readBytes(output);
+    };
+    const std::string one = converted({});
+    testing::checkStructure(one);
+    EXPECT_TRUE(converted({2, 0, 1000}) == one);
+    for (unsigned starts : {0u, 1u}) {
+        ThreadStartLimit limit(starts);
+        EXPECT_TRUE(converted({2, 0, 1000}) == one) << starts << " threads";
+    }
+
+    // Changed once the first reading is done: the thread that makes the
+    // pages finds it.
+    std::string changed = text;
+    changed.replace(changed.size() / 2, 4, "LINE");
+    {
+        PendingOutputSeam seam([&](const PendingOutput&) { writeBytes(source, changed); });
+        expectChangedWhileConverted([&] { converted({2, 0, 1000}); }, source);
+        EXPECT_FALSE(std::filesystem::exists(dir.file("s.pdf")));
+    }
+    writeBytes(source, text);
+    RunControl control;
+    control.cancel();
+    RunControlScope scope(control);
+    EXPECT_THROW(converted({2, 0, 1000}), RunCancelled);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("s.pdf")));
+}
+
+// Pages of varied sizes, each handed in pieces (an empty one among them),
+// made by whichever thread asks; one may fail.
+class CountedPages : public PageSequence {
+  public:
+    // failAt: the page whose making fails; afterLast: a failure once the
+    // last page's bytes are handed (as of a source found to go on).
+    explicit CountedPages(std::size_t count, std::size_t failAt = ~std::size_t{0},
+                          bool afterLast = false)
+        : count_(count), failAt_(failAt), afterLast_(afterLast) {}
+    std::size_t pageCount() const override { return count_; }
+    std::uint64_t nextStreamLength() override {
+        if (made_ == failAt_) throw FileError("pages.txt", "went away");
+        maker_ = std::this_thread::get_id();
+        return bytesOf(made_).size();
+    }
+    void writeContent(TextFileWriter& out) override {
+        handContent([&](std::string_view bytes) { out.writeRaw(bytes); });
+    }
+    void handContent(const TakeContent& take) override {
+        const std::string bytes = bytesOf(made_);
+        take(std::string_view(bytes).substr(0, 3));
+        take({});
+        take(std::string_view(bytes).substr(3));
+        if (++made_ == count_ && afterLast_) throw FileError("pages.txt", "goes on");
+    }
+    static std::string bytesOf(std::size_t page) {
+        return std::string(3 + page * 37 % 5000, static_cast<char>('a' + page % 26));
+    }
+    std::size_t made() const noexcept { return made_; }
+    std::thread::id maker() const noexcept { return maker_; }
+
+  private:
+    std::size_t count_, failAt_;
+    bool afterLast_;
+    std::atomic<std::size_t> made_{0};
+    std::thread::id maker_;
+};
+
+TEST(TwoThreadConversion, PagesMadeAheadArriveInOrderFailWhereTheyFailAndStopWhenLeft) {
+    for (unsigned starts : {1u, 0u}) {
+        SCOPED_TRACE(std::to_string(starts) + " threads to be had");
+        ThreadStartLimit limit(starts);
+        CountedPages pages(3000);
+        MadeAheadPages ahead(pages);
+        EXPECT_EQ(ahead.onTwoThreads(), starts == 1);
+        EXPECT_EQ(ahead.pageCount(), 3000u);
+        for (std::size_t page = 0; page < 3000; ++page) {
+            const std::string expected = CountedPages::bytesOf(page);
+            ASSERT_EQ(ahead.nextStreamLength(), expected.size());
+            std::string got;
+            ahead.handContent([&](std::string_view bytes) { got += bytes; });
+            ASSERT_EQ(got, expected) << page;
+        }
+        // Done with the last page taken: the sequence is the caller's again.
+        EXPECT_EQ(pages.made(), 3000u);
+        EXPECT_EQ(pages.maker() == std::this_thread::get_id(), starts == 0);
+    }
+
+    // The failure of the page being made reaches the call that takes it,
+    // after the pages before it.
+    CountedPages failing(50, 20);
+    MadeAheadPages ahead(failing);
+    for (std::size_t page = 0; page < 20; ++page) {
+        ahead.nextStreamLength();
+        ahead.handContent([](std::string_view) {});
+    }
+    try {
+        ahead.nextStreamLength();
+        ADD_FAILURE() << "the failure was lost";
+    } catch (const FileError& error) {
+        EXPECT_EQ(error.path(), "pages.txt");
+        EXPECT_EQ(error.cause(), "went away");
+    }
+
+    // So does a failure found once the last page was handed over.
+    CountedPages growing(30, ~std::size_t{0}, true);
+    MadeAheadPages last(growing);
+    for (std::size_t page = 0; page + 1 < 30; ++page) {
+        last.nextStreamLength();
+        last.handContent([](std::string_view) {});
+    }
+    last.nextStreamLength();
+    EXPECT_THROW(last.handContent([](std::string_view) {}), FileError);
+
+    // A writer that gives up early stops the making: it runs ahead by the
+    // pipe's few batches at most.
+    CountedPages many(1'000'000);
+    {
+        MadeAheadPages left(many);
+        left.nextStreamLength();
+        left.handContent([](std::string_view) {});
+    }
+    EXPECT_LT(many.made(), 100'000u);
 }
 
 }  // namespace
