@@ -1,7 +1,9 @@
 #include "core/pdf/band_fields.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/breaks/line_breaker.h"

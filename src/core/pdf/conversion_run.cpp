@@ -37,6 +37,11 @@ std::string outputPathFor(const std::string& sourcePath, const std::string& outp
 
 namespace {
 
+// Whether a source is large enough for the threads given to share its work.
+bool givenTwoThreads(const SourceThreads& threads, const TextFileReader& source) {
+    return threads.threads >= 2 && source.size() >= threads.twoThreadsFrom;
+}
+
 // How many of a document's `count` pages (or lines) make a stretch when a
 // second thread shares out the making (about threads.stretchBytes of the
 // source each), or 0 when one thread makes it all: one thread given, a
@@ -46,7 +51,7 @@ namespace {
 // them).
 std::uint64_t perStretch(const SourceThreads& threads, const TextFileReader& source,
                          bool plainStrings, std::uint64_t count) {
-    if (threads.threads < 2 || source.size() < threads.twoThreadsFrom || !plainStrings) return 0;
+    if (!givenTwoThreads(threads, source) || !plainStrings) return 0;
     const std::uint64_t size = std::max<std::uint64_t>(source.size(), 1);
     const std::uint64_t inStretch = std::max<std::uint64_t>(1, threads.stretchBytes * count / size);
     return 2 * inStretch <= count ? inStretch : 0;
@@ -89,7 +94,7 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
                                      const ReplaceQuestion& mayReplace, FontProvider* fonts,
                                      const SourceThreads& threads) {
     TextFileReader source(sourcePath);
-    if (threads.threads >= 2 && source.size() >= threads.twoThreadsFrom) source.setScanThreads(2);
+    if (givenTwoThreads(threads, source)) source.setScanThreads(2);
     // Linux lets a file be replaced while it is open, so a source whose output
     // name is its own name (or a link to it) would be destroyed.
     refuseOutputOverSource(sourcePath, outputPath, source.device(), source.inode());
@@ -141,7 +146,7 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
                                 settings.chosen.more.compress);
         writePageTreePdf(output, settings, stretches);
         shared = stretches.onTwoThreads();
-    } else if (threads.threads >= 2 && source.size() >= threads.twoThreadsFrom) {
+    } else if (givenTwoThreads(threads, source)) {
         // Pages one thread must make in order: a second one writes them.
         MadeAheadPages ahead(pages);
         writePageTreePdf(output, settings, ahead, drawing.fonts());

@@ -27,7 +27,8 @@ std::array<std::pair<double, double>, 3> placed(const std::array<double, 3>& wid
 
 TEST(BandFields, FieldsStayInTheBandApartAndUseTheRoomTheyNeed) {
     std::mt19937 random(20261209);
-    // Widths from none to twice the band, most of them near its half.
+    // Widths from none to a little more than the band, a quarter of the
+    // fields empty.
     std::uniform_real_distribution<double> share(0.0, 1.2);
     std::bernoulli_distribution empty(0.25);
     const double room = 523, gap = 6.72;
