@@ -582,6 +582,32 @@ TEST(PageFurniture, FieldsTooWideForTheBandAreCutShort) {
     }
 }
 
+// In embedded fonts a character takes its code when first laid out, so the
+// furniture's digits are numbered in the order the pages show them: on the
+// first page of twelve, "1/12" gives "1" a lower code than "/" and "/" a
+// lower one than "2" (a body without digits leaves them to the header).
+TEST(PageFurniture, EmbeddedFontsLearnTheHeaderInPageOrder) {
+    TempDir dir;
+    std::string source;
+    for (int i = 0; i < 12 * 48; ++i) source += "\u0416\u0438\u0432\u0443 line\n";
+    writeBytes(dir.file("cyrillic.txt"), source);
+    auto convert = runProcess(
+        {LEAFWRIGHT_CLI, "convert", "--force", "--header=||{page}/{pages}", "cyrillic.txt"},
+        dir.path());
+    ASSERT_EQ(convert.exitStatus, 0) << convert.err;
+    const std::vector<std::string> pages = contentStreams(readBytes(dir.file("cyrillic.pdf")));
+    ASSERT_EQ(pages.size(), 12u);
+    const std::vector<std::string> blocks = artifactsAfterBody(pages[0]);
+    ASSERT_FALSE(blocks.empty());
+    const std::size_t open = blocks[0].find('<'), close = blocks[0].find('>');
+    ASSERT_NE(close, std::string::npos) << blocks[0];
+    const std::string codes = blocks[0].substr(open + 1, close - open - 1);
+    ASSERT_EQ(codes.size(), 16u) << blocks[0];  // "1/12", four codes of four digits
+    EXPECT_EQ(codes.substr(0, 4), codes.substr(8, 4)) << codes;
+    EXPECT_LT(codes.substr(0, 4), codes.substr(4, 4)) << codes;
+    EXPECT_LT(codes.substr(4, 4), codes.substr(12, 4)) << codes;
+}
+
 TEST(PageFurniture, FaultyTemplatesAreRefusedBeforeAnyFile) {
     TempDir dir;
     writeBytes(dir.file("source.txt"), "text\n");

@@ -410,10 +410,9 @@ PageFurniture::TextWidth PageFurniture::embeddedWidth() const {
     return [this](std::string_view text) { return embedded_->width(embedded_->lay(text)); };
 }
 
-const PageFurniture::BandRoom& PageFurniture::embeddedRoom(const PageTemplate& band) const {
-    std::optional<BandRoom>& room = embeddedRooms_[header_ && &band == &*header_ ? 0 : 1];
-    if (!room) room = bandRoom(band, embeddedWidth());
-    return *room;
+std::optional<PageFurniture::BandRoom>& PageFurniture::embeddedRoom(
+    const PageTemplate& band) const {
+    return embeddedRooms_[header_ && &band == &*header_ ? 0 : 1];
 }
 
 double PageFurniture::fieldLeft(double width, int align) const {
@@ -432,14 +431,12 @@ void PageFurniture::appendEmbeddedField(const std::string& text, int align, doub
 void PageFurniture::appendBand(std::string& out, const PageTemplate& band, const PageFacts& facts,
                                double baseline, const std::string& rule) const {
     PageTemplate::Filled filled = band.fill(facts);
-    if (!layingUncut_) {
-        const BandRoom& room = embeddedRoom(band);
-        if (room.cuts) {
-            const TextWidth width = embeddedWidth();
-            filled.left = fieldWithin(filled.left, room.room[0], width);
-            filled.centre = fieldWithin(filled.centre, room.room[1], width);
-            filled.right = fieldWithin(filled.right, room.room[2], width);
-        }
+    // Cut once the fonts learnt every page's texts (learnCharacters).
+    if (const std::optional<BandRoom>& room = embeddedRoom(band); room && room->cuts) {
+        const TextWidth width = embeddedWidth();
+        filled.left = fieldWithin(filled.left, room->room[0], width);
+        filled.centre = fieldWithin(filled.centre, room->room[1], width);
+        filled.right = fieldWithin(filled.right, room->room[2], width);
     }
     if (!filled.left.empty() || !filled.centre.empty() || !filled.right.empty()) {
         out += kOpenArtifact;
@@ -474,14 +471,18 @@ void PageFurniture::learnCharacters(std::uint64_t pages) const {
         }
     };
     if (header_ || footer_) {
-        // The fonts learn the texts as the pages show them, then the cut
-        // ones, when a field is too wide for its room.
-        layingUncut_ = true;
-        layAll();
-        layingUncut_ = false;
+        // The fonts learn the texts as the pages show them, uncut (as the
+        // reading that counted the pages laid them), then the cut ones, when
+        // a field is too wide for its room.
         for (std::optional<BandRoom>& room : embeddedRooms_) room.reset();
-        const bool cuts =
-            (header_ && embeddedRoom(*header_).cuts) || (footer_ && embeddedRoom(*footer_).cuts);
+        layAll();
+        bool cuts = false;
+        for (const std::optional<PageTemplate>* band : {&header_, &footer_}) {
+            if (!*band) continue;
+            std::optional<BandRoom>& room = embeddedRoom(**band);
+            room = bandRoom(**band, embeddedWidth());
+            cuts = cuts || room->cuts;
+        }
         if (cuts) layAll();
     }
     if (gutter_ > 0) embedded_->layDigits("0123456789");

@@ -137,8 +137,9 @@ class PageFurniture {
     BandRoom bandRoom(const PageTemplate& band, const TextWidth& width) const;
     TextWidth standardWidth() const;
     TextWidth embeddedWidth() const;
-    // The embedded fonts' room for a band, measured once.
-    const BandRoom& embeddedRoom(const PageTemplate& band) const;
+    // The embedded fonts' room for a band: none until learnCharacters
+    // measured it, and the band is drawn uncut meanwhile.
+    std::optional<BandRoom>& embeddedRoom(const PageTemplate& band) const;
     void prepareBands();
     void prepareBandsAroundForm();
     void prepareBand(const PageTemplate& band, double baseline, FurnitureBlock& made,
@@ -193,11 +194,9 @@ class PageFurniture {
     // The facts of the page being made. A furniture makes the pages of one
     // thread (each thread has its own copy), so one is enough.
     mutable PageFacts pageFacts_;
-    // In the embedded fonts, each band's room (header, footer) once
-    // measured, and whether fields are laid out as they are, uncut (while
-    // their characters are first learnt, in the order pages show them).
+    // In the embedded fonts, each band's room (header, footer), measured
+    // once the fonts learnt every page's texts in the order pages show them.
     mutable std::optional<BandRoom> embeddedRooms_[2];
-    mutable bool layingUncut_ = false;
     mutable std::string filled_;                  // a field of it, escaped
     const StandardFontWidths* widths_ = nullptr;  // of the body's standard font
     double numberRight_ = 0;                      // where every line number ends
