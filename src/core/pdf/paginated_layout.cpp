@@ -120,10 +120,15 @@ void PaginatedPages::cutRowsAsDrawn(RowMeasure* measure, bool keep) {
         bodies = std::make_unique<KeptPageBodies>();
         if (furniture_.numbersLines()) rows = std::make_unique<KeptPageBodies>();
     }
+    // Rows measured in embedded fonts cost more to cut than to keep: when
+    // the pages are drawn again, their rows are taken from this reading.
+    std::unique_ptr<KeptPageBodies> cuts;
+    if (measure) cuts = std::make_unique<KeptPageBodies>();
     {
         WrappedPages counting(source_, *settings_, measure ? shown_ : nullptr, capacity_,
                               furniture_, measure);
         if (bodies) counting.keepPagesIn(*bodies, rows.get());
+        if (cuts) counting.recordRowsIn(*cuts);
         count = counting.countAll();
     }
     const bool cut = count.wrappedLines != 0 || count.formFeeds != 0;
@@ -145,6 +150,8 @@ void PaginatedPages::cutRowsAsDrawn(RowMeasure* measure, bool keep) {
         wrappedLines_ = count.wrappedLines;
         wrapped_ = std::make_unique<WrappedPages>(source_, *settings_, shown_, capacity_,
                                                   furniture_, measure);
+        if (!kept_ && cuts && cuts->keeping() && cuts->keptPages() == count.pages)
+            wrapped_->replayRows(std::move(cuts));
     }
     furniture_.setPageCount(pageCount_);
     // The rows were measured as drawn, so their count of lines past the

@@ -5,6 +5,7 @@
 #include "core/fonts/standard_font_widths.h"
 #include "core/pdf/kept_page_bodies.h"
 #include "core/pdf/lines_past_edge.h"
+#include "core/pdf/row_replay.h"
 #include "core/pdf/shown_lines.h"
 #include "core/platform/file_error.h"
 
@@ -129,6 +130,17 @@ PageRowLines rowLinesFrom(std::string_view bytes) {
     return rows;
 }
 
+WrappedPages::~WrappedPages() = default;
+
+void WrappedPages::recordRowsIn(KeptPageBodies& cuts) {
+    recorder_ = std::make_unique<RowRecorder>(static_cast<RowSink&>(*this));
+    cuts_ = &cuts;
+}
+
+void WrappedPages::replayRows(std::unique_ptr<KeptPageBodies> cuts) {
+    replay_ = std::make_unique<RowReplay>(std::move(cuts), source_.path());
+}
+
 const PageContent& WrappedPages::nextPage() {
     while (done_.empty() && !ended_) step();
     if (done_.empty()) throw FileError(source_.path(), kChangedWhileRead);
@@ -153,11 +165,18 @@ void WrappedPages::step() {
         }
         if (inLineCount_++ > 0) ++lineIndex_;
         lineHasRow_ = false;
-        wrapper_->beginLine(*this);
+        if (replay_) {
+            replay_->beginLine(*this);
+        } else if (recorder_) {
+            wrapper_->beginLine(*recorder_);
+        } else {
+            wrapper_->beginLine(*this);
+        }
         inLine_ = true;
     }
     piece_.clear();
     const bool more = source_.appendRawLinePiece(piece_);
+    std::string_view text = piece_;
     if (fromWindows1252_ && !isAscii(piece_)) {
         decoded_.clear();
         for (std::size_t at = 0; at < piece_.size();) {
@@ -165,12 +184,20 @@ void WrappedPages::step() {
             at += decodeCharacter(piece_, at, SourceEncoding::Windows1252, character);
             appendUtf8(character, decoded_);
         }
-        wrapper_->add(decoded_);
+        text = decoded_;
+    }
+    if (replay_) {
+        replay_->add(text);
     } else {
-        wrapper_->add(piece_);
+        wrapper_->add(text);
     }
     if (!more) {
-        wrapper_->endLine();
+        if (replay_) {
+            replay_->endLine();
+        } else {
+            wrapper_->endLine();
+            if (recorder_) recorder_->endLine();
+        }
         inLine_ = false;
     }
 }
@@ -219,6 +246,12 @@ void WrappedPages::closePage() {
             keptRows_->add(rows);
             keptRows_->endPage();
         }
+    }
+    if (cuts_) {
+        std::string marks;
+        recorder_->moveTo(marks);
+        cuts_->add(marks);
+        cuts_->endPage();
     }
     appendRowPageFurniture(furniture_, current_.bytes, pagesClosed_, rowLines_);
     ++pagesClosed_;

@@ -20,6 +20,8 @@
 namespace leafwright {
 
 class KeptPageBodies;
+class RowRecorder;
+class RowReplay;
 class ShownLines;
 
 // The rows of a page as its line numbers need them: each row's line (from 0)
@@ -130,6 +132,7 @@ class WrappedPages : private RowPages {
                  std::uint64_t capacity, const PageFurniture& furniture,
                  RowMeasure* measure = nullptr);
     // Throws FileError naming the source when it now holds fewer pages.
+    ~WrappedPages();
     const PageContent& nextPage();
     // Throws FileError when the source holds more than the pages handed out.
     void expectDone();
@@ -152,6 +155,12 @@ class WrappedPages : private RowPages {
         keptBodies_ = &bodies;
         keptRows_ = rows;
     }
+    // From now on, records the rows each page takes in cuts (RowRecorder),
+    // so that a later reading replays them.
+    void recordRowsIn(KeptPageBodies& cuts);
+    // Takes the rows from a recording of every page instead of cutting the
+    // lines again.
+    void replayRows(std::unique_ptr<KeptPageBodies> cuts);
 
   private:
     void step();
@@ -164,6 +173,10 @@ class WrappedPages : private RowPages {
     ContentFrame frame_;
     ShownLines* shown_;
     std::unique_ptr<LineWrapper> wrapper_;
+    // While recording: the recorder the wrapper feeds and where its marks go.
+    std::unique_ptr<RowRecorder> recorder_;
+    KeptPageBodies* cuts_ = nullptr;
+    std::unique_ptr<RowReplay> replay_;
     bool fromWindows1252_;
     std::string decoded_;  // a Windows-1252 piece as UTF-8
     std::uint64_t formFeeds_ = 0;
