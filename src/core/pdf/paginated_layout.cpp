@@ -121,9 +121,10 @@ void PaginatedPages::cutRowsAsDrawn(RowMeasure* measure, bool keep) {
         if (furniture_.numbersLines()) rows = std::make_unique<KeptPageBodies>();
     }
     // Rows measured in embedded fonts cost more to cut than to keep: when
-    // the pages are drawn again, their rows are taken from this reading.
+    // the pages are drawn again for writing, their rows are taken from this
+    // reading.
     std::unique_ptr<KeptPageBodies> cuts;
-    if (measure) cuts = std::make_unique<KeptPageBodies>();
+    if (measure && keep) cuts = std::make_unique<KeptPageBodies>();
     {
         WrappedPages counting(source_, *settings_, measure ? shown_ : nullptr, capacity_,
                               furniture_, measure);

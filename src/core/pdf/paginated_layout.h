@@ -95,7 +95,9 @@ class PaginatedPages : public PageSequence {
     // Reads the source once more to cut its lines into rows measured by
     // measure (nullptr: the standard font's widths), drawing them as for
     // writing; its pages are then those rows', unless no line was cut. With
-    // keep, the pages drawn are kept for writing when every one could be.
+    // keep, the pages drawn are kept for writing when every one could be,
+    // else (rows measured in embedded fonts) the rows themselves, so that
+    // writing draws them without cutting the lines again (RowReplay).
     void cutRowsAsDrawn(RowMeasure* measure, bool keep = false);
 
     // Whether the first pass found a line that may need cutting into rows
