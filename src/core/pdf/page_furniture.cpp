@@ -215,10 +215,10 @@ void PageFurniture::prepareBand(const PageTemplate& band, double baseline, Furni
         if (band.changesByPage(field)) {
             placed.band = &band;
             placed.field = static_cast<int>(field);
-            if (room.cuts) placed.room = room.room[field];
+            placed.room = room.of(field);
         } else {
-            std::string text = band.filledField(field, facts_);
-            if (room.cuts) text = fieldWithin(text, room.room[field], standardWidth());
+            const std::string text =
+                within(band.filledField(field, facts_), room.of(field), standardWidth());
             if (text.empty()) continue;
             placed.bytes = escapedMacRoman(text);
             placed.width = textWidth(placed.bytes);
@@ -263,13 +263,13 @@ void PageFurniture::prepareBandsAroundForm() {
             if ((*band)->changesByPage(field)) {
                 placed.band = &**band;
                 placed.field = static_cast<int>(field);
-                if (room.cuts) placed.room = room.room[field];
+                placed.room = room.of(field);
                 placed.newLine = std::exchange(byPageNewLine, false);
                 byPage.push_back(std::move(placed));
                 continue;
             }
-            std::string text = (*band)->filledField(field, facts_);
-            if (room.cuts) text = fieldWithin(text, room.room[field], standardWidth());
+            const std::string text =
+                within((*band)->filledField(field, facts_), room.of(field), standardWidth());
             if (text.empty()) continue;
             placed.bytes = escapedMacRoman(text);
             placed.width = textWidth(placed.bytes);
@@ -307,9 +307,9 @@ void PageFurniture::appendPreparedBands(FurnitureBlock& block) const {
             continue;
         }
         if (piece.field >= 0) {
-            std::string text =
-                piece.band->filledField(static_cast<std::size_t>(piece.field), pageFacts_);
-            if (piece.room >= 0) text = fieldWithin(text, piece.room, standardWidth());
+            const std::string text =
+                within(piece.band->filledField(static_cast<std::size_t>(piece.field), pageFacts_),
+                       piece.room, standardWidth());
             filled_.clear();
             appendEncodedEscaped(filled_, text, SourceEncoding::Utf8);
         }
@@ -402,6 +402,10 @@ PageFurniture::BandRoom PageFurniture::bandRoom(const PageTemplate& band,
     return room;
 }
 
+std::string PageFurniture::within(std::string text, double room, const TextWidth& width) {
+    return room < 0 ? text : fieldWithin(text, room, width);
+}
+
 PageFurniture::TextWidth PageFurniture::standardWidth() const {
     return [this](std::string_view text) { return textWidth(escapedMacRoman(std::string(text))); };
 }
@@ -434,9 +438,9 @@ void PageFurniture::appendBand(std::string& out, const PageTemplate& band, const
     // Cut once the fonts learnt every page's texts (learnCharacters).
     if (const std::optional<BandRoom>& room = embeddedRoom(band); room && room->cuts) {
         const TextWidth width = embeddedWidth();
-        filled.left = fieldWithin(filled.left, room->room[0], width);
-        filled.centre = fieldWithin(filled.centre, room->room[1], width);
-        filled.right = fieldWithin(filled.right, room->room[2], width);
+        filled.left = within(std::move(filled.left), room->of(0), width);
+        filled.centre = within(std::move(filled.centre), room->of(1), width);
+        filled.right = within(std::move(filled.right), room->of(2), width);
     }
     if (!filled.left.empty() || !filled.centre.empty() || !filled.right.empty()) {
         out += kOpenArtifact;

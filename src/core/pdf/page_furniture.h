@@ -132,8 +132,12 @@ class PageFurniture {
     struct BandRoom {
         std::array<double, 3> room{};
         bool cuts = false;
+        // What field `field` is cut to; negative when no field is cut.
+        double of(std::size_t field) const { return cuts ? room[field] : -1; }
     };
     using TextWidth = std::function<double(std::string_view)>;
+    // text cut to room (fieldWithin), as it is when room is negative.
+    static std::string within(std::string text, double room, const TextWidth& width);
     BandRoom bandRoom(const PageTemplate& band, const TextWidth& width) const;
     TextWidth standardWidth() const;
     TextWidth embeddedWidth() const;

@@ -39,8 +39,9 @@ void RowRecorder::endLine() {
     appendMark(marks_, kLineEnd);
 }
 
-void RowRecorder::moveTo(std::string& out) {
-    out += marks_;
+void RowRecorder::endPage() {
+    cuts_.add(marks_);
+    cuts_.endPage();
     marks_.clear();
 }
 

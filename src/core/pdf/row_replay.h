@@ -19,20 +19,21 @@ class KeptPageBodies;
 // line's end as a mark: a couple of bytes a row, in the pages of a
 // KeptPageBodies (its memory, then its scratch file).
 //
-// RowRecorder stands between a LineWrapper and the sink it feeds, and adds
-// what passes to the bytes of the page being made (appendTo empties them
-// as the page ends).
+// RowRecorder stands between a LineWrapper and the sink it feeds, and keeps
+// what passes as the marks of the page being made, until that page ends.
 class RowRecorder : public RowSink {
   public:
-    explicit RowRecorder(RowSink& sink) : sink_(sink) {}
+    // cuts must outlive the recorder.
+    RowRecorder(RowSink& sink, KeptPageBodies& cuts) : sink_(sink), cuts_(cuts) {}
     void row(std::string_view characters, bool continuation) override;
     void formFeed() override;
     void endLine();
-    // Moves the marks recorded so far to out.
-    void moveTo(std::string& out);
+    // The page being made ends: its marks are kept in cuts.
+    void endPage();
 
   private:
     RowSink& sink_;
+    KeptPageBodies& cuts_;
     std::string marks_;
 };
 

@@ -133,8 +133,7 @@ PageRowLines rowLinesFrom(std::string_view bytes) {
 WrappedPages::~WrappedPages() = default;
 
 void WrappedPages::recordRowsIn(KeptPageBodies& cuts) {
-    recorder_ = std::make_unique<RowRecorder>(static_cast<RowSink&>(*this));
-    cuts_ = &cuts;
+    recorder_ = std::make_unique<RowRecorder>(static_cast<RowSink&>(*this), cuts);
 }
 
 void WrappedPages::replayRows(std::unique_ptr<KeptPageBodies> cuts) {
@@ -167,10 +166,8 @@ void WrappedPages::step() {
         lineHasRow_ = false;
         if (replay_) {
             replay_->beginLine(*this);
-        } else if (recorder_) {
-            wrapper_->beginLine(*recorder_);
         } else {
-            wrapper_->beginLine(*this);
+            wrapper_->beginLine(recorder_ ? static_cast<RowSink&>(*recorder_) : *this);
         }
         inLine_ = true;
     }
@@ -247,12 +244,7 @@ void WrappedPages::closePage() {
             keptRows_->endPage();
         }
     }
-    if (cuts_) {
-        std::string marks;
-        recorder_->moveTo(marks);
-        cuts_->add(marks);
-        cuts_->endPage();
-    }
+    if (recorder_) recorder_->endPage();
     appendRowPageFurniture(furniture_, current_.bytes, pagesClosed_, rowLines_);
     ++pagesClosed_;
     rowLines_.clear();

@@ -173,9 +173,9 @@ class WrappedPages : private RowPages {
     ContentFrame frame_;
     ShownLines* shown_;
     std::unique_ptr<LineWrapper> wrapper_;
-    // While recording: the recorder the wrapper feeds and where its marks go.
+    // While recording, the recorder the wrapper feeds; while replaying,
+    // what hands the rows on instead of the wrapper.
     std::unique_ptr<RowRecorder> recorder_;
-    KeptPageBodies* cuts_ = nullptr;
     std::unique_ptr<RowReplay> replay_;
     bool fromWindows1252_;
     std::string decoded_;  // a Windows-1252 piece as UTF-8

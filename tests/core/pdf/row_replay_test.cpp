@@ -59,32 +59,20 @@ Line generatedLine(std::mt19937& random) {
 std::unique_ptr<KeptPageBodies> recorded(const std::vector<Line>& lines, std::size_t memory) {
     auto cuts = std::make_unique<KeptPageBodies>(memory);
     Events ignored;
-    RowRecorder recorder(ignored);
+    RowRecorder recorder(ignored, *cuts);
     std::mt19937 random(5);
     for (const Line& line : lines) {
-        std::size_t at = 0;
         for (const std::string& event : line.events) {
             if (event == "F") {
                 recorder.formFeed();
-                ++at;
             } else {
-                const std::string row = event.substr(3);
-                recorder.row(row, event[1] == '1');
-                at += row.size();
+                recorder.row(event.substr(3), event[1] == '1');
             }
-            if (random() % 4 == 0) {  // a page ends
-                std::string marks;
-                recorder.moveTo(marks);
-                cuts->add(marks);
-                cuts->endPage();
-            }
+            if (random() % 4 == 0) recorder.endPage();  // a page ends
         }
         recorder.endLine();
     }
-    std::string marks;
-    recorder.moveTo(marks);
-    cuts->add(marks);
-    cuts->endPage();
+    recorder.endPage();
     return cuts;
 }
 
