@@ -253,7 +253,7 @@ std::uint64_t PaginatedPages::nextStreamLength() {
             appendRowPageFurniture(furniture_, page_.bytes, pagesMade_, rowLinesFrom(rows));
             page_.streamLength = streamLengthOfContent(page_.bytes.size());
         } else {
-            page_ = wrapped_->nextPage();
+            wrapped_->takeNextPage(page_);
         }
         held_ = true;
         return page_.streamLength;

@@ -140,12 +140,12 @@ void WrappedPages::replayRows(std::unique_ptr<KeptPageBodies> cuts) {
     replay_ = std::make_unique<RowReplay>(std::move(cuts), source_.path());
 }
 
-const PageContent& WrappedPages::nextPage() {
+void WrappedPages::takeNextPage(PageContent& page) {
     while (done_.empty() && !ended_) step();
     if (done_.empty()) throw FileError(source_.path(), kChangedWhileRead);
-    handed_ = std::move(done_.front());
+    std::swap(page, done_.front());
+    spare_ = std::move(done_.front().bytes);
     done_.pop_front();
-    return handed_;
 }
 
 void WrappedPages::expectDone() {
@@ -204,6 +204,7 @@ WrappedPages::Count WrappedPages::countAll() {
     while (!ended_) {
         step();
         count.pages += done_.size();
+        if (!done_.empty()) spare_ = std::move(done_.back().bytes);
         done_.clear();
     }
     count.wrappedLines = wrapper_->wrappedLines();
@@ -251,6 +252,9 @@ void WrappedPages::closePage() {
     current_.streamLength = streamLengthOfContent(current_.bytes.size());
     done_.push_back(std::move(current_));
     current_ = PageContent{};
+    current_.bytes = std::move(spare_);
+    current_.bytes.clear();
+    spare_ = std::string();
     pageOpen_ = false;
 }
 

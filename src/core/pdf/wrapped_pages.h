@@ -133,7 +133,9 @@ class WrappedPages : private RowPages {
                  RowMeasure* measure = nullptr);
     // Throws FileError naming the source when it now holds fewer pages.
     ~WrappedPages();
-    const PageContent& nextPage();
+    // Hands the next page over into `page`, whose bytes' room the pages
+    // after it reuse (a page is copied nowhere on its way to the writer).
+    void takeNextPage(PageContent& page);
     // Throws FileError when the source holds more than the pages handed out.
     void expectDone();
 
@@ -182,8 +184,9 @@ class WrappedPages : private RowPages {
     std::uint64_t formFeeds_ = 0;
     std::optional<ContinuationArrows> arrows_;
     std::deque<PageContent> done_;
-    PageContent handed_;
     PageContent current_;
+    // Bytes of a page handed over or counted, kept for their room.
+    std::string spare_;
     bool pageOpen_ = false;
     bool inLine_ = false;
     bool ended_ = false;
