@@ -75,6 +75,7 @@ struct SystemFontProvider::Fontconfig {
     // Opened faces by file and face index; nullptr for one that cannot be
     // embedded, so it is not opened twice.
     std::map<std::pair<std::string, int>, std::unique_ptr<FontFace>> faces;
+    FaceFiles files;
     // The faces of named families, by family, weight and slant; nullptr for
     // a family with no face that can be embedded.
     std::deque<Candidate> familyFaces;
@@ -317,7 +318,8 @@ const FontFace* SystemFontProvider::open(Candidate& candidate) {
     if (!candidate.opened) {
         candidate.opened = true;
         auto& face = fontconfig_->faces[{candidate.file, candidate.index}];
-        if (!face) face = openTrueTypeFace(candidate.file, static_cast<unsigned>(candidate.index));
+        if (!face)
+            face = fontconfig_->files.open(candidate.file, static_cast<unsigned>(candidate.index));
         candidate.face = face.get();
     }
     return candidate.face;

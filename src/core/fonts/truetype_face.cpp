@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -311,12 +312,8 @@ class TrueTypeFace final : public FontFace {
     mutable std::vector<std::pair<GlyphId, hb_codepoint_t>> charactersByGlyph_;
 };
 
-}  // namespace
-
-std::unique_ptr<FontFace> openTrueTypeFace(const std::string& path, unsigned index) {
-    FontFileBytes bytes;
-    if (!readFontFile(path, bytes)) return nullptr;
-    Blob blob = blobOf(std::move(bytes));
+// Face `index` of a file's bytes, as openTrueTypeFace gives it.
+std::unique_ptr<FontFace> faceOfFile(Blob blob, const std::string& path, unsigned index) {
     Face face(hb_face_create(blob.get(), index));
     if (hb_face_get_glyph_count(face.get()) == 0) return nullptr;
     // Variable CFF2 outlines have no form in PDF 1.3.
@@ -328,6 +325,52 @@ std::unique_ptr<FontFace> openTrueTypeFace(const std::string& path, unsigned ind
     Font font(hb_font_create(face.get()));
     return std::make_unique<TrueTypeFace>(std::move(face), std::move(font), std::move(blob), index,
                                           path, cff ? FontOutlines::cff : FontOutlines::trueType);
+}
+
+}  // namespace
+
+std::unique_ptr<FontFace> openTrueTypeFace(const std::string& path, unsigned index) {
+    FontFileBytes bytes;
+    if (!readFontFile(path, bytes)) return nullptr;
+    return faceOfFile(blobOf(std::move(bytes)), path, index);
+}
+
+struct FaceFiles::Files {
+    struct File {
+        Blob bytes;         // nullptr for a file that could not be opened
+        bool used = false;  // whether a face of it was given
+    };
+    std::map<std::string, File> read;
+};
+
+FaceFiles::FaceFiles() : files_(std::make_unique<Files>()) {}
+FaceFiles::~FaceFiles() = default;
+
+std::unique_ptr<FontFace> FaceFiles::open(const std::string& path, unsigned index) {
+    auto [known, isNew] = files_->read.try_emplace(path);
+    Files::File& file = known->second;
+    if (isNew) {
+        FontFileBytes bytes;
+        try {
+            if (readFontFile(path, bytes)) file.bytes = blobOf(std::move(bytes));
+        } catch (...) {
+            // Asked again, the file fails again, naming itself.
+            files_->read.erase(known);
+            throw;
+        }
+    }
+    if (!file.bytes) return nullptr;
+    // Each face holds its own reference to the shared bytes.
+    std::unique_ptr<FontFace> face =
+        faceOfFile(Blob(hb_blob_reference(file.bytes.get())), path, index);
+    if (face) {
+        file.used = true;
+    } else if (!file.used) {
+        // The bytes of a file no face uses (an emoji face of colour glyphs,
+        // say) are not kept.
+        files_->read.erase(known);
+    }
+    return face;
 }
 
 }  // namespace leafwright

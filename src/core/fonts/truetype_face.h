@@ -17,4 +17,23 @@ namespace leafwright {
 // naming the file when it is no regular file or changed while it was read.
 std::unique_ptr<FontFace> openTrueTypeFace(const std::string& path, unsigned index = 0);
 
+// The font files read for the faces of one provider, by path: the faces of
+// a collection (Noto CJK holds ten in 19 MB) share one reading of it.
+// Not safe for use by two threads at once; the faces it gave may outlive it.
+class FaceFiles {
+  public:
+    FaceFiles();
+    FaceFiles(const FaceFiles&) = delete;
+    FaceFiles& operator=(const FaceFiles&) = delete;
+    ~FaceFiles();
+
+    // As openTrueTypeFace, reading the file only the first time a face of
+    // it is asked for (a file that could not be opened is not tried again).
+    std::unique_ptr<FontFace> open(const std::string& path, unsigned index);
+
+  private:
+    struct Files;
+    std::unique_ptr<Files> files_;
+};
+
 }  // namespace leafwright

@@ -67,6 +67,44 @@ TEST(FontFile, AFaceCutShortOnDiskAfterOpeningIsStillWholeInMemory) {
               0);
 }
 
+// A collection's faces come from one reading of its file (Noto CJK holds ten
+// faces in 19 MB); the bytes of a file that gave no face are not kept, so
+// the file is read again when asked for again.
+TEST(FontFile, TheFacesOfACollectionShareOneReadingOfTheFile) {
+    const std::string collection = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc";
+    if (!std::filesystem::exists(collection)) GTEST_SKIP() << "no Noto Sans CJK";
+    TempDir dir;
+    const std::string copy = dir.file("cjk.ttc");
+    std::filesystem::copy_file(collection, copy);
+    const auto size = static_cast<std::size_t>(std::filesystem::file_size(copy));
+    const std::string later = dir.file("later.ttf");
+    writeBytes(later, "not a font yet");
+    const std::string pipe = dir.file("pipe.ttf");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(inChild([&] {
+                  FaceFiles files;
+                  const auto first = files.open(copy, 0);
+                  if (!first || first->file().bytes.size() != size) return 2;
+                  // Cut short on disk, the file still gives its other faces whole.
+                  if (::truncate(copy.c_str(), 0) != 0) return 3;
+                  const auto second = files.open(copy, 1);
+                  if (!second || second->file().bytes.size() != size) return 4;
+                  if (second->file().index != 1 || second->glyphFor(U'\uD55C') == 0) return 5;
+                  if (files.open(later, 0)) return 6;
+                  std::filesystem::copy_file(kSerif, later,
+                                             std::filesystem::copy_options::overwrite_existing);
+                  const auto serif = files.open(later, 0);
+                  if (!serif || serif->glyphFor(U'A') == 0) return 7;
+                  for (int attempt = 0; attempt < 2; ++attempt) {
+                      if (failureOf([&] { files.open(pipe, 0); }) !=
+                          "font " + pipe + " is not a regular file")
+                          return 8;
+                  }
+                  return 0;
+              }),
+              0);
+}
+
 TEST(FontFile, OnlyARegularFileIsReadAndAChangeWhileReadingNamesTheFont) {
     TempDir dir;
     const std::string pipe = dir.file("pipe.ttf");
