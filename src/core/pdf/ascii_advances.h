@@ -26,8 +26,11 @@ class AsciiAdvances {
     }
     // Takes a printable character's advance; a negative one is not kept.
     void set(char32_t character, std::int64_t advance) noexcept {
-        if (character >= 0x20 && character < 0x7F && advance >= 0 && advance <= INT32_MAX)
+        if (character >= 0x20 && character < 0x7F && advance >= 0 && advance <= INT32_MAX) {
+            const bool wasUnknown = advances_[character] < 0;
             advances_[character] = static_cast<std::int32_t>(advance);
+            if (wasUnknown) noteKnown();
+        }
     }
     // Every printable character's advance in a standard font, whose widths
     // are those of its codes.
@@ -43,10 +46,54 @@ class AsciiAdvances {
     // that start's end.
     std::size_t knownStart(std::string_view text, std::int64_t room,
                            std::int64_t& x) const noexcept;
+    // Whether text is made of known characters only, as
+    // knownStart(text, INT64_MAX, x) == text.size() says; faster once at
+    // most a few printable characters are unknown.
+    bool allKnown(std::string_view text) const noexcept;
 
   private:
+    // While this many or fewer printable characters are unknown, they are
+    // looked for one by one (memchr) in text found to be printable ASCII.
+    static constexpr int kFewUnknown = 4;
+    void noteKnown() noexcept;
+
     std::int32_t advances_[0x80];
+    int unknownCount_ = 0x7F - 0x20;
+    unsigned char fewUnknown_[kFewUnknown] = {};
 };
+
+inline void AsciiAdvances::noteKnown() noexcept {
+    if (--unknownCount_ > kFewUnknown) return;
+    int found = 0;
+    for (int character = 0x20; character < 0x7F; ++character)
+        if (advances_[character] < 0) fewUnknown_[found++] = static_cast<unsigned char>(character);
+}
+
+inline bool AsciiAdvances::allKnown(std::string_view text) const noexcept {
+    if (unknownCount_ > kFewUnknown) {
+        std::int64_t x = 0;
+        return knownStart(text, INT64_MAX, x) == text.size();
+    }
+    // Printable ASCII, eight bytes a step: no byte below 0x20, at 0x7F or
+    // above it.
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHigh = 0x8080808080808080u;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const std::size_t n = text.size();
+    std::size_t at = 0;
+    for (; at + 8 <= n; at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p + at, 8);
+        const std::uint64_t below = (word - 0x20 * kOnes) & ~word;
+        const std::uint64_t del = word ^ (0x7F * kOnes);
+        if (((word | below | ((del - kOnes) & ~del)) & kHigh) != 0) return false;
+    }
+    for (; at < n; ++at)
+        if (p[at] < 0x20 || p[at] >= 0x7F) return false;
+    for (int k = 0; k < unknownCount_; ++k)
+        if (std::memchr(text.data(), fewUnknown_[k], n) != nullptr) return false;
+    return true;
+}
 
 // Eight bytes a step while they are all known and fit (one test for the
 // eight: a byte above 0x7F sets its top bit, an unknown advance is

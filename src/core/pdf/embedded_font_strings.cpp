@@ -162,6 +162,17 @@ std::size_t EmbeddedFontStrings::addKnownAscii(std::string& out, std::string_vie
     return length;
 }
 
+bool EmbeddedFontStrings::passKnownAsciiLine(std::string_view text) noexcept {
+    if (!planning_) return false;
+    if (!asciiAdvances_.allKnown(text)) return false;
+    // A line's start puts the run in the first font; its characters, when
+    // it has any, the current font too. One column each (see add).
+    runFont_ = 0;
+    if (!text.empty()) currentFont_ = 0;
+    strings_.passLine(text.size());
+    return true;
+}
+
 std::size_t EmbeddedFontStrings::addKnownUtf8(std::string& out, std::string_view text,
                                               CodeRun& run) {
     if (known_.empty() || runFont_ != currentFont_ || !strings_.stringOpen()) return 0;

@@ -103,6 +103,12 @@ class EmbeddedFontStrings {
     std::uint64_t notPrintable() const noexcept { return notPrintable_; }
     // While planning, known characters are counted but not written.
     void setPlanning(bool planning) noexcept { planning_ = planning; }
+    // While planning, takes a line (or row) that teaches nothing without
+    // drawing it: text that addKnownAscii would take whole at the line's
+    // start. The fonts and the strings are left as drawing it between
+    // beginLine and endLine would leave them. False, changing nothing, for
+    // any other line.
+    bool passKnownAsciiLine(std::string_view text) noexcept;
 
   private:
     // A font of colour glyphs (a Type 3 font) has 1-byte codes.

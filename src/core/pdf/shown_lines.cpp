@@ -84,6 +84,25 @@ void ShownLines::beginRow(std::string& out, bool continued) {
     }
 }
 
+bool ShownLines::passKnownRow(std::string_view characters, bool continued) noexcept {
+    if (!embedded_ || !planning_ || pastEdgeRoom_ >= 0) return false;
+    // A continued row of a right-to-left line is shaped (beginRow).
+    if (continued && paragraph_ == TextDirection::rightToLeft && shaper_) return false;
+    if (!embedded_->passKnownAsciiLine(characters)) return false;
+    // The state beginRow sets, and endLine's direction of a row not shaped.
+    if (!continued || !paragraph_) paragraph_ = TextDirection::leftToRight;
+    continuedRow_ = continued;
+    row_ = true;
+    forceShaping_ = false;
+    shaping_ = false;
+    piece_.clear();
+    pieceShapes_ = false;
+    pieceWritten_ = false;
+    lineSeen_ = 0;
+    lineBytes_.clear();
+    return true;
+}
+
 void ShownLines::beginLine(std::string& out) {
     paragraph_.reset();
     continuedRow_ = false;

@@ -71,6 +71,11 @@ class ShownLines {
     // margin. The white space at a right-to-left row's end hangs into the
     // left margin.
     void beginRow(std::string& out, bool continued);
+    // While planning without drawing in full, takes a row that would teach
+    // the fonts nothing (EmbeddedFontStrings::passKnownAsciiLine) without
+    // drawing it, as beginRow, add and endLine would; false, changing
+    // nothing, for any other row, or while lines past the edge are counted.
+    bool passKnownRow(std::string_view characters, bool continued) noexcept;
     // Whether the row just drawn belongs to a line read right to left.
     bool rowReadsRightToLeft() const noexcept { return paragraph_ == TextDirection::rightToLeft; }
     // Whole characters of the line, in the source's encoding.

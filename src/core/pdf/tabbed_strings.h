@@ -43,6 +43,12 @@ class TabbedStrings {
     }
     // Closes the line's strings.
     void endLine(std::string& out);
+    // Counts a line of `columns` that is not drawn as if it were (the widest
+    // line), leaving the strings as beginLine would.
+    void passLine(std::uint64_t columns) noexcept {
+        restartLine();
+        if (columns > widestColumns_) widestColumns_ = columns;
+    }
 
     // The standard font's characters, one at a time.
     void addStandard(std::string& out, char32_t character);

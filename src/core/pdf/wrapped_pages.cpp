@@ -262,6 +262,12 @@ void WrappedPages::drawRow(std::string_view characters, bool continuation, std::
     std::string& out = current_.bytes;
     rowLines_.emplace_back(lineIndex_, !lineHasRow_);
     lineHasRow_ = true;
+    // The counting reading only teaches the fonts: a row it would teach
+    // nothing is not drawn.
+    if (shown_ && shown_->passKnownRow(characters, continuation)) {
+        if (continuation && arrows_) arrows_->add(row, shown_->rowReadsRightToLeft());
+        return;
+    }
     if (continuation) out.append(kContinuedRowMark);
     if (shown_) {
         shown_->beginRow(out, continuation);
