@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "cli/converted_documents.h"
+#include "support/pdf_structure.h"
 #include "support/pdftotext_boxes.h"
 #include "support/plain_text.h"
 #include "support/run_process.h"
@@ -26,18 +27,6 @@ namespace leafwright::testing {
 namespace {
 
 // The content streams of an uncompressed document, in page order.
-std::vector<std::string> contentStreams(const std::string& pdf) {
-    std::vector<std::string> streams;
-    std::size_t at = 0;
-    while ((at = pdf.find("stream\r\nBT\r\n", at)) != std::string::npos) {
-        const std::size_t start = at + 6;
-        const std::size_t end = pdf.find("endstream", start);
-        streams.push_back(pdf.substr(start, end - start));
-        at = end;
-    }
-    return streams;
-}
-
 // After the body's text object, only artifact blocks, each made of whole
 // text objects and saved graphics states (a path never inside a text
 // object). Returns the blocks.

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace leafwright::testing {
 
@@ -98,6 +99,20 @@ inline PdfStructure checkPdfStructure(std::string_view pdf) {
     if (result.streams == 0) return fail("no content stream");
     result.objects = entries - 1;
     return result;
+}
+
+// The page contents of an uncompressed document in the file's order: each
+// stream whose data starts with "BT", from there to its "endstream".
+inline std::vector<std::string> contentStreams(std::string_view pdf) {
+    std::vector<std::string> streams;
+    for (std::size_t at = 0; (at = pdf.find("stream\r\nBT\r\n", at)) != std::string_view::npos;) {
+        const std::size_t start = at + 8;
+        const std::size_t end = pdf.find("endstream", start);
+        if (end == std::string_view::npos) break;
+        streams.emplace_back(pdf.substr(start, end - start));
+        at = end;
+    }
+    return streams;
 }
 
 }  // namespace leafwright::testing

@@ -230,7 +230,7 @@ const FontFace* SystemFontProvider::chosenFace(const Style& style) {
         if (!fontconfig_->chosenFileOpened) {
             fontconfig_->chosenFileOpened = true;
             try {
-                fontconfig_->chosenFile = openTrueTypeFace(choice_.file);
+                fontconfig_->chosenFile = fontconfig_->files.open(choice_.file, 0);
             } catch (const std::runtime_error& error) {
                 throw FontUnavailable(error.what());
             }

@@ -94,13 +94,17 @@ bool ShownLines::passKnownRow(std::string_view characters, bool continued) noexc
     continuedRow_ = continued;
     row_ = true;
     forceShaping_ = false;
-    shaping_ = false;
+    restartPiece();
+    return true;
+}
+
+void ShownLines::restartPiece() noexcept {
     piece_.clear();
     pieceShapes_ = false;
     pieceWritten_ = false;
+    shaping_ = false;
     lineSeen_ = 0;
     lineBytes_.clear();
-    return true;
 }
 
 void ShownLines::beginLine(std::string& out) {
@@ -113,14 +117,9 @@ void ShownLines::beginLine(std::string& out) {
         return;
     }
     embedded_->beginLine(out);
-    piece_.clear();
-    pieceShapes_ = false;
-    pieceWritten_ = false;
-    shaping_ = false;
+    restartPiece();
     lineStart_ = out.size();
     lineStartMark_ = embedded_->mark();
-    lineSeen_ = 0;
-    lineBytes_.clear();
 }
 
 void ShownLines::add(std::string& out, std::string_view characters, SourceEncoding encoding) {

@@ -123,6 +123,8 @@ class ShownLines {
     const TabbedStrings& strings() const noexcept {
         return embedded_ ? embedded_->strings() : *standard_;
     }
+    // Forgets what the line being drawn shaped, wrote and may take back.
+    void restartPiece() noexcept;
     void addEmbedded(std::string& out, std::string_view characters, SourceEncoding encoding);
     void startShaping(std::string& out, std::string_view characters, std::size_t from,
                       SourceEncoding encoding);

@@ -21,27 +21,15 @@
 #include "converted_text.h"
 #include "core/settings/config_file.h"
 #include "core/settings/derivation.h"
+#include "support/pdf_structure.h"
 
 namespace leafwright {
 namespace {
 
+using testing::contentStreams;
 using testing::readBytes;
 using testing::TempDir;
 using testing::writeBytes;
-
-// The streams of a document that are page contents, in the file's order.
-std::vector<std::string> pageContents(const std::string& pdf) {
-    std::vector<std::string> contents;
-    for (std::size_t at = pdf.find("stream\r\n"); at != std::string::npos;
-         at = pdf.find("stream\r\n", at + 1)) {
-        const std::size_t start = at + 8;
-        const std::size_t end = pdf.find("endstream", start);
-        if (end == std::string::npos) break;
-        if (pdf.compare(start, 3, "BT\r") == 0) contents.push_back(pdf.substr(start, end - start));
-        at = end;
-    }
-    return contents;
-}
 
 // Checks that the fonts first appear in order, and the first font's codes in
 // increasing order.
@@ -49,7 +37,7 @@ void expectCodesInOrderOfFirstUse(const std::string& pdf) {
     std::set<int> shown;  // of the first font
     int lastFont = 0;
     int font = 0;
-    for (const std::string& content : pageContents(pdf)) {
+    for (const std::string& content : contentStreams(pdf)) {
         for (std::size_t at = 0; at < content.size(); ++at) {
             if (content.compare(at, 2, "/F") == 0 && at + 2 < content.size() &&
                 std::isdigit(static_cast<unsigned char>(content[at + 2]))) {

@@ -18,6 +18,7 @@
 #include "core/settings/line_capacity.h"
 #include "core/text/mac_roman_decode.h"
 #include "support/heap_in_use.h"
+#include "support/pdf_structure.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
@@ -65,16 +66,6 @@ std::string generatedSource(std::mt19937& random, int lines, bool megabyteLine) 
 }
 
 // The content streams of a document without compression, in page order.
-std::vector<std::string> contentStreams(const std::string& pdf) {
-    std::vector<std::string> streams;
-    for (std::size_t at = 0; (at = pdf.find("stream\r\nBT\r\n", at)) != std::string::npos;) {
-        const std::size_t end = pdf.find("endstream", at);
-        streams.push_back(pdf.substr(at, end - at));
-        at = end;
-    }
-    return streams;
-}
-
 // The literal strings of one content line, unescaped, as UTF-8.
 std::string rowText(const std::string& line) {
     std::string text;
