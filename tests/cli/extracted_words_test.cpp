@@ -285,8 +285,11 @@ TEST(ExtractedWords, EveryWordOfEachScriptIsFound) {
 
 // Lines of made-up right-to-left words among numbers, punctuation and Latin
 // words, as translated messages have them: "%s", "(EULA)", "3.5", a colon
-// or a comma after a word, a quoted Latin word at the line's end.
-std::string mixedRightToLeftLines(char32_t firstLetter, char32_t lastLetter, unsigned seed) {
+// or a comma after a word, a quoted Latin word at the line's end. With
+// latinFirst, each line opens with a short Latin name ("GIF", "PAM") and
+// right-to-left words follow it, as in a message that names a format.
+std::string mixedRightToLeftLines(char32_t firstLetter, char32_t lastLetter, unsigned seed,
+                                  bool latinFirst = false) {
     const std::vector<std::string> pieces = {"%s",  "%d",   "42",   "3.5", "(EULA)",    "'apt'",
                                              "PAM", "0x%x", "%.*s", "10%", "gdk-pixbuf"};
     const std::vector<std::string> after = {"", "", "", ",", ":", ".", "!", ")"};
@@ -298,9 +301,13 @@ std::string mixedRightToLeftLines(char32_t firstLetter, char32_t lastLetter, uns
     for (int line = 0; line < 10; ++line) {
         for (int word = 0; word < 5; ++word) {
             if (word > 0) text += ' ';
-            // The first word is a right-to-left one: it makes the line a
-            // right-to-left paragraph.
-            if (word > 0 && next(3) == 0) {
+            // Unless a Latin name opens it, the first word is a
+            // right-to-left one: it makes the line a right-to-left
+            // paragraph. After a Latin name the line is one too, as its
+            // letters are mostly right to left.
+            if (latinFirst && word == 0) {
+                text += next(2) ? "GIF" : "PAM";
+            } else if (!latinFirst && word > 0 && next(3) == 0) {
                 text += pieces[next(static_cast<unsigned>(pieces.size()))];
             } else {
                 if (next(6) == 0) text += '(';
@@ -323,18 +330,22 @@ TEST(ExtractedWords, RightToLeftWordsAmongNumbersPunctuationAndLatinAreFound) {
     if (!poppler && !mupdf) GTEST_SKIP() << "neither pdftotext nor mutool";
     unsigned seed = 11;
     for (const char* font : {"Times-Roman", "Courier"}) {
-        for (const auto& [name, first, last] : {std::tuple{"hebrew", U'\u05D0', U'\u05EA'},
-                                                std::tuple{"arabic", U'\u0628', U'\u064A'}}) {
-            SCOPED_TRACE(std::string(name) + " in " + font);
-            const Document document{name, font, mixedRightToLeftLines(first, last, seed += 31),
-                                    true, true};
-            TempDir dir;
-            std::filesystem::create_directories(dir.file("back"));
-            if (!convert(dir, document)) {
-                ADD_FAILURE() << "no face for some characters of " << name;
-                continue;
+        for (const auto& [script, first, last] : {std::tuple{"hebrew", U'\u05D0', U'\u05EA'},
+                                                  std::tuple{"arabic", U'\u0628', U'\u064A'}}) {
+            for (const bool latinFirst : {false, true}) {
+                const std::string name = std::string(script) + (latinFirst ? "-latin-first" : "");
+                SCOPED_TRACE(name + " in " + font);
+                const Document document{name.c_str(), font,
+                                        mixedRightToLeftLines(first, last, seed += 31, latinFirst),
+                                        true, true};
+                TempDir dir;
+                std::filesystem::create_directories(dir.file("back"));
+                if (!convert(dir, document)) {
+                    ADD_FAILURE() << "no face for some characters of " << name;
+                    continue;
+                }
+                expectTextBack(dir, document, poppler, mupdf);
             }
-            expectTextBack(dir, document, poppler, mupdf);
         }
     }
 }

@@ -154,6 +154,25 @@ struct LineText {
     bool tabs = false;         // whether the line may hold a tab
 };
 
+// The direction of a paragraph that nothing else gives one: right to left
+// when its first strong letter is, and also when it holds more right-to-left
+// letters than left-to-right ones (a higher-level protocol, as the
+// bidirectional algorithm allows). An Arabic sentence that opens with a
+// Latin name ("PNG صورة غير صالحة.") then reads as the right-to-left
+// sentence it is: its full stop stands at its left end, not beside its first
+// Arabic word, and a reader that takes every line of a right-to-left page as
+// a right-to-left paragraph, as pdftotext does, gives its words back whole.
+// A line of mostly Latin letters keeps its first letter's direction, and so
+// does every line of letters of one direction.
+FriBidiParType unstatedParagraph(const std::vector<FriBidiCharType>& types) {
+    std::size_t leftToRight = 0, rightToLeft = 0;
+    for (const FriBidiCharType type : types) {
+        leftToRight += type == FRIBIDI_TYPE_LTR;
+        rightToLeft += type == FRIBIDI_TYPE_RTL || type == FRIBIDI_TYPE_AL;
+    }
+    return rightToLeft > leftToRight ? FRIBIDI_PAR_RTL : FRIBIDI_PAR_ON;
+}
+
 }  // namespace
 
 struct LineShaper::Engine {
@@ -442,8 +461,9 @@ ShapedLine LineShaper::Engine::laidOut(std::size_t unprintable) {
 // longer line was shaped. A stretch of fallback faces made one face, and
 // emoji sequences, look ahead (ruled out: a line without sequences begins
 // with none, as a sequence is found from its start); the paragraph's direction comes
-// from its first strong letter (the shorter line must have one of the same
-// direction, or be given one), and the characters before the first of a
+// from its first strong letter, the longer line's letters being of one
+// direction (the shorter line must have one of the same direction, or be
+// given one), and the characters before the first of a
 // resolved script take that script (it must stand in the shorter line).
 // The order of the directions is the shortcut's (ruled in), which gives
 // every character the paragraph's level. A run that ends far enough before
@@ -710,7 +730,7 @@ void LineShaper::Engine::orderDirections(LineText& text, std::optional<TextDirec
     if (last.orderedHere) return;
     bracketTypes.resize(length);
     fribidi_get_bracket_types(characters, count, bidiTypes.data(), bracketTypes.data());
-    FriBidiParType direction = !paragraph                                 ? FRIBIDI_PAR_ON
+    FriBidiParType direction = !paragraph ? unstatedParagraph(bidiTypes)
                                : *paragraph == TextDirection::rightToLeft ? FRIBIDI_PAR_RTL
                                                                           : FRIBIDI_PAR_LTR;
     visualToLogical.resize(length);

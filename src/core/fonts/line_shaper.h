@@ -46,8 +46,9 @@ enum class DirectionShortcut { taken, refused };
 
 // Shapes lines of text with the faces a provider gives for a standard font,
 // as one paragraph each: the line is cut into runs of one direction level
-// (Unicode's bidirectional algorithm, the paragraph's direction taken from
-// its first strong character), one script and one face, and each run is
+// (Unicode's bidirectional algorithm, the paragraph right to left when its
+// first strong character is, or when most of its letters are), one script
+// and one face, and each run is
 // shaped with its font's own substitutions and positions (Arabic letters
 // join, ligatures form, marks sit on their letters, Indic vowel signs move
 // before their consonant). A character the main face lacks comes from the
@@ -74,7 +75,8 @@ class LineShaper {
     // A line of 2^31 characters or more, beyond what the bidirectional
     // algorithm counts, comes back without glyphs. paragraph: the
     // paragraph's direction when it is known from elsewhere (the rows of a
-    // wrapped line keep their line's); else its first strong character's.
+    // wrapped line keep their line's); else right to left when its first
+    // strong character is or most of its letters are, left to right when not.
     ShapedLine shape(std::u32string_view line,
                      std::optional<TextDirection> paragraph = std::nullopt);
     // The same, keeping the result: the next shape() of the same text in

@@ -122,6 +122,30 @@ TEST_F(LineShaperTest, NumbersRunLeftToRightInsideARightToLeftLine) {
     EXPECT_LT(clusterOf(mixed, U"\u05E9").x, clusterOf(mixed, U"n").x);
 }
 
+// A line that opens with a Latin name but holds more right-to-left letters
+// is a right-to-left paragraph: the name stands at its right end and the
+// full stop at its left end. A tie, or more Latin letters, keeps the first
+// letter's direction, and a line whose first letter is right to left stays
+// right to left however many Latin letters follow.
+TEST_F(LineShaperTest, MostlyRightToLeftLettersMakeARightToLeftParagraph) {
+    const ShapedLine named =
+        shaper.shape(U"PNG \u05E9\u05DC\u05D5\u05DD \u05E2\u05D5\u05DC\u05DD.");
+    EXPECT_EQ(named.direction, TextDirection::rightToLeft);
+    EXPECT_GT(clusterOf(named, U"P").x, clusterOf(named, U"\u05E9").x);
+    EXPECT_LT(clusterOf(named, U"P").x, clusterOf(named, U"G").x);
+    EXPECT_LT(clusterOf(named, U".").x, clusterOf(named, U"\u05DD").x);
+    EXPECT_EQ(clusterOf(named, U".").x, 0);
+
+    EXPECT_EQ(shaper.shape(U"abcd \u05E9\u05DC\u05D5\u05DD").direction, TextDirection::leftToRight);
+    EXPECT_EQ(shaper.shape(U"abcde \u05E9\u05DC\u05D5\u05DD").direction,
+              TextDirection::leftToRight);
+    EXPECT_EQ(shaper.shape(U"abc \u05E9\u05DC\u05D5\u05DD").direction, TextDirection::rightToLeft);
+    EXPECT_EQ(shaper.shape(U"\u05E9 abcdefgh").direction, TextDirection::rightToLeft);
+    // Digits and punctuation count for neither.
+    EXPECT_EQ(shaper.shape(U"ab 12345 \u05E9\u05DC\u05D5 !!!").direction,
+              TextDirection::rightToLeft);
+}
+
 TEST_F(LineShaperTest, DevanagariVowelSignIsDrawnBeforeItsConsonant) {
     const ShapedLine ki = shaper.shape(U"\u0915\u093F");
     ASSERT_EQ(ki.glyphs.size(), 2u);
