@@ -460,10 +460,10 @@ ShapedLine LineShaper::Engine::laidOut(std::size_t unprintable) {
 // it only, but for three, which are checked here or ruled out when the
 // longer line was shaped. A stretch of fallback faces made one face, and
 // emoji sequences, look ahead (ruled out: a line without sequences begins
-// with none, as a sequence is found from its start); the paragraph's direction comes
-// from its first strong letter, the longer line's letters being of one
-// direction (the shorter line must have one of the same direction, or be
-// given one), and the characters before the first of a
+// with none, as a sequence is found from its start); the paragraph's
+// direction comes from its first strong letter, the longer line's letters
+// being of one direction (the shorter line must have one of the same
+// direction, or be given one), and the characters before the first of a
 // resolved script take that script (it must stand in the shorter line).
 // The order of the directions is the shortcut's (ruled in), which gives
 // every character the paragraph's level. A run that ends far enough before

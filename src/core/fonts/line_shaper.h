@@ -48,11 +48,11 @@ enum class DirectionShortcut { taken, refused };
 // as one paragraph each: the line is cut into runs of one direction level
 // (Unicode's bidirectional algorithm, the paragraph right to left when its
 // first strong character is, or when most of its letters are), one script
-// and one face, and each run is
-// shaped with its font's own substitutions and positions (Arabic letters
-// join, ligatures form, marks sit on their letters, Indic vowel signs move
-// before their consonant). A character the main face lacks comes from the
-// provider's fallback face for it; a mark stays in the face of its letter.
+// and one face, and each run is shaped with its font's own substitutions
+// and positions (Arabic letters join, ligatures form, marks sit on their
+// letters, Indic vowel signs move before their consonant). A character the
+// main face lacks comes from the provider's fallback face for it; a mark
+// stays in the face of its letter.
 //
 // Tab, the C0 controls, DEL and default-ignorable characters draw nothing
 // (glyph 0 with no advance) but keep their text; a tab moves on to the next
