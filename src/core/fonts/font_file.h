@@ -6,11 +6,18 @@
 
 namespace leafwright {
 
+// Gives back the memory readFontFile took for a file's bytes: a block of
+// `mapped` bytes taken from the kernel, or (mapped 0) one of new[].
+struct FontMemoryRelease {
+    std::size_t mapped = 0;
+    void operator()(char* data) const noexcept;
+};
+
 // The bytes of a font file, read whole into memory: a file that is changed or
 // cut short later cannot reach the program, as the pages of a memory map
 // would (with a bus error).
 struct FontFileBytes {
-    std::unique_ptr<char[]> data;
+    std::unique_ptr<char[], FontMemoryRelease> data;
     std::size_t size = 0;
 };
 

@@ -15,6 +15,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "core/fonts/system_font_provider.h"
 #include "core/fonts/truetype_face.h"
@@ -131,6 +132,40 @@ TEST(FontFile, OnlyARegularFileIsReadAndAChangeWhileReadingNamesTheFont) {
     ASSERT_TRUE(readFontFile(kSerif, bytes));
     EXPECT_EQ(std::string(bytes.data.get(), bytes.size), readBytes(kSerif));
     EXPECT_FALSE(readFontFile(dir.file("missing.ttf"), bytes));
+}
+
+// Large files are read into memory of their own taken in huge pages, small
+// ones into new[]: either way every byte arrives, at sizes on both sides of a
+// 2 MB page, and stays when the file is cut short or removed afterwards.
+TEST(FontFile, FilesOnEitherSideOfAHugePageAreReadWholeIntoMemoryOfTheirOwn) {
+    TempDir dir;
+    constexpr std::size_t kPage = std::size_t{2} << 20;
+    std::uint32_t state = 12345;
+    for (const std::size_t size :
+         {std::size_t{1}, kPage - 2, kPage - 1, kPage, kPage + 1, 3 * kPage + 12345}) {
+        std::string content(size, '\0');
+        for (char& byte : content) {
+            state = state * 1664525u + 1013904223u;
+            byte = static_cast<char>(state >> 24);
+        }
+        const std::string path = dir.file("font-" + std::to_string(size) + ".bin");
+        writeBytes(path, content);
+        EXPECT_EQ(inChild([&] {
+                      FontFileBytes bytes;
+                      if (!readFontFile(path, bytes)) return 2;
+                      if (::truncate(path.c_str(), 0) != 0 || ::unlink(path.c_str()) != 0) return 3;
+                      if (bytes.size != size) return 4;
+                      if (std::string_view(bytes.data.get(), bytes.size) != content) return 5;
+                      // Given back and taken again: the release fits the block.
+                      bytes.data.reset();
+                      FontFileBytes again;
+                      writeBytes(path, content);
+                      if (!readFontFile(path, again)) return 6;
+                      return std::string_view(again.data.get(), again.size) == content ? 0 : 7;
+                  }),
+                  0)
+            << size << " bytes";
+    }
 }
 
 TEST(FontFile, AConfigurationThatIsNoFileIsRefusedBeforeFontconfigReadsIt) {
