@@ -40,10 +40,10 @@ void KeptPageBodies::add(std::string_view bytes) {
     }
     const std::uint64_t inMemory =
         std::min<std::uint64_t>(bytes.size(), memoryLimit_ - memory_.size());
-    // Grown by doubling up to the limit, never past it.
-    const std::size_t needed = memory_.size() + static_cast<std::size_t>(inMemory);
-    if (needed > memory_.capacity())
-        memory_.reserve(std::min(std::max(needed, 2 * memory_.capacity()), memoryLimit_));
+    // Taken whole at once, the system gives the memory page by page as it is
+    // first written; grown by doubling, it was copied at each step and every
+    // page faulted in about twice.
+    if (memory_.capacity() < memoryLimit_ && inMemory > 0) memory_.reserve(memoryLimit_);
     memory_.append(bytes.substr(0, inMemory));
     total_ += inMemory;
     bytes.remove_prefix(inMemory);
