@@ -11,10 +11,8 @@
 #include <stdexcept>
 #include <utility>
 
-#if defined(__has_include)
 #if __has_include(<sanitizer/asan_interface.h>)
 #include <sanitizer/asan_interface.h>
-#endif
 #endif
 #ifndef ASAN_POISON_MEMORY_REGION
 #define ASAN_POISON_MEMORY_REGION(addr, size) ((void)(addr), (void)(size))

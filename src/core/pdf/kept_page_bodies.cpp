@@ -43,7 +43,7 @@ void KeptPageBodies::add(std::string_view bytes) {
     // Taken whole at once, the system gives the memory page by page as it is
     // first written; grown by doubling, it was copied at each step and every
     // page faulted in about twice.
-    if (memory_.capacity() < memoryLimit_ && inMemory > 0) memory_.reserve(memoryLimit_);
+    if (memory_.capacity() < memoryLimit_) memory_.reserve(memoryLimit_);
     memory_.append(bytes.substr(0, inMemory));
     total_ += inMemory;
     bytes.remove_prefix(inMemory);
