@@ -128,6 +128,17 @@ mkdir -p "$work/back"
 cp "$work/docs/welcome.pdf" "$work/back/"
 "$cli" unspool "$work/back/welcome.pdf" >/dev/null || fail "leafwright-cli unspool failed"
 grep -q "Welcome to Leafwright." "$work/back/welcome.txt" || fail "Unspool lost the text"
+# The bundled examples are what a first ./run.sh without a display converts:
+# each of them converts without a word on the error stream.
+mkdir -p "$work/examples"
+cp "$source"/examples/*.txt "$work/examples/"
+if ! "$cli" convert "$work"/examples/*.txt >/dev/null 2>"$work/examples.log"; then
+  cat "$work/examples.log" >&2
+  fail "the examples do not convert"
+elif [ -s "$work/examples.log" ]; then
+  cat "$work/examples.log" >&2
+  fail "the examples convert with warnings"
+fi
 set +e
 "$cli" convert "$work/docs/welcome.txt" 2>"$work/skip.log" >/dev/null
 status=$?
