@@ -88,6 +88,19 @@ bool isFolder(int folderFd, const std::string& name) {
     return ::fstatat(folderFd, name.c_str(), &info, 0) == 0 && S_ISDIR(info.st_mode);
 }
 
+// A device, a pipe or a socket at the target, or a link to one: renaming
+// over it would take it away from everyone who uses it (/dev/null, say, run
+// as root), and a reader waiting at a pipe would get nothing. A link to a
+// regular file, or to nothing, is replaced as a file is.
+bool isSpecialFile(int folderFd, const std::string& name) {
+    struct stat info {};
+    if (::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return false;
+    if (S_ISLNK(info.st_mode) && ::fstatat(folderFd, name.c_str(), &info, 0) != 0) return false;
+    return !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+}
+
+constexpr const char* kNotRegular = "is not a regular file; not replaced";
+
 }  // namespace
 
 PendingOutput::PendingOutput(std::string targetPath) : targetPath_(std::move(targetPath)) {
@@ -104,6 +117,10 @@ PendingOutput::PendingOutput(std::string targetPath) : targetPath_(std::move(tar
     if (isFolder(folderFd_, name_)) {
         discard();
         throw FileError(targetPath_, "Is a directory");
+    }
+    if (isSpecialFile(folderFd_, name_)) {
+        discard();
+        throw FileError(targetPath_, kNotRegular);
     }
     PendingOutputSeam* seam = PendingOutputSeam::active();
     try {
@@ -268,6 +285,7 @@ std::string PendingOutput::linkUnderHiddenName() {
 
 void PendingOutput::prepareReplacement() {
     if (isFolder(folderFd_, name_)) throw FileError(targetPath_, "Is a directory");
+    if (isSpecialFile(folderFd_, name_)) throw FileError(targetPath_, kNotRegular);
     keepOwnerAndMode();
 }
 

@@ -24,7 +24,8 @@ using ReplaceQuestion = std::function<bool()>;
 class PendingOutput {
   public:
     // Creates the temporary file. Throws FileError naming the target when the
-    // target is a folder or the folder cannot take a new file.
+    // target is a folder, a device, a pipe or a socket (or a link to one),
+    // which is never replaced, or the folder cannot take a new file.
     explicit PendingOutput(std::string targetPath);
     ~PendingOutput();
     PendingOutput(const PendingOutput&) = delete;

@@ -111,6 +111,35 @@ TEST_P(PendingOutputTest, ADanglingLinkCountsAsAnEntryAndIsReplacedNotFollowed) 
     EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"out.txt"});
 }
 
+// Renaming over a pipe (or a device) would take it away from the others who
+// use it: it is refused before any work, and again if one appears meanwhile.
+TEST_P(PendingOutputTest, APipeOrALinkToOneAtTheTargetIsNeverReplaced) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink(dir.file("pipe").c_str(), dir.file("link").c_str()), 0);
+    for (const char* name : {"pipe", "link"}) {
+        try {
+            TextFileWriter writer(dir.file(name));
+            ADD_FAILURE() << name << " was taken as a target";
+        } catch (const FileError& error) {
+            EXPECT_NE(std::string(error.what()).find("is not a regular file; not replaced"),
+                      std::string::npos)
+                << error.what();
+        }
+    }
+    const std::string late = dir.file("late");
+    seam.afterCreate = [&](const PendingOutput&) { ASSERT_EQ(::mkfifo(late.c_str(), 0600), 0); };
+    TextFileWriter writer(late);
+    writer.write("text");
+    EXPECT_THROW(writer.commit([] { return true; }), FileError);
+    struct stat entry {};
+    for (const char* name : {"pipe", "late"}) {
+        ASSERT_EQ(::lstat(dir.file(name).c_str(), &entry), 0);
+        EXPECT_TRUE(S_ISFIFO(entry.st_mode)) << name;
+    }
+    EXPECT_EQ(listFolder(dir.path()), (std::vector<std::string>{"late", "link", "pipe"}));
+}
+
 TEST_P(PendingOutputTest, TheTemporaryFileIsPrivateAndANewFileGetsTheUmaskMode) {
     TempDir dir;
     mode_t previous = ::umask(027);
