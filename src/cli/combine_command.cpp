@@ -32,15 +32,15 @@ std::string combineOptionsProblem(const ConvertOptions& options) {
 
 namespace {
 
-// The sources in list order; an empty name of the list fails the document,
+// The sources in list order; an unusable name of the list fails the document,
 // named by the list and its entry.
 std::vector<std::string> allSources(const ConvertOptions& options) {
     SourceList list(options.files, options.run, {});
     std::vector<std::string> sources;
     std::string source;
     while (list.next(source)) {
-        if (const auto entry = emptyEntryOf(source))
-            throw FileError(options.run.filesFrom.value_or(""), emptyEntryCause(*entry));
+        if (const auto entry = unusableEntryOf(source))
+            throw FileError(options.run.filesFrom.value_or(""), unusableEntryCause(*entry));
         sources.push_back(source);
     }
     if (sources.empty()) throw FileError(*options.combine, "no files to combine");

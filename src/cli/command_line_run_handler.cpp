@@ -10,7 +10,7 @@
 namespace leafwright::cli {
 
 const std::string& CommandLineRunHandler::shown(const std::string& path) const {
-    if (emptyEntryOf(path)) return how_.listName;
+    if (unusableEntryOf(path)) return how_.listName;
     const auto found = how_.shownNames.find(path);
     return found == how_.shownNames.end() ? path : found->second;
 }

@@ -1,5 +1,6 @@
 #include "cli/file_command.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include "core/platform/cpu_count.h"
 #include "core/platform/file_error.h"
 #include "core/platform/input_spool.h"
+#include "core/platform/own_source.h"
 #include "core/platform/private_temporary_folder.h"
 #include "core/run/parallel_file_run.h"
 
@@ -27,20 +29,29 @@ namespace {
 // The name standing for standard input or output.
 const std::string kStandardStream = "-";
 
-// An empty name of the list has no output and fails in its place, named by
+// An unusable name of the list has no output and fails in its place, named by
 // the list and its entry.
-FileRunSteps withEmptyListEntries(FileRunSteps steps, const std::string& listName) {
+FileRunSteps withUnusableListEntries(FileRunSteps steps, const std::string& listName) {
     steps.outputPathOf = [outputPathOf = std::move(steps.outputPathOf)](const std::string& source) {
-        return emptyEntryOf(source) ? std::string() : outputPathOf(source);
+        return unusableEntryOf(source) ? std::string() : outputPathOf(source);
     };
     steps.convertOne = [convertOne = std::move(steps.convertOne), listName](
                            const std::string& source, const std::string& output,
                            const ReplaceQuestion& mayReplace) {
-        if (const auto entry = emptyEntryOf(source))
-            throw FileError(listName, emptyEntryCause(*entry));
+        if (const auto entry = unusableEntryOf(source))
+            throw FileError(listName, unusableEntryCause(*entry));
         return convertOne(source, output, mayReplace);
     };
     return steps;
+}
+
+// Standard input redirected from the very file named as the output
+// (`- -o notes.txt < notes.txt`): the spool keeps its bytes for the run, but
+// the finished output would take the file's place.
+void refuseOutputOverStandardInput(const std::string& outputPath) {
+    struct stat input {};
+    if (::fstat(STDIN_FILENO, &input) != 0 || !S_ISREG(input.st_mode)) return;
+    refuseOutputOverSource(kStandardStream, outputPath, input.st_dev, input.st_ino);
 }
 
 // The run proper; standard input's spool and the temporary folder for
@@ -58,6 +69,8 @@ int runWithStandardStreams(const RunOptions& options, const std::vector<std::str
                      .listName = options.filesFrom.value_or("")};
     std::optional<InputSpool> input;
     std::string inputPath;
+    if (readsStandardInput && options.output && !writesStandardOutput)
+        refuseOutputOverStandardInput(*options.output);
     if (readsStandardInput) {
         // A file, so that a source can be read twice and memory stays flat.
         SpoolLimits limits{options.maxInput, "--max-input " + options.maxInputText};
@@ -79,7 +92,7 @@ int runWithStandardStreams(const RunOptions& options, const std::vector<std::str
         FileRunSteps steps = command.makeSteps(threadsPerFile);
         if (!outputPath.empty())
             steps.outputPathOf = [outputPath](const std::string&) { return outputPath; };
-        return withEmptyListEntries(std::move(steps), how.listName);
+        return withUnusableListEntries(std::move(steps), how.listName);
     };
     std::unique_ptr<CommandLineRunHandler> handler;
     if (options.json) {

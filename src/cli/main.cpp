@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "cli/standard_output.h"
 #include "core/platform/signal_cleanup.h"
+#include "core/platform/standard_descriptors.h"
 #include "core/platform/write_limits.h"
 #include "core/settings/product_info.h"
 #include "core/version.h"
@@ -66,6 +67,7 @@ int runCommandLine(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    leafwright::holdClosedStandardDescriptors();
     leafwright::failWritesPastFileSizeLimit();
     leafwright::removeTemporaryFilesOnSignals();
     int status = runCommandLine(std::vector<std::string>(argv + 1, argv + argc));

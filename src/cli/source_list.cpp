@@ -17,17 +17,28 @@ constexpr std::size_t kBlockSize = 1 << 16;
 
 }  // namespace
 
-std::string emptyEntrySource(std::uint64_t entry) {
-    return std::string(1, '\0') + std::to_string(entry);
+// A NUL byte, the kind ('E' empty, 'N' holds a NUL byte) and the entry's
+// number in decimal: a listed name never reaches the run in this form, as
+// one holding a NUL byte is replaced by it.
+std::string unusableEntrySource(const UnusableEntry& entry) {
+    return std::string(1, '\0') + (entry.holdsNul ? 'N' : 'E') + std::to_string(entry.entry);
 }
 
-std::optional<std::uint64_t> emptyEntryOf(const std::string& source) {
-    if (source.size() < 2 || source[0] != '\0') return std::nullopt;
-    return std::stoull(source.substr(1));
+std::optional<UnusableEntry> unusableEntryOf(const std::string& source) {
+    if (source.size() < 3 || source[0] != '\0' || (source[1] != 'E' && source[1] != 'N'))
+        return std::nullopt;
+    UnusableEntry entry;
+    entry.holdsNul = source[1] == 'N';
+    for (std::size_t at = 2; at < source.size(); ++at) {
+        if (source[at] < '0' || source[at] > '9') return std::nullopt;
+        entry.entry = entry.entry * 10 + static_cast<std::uint64_t>(source[at] - '0');
+    }
+    return entry;
 }
 
-std::string emptyEntryCause(std::uint64_t entry) {
-    return "empty name at entry " + std::to_string(entry);
+std::string unusableEntryCause(const UnusableEntry& entry) {
+    return (entry.holdsNul ? "name holding a NUL byte at entry " : "empty name at entry ") +
+           std::to_string(entry.entry);
 }
 
 SourceList::SourceList(std::vector<std::string> files, const RunOptions& options,
@@ -70,10 +81,14 @@ bool SourceList::next(std::string& source) {
             // them, the shards share the same files.
             const std::uint64_t entry = listEntries_;
             if (shard_ && (entry - 1) % shard_->count != shard_->index) continue;
-            source = emptyEntrySource(entry);
+            source = unusableEntrySource({.entry = entry, .holdsNul = false});
             return true;
         }
         if (listed) emptyInARow_ = 0;
+        // No path holds a NUL byte: opened as given, such a name would stand
+        // for the part before it.
+        if (listed && name.find('\0') != std::string::npos)
+            name = unusableEntrySource({.entry = listEntries_, .holdsNul = true});
         const std::uint64_t position = position_++;
         if (shard_ && position % shard_->count != shard_->index) continue;
         source = std::move(name);

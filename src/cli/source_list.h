@@ -9,13 +9,19 @@
 
 namespace leafwright::cli {
 
-// A source standing for the empty name at an entry of the list (counted
-// from 1): it holds a NUL byte, as no path can, so it names no file, and its
-// conversion fails with the message emptyEntryCause gives.
-std::string emptyEntrySource(std::uint64_t entry);
-// The entry an emptyEntrySource stands for; nullopt for any other source.
-std::optional<std::uint64_t> emptyEntryOf(const std::string& source);
-std::string emptyEntryCause(std::uint64_t entry);
+// An entry of the list (counted from 1) that can name no file: an empty
+// name, or, in a list of lines, one holding a NUL byte.
+struct UnusableEntry {
+    std::uint64_t entry = 0;
+    bool holdsNul = false;  // else it is empty
+};
+// A source standing for such an entry: it starts with a NUL byte, as no path
+// can, so it names no file, and its conversion fails with the message
+// unusableEntryCause gives.
+std::string unusableEntrySource(const UnusableEntry& entry);
+// The entry an unusableEntrySource stands for; nullopt for any other source.
+std::optional<UnusableEntry> unusableEntryOf(const std::string& source);
+std::string unusableEntryCause(const UnusableEntry& entry);
 
 // How many empty names in a row make a list refused: no list of names looks
 // like that, while an endless source of them (a device) would keep the run
@@ -24,8 +30,8 @@ inline constexpr std::uint64_t kMostEmptyNamesInARow = 1000;
 
 // The sources of a run in order: the FILE arguments, then the names read from
 // the --files-from list, and of those only the ones of this process's shard.
-// An empty name in the list comes as an emptyEntrySource, so that it is
-// reported in its place, by one shard only. The list is read in blocks as
+// An unusable name in the list comes as an unusableEntrySource, so that it
+// is reported in its place, by one shard only. The list is read in blocks as
 // names are needed, so a list of millions of names takes no more memory than
 // one.
 class SourceList {

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/platform/signal_cleanup.h"
+#include "core/platform/standard_descriptors.h"
 #include "core/platform/write_limits.h"
 #include "core/version.h"
 #include "desktop/app/converter_app.h"
@@ -80,6 +81,7 @@ int main(int argc, char** argv) {
             "  -h, --help                show this help\n");
         return 0;
     }
+    leafwright::holdClosedStandardDescriptors();
     leafwright::failWritesPastFileSizeLimit();
     leafwright::removeTemporaryFilesOnSignals();
     leafwright::ConverterApp app(argc, argv);

@@ -189,10 +189,10 @@ TEST_F(PipelineTest, FileListsTakeAnyNamesAndShardsCoverThemOnce) {
     EXPECT_NE(missing.err.find("no-list"), std::string::npos) << missing.err;
 }
 
-// Empty names are each reported once, in their place, by one shard; an
-// endless run of them (a device as the list) is refused, the files before it
-// done.
-TEST_F(PipelineTest, EmptyNamesInAListAreReportedAndAnEndlessRunOfThemIsRefused) {
+// Empty names, and names holding a NUL byte, are each reported once, in
+// their place, by one shard; an endless run of empty ones (a device as the list) is refused, the
+// files before it done.
+TEST_F(PipelineTest, UnusableNamesInAListAreReportedAndAnEndlessRunOfEmptyOnesIsRefused) {
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) put(name, "text\n");
     put("list", "a.txt\n\nb.txt\n\n");
     const std::string expectedErr =
@@ -209,6 +209,22 @@ TEST_F(PipelineTest, EmptyNamesInAListAreReportedAndAnEndlessRunOfThemIsRefused)
         acrossShards += cli({"convert", "--force", "--shard", shard, "--files-from", "list"}).err;
     EXPECT_EQ(acrossShards.size(), expectedErr.size()) << acrossShards;
 
+    // In a list of lines a name holding a NUL byte names no file either:
+    // one that starts with it is no empty name, one with a NUL inside is not
+    // cut there (it would name b.txt).
+    std::string nuls = "a.txt\n";
+    nuls += std::string(1, '\0') + "\xbf\nb.txt";
+    nuls += std::string(1, '\0') + "x\n" + std::string(1, '\0') + "E7\nd.txt\n";
+    put("d.txt", "text\n");
+    put("nuls", nuls);
+    ProcessResult held = cli({"convert", "--force", "--files-from", "nuls"});
+    EXPECT_EQ(held.exitStatus, 1);
+    EXPECT_EQ(held.out, "a.pdf\nd.pdf\n");
+    EXPECT_EQ(held.err,
+              "leafwright-cli: nuls: name holding a NUL byte at entry 2\n"
+              "leafwright-cli: nuls: name holding a NUL byte at entry 3\n"
+              "leafwright-cli: nuls: name holding a NUL byte at entry 4\n");
+
     std::string endless = "a.txt";
     endless += std::string(1500, '\0') + "c.txt";
     endless += '\0';
@@ -224,6 +240,31 @@ TEST_F(PipelineTest, EmptyNamesInAListAreReportedAndAnEndlessRunOfThemIsRefused)
                   "leafwright-cli: zeros: holds 1000 empty names in a row; it is read no further");
         EXPECT_FALSE(fs::exists(path("c.pdf")));
     }
+}
+
+// Started with a standard stream closed, the program still uses it as
+// closed: the spool of standard input is not read in its place, and the
+// paths of a closed standard output are a failure. Nor does an output take
+// the place of the file standard input comes from.
+TEST_F(PipelineTest, StandardStreamsClosedOrFromTheOutputFail) {
+    put("a.txt", "from a\n");
+    ProcessResult noInput = shell("\"$CLI\" convert - -o in.pdf <&-");
+    EXPECT_EQ(noInput.exitStatus, 1) << noInput.err;
+    EXPECT_NE(noInput.err.find("Bad file descriptor"), std::string::npos) << noInput.err;
+    EXPECT_FALSE(fs::exists(path("in.pdf")));
+
+    ProcessResult noOutput = shell("\"$CLI\" convert -o out.pdf - < a.txt >&-");
+    EXPECT_EQ(noOutput.exitStatus, 1) << noOutput.err;
+    EXPECT_NE(noOutput.err.find("standard output: Bad file descriptor"), std::string::npos)
+        << noOutput.err;
+    EXPECT_NE(readBytes(path("out.pdf")).find("(from a)"), std::string::npos);
+
+    // Standard input read from the file named as the output: refused, even
+    // with --force, as a named source would be.
+    ProcessResult ownSource = shell("\"$CLI\" convert --force - -o a.txt < a.txt");
+    EXPECT_EQ(ownSource.exitStatus, 1);
+    EXPECT_EQ(ownSource.err, "leafwright-cli: -: the output would overwrite its own source\n");
+    EXPECT_EQ(readBytes(path("a.txt")), "from a\n");
 }
 
 // --max-input bounds standard input; a spool that passes it is removed.
