@@ -1,11 +1,64 @@
 #include "core/platform/output_name.h"
 
+#include <cstddef>
+#include <vector>
+
 namespace leafwright {
 
+namespace {
+
+constexpr std::size_t kReplaced = 3;
+
+// The length of the well-formed UTF-8 character at name[at], 0 when there
+// is none there.
+std::size_t utf8Length(std::string_view name, std::size_t at) {
+    const auto lead = static_cast<unsigned char>(name[at]);
+    std::size_t length = lead < 0x80   ? 1
+                         : lead < 0xC2 ? 0
+                         : lead < 0xE0 ? 2
+                         : lead < 0xF0 ? 3
+                         : lead < 0xF5 ? 4
+                                       : 0;
+    if (length == 0 || at + length > name.size()) return 0;
+    for (std::size_t k = 1; k < length; ++k)
+        if ((static_cast<unsigned char>(name[at + k]) & 0xC0) != 0x80) return 0;
+    return length;
+}
+
+// Where each character of the name starts: a character is all its bytes in
+// a name that is UTF-8 throughout, a byte in any other.
+std::vector<std::size_t> characterStarts(std::string_view name) {
+    std::vector<std::size_t> starts;
+    for (std::size_t at = 0; at < name.size();) {
+        const std::size_t length = utf8Length(name, at);
+        if (length == 0) {
+            starts.clear();
+            for (std::size_t k = 0; k < name.size(); ++k) starts.push_back(k);
+            return starts;
+        }
+        starts.push_back(at);
+        at += length;
+    }
+    return starts;
+}
+
+}  // namespace
+
 std::string outputBeside(const std::string& sourcePath, std::string_view ending) {
-    constexpr std::size_t kReplaced = 3;
-    const std::size_t keep = sourcePath.size() < kReplaced ? 0 : sourcePath.size() - kReplaced;
-    std::string path = sourcePath.substr(0, keep);
+    const std::size_t slash = sourcePath.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::vector<std::size_t> starts =
+        characterStarts(std::string_view(sourcePath).substr(nameStart));
+    // A name of fewer characters keeps them all: cutting three would reach
+    // into the folder's name (logs/1 would give logpdf, beside logs) or leave
+    // no name (a and b would share one output).
+    if (starts.size() < kReplaced) {
+        std::string path = sourcePath;
+        path += '.';
+        path += ending;
+        return path;
+    }
+    std::string path = sourcePath.substr(0, nameStart + starts[starts.size() - kReplaced]);
     path += ending;
     return path;
 }
