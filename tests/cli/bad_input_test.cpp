@@ -301,6 +301,32 @@ TEST_F(BadInputTest, UnspoolOfCompressedOrEmptyPdfWritesNoGarbage) {
     EXPECT_EQ(readBytes(path("compressed.pdf")), compressed);
 }
 
+// A file that is no PDF, or a PDF cut short, gives what can be read of it,
+// as any file does; a warning naming it says why that is nothing (no PDF)
+// or may be less than the document held (cut short).
+TEST_F(BadInputTest, UnspoolWarnsOfAFileThatIsNoPdfOrIsCutShort) {
+    const std::string whole = samplePdf("first line\nsecond line\n");
+    put("whole.pdf", whole);
+    put("notes.pdf", "BT\n(plain words)'\nET\n");
+    put("random.pdf", std::string("\x8f\x03\xd1\0\x7fz", 6) + "\n\xee\xff");
+    const std::size_t cut = whole.find("second");
+    ASSERT_NE(cut, std::string::npos);
+    put("half.pdf", whole.substr(0, cut + 3));
+
+    ProcessResult result = run("unspool", {"whole.pdf", "notes.pdf", "random.pdf", "half.pdf"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, "whole.txt\nnotes.txt\nrandom.txt\nhalf.txt\n");
+    EXPECT_EQ(result.err,
+              "leafwright-cli: random.pdf: it is not a PDF document (it does not begin with "
+              "%PDF-); no text was extracted\n"
+              "leafwright-cli: half.pdf: it ends before the end of a PDF document (%%EOF): it "
+              "may have been cut short, and its text with it\n");
+    EXPECT_EQ(readBytes(path("whole.txt")), "first line\r\nsecond line\r\n");
+    EXPECT_EQ(readBytes(path("notes.txt")), "plain words\r\n");
+    EXPECT_EQ(readBytes(path("random.txt")), "");
+    EXPECT_EQ(readBytes(path("half.txt")).rfind("first line\r\n", 0), 0u);
+}
+
 TEST_F(BadInputTest, UnspoolTakesAwkwardFileNames) {
     const std::vector<std::string> names{"my doc.pdf", "it's \"quoted\".pdf", "Grüße.pdf",
                                          "-dash.pdf"};

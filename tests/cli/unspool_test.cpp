@@ -104,7 +104,7 @@ TEST(UnspoolCommand, WarnsWhenCompressedContentGaveNoText) {
     TempDir dir;
     writeBytes(dir.file("zip.pdf"),
                "%PDF-1.3\r\n4 0 obj << /Length 3 /Filter /FlateDecode >>\r\nstream\r\nx\x9C\x03\r\n"
-               "endstream\r\nendobj\r\n");
+               "endstream\r\nendobj\r\n%%EOF\r\n");
     writeBytes(dir.file("b.pdf"), "BT\n(b)'\nET\n");
     CommandResult result = unspool({"zip.pdf", "b.pdf"}, dir.path());
     EXPECT_EQ(result.exitStatus, 0) << result.err;

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <set>
@@ -31,6 +32,41 @@ constexpr const char* kEncrypted = "it is encrypted";
 // A text this many times its PDF's size deserves a word: a font's map may
 // give long texts for short codes, or the content inflate to much more.
 constexpr std::uint64_t kLargeTextRatio = 64;
+
+// A PDF begins with "%PDF-" within its first bytes (readers allow some
+// bytes before it) and ends with "%%EOF" within its last ones (an
+// incremental update included). Any other file is still read line by line
+// for what text it holds; the user hears why that may be nothing, or less
+// than the document held.
+constexpr std::size_t kMarkerReach = 1024;
+
+struct PdfMarkers {
+    bool begins = false;
+    bool ends = false;
+};
+
+PdfMarkers pdfMarkersOf(TextFileReader& reader) {
+    auto bytesAt = [&](std::uint64_t offset, std::size_t count) {
+        std::string bytes(count, '\0');
+        bytes.resize(reader.readAt(offset, bytes.data(), count));
+        return bytes;
+    };
+    const std::uint64_t size = reader.size();
+    const auto reach = static_cast<std::size_t>(std::min<std::uint64_t>(size, kMarkerReach));
+    return {bytesAt(0, reach).find("%PDF-") != std::string::npos,
+            bytesAt(size - reach, reach).find("%%EOF") != std::string::npos};
+}
+
+void noteMissingMarkers(const PdfMarkers& markers, UnspoolOutcome& outcome) {
+    std::string found;
+    if (!markers.begins && outcome.bytesWritten == 0)
+        found = "it is not a PDF document (it does not begin with %PDF-); no text was extracted";
+    else if (markers.begins && !markers.ends)
+        found =
+            "it ends before the end of a PDF document (%%EOF): it may have been cut short, "
+            "and its text with it";
+    if (!found.empty()) outcome.note = outcome.note.empty() ? found : outcome.note + "; " + found;
+}
 
 // Reads the fonts' text maps: one scan, and a second one when a map came
 // before the font that names it. Notes a filtered stream in the outcome.
@@ -213,6 +249,7 @@ UnspoolOutcome unspoolFile(const std::string& sourcePath, const std::string& out
 
     UnspoolOutcome outcome;
     outcome.sourceBytes = reader.size();
+    const PdfMarkers markers = pdfMarkersOf(reader);
     FontTextMaps maps = scanFontMaps(reader, outcome);
     // A 0x1A cut the reading short: what comes after it may be compressed.
     const bool cutShort = reader.offset() < reader.size();
@@ -246,6 +283,7 @@ UnspoolOutcome unspoolFile(const std::string& sourcePath, const std::string& out
         while (reader.readBlock(block)) feeder.block(block);
     }
     outcome.bytesWritten = feeder.finish();
+    noteMissingMarkers(markers, outcome);
     reader.close();
     outcome.placed = writer.commit(mayReplace);
     return outcome;

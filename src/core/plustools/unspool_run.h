@@ -48,7 +48,9 @@ std::string unspoolWarningFor(const UnspoolOutcome& outcome);
 // is then left untouched). An entry found at outputPath when the text is
 // complete is replaced only when mayReplace says so (an empty question
 // replaces). With two threads, the pages of a compressed PDF are read and
-// inflated on a thread of their own while this one filters and writes.
+// inflated on a thread of their own while this one filters and writes. A
+// file that does not begin as a PDF does and gives no text, or a PDF that
+// ends before its end, is read all the same, with a note in the outcome.
 UnspoolOutcome unspoolFile(const std::string& sourcePath, const std::string& outputPath,
                            const ReplaceQuestion& mayReplace = {}, unsigned threads = 1);
 

@@ -176,22 +176,34 @@ TEST(UnspoolRun, WarnsWhenNothingCameOutOfCompressedContent) {
     const std::string compressed =
         "%PDF-1.3\r\n3 0 obj << /Length 4 /Filter /FlateDecode >>\r\nstream\r\nx\x9C\x03\x02\r\n"
         "endstream\r\nendobj\r\n";
-    writeBytes(dir.file("zip.pdf"), compressed);
-    writeBytes(dir.file("mixed.pdf"), compressed + kPdf);
-    writeBytes(dir.file("empty.pdf"), "%PDF-1.3\r\n");
+    writeBytes(dir.file("zip.pdf"), compressed + "%%EOF\r\n");
+    writeBytes(dir.file("mixed.pdf"), compressed + kPdf + "%%EOF\r\n");
+    writeBytes(dir.file("empty.pdf"), "%PDF-1.3\r\n%%EOF\r\n");
     writeBytes(dir.file("dict.pdf"), "<< /Filter /FlateDecode >>\r\n");
+    // A PDF cut short and a file that is no PDF: said so, and read all the same.
+    writeBytes(dir.file("cut.pdf"), compressed + kPdf);
+    writeBytes(dir.file("text.pdf"), "no text objects here\r\n");
     WarningHandler handler;
-    unspoolFiles(
-        {dir.file("zip.pdf"), dir.file("mixed.pdf"), dir.file("empty.pdf"), dir.file("dict.pdf")},
-        handler);
+    unspoolFiles({dir.file("zip.pdf"), dir.file("mixed.pdf"), dir.file("empty.pdf"),
+                  dir.file("dict.pdf"), dir.file("cut.pdf"), dir.file("text.pdf")},
+                 handler);
     EXPECT_EQ(handler.events,
               (std::vector<std::string>{
                   "converted zip.pdf -> zip.txt",
                   "warned zip.pdf: its page content is compressed; no text was extracted",
                   "converted mixed.pdf -> mixed.txt", "converted empty.pdf -> empty.txt",
-                  "converted dict.pdf -> dict.txt"}));
+                  "converted dict.pdf -> dict.txt",
+                  "warned dict.pdf: it is not a PDF document (it does not begin with %PDF-); no "
+                  "text was extracted",
+                  "converted cut.pdf -> cut.txt",
+                  "warned cut.pdf: it ends before the end of a PDF document (%%EOF): it may have "
+                  "been cut short, and its text with it",
+                  "converted text.pdf -> text.txt",
+                  "warned text.pdf: it is not a PDF document (it does not begin with %PDF-); no "
+                  "text was extracted"}));
     EXPECT_EQ(readBytes(dir.file("zip.txt")), "");
     EXPECT_EQ(readBytes(dir.file("mixed.txt")), kText);
+    EXPECT_EQ(readBytes(dir.file("cut.txt")), kText);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ using namespace leafwright::testing;
 
 namespace {
 
-const QByteArray kPdf = "%PDF-1.3\nBT\n/F1 12 Tf\n(Hello \\(world\\))'\nET\n";
+const QByteArray kPdf = "%PDF-1.3\nBT\n/F1 12 Tf\n(Hello \\(world\\))'\nET\n%%EOF\n";
 const QByteArray kExtracted = "Hello (world)\r\n";
 
 void fill(FileList* list, const QStringList& rows) {
