@@ -128,6 +128,38 @@ TEST(PastEdgeWarningTest, AGrowingPageAndWrappingBetweenCharactersLeaveNothingTo
     EXPECT_EQ(json.run.err, "");
 }
 
+// Margins that leave a text area narrower than one character, or none at
+// all (margins wider than half the page): each row holds a single
+// character, still on the page, and every line so broken is counted, in
+// every way of breaking, the standard font's and an embedded font's text
+// alike.
+TEST(PastEdgeWarningTest, ATextAreaNarrowerThanACharacterBreaksAtEachAndIsWarnedOf) {
+    if (!haveProgram("pdftotext")) GTEST_SKIP() << "pdftotext is not installed";
+    TempDir dir;
+    const std::string latin = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    const std::string greek = "\xCE\xB1\xCE\xB2\xCE\xB3\xCE\xB4" + latin;
+    writeBytes(dir.file("latin.txt"), latin + "\n");
+    writeBytes(dir.file("greek.txt"), greek + "\n");
+    for (const char* margin : {"304", "310"}) {  // 4 points of text area, then -8
+        std::string narrow = kCourier10;
+        narrow.replace(narrow.find("\n36\n36\n") + 4, 2, margin);
+        for (const char* mode : {"--wrap=char", "--wrap=word-char", "--wrap=word"}) {
+            for (const auto& [name, text] :
+                 {std::pair{"latin", latin}, std::pair{"greek", greek}}) {
+                const std::string where = std::string(name) + " " + mode + " " + margin;
+                const Converted made = convert(dir, name, {mode}, narrow);
+                EXPECT_EQ(made.run.exitStatus, 0) << where;
+                EXPECT_EQ(made.run.err, warningFor(name, 1)) << where;
+                std::string found =
+                    runProcess({"pdftotext", dir.file(std::string(name) + ".pdf"), "-"}).out;
+                std::erase_if(found, [](char c) { return c == '\n' || c == ' ' || c == '\f'; });
+                // Broken between words only, the word runs past instead.
+                if (std::string(mode) != "--wrap=word") EXPECT_EQ(found, text) << where;
+            }
+        }
+    }
+}
+
 // A source large enough for two threads, whose pages they share out: each
 // counts its own lines, and together they count each line once, as one
 // thread does; the document is the same.

@@ -48,7 +48,11 @@ void PastEdgeCount::startForWholeLines(const ConversionSettings& settings, Sourc
 }
 
 void PastEdgeCount::setCounted(const ConversionSettings& settings, std::uint64_t lines) {
-    if (!countsLinesPastEdge(settings)) return;
+    // Lines broken anywhere run past the edge only where the text area is
+    // narrower than a character (margins that take most of the page): they
+    // are counted when that happens.
+    const bool brokenAnywhere = settings.chosen.selfAdaptation != 1 && lines > 0;
+    if (!countsLinesPastEdge(settings) && !brokenAnywhere) return;
     gauge_.reset();
     known_ = lines;
     by_ = By::Known;

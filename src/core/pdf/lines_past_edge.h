@@ -44,7 +44,8 @@ class PastEdgeCount {
     // settings count such lines.
     void startForWholeLines(const ConversionSettings& settings, SourceText& source,
                             ShownLines* shown, double gutter);
-    // For lines cut into rows, as counted before.
+    // For lines cut into rows, as counted before; with lines broken at any
+    // character, only when some still run past the edge.
     void setCounted(const ConversionSettings& settings, std::uint64_t lines);
     // Once every page is made: the count, when the settings count.
     std::optional<std::uint64_t> lines(SourceText& source, const ShownLines* shown) const;

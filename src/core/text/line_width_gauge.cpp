@@ -154,9 +154,11 @@ LineWidthGauge::LineWidthGauge(const std::array<std::uint16_t, 256>& widthOfCode
         quartersFit_ = quartersFit_ && width <= 4 * 255;
         quarterWidths_[byte] = static_cast<std::uint8_t>(std::min(255, (width + 3) / 4));
     }
+    // No room at all (margins that take the whole page): no line surely fits.
     if (tabStop_ <= 0)
-        surelyFitting_ =
-            widestAscii_ > 0 ? static_cast<std::size_t>(room_ / widestAscii_) : ~std::size_t{0};
+        surelyFitting_ = room_ < 0          ? 0
+                         : widestAscii_ > 0 ? static_cast<std::size_t>(room_ / widestAscii_)
+                                            : ~std::size_t{0};
     // Rows 2 to 7 of the ASCII table, each XOR-ed with the row before it.
     for (int r = 0; r < 6; ++r)
         for (int low = 0; low < 16; ++low) {
