@@ -1,5 +1,6 @@
 #include "cli/convert_settings.h"
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <string>
@@ -98,8 +99,17 @@ int prepareSettings(const ConvertOptions& options, ConversionSettings& settings)
         SystemFontProvider::problemWith({chosen.more.fontFamily, chosen.more.fontFile});
     if (!fontProblem.empty()) {
         const std::string& file = chosen.more.fontFile;
-        printError(terminalName(file) == file ? fontProblem
-                                              : terminalName(file) + ": cannot be used as a font");
+        // A family that only the configuration file names is that file's fault.
+        const bool familyOfFile =
+            file.empty() && options.configPath &&
+            std::none_of(options.settingOverrides.begin(), options.settingOverrides.end(),
+                         [](const SettingOverride& given) { return given.name == "font-family"; });
+        if (familyOfFile)
+            printError(terminalName(*options.configPath) + ": " + fontProblem);
+        else
+            printError(terminalName(file) == file
+                           ? fontProblem
+                           : terminalName(file) + ": cannot be used as a font");
         return kExitUsage;
     }
 

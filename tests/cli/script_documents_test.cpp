@@ -184,6 +184,23 @@ TEST(ScriptDocuments, UnusableFamilyOrFileIsRefusedByName) {
         EXPECT_NE(run.err.find(named), std::string::npos) << run.err;
         EXPECT_FALSE(std::filesystem::exists(dir.file("source.pdf")));
     }
+
+    // A family only a configuration file names is that file's fault; the
+    // option overrides the file.
+    writeBytes(dir.file("family.tcf"),
+               "A4  [595,842]\r\nCourier\r\n14\r\nBlack\r\nWhite\r\n0\r\n36\r\n36\r\n0\r\n0\r\n"
+               "Default Path\r\n0\r\nfont-family=No Such Family Here\r\n");
+    const auto fromFile =
+        runProcess({LEAFWRIGHT_CLI, "convert", "--config", "family.tcf", "source.txt"}, dir.path());
+    EXPECT_EQ(fromFile.exitStatus, 2);
+    EXPECT_EQ(fromFile.err.rfind(
+                  "leafwright-cli: family.tcf: the font family \"No Such Family Here\"", 0),
+              0u)
+        << fromFile.err;
+    const auto overridden = runProcess({LEAFWRIGHT_CLI, "convert", "--config", "family.tcf",
+                                        "--font-family=DejaVu Sans", "source.txt"},
+                                       dir.path());
+    EXPECT_EQ(overridden.exitStatus, 0) << overridden.err;
 }
 
 }  // namespace

@@ -126,7 +126,7 @@ class MoreSettingsDialogTest : public QObject {
     void anySettingsAreShownAndTakenBackAsTheyWere() {
         PlatformSeams seams;
         std::mt19937 random(7);
-        const char* const families[] = {"", "DejaVu Sans", "No Such Family", "Noto Serif CJK"};
+        const char* const families[] = {"", "DejaVu Sans", "DejaVu Sans Mono", "Noto Serif CJK JP"};
         const char* const encodings[] = {"", "auto", "UTF-8", "ISO-8859-15", "koi8-u"};
         const char* const texts[] = {"", "{page}/{pages}", "a|b|c", "\xc3\xa9t\xc3\xa9 {date}"};
         auto any = [&random](int last) {
@@ -225,6 +225,22 @@ class MoreSettingsDialogTest : public QObject {
                 focusAfterFirst->parentWidget() == dialog.control(M::kEncodingList));
         QCOMPARE(dialog.values().encoding, std::string("auto"));
         QCOMPARE(dialog.values().header, std::string("{page}"));
+
+        // A family this machine lacks is refused alike, naming it.
+        std::string takenAfterFirst;
+        seams.modal.setHandler([&](QDialog& shown) {
+            in<QComboBox>(shown, M::kFontFamilyList)->setCurrentText("No Such Family Anywhere");
+            click(shown, M::kOkButton);
+            takenAfterFirst = dialog.values().fontFamily;
+            in<QComboBox>(shown, M::kFontFamilyList)->setCurrentText("");
+            return click(shown, M::kOkButton);
+        });
+        QCOMPARE(dialog.run(), int(QDialog::Accepted));
+        QCOMPARE(takenAfterFirst, std::string());
+        QCOMPARE(seams.notices.shown().size(), std::size_t(2));
+        QVERIFY2(seams.notices.shown()[1].contains("\"No Such Family Anywhere\" is not installed"),
+                 qPrintable(seams.notices.shown()[1]));
+        QCOMPARE(dialog.values().fontFamily, std::string());
     }
 
     void saveLoadAndDefaultsCarryTheLinesAfterTheTwelfth() {

@@ -10,6 +10,7 @@
 #include <QSpinBox>
 #include <string>
 
+#include "core/fonts/system_font_provider.h"
 #include "desktop/platform/modal_runner.h"
 #include "desktop/settings/dialog_layout.h"
 #include "desktop/widgets/field_names.h"
@@ -256,6 +257,15 @@ void MoreSettingsDialog::accept() {
         showNotice(this,
                    QString::fromStdString(moreSettingRefusal(refused->name, refusedValue)) + '.');
         refused->control->setFocus();
+        return;
+    }
+    // A family the machine does not have would fail every file of the next
+    // run: it is refused here, as the command line refuses it before any.
+    const std::string fontProblem =
+        SystemFontProvider::problemWith({taken.fontFamily, taken.fontFile});
+    if (!fontProblem.empty()) {
+        showNotice(this, QString::fromStdString(fontProblem) + '.');
+        control(kFontFamilyList)->setFocus();
         return;
     }
     values_ = std::move(taken);
