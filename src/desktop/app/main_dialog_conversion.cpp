@@ -1,5 +1,6 @@
 // The Convert Files command of the main window.
 #include <QFile>
+#include <QFileInfo>
 #include <utility>
 
 #include "core/pdf/combined_run.h"
@@ -69,10 +70,15 @@ void MainDialog::OnConvertIntoOnePdf() {
     const QString chosen =
         askSaveFileName(this, QStringLiteral("PDF file(*.pdf)|*.pdf;|All files (*)|*|"));
     if (chosen.isEmpty()) return;
-    const std::string output = QFile::encodeName(chosen).toStdString();
+    // A name typed without an extension gets the document's, as a save
+    // dialog's default suffix would give it; the dialog then asked about no
+    // file of that name.
+    const bool suffixAdded = QFileInfo(chosen).suffix().isEmpty();
+    const QString named = suffixAdded ? chosen + QStringLiteral(".pdf") : chosen;
+    const std::string output = QFile::encodeName(named).toStdString();
     // The save dialog asked before naming an existing file; a file that
     // appears there meanwhile is asked about again.
-    bool replaceGranted = QFile::exists(chosen);
+    bool replaceGranted = !suffixAdded && QFile::exists(named);
     const ConversionSettings settings = settings_;
     listRun_->runCombined([&](const std::vector<std::string>& sources, FileRunHandler& handler,
                               const CombineProgress& progress) {

@@ -51,6 +51,31 @@ class ConvertIntoOnePdfTest : public QObject {
         QVERIFY(seams.notices.shown().empty());
     }
 
+    // A name typed without an extension is the document's with ".pdf"; an
+    // existing file of that name, which the save dialog did not ask about,
+    // is asked about before it is replaced.
+    void aNameWithoutAnExtensionGetsThePdfOne() {
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(*dir_));
+        dialog.sourceList()->appendRow(writeFile(path("a.txt"), "first\n"));
+        seams.files.nextFileNames({path("notes")});
+        dialog.sendCommand(kCmdConvertIntoOnePdf);
+        QCOMPARE(dialog.resultList()->rowTexts(), QStringList{path("notes.pdf")});
+        QVERIFY(readAll(path("notes.pdf")).startsWith("%PDF-1.3"));
+        QVERIFY(!QFile::exists(path("notes")));
+        QVERIFY(seams.messages.shown().empty());
+
+        dialog.sourceList()->appendRow(path("a.txt"));
+        seams.files.nextFileNames({path("notes")});
+        seams.messages.answerNext(QMessageBox::No);
+        const QByteArray before = readAll(path("notes.pdf"));
+        writeFile(path("notes.pdf"), "kept");
+        dialog.sendCommand(kCmdConvertIntoOnePdf);
+        QCOMPARE(seams.messages.shown(), std::vector<int>{kOverwriteQuestion});
+        QCOMPARE(readAll(path("notes.pdf")), QByteArray("kept"));
+        QVERIFY(before.startsWith("%PDF-1.3"));
+    }
+
     void cancellingTheSaveDialogConvertsNothing() {
         PlatformSeams seams;
         MainDialog dialog(foldersIn(*dir_));
