@@ -185,6 +185,7 @@ class CombinedWriter {
     // give.
     void writePage(std::uint64_t page, const ConversionSettings& s, std::uint64_t streamLength,
                    const HandContent& hand) {
+        notePagesWritten(page, plan_.pages.pageCount());
         const std::uint64_t object = pageObject(page);
         head_.clear();
         appendPdfNumber(head_, object);

@@ -19,6 +19,7 @@
 #include "core/platform/file_error.h"
 #include "core/platform/output_name.h"
 #include "core/platform/own_source.h"
+#include "core/platform/run_watch.h"
 #include "core/platform/text_file_reader.h"
 #include "core/platform/text_file_writer.h"
 #include "core/text/source_text.h"
@@ -131,6 +132,7 @@ ConversionOutcome convertWithDrawing(const std::string& sourcePath, const std::s
         return outcomeOf(output.commit(mayReplace), notPrintable, bytes, 1, decoding, firstPass,
                          source, shared);
     }
+    noteSourceBecomesPages();
     PaginatedPages pages = layOutPages(source, settings, choose);
     pages.drawFurnitureRepeatsInForm();
     // The fonts are named before the pages, so they must know every

@@ -14,6 +14,7 @@
 #include "core/pdf/furniture_form.h"
 #include "core/pdf/page_colour.h"
 #include "core/pdf/page_furniture.h"
+#include "core/platform/run_watch.h"
 
 namespace leafwright {
 
@@ -255,7 +256,9 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
     std::optional<FlateContent> flate;
     if (s.chosen.more.compress) flate.emplace(objectsBeforeFlate + 1);
     std::string head;
+    notePagesWritten(0, pageCount);
     for (std::uint64_t k = 0; k < pageCount; ++k) {
+        if (k > 0) notePagesWritten(k, pageCount);
         std::uint64_t streamLength = pages.nextStreamLength();
         PageObjects objects(k);
         PageOffsets offsets{out.position(), 0, 0};

@@ -28,4 +28,12 @@ void noteSourceRead(std::uint64_t bytes) noexcept {
     if (currentWatch != nullptr) currentWatch->addSourceBytes(bytes);
 }
 
+void noteSourceBecomesPages() noexcept {
+    if (currentWatch != nullptr) currentWatch->sourceBecomesPages();
+}
+
+void notePagesWritten(std::uint64_t done, std::uint64_t total) noexcept {
+    if (currentWatch != nullptr) currentWatch->pagesWritten(done, total);
+}
+
 }  // namespace leafwright

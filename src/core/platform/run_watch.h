@@ -23,6 +23,13 @@ class RunWatch {
     // A source was opened (its size), and bytes of it were read.
     virtual void startSource(std::uint64_t size) noexcept = 0;
     virtual void addSourceBytes(std::uint64_t bytes) noexcept = 0;
+    // The source opened last is laid out on pages: its readings are about
+    // half of its work, the writing of its pages the other half.
+    virtual void sourceBecomesPages() noexcept {}
+    // Of the document being written, `done` of its `total` pages are
+    // written (0 as its first page begins).
+    virtual void pagesWritten([[maybe_unused]] std::uint64_t done,
+                              [[maybe_unused]] std::uint64_t total) noexcept {}
 
   protected:
     ~RunWatch() = default;
@@ -40,5 +47,8 @@ void throwIfRunCancelled();
 // A source of the thread's run was opened (its size) or read from (bytes).
 void noteSourceOpened(std::uint64_t size) noexcept;
 void noteSourceRead(std::uint64_t bytes) noexcept;
+// The source is laid out on pages; pages of the document were written.
+void noteSourceBecomesPages() noexcept;
+void notePagesWritten(std::uint64_t done, std::uint64_t total) noexcept;
 
 }  // namespace leafwright

@@ -24,18 +24,41 @@ class RunControl final : public RunWatch {
         return sourceBytesRead_.load(std::memory_order_relaxed);
     }
 
+    // Whether the current source is laid out on pages, and of the document
+    // being written the pages written and in all (0 until its first page).
+    bool sourceOnPages() const noexcept { return onPages_.load(std::memory_order_relaxed); }
+    std::uint64_t pagesDone() const noexcept { return pagesDone_.load(std::memory_order_relaxed); }
+    std::uint64_t pagesInAll() const noexcept {
+        return pagesInAll_.load(std::memory_order_relaxed);
+    }
+
     void startSource(std::uint64_t size) noexcept override {
         sourceBytesRead_.store(0, std::memory_order_relaxed);
         sourceSize_.store(size, std::memory_order_relaxed);
+        onPages_.store(false, std::memory_order_relaxed);
     }
     void addSourceBytes(std::uint64_t bytes) noexcept override {
         sourceBytesRead_.fetch_add(bytes, std::memory_order_relaxed);
+    }
+    // The pages counted are those of the document of this source from here
+    // on; a document of many sources, which opens each in turn, keeps them.
+    void sourceBecomesPages() noexcept override {
+        pagesInAll_.store(0, std::memory_order_relaxed);
+        pagesDone_.store(0, std::memory_order_relaxed);
+        onPages_.store(true, std::memory_order_relaxed);
+    }
+    void pagesWritten(std::uint64_t done, std::uint64_t total) noexcept override {
+        pagesDone_.store(done, std::memory_order_relaxed);
+        pagesInAll_.store(total, std::memory_order_relaxed);
     }
 
   private:
     std::atomic<bool> cancelled_{false};
     std::atomic<std::uint64_t> sourceSize_{0};
     std::atomic<std::uint64_t> sourceBytesRead_{0};
+    std::atomic<bool> onPages_{false};
+    std::atomic<std::uint64_t> pagesDone_{0};
+    std::atomic<std::uint64_t> pagesInAll_{0};
 };
 
 // While an object of this class lives, `watch` (a RunControl, or the watch

@@ -24,9 +24,24 @@ namespace {
 // error carries.
 const std::string kAbandonedCause = "abandoned when the run was cancelled";
 
-// A layout reads its source about twice (a measuring pass, then the writing
-// one), so a file at hand counts half the bytes read from it.
+// An extraction reads its source about twice, so a file at hand counts half
+// the bytes read from it. A source laid out on pages is read two to five
+// times before its first page is written, depending on its fonts and its
+// wrapping, and the writing takes as long again: its readings count for
+// the first half of it, at most, and its pages as written for the second.
 constexpr std::uint64_t kReadsPerSource = 2;
+
+std::uint64_t bytesAtHandOf(const RunControl& control) {
+    const std::uint64_t size = control.sourceSize();
+    const std::uint64_t read = std::min(control.sourceBytesRead() / kReadsPerSource, size);
+    if (!control.sourceOnPages()) return read;
+    const std::uint64_t pages = control.pagesInAll();
+    if (pages == 0) return read / 2;
+    const std::uint64_t done = std::min(control.pagesDone(), pages);
+    return size / 2 +
+           static_cast<std::uint64_t>(static_cast<double>(size - size / 2) *
+                                      static_cast<double>(done) / static_cast<double>(pages));
+}
 
 // Set while a conversion asks whether its finished output may replace a file
 // that appeared at its name: an answer No then ends a conversion, which
@@ -64,8 +79,7 @@ class WindowFileRun::Controls {
     std::uint64_t bytesAtHand() const {
         std::lock_guard lock(mutex_);
         std::uint64_t bytes = 0;
-        for (const RunControl& control : controls_)
-            bytes += std::min(control.sourceBytesRead() / kReadsPerSource, control.sourceSize());
+        for (const RunControl& control : controls_) bytes += bytesAtHandOf(control);
         return bytes;
     }
 
@@ -248,10 +262,13 @@ void WindowFileRun::runCombined(const std::vector<std::uint64_t>& sizes) {
     CombinedHandler handler(
         *this, [this](const std::string& outputPath) { return handler_->askOnce(outputPath); });
     RunControl& control = controls_->add();
+    combinedControl_.store(&control, std::memory_order_relaxed);
     CombinedProgress shares(sizes);
     const CombineProgress progress = [this, &shares](std::size_t source, CombineReading reading) {
         bytesDone_.store(shares.at(source, reading), std::memory_order_relaxed);
-        if (reading == CombineReading::writing) filesDone_.store(source, std::memory_order_relaxed);
+        if (reading != CombineReading::writing) return;
+        filesDone_.store(source, std::memory_order_relaxed);
+        if (source == 0) writingFrom_.store(shares.at(0, reading), std::memory_order_relaxed);
     };
     try {
         RunControlScope scope(control);
@@ -303,8 +320,20 @@ std::vector<WindowRunReport> WindowFileRun::takeReports() {
 }
 
 std::uint64_t WindowFileRun::bytesDone() const {
-    return std::min(bytesTotal(),
-                    bytesDone_.load(std::memory_order_relaxed) + controls_->bytesAtHand());
+    const std::uint64_t done = bytesDone_.load(std::memory_order_relaxed);
+    if (!combine_) return std::min(bytesTotal(), done + controls_->bytesAtHand());
+    // One document: each reading takes the sources up in turn (the share
+    // each reaches is set as it begins); while its pages are written, they
+    // say how far the writing got.
+    const std::uint64_t from = writingFrom_.load(std::memory_order_relaxed);
+    const RunControl* control = combinedControl_.load(std::memory_order_relaxed);
+    const std::uint64_t pages = control ? control->pagesInAll() : 0;
+    if (from == 0 || pages == 0) return std::min(bytesTotal(), done);
+    const double written =
+        static_cast<double>(std::min(control->pagesDone(), pages)) / static_cast<double>(pages);
+    const auto writing =
+        from + static_cast<std::uint64_t>(static_cast<double>(bytesTotal() - from) * written);
+    return std::min(bytesTotal(), std::max(done, writing));
 }
 
 bool WindowFileRun::nextSource(std::string& source) {

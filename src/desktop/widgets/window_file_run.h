@@ -94,8 +94,8 @@ class WindowFileRun {
     // disk.
     std::size_t filesDone() const { return filesDone_.load(std::memory_order_relaxed); }
     // The bytes of every source, once run() has measured them (0 before),
-    // and how many of them are done: those of the files done and the parts
-    // read of the files at hand.
+    // and how many of them are done: those of the files done and, of each
+    // file at hand, the part its readings and its pages written stand for.
     std::uint64_t bytesTotal() const { return bytesTotal_.load(std::memory_order_relaxed); }
     std::uint64_t bytesDone() const;
 
@@ -123,6 +123,10 @@ class WindowFileRun {
     std::atomic<std::size_t> filesDone_{0};
     std::atomic<std::uint64_t> bytesTotal_{0};
     std::atomic<std::uint64_t> bytesDone_{0};
+    // A run into one document: its worker's control, and the share of the
+    // bytes at which its writing begins (0 before).
+    std::atomic<const RunControl*> combinedControl_{nullptr};
+    std::atomic<std::uint64_t> writingFrom_{0};
 };
 
 // The conversion steps for a window's run: each worker converts with its
