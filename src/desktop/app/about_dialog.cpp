@@ -76,9 +76,11 @@ AboutDialog::AboutDialog(QString pagesFolder, QWidget* parent)
     // like the rest.
     textAt(this, name + QStringLiteral(" changes your plain text files into PDF files."),
            units.rect(10, 30, 165, 15));
+    // In the fonts here this line takes two lines, which need a little more
+    // than the 15 units it was given; the next line starts at 70.
     textAt(this,
            QStringLiteral("It writes the PDF natively, with no PostScript step and no printer."),
-           units.rect(10, 50, 165, 15));
+           units.rect(10, 50, 165, 19));
     textAt(this, QStringLiteral("It is very easy to use."), units.rect(10, 70, 165, 10));
     textAt(this, QStringLiteral("No separate PDF application is required."),
            units.rect(10, 85, 165, 10));

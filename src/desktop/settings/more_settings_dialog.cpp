@@ -22,7 +22,7 @@ namespace leafwright {
 namespace {
 
 constexpr int kWidthUnits = 260;
-constexpr int kHeightUnits = 286;
+constexpr int kHeightUnits = 289;
 
 // The wrap modes as the list offers them, with the value each stands for.
 struct WrapChoice {
@@ -121,7 +121,7 @@ void MoreSettingsDialog::buildControls() {
         kWrapMarkBox,
         layout.checkBox(lines, "Mark continued lines with an arrow in the margin", 14, 36, 232));
 
-    QGroupBox* pages = layout.group(this, "Pages", 7, 56, 246, 106);
+    QGroupBox* pages = layout.group(this, "Pages", 7, 56, 246, 109);
     QCheckBox* formFeed = add(
         kFormFeedBox, layout.checkBox(pages, "Start a new page at each form feed", 14, 70, 232));
     layout.label(pages, "Header", 14, 86, 56);
@@ -133,14 +133,16 @@ void MoreSettingsDialog::buildControls() {
                                 "{file}, {path}, {title}, {date}, {mtime} and more",
                                 72, 114, 174);
     hint->setWordWrap(true);
-    layout.place(hint, 72, 114, 174, 16);
+    // Two lines of text need their line spacing, a little more than the
+    // font's height that dialog units count in.
+    layout.place(hint, 72, 114, 174, 19);
     QCheckBox* headerRule =
         add(kHeaderRuleBox,
-            layout.checkBox(pages, "Draw a rule between the header or footer and the text", 14, 132,
+            layout.checkBox(pages, "Draw a rule between the header or footer and the text", 14, 135,
                             232));
-    layout.label(pages, "Number lines", 14, 148, 50);
+    layout.label(pages, "Number lines", 14, 151, 50);
     QSpinBox* lineNumbers = add(kLineNumbersBox, numberBox(pages));
-    field(lineNumbers, 66, 146, 70);
+    field(lineNumbers, 66, 149, 70);
     lineNumbers->setSpecialValueText(QStringLiteral("Off"));
     lineNumbers->setPrefix(QStringLiteral("every "));
     auto unitFollowsNumber = [lineNumbers](int number) {
@@ -148,19 +150,19 @@ void MoreSettingsDialog::buildControls() {
     };
     unitFollowsNumber(lineNumbers->value());
     connect(lineNumbers, &QSpinBox::valueChanged, this, unitFollowsNumber);
-    layout.label(pages, "First number", 144, 148, 48);
+    layout.label(pages, "First number", 144, 151, 48);
     QSpinBox* lineNumberStart = add(kLineNumberStartBox, numberBox(pages));
-    field(lineNumberStart, 194, 146, 52);
+    field(lineNumberStart, 194, 149, 52);
 
-    QGroupBox* text = layout.group(this, "Font and text encoding", 7, 167, 246, 45);
-    layout.label(text, "Font family", 14, 181, 56);
+    QGroupBox* text = layout.group(this, "Font and text encoding", 7, 170, 246, 45);
+    layout.label(text, "Font family", 14, 184, 56);
     auto* family = add(kFontFamilyList, new QFontComboBox(text));
     family->setEditable(true);
     // The first entry, empty, keeps the standard font of the settings.
     family->insertItem(0, QString());
     family->lineEdit()->setPlaceholderText(QStringLiteral("Standard font"));
-    field(family, 72, 179, 174);
-    layout.label(text, "Text encoding", 14, 197, 56);
+    field(family, 72, 182, 174);
+    layout.label(text, "Text encoding", 14, 200, 56);
     auto* encoding = add(kEncodingList, new QComboBox(text));
     encoding->setEditable(true);
     encoding->setInsertPolicy(QComboBox::NoInsert);
@@ -169,18 +171,18 @@ void MoreSettingsDialog::buildControls() {
     encoding->setToolTip(
         QStringLiteral("Empty: UTF-8 when the text is valid UTF-8, otherwise Windows-1252.\n"
                        "auto: guessed from the text. Any name iconv knows can be typed."));
-    field(encoding, 72, 195, 174);
+    field(encoding, 72, 198, 174);
 
-    QGroupBox* pdf = layout.group(this, "PDF", 7, 217, 246, 41);
+    QGroupBox* pdf = layout.group(this, "PDF", 7, 220, 246, 41);
     QCheckBox* compress =
-        add(kCompressBox, layout.checkBox(pdf, "Compress the PDF's streams", 14, 231, 232));
+        add(kCompressBox, layout.checkBox(pdf, "Compress the PDF's streams", 14, 234, 232));
     QCheckBox* combineDuplex =
         add(kCombineDuplexBox,
             layout.checkBox(pdf, "In one PDF of several files, start each file on an odd page", 14,
-                            244, 232));
+                            247, 232));
 
-    QPushButton* ok = add(kOkButton, layout.button(this, "OK", 149, 265));
-    QPushButton* cancel = add(kCancelButton, layout.button(this, "Cancel", 203, 265));
+    QPushButton* ok = add(kOkButton, layout.button(this, "OK", 149, 268));
+    QPushButton* cancel = add(kCancelButton, layout.button(this, "Cancel", 203, 268));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, [this] { accept(); });
     connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
