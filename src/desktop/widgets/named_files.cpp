@@ -34,9 +34,12 @@ void takeFolder(const QString& folder, const FileKind& kind, NamedFiles& sorted)
         (!kind.wanted || kind.wanted(path) ? taken : sorted.refused) << path;
     }
     sortInNameOrder(taken);
+    const bool holdsFolders = !dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty();
+    // A folder of folders is named for them; one that gives nothing at all
+    // is named for that, rather than passed over without a word.
+    if (taken.isEmpty() && !holdsFolders) sorted.emptyFolders << dir.absolutePath();
     sorted.files << taken;
-    if (!dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot).isEmpty())
-        sorted.foldersWithSubfolders << dir.absolutePath();
+    if (holdsFolders) sorted.foldersWithSubfolders << dir.absolutePath();
 }
 
 QString namesOf(const QStringList& paths) {
@@ -71,6 +74,8 @@ NamedFiles sortNamedFiles(const QStringList& names, const FileKind& kind) {
         const QString path = info.absoluteFilePath();
         if (info.isDir())
             takeFolder(path, kind, sorted);
+        else if (!info.exists())
+            sorted.missing << path;
         else if (!info.isFile())
             sorted.leftOut << path;
         else if (kind.wanted && !kind.wanted(path))
@@ -102,12 +107,18 @@ NamedFiles filesInSubfolders(const QStringList& folders, const FileKind& kind) {
 void reportNamedFiles(QWidget* owner, const NamedFiles& named, const FileKind& kind,
                       const std::function<void(const QStringList& files)>& add) {
     QStringList parts;
+    if (!named.missing.isEmpty())
+        parts << QStringLiteral("These were not added, as they do not exist:\n%1")
+                     .arg(namesOf(named.missing));
     if (!named.leftOut.isEmpty())
         parts << QStringLiteral("These were not added, as they are not files:\n%1")
                      .arg(namesOf(named.leftOut));
     if (!named.refused.isEmpty())
         parts << QStringLiteral("These were not added, as they are not %1:\n%2")
                      .arg(kind.name, namesOf(named.refused));
+    if (!named.emptyFolders.isEmpty())
+        parts << QStringLiteral("These folders hold no %1:\n%2")
+                     .arg(kind.name, namesOf(named.emptyFolders));
     std::vector<NoticeAnswer> answers;
     if (!named.foldersWithSubfolders.isEmpty()) {
         parts << QStringLiteral(

@@ -29,13 +29,16 @@ struct FileKind {
 
 // The names sorted out: the existing regular files (each made absolute
 // against the current folder, a folder's files in name order in its place),
-// the files of the wrong kind, the rest (missing names, other kinds of
-// entries), and the folders opened that hold folders of their own, which are
-// not opened.
+// the files of the wrong kind, the names of nothing (a link that leads
+// nowhere among them), the other kinds of entries (devices, pipes), the
+// folders opened that hold none of the files the kind takes, and those that
+// hold folders of their own, which are not opened.
 struct NamedFiles {
     QStringList files;
     QStringList refused;
+    QStringList missing;
     QStringList leftOut;
+    QStringList emptyFolders;
     QStringList foldersWithSubfolders;
 };
 NamedFiles sortNamedFiles(const QStringList& names, const FileKind& kind);

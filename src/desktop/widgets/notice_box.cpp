@@ -36,6 +36,10 @@ void postNotice(QWidget* owner, const QString& text, QMessageBox::Icon icon,
                          [act = std::move(answer.act)] { act(); });
     }
     box->show();
+    // Shown over a window that is itself just shown (the files named at
+    // start-up), it takes the keys, so Enter closes it.
+    box->raise();
+    box->activateWindow();
 }
 
 QStringList NoticeBoxSeam::answers() const {

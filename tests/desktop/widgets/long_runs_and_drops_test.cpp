@@ -356,12 +356,23 @@ class LongRunsAndDropsTest : public QObject {
         writeFile(path("sub/relative.txt"));
         const QString before = QDir::currentPath();
         QDir::setCurrent(path("sub"));
-        dialog.addStartFiles({"relative.txt", writeFile(path("absolute.txt")), "missing.txt"});
+        QVERIFY(QDir(dir_->path()).mkpath("sub/empty"));
+        writeFile(path("sub/empty/notes.log"));
+        QVERIFY(QFile::link(path("sub/nowhere"), path("sub/dangling.txt")));
+        dialog.addStartFiles({"relative.txt", writeFile(path("absolute.txt")), "missing.txt",
+                              "empty", "dangling.txt"});
         QDir::setCurrent(before);
         QCOMPARE(dialog.sourceList()->rowTexts(),
                  QStringList({path("absolute.txt"), path("sub/relative.txt")}));
+        // Each left out for what it is: nothing, or a folder without texts.
         QCOMPARE(seams.notices.shown().size(), std::size_t(1));
-        QVERIFY(seams.notices.shown().front().contains(path("sub/missing.txt")));
+        const QString notice = seams.notices.shown().front();
+        QVERIFY2(notice.contains("as they do not exist:\n" + path("sub/missing.txt") + "\n" +
+                                 path("sub/dangling.txt")),
+                 qPrintable(notice));
+        QVERIFY2(notice.contains("These folders hold no text files:\n" + path("sub/empty")),
+                 qPrintable(notice));
+        QVERIFY2(!notice.contains("not files"), qPrintable(notice));
         // Every row shows its full path as its tooltip.
         QCOMPARE(dialog.sourceList()->item(0)->toolTip(), path("absolute.txt"));
     }
