@@ -59,7 +59,12 @@ std::string dateText(std::time_t when, bool utc, const std::string& format) {
     char room[kDateRoom];
     const std::size_t size =
         std::strftime(room, sizeof room, format.empty() ? "%Y-%m-%d" : format.c_str(), &parts);
-    return std::string(room, size);
+    // A template holds no control character, and neither does what it makes:
+    // %n and %t give a space like any other white space.
+    std::string text(room, size);
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    return text;
 }
 
 }  // namespace

@@ -44,6 +44,8 @@ TEST(PageTemplate, FillsEveryPlaceholderInItsField) {
     EXPECT_EQ(second.centre, "");
     EXPECT_EQ(second.right, "01.01.1971 00");
     EXPECT_FALSE(two.showsPageCount());
+    // A format's own line break or tab gives no control character.
+    EXPECT_EQ(PageTemplate("{date:%Y%n%m%t%d}").fill(factsOfPage(1)).left, "2023 11 14");
 
     // Any script passes through untouched.
     const PageTemplate::Filled greek = PageTemplate("Σελίδα {page}").fill(factsOfPage(2));
