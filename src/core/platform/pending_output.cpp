@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <random>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -88,14 +89,23 @@ bool isFolder(int folderFd, const std::string& name) {
     return ::fstatat(folderFd, name.c_str(), &info, 0) == 0 && S_ISDIR(info.st_mode);
 }
 
-// A device, a pipe or a socket at the target, or a link to one: renaming
+// A device, a pipe or a socket at the target, or a link to one or into
+// /proc (/dev/stdout leads to whatever the opener's descriptor is): renaming
 // over it would take it away from everyone who uses it (/dev/null, say, run
 // as root), and a reader waiting at a pipe would get nothing. A link to a
 // regular file, or to nothing, is replaced as a file is.
 bool isSpecialFile(int folderFd, const std::string& name) {
     struct stat info {};
     if (::fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return false;
-    if (S_ISLNK(info.st_mode) && ::fstatat(folderFd, name.c_str(), &info, 0) != 0) return false;
+    if (S_ISLNK(info.st_mode)) {
+        constexpr std::string_view kProc = "/proc/";
+        char target[8];
+        const ssize_t length = ::readlinkat(folderFd, name.c_str(), target, sizeof target);
+        if (length >= static_cast<ssize_t>(kProc.size()) &&
+            std::string_view(target, kProc.size()) == kProc)
+            return true;
+        if (::fstatat(folderFd, name.c_str(), &info, 0) != 0) return false;
+    }
     return !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
 }
 

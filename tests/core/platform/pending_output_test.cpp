@@ -3,6 +3,7 @@
 // by a signal, and a replaced file keeps its owner and mode.
 #include "core/platform/pending_output.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -111,13 +112,21 @@ TEST_P(PendingOutputTest, ADanglingLinkCountsAsAnEntryAndIsReplacedNotFollowed) 
     EXPECT_EQ(listFolder(dir.path()), std::vector<std::string>{"out.txt"});
 }
 
-// Renaming over a pipe (or a device) would take it away from the others who
-// use it: it is refused before any work, and again if one appears meanwhile.
+// Renaming over a pipe (or a device, or a link into /proc such as
+// /dev/stdout) would take it away from the others who use it: it is refused
+// before any work, and again if one appears meanwhile.
 TEST_P(PendingOutputTest, APipeOrALinkToOneAtTheTargetIsNeverReplaced) {
     TempDir dir;
     ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
     ASSERT_EQ(::symlink(dir.file("pipe").c_str(), dir.file("link").c_str()), 0);
-    for (const char* name : {"pipe", "link"}) {
+    // As /dev/stdout does: a descriptor of whoever opens it, here a file.
+    const std::string file = dir.file("file");
+    writeBytes(file, "kept");
+    const int fd = ::open(file.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::symlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), dir.file("out").c_str()),
+              0);
+    for (const char* name : {"pipe", "link", "out"}) {
         try {
             TextFileWriter writer(dir.file(name));
             ADD_FAILURE() << name << " was taken as a target";
@@ -137,7 +146,12 @@ TEST_P(PendingOutputTest, APipeOrALinkToOneAtTheTargetIsNeverReplaced) {
         ASSERT_EQ(::lstat(dir.file(name).c_str(), &entry), 0);
         EXPECT_TRUE(S_ISFIFO(entry.st_mode)) << name;
     }
-    EXPECT_EQ(listFolder(dir.path()), (std::vector<std::string>{"late", "link", "pipe"}));
+    ::close(fd);
+    ASSERT_EQ(::lstat(dir.file("out").c_str(), &entry), 0);
+    EXPECT_TRUE(S_ISLNK(entry.st_mode));
+    EXPECT_EQ(readBytes(file), "kept");
+    EXPECT_EQ(listFolder(dir.path()),
+              (std::vector<std::string>{"file", "late", "link", "out", "pipe"}));
 }
 
 TEST_P(PendingOutputTest, TheTemporaryFileIsPrivateAndANewFileGetsTheUmaskMode) {
