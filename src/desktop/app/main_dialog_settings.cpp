@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "core/fonts/system_font_provider.h"
 #include "core/platform/file_error.h"
 #include "core/settings/config_file.h"
 #include "core/settings/derivation.h"
@@ -79,6 +80,14 @@ void MainDialog::EditSettings(const QString& sourcePath) {
         }
         if (const char* refusal = settingsRefusal(derived)) {
             showNotice(this, QString::fromLatin1(refusal), QMessageBox::NoIcon);
+            continue;
+        }
+        // A family loaded from a file that this machine lacks would fail
+        // every file of the next run.
+        if (const std::string problem = SystemFontProvider::problemWith(
+                {derived.chosen.more.fontFamily, derived.chosen.more.fontFile});
+            !problem.empty()) {
+            showNotice(this, QString::fromStdString(problem) + '.', QMessageBox::NoIcon);
             continue;
         }
         settings_ = std::move(derived);

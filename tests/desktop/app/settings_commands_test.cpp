@@ -219,6 +219,23 @@ class SettingsCommandsTest : public QObject {
         QCOMPARE(seams.modal.ran().size(), std::size_t(1));
     }
 
+    // A file naming a font family this machine lacks: OK refuses it, as the
+    // command line would, and the dialog comes back for a correction.
+    void aLoadedFamilyThatIsNotInstalledIsRefusedAtOk() {
+        PlatformSeams seams;
+        MainDialog dialog(foldersIn(*dir_));
+        const QByteArray lines = kDefaultLines + "font-family=No Such Family Anywhere\r\n";
+        seams.files.nextFileNames({writeFile(other_->filePath("family.tcf"), lines)});
+        seams.modal.setHandler(inTurn({clickOk, clickCancel}));
+        dialog.sendCommand(kCmdLoadConfigurationFile);
+        QCOMPARE(seams.modal.ran().size(), std::size_t(2));
+        QCOMPARE(seams.notices.shown().size(), std::size_t(1));
+        QVERIFY2(seams.notices.shown().front().contains("\"No Such Family Anywhere\""),
+                 qPrintable(seams.notices.shown().front()));
+        QCOMPARE(dialog.settings().chosen.more.fontFamily, std::string());
+        QVERIFY(!QFile::exists(path("last.tcf")));
+    }
+
     void aMissingDefaultFileIsReportedWithoutADialog() {
         PlatformSeams seams;
         MainDialog dialog(foldersIn(*dir_));
