@@ -154,7 +154,9 @@ TEST(PastEdgeWarningTest, ATextAreaNarrowerThanACharacterBreaksAtEachAndIsWarned
                     runProcess({"pdftotext", dir.file(std::string(name) + ".pdf"), "-"}).out;
                 std::erase_if(found, [](char c) { return c == '\n' || c == ' ' || c == '\f'; });
                 // Broken between words only, the word runs past instead.
-                if (std::string(mode) != "--wrap=word") EXPECT_EQ(found, text) << where;
+                if (std::string(mode) != "--wrap=word") {
+                    EXPECT_EQ(found, text) << where;
+                }
             }
         }
     }
