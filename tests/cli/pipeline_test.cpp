@@ -190,8 +190,8 @@ TEST_F(PipelineTest, FileListsTakeAnyNamesAndShardsCoverThemOnce) {
 }
 
 // Empty names, and names holding a NUL byte, are each reported once, in
-// their place, by one shard; an endless run of empty ones (a device as the list) is refused, the
-// files before it done.
+// their place, by one shard; an endless run of empty ones (a device as the
+// list) is refused, the files before it done.
 TEST_F(PipelineTest, UnusableNamesInAListAreReportedAndAnEndlessRunOfEmptyOnesIsRefused) {
     for (const char* name : {"a.txt", "b.txt", "c.txt"}) put(name, "text\n");
     put("list", "a.txt\n\nb.txt\n\n");
