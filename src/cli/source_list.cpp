@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 
 #include "core/platform/file_error.h"
@@ -29,10 +30,9 @@ std::optional<UnusableEntry> unusableEntryOf(const std::string& source) {
         return std::nullopt;
     UnusableEntry entry;
     entry.holdsNul = source[1] == 'N';
-    for (std::size_t at = 2; at < source.size(); ++at) {
-        if (source[at] < '0' || source[at] > '9') return std::nullopt;
-        entry.entry = entry.entry * 10 + static_cast<std::uint64_t>(source[at] - '0');
-    }
+    const char* end = source.data() + source.size();
+    const auto [stop, error] = std::from_chars(source.data() + 2, end, entry.entry);
+    if (error != std::errc() || stop != end) return std::nullopt;
     return entry;
 }
 

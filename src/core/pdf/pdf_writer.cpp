@@ -256,9 +256,8 @@ void writePageTreePdf(TextFileWriter& out, const ConversionSettings& s, PageSequ
     std::optional<FlateContent> flate;
     if (s.chosen.more.compress) flate.emplace(objectsBeforeFlate + 1);
     std::string head;
-    notePagesWritten(0, pageCount);
     for (std::uint64_t k = 0; k < pageCount; ++k) {
-        if (k > 0) notePagesWritten(k, pageCount);
+        notePagesWritten(k, pageCount);
         std::uint64_t streamLength = pages.nextStreamLength();
         PageObjects objects(k);
         PageOffsets offsets{out.position(), 0, 0};

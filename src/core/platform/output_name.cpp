@@ -1,7 +1,6 @@
 #include "core/platform/output_name.h"
 
 #include <cstddef>
-#include <vector>
 
 namespace leafwright {
 
@@ -25,21 +24,27 @@ std::size_t utf8Length(std::string_view name, std::size_t at) {
     return length;
 }
 
-// Where each character of the name starts: a character is all its bytes in
-// a name that is UTF-8 throughout, a byte in any other.
-std::vector<std::size_t> characterStarts(std::string_view name) {
-    std::vector<std::size_t> starts;
+bool isUtf8(std::string_view name) {
     for (std::size_t at = 0; at < name.size();) {
         const std::size_t length = utf8Length(name, at);
-        if (length == 0) {
-            starts.clear();
-            for (std::size_t k = 0; k < name.size(); ++k) starts.push_back(k);
-            return starts;
-        }
-        starts.push_back(at);
+        if (length == 0) return false;
         at += length;
     }
-    return starts;
+    return true;
+}
+
+// Where the name's last `count` characters start, npos when it has fewer: a
+// character is all its bytes in a name that is UTF-8 throughout, a byte in
+// any other.
+std::size_t lastCharactersStart(std::string_view name, std::size_t count) {
+    const bool utf8 = isUtf8(name);
+    std::size_t at = name.size();
+    for (std::size_t k = 0; k < count; ++k) {
+        if (at == 0) return std::string_view::npos;
+        --at;
+        while (utf8 && at > 0 && (static_cast<unsigned char>(name[at]) & 0xC0) == 0x80) --at;
+    }
+    return at;
 }
 
 }  // namespace
@@ -47,18 +52,18 @@ std::vector<std::size_t> characterStarts(std::string_view name) {
 std::string outputBeside(const std::string& sourcePath, std::string_view ending) {
     const std::size_t slash = sourcePath.rfind('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    const std::vector<std::size_t> starts =
-        characterStarts(std::string_view(sourcePath).substr(nameStart));
+    const std::size_t replaced =
+        lastCharactersStart(std::string_view(sourcePath).substr(nameStart), kReplaced);
     // A name of fewer characters keeps them all: cutting three would reach
     // into the folder's name (logs/1 would give logpdf, beside logs) or leave
     // no name (a and b would share one output).
-    if (starts.size() < kReplaced) {
+    if (replaced == std::string_view::npos) {
         std::string path = sourcePath;
         path += '.';
         path += ending;
         return path;
     }
-    std::string path = sourcePath.substr(0, nameStart + starts[starts.size() - kReplaced]);
+    std::string path = sourcePath.substr(0, nameStart + replaced);
     path += ending;
     return path;
 }

@@ -109,7 +109,12 @@ bool isSpecialFile(int folderFd, const std::string& name) {
     return !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
 }
 
-constexpr const char* kNotRegular = "is not a regular file; not replaced";
+// Why the entry at the target is never replaced, or nullptr when it may be.
+const char* refusalOfEntry(int folderFd, const std::string& name) {
+    if (isFolder(folderFd, name)) return "Is a directory";
+    if (isSpecialFile(folderFd, name)) return "is not a regular file; not replaced";
+    return nullptr;
+}
 
 }  // namespace
 
@@ -124,13 +129,9 @@ PendingOutput::PendingOutput(std::string targetPath) : targetPath_(std::move(tar
     // swapped for another (or for a link) meanwhile cannot redirect them.
     folderFd_ = ::open(folder_.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (folderFd_ < 0) throw FileError::fromErrno(targetPath_, errno);
-    if (isFolder(folderFd_, name_)) {
+    if (const char* refused = refusalOfEntry(folderFd_, name_)) {
         discard();
-        throw FileError(targetPath_, "Is a directory");
-    }
-    if (isSpecialFile(folderFd_, name_)) {
-        discard();
-        throw FileError(targetPath_, kNotRegular);
+        throw FileError(targetPath_, refused);
     }
     PendingOutputSeam* seam = PendingOutputSeam::active();
     try {
@@ -294,8 +295,8 @@ std::string PendingOutput::linkUnderHiddenName() {
 }
 
 void PendingOutput::prepareReplacement() {
-    if (isFolder(folderFd_, name_)) throw FileError(targetPath_, "Is a directory");
-    if (isSpecialFile(folderFd_, name_)) throw FileError(targetPath_, kNotRegular);
+    if (const char* refused = refusalOfEntry(folderFd_, name_))
+        throw FileError(targetPath_, refused);
     keepOwnerAndMode();
 }
 

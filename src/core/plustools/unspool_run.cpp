@@ -57,15 +57,19 @@ PdfMarkers pdfMarkersOf(TextFileReader& reader) {
             bytesAt(size - reach, reach).find("%%EOF") != std::string::npos};
 }
 
+// Adds words to the outcome's note, after any it holds.
+void addNote(UnspoolOutcome& outcome, const std::string& words) {
+    outcome.note = outcome.note.empty() ? words : outcome.note + "; " + words;
+}
+
 void noteMissingMarkers(const PdfMarkers& markers, UnspoolOutcome& outcome) {
-    std::string found;
     if (!markers.begins && outcome.bytesWritten == 0)
-        found = "it is not a PDF document (it does not begin with %PDF-); no text was extracted";
+        addNote(outcome,
+                "it is not a PDF document (it does not begin with %PDF-); no text was extracted");
     else if (markers.begins && !markers.ends)
-        found =
-            "it ends before the end of a PDF document (%%EOF): it may have been cut short, "
-            "and its text with it";
-    if (!found.empty()) outcome.note = outcome.note.empty() ? found : outcome.note + "; " + found;
+        addNote(outcome,
+                "it ends before the end of a PDF document (%%EOF): it may have been cut short, "
+                "and its text with it");
 }
 
 // Reads the fonts' text maps: one scan, and a second one when a map came
@@ -316,10 +320,9 @@ UnspoolOutcome unspoolFileByOutline(const std::string& sourcePath, const std::st
     if (parts.empty()) {
         const std::string whole = outputBeside(sourcePath, "txt");
         parts.push_back(SplitPart{inFolder(folder, whole.substr(whole.rfind('/') + 1)), 0});
-        outcome.note =
-            (outcome.note.empty() ? "" : outcome.note + "; ") +
-            std::string(items.empty() ? "it has no outline" : "no outline item leads to a page") +
-            ": its text is in one file";
+        addNote(outcome, std::string(items.empty() ? "it has no outline"
+                                                   : "no outline item leads to a page") +
+                             ": its text is in one file");
     }
     for (const SplitPart& part : parts) checkPartPath(reader, part.path, mayReplace);
 
