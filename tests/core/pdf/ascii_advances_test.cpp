@@ -1,6 +1,7 @@
 // Plain ASCII is measured eight bytes a step, and tested for known
 // characters by a few searches once only a few are unknown. Over generated
-// tables (all alike, all alike but one, one to eight unknown) and texts of
+// tables (all alike, all alike but one, one to eight unknown, alike with
+// one to eight unknown, alike but one of no width) and texts of
 // printable ASCII among control characters, DEL and UTF-8 bytes, knownStart
 // and allKnown give what a walk of one byte at a time gives.
 #include "core/pdf/ascii_advances.h"
@@ -20,7 +21,7 @@ struct Table {
     std::int32_t advances[0x80];
 };
 
-enum class Kind { alike, alikeButOne, someUnknown };
+enum class Kind { alike, alikeButOne, someUnknown, alikeSomeUnknown, alikeOneZero };
 
 Table generatedTable(std::mt19937& random, Kind kind) {
     Table table;
@@ -31,11 +32,15 @@ Table generatedTable(std::mt19937& random, Kind kind) {
                                 ? 1 + static_cast<std::int32_t>(random() % 700)
                                 : common;
     if (kind == Kind::alikeButOne) table.advances[0x20 + random() % 0x5F] = common + 1;
-    // One to eight unknown: on both sides of where allKnown starts to look
-    // for them one by one.
-    if (kind == Kind::someUnknown)
+    if (kind == Kind::alikeOneZero) table.advances[0x20 + random() % 0x5F] = 0;
+    // One to eight unknown: on both sides of where allKnown and a table of
+    // alike advances start to look for them one by one.
+    if (kind == Kind::someUnknown || kind == Kind::alikeSomeUnknown)
         for (int k = 1 + static_cast<int>(random() % 8); k > 0; --k)
             table.advances[0x20 + random() % 0x5F] = AsciiAdvances::kUnknown;
+    // A table learnt alike first, then told one advance again otherwise.
+    if (kind == Kind::alikeButOne)
+        for (int c = 0x20; c < 0x7F; ++c) table.fast.set(static_cast<char32_t>(c), common);
     for (int c = 0x20; c < 0x7F; ++c)
         if (table.advances[c] >= 0) table.fast.set(static_cast<char32_t>(c), table.advances[c]);
     return table;
@@ -70,9 +75,10 @@ std::string generatedText(std::mt19937& random) {
 
 TEST(AsciiAdvances, ManyAtATimeAsOneAtATime) {
     std::mt19937 random(41);
-    const Kind kinds[] = {Kind::alike, Kind::alikeButOne, Kind::someUnknown};
-    for (int round = 0; round < 3000; ++round) {
-        const Kind kind = kinds[round % 3];
+    const Kind kinds[] = {Kind::alike, Kind::alikeButOne, Kind::someUnknown,
+                          Kind::alikeSomeUnknown, Kind::alikeOneZero};
+    for (int round = 0; round < 5000; ++round) {
+        const Kind kind = kinds[round % 5];
         const Table table = generatedTable(random, kind);
         const std::string text = generatedText(random);
         const std::int64_t x = random() % 4 == 0 ? 0 : static_cast<std::int64_t>(random() % 5000);
@@ -82,7 +88,7 @@ TEST(AsciiAdvances, ManyAtATimeAsOneAtATime) {
         const std::size_t expected = walkedStart(table, text, room, pen);
         std::int64_t measured = x;
         ASSERT_EQ(table.fast.knownStart(text, room, measured), expected)
-            << "kind " << round % 3 << ", room " << room << ", x " << x << ": " << text;
+            << "kind " << round % 5 << ", room " << room << ", x " << x << ": " << text;
         EXPECT_EQ(measured, pen);
         std::int64_t unbounded = 0;
         EXPECT_EQ(table.fast.allKnown(text),
