@@ -145,9 +145,8 @@ inline std::size_t AsciiAdvances::knownStart(std::string_view text, std::int64_t
         std::size_t fitting = n;
         if (room != INT64_MAX)
             fitting = room < pen ? 0
-                                 : static_cast<std::size_t>(
-                                       std::min<std::uint64_t>(n, static_cast<std::uint64_t>(
-                                                                      (room - pen) / uniform_)));
+                                 : static_cast<std::size_t>(std::min<std::uint64_t>(
+                                       n, static_cast<std::uint64_t>((room - pen) / uniform_)));
         at = printableStart(p, fitting);
         for (int k = 0; k < unknownCount_; ++k)
             if (const void* unknown = std::memchr(p, fewUnknown_[k], at))

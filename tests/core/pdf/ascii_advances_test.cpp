@@ -75,8 +75,8 @@ std::string generatedText(std::mt19937& random) {
 
 TEST(AsciiAdvances, ManyAtATimeAsOneAtATime) {
     std::mt19937 random(41);
-    const Kind kinds[] = {Kind::alike, Kind::alikeButOne, Kind::someUnknown,
-                          Kind::alikeSomeUnknown, Kind::alikeOneZero};
+    const Kind kinds[] = {Kind::alike, Kind::alikeButOne, Kind::someUnknown, Kind::alikeSomeUnknown,
+                          Kind::alikeOneZero};
     for (int round = 0; round < 5000; ++round) {
         const Kind kind = kinds[round % 5];
         const Table table = generatedTable(random, kind);
