@@ -141,7 +141,8 @@ inline std::size_t AsciiAdvances::knownStart(std::string_view text, std::int64_t
     std::int64_t pen = x;
     if (uniform_ > 0 && unknownCount_ <= kFewUnknown) {
         // All known characters alike: as many printable bytes as fit, cut
-        // at the first unknown one.
+        // at the first unknown one. No room given is no bound (and no
+        // overflow of room - pen).
         std::size_t fitting = n;
         if (room != INT64_MAX)
             fitting = room < pen ? 0
