@@ -18,6 +18,7 @@
 #include "core/fonts/font_file.h"
 #include "core/fonts/harfbuzz_handles.h"
 #include "core/fonts/shaping_font.h"
+#include "core/fonts/table_directory.h"
 
 namespace leafwright {
 namespace {
@@ -218,7 +219,11 @@ class TrueTypeFace final : public FontFace {
                                     hb_blob_get_length(file_.get()) <= kLargestPreparedFile;
         if (!worthPreparing || preparingTried_ || ++subsets_ < 2) return face_.get();
         preparingTried_ = true;
-        prepared_.reset(hb_subset_preprocess(face_.get()));
+        // When preparing fails, HarfBuzz hands back the face itself without
+        // a reference of its own: taken as the prepared face, it would be
+        // given back twice.
+        hb_face_t* prepared = hb_subset_preprocess(face_.get());
+        if (prepared != face_.get()) prepared_.reset(prepared);
         return prepared_ ? prepared_.get() : face_.get();
     }
 
@@ -280,10 +285,10 @@ class TrueTypeFace final : public FontFace {
     // Names the file and the family, so that the user can tell which of the
     // installed fonts it is.
     std::runtime_error notSubset() const {
-        const std::string family = faceName(face_.get(), HB_OT_NAME_ID_FONT_FAMILY);
-        return std::runtime_error("font " + path_ + " (" +
-                                  (family.empty() ? postScriptName_ : family) +
-                                  ") could not be subset");
+        std::string family = faceName(face_.get(), HB_OT_NAME_ID_FONT_FAMILY);
+        if (family.empty()) family = faceName(face_.get(), HB_OT_NAME_ID_POSTSCRIPT_NAME);
+        const std::string named = family.empty() ? "" : " (" + family + ")";
+        return std::runtime_error("font " + path_ + named + " could not be subset");
     }
 
     int thousandths(hb_position_t fontUnits) const {
@@ -314,6 +319,9 @@ class TrueTypeFace final : public FontFace {
 
 // Face `index` of a file's bytes, as openTrueTypeFace gives it.
 std::unique_ptr<FontFace> faceOfFile(Blob blob, const std::string& path, unsigned index) {
+    unsigned size = 0;
+    const char* bytes = hb_blob_get_data(blob.get(), &size);
+    if (!tablesLieWithinFile(std::string_view(bytes, size), index)) return nullptr;
     Face face(hb_face_create(blob.get(), index));
     if (hb_face_get_glyph_count(face.get()) == 0) return nullptr;
     // Variable CFF2 outlines have no form in PDF 1.3.

@@ -11,13 +11,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/fonts/system_font_provider.h"
+#include "core/fonts/table_directory.h"
 #include "core/fonts/truetype_face.h"
 #include "support/temp_dir.h"
 
@@ -181,31 +185,96 @@ TEST(FontFile, AConfigurationThatIsNoFileIsRefusedBeforeFontconfigReadsIt) {
               0);
 }
 
-// A face whose tables are damaged may still be opened and drawn, yet not cut
-// down: the message names its file and family.
-TEST(FontFile, AFaceThatCannotBeSubsetIsNamedByFileAndFamily) {
-    std::string font = readBytes(kSerif);
-    // The table directory: 16 bytes a table from byte 12; a 'post' table four
-    // bytes long is too short to be read.
+std::size_t bigEndian32(const std::string& bytes, std::size_t at) {
+    std::size_t value = 0;
+    for (int i = 0; i < 4; ++i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
+// The font with each table named in `shortened` said to be four bytes long
+// (the table directory: 16 bytes a table from byte 12), too short to be read.
+std::string withTablesCutToFourBytes(std::string font,
+                                     std::initializer_list<std::string> shortened) {
     const auto u16 = [&](std::size_t at) {
         return (static_cast<unsigned char>(font[at]) << 8) |
                static_cast<unsigned char>(font[at + 1]);
     };
-    bool damaged = false;
+    std::size_t damaged = 0;
     for (int table = 0; table < u16(4); ++table) {
         const std::size_t record = 12 + 16 * static_cast<std::size_t>(table);
-        if (font.compare(record, 4, "post") != 0) continue;
-        font.replace(record + 12, 4, std::string("\0\0\0\4", 4));
-        damaged = true;
+        for (const std::string& tag : shortened) {
+            if (font.compare(record, 4, tag) != 0) continue;
+            font.replace(record + 12, 4, std::string("\0\0\0\4", 4));
+            ++damaged;
+        }
     }
-    ASSERT_TRUE(damaged);
+    EXPECT_EQ(damaged, shortened.size());
+    return font;
+}
+
+// A face whose tables are damaged may still be opened and drawn, yet not cut
+// down: the message names its file and family (or only the file, when the
+// names are damaged too), however often it is asked for a subset; the
+// second asking is the one that would prepare the face for many subsets.
+TEST(FontFile, AFaceThatCannotBeSubsetIsNamedByFileAndFamily) {
     TempDir dir;
     const std::string path = dir.file("damaged.ttf");
-    writeBytes(path, font);
-    const auto face = openTrueTypeFace(path);
-    ASSERT_NE(face, nullptr);
-    EXPECT_EQ(failureOf([&] { face->subset({face->glyphFor(U'A')}); }),
-              "font " + path + " (Liberation Serif) could not be subset");
+    writeBytes(path, withTablesCutToFourBytes(readBytes(kSerif), {"post"}));
+    const std::string nameless = dir.file("nameless.ttf");
+    writeBytes(nameless, withTablesCutToFourBytes(readBytes(kSerif), {"post", "name"}));
+    for (const auto& [file, expected] :
+         {std::pair{path, "font " + path + " (Liberation Serif) could not be subset"},
+          std::pair{nameless, "font " + nameless + " could not be subset"}}) {
+        EXPECT_EQ(inChild([&] {
+                      const auto face = openTrueTypeFace(file);
+                      if (!face) return 2;
+                      for (int attempt = 0; attempt < 3; ++attempt) {
+                          if (failureOf([&] { face->subset({face->glyphFor(U'A')}); }) != expected)
+                              return 3;
+                      }
+                      return 0;
+                  }),
+                  0)
+            << file;
+    }
+}
+
+// A file cut short anywhere in its tables is refused when it is opened, as a
+// file that is no font is; whole, each face of a file or a collection opens.
+TEST(FontFile, AFileCutShortInItsTablesIsRefusedWhenOpened) {
+    const std::string font = readBytes(kSerif);
+    EXPECT_TRUE(tablesLieWithinFile(font, 0));
+    EXPECT_FALSE(tablesLieWithinFile(font, 1));
+    // The end of the table that ends last is the smallest cut that loses a
+    // byte of the tables.
+    std::size_t tablesEnd = 0;
+    const auto u32 = [&](std::size_t at) { return bigEndian32(font, at); };
+    const std::size_t tables = u32(4) >> 16;
+    for (std::size_t table = 0; table < tables; ++table)
+        tablesEnd = std::max(tablesEnd, u32(12 + 16 * table + 8) + u32(12 + 16 * table + 12));
+    ASSERT_LE(tablesEnd, font.size());
+    EXPECT_TRUE(tablesLieWithinFile(std::string_view(font).substr(0, tablesEnd), 0));
+    TempDir dir;
+    for (const std::size_t cut : {tablesEnd - 1, font.size() * 9 / 10, font.size() / 2,
+                                  std::size_t{12 + 16 * tables}, std::size_t{20}, std::size_t{5}}) {
+        EXPECT_FALSE(tablesLieWithinFile(std::string_view(font).substr(0, cut), 0)) << cut;
+        const std::string path = dir.file("cut-" + std::to_string(cut) + ".ttf");
+        writeBytes(path, font.substr(0, cut));
+        EXPECT_EQ(openTrueTypeFace(path), nullptr) << cut;
+    }
+
+    const std::string collection = "/usr/share/fonts/opentype/noto/NotoSansCJK-Regular.ttc";
+    if (!std::filesystem::exists(collection)) return;
+    const std::string faces = readBytes(collection);
+    const auto count = static_cast<unsigned>(bigEndian32(faces, 8));
+    ASSERT_GT(count, 1u);
+    bool oneCut = false;
+    for (unsigned index = 0; index < count; ++index) {
+        EXPECT_TRUE(tablesLieWithinFile(faces, index)) << index;
+        oneCut |= !tablesLieWithinFile(std::string_view(faces).substr(0, faces.size() / 2), index);
+    }
+    EXPECT_TRUE(oneCut);
+    EXPECT_FALSE(tablesLieWithinFile(faces, count));
 }
 
 }  // namespace
