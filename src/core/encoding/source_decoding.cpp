@@ -36,7 +36,16 @@ constexpr ByteOrderMark kByteOrderMarks[] = {
 // A guess the usual rule reads as well: the bytes as they are.
 bool isReadAsTheyAre(std::string_view guess) {
     const std::string plain = comparableEncodingName(guess);
-    return plain.empty() || plain == "UTF8" || plain == "ASCII" || plain == "USASCII";
+    return plain == "UTF8" || plain == "ASCII" || plain == "USASCII";
+}
+
+// A guess of ISO-8859-1 is read as Windows-1252, as web browsers do: the
+// two differ only in 0x80 to 0x9F, which are controls in ISO-8859-1 and
+// hardly ever meant so, and printable (the euro sign, quotes, dashes) in
+// Windows-1252.
+std::string readableGuess(std::string guess) {
+    if (comparableEncodingName(guess) == "ISO88591") return "WINDOWS-1252";
+    return guess;
 }
 
 // UTF-8, UTF-16 and UTF-32 go through the program's own converters, every
@@ -84,12 +93,17 @@ SourceDecoding decodeSource(TextFileReader& reader, const std::string& encoding)
     if (encoding.empty()) return {};
     SourceDecoding decoding{encoding, false};
     if (comparableEncodingName(encoding) == comparableEncodingName(kGuessedEncoding)) {
-        decoding = {guessFromStart(reader), true};
+        decoding = {readableGuess(guessFromStart(reader)), true};
         if (isReadAsTheyAre(decoding.encoding)) return {};
+        if (decoding.encoding.empty())
+            return {.encoding = {}, .guessed = false, .guessFailed = true};
     }
     std::unique_ptr<TextConverter> converter = converterFor(decoding.encoding);
     if (!converter) {
-        if (decoding.guessed) return {};  // a guess iconv cannot read
+        if (decoding.guessed)
+            return {.encoding = {},
+                    .guessed = false,
+                    .guessFailed = true};  // a guess iconv cannot read
         throw FileError(reader.path(), "unknown encoding \"" + encoding + "\"");
     }
     reader.decodeWith(std::move(converter), 0);
@@ -105,6 +119,8 @@ std::vector<std::string> decodingWarnings(const SourceDecoding& decoding, const 
                                           std::uint64_t invalidSequences) {
     std::vector<std::string> warnings;
     if (decoding.guessed) warnings.push_back("read as " + readIn + " (guessed)");
+    if (decoding.guessFailed && readIn != "UTF-8")
+        warnings.push_back("the encoding could not be guessed; read as " + readIn);
     if (invalidSequences > 0)
         warnings.push_back(std::to_string(invalidSequences) +
                            (invalidSequences == 1 ? " byte sequence" : " byte sequences") +

@@ -18,6 +18,9 @@ struct SourceDecoding {
     // empty when the first pass decides between UTF-8 and Windows-1252.
     std::string encoding;
     bool guessed = false;
+    // A guess was asked for and told nothing the program can read, so the
+    // usual rule reads the bytes.
+    bool guessFailed = false;
 };
 
 // Whether an encoding name can be asked for: empty (the usual rule), the
@@ -39,7 +42,8 @@ SourceDecoding decodeSource(TextFileReader& reader, const std::string& encoding)
 std::string encodingReadIn(const SourceDecoding& decoding, SourceEncoding firstPass);
 
 // The warnings about a source's reading: a guessed encoding ("read as
-// KOI8-R (guessed)"), and the byte sequences shown as U+FFFD.
+// KOI8-R (guessed)"), a guess that told nothing for a text that is not
+// UTF-8, and the byte sequences shown as U+FFFD.
 std::vector<std::string> decodingWarnings(const SourceDecoding& decoding, const std::string& readIn,
                                           std::uint64_t invalidSequences);
 

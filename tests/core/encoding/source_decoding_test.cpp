@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/platform/file_error.h"
 #include "core/platform/text_file_reader.h"
 #include "core/text/source_text.h"
+#include "core/text/text_encoding.h"
 #include "support/encoded_text.h"
 #include "support/temp_dir.h"
 
@@ -170,6 +173,113 @@ TEST(SourceDecoding, AnEncodingIconvDoesNotKnowIsRefusedNamingTheFile) {
         EXPECT_EQ(error.path(), dir.file("a.txt"));
         EXPECT_EQ(error.cause(), "unknown encoding \"NO-SUCH-ENCODING-9\"");
     }
+}
+
+// Text made of the sentences of `sentences` (one a line) in an order of
+// their own, `perLine` to a line, `lines` lines: long lines with no ASCII
+// but the line feeds when the sentences have none.
+std::string shuffledLines(const std::string& sentences, int perLine, int lines) {
+    std::vector<std::string> parts;
+    for (std::size_t start = 0, end; (end = sentences.find('\n', start)) != std::string::npos;
+         start = end + 1)
+        parts.push_back(sentences.substr(start, end - start));
+    std::uint32_t state = 7;
+    std::string text;
+    for (int line = 0; line < lines; ++line) {
+        for (int i = 0; i < perLine; ++i) {
+            state = state * 1664525u + 1013904223u;
+            text += parts[(state >> 16) % parts.size()];
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+// UTF-16 without a byte-order mark whose characters lie beyond ASCII has
+// few NUL bytes, and among them some of characters like U+4E00: it is told
+// by the shape of its units, in both byte orders, for long lines of
+// Chinese, lines of emoji (two units each), Russian, and a short sample of
+// Japanese with ASCII in it.
+TEST(SourceDecoding, GuessesUtf16OfAScriptBeyondAsciiWithoutAMark) {
+    if (!testing::haveIconvProgram()) GTEST_SKIP() << "iconv not installed";
+    const std::string chinese = shuffledLines(
+        "一个人走在路上\n我们明天早上八点见面\n这条河的水比去年清澈多了\n一年又一年\n"
+        "他每天骑自行车上班风雨无阻\n开门见山\n需要一个新的开始\n",
+        12, 60);
+    const std::string emojiLines = [] {
+        std::string emoji;
+        for (char32_t line = 0; line < 40; ++line) {
+            for (char32_t c = U'\U0001F600' + line; c < U'\U0001F600' + line + 24; ++c)
+                appendUtf8(c, emoji);
+            emoji += "\n";
+        }
+        return emoji;
+    }();
+    const std::string russian = shuffledLines(testing::kRussian, 3, 30);
+    const std::string japanese = testing::kJapanese.substr(0, testing::kJapanese.find('\n') + 1) +
+                                 "(eula-id)\n" + testing::kJapanese;
+    for (const std::string* text : {&chinese, &emojiLines, &russian, &japanese}) {
+        for (const std::string order : {"UTF-16LE", "UTF-16BE"}) {
+            const Reading reading = readBytes(encodedAs(*text, order), "auto");
+            EXPECT_EQ(reading.readIn, order) << text->substr(0, 40);
+            EXPECT_TRUE(reading.decoding.guessed);
+            EXPECT_TRUE(reading.text == *text) << order << " " << text->substr(0, 40);
+        }
+    }
+}
+
+// Text in 8-bit and multi-byte encodings is never taken for UTF-16 or
+// UTF-8, not even one line said again and again (its bytes at even and odd
+// offsets then differ as UTF-16's do). Well-formed UTF-8 with a few
+// accented names in English is UTF-8, which the statistics alone took for
+// a single-byte encoding; a sequence the sample's end cuts short does not
+// count against it. Bytes nothing tells are read as always, with a word.
+TEST(SourceDecoding, GuessesUtf8OnlyForWellFormedTextAndUtf16OnlyForItsShape) {
+    if (!testing::haveIconvProgram()) GTEST_SKIP() << "iconv not installed";
+    std::string sameLine;
+    for (int i = 0; i < 40; ++i) sameLine += "Кошка спит на подоконнике.\n";
+    const std::pair<const std::string*, const char*> legacy[] = {
+        {&testing::kRussian, "KOI8-R"},
+        {&testing::kRussian, "CP1251"},
+        {&sameLine, "CP1251"},
+        {&sameLine, "KOI8-R"},
+        {&testing::kCzechAndPolish, "CP1250"},
+        {&testing::kCzechAndPolish, "ISO-8859-2"},
+        {&testing::kJapanese, "SHIFT_JIS"},
+        {&testing::kJapanese, "EUC-JP"},
+        {&testing::kChinese, "GB18030"},
+    };
+    for (const auto& [text, encoding] : legacy) {
+        const Reading reading = readBytes(encodedAs(*text, encoding), "auto");
+        EXPECT_EQ(reading.readIn.substr(0, 4) == "UTF-", false)
+            << encoding << " read as " << reading.readIn;
+    }
+
+    std::string english;
+    for (int line = 0; line < 300; ++line)
+        english += "Copyright " + std::to_string(1990 + line % 30) + " the authors of part " +
+                   std::to_string(line) + " of this work\n";
+    english += "   2006 Adela Simó\n";
+    const Reading names = readBytes(english, "auto");
+    EXPECT_EQ(names.readIn, "UTF-8");
+    EXPECT_TRUE(names.text == english);
+    EXPECT_TRUE(decodingWarnings(names.decoding, names.readIn, 0).empty());
+
+    // Three-byte characters after two ASCII bytes: the first megabyte ends
+    // inside one.
+    std::string large = "ab";
+    while (large.size() < (1u << 20) + 4096) large += "一年又一年\n";
+    const Reading cut = readBytes(large, "auto");
+    EXPECT_EQ(cut.readIn, "UTF-8");
+    EXPECT_EQ(cut.invalid, 0u);
+
+    // Bytes no encoding defines in a way that tells.
+    std::string undefined;
+    for (int i = 0; i < 50; ++i) undefined += "\x81\x8D\x8F\x90\x9D";
+    const Reading noise = readBytes(undefined + "\n", "auto");
+    EXPECT_EQ(noise.readIn, "Windows-1252");
+    EXPECT_EQ(decodingWarnings(noise.decoding, noise.readIn, 0),
+              std::vector<std::string>{"the encoding could not be guessed; read as Windows-1252"});
 }
 
 // Guessing is statistics: a page of Russian in KOI8-R and of Japanese in
