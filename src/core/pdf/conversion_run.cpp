@@ -182,7 +182,8 @@ bool convertFile(const std::string& sourcePath, const std::string& outputPath,
 }
 
 std::string notPrintableWarning(std::uint64_t count) {
-    return std::to_string(count) + " characters could not be printed (shown as ?)";
+    return std::to_string(count) + (count == 1 ? " character" : " characters") +
+           " could not be printed (shown as ?)";
 }
 
 std::string conversionWarning(const ConversionOutcome& outcome) {

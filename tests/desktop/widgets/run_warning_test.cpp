@@ -31,7 +31,7 @@ class RunWarningTest : public QObject {
                                  ": 2 characters could not be printed (shown as ?)"),
                  qPrintable(notice));
         QVERIFY2(notice.contains(dir.filePath("c.txt") +
-                                 ": 1 characters could not be printed (shown as ?)"),
+                                 ": 1 character could not be printed (shown as ?)"),
                  qPrintable(notice));
         QVERIFY2(!notice.contains(dir.filePath("b.txt")), qPrintable(notice));
     }
@@ -62,7 +62,7 @@ class RunWarningTest : public QObject {
         // The other warning of c.txt stays on its own line, without the
         // command line's words.
         QVERIFY2(notice.contains(dir.filePath("c.txt") +
-                                 ": 1 characters could not be printed (shown as ?)"),
+                                 ": 1 character could not be printed (shown as ?)"),
                  qPrintable(notice));
         QVERIFY2(!notice.contains("--wrap"), qPrintable(notice));
         QVERIFY2(!notice.contains(dir.filePath("b.txt")), qPrintable(notice));
