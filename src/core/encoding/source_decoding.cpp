@@ -128,4 +128,13 @@ std::vector<std::string> decodingWarnings(const SourceDecoding& decoding, const 
     return warnings;
 }
 
+std::vector<std::string> readingWarnings(const SourceDecoding& decoding, const std::string& readIn,
+                                         const TextFileReader& reader) {
+    std::vector<std::string> warnings =
+        decodingWarnings(decoding, readIn, reader.invalidSequences());
+    if (reader.textCutAtEndOfText())
+        warnings.push_back("the text ends at a 0x1A byte (Ctrl+Z); what follows it was not read");
+    return warnings;
+}
+
 }  // namespace leafwright

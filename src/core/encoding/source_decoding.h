@@ -47,4 +47,9 @@ std::string encodingReadIn(const SourceDecoding& decoding, SourceEncoding firstP
 std::vector<std::string> decodingWarnings(const SourceDecoding& decoding, const std::string& readIn,
                                           std::uint64_t invalidSequences);
 
+// Every warning about how a source was read: decodingWarnings, then a text
+// a 0x1A ended before the end of its file.
+std::vector<std::string> readingWarnings(const SourceDecoding& decoding, const std::string& readIn,
+                                         const TextFileReader& reader);
+
 }  // namespace leafwright

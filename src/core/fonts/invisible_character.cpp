@@ -22,7 +22,9 @@ const std::bitset<0x10000>& basicPlaneInvisibles() {
     static const std::bitset<0x10000> invisibles = [] {
         std::bitset<0x10000> made;
         for (char32_t c = 0; c < 0x20; ++c) made.set(c);
-        made.set(0x7F);
+        // DEL and the C1 controls, which fonts of symbols draw as anything
+        // (U+0080 as a logo).
+        for (char32_t c = 0x7F; c < 0xA0; ++c) made.set(c);
         for (const CodePointRange& range : defaultIgnorableRanges())
             for (char32_t c = range.first; c <= range.last && c < 0x10000; ++c) made.set(c);
         return made;

@@ -365,8 +365,7 @@ SourceRunFacts writeSource(CombinedWriter& writer, CombinedDrawing& drawing, con
     if (plan.pages.blankAfter(k)) writer.writeBlankPage(first + count, own);
     if (reader.changedSinceOpened()) throw FileError(path, kChangedWhileRead);
     outcome.encoding = encodingReadIn(decoding, firstPass);
-    outcome.readingWarnings =
-        decodingWarnings(decoding, outcome.encoding, reader.invalidSequences());
+    outcome.readingWarnings = readingWarnings(decoding, outcome.encoding, reader);
     return {path, conversionWarning(outcome), outcome.linesPastEdge};
 }
 

@@ -85,8 +85,7 @@ ConversionOutcome outcomeOf(bool placed, std::uint64_t notPrintable, std::uint64
     outcome.pages = pages;
     outcome.madeOnTwoThreads = madeOnTwoThreads;
     outcome.encoding = encodingReadIn(decoding, firstPass);
-    outcome.readingWarnings =
-        decodingWarnings(decoding, outcome.encoding, source.invalidSequences());
+    outcome.readingWarnings = readingWarnings(decoding, outcome.encoding, source);
     return outcome;
 }
 

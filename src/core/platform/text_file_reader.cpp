@@ -71,6 +71,7 @@ std::unique_ptr<TextFileReader> TextFileReader::openAgain() const {
         return nullptr;
     }
     if (again->device_ != device_ || again->inode_ != inode_) return nullptr;
+    again->cutAtEndOfText_ = cutAtEndOfText_;
     return again;
 }
 
@@ -138,7 +139,14 @@ bool TextFileReader::fill() {
     const char* fresh = buffer_.get() + end_;
     const void* stop = std::memchr(fresh, kEndOfText, static_cast<std::size_t>(got));
     if (stop != nullptr) {
-        got = static_cast<const char*>(stop) - fresh;
+        const auto before = static_cast<const char*>(stop) - fresh;
+        // Bytes after it in this read, or in the file beyond (the offsets of
+        // a decoded text are not the file's: only this read tells there).
+        const bool more =
+            before + 1 < got ||
+            (!decoding_ && bufferStart_ + end_ + static_cast<std::uint64_t>(got) < size_);
+        if (more) cutAtEndOfText_->store(true);
+        got = before;
         endOfInput_ = true;
     }
     end_ += static_cast<std::size_t>(got);

@@ -2,6 +2,7 @@
 
 #include <time.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -95,6 +96,10 @@ class TextFileReader {
     // modification time moved. Reads of a file written meanwhile may come
     // from different versions of it.
     bool changedSinceOpened() const;
+    // Whether a 0x1A ended the text before the end of the file, with bytes
+    // after it that are then not read: met by this reader or by one opened
+    // again from it (the threads of one document read its parts).
+    bool textCutAtEndOfText() const noexcept { return cutAtEndOfText_->load(); }
     // The file's size when it was opened.
     std::uint64_t size() const noexcept { return size_; }
     // When the file was last written, as it was when it was opened: with the
@@ -129,7 +134,8 @@ class TextFileReader {
     std::string path_;
     int fd_ = -1;
     bool endOfInput_ = false;  // no more bytes to read (end of file or 0x1A seen)
-    bool inLine_ = false;      // readLinePiece has handed out part of a line
+    std::shared_ptr<std::atomic<bool>> cutAtEndOfText_ = std::make_shared<std::atomic<bool>>(false);
+    bool inLine_ = false;  // readLinePiece has handed out part of a line
     std::uint64_t device_ = 0;
     std::uint64_t inode_ = 0;
     std::uint64_t size_ = 0;

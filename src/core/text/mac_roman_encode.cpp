@@ -63,8 +63,11 @@ char macRomanCode(char32_t character) {
 
 char32_t windows1252Character(unsigned char byte) {
     if (byte < 0x80 || byte >= 0xA0) return byte;
+    // The five bytes Windows-1252 leaves undefined are read as the C1
+    // controls of the same numbers, as Windows and web browsers read them:
+    // they print as nothing and come back as they were.
     char32_t character = kWindows1252Controls[byte - 0x80];
-    return character == 0 ? U'?' : character;
+    return character == 0 ? char32_t{byte} : character;
 }
 
 const std::array<char, 256>& windows1252ToMacRoman() {

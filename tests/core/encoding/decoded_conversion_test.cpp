@@ -48,6 +48,50 @@ Converted convertAndUnspool(const std::string& bytes, const std::string& encodin
     return converted;
 }
 
+// The font names a document draws with, in the order it lists them.
+std::vector<std::string> baseFonts(const std::string& pdf) {
+    std::vector<std::string> names;
+    for (std::size_t at = pdf.find("/BaseFont /"); at != std::string::npos;
+         at = pdf.find("/BaseFont /", at + 1)) {
+        const std::size_t start = at + 11;
+        names.push_back(pdf.substr(start, pdf.find_first_of("\r\n", start) - start));
+    }
+    return names;
+}
+
+// The bytes Windows-1252 leaves undefined are read, as Windows reads them,
+// as the C1 controls of their numbers; those, like the C1 controls of a
+// UTF-8 text, print as nothing (no font of symbols is taken for them) and
+// come back exactly, and none is counted as a character not printed.
+TEST(DecodedConversion, ControlCharactersPrintNothingAndComeBack) {
+    const Converted undefined = convertAndUnspool(
+        "a\x81"
+        "b\x8D\x8F\x90\x9D c \x80\n",
+        "");
+    EXPECT_EQ(undefined.unspooled,
+              "a\xC2\x81"
+              "b\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D c \xE2\x82\xAC\r\n");
+    EXPECT_EQ(undefined.outcome.notPrintable, 0u);
+    EXPECT_EQ(undefined.outcome.encoding, "Windows-1252");
+
+    std::string controls = "a";
+    for (char32_t c = 0x80; c < 0xA0; ++c) {
+        controls += static_cast<char>(0xC0 | (c >> 6));
+        controls += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    controls += "b \xC3\xA9\xE2\x82\xAC\n";
+    const Converted utf8 = convertAndUnspool(controls, "");
+    EXPECT_EQ(utf8.unspooled, unspooledLines(controls));
+    EXPECT_EQ(utf8.outcome.notPrintable, 0u);
+    // Without the controls the line draws from the same fonts.
+    const Converted plain = convertAndUnspool("ab \xC3\xA9\xE2\x82\xAC\xC2\xBD\n", "");
+    const std::vector<std::string> fonts = baseFonts(utf8.pdf);
+    ASSERT_FALSE(fonts.empty());
+    EXPECT_EQ(fonts.size(), baseFonts(plain.pdf).size());
+    for (const std::string& font : fonts)
+        EXPECT_NE(font.find("LiberationSerif"), std::string::npos) << font;
+}
+
 // Converted from its encoding and extracted again, a text comes back as the
 // UTF-8 it was written in, on fixed pages and on one self-adapting page.
 TEST(DecodedConversion, UnspoolGivesTheTextBackAsUtf8) {

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,35 @@ TEST(TextFileReader, ByteOneAEndsTheInput) {
                                                            "abc",
                                                            4));
     EXPECT_TRUE(readAllLines(dir.file("first.txt")).empty());
+}
+
+// A reader tells when a 0x1A left bytes of the file unread: not for one
+// that ends the file (as editors of old wrote them), but for one with bytes
+// after it in the same read, or in the file beyond a read that ends at it,
+// and for one that a reader opened again met.
+TEST(TextFileReader, TellsWhenAByteOneALeftTheRestOfTheFileUnread) {
+    TempDir dir;
+    const std::string large(3 << 20, 'x');
+    const auto cut = [&](const std::string& bytes, bool readAgain) {
+        testing::writeBytes(dir.file("cut.txt"), bytes);
+        TextFileReader reader(dir.file("cut.txt"));
+        std::unique_ptr<TextFileReader> again = reader.openAgain();
+        TextFileReader& reading = readAgain ? *again : reader;
+        std::string_view line;
+        while (reading.readLine(line)) {
+        }
+        return reader.textCutAtEndOfText();
+    };
+    EXPECT_FALSE(cut("ab\n", false));
+    EXPECT_FALSE(cut(std::string("ab\n\x1A", 4), false));
+    EXPECT_FALSE(cut(large + "\n\x1A", false));
+    EXPECT_TRUE(cut(std::string("ab\n\x1A\n", 5), false));
+    EXPECT_TRUE(cut(large + "\n\x1A" + large, false));
+    EXPECT_TRUE(cut(std::string("ab\x1A"
+                                "cd",
+                                5),
+                    true));
+    EXPECT_FALSE(cut(std::string("ab\x1A", 3), true));
 }
 
 TEST(TextFileReader, LinesLongerThanTheBufferAndCrAcrossTheBoundary) {
