@@ -29,6 +29,7 @@ class EncodingGuess {
     // last piece.
     std::string result();
 
+  private:
     // What the bytes look like read as 16-bit units in one byte order.
     struct Units {
         std::uint64_t count = 0;
@@ -44,7 +45,6 @@ class EncodingGuess {
         bool plausible() const;
     };
 
-  private:
     std::string utf16ByItsHighBytes() const;
     void addToUtf8(unsigned char byte);
 

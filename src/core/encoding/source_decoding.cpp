@@ -56,6 +56,13 @@ std::unique_ptr<TextConverter> converterFor(const std::string& name) {
     return iconvConverter(name);
 }
 
+// The usual rule's reading, for a guess that told nothing it can read.
+SourceDecoding guessTellingNothing() {
+    SourceDecoding decoding;
+    decoding.guessFailed = true;
+    return decoding;
+}
+
 std::string guessFromStart(const TextFileReader& reader) {
     EncodingGuess guess;
     std::vector<char> piece(kGuessPiece);
@@ -95,15 +102,11 @@ SourceDecoding decodeSource(TextFileReader& reader, const std::string& encoding)
     if (comparableEncodingName(encoding) == comparableEncodingName(kGuessedEncoding)) {
         decoding = {readableGuess(guessFromStart(reader)), true};
         if (isReadAsTheyAre(decoding.encoding)) return {};
-        if (decoding.encoding.empty())
-            return {.encoding = {}, .guessed = false, .guessFailed = true};
+        if (decoding.encoding.empty()) return guessTellingNothing();
     }
     std::unique_ptr<TextConverter> converter = converterFor(decoding.encoding);
     if (!converter) {
-        if (decoding.guessed)
-            return {.encoding = {},
-                    .guessed = false,
-                    .guessFailed = true};  // a guess iconv cannot read
+        if (decoding.guessed) return guessTellingNothing();  // a name iconv cannot read
         throw FileError(reader.path(), "unknown encoding \"" + encoding + "\"");
     }
     reader.decodeWith(std::move(converter), 0);
