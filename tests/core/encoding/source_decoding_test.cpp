@@ -294,6 +294,15 @@ TEST(SourceDecoding, GuessesKoi8rAndShiftJisFromAPageOfText) {
     const Reading japanese = readBytes(encodedAs(testing::kJapanese, "SHIFT_JIS"), "auto");
     EXPECT_EQ(japanese.text, testing::kJapanese);
     EXPECT_TRUE(japanese.decoding.guessed);
+    // French without a byte from 0x80 to 0x9F, which the statistics call
+    // ISO-8859-1, is read as Windows-1252, whose quotes and euro sign a
+    // longer text of the same writer would hold.
+    const std::string french =
+        "Le caf\xC3\xA9 est tr\xC3\xA8s bon \xC3\xA0 l'h\xC3\xB4tel, o\xC3\xB9 nous "
+        "\xC3\xA9tions d\xC3\xA9j\xC3\xA0.\nLa f\xC3\xAAte \xC3\xA9tait pr\xC3\xAAte.\n";
+    const Reading latin = readBytes(encodedAs(french, "CP1252"), "auto");
+    EXPECT_EQ(latin.readIn, "WINDOWS-1252");
+    EXPECT_EQ(latin.text, french);
 }
 
 }  // namespace
