@@ -17,21 +17,69 @@ std::string absolutePath(const std::string& path) {
     return text;
 }
 
+// The pattern in glob()'s terms, and the path it names when it holds no
+// wildcard (empty when it holds one).
+struct GlobPattern {
+    std::string glob;
+    std::string literal;
+    bool wildcards = false;
+};
+
+GlobPattern globPattern(std::string_view pattern) {
+    GlobPattern made;
+    for (std::size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (c == '\\' && i + 1 < pattern.size() &&
+            (pattern[i + 1] == '*' || pattern[i + 1] == '?')) {
+            made.glob += '\\';
+            made.glob += pattern[++i];
+            made.literal += pattern[i];
+            continue;
+        }
+        if (c == '*' || c == '?') made.wildcards = true;
+        if (c == '[' || c == ']' || c == '\\') made.glob += '\\';
+        made.glob += c;
+        made.literal += c;
+    }
+    return made;
+}
+
 }  // namespace
 
 std::vector<FoundEntry> findEntries(const std::string& pattern) {
     std::vector<FoundEntry> found;
     if (pattern.empty() || pattern.back() == '/') return found;
+    const GlobPattern made = globPattern(pattern);
+    // Read as the name itself, the pattern names an entry: it comes first,
+    // so that a folder called "out*" is the one its own name finds.
+    const std::string exact = made.wildcards ? std::string(pattern) : made.literal;
+    const EntryKind exactKind = entryKind(exact);
+    std::string exactPath;
+    if (exactKind != EntryKind::None || isDanglingLink(exact)) {
+        exactPath = absolutePath(exact);
+        found.push_back({exactPath, exactKind == EntryKind::Directory});
+    }
     glob_t matches{};
-    int result = ::glob(pattern.c_str(), GLOB_NOSORT, nullptr, &matches);
+    int result = ::glob(made.glob.c_str(), GLOB_NOSORT, nullptr, &matches);
     if (result == 0) {
         for (std::size_t i = 0; i < matches.gl_pathc; ++i) {
             std::string path = matches.gl_pathv[i];
-            found.push_back({absolutePath(path), entryKind(path) == EntryKind::Directory});
+            std::string full = absolutePath(path);
+            if (full == exactPath) continue;
+            found.push_back({std::move(full), entryKind(path) == EntryKind::Directory});
         }
     }
     ::globfree(&matches);
     return found;
+}
+
+std::string literalSearchPattern(std::string_view path) {
+    std::string pattern;
+    for (char c : path) {
+        if (c == '*' || c == '?') pattern += '\\';
+        pattern += c;
+    }
+    return pattern;
 }
 
 EntryKind entryKind(const std::string& path) {

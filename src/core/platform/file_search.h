@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace leafwright {
@@ -11,10 +12,18 @@ struct FoundEntry {
     bool isDirectory = false;
 };
 
-// Searches the file system for entries matching a path or pattern. Wildcards
-// (*, ?, [...]) take effect; a relative pattern is taken relative to the
-// current folder. A pattern that ends in "/" names no entry and finds nothing.
+// Searches the file system for entries matching a path or pattern. The
+// wildcards are those of Windows, * and ?, and "\*" and "\?" stand for the
+// characters themselves; every other character stands for itself ("[", "]"
+// and "\" are common in folder names here, where Windows allows none of
+// * and ?). An entry the pattern names exactly comes first. A relative
+// pattern is taken relative to the current folder. A pattern that ends in
+// "/" names no entry and finds nothing.
 std::vector<FoundEntry> findEntries(const std::string& pattern);
+
+// A pattern that findEntries takes as exactly this path: its * and ?
+// escaped.
+std::string literalSearchPattern(std::string_view path);
 
 // What stands at a path (links followed).
 enum class EntryKind { None, File, Directory };

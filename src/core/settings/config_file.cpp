@@ -36,17 +36,6 @@ std::string_view asOneLine(std::string_view value) {
     return value.substr(0, value.find_first_of("\n\x1A"));
 }
 
-// Backslash-escapes the characters that glob() would take as wildcards, so a
-// search finds exactly the name given.
-std::string literalPattern(std::string_view text) {
-    std::string pattern;
-    for (char c : text) {
-        if (c == '*' || c == '?' || c == '[' || c == ']' || c == '\\') pattern += '\\';
-        pattern += c;
-    }
-    return pattern;
-}
-
 // A name from a file, fit to be shown in a message or on a terminal: at
 // most 40 bytes, anything but printable ASCII shown as "?".
 std::string shownName(std::string_view name) {
@@ -191,7 +180,8 @@ void writeConfigFile(const std::string& path, const ChosenValues& values) {
 void createMissingConfigFiles(const std::string& folder) {
     for (const char* name : {kLastConfigName, kDefaultConfigName}) {
         std::string path = pathInFolder(folder, name);
-        if (findEntries(literalPattern(path)).empty()) writeConfigFile(path, defaultConfigValues());
+        if (findEntries(literalSearchPattern(path)).empty())
+            writeConfigFile(path, defaultConfigValues());
     }
 }
 

@@ -1,5 +1,7 @@
 #include "core/settings/window_rules.h"
 
+#include "core/platform/file_search.h"
+
 namespace leafwright {
 
 void applyFolderRule(ChosenValues& values) {
@@ -8,12 +10,7 @@ void applyFolderRule(ChosenValues& values) {
 
 std::string exactSearchPattern(std::string folder) {
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    std::string pattern;
-    for (char c : folder) {
-        if (c == '*' || c == '?' || c == '[' || c == ']' || c == '\\') pattern += '\\';
-        pattern += c;
-    }
-    return pattern;
+    return literalSearchPattern(folder);
 }
 
 }  // namespace leafwright

@@ -264,5 +264,35 @@ TEST(FileSearch, WildcardsFindEntriesAndATrailingSlashNamesNone) {
     EXPECT_FALSE(file[0].isDirectory);
 }
 
+// Only * and ? are wildcards, as on Windows: folders named with brackets or
+// a backslash are found as they are, never a folder their brackets would
+// match as a character class; a folder whose own name holds a wildcard is
+// found first by its name; \* and \? find the characters themselves.
+TEST(FileSearch, BracketsAndBackslashesAreCharactersAndANameFindsItselfFirst) {
+    TempDir dir;
+    for (const char* name : {"x[1]", "x1", "y[2]", "back\\slash", "s*", "sa", "q?", "qq"})
+        ASSERT_EQ(::mkdir(dir.file(name).c_str(), 0755), 0) << name;
+    const auto only = [](const std::vector<FoundEntry>& found) {
+        std::vector<std::string> paths;
+        for (const FoundEntry& entry : found) paths.push_back(entry.fullPath);
+        return paths;
+    };
+    EXPECT_EQ(only(findEntries(dir.file("x[1]"))), std::vector<std::string>{dir.file("x[1]")});
+    EXPECT_EQ(only(findEntries(dir.file("y[2]"))), std::vector<std::string>{dir.file("y[2]")});
+    EXPECT_TRUE(findEntries(dir.file("x[2]")).empty());
+    EXPECT_EQ(only(findEntries(dir.file("back\\slash"))),
+              std::vector<std::string>{dir.file("back\\slash")});
+    const std::vector<std::string> star = only(findEntries(dir.file("s*")));
+    ASSERT_EQ(star.size(), 2u);
+    EXPECT_EQ(star[0], dir.file("s*"));
+    EXPECT_EQ(star[1], dir.file("sa"));
+    EXPECT_EQ(only(findEntries(literalSearchPattern(dir.file("s*")))),
+              std::vector<std::string>{dir.file("s*")});
+    EXPECT_EQ(only(findEntries(literalSearchPattern(dir.file("q?")))),
+              std::vector<std::string>{dir.file("q?")});
+    EXPECT_TRUE(findEntries(literalSearchPattern(dir.file("s?"))).empty());
+    EXPECT_EQ(only(findEntries(dir.file("q?"))).size(), 2u);
+}
+
 }  // namespace
 }  // namespace leafwright
