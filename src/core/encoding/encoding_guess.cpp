@@ -135,6 +135,13 @@ std::string EncodingGuess::result() {
     if (std::string shaped = utf16ByItsHighBytes(); !shaped.empty()) return shaped;
     // A sequence the end of the sample cuts short is no fault of the text.
     if (beyondAscii_ && !utf8Broken_) return "UTF-8";
+    // A few bytes beyond ASCII are too few for statistics: two bytes took
+    // Hebrew's table. Text of ASCII alone still goes to them, which tell
+    // the 7-bit encodings by their escape sequences.
+    constexpr std::uint64_t kFewestBeyondAscii = 8;
+    std::uint64_t beyond = 0;
+    for (int byte = 0x80; byte < 0x100; ++byte) beyond += byParity_[0][byte] + byParity_[1][byte];
+    if (beyond > 0 && beyond < kFewestBeyondAscii) return "";
     uchardet_data_end(detector_->handle);
     const char* charset = uchardet_get_charset(detector_->handle);
     return charset != nullptr ? charset : "";

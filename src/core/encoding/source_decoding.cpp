@@ -42,9 +42,10 @@ bool isReadAsTheyAre(std::string_view guess) {
 // A guess of ISO-8859-1 is read as Windows-1252, as web browsers do: the
 // two differ only in 0x80 to 0x9F, which are controls in ISO-8859-1 and
 // hardly ever meant so, and printable (the euro sign, quotes, dashes) in
-// Windows-1252.
+// Windows-1252. Either is named as the usual rule names it.
 std::string readableGuess(std::string guess) {
-    if (comparableEncodingName(guess) == "ISO88591") return "WINDOWS-1252";
+    const std::string plain = comparableEncodingName(guess);
+    if (plain == "ISO88591" || plain == "WINDOWS1252") return "Windows-1252";
     return guess;
 }
 
@@ -101,8 +102,10 @@ SourceDecoding decodeSource(TextFileReader& reader, const std::string& encoding)
     SourceDecoding decoding{encoding, false};
     if (comparableEncodingName(encoding) == comparableEncodingName(kGuessedEncoding)) {
         decoding = {readableGuess(guessFromStart(reader)), true};
-        if (isReadAsTheyAre(decoding.encoding)) return {};
-        if (decoding.encoding.empty()) return guessTellingNothing();
+        // Read as the bytes are, a text the first pass finds not UTF-8 is
+        // one the guess told nothing of.
+        if (isReadAsTheyAre(decoding.encoding) || decoding.encoding.empty())
+            return guessTellingNothing();
     }
     std::unique_ptr<TextConverter> converter = converterFor(decoding.encoding);
     if (!converter) {
