@@ -31,27 +31,38 @@ PageContentReader::PageContentReader(PdfDocument& document, PageContentSink& sin
 void PageContentReader::readPage(const PdfPage& page, std::uint64_t index) {
     sink_.beginPage(index, maps_.forResources(page.resources));
     bool unread = false;
-    document_.forEachContentStream(page, [&](const PdfStream& stream) {
-        const StreamEncoding encoding = streamEncodingOf(stream.dictionary, document_.resolver());
-        if (encoding.kind == StreamEncoding::Kind::Unreadable) {
-            unread = true;
-            if (unreadReason_.empty())
-                unreadReason_ = "its page content uses " + encoding.unreadable;
-            return;
-        }
-        try {
-            document_.decode(stream, encoding, [this](std::string_view bytes) {
-                throwIfRunCancelled();
-                sink_.content(bytes);
-            });
-        } catch (const CompressedDataError& error) {
-            throw FileError(document_.file().path(), "the content of page " +
-                                                         std::to_string(index + 1) + " (object " +
-                                                         std::to_string(stream.reference.number) +
-                                                         ") cannot be decoded: " + error.what());
-        }
-        sink_.endStream();
-    });
+    const auto missing = [&](std::uint32_t object) {
+        unread = true;
+        if (unreadReason_.empty())
+            unreadReason_ = "the content of page " + std::to_string(index + 1) +
+                            (object > 0 ? " (object " + std::to_string(object) + ")" : "") +
+                            " is missing or damaged";
+    };
+    document_.forEachContentStream(
+        page,
+        [&](const PdfStream& stream) {
+            const StreamEncoding encoding =
+                streamEncodingOf(stream.dictionary, document_.resolver());
+            if (encoding.kind == StreamEncoding::Kind::Unreadable) {
+                unread = true;
+                if (unreadReason_.empty())
+                    unreadReason_ = "its page content uses " + encoding.unreadable;
+                return;
+            }
+            try {
+                document_.decode(stream, encoding, [this](std::string_view bytes) {
+                    throwIfRunCancelled();
+                    sink_.content(bytes);
+                });
+            } catch (const CompressedDataError& error) {
+                throw FileError(document_.file().path(),
+                                "the content of page " + std::to_string(index + 1) + " (object " +
+                                    std::to_string(stream.reference.number) +
+                                    ") cannot be decoded: " + error.what());
+            }
+            sink_.endStream();
+        },
+        missing);
     if (unread) ++pagesUnread_;
 }
 

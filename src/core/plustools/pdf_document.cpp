@@ -71,16 +71,30 @@ void PdfDocument::decode(const PdfStream& stream, const StreamEncoding& encoding
 }
 
 void PdfDocument::forEachContentStream(const PdfPage& page,
-                                       const std::function<void(const PdfStream& stream)>& visit) {
+                                       const std::function<void(const PdfStream& stream)>& visit,
+                                       const std::function<void(std::uint32_t object)>& missing) {
     const PdfObject* contents = page.dictionary.find("Contents");
     if (contents == nullptr) return;
+    const auto noStream = [&missing](const PdfObject& value) {
+        if (missing) missing(value.isReference() ? value.referenceValue().number : 0);
+    };
     if (std::optional<PdfStream> one = stream(*contents)) {
         visit(*one);
         return;
     }
     const PdfObject list = resolve(*contents);
-    for (const PdfObject& item : list.items())
-        if (std::optional<PdfStream> each = stream(item)) visit(*each);
+    if (!list.isArray()) {
+        // A direct null is no content at all; a reference to nothing is a
+        // stream lost.
+        if (contents->isReference() || !list.isNull()) noStream(*contents);
+        return;
+    }
+    for (const PdfObject& item : list.items()) {
+        if (std::optional<PdfStream> each = stream(item))
+            visit(*each);
+        else
+            noStream(item);
+    }
 }
 
 void PdfDocument::forEachPage(const std::function<bool(const PdfPage& page)>& visit) {
@@ -96,11 +110,18 @@ void PdfDocument::forEachPage(const std::function<bool(const PdfPage& page)>& vi
     std::vector<Node> path;
     std::unordered_set<std::uint32_t> seen;  // tree nodes and pages: a loop ends at a repeat
     std::size_t heldKids = 0;
+    passedOver_ = 0;
     // A node of the tree: its kids are visited next, or it is a page.
     auto enter = [&](const PdfObject& value, const PdfObject& inherited) {
-        if (value.isReference() && !seen.insert(value.referenceValue().number).second) return true;
+        if (value.isReference() && !seen.insert(value.referenceValue().number).second) {
+            ++passedOver_;
+            return true;
+        }
         PdfObject node = resolve(value);
-        if (!node.isDictionary()) return true;
+        if (!node.isDictionary()) {
+            ++passedOver_;
+            return true;
+        }
         const PdfObject* resources = node.find("Resources");
         PdfObject own = resources != nullptr ? resolve(*resources) : inherited;
         const PdfObject* type = node.find("Type");

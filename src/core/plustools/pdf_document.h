@@ -60,20 +60,28 @@ class PdfDocument {
                 const StreamDecoder::Output& out);
 
     // Visits a page's content streams in the order they are read: its
-    // /Contents stream, or those of its /Contents array (an item that names
-    // no stream left out).
+    // /Contents stream, or those of its /Contents array. A value that names
+    // no stream (a missing object, a damaged one) is left out and handed to
+    // `missing`, with the number of the object it names (0 for a direct
+    // value).
     void forEachContentStream(const PdfPage& page,
-                              const std::function<void(const PdfStream& stream)>& visit);
+                              const std::function<void(const PdfStream& stream)>& visit,
+                              const std::function<void(std::uint32_t object)>& missing = {});
 
     // Visits the pages in order until the visitor returns false. Throws
     // PdfStructureError or PdfSyntaxError when the page tree cannot be read.
+    // A node the tree names twice, or one that is no dictionary, is passed
+    // over and counted.
     void forEachPage(const std::function<bool(const PdfPage& page)>& visit);
+    // The nodes the last forEachPage passed over.
+    std::uint64_t pageTreeNodesPassedOver() const noexcept { return passedOver_; }
 
   private:
     PdfFile file_;
     CrossReference crossReference_;
     // Inflates most content streams, which are small, for decode.
     WholeInflater whole_;
+    std::uint64_t passedOver_ = 0;
 };
 
 }  // namespace leafwright

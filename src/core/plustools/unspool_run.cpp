@@ -151,6 +151,12 @@ void readPages(PdfDocument& document, UnspoolFilter& filter, LineFeeder& feeder,
     outcome.pages = read.pages;
     outcome.pagesUnread = read.pagesUnread;
     if (outcome.unreadReason.empty()) outcome.unreadReason = read.unreadReason;
+    if (const std::uint64_t passed = document.pageTreeNodesPassedOver(); passed > 0)
+        addNote(outcome,
+                "its page tree holds " + std::to_string(passed) +
+                    (passed == 1 ? " entry that repeats an object or names no page; its"
+                                 : " entries that repeat an object or name no page; their") +
+                    " text, if any, was not extracted");
 }
 
 std::string folderOf(const std::string& path) {

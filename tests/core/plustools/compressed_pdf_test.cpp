@@ -126,6 +126,35 @@ TEST_P(CompressedPdf, WarnsNamingWhatCannotBeRead) {
                           threePages(true).build(1, "/Encrypt << /Filter /Standard >>"), &outcome),
               "");
     EXPECT_EQ(unspoolWarningFor(outcome), "it is encrypted; no text was extracted");
+    // A page whose content object is missing, an array item that names no
+    // stream, a page the tree names twice: named, never passed over in
+    // silence. A page without content is no loss.
+    PdfBuilder lost = threePages(true);
+    lost.add(3, "<< /Type /Page /Parent 2 0 R /Contents 99 0 R >>");
+    EXPECT_EQ(unspoolText(dir, "lost", lost.build(1), &outcome),
+              "one\r\ntwo\r\npredicted line\r\ncaf\u00E9\r\n");
+    EXPECT_EQ(unspoolWarningFor(outcome),
+              "the content of page 1 (object 99) is missing or damaged; the text of 1 of its 3 "
+              "pages was not extracted");
+    PdfBuilder item = threePages(true);
+    item.add(6, "[11 0 R 2 0 R 12 0 R]");
+    unspoolText(dir, "item", item.build(1), &outcome);
+    EXPECT_EQ(unspoolWarningFor(outcome),
+              "the content of page 2 (object 2) is missing or damaged; the text of 1 of its 3 "
+              "pages was not extracted");
+    PdfBuilder twice = threePages(true);
+    twice.add(2,
+              "<< /Type /Pages /Kids [3 0 R 4 0 R 3 0 R 2 0 R 5 0 R] /Count 3 "
+              "/Resources << /Font << /F1 7 0 R /F2 9 0 R >> >> >>");
+    EXPECT_EQ(unspoolText(dir, "twice", twice.build(1), &outcome), kText);
+    EXPECT_EQ(unspoolWarningFor(outcome),
+              "its page tree holds 2 entries that repeat an object or name no page; their text, "
+              "if any, was not extracted");
+    PdfBuilder blank = threePages(true);
+    blank.add(3, "<< /Type /Page /Parent 2 0 R /Contents null >>");
+    unspoolText(dir, "blank", blank.build(1), &outcome);
+    EXPECT_EQ(unspoolWarningFor(outcome), "");
+
     // No cross-reference table: read line by line, as before.
     std::string broken = threePages(true).build(1);
     broken.replace(broken.rfind("startxref"), 9, "startxreF");
