@@ -64,7 +64,17 @@ int runCombine(const ConvertOptions& options, const ConversionSettings& settings
     else
         handler = std::make_unique<CommandLineRunHandler>(how);
     try {
-        runCombinedConversion(allSources(options), output, settings, *handler);
+        std::vector<std::string> sources;
+        try {
+            sources = allSources(options);
+        } catch (const FileError& error) {
+            // As any failure of the document: named with it, and in --json
+            // a record of its own.
+            handler->failed(output, error);
+            flushStandardOutput();
+            return kExitSomeFailed;
+        }
+        runCombinedConversion(sources, output, settings, *handler);
     } catch (const std::exception&) {
         return reportRunFailure();
     }

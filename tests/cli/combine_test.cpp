@@ -332,6 +332,33 @@ TEST(Combine, FailuresLeaveNoDocumentAndTheOldOneIntact) {
         EXPECT_EQ(listFolder(dir.path()), before);
     }
 
+    // A list that cannot be read fails the document as a source does: named
+    // with it, and with --json in a record of its own.
+    writeBytes(dir.file("list.txt"), "a.txt\n\nc.txt\n");
+    const auto list = runProcess(
+        {LEAFWRIGHT_CLI, "convert", "--force", "--combine", "book.pdf", "--files-from", "list.txt"},
+        dir.path());
+    EXPECT_EQ(list.exitStatus, 1);
+    EXPECT_EQ(list.err,
+              "leafwright-cli: list.txt: empty name at entry 2 (combining into book.pdf)\n");
+    for (const std::vector<std::string>& failing :
+         {std::vector<std::string>{"--files-from", "list.txt"}, {"--shard", "1/2", "a.txt"}}) {
+        std::vector<std::string> command = {LEAFWRIGHT_CLI, "convert",   "--json",
+                                            "--force",      "--combine", "book.pdf"};
+        command.insert(command.end(), failing.begin(), failing.end());
+        const auto json = runProcess(command, dir.path());
+        EXPECT_EQ(json.exitStatus, 1);
+        EXPECT_EQ(json.err, "");
+        const nlohmann::json report = nlohmann::json::parse(json.out);
+        EXPECT_EQ(report["status"], "failed");
+        EXPECT_EQ(report["output"], "book.pdf");
+        EXPECT_NE(report["message"].get<std::string>().find(
+                      failing[0] == "--shard" ? "no files to combine" : "empty name at entry 2"),
+                  std::string::npos);
+    }
+    fs::remove(dir.file("list.txt"));
+    EXPECT_EQ(readBytes(dir.file("book.pdf")), "old document");
+
     const auto own = runProcess(
         {LEAFWRIGHT_CLI, "convert", "--force", "--combine", "c.txt", "a.txt", "c.txt"}, dir.path());
     EXPECT_EQ(own.exitStatus, 1);
