@@ -27,7 +27,7 @@ const char* const kDefaultFileBytes =
     "A4  [595,842]\r\nTimes-Roman\r\n14\r\nBlack\r\nWhite\r\n0\r\n36\r\n36\r\n"
     "FALSE\r\nFALSE\r\nDefault Path\r\nFALSE\r\n";
 
-TEST(ReadConfigFile, LfOnlyReadsLikeCrLfAndLinesAfterTheTwelfthAreIgnored) {
+TEST(ReadConfigFile, LfOnlyAndAByteOrderMarkReadLikeCrLfAndLinesAfterTheTwelfthAreIgnored) {
     TempDir dir;
     const std::vector<std::string> lines{
         "Letter  [612,792]", "Courier", "9", "Red", "Yellow", "90", "12", "034", "TRUE", "TRUE",
@@ -39,10 +39,13 @@ TEST(ReadConfigFile, LfOnlyReadsLikeCrLfAndLinesAfterTheTwelfthAreIgnored) {
     }
     testing::writeBytes(dir.file("lf.tcf"), lf + "FALSE\n" + std::string(100, '\0'));
     testing::writeBytes(dir.file("crlf.tcf"), crlf);
+    // Saved by an editor as UTF-8 with a byte-order mark.
+    testing::writeBytes(dir.file("marked.tcf"), "\xEF\xBB\xBF" + crlf);
 
     ChosenValues fromLf = readConfigFile(dir.file("lf.tcf"));
     ChosenValues fromCrLf = readConfigFile(dir.file("crlf.tcf"));
     EXPECT_EQ(fileValues(fromLf), fileValues(fromCrLf));
+    EXPECT_EQ(fileValues(readConfigFile(dir.file("marked.tcf"))), fileValues(fromCrLf));
     EXPECT_EQ(fromCrLf.pageStyle, "Letter  [612,792]");
     EXPECT_EQ(fromCrLf.leftMargin, "034");
     EXPECT_EQ(fromCrLf.folder, "/srv/out");
