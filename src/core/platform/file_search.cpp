@@ -17,8 +17,8 @@ std::string absolutePath(const std::string& path) {
     return text;
 }
 
-// The pattern in glob()'s terms, and the path it names when it holds no
-// wildcard (empty when it holds one).
+// The pattern in glob()'s terms; the path it names read with its escapes
+// undone, and whether it holds a wildcard.
 struct GlobPattern {
     std::string glob;
     std::string literal;
