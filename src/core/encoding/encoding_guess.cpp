@@ -30,37 +30,6 @@ void EncodingGuess::Units::add(unsigned unit) {
     if (unit >= 0xE000 && unit <= 0xF8FF) ++privateUse;
 }
 
-// Well-formed UTF-8 as the standard has it: no overlong forms, surrogates
-// or code points beyond U+10FFFF.
-void EncodingGuess::addToUtf8(unsigned char byte) {
-    if (utf8Needed_ > 0) {
-        if (byte < utf8NextLow_ || byte > utf8NextHigh_) {
-            utf8Broken_ = true;
-            utf8Needed_ = 0;
-            return;
-        }
-        --utf8Needed_;
-        utf8NextLow_ = 0x80;
-        utf8NextHigh_ = 0xBF;
-        return;
-    }
-    if (byte < 0x80) return;
-    beyondAscii_ = true;
-    if (byte >= 0xC2 && byte <= 0xDF) {
-        utf8Needed_ = 1;
-    } else if (byte >= 0xE0 && byte <= 0xEF) {
-        utf8Needed_ = 2;
-        if (byte == 0xE0) utf8NextLow_ = 0xA0;
-        if (byte == 0xED) utf8NextHigh_ = 0x9F;
-    } else if (byte >= 0xF0 && byte <= 0xF4) {
-        utf8Needed_ = 3;
-        if (byte == 0xF0) utf8NextLow_ = 0x90;
-        if (byte == 0xF4) utf8NextHigh_ = 0x8F;
-    } else {
-        utf8Broken_ = true;
-    }
-}
-
 bool EncodingGuess::Units::plausible() const {
     return impossible * 256 <= count && privateUse * 64 <= count;
 }
@@ -71,7 +40,6 @@ void EncodingGuess::add(std::string_view bytes) {
         const std::uint64_t at = bytes_ + i;
         if (byte == 0) ++zeros_[at % 4];
         ++byParity_[at % 2][byte];
-        if (!utf8Broken_) addToUtf8(byte);
         if (pendingByte_ < 0) {
             pendingByte_ = byte;
             continue;
@@ -81,6 +49,12 @@ void EncodingGuess::add(std::string_view bytes) {
         pendingByte_ = -1;
     }
     bytes_ += bytes.size();
+    // Whole characters at a time, so that one a piece cuts does not count
+    // against the text; one the sample's end cuts is never checked.
+    if (!utf8Broken_)
+        utf8Pieces_.add(bytes, [this](std::string_view whole) {
+            utf8Broken_ = utf8Broken_ || countUtf8Characters(whole) == kNotUtf8;
+        });
     uchardet_handle_data(detector_->handle, bytes.data(), bytes.size());
 }
 
@@ -133,14 +107,13 @@ std::string EncodingGuess::result() {
     if (odd >= enough && even * 3 <= odd && little_.plausible()) return "UTF-16LE";
     if (even >= enough && odd * 3 <= even && big_.plausible()) return "UTF-16BE";
     if (std::string shaped = utf16ByItsHighBytes(); !shaped.empty()) return shaped;
-    // A sequence the end of the sample cuts short is no fault of the text.
-    if (beyondAscii_ && !utf8Broken_) return "UTF-8";
+    std::uint64_t beyond = 0;
+    for (int byte = 0x80; byte < 0x100; ++byte) beyond += byParity_[0][byte] + byParity_[1][byte];
+    if (beyond > 0 && !utf8Broken_) return "UTF-8";
     // A few bytes beyond ASCII are too few for statistics: two bytes took
     // Hebrew's table. Text of ASCII alone still goes to them, which tell
     // the 7-bit encodings by their escape sequences.
     constexpr std::uint64_t kFewestBeyondAscii = 8;
-    std::uint64_t beyond = 0;
-    for (int byte = 0x80; byte < 0x100; ++byte) beyond += byParity_[0][byte] + byParity_[1][byte];
     if (beyond > 0 && beyond < kFewestBeyondAscii) return "";
     uchardet_data_end(detector_->handle);
     const char* charset = uchardet_get_charset(detector_->handle);

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/text/text_encoding.h"
+
 namespace leafwright {
 
 // Guesses the encoding of a text from its first bytes, handed over in
@@ -46,7 +48,6 @@ class EncodingGuess {
     };
 
     std::string utf16ByItsHighBytes() const;
-    void addToUtf8(unsigned char byte);
 
     struct Detector;
     std::unique_ptr<Detector> detector_;
@@ -59,13 +60,10 @@ class EncodingGuess {
     // unit a piece ends in waits for the next piece.
     Units little_, big_;
     int pendingByte_ = -1;
-    // The bytes read as UTF-8: whether any broke its rules, whether any lay
-    // beyond ASCII, and what the sequence under way still needs (how many
-    // bytes, and the range of the next one).
+    // The bytes read as UTF-8, a whole character at a time: whether any
+    // broke its rules.
+    Utf8Pieces utf8Pieces_;
     bool utf8Broken_ = false;
-    bool beyondAscii_ = false;
-    int utf8Needed_ = 0;
-    unsigned char utf8NextLow_ = 0x80, utf8NextHigh_ = 0xBF;
 };
 
 }  // namespace leafwright

@@ -31,12 +31,17 @@ PageContentReader::PageContentReader(PdfDocument& document, PageContentSink& sin
 void PageContentReader::readPage(const PdfPage& page, std::uint64_t index) {
     sink_.beginPage(index, maps_.forResources(page.resources));
     bool unread = false;
-    const auto missing = [&](std::uint32_t object) {
+    // The page's text is left out; the first reason in the document is told.
+    const auto leftOut = [&](const auto& reason) {
         unread = true;
-        if (unreadReason_.empty())
-            unreadReason_ = "the content of page " + std::to_string(index + 1) +
-                            (object > 0 ? " (object " + std::to_string(object) + ")" : "") +
-                            " is missing or damaged";
+        if (unreadReason_.empty()) unreadReason_ = reason();
+    };
+    const auto missing = [&](std::uint32_t object) {
+        leftOut([&] {
+            return "the content of page " + std::to_string(index + 1) +
+                   (object > 0 ? " (object " + std::to_string(object) + ")" : "") +
+                   " is missing or damaged";
+        });
     };
     document_.forEachContentStream(
         page,
@@ -44,9 +49,7 @@ void PageContentReader::readPage(const PdfPage& page, std::uint64_t index) {
             const StreamEncoding encoding =
                 streamEncodingOf(stream.dictionary, document_.resolver());
             if (encoding.kind == StreamEncoding::Kind::Unreadable) {
-                unread = true;
-                if (unreadReason_.empty())
-                    unreadReason_ = "its page content uses " + encoding.unreadable;
+                leftOut([&] { return "its page content uses " + encoding.unreadable; });
                 return;
             }
             try {

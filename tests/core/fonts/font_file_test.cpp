@@ -185,6 +185,7 @@ TEST(FontFile, AConfigurationThatIsNoFileIsRefusedBeforeFontconfigReadsIt) {
               0);
 }
 
+// The four bytes at `at` as a big-endian number, as font tables hold them.
 std::size_t bigEndian32(const std::string& bytes, std::size_t at) {
     std::size_t value = 0;
     for (int i = 0; i < 4; ++i) value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
@@ -195,13 +196,10 @@ std::size_t bigEndian32(const std::string& bytes, std::size_t at) {
 // (the table directory: 16 bytes a table from byte 12), too short to be read.
 std::string withTablesCutToFourBytes(std::string font,
                                      std::initializer_list<std::string> shortened) {
-    const auto u16 = [&](std::size_t at) {
-        return (static_cast<unsigned char>(font[at]) << 8) |
-               static_cast<unsigned char>(font[at + 1]);
-    };
     std::size_t damaged = 0;
-    for (int table = 0; table < u16(4); ++table) {
-        const std::size_t record = 12 + 16 * static_cast<std::size_t>(table);
+    const std::size_t tables = bigEndian32(font, 4) >> 16;
+    for (std::size_t table = 0; table < tables; ++table) {
+        const std::size_t record = 12 + 16 * table;
         for (const std::string& tag : shortened) {
             if (font.compare(record, 4, tag) != 0) continue;
             font.replace(record + 12, 4, std::string("\0\0\0\4", 4));

@@ -107,11 +107,12 @@ TEST_P(CompressedPdf, WarnsNamingWhatCannotBeRead) {
               "");
     EXPECT_EQ(unspoolWarningFor(outcome),
               "its objects are in compressed object streams; no text was extracted");
+    // The text of pages 2 and 3, when page 1 is left out.
+    const std::string withoutPage1 = "one\r\ntwo\r\npredicted line\r\ncaf\u00E9\r\n";
     // Another filter on one page of three, and on every page.
     PdfBuilder lzw = threePages(true);
     lzw.addStream(10, "/Filter /LZWDecode", "\x80\x0B\x60\x50");
-    EXPECT_EQ(unspoolText(dir, "lzw", lzw.build(1), &outcome),
-              "one\r\ntwo\r\npredicted line\r\ncaf\u00E9\r\n");
+    EXPECT_EQ(unspoolText(dir, "lzw", lzw.build(1), &outcome), withoutPage1);
     EXPECT_EQ(unspoolWarningFor(outcome),
               "its page content uses the LZWDecode filter; the text of 1 of its 3 pages was not "
               "extracted");
@@ -131,8 +132,7 @@ TEST_P(CompressedPdf, WarnsNamingWhatCannotBeRead) {
     // silence. A page without content is no loss.
     PdfBuilder lost = threePages(true);
     lost.add(3, "<< /Type /Page /Parent 2 0 R /Contents 99 0 R >>");
-    EXPECT_EQ(unspoolText(dir, "lost", lost.build(1), &outcome),
-              "one\r\ntwo\r\npredicted line\r\ncaf\u00E9\r\n");
+    EXPECT_EQ(unspoolText(dir, "lost", lost.build(1), &outcome), withoutPage1);
     EXPECT_EQ(unspoolWarningFor(outcome),
               "the content of page 1 (object 99) is missing or damaged; the text of 1 of its 3 "
               "pages was not extracted");
