@@ -123,8 +123,10 @@ ChosenValues readConfigFile(const std::string& path, std::vector<std::string>* w
     }
     reader.close();
     // An editor that saves UTF-8 with a byte-order mark (Notepad does) puts
-    // it before the page style, which would then match none.
-    if (lines[0].rfind("\xEF\xBB\xBF", 0) == 0) lines[0].erase(0, 3);
+    // it before the page style, which would then match none. Every mark
+    // goes, so that no value read starts with one, and a file written from
+    // the values reads the same again.
+    while (lines[0].rfind("\xEF\xBB\xBF", 0) == 0) lines[0].erase(0, 3);
     if (warnings) {
         warnings->insert(warnings->end(), shown.begin(), shown.end());
         if (unshown > 0)

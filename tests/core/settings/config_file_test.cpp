@@ -46,6 +46,12 @@ TEST(ReadConfigFile, LfOnlyAndAByteOrderMarkReadLikeCrLfAndLinesAfterTheTwelfthA
     ChosenValues fromCrLf = readConfigFile(dir.file("crlf.tcf"));
     EXPECT_EQ(fileValues(fromLf), fileValues(fromCrLf));
     EXPECT_EQ(fileValues(readConfigFile(dir.file("marked.tcf"))), fileValues(fromCrLf));
+    // Marked twice: written again from its values, it reads the same.
+    testing::writeBytes(dir.file("twice.tcf"), "\xEF\xBB\xBF\xEF\xBB\xBF" + crlf);
+    const ChosenValues twice = readConfigFile(dir.file("twice.tcf"));
+    EXPECT_EQ(fileValues(twice), fileValues(fromCrLf));
+    writeConfigFile(dir.file("again.tcf"), twice);
+    EXPECT_EQ(fileValues(readConfigFile(dir.file("again.tcf"))), fileValues(twice));
     EXPECT_EQ(fromCrLf.pageStyle, "Letter  [612,792]");
     EXPECT_EQ(fromCrLf.leftMargin, "034");
     EXPECT_EQ(fromCrLf.folder, "/srv/out");
